@@ -1,0 +1,61 @@
+#include "registry/RegistryRoutines.h"
+
+#include "common/text.h"
+#include "registry/registry_codec.h"
+#include "registry/registry_constants.h"
+#include "registry/registry_key.h"
+#include "registry/value_query.h"
+
+namespace pendrix {
+
+bool RegistryRoutines::KeyExists() {
+    RegistryKey key(*api_);
+    return key.Open(hkey_, KeyPath(), kKeyRead) == kErrorSuccess;
+}
+
+std::string RegistryRoutines::CreateKey(const std::optional<RegistryData>& KeyName) {
+    const std::string name = KeyName ? KeyName->ToText() : subkey_;
+    RegistryKey key(*api_);
+    if (key.Create(hkey_, keyRoot_ + "\\" + name, kKeyAllAccess, m_SecurityAttributes) != kErrorSuccess)
+        return std::string();
+    return "0";
+}
+
+RegistryData RegistryRoutines::GetRegistryValue(const std::string& ValueName,
+                                                const RegistryData& DefaultValue) {
+    return ReadRegistryValue(ValueName, DefaultValue).value;
+}
+
+RegistryValueRead RegistryRoutines::ReadRegistryValue(const std::string& ValueName,
+                                                      const RegistryData& DefaultValue) {
+    RegistryKey key(*api_);
+    const std::int32_t opened = key.Open(hkey_, KeyPath(), kKeyRead);
+    if (opened != kErrorSuccess) return {opened, DefaultValue};
+
+    const ValueQuery query = QueryRegistryValue(*api_, key.Get(), ValueName);
+    if (query.status != kErrorSuccess) return {query.status, DefaultValue};
+    return {kErrorSuccess, DecodeRegistryData(query.type, query.data, DefaultValue,
+                                              [this](const std::string& text) { return Expand(text); })};
+}
+
+bool RegistryRoutines::SetRegistryValue(const std::string& ValueName, const RegistryData& Value,
+                                        std::int32_t DType) {
+    RegistryKey key(*api_);
+    if (key.Open(hkey_, KeyPath(), kKeyWrite) != kErrorSuccess) return false;
+
+    const std::optional<EncodedValue> encoded = EncodeRegistryData(DType, Value);
+    if (!encoded) return true;
+    return api_->SetValue(key.Get(), ValueName, encoded->type, encoded->data.data(),
+                          static_cast<std::uint32_t>(encoded->data.size())) == kErrorSuccess;
+}
+
+std::string RegistryRoutines::TrimNull(std::string& item) {
+    item = CutAtNul(item);
+    return item;
+}
+
+std::string RegistryRoutines::Expand(const std::string& text) {
+    return ExpandEnvironmentText(*api_, text);
+}
+
+}  // namespace pendrix

@@ -1,0 +1,34 @@
+// Windows registry values used by the registry class, by name.
+#pragma once
+
+#include <cstdint>
+
+namespace pendrix {
+
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegDwordBigEndian = 5;
+inline constexpr std::uint32_t kRegLink = 6;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+inline constexpr std::int32_t kErrorSuccess = 0;
+inline constexpr std::int32_t kErrorFileNotFound = 2;
+inline constexpr std::int32_t kErrorAccessDenied = 5;
+inline constexpr std::int32_t kErrorBadNetPath = 53;
+inline constexpr std::int32_t kErrorMoreData = 234;
+inline constexpr std::int32_t kErrorNoMoreItems = 259;
+
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+
+// Predefined root keys as the signed 32-bit numbers the class holds.
+inline constexpr std::int32_t kHkeyClassesRoot = static_cast<std::int32_t>(0x80000000u);
+inline constexpr std::int32_t kHkeyCurrentUser = static_cast<std::int32_t>(0x80000001u);
+inline constexpr std::int32_t kHkeyLocalMachine = static_cast<std::int32_t>(0x80000002u);
+inline constexpr std::int32_t kHkeyUsers = static_cast<std::int32_t>(0x80000003u);
+
+}  // namespace pendrix

@@ -1,0 +1,82 @@
+// An in-memory stand-in for the Windows registry, for the faults a real
+// registry cannot be made to show on demand: a refused open or write, a
+// value that grows between two queries. It counts every handle it gives out
+// and every close, so tests can check that nothing is left open.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "registry/registry_api.h"
+
+namespace pendrix::testing {
+
+class FakeRegistry : public RegistryApi {
+public:
+    struct Value {
+        std::string name;
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+    };
+
+    // Stored state, addressed by full paths such as "HKLM\\A\\B".
+    void AddKey(const std::string& path);
+    void PutValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                  std::vector<std::uint8_t> data);
+    void PutText(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                 const std::string& bytes);
+    bool HasKey(const std::string& path) const;
+    const Value* FindValue(const std::string& keyPath, const std::string& name) const;
+
+    // Faults.
+    std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
+    bool refuseWrites = false;               // SetValue gives ERROR_ACCESS_DENIED
+    int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
+    std::set<std::string> reachableComputers{"", "THISPC", "\\\\THISPC"};
+    std::map<std::string, std::string> environment;
+
+    // Observations.
+    int queryCalls = 0;
+    int setCalls = 0;
+    std::size_t OpenHandles() const { return handles_.size(); }
+
+    std::int32_t OpenKey(RegHandle root, const std::string& path, std::uint32_t access,
+                         RegHandle& key) override;
+    std::int32_t CreateKey(RegHandle root, const std::string& path, std::uint32_t access,
+                           const SecurityAttributes& security, RegHandle& key) override;
+    std::int32_t CloseKey(RegHandle key) override;
+    std::int32_t ConnectRegistry(const std::string& computer, RegHandle root, RegHandle& key) override;
+    std::int32_t QueryValue(RegHandle key, const std::string& name, std::uint32_t& type,
+                            std::uint8_t* data, std::uint32_t& size) override;
+    std::int32_t SetValue(RegHandle key, const std::string& name, std::uint32_t type,
+                          const std::uint8_t* data, std::uint32_t size) override;
+    std::int32_t DeleteKey(RegHandle root, const std::string& path) override;
+    std::int32_t DeleteValue(RegHandle key, const std::string& name) override;
+    std::int32_t EnumKey(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
+                         char* className, std::uint32_t& classRoom) override;
+    std::int32_t EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
+                           std::uint32_t& type, std::uint8_t* data, std::uint32_t& size) override;
+    std::uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination,
+                                           std::uint32_t room) override;
+
+    struct Key {
+        std::string name;
+        std::string className;
+        std::vector<Value> values;
+    };
+
+private:
+    std::string Resolve(RegHandle root, const std::string& path, bool& ok) const;
+    Value* FindValueMutable(const std::string& keyPath, const std::string& name);
+    RegHandle NewHandle(const std::string& path);
+
+    std::map<std::string, Key> keys_;                // by lower-case full path
+    std::map<RegHandle, std::string> handles_;       // open handle -> lower-case path
+    RegHandle nextHandle_ = 0x1000;
+};
+
+}  // namespace pendrix::testing

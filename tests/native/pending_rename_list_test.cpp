@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "registry/registry_constants.h"
+#include "scheduler/pending_rename_list.h"
+#include "tests/native/fake_registry.h"
+
+namespace pendrix {
+namespace {
+
+using testing::FakeRegistry;
+
+// A text with NULs inside, from a literal, without the literal's own NUL.
+template <std::size_t N>
+std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
+
+const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+TEST(RenamePairs, CarryTheObjectPrefixAndTheReplaceMarker) {
+    const RenamePair replace = ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll");
+    EXPECT_EQ(replace.first, "\\??\\C:\\new\\lib.dll");
+    EXPECT_EQ(replace.second, "!\\??\\C:\\app\\lib.dll");
+    const RenamePair remove = DeletionPair(" C:\\a b.log ");
+    EXPECT_EQ(remove.first, "\\??\\ C:\\a b.log ") << "paths are used exactly as given";
+    EXPECT_EQ(remove.second, "");
+}
+
+TEST(AppendPair, WorkedExampleFromAnEmptyList) {
+    std::string stored = AppendPair("", ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll"));
+    EXPECT_EQ(stored, S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
+
+    // What the next read gives: the stored data less its two closing NULs.
+    std::string listText = stored.substr(0, stored.size() - 2);
+    stored = AppendPair(listText, DeletionPair("C:\\app\\old.log"));
+    EXPECT_EQ(stored, listText + S("\0\\??\\C:\\app\\old.log\0\0\0"));
+
+    listText = stored.substr(0, stored.size() - 2);
+    stored = AppendPair(listText, ReplacementPair("C:\\new\\x.ini", "C:\\app\\x.ini"));
+    EXPECT_EQ(stored, listText + S("\0\\??\\C:\\new\\x.ini\0!\\??\\C:\\app\\x.ini\0\0"));
+    EXPECT_EQ(CountListStrings(stored.substr(0, stored.size() - 2)), 6u);
+}
+
+TEST(AppendPair, CompletesAnOddLastPairSoTheNewPairStaysWhole) {
+    // One string: Windows pairs it with the closing NUL and deletes that file.
+    const std::string stored = AppendPair("\\??\\C:\\lone", DeletionPair("C:\\d"));
+    EXPECT_EQ(stored, S("\\??\\C:\\lone\0\0\\??\\C:\\d\0\0\0"));
+    EXPECT_EQ(CountListStrings(stored.substr(0, stored.size() - 2)) % 2, 0u);
+
+    const std::string three = AppendPair(S("a\0b\0c"), ReplacementPair("s", "d"));
+    EXPECT_EQ(three, S("a\0b\0c\0\0\\??\\s\0!\\??\\d\0\0"));
+}
+
+TEST(CountListStrings, CountsEmptyStringsToo) {
+    EXPECT_EQ(CountListStrings(""), 0u);
+    EXPECT_EQ(CountListStrings("a"), 1u);
+    EXPECT_EQ(CountListStrings(S("a\0")), 2u);
+    EXPECT_EQ(CountListStrings(S("a\0b\0\0c")), 4u);
+}
+
+TEST(RestoreData, StoresTheSnapshotAsRead) {
+    EXPECT_EQ(RestoreData(S("a\0b")), S("a\0b\0\0"));
+    EXPECT_EQ(RestoreData(""), "");
+}
+
+class PendingRenameListTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(fake.OpenHandles(), 0u); }
+    std::string Stored() const {
+        const auto* value = fake.FindValue(kSessionManager, kPendingValueName);
+        return value == nullptr ? "<absent>" : std::string(value->data.begin(), value->data.end());
+    }
+
+    FakeRegistry fake;
+    RegistryRoutines registry{fake};
+    PendingRenameList list{registry};
+};
+
+TEST_F(PendingRenameListTest, CreatesTheKeyAndValueWhenAbsent) {
+    const PendingListRead read = list.Read();
+    EXPECT_TRUE(read.readable);
+    EXPECT_EQ(read.listText, "");
+    EXPECT_TRUE(list.Append(read, ReplacementPair("C:\\s", "C:\\d")));
+    EXPECT_EQ(fake.FindValue(kSessionManager, kPendingValueName)->type, kRegMultiSz);
+    EXPECT_EQ(Stored(), S("\\??\\C:\\s\0!\\??\\C:\\d\0\0"));
+    EXPECT_EQ(registry.hkey(), kHkeyLocalMachine);
+    EXPECT_EQ(registry.KeyRoot(), "SYSTEM\\CurrentControlSet\\Control");
+    EXPECT_EQ(registry.Subkey(), "Session Manager");
+}
+
+TEST_F(PendingRenameListTest, KeepsEveryStoredPairInOrder) {
+    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\x\0\0\0"));
+    EXPECT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
+    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\e")));
+    EXPECT_EQ(Stored(), S("\\??\\C:\\x\0\0\\??\\C:\\s\0!\\??\\C:\\d\0\\??\\C:\\e\0\0\0"));
+}
+
+TEST_F(PendingRenameListTest, AListStoredWithoutClosingNulsSurvivesAnApply) {
+    // Another program left off the closing NULs: the rename must stay a rename.
+    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0!\\??\\C:\\b"));
+    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    EXPECT_EQ(Stored(), S("\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0"));
+}
+
+TEST_F(PendingRenameListTest, AListWithAnEmptyFirstStringIsReplaced) {
+    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\0\\??\\C:\\never\0\0\0"));
+    const PendingListRead read = list.Read();
+    EXPECT_TRUE(read.readable);
+    EXPECT_EQ(read.listText, "");
+    EXPECT_TRUE(list.Append(read, DeletionPair("C:\\c")));
+    EXPECT_EQ(Stored(), S("\\??\\C:\\c\0\0\0"));
+}
+
+TEST_F(PendingRenameListTest, AnUnreadableListIsNeverOverwritten) {
+    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, std::string(3000, 'p') + S("\0\0\0"));
+    const std::string before = Stored();
+    fake.growthsLeft = 1000;
+    const PendingListRead read = list.Read();
+    EXPECT_FALSE(read.readable);
+    EXPECT_EQ(read.status, kErrorMoreData);
+    fake.growthsLeft = 0;
+    EXPECT_FALSE(list.Append(read, DeletionPair("C:\\c")));
+    EXPECT_EQ(fake.setCalls, 0);
+
+    fake.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
+    EXPECT_FALSE(list.Read().readable);
+}
+
+TEST_F(PendingRenameListTest, ARefusedWriteIsReported) {
+    fake.refuseWrites = true;
+    EXPECT_FALSE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    EXPECT_EQ(Stored(), "<absent>");
+}
+
+TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBack) {
+    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\0\0"));
+    const std::string original = Stored();
+    const PendingListRead snapshot = list.Read();
+    EXPECT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
+    EXPECT_TRUE(list.Restore(snapshot.listText));
+    EXPECT_EQ(Stored(), original);
+
+    EXPECT_TRUE(list.Restore(""));
+    EXPECT_EQ(Stored(), "") << "an empty snapshot leaves a value with no data";
+    EXPECT_EQ(list.Read().listText, "");
+}
+
+}  // namespace
+}  // namespace pendrix
