@@ -51,7 +51,7 @@ public:
 
     // ExpandEnvironmentStringsA: characters stored including the NUL, the
     // room needed when room is too small, 0 on failure.
-    virtual std::uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination,
+    virtual std::uint32_t ExpandVariables(const std::string& source, char* destination,
                                                    std::uint32_t room) = 0;
 };
 

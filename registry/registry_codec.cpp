@@ -86,7 +86,7 @@ std::string ExpandEnvironmentText(RegistryApi& api, const std::string& text) {
     std::uint32_t room = static_cast<std::uint32_t>(text.size()) + 1;
     for (int attempt = 0; attempt < 4; ++attempt) {
         std::vector<char> destination(room, '\0');
-        const std::uint32_t needed = api.ExpandEnvironmentStrings(text, destination.data(), room);
+        const std::uint32_t needed = api.ExpandVariables(text, destination.data(), room);
         if (needed == 0) return text;
         if (needed <= room) return CutAtNul(std::string_view(destination.data(), room));
         room = needed > room ? needed : room * 2;

@@ -102,7 +102,7 @@ public:
         return status;
     }
 
-    std::uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination,
+    std::uint32_t ExpandVariables(const std::string& source, char* destination,
                                            std::uint32_t room) override {
         return ExpandEnvironmentStringsA(source.c_str(), destination, room);
     }

@@ -242,7 +242,7 @@ std::int32_t FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* n
     return kErrorSuccess;
 }
 
-std::uint32_t FakeRegistry::ExpandEnvironmentStrings(const std::string& source, char* destination,
+std::uint32_t FakeRegistry::ExpandVariables(const std::string& source, char* destination,
                                                      std::uint32_t room) {
     std::string result;
     for (std::size_t i = 0; i < source.size();) {

@@ -60,7 +60,7 @@ public:
                          char* className, std::uint32_t& classRoom) override;
     std::int32_t EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
                            std::uint32_t& type, std::uint8_t* data, std::uint32_t& size) override;
-    std::uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination,
+    std::uint32_t ExpandVariables(const std::string& source, char* destination,
                                            std::uint32_t room) override;
 
     struct Key {

@@ -1,0 +1,115 @@
+// The pending rename list procedure against Wine's real Session Manager key.
+// The stored bytes are checked with the registry API directly.
+#include <gtest/gtest.h>
+
+#include "registry/RegistryRoutines.h"
+#include "scheduler/pending_rename_list.h"
+#include "tests/wine/wine_registry_fixture.h"
+
+namespace pendrix::wine {
+namespace {
+
+template <std::size_t N>
+std::wstring W(const wchar_t (&text)[N]) { return std::wstring(text, N - 1); }
+template <std::size_t N>
+std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
+
+class PendingListOnWine : public ::testing::Test {
+protected:
+    PendingListOnWine() {
+        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        RegDeleteValueA(key, kPendingValueName);
+    }
+    ~PendingListOnWine() override {
+        // A list left behind would be carried out by the next Wine session.
+        RegDeleteValueA(key, kPendingValueName);
+        RegCloseKey(key);
+    }
+    void TearDown() override { EXPECT_EQ(api.opened, api.closed) << "a key handle was left open"; }
+
+    RawValue StoredA() const { return ReadRawA(key, kPendingValueName); }
+    std::wstring StoredW() const { return WideText(ReadRawW(key, Widen(kPendingValueName))); }
+
+    HKEY key = nullptr;
+    CountingRegistryApi api;
+    RegistryRoutines registry{api};
+    PendingRenameList list{registry};
+};
+
+TEST_F(PendingListOnWine, WorkedExampleStoresTheExactStrings) {
+    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll")));
+    RawValue raw = StoredA();
+    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(std::string(raw.bytes.begin(), raw.bytes.end()),
+              S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
+
+    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\app\\old.log")));
+    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\new\\x.ini", "C:\\app\\x.ini")));
+    EXPECT_EQ(StoredW(), W(L"\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0"
+                           L"\\??\\C:\\app\\old.log\0\0"
+                           L"\\??\\C:\\new\\x.ini\0!\\??\\C:\\app\\x.ini\0\0"));
+}
+
+TEST_F(PendingListOnWine, CreatesTheSessionManagerKeyWhenItIsGone) {
+    RegCloseKey(key);
+    key = nullptr;
+    {
+        SessionManagerSetAside setAside;
+        const PendingListRead read = list.Read();
+        EXPECT_TRUE(read.readable);
+        EXPECT_EQ(read.listText, "");
+        EXPECT_TRUE(list.Append(read, DeletionPair("C:\\gone.txt")));
+        HKEY recreated = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                                KEY_READ, &recreated), ERROR_SUCCESS);
+        EXPECT_EQ(WideText(ReadRawW(recreated, Widen(kPendingValueName))), W(L"\\??\\C:\\gone.txt\0\0\0"));
+        RegCloseKey(recreated);
+    }
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                            KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+}
+
+TEST_F(PendingListOnWine, UnicodePathsPassThroughUnchanged) {
+    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\новый\\файл.dll", "C:\\程序\\文件.dll")));
+    EXPECT_EQ(StoredW(), W(L"\\??\\C:\\новый\\файл.dll\0!\\??\\C:\\程序\\文件.dll\0\0"));
+}
+
+TEST_F(PendingListOnWine, EntriesStoredThroughTheWideFunctionsSurviveAnApply) {
+    const std::wstring theirs = W(L"\\??\\C:\\Ünïcødé\\ß.sys\0!\\??\\C:\\Windows\\系统.sys\0\\??\\D:\\Δ\0\0");
+    ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, theirs + W(L"\0")), ERROR_SUCCESS);
+    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\Тест.log")));
+    EXPECT_EQ(StoredW(), theirs + W(L"\\??\\C:\\Тест.log\0\0\0"));
+}
+
+TEST_F(PendingListOnWine, AListWithoutClosingNulsKeepsItsLastRename) {
+    ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, W(L"\\??\\C:\\a\0!\\??\\C:\\bb")),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    EXPECT_EQ(StoredW(), W(L"\\??\\C:\\a\0!\\??\\C:\\bb\0\\??\\C:\\c\0\0\0"));
+}
+
+TEST_F(PendingListOnWine, AnOddListGetsItsLastPairCompleted) {
+    ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, W(L"\\??\\C:\\lone\0\0")), ERROR_SUCCESS);
+    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
+    EXPECT_EQ(StoredW(), W(L"\\??\\C:\\lone\0\0\\??\\C:\\s\0!\\??\\C:\\d\0\0"));
+}
+
+TEST_F(PendingListOnWine, RestorePutsBackTheSnapshot) {
+    const std::wstring original = W(L"\\??\\C:\\x\0!\\??\\C:\\y\0\0");
+    ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, original), ERROR_SUCCESS);
+    const PendingListRead snapshot = list.Read();
+    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
+    ASSERT_TRUE(list.Restore(snapshot.listText));
+    EXPECT_EQ(StoredW(), original);
+
+    ASSERT_TRUE(list.Restore(""));
+    const RawValue raw = StoredA();
+    EXPECT_EQ(raw.status, ERROR_SUCCESS) << "an empty snapshot leaves the value, with no data";
+    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_TRUE(raw.bytes.empty());
+    EXPECT_EQ(list.Read().listText, "");
+}
+
+}  // namespace
+}  // namespace pendrix::wine

@@ -1,0 +1,158 @@
+#include "tests/wine/wine_registry_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace pendrix::wine {
+namespace {
+const char kSessionManagerPath[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char kSetAsidePath[] = "Software\\PendrixTests\\SessionManagerSetAside";
+}  // namespace
+
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& utf16) {
+    if (utf16.empty()) return std::string();
+    const int length = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), narrow.data(), length, nullptr,
+                        nullptr);
+    return narrow;
+}
+
+ScratchKey::ScratchKey(const std::string& name) : name_(name) {
+    const std::string path = KeyRoot() + "\\" + name;
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+    const LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                        &key_, nullptr);
+    EXPECT_EQ(status, ERROR_SUCCESS) << "cannot create the scratch key " << path;
+}
+
+ScratchKey::~ScratchKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+    RegDeleteTreeA(HKEY_CURRENT_USER, (KeyRoot() + "\\" + name_).c_str());
+}
+
+SessionManagerSetAside::SessionManagerSetAside() {
+    HKEY source = nullptr;
+    HKEY copy = nullptr;
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSetAsidePath);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerPath, 0, KEY_READ, &source), ERROR_SUCCESS);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSetAsidePath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &copy,
+                              nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegCopyTreeA(source, nullptr, copy), ERROR_SUCCESS);
+    RegCloseKey(source);
+    RegCloseKey(copy);
+    // With a subkey path, RegDeleteTreeA removes that key itself too.
+    EXPECT_EQ(RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSessionManagerPath), ERROR_SUCCESS);
+}
+
+SessionManagerSetAside::~SessionManagerSetAside() {
+    HKEY copy = nullptr;
+    HKEY target = nullptr;
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSessionManagerPath);
+    RegOpenKeyExA(HKEY_CURRENT_USER, kSetAsidePath, 0, KEY_READ, &copy);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                    nullptr);
+    EXPECT_EQ(RegCopyTreeA(copy, nullptr, target), ERROR_SUCCESS) << "Session Manager could not be put back";
+    RegCloseKey(copy);
+    RegCloseKey(target);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSetAsidePath);
+}
+
+RawValue ReadRawA(HKEY key, const std::string& name) {
+    RawValue raw;
+    DWORD size = 0;
+    raw.status = RegQueryValueExA(key, name.c_str(), nullptr, &raw.type, nullptr, &size);
+    if (raw.status != ERROR_SUCCESS) return raw;
+    raw.bytes.resize(size + 2);
+    raw.status = RegQueryValueExA(key, name.c_str(), nullptr, &raw.type, raw.bytes.data(), &size);
+    raw.bytes.resize(raw.status == ERROR_SUCCESS ? size : 0);
+    return raw;
+}
+
+RawValue ReadRawW(HKEY key, const std::wstring& name) {
+    RawValue raw;
+    DWORD size = 0;
+    raw.status = RegQueryValueExW(key, name.c_str(), nullptr, &raw.type, nullptr, &size);
+    if (raw.status != ERROR_SUCCESS) return raw;
+    raw.bytes.resize(size + 2);
+    raw.status = RegQueryValueExW(key, name.c_str(), nullptr, &raw.type, raw.bytes.data(), &size);
+    raw.bytes.resize(raw.status == ERROR_SUCCESS ? size : 0);
+    return raw;
+}
+
+std::wstring WideText(const RawValue& raw) {
+    std::wstring text(raw.bytes.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) memcpy(text.data(), raw.bytes.data(), text.size() * sizeof(wchar_t));
+    return text;
+}
+
+LONG WriteRawW(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) {
+    return RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.data()),
+                          static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+}
+
+LONG WriteRawBytes(HKEY key, const std::string& name, DWORD type, const std::vector<std::uint8_t>& bytes) {
+    static const BYTE none[1] = {0};
+    return RegSetValueExA(key, name.c_str(), 0, type, bytes.empty() ? none : bytes.data(),
+                          static_cast<DWORD>(bytes.size()));
+}
+
+std::int32_t CountingRegistryApi::OpenKey(RegHandle root, const std::string& path, std::uint32_t access,
+                                          RegHandle& key) {
+    const std::int32_t status = system_.OpenKey(root, path, access, key);
+    if (status == ERROR_SUCCESS) ++opened;
+    return status;
+}
+std::int32_t CountingRegistryApi::CreateKey(RegHandle root, const std::string& path, std::uint32_t access,
+                                            const SecurityAttributes& security, RegHandle& key) {
+    const std::int32_t status = system_.CreateKey(root, path, access, security, key);
+    if (status == ERROR_SUCCESS) ++opened;
+    return status;
+}
+std::int32_t CountingRegistryApi::CloseKey(RegHandle key) {
+    ++closed;
+    return system_.CloseKey(key);
+}
+std::int32_t CountingRegistryApi::ConnectRegistry(const std::string& computer, RegHandle root, RegHandle& key) {
+    const std::int32_t status = system_.ConnectRegistry(computer, root, key);
+    if (status == ERROR_SUCCESS) ++opened;
+    return status;
+}
+std::int32_t CountingRegistryApi::QueryValue(RegHandle key, const std::string& name, std::uint32_t& type,
+                                             std::uint8_t* data, std::uint32_t& size) {
+    ++queries;
+    return system_.QueryValue(key, name, type, data, size);
+}
+std::int32_t CountingRegistryApi::SetValue(RegHandle key, const std::string& name, std::uint32_t type,
+                                           const std::uint8_t* data, std::uint32_t size) {
+    return system_.SetValue(key, name, type, data, size);
+}
+std::int32_t CountingRegistryApi::DeleteKey(RegHandle root, const std::string& path) {
+    return system_.DeleteKey(root, path);
+}
+std::int32_t CountingRegistryApi::DeleteValue(RegHandle key, const std::string& name) {
+    return system_.DeleteValue(key, name);
+}
+std::int32_t CountingRegistryApi::EnumKey(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
+                                          char* className, std::uint32_t& classRoom) {
+    return system_.EnumKey(key, index, name, nameRoom, className, classRoom);
+}
+std::int32_t CountingRegistryApi::EnumValue(RegHandle key, std::uint32_t index, char* name,
+                                            std::uint32_t& nameRoom, std::uint32_t& type, std::uint8_t* data,
+                                            std::uint32_t& size) {
+    return system_.EnumValue(key, index, name, nameRoom, type, data, size);
+}
+std::uint32_t CountingRegistryApi::ExpandVariables(const std::string& source, char* destination,
+                                                            std::uint32_t room) {
+    return system_.ExpandVariables(source, destination, room);
+}
+
+}  // namespace pendrix::wine
