@@ -6,6 +6,21 @@
 #include "registry/registry_constants.h"
 
 namespace pendrix {
+namespace {
+
+// The bytes of value as a text, with room reserved for extra more; a held
+// text is copied once, not converted first.
+ByteList TextBytes(const RegistryData& value, std::size_t extra) {
+    const std::string* held = value.AsText();
+    const std::string converted = held == nullptr ? value.ToText() : std::string();
+    const std::string& text = held != nullptr ? *held : converted;
+    ByteList bytes;
+    bytes.reserve(text.size() + extra);
+    bytes.assign(text.begin(), text.end());
+    return bytes;
+}
+
+}  // namespace
 
 std::string StringDataText(const ByteList& data) {
     std::size_t length = data.size();
@@ -52,19 +67,15 @@ std::optional<EncodedValue> EncodeRegistryData(std::int32_t dtype, const Registr
     EncodedValue encoded;
     switch (dtype) {
     case static_cast<std::int32_t>(kRegSz):
-    case static_cast<std::int32_t>(kRegExpandSz): {
+    case static_cast<std::int32_t>(kRegExpandSz):
         // Windows expects string data to carry its terminating NUL.
-        const std::string text = value.ToText();
-        encoded.data.assign(text.begin(), text.end());
+        encoded.data = TextBytes(value, 1);
         encoded.data.push_back(0);
         break;
-    }
-    case static_cast<std::int32_t>(kRegMultiSz): {
+    case static_cast<std::int32_t>(kRegMultiSz):
         // The caller's text already holds the list's NULs.
-        const std::string text = value.ToText();
-        encoded.data.assign(text.begin(), text.end());
+        encoded.data = TextBytes(value, 0);
         break;
-    }
     case static_cast<std::int32_t>(kRegBinary):
         encoded.data = value.ToBytes();
         break;

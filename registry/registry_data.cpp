@@ -1,6 +1,7 @@
 #include "registry/registry_data.h"
 
 #include <string>
+#include <utility>
 
 #include "common/pendrix_error.h"
 
@@ -103,7 +104,12 @@ std::int32_t ParseDecimalNumber(std::string_view text) {
     return static_cast<std::int32_t>(signedValue);
 }
 
-std::string RegistryData::ToText() const {
+std::string RegistryData::ToText() && {
+    if (auto* text = std::get_if<std::string>(&value_)) return std::move(*text);
+    return std::as_const(*this).ToText();
+}
+
+std::string RegistryData::ToText() const& {
     if (const auto* text = std::get_if<std::string>(&value_)) return *text;
     if (const auto* number = std::get_if<std::int32_t>(&value_)) return std::to_string(*number);
     if (const auto* bytes = std::get_if<ByteList>(&value_)) return std::string(bytes->begin(), bytes->end());

@@ -30,9 +30,13 @@ public:
     // text; a decimal text is parsed with ties rounded to even, nothing is 0;
     // a text's bytes and a byte list's characters map one to one.
     // Failures throw PendrixError (type mismatch or overflow).
-    std::string ToText() const;
+    std::string ToText() const&;
+    std::string ToText() &&;  // moves a text out instead of copying it
     std::int32_t ToNumber() const;
     ByteList ToBytes() const;
+
+    // The text held, or null when this holds no text.
+    const std::string* AsText() const noexcept { return std::get_if<std::string>(&value_); }
 
     friend bool operator==(const RegistryData&, const RegistryData&) = default;
 

@@ -1,6 +1,7 @@
 #include "scheduler/pending_rename_list.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "registry/registry_constants.h"
 
@@ -52,13 +53,13 @@ void PendingRenameList::AimAtSessionManager() {
 
 PendingListRead PendingRenameList::Read() {
     AimAtSessionManager();
-    const RegistryValueRead read = registry_.ReadRegistryValue(kPendingValueName, RegistryData(""));
+    RegistryValueRead read = registry_.ReadRegistryValue(kPendingValueName, RegistryData(""));
     PendingListRead result;
     result.status = read.status;
     // A missing key or value is an empty list; any other failure leaves the
     // list unknown.
     result.readable = read.status == kErrorSuccess || read.status == kErrorFileNotFound;
-    if (result.readable) result.listText = read.value.ToText();
+    if (result.readable) result.listText = std::move(read.value).ToText();
     return result;
 }
 
