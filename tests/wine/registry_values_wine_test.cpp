@@ -148,6 +148,28 @@ TEST_F(RealRegistryTest, QueriesOnceUpTo1024BytesAndTwiceAbove) {
     EXPECT_EQ(registry.GetRegistryValue("list"), RegistryData(list.substr(0, list.size() - 1)));
 }
 
+TEST_F(RealRegistryTest, MultiByteTextsAreSizedAndReadWhole) {
+    const auto repeat = [](const std::string& unit, std::size_t times) {
+        std::string text;
+        for (std::size_t i = 0; i < times; ++i) text += unit;
+        return text;
+    };
+    struct Case { std::string text; int queries; };
+    const Case cases[] = {
+        {std::string(700, 'a'), 1},       // fits the first buffer
+        {repeat("Ж", 500), 1},            // 1000 bytes in UTF-8, 1000 in UTF-16
+        {repeat("Ж", 1000), 2},           // 2000 bytes in UTF-8, only 1000 characters
+        {repeat("文", 4000), 2},          // three bytes a character
+        {repeat("😀", 300), 2},           // four bytes, two UTF-16 units a character
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(registry.SetRegistryValue("text", RegistryData(c.text), 1));
+        api.queries = 0;
+        EXPECT_EQ(registry.GetRegistryValue("text"), RegistryData(c.text)) << c.text.size();
+        EXPECT_EQ(api.queries, c.queries) << c.text.size();
+    }
+}
+
 TEST_F(RealRegistryTest, MissingValuesKeysAndUnaimedObjectsGiveTheDefault) {
     EXPECT_EQ(registry.GetRegistryValue("missing", RegistryData(9)), RegistryData(9));
     EXPECT_EQ(registry.GetRegistryValue("missing"), RegistryData());
