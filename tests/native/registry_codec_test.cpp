@@ -17,16 +17,6 @@ RegistryData Decode(std::uint32_t type, const ByteList& data, const RegistryData
     return DecodeRegistryData(type, data, def, NoExpansion);
 }
 
-TEST(DecodeRegistryData, Strings) {
-    const RegistryData def("default");
-    EXPECT_EQ(Decode(kRegSz, Bytes(Text("abc\0", 4)), def), RegistryData("abc"));
-    EXPECT_EQ(Decode(kRegSz, Bytes("abc"), def), RegistryData("abc")) << "stored without a terminator";
-    EXPECT_EQ(Decode(kRegSz, Bytes(Text("\0", 1)), def), RegistryData(""));
-    EXPECT_EQ(Decode(kRegSz, ByteList(), def), def);
-    EXPECT_EQ(Decode(kRegSz, Bytes(Text("a\0b\0", 4)), def), RegistryData(Text("a\0b", 3)));
-    EXPECT_EQ(Decode(kRegSz, Bytes(Text(" x \0\0", 5)), def), RegistryData(Text(" x \0", 4)));
-}
-
 TEST(DecodeRegistryData, ExpandableStringsAreExpanded) {
     const auto expand = [](const std::string& text) { return "[" + text + "]"; };
     EXPECT_EQ(DecodeRegistryData(kRegExpandSz, Bytes(Text("%A%\0", 4)), RegistryData(), expand),
@@ -43,52 +33,8 @@ TEST(DecodeRegistryData, BinaryAndNumbers) {
     EXPECT_EQ(Decode(kRegDword, ByteList{1, 0, 0, 0, 9}), RegistryData(1));
 }
 
-TEST(DecodeRegistryData, MultiStringListText) {
-    const RegistryData def("");
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes(Text("a\0b\0\0", 5)), def), RegistryData(Text("a\0b", 3)));
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes(Text("a\0\0\0", 4)), def), RegistryData(Text("a\0", 2)))
-        << "a deletion pair at the end keeps its empty second string";
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes(Text("\0\0", 2)), def), def);
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes(Text("\0x\0\0", 4)), def), def) << "empty first string";
-    EXPECT_EQ(Decode(kRegMultiSz, ByteList(), def), def);
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes(Text("\0", 1)), def), def);
-}
-
-TEST(DecodeRegistryData, MultiStringWithoutClosingNulsKeepsItsLastString) {
-    const RegistryData def("");
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes(Text("a\0bc\0", 5)), def), RegistryData(Text("a\0bc", 4)));
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes(Text("a\0bc", 4)), def), RegistryData(Text("a\0bc", 4)));
-    EXPECT_EQ(Decode(kRegMultiSz, Bytes("x"), def), RegistryData("x"));
-}
-
-TEST(DecodeRegistryData, UndecodedTypesGiveTheDefault) {
-    for (std::uint32_t type : {kRegNone, kRegDwordBigEndian, kRegLink, 8u, 11u})
-        EXPECT_EQ(Decode(type, ByteList{1, 2, 3, 4}, RegistryData("d")), RegistryData("d")) << type;
-}
-
 std::optional<EncodedValue> Encode(std::int32_t dtype, const RegistryData& value) {
     return EncodeRegistryData(dtype, value);
-}
-
-TEST(EncodeRegistryData, StringsCarryTheirTerminator) {
-    EXPECT_EQ(Encode(1, RegistryData("abc"))->data, Bytes(Text("abc\0", 4)));
-    EXPECT_EQ(Encode(1, RegistryData("abc"))->type, kRegSz);
-    EXPECT_EQ(Encode(2, RegistryData("%X%"))->type, kRegExpandSz);
-    EXPECT_EQ(Encode(1, RegistryData(12))->data, Bytes(Text("12\0", 3)));
-    EXPECT_EQ(Encode(1, RegistryData())->data, Bytes(Text("\0", 1)));
-}
-
-TEST(EncodeRegistryData, MultiStringIsWrittenAsGiven) {
-    EXPECT_EQ(Encode(7, RegistryData(Text("a\0b\0\0", 5)))->data, Bytes(Text("a\0b\0\0", 5)));
-    EXPECT_TRUE(Encode(7, RegistryData(""))->data.empty());
-}
-
-TEST(EncodeRegistryData, NumbersAndBytes) {
-    EXPECT_EQ(Encode(4, RegistryData("12"))->data, (ByteList{0x0C, 0, 0, 0}));
-    EXPECT_EQ(Encode(4, RegistryData(-1))->data, (ByteList{0xFF, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(Encode(4, RegistryData())->data, (ByteList{0, 0, 0, 0}));
-    EXPECT_EQ(Encode(3, RegistryData(ByteList{9, 8}))->data, (ByteList{9, 8}));
-    EXPECT_TRUE(Encode(3, RegistryData(ByteList{}))->data.empty());
 }
 
 TEST(EncodeRegistryData, ConversionFailuresThrow) {
