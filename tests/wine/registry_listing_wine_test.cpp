@@ -3,27 +3,15 @@
 
 #include <vector>
 
-#include "registry/RegistryRoutines.h"
-#include "registry/registry_constants.h"
-#include "tests/wine/wine_registry_fixture.h"
+#include "tests/wine/real_registry_test.h"
 
 namespace pendrix::wine {
 namespace {
 
-template <std::size_t N>
-std::wstring W(const wchar_t (&text)[N]) { return std::wstring(text, N - 1); }
-
 RegHandle Handle(HKEY key) { return reinterpret_cast<RegHandle>(key); }
 
-class RealListingTest : public ::testing::Test {
+class RealListingTest : public RealRegistryTest {
 protected:
-    RealListingTest() {
-        registry.hkey(kHkeyCurrentUser);
-        registry.KeyRoot(ScratchKey::KeyRoot());
-        registry.Subkey(scratch.Name());
-    }
-    void TearDown() override { EXPECT_EQ(api.opened, api.closed) << "a key handle was left open"; }
-
     std::string ScratchPath() const { return ScratchKey::KeyRoot() + "\\" + scratch.Name(); }
 
     void CreateSubkey(const std::wstring& name, const wchar_t* className = nullptr) {
@@ -42,10 +30,6 @@ protected:
             names.push_back(entry.name);
         return names;
     }
-
-    ScratchKey scratch{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    CountingRegistryApi api;
-    RegistryRoutines registry{api};
 };
 
 TEST_F(RealListingTest, DeletesKeysAndValues) {
