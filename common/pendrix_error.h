@@ -11,6 +11,7 @@ namespace pendrix {
 // Error numbers shared by the whole program.
 inline constexpr std::int32_t kErrInvalidArgument = 5;
 inline constexpr std::int32_t kErrOverflow = 6;
+inline constexpr std::int32_t kErrSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kErrTypeMismatch = 13;
 inline constexpr std::int32_t kErrUserCancel = 32755;
 

@@ -10,7 +10,7 @@ namespace pendrix {
 
 bool RegistryRoutines::KeyExists() {
     RegistryKey key(*api_);
-    return key.Open(hkey_, KeyPath(), kKeyRead) == kErrorSuccess;
+    return key.Open(hkey_, ObjectKeyPath(), kKeyRead) == kErrorSuccess;
 }
 
 std::string RegistryRoutines::CreateKey(const std::optional<RegistryData>& KeyName) {
@@ -29,19 +29,18 @@ RegistryData RegistryRoutines::GetRegistryValue(const std::string& ValueName,
 RegistryValueRead RegistryRoutines::ReadRegistryValue(const std::string& ValueName,
                                                       const RegistryData& DefaultValue) {
     RegistryKey key(*api_);
-    const std::int32_t opened = key.Open(hkey_, KeyPath(), kKeyRead);
+    const std::int32_t opened = key.Open(hkey_, ObjectKeyPath(), kKeyRead);
     if (opened != kErrorSuccess) return {opened, DefaultValue};
 
     const ValueQuery query = QueryRegistryValue(*api_, key.Get(), ValueName);
     if (query.status != kErrorSuccess) return {query.status, DefaultValue};
-    return {kErrorSuccess, DecodeRegistryData(query.type, query.data, DefaultValue,
-                                              [this](const std::string& text) { return Expand(text); })};
+    return {kErrorSuccess, DecodeRegistryData(query.type, query.data, DefaultValue, Expander())};
 }
 
 bool RegistryRoutines::SetRegistryValue(const std::string& ValueName, const RegistryData& Value,
                                         std::int32_t DType) {
     RegistryKey key(*api_);
-    if (key.Open(hkey_, KeyPath(), kKeyWrite) != kErrorSuccess) return false;
+    if (key.Open(hkey_, ObjectKeyPath(), kKeyWrite) != kErrorSuccess) return false;
 
     const std::optional<EncodedValue> encoded = EncodeRegistryData(DType, Value);
     if (!encoded) return true;
@@ -54,8 +53,8 @@ std::string RegistryRoutines::TrimNull(std::string& item) {
     return item;
 }
 
-std::string RegistryRoutines::Expand(const std::string& text) {
-    return ExpandEnvironmentText(*api_, text);
+ExpandFunction RegistryRoutines::Expander() {
+    return [this](const std::string& text) { return ExpandEnvironmentText(*api_, text); };
 }
 
 }  // namespace pendrix

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "registry/registry_api.h"
+#include "registry/registry_codec.h"
 #include "registry/registry_data.h"
+#include "registry/registry_entry_list.h"
 
 namespace pendrix {
 
@@ -37,6 +39,19 @@ public:
     // Creates (or opens) KeyRoot\KeyName, or KeyRoot\Subkey without a name,
     // with every missing key above it. "0" on success, "" on failure.
     std::string CreateKey(const std::optional<RegistryData>& KeyName = std::nullopt);
+    // Deletes KeyRoot\KeyName below hkey; RegDeleteKeyA's status.
+    std::int32_t DeleteKey(const std::string& KeyName);
+    // Deletes a value of the object's key; 0, or the status of the step that
+    // failed (the open or the deletion).
+    std::int32_t DeleteValue(const std::string& ValueName);
+
+    // The enumerations list KeyName below the handle hkey, or hkey itself
+    // when KeyName is empty; the object's properties are not used. hkey is a
+    // predefined root (a negative 32-bit number, sign-extended) or a key the
+    // caller opened, which stays open. A key that cannot be opened gives an
+    // empty list; a listing that fails part-way gives what was gathered.
+    RegistryKeyList EnumRegistryKeys(RegHandle hkey, const std::string& KeyName);
+    RegistryValueList EnumRegistryValues(RegHandle hkey, const std::string& KeyName);
 
     // The decoded value, or DefaultValue when there is none.
     RegistryData GetRegistryValue(const std::string& ValueName, const RegistryData& DefaultValue = {});
@@ -46,12 +61,26 @@ public:
     // the class does not write. Conversion failures throw and write nothing.
     bool SetRegistryValue(const std::string& ValueName, const RegistryData& Value, std::int32_t DType);
 
+    // GetRegistryValue and SetRegistryValue on another computer's registry,
+    // with hkey a predefined root there. The key is KeyPath when given (the
+    // empty text is the root itself), else KeyRoot\Subkey. Every handle and
+    // the connection are released within the call. A read gives "Error!"
+    // when the computer's registry cannot be reached and nothing for any
+    // other failure.
+    RegistryData ReadRemoteRegistryValue(const std::string& sRemoteComputer, std::int32_t hkey,
+                                         const std::string& ValueName,
+                                         const std::optional<std::string>& KeyPath = std::nullopt);
+    bool WriteRemoteRegistryValue(const std::string& sRemoteComputer, std::int32_t hkey,
+                                  const std::string& ValueName, const RegistryData& Value, std::int32_t DType,
+                                  const std::optional<std::string>& KeyPath = std::nullopt);
+
     // Cuts item before its first NUL, in place, and returns it.
     std::string TrimNull(std::string& item);
 
 private:
-    std::string KeyPath() const { return keyRoot_ + "\\" + subkey_; }
-    std::string Expand(const std::string& text);
+    std::string ObjectKeyPath() const { return keyRoot_ + "\\" + subkey_; }
+    // Environment expansion for the decoders, through this object's platform.
+    ExpandFunction Expander();
 
     RegistryApi* api_;
     std::int32_t hkey_ = 0;

@@ -41,7 +41,8 @@ public:
     virtual std::int32_t DeleteValue(RegHandle key, const std::string& name) = 0;
 
     // nameRoom and classRoom: rooms in characters on entry; on return the
-    // lengths stored, without the terminating NUL.
+    // lengths stored, without the terminating NUL. className may be null:
+    // the class is then not asked for.
     virtual std::int32_t EnumKey(RegHandle key, std::uint32_t index, char* name,
                                  std::uint32_t& nameRoom, char* className,
                                  std::uint32_t& classRoom) = 0;

@@ -21,6 +21,11 @@ inline constexpr std::int32_t kErrorBadNetPath = 53;
 inline constexpr std::int32_t kErrorMoreData = 234;
 inline constexpr std::int32_t kErrorNoMoreItems = 259;
 
+// The longest value name Windows allows, in UTF-16 units (key names are
+// shorter), and the most bytes one unit takes in the A functions' UTF-8.
+inline constexpr std::uint32_t kMaxValueNameChars = 16383;
+inline constexpr std::uint32_t kMaxUtf8BytesPerUnit = 3;
+
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;

@@ -119,8 +119,9 @@ public:
         DWORD nameLength = nameRoom;
         DWORD classLength = classRoom;
         FILETIME lastWrite{};
+        // Without a class buffer the class is not asked for at all.
         const LONG status = RegEnumKeyExA(ToHkey(key), index, name, &nameLength, nullptr, className,
-                                          &classLength, &lastWrite);
+                                          className != nullptr ? &classLength : nullptr, &lastWrite);
         nameRoom = nameLength;
         classRoom = classLength;
         return status;

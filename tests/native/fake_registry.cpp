@@ -59,6 +59,11 @@ void FakeRegistry::PutText(const std::string& keyPath, const std::string& name, 
     PutValue(keyPath, name, type, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
+void FakeRegistry::SetClassName(const std::string& path, const std::string& className) {
+    AddKey(path);
+    keys_[Lower(path)].className = className;
+}
+
 bool FakeRegistry::HasKey(const std::string& path) const {
     const std::string lower = Lower(path);
     return IsRootPath(lower) || keys_.count(lower) != 0;
@@ -135,6 +140,12 @@ std::int32_t FakeRegistry::ConnectRegistry(const std::string& computer, RegHandl
     return kErrorSuccess;
 }
 
+void FakeRegistry::GrowAfterMoreData(Value& value) {
+    if (growthsLeft <= 0) return;
+    --growthsLeft;
+    value.data.insert(value.data.begin(), 100, static_cast<std::uint8_t>('g'));
+}
+
 std::int32_t FakeRegistry::QueryValue(RegHandle key, const std::string& name, std::uint32_t& type,
                                       std::uint8_t* data, std::uint32_t& size) {
     ++queryCalls;
@@ -147,10 +158,7 @@ std::int32_t FakeRegistry::QueryValue(RegHandle key, const std::string& name, st
     if (data == nullptr || size < length) {
         size = length;
         if (data == nullptr) return kErrorSuccess;
-        if (growthsLeft > 0) {
-            --growthsLeft;
-            value->data.insert(value->data.begin(), 100, static_cast<std::uint8_t>('g'));
-        }
+        GrowAfterMoreData(*value);
         return kErrorMoreData;
     }
     if (length != 0) std::memcpy(data, value->data.data(), length);
@@ -196,9 +204,11 @@ std::int32_t FakeRegistry::DeleteValue(RegHandle key, const std::string& name) {
 
 std::int32_t FakeRegistry::EnumKey(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
                                    char* className, std::uint32_t& classRoom) {
+    ++enumCalls;
     bool ok = false;
     const std::string base = Resolve(key, std::string(), ok);
     if (!ok) return kErrorInvalidHandle;
+    if (const auto failure = listingFailures.find(index); failure != listingFailures.end()) return failure->second;
     const std::string childPrefix = base + "\\";
     std::uint32_t position = 0;
     for (const auto& entry : keys_) {
@@ -206,15 +216,17 @@ std::int32_t FakeRegistry::EnumKey(RegHandle key, std::uint32_t index, char* nam
         if (path.compare(0, childPrefix.size(), childPrefix) != 0) continue;
         if (path.find('\\', childPrefix.size()) != std::string::npos) continue;
         if (position++ != index) continue;
+        // Like RegEnumKeyExA: the class counts only when it is asked for,
+        // and a name or class that does not fit gives no size back.
         const Key& child = entry.second;
-        if (child.name.size() >= nameRoom || child.className.size() >= classRoom) {
-            nameRoom = static_cast<std::uint32_t>(child.name.size());
-            return kErrorMoreData;
-        }
+        const bool classFits = className == nullptr || child.className.size() < classRoom;
+        if (child.name.size() >= nameRoom || !classFits) return kErrorMoreData;
         std::memcpy(name, child.name.c_str(), child.name.size() + 1);
         nameRoom = static_cast<std::uint32_t>(child.name.size());
-        if (className != nullptr) std::memcpy(className, child.className.c_str(), child.className.size() + 1);
-        classRoom = static_cast<std::uint32_t>(child.className.size());
+        if (className != nullptr) {
+            std::memcpy(className, child.className.c_str(), child.className.size() + 1);
+            classRoom = static_cast<std::uint32_t>(child.className.size());
+        }
         return kErrorSuccess;
     }
     return kErrorNoMoreItems;
@@ -222,23 +234,28 @@ std::int32_t FakeRegistry::EnumKey(RegHandle key, std::uint32_t index, char* nam
 
 std::int32_t FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
                                      std::uint32_t& type, std::uint8_t* data, std::uint32_t& size) {
+    ++enumCalls;
     bool ok = false;
     const std::string base = Resolve(key, std::string(), ok);
     if (!ok) return kErrorInvalidHandle;
+    if (const auto failure = listingFailures.find(index); failure != listingFailures.end()) return failure->second;
     const auto found = keys_.find(base);
     if (found == keys_.end() || index >= found->second.values.size()) return kErrorNoMoreItems;
-    const Value& value = found->second.values[index];
-    if (value.name.size() >= nameRoom) return kErrorMoreData;
+    Value& value = found->second.values[index];
+    // Like RegEnumValueA: the data's size is reported whenever something
+    // does not fit; the name is tested only once the data fitted.
     const auto length = static_cast<std::uint32_t>(value.data.size());
     type = value.type;
     if (data != nullptr && size < length) {
         size = length;
+        GrowAfterMoreData(value);
         return kErrorMoreData;
     }
+    size = length;
+    if (value.name.size() >= nameRoom) return kErrorMoreData;
     std::memcpy(name, value.name.c_str(), value.name.size() + 1);
     nameRoom = static_cast<std::uint32_t>(value.name.size());
     if (data != nullptr && length != 0) std::memcpy(data, value.data.data(), length);
-    size = length;
     return kErrorSuccess;
 }
 

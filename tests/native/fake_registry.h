@@ -1,6 +1,7 @@
 // An in-memory stand-in for the Windows registry, for the faults a real
 // registry cannot be made to show on demand: a refused open or write, a
-// value that grows between two queries. It counts every handle it gives out
+// value that grows between two queries, a listing that fails part-way. It
+// counts every handle it gives out
 // and every close, so tests can check that nothing is left open.
 #pragma once
 
@@ -29,6 +30,7 @@ public:
                   std::vector<std::uint8_t> data);
     void PutText(const std::string& keyPath, const std::string& name, std::uint32_t type,
                  const std::string& bytes);
+    void SetClassName(const std::string& path, const std::string& className);
     bool HasKey(const std::string& path) const;
     const Value* FindValue(const std::string& keyPath, const std::string& name) const;
 
@@ -36,12 +38,14 @@ public:
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
     bool refuseWrites = false;               // SetValue gives ERROR_ACCESS_DENIED
     int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
+    std::map<std::uint32_t, std::int32_t> listingFailures;  // EnumKey/EnumValue index -> status
     std::set<std::string> reachableComputers{"", "THISPC", "\\\\THISPC"};
     std::map<std::string, std::string> environment;
 
     // Observations.
     int queryCalls = 0;
     int setCalls = 0;
+    int enumCalls = 0;
     std::size_t OpenHandles() const { return handles_.size(); }
 
     std::int32_t OpenKey(RegHandle root, const std::string& path, std::uint32_t access,
@@ -73,6 +77,7 @@ private:
     std::string Resolve(RegHandle root, const std::string& path, bool& ok) const;
     Value* FindValueMutable(const std::string& keyPath, const std::string& name);
     RegHandle NewHandle(const std::string& path);
+    void GrowAfterMoreData(Value& value);
 
     std::map<std::string, Key> keys_;                // by lower-case full path
     std::map<RegHandle, std::string> handles_;       // open handle -> lower-case path

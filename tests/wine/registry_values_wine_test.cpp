@@ -2,31 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "common/pendrix_error.h"
-#include "registry/RegistryRoutines.h"
-#include "registry/registry_constants.h"
-#include "tests/wine/wine_registry_fixture.h"
+#include "tests/wine/real_registry_test.h"
 
 namespace pendrix::wine {
 namespace {
 
 template <std::size_t N>
-std::wstring W(const wchar_t (&text)[N]) { return std::wstring(text, N - 1); }
-template <std::size_t N>
 std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
-
-class RealRegistryTest : public ::testing::Test {
-protected:
-    RealRegistryTest() {
-        registry.hkey(kHkeyCurrentUser);
-        registry.KeyRoot(ScratchKey::KeyRoot());
-        registry.Subkey(scratch.Name());
-    }
-    void TearDown() override { EXPECT_EQ(api.opened, api.closed) << "a key handle was left open"; }
-
-    ScratchKey scratch{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    CountingRegistryApi api;
-    RegistryRoutines registry{api};
-};
 
 TEST_F(RealRegistryTest, TheProcessSpeaksUtf8) { EXPECT_EQ(GetACP(), 65001u); }
 
