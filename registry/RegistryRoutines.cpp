@@ -34,7 +34,7 @@ RegistryValueRead RegistryRoutines::ReadRegistryValue(const std::string& ValueNa
 
     const ValueQuery query = QueryRegistryValue(*api_, key.Get(), ValueName);
     if (query.status != kErrorSuccess) return {query.status, DefaultValue};
-    return {kErrorSuccess, DecodeRegistryData(query.type, query.data, DefaultValue, Expander())};
+    return {kErrorSuccess, DecodeRegistryData(query.type, query.Data(), DefaultValue, Expander())};
 }
 
 bool RegistryRoutines::SetRegistryValue(const std::string& ValueName, const RegistryData& Value,

@@ -7,7 +7,7 @@
 
 namespace pendrix {
 
-std::string HexByteText(const ByteList& data) {
+std::string HexByteText(ByteView data) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
     text.reserve(data.size() * 3);
@@ -19,7 +19,7 @@ std::string HexByteText(const ByteList& data) {
     return text;
 }
 
-RegistryData ListedValueData(std::uint32_t type, const ByteList& data, const ExpandFunction& expand) {
+RegistryData ListedValueData(std::uint32_t type, ByteView data, const ExpandFunction& expand) {
     switch (type) {
     case kRegDword:
         return DecodeRegistryData(type, data, RegistryData(), expand);

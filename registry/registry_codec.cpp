@@ -22,19 +22,19 @@ ByteList TextBytes(const RegistryData& value, std::size_t extra) {
 
 }  // namespace
 
-std::string StringDataText(const ByteList& data) {
+std::string StringDataText(ByteView data) {
     std::size_t length = data.size();
     if (length > 0 && data[length - 1] == 0) --length;
     return std::string(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
-std::string MultiStringListText(const ByteList& data) {
+std::string MultiStringListText(ByteView data) {
     std::size_t length = data.size();
     for (int closing = 0; closing < 2 && length > 0 && data[length - 1] == 0; ++closing) --length;
     return std::string(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
-RegistryData DecodeRegistryData(std::uint32_t type, const ByteList& data,
+RegistryData DecodeRegistryData(std::uint32_t type, ByteView data,
                                 const RegistryData& defaultValue, const ExpandFunction& expand) {
     switch (type) {
     case kRegSz:
@@ -45,7 +45,7 @@ RegistryData DecodeRegistryData(std::uint32_t type, const ByteList& data,
         return RegistryData(expand(StringDataText(data)));
     case kRegBinary:
         if (data.empty()) return defaultValue;
-        return RegistryData(data);
+        return RegistryData(ByteList(data.begin(), data.end()));
     case kRegDword: {
         std::uint32_t number = 0;
         for (std::size_t i = 0; i < 4 && i < data.size(); ++i) number |= std::uint32_t{data[i]} << (8 * i);

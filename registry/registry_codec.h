@@ -16,14 +16,14 @@ using ExpandFunction = std::function<std::string(const std::string&)>;
 
 // The text of REG_SZ or REG_EXPAND_SZ data: the terminating NUL is dropped
 // when it is there; data stored without one reads whole.
-std::string StringDataText(const ByteList& data);
+std::string StringDataText(ByteView data);
 
 // The list text of REG_MULTI_SZ data: the strings joined by single NULs. Only
 // closing NULs that are present are removed (at most two), so a list that
 // another program stored without them keeps its last string whole.
-std::string MultiStringListText(const ByteList& data);
+std::string MultiStringListText(ByteView data);
 
-RegistryData DecodeRegistryData(std::uint32_t type, const ByteList& data,
+RegistryData DecodeRegistryData(std::uint32_t type, ByteView data,
                                 const RegistryData& defaultValue, const ExpandFunction& expand);
 
 struct EncodedValue {

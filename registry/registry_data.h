@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -12,6 +13,8 @@
 namespace pendrix {
 
 using ByteList = std::vector<std::uint8_t>;
+// Bytes read from the registry, wherever they are held.
+using ByteView = std::span<const std::uint8_t>;
 
 class RegistryData {
 public:

@@ -24,7 +24,7 @@ RegistryData RegistryRoutines::ReadRemoteRegistryValue(const std::string& sRemot
     if (key.Open(root.Get(), path, kKeyAllAccess) != kErrorSuccess) return RegistryData();
     const ValueQuery query = QueryRegistryValue(*api_, key.Get(), ValueName);
     if (query.status != kErrorSuccess) return RegistryData();
-    return DecodeRegistryData(query.type, query.data, RegistryData(), Expander());
+    return DecodeRegistryData(query.type, query.Data(), RegistryData(), Expander());
 }
 
 bool RegistryRoutines::WriteRemoteRegistryValue(const std::string& sRemoteComputer, std::int32_t hkey,

@@ -1,5 +1,7 @@
 #include "registry/value_query.h"
 
+#include <algorithm>
+
 #include "registry/registry_constants.h"
 
 namespace pendrix {
@@ -12,16 +14,17 @@ ValueQuery QueryRegistryValue(RegistryApi& api, RegHandle key, const std::string
     ValueQuery query;
     std::uint32_t room = kFirstQueryBytes;
     for (int attempt = 0; attempt < kMaxQueries; ++attempt) {
-        query.data.resize(room);
+        // At least one byte, so that the platform always gets a buffer.
+        query.buffer.reset(new std::uint8_t[room > 0 ? room : 1]);
         std::uint32_t size = room;
-        query.status = api.QueryValue(key, valueName, query.type, query.data.data(), size);
+        query.status = api.QueryValue(key, valueName, query.type, query.buffer.get(), size);
         if (query.status != kErrorMoreData) {
-            query.data.resize(query.status == kErrorSuccess ? size : 0);
+            query.size = query.status == kErrorSuccess ? std::min(size, room) : 0;
             return query;
         }
         room = size;
     }
-    query.data.clear();
+    query.size = 0;
     return query;
 }
 

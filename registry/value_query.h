@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "registry/registry_api.h"
@@ -12,7 +13,12 @@ namespace pendrix {
 struct ValueQuery {
     std::int32_t status = 0;
     std::uint32_t type = 0;
-    ByteList data;
+    // Left uninitialised: the room asked for a large list can be three times
+    // its size, and zeroing it would cost as much as reading the value.
+    std::unique_ptr<std::uint8_t[]> buffer;
+    std::uint32_t size = 0;
+
+    ByteView Data() const noexcept { return ByteView(buffer.get(), size); }
 };
 
 // Queries into 1024 bytes first, so that common values take one call; a
