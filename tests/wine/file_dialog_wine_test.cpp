@@ -1,0 +1,240 @@
+// cFileDialog with Wine's real open-file and save-file dialogs, driven from
+// a second thread through the dialog's own controls.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/pendrix_error.h"
+#include "platform/cFileDialog.h"
+#include "tests/wine/dialog_driver.h"
+
+namespace pendrix::wine {
+namespace {
+
+// The error that action raised; fails the test when it raised none.
+PendrixError ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const PendrixError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no error was raised";
+    return PendrixError(0, "", "");
+}
+
+class FileDialogOnWine : public ::testing::Test {
+protected:
+    // A folder of files for the dialog to show, in the prefix's temp folder.
+    static void SetUpTestSuite() {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "pendrix_dialog_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder.c_str(), nullptr);
+        for (const char* name : {"a.txt", "b.txt", "c.log", "résumé ü.txt"}) {
+            const HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+            CloseHandle(file);
+        }
+    }
+    static void TearDownTestSuite() {
+        for (const char* name : {"a.txt", "b.txt", "c.log", "résumé ü.txt", "report.txt"}) DeleteFileA(Path(name).c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+    static std::string Path(const std::string& name) { return folder + "\\" + name; }
+
+    static std::string folder;
+    cFileDialog fileDialog;
+};
+std::string FileDialogOnWine::folder;
+
+TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogStartsThere) {
+    const HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                       nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    fileDialog.flags(kOfnFileMustExist);
+    fileDialog.hwnd(reinterpret_cast<std::intptr_t>(owner));
+    fileDialog.Filter("All Files (*.*)|*.*");
+    fileDialog.DialogTitle("Pick a file");
+    const std::string chosen = Path("résumé ü.txt");
+
+    HWND shownOwner = nullptr;
+    std::string shownTitle;
+    DialogDriver first([&](HWND dialog) {
+        shownOwner = GetWindow(dialog, GW_OWNER);
+        shownTitle = WindowText(dialog);
+        TypeFileName(dialog, chosen);
+        Press(dialog, IDOK);
+    });
+    fileDialog.ShowOpen();
+    first.Finish();
+    ASSERT_TRUE(first.FoundDialog());
+    EXPECT_TRUE(first.ClosedByScript());
+    EXPECT_EQ(shownOwner, owner);
+    EXPECT_EQ(shownTitle, "Pick a file");
+    EXPECT_EQ(fileDialog.Filename(), chosen);
+    EXPECT_EQ(fileDialog.Filename().find('\0'), std::string::npos);
+    EXPECT_EQ(fileDialog.FileTitle(), "résumé ü.txt");
+
+    // The next dialog offers the previous choice (Wine shows its folder and
+    // its name apart): confirming it as it stands gives the same file again.
+    fileDialog.FileTitle("");
+    std::string offered;
+    std::string offeredFolder;
+    DialogDriver second([&](HWND dialog) {
+        offered = WindowText(FileNameEdit(dialog));
+        offeredFolder = CurrentFolder(dialog);
+        Press(dialog, IDOK);
+    });
+    fileDialog.ShowOpen();
+    second.Finish();
+    ASSERT_TRUE(second.FoundDialog());
+    EXPECT_TRUE(second.ClosedByScript());
+    EXPECT_EQ(offered, "résumé ü.txt");
+    EXPECT_EQ(offeredFolder, folder);
+    EXPECT_EQ(fileDialog.Filename(), chosen);
+    EXPECT_EQ(fileDialog.FileTitle(), "résumé ü.txt");
+    DestroyWindow(owner);
+}
+
+TEST_F(FileDialogOnWine, CancelKeepsTheChoiceOrRaisesTheCancelError) {
+    fileDialog.Filename(Path("a.txt"));
+    fileDialog.FileTitle("a.txt");
+    const auto cancel = [](HWND dialog) { Press(dialog, IDCANCEL); };
+    {
+        DialogDriver driver(cancel);
+        fileDialog.ShowOpen();
+        driver.Finish();
+        ASSERT_TRUE(driver.FoundDialog());
+        EXPECT_TRUE(driver.ClosedByScript());
+    }
+    EXPECT_EQ(fileDialog.Filename(), Path("a.txt"));
+    EXPECT_EQ(fileDialog.FileTitle(), "a.txt");
+
+    fileDialog.CancelError(true);
+    struct Case { std::function<void()> show; const char* source; };
+    const Case cases[] = {
+        {[&] { fileDialog.ShowOpen(); }, "file_dialog_wine_tests.cFileDialog"},
+        {[&] { fileDialog.ShowSave(); }, "file_dialog_wine_tests.cFilenDialog"},
+    };
+    for (const Case& c : cases) {
+        DialogDriver driver(cancel);
+        const PendrixError error = ErrorOf(c.show);
+        driver.Finish();
+        ASSERT_TRUE(driver.FoundDialog());
+        EXPECT_EQ(error.Number(), 32755);
+        EXPECT_EQ(error.Source(), c.source);
+        EXPECT_EQ(error.Description(), "User selected cancel.");
+        EXPECT_EQ(fileDialog.Filename(), Path("a.txt"));
+        EXPECT_EQ(fileDialog.FileTitle(), "a.txt");
+    }
+}
+
+TEST_F(FileDialogOnWine, MissingNameIsRefusedByTheDialogUnderFileMustExist) {
+    fileDialog.flags(kOfnFileMustExist);
+    fileDialog.CancelError(true);
+    fileDialog.Filename(Path("a.txt"));
+    bool refused = false;
+    bool stayedOpen = false;
+    DialogDriver driver([&](HWND dialog) {
+        TypeFileName(dialog, Path("missing.txt"));
+        Press(dialog, IDOK);
+        const HWND message = WaitForPopup(dialog);
+        refused = message != nullptr;
+        stayedOpen = IsWindow(dialog) != FALSE;
+        if (message == nullptr) return;
+        Press(message, IDOK);
+        WaitUntil([&] { return !IsWindow(message); });
+        Press(dialog, IDCANCEL);
+    });
+    const PendrixError error = ErrorOf([&] { fileDialog.ShowOpen(); });
+    driver.Finish();
+    ASSERT_TRUE(driver.FoundDialog());
+    EXPECT_TRUE(refused) << "no message box about the missing file";
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(driver.ClosedByScript());
+    EXPECT_EQ(error.Number(), kErrUserCancel);
+    EXPECT_EQ(fileDialog.Filename(), Path("a.txt"));
+}
+
+TEST_F(FileDialogOnWine, MultiSelectionOfTwoFilesAndOfOneSplitsIntoFolderAndNames) {
+    fileDialog.flags(kOfnAllowMultiSelect | kOfnFileMustExist);
+    fileDialog.InitDir(folder);
+    {
+        DialogDriver driver([](HWND dialog) {
+            TypeFileName(dialog, "\"a.txt\" \"b.txt\"");
+            Press(dialog, IDOK);
+        });
+        fileDialog.ShowOpen();
+        driver.Finish();
+        ASSERT_TRUE(driver.FoundDialog());
+        EXPECT_TRUE(driver.ClosedByScript());
+    }
+    EXPECT_EQ(fileDialog.Filename().size(), kMultiFileBufferSize);
+    std::string dir;
+    std::vector<std::string> files;
+    std::int32_t count = 0;
+    fileDialog.ParseMultiFileName(dir, files, count);
+    EXPECT_EQ(dir, folder);
+    EXPECT_EQ(files, (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(count, 2);
+
+    {
+        DialogDriver driver([&](HWND dialog) {
+            TypeFileName(dialog, Path("b.txt"));
+            Press(dialog, IDOK);
+        });
+        fileDialog.ShowOpen();
+        driver.Finish();
+        ASSERT_TRUE(driver.FoundDialog());
+        EXPECT_TRUE(driver.ClosedByScript());
+    }
+    count = 0;
+    fileDialog.ParseMultiFileName(dir, files, count);
+    EXPECT_EQ(dir, folder + "\\");
+    EXPECT_EQ(files, std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(FileDialogOnWine, FilterIndexFollowsTheFileTypeTheUserPicks) {
+    fileDialog.flags(kOfnFileMustExist);
+    fileDialog.Filter("Text files (*.txt):*.txt|Log files (*.log)|*.log");
+    EXPECT_EQ(fileDialog.FilterIndex(), 1);
+    std::vector<std::string> types;
+    DialogDriver driver([&](HWND dialog) {
+        types = FileTypes(dialog);
+        PickFileType(dialog, 1);
+        TypeFileName(dialog, Path("c.log"));
+        Press(dialog, IDOK);
+    });
+    fileDialog.ShowOpen();
+    driver.Finish();
+    ASSERT_TRUE(driver.FoundDialog());
+    EXPECT_TRUE(driver.ClosedByScript());
+    EXPECT_EQ(types, (std::vector<std::string>{"Text files (*.txt)", "Log files (*.log)"}));
+    EXPECT_EQ(fileDialog.Filename(), Path("c.log"));
+    EXPECT_EQ(fileDialog.FilterIndex(), 2);
+}
+
+TEST_F(FileDialogOnWine, SaveDialogAddsTheDefaultExtension) {
+    fileDialog.DefaultExt("txt");
+    fileDialog.InitDir(folder);
+    fileDialog.Filter("All Files (*.*)|*.*");
+    DialogDriver driver([](HWND dialog) {
+        TypeFileName(dialog, "report");
+        Press(dialog, IDOK);
+    });
+    fileDialog.ShowSave();
+    driver.Finish();
+    ASSERT_TRUE(driver.FoundDialog());
+    EXPECT_TRUE(driver.ClosedByScript());
+    EXPECT_EQ(fileDialog.Filename(), Path("report.txt"));
+    EXPECT_EQ(fileDialog.FileTitle(), "report.txt");
+}
+
+}  // namespace
+}  // namespace pendrix::wine
