@@ -36,7 +36,7 @@ void cls_exitWindows::EnableShutdownPrivilege() {
     api_->OpenProcessToken(api_->GetCurrentProcess(), kTokenAdjustPrivileges | kTokenQuery, token.Receive());
 
     LocallyUniqueId luid;
-    api_->LookupPrivilegeValue("", kShutdownPrivilegeName, luid);
+    api_->LookupPrivilegeValueA("", kShutdownPrivilegeName, luid);
 
     TokenPrivileges newState;
     newState.PrivilegeCount = 1;

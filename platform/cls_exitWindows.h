@@ -8,6 +8,14 @@
 
 #include "platform/shutdown_api.h"
 
+#if defined(_WIN32)
+// winuser.h defines ExitWindows as a macro for ExitWindowsEx, which would
+// replace the method of that name. Included here first, its include guard
+// keeps the macro from coming back once removed.
+#include <windows.h>
+#undef ExitWindows
+#endif
+
 namespace pendrix {
 
 // ExitWindowsEx flags (EWX_LOGOFF, EWX_REBOOT, EWX_FORCE).

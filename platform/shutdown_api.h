@@ -34,7 +34,7 @@ public:
     virtual HandleValue GetCurrentProcess() = 0;
     virtual std::int32_t OpenProcessToken(HandleValue process, std::uint32_t desiredAccess,
                                           HandleValue& token) = 0;
-    virtual std::int32_t LookupPrivilegeValue(const std::string& systemName, const std::string& name,
+    virtual std::int32_t LookupPrivilegeValueA(const std::string& systemName, const std::string& name,
                                               LocallyUniqueId& luid) = 0;
     virtual std::int32_t AdjustTokenPrivileges(HandleValue token, bool disableAllPrivileges,
                                                const TokenPrivileges& newState, std::uint32_t bufferLength,

@@ -27,7 +27,7 @@ public:
         return status;
     }
 
-    std::int32_t LookupPrivilegeValue(const std::string& systemName, const std::string& name,
+    std::int32_t LookupPrivilegeValueA(const std::string& systemName, const std::string& name,
                                       LocallyUniqueId& luid) override {
         LUID found{};
         const BOOL status = ::LookupPrivilegeValueA(systemName.c_str(), name.c_str(), &found);

@@ -44,12 +44,12 @@ public:
         token = kToken;
         return 1;
     }
-    std::int32_t LookupPrivilegeValue(const std::string& system, const std::string& name,
+    std::int32_t LookupPrivilegeValueA(const std::string& system, const std::string& name,
                                       LocallyUniqueId& luid) override {
-        calls.push_back("LookupPrivilegeValue");
+        calls.push_back("LookupPrivilegeValueA");
         systemName = system;
         privilegeName = name;
-        if (Refuses("LookupPrivilegeValue")) return 0;
+        if (Refuses("LookupPrivilegeValueA")) return 0;
         luid = kShutdownLuid;
         return 1;
     }
@@ -94,7 +94,7 @@ TEST(ExitWindows, EnablesTheShutdownPrivilegeThenRequestsTheRestart) {
     RecordingShutdownApi api;
     cls_exitWindows(api).ExitWindows(kEwxReboot);
 
-    EXPECT_EQ(api.calls, (std::vector<std::string>{"GetCurrentProcess", "OpenProcessToken", "LookupPrivilegeValue",
+    EXPECT_EQ(api.calls, (std::vector<std::string>{"GetCurrentProcess", "OpenProcessToken", "LookupPrivilegeValueA",
                                                    "AdjustTokenPrivileges", "CloseHandle", "ExitWindowsEx"}));
     EXPECT_EQ(api.openedProcess, kPseudoProcess);
     EXPECT_EQ(api.tokenAccess, 0x28u);
@@ -111,7 +111,7 @@ TEST(ExitWindows, EnablesTheShutdownPrivilegeThenRequestsTheRestart) {
 }
 
 TEST(ExitWindows, ARefusalAtAnyStepLeavesTheCallSilent) {
-    for (const char* step : {"OpenProcessToken", "LookupPrivilegeValue", "AdjustTokenPrivileges", "ExitWindowsEx"}) {
+    for (const char* step : {"OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges", "ExitWindowsEx"}) {
         SCOPED_TRACE(step);
         RecordingShutdownApi api;
         api.refused = {step};
@@ -121,7 +121,7 @@ TEST(ExitWindows, ARefusalAtAnyStepLeavesTheCallSilent) {
         const bool noToken = std::string(step) == "OpenProcessToken";
         EXPECT_EQ(api.adjustedToken, noToken ? 0 : kToken);
         EXPECT_EQ(api.closed, noToken ? std::vector<HandleValue>{} : std::vector<HandleValue>{kToken});
-        const bool noLuid = std::string(step) == "LookupPrivilegeValue";
+        const bool noLuid = std::string(step) == "LookupPrivilegeValueA";
         EXPECT_EQ(api.newState.Privileges[0].Luid.LowPart, noLuid ? 0u : kShutdownLuid.LowPart);
         EXPECT_EQ(api.newState.Privileges[0].Luid.HighPart, noLuid ? 0 : kShutdownLuid.HighPart);
     }
