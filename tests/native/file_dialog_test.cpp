@@ -7,6 +7,7 @@
 
 #include "common/pendrix_error.h"
 #include "platform/cFileDialog.h"
+#include "tests/common/raised_error.h"
 
 namespace pendrix {
 namespace {
@@ -38,17 +39,6 @@ private:
         return result;
     }
 };
-
-// The error that action raised; fails the test when it raised none.
-PendrixError ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const PendrixError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return PendrixError(0, "", "");
-}
 
 class FileDialogTest : public ::testing::Test {
 protected:
@@ -194,11 +184,11 @@ TEST_F(FileDialogTest, CancelChangesNothingOrRaisesTheCancelError) {
     EXPECT_EQ(fileDialog.FilterIndex(), 2) << "the dialog's numeric fields show through all the same";
 
     fileDialog.CancelError(true);
-    const PendrixError open = ErrorOf([&] { fileDialog.ShowOpen(); });
+    const PendrixError open = RaisedError([&] { fileDialog.ShowOpen(); });
     EXPECT_EQ(open.Number(), 32755);
     EXPECT_EQ(open.Source(), "Pendrix.cFileDialog");
     EXPECT_EQ(open.Description(), "User selected cancel.");
-    const PendrixError save = ErrorOf([&] { fileDialog.ShowSave(); });
+    const PendrixError save = RaisedError([&] { fileDialog.ShowSave(); });
     EXPECT_EQ(save.Number(), 32755);
     EXPECT_EQ(save.Source(), "Pendrix.cFilenDialog");
     EXPECT_EQ(save.Description(), "User selected cancel.");
@@ -229,7 +219,7 @@ TEST_F(FileDialogTest, NamesLongerThanTheBufferAreRefusedBeforeAnyDialog) {
         SCOPED_TRACE(testing::Message() << "save " << c.save << " flags " << c.flags << " filename " << c.filename
                                         << " title " << c.title);
         if (c.refused) {
-            const PendrixError error = ErrorOf(show);
+            const PendrixError error = RaisedError(show);
             EXPECT_EQ(error.Number(), kErrInvalidArgument);
             EXPECT_EQ(error.Source(), "Pendrix");
             EXPECT_FALSE(error.Description().empty());
@@ -279,7 +269,7 @@ TEST_F(FileDialogTest, ParseMultiFileNameRefusesASingleSelection) {
     std::string dir = "kept";
     std::vector<std::string> files{"kept"};
     std::int32_t count = 0;
-    const PendrixError error = ErrorOf([&] { fileDialog.ParseMultiFileName(dir, files, count); });
+    const PendrixError error = RaisedError([&] { fileDialog.ParseMultiFileName(dir, files, count); });
     EXPECT_EQ(error.Number(), kErrInvalidArgument);
     EXPECT_EQ(dir, "kept");
     EXPECT_EQ(files, std::vector<std::string>{"kept"});

@@ -10,21 +10,13 @@
 
 #include "common/pendrix_error.h"
 #include "platform/cFileDialog.h"
+#include "tests/common/raised_error.h"
 #include "tests/wine/dialog_driver.h"
 
 namespace pendrix::wine {
 namespace {
 
-// The error that action raised; fails the test when it raised none.
-PendrixError ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const PendrixError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return PendrixError(0, "", "");
-}
+const char* const kFiles[] = {"a.txt", "b.txt", "c.log", "résumé ü.txt"};
 
 class FileDialogOnWine : public ::testing::Test {
 protected:
@@ -34,7 +26,7 @@ protected:
         GetTempPathA(MAX_PATH, temp);
         folder = std::string(temp) + "pendrix_dialog_" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(folder.c_str(), nullptr);
-        for (const char* name : {"a.txt", "b.txt", "c.log", "résumé ü.txt"}) {
+        for (const char* name : kFiles) {
             const HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr);
             ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
@@ -42,15 +34,35 @@ protected:
         }
     }
     static void TearDownTestSuite() {
-        for (const char* name : {"a.txt", "b.txt", "c.log", "résumé ü.txt", "report.txt"}) DeleteFileA(Path(name).c_str());
+        for (const char* name : kFiles) DeleteFileA(Path(name).c_str());
+        DeleteFileA(Path("report.txt").c_str());
         RemoveDirectoryA(folder.c_str());
     }
     static std::string Path(const std::string& name) { return folder + "\\" + name; }
+
+    // Runs show (ShowOpen or ShowSave) while script plays the user; whether
+    // the dialog came up and closed as the script meant.
+    static testing::AssertionResult Driven(const std::function<void()>& show, DialogDriver::Script script) {
+        DialogDriver driver(std::move(script));
+        show();
+        driver.Finish();
+        if (!driver.FoundDialog()) return testing::AssertionFailure() << "no dialog came up";
+        if (!driver.ClosedByScript()) return testing::AssertionFailure() << "the dialog had to be cancelled";
+        return testing::AssertionSuccess();
+    }
+    testing::AssertionResult Open(DialogDriver::Script script) {
+        return Driven([this] { fileDialog.ShowOpen(); }, std::move(script));
+    }
 
     static std::string folder;
     cFileDialog fileDialog;
 };
 std::string FileDialogOnWine::folder;
+
+void Choose(HWND dialog, const std::string& name) {
+    TypeFileName(dialog, name);
+    Press(dialog, IDOK);
+}
 
 TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogStartsThere) {
     const HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
@@ -64,16 +76,11 @@ TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogS
 
     HWND shownOwner = nullptr;
     std::string shownTitle;
-    DialogDriver first([&](HWND dialog) {
+    ASSERT_TRUE(Open([&](HWND dialog) {
         shownOwner = GetWindow(dialog, GW_OWNER);
         shownTitle = WindowText(dialog);
-        TypeFileName(dialog, chosen);
-        Press(dialog, IDOK);
-    });
-    fileDialog.ShowOpen();
-    first.Finish();
-    ASSERT_TRUE(first.FoundDialog());
-    EXPECT_TRUE(first.ClosedByScript());
+        Choose(dialog, chosen);
+    }));
     EXPECT_EQ(shownOwner, owner);
     EXPECT_EQ(shownTitle, "Pick a file");
     EXPECT_EQ(fileDialog.Filename(), chosen);
@@ -85,15 +92,11 @@ TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogS
     fileDialog.FileTitle("");
     std::string offered;
     std::string offeredFolder;
-    DialogDriver second([&](HWND dialog) {
+    ASSERT_TRUE(Open([&](HWND dialog) {
         offered = WindowText(FileNameEdit(dialog));
         offeredFolder = CurrentFolder(dialog);
         Press(dialog, IDOK);
-    });
-    fileDialog.ShowOpen();
-    second.Finish();
-    ASSERT_TRUE(second.FoundDialog());
-    EXPECT_TRUE(second.ClosedByScript());
+    }));
     EXPECT_EQ(offered, "résumé ü.txt");
     EXPECT_EQ(offeredFolder, folder);
     EXPECT_EQ(fileDialog.Filename(), chosen);
@@ -105,13 +108,7 @@ TEST_F(FileDialogOnWine, CancelKeepsTheChoiceOrRaisesTheCancelError) {
     fileDialog.Filename(Path("a.txt"));
     fileDialog.FileTitle("a.txt");
     const auto cancel = [](HWND dialog) { Press(dialog, IDCANCEL); };
-    {
-        DialogDriver driver(cancel);
-        fileDialog.ShowOpen();
-        driver.Finish();
-        ASSERT_TRUE(driver.FoundDialog());
-        EXPECT_TRUE(driver.ClosedByScript());
-    }
+    ASSERT_TRUE(Open(cancel));
     EXPECT_EQ(fileDialog.Filename(), Path("a.txt"));
     EXPECT_EQ(fileDialog.FileTitle(), "a.txt");
 
@@ -122,10 +119,8 @@ TEST_F(FileDialogOnWine, CancelKeepsTheChoiceOrRaisesTheCancelError) {
         {[&] { fileDialog.ShowSave(); }, "file_dialog_wine_tests.cFilenDialog"},
     };
     for (const Case& c : cases) {
-        DialogDriver driver(cancel);
-        const PendrixError error = ErrorOf(c.show);
-        driver.Finish();
-        ASSERT_TRUE(driver.FoundDialog());
+        PendrixError error(0, "", "");
+        ASSERT_TRUE(Driven([&] { error = RaisedError(c.show); }, cancel));
         EXPECT_EQ(error.Number(), 32755);
         EXPECT_EQ(error.Source(), c.source);
         EXPECT_EQ(error.Description(), "User selected cancel.");
@@ -140,9 +135,9 @@ TEST_F(FileDialogOnWine, MissingNameIsRefusedByTheDialogUnderFileMustExist) {
     fileDialog.Filename(Path("a.txt"));
     bool refused = false;
     bool stayedOpen = false;
-    DialogDriver driver([&](HWND dialog) {
-        TypeFileName(dialog, Path("missing.txt"));
-        Press(dialog, IDOK);
+    PendrixError error(0, "", "");
+    ASSERT_TRUE(Driven([&] { error = RaisedError([&] { fileDialog.ShowOpen(); }); }, [&](HWND dialog) {
+        Choose(dialog, Path("missing.txt"));
         const HWND message = WaitForPopup(dialog);
         refused = message != nullptr;
         stayedOpen = IsWindow(dialog) != FALSE;
@@ -150,13 +145,9 @@ TEST_F(FileDialogOnWine, MissingNameIsRefusedByTheDialogUnderFileMustExist) {
         Press(message, IDOK);
         WaitUntil([&] { return !IsWindow(message); });
         Press(dialog, IDCANCEL);
-    });
-    const PendrixError error = ErrorOf([&] { fileDialog.ShowOpen(); });
-    driver.Finish();
-    ASSERT_TRUE(driver.FoundDialog());
+    }));
     EXPECT_TRUE(refused) << "no message box about the missing file";
     EXPECT_TRUE(stayedOpen);
-    EXPECT_TRUE(driver.ClosedByScript());
     EXPECT_EQ(error.Number(), kErrUserCancel);
     EXPECT_EQ(fileDialog.Filename(), Path("a.txt"));
 }
@@ -164,16 +155,7 @@ TEST_F(FileDialogOnWine, MissingNameIsRefusedByTheDialogUnderFileMustExist) {
 TEST_F(FileDialogOnWine, MultiSelectionOfTwoFilesAndOfOneSplitsIntoFolderAndNames) {
     fileDialog.flags(kOfnAllowMultiSelect | kOfnFileMustExist);
     fileDialog.InitDir(folder);
-    {
-        DialogDriver driver([](HWND dialog) {
-            TypeFileName(dialog, "\"a.txt\" \"b.txt\"");
-            Press(dialog, IDOK);
-        });
-        fileDialog.ShowOpen();
-        driver.Finish();
-        ASSERT_TRUE(driver.FoundDialog());
-        EXPECT_TRUE(driver.ClosedByScript());
-    }
+    ASSERT_TRUE(Open([](HWND dialog) { Choose(dialog, "\"a.txt\" \"b.txt\""); }));
     EXPECT_EQ(fileDialog.Filename().size(), kMultiFileBufferSize);
     std::string dir;
     std::vector<std::string> files;
@@ -183,16 +165,7 @@ TEST_F(FileDialogOnWine, MultiSelectionOfTwoFilesAndOfOneSplitsIntoFolderAndName
     EXPECT_EQ(files, (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_EQ(count, 2);
 
-    {
-        DialogDriver driver([&](HWND dialog) {
-            TypeFileName(dialog, Path("b.txt"));
-            Press(dialog, IDOK);
-        });
-        fileDialog.ShowOpen();
-        driver.Finish();
-        ASSERT_TRUE(driver.FoundDialog());
-        EXPECT_TRUE(driver.ClosedByScript());
-    }
+    ASSERT_TRUE(Open([&](HWND dialog) { Choose(dialog, Path("b.txt")); }));
     count = 0;
     fileDialog.ParseMultiFileName(dir, files, count);
     EXPECT_EQ(dir, folder + "\\");
@@ -205,16 +178,11 @@ TEST_F(FileDialogOnWine, FilterIndexFollowsTheFileTypeTheUserPicks) {
     fileDialog.Filter("Text files (*.txt):*.txt|Log files (*.log)|*.log");
     EXPECT_EQ(fileDialog.FilterIndex(), 1);
     std::vector<std::string> types;
-    DialogDriver driver([&](HWND dialog) {
+    ASSERT_TRUE(Open([&](HWND dialog) {
         types = FileTypes(dialog);
         PickFileType(dialog, 1);
-        TypeFileName(dialog, Path("c.log"));
-        Press(dialog, IDOK);
-    });
-    fileDialog.ShowOpen();
-    driver.Finish();
-    ASSERT_TRUE(driver.FoundDialog());
-    EXPECT_TRUE(driver.ClosedByScript());
+        Choose(dialog, Path("c.log"));
+    }));
     EXPECT_EQ(types, (std::vector<std::string>{"Text files (*.txt)", "Log files (*.log)"}));
     EXPECT_EQ(fileDialog.Filename(), Path("c.log"));
     EXPECT_EQ(fileDialog.FilterIndex(), 2);
@@ -224,14 +192,7 @@ TEST_F(FileDialogOnWine, SaveDialogAddsTheDefaultExtension) {
     fileDialog.DefaultExt("txt");
     fileDialog.InitDir(folder);
     fileDialog.Filter("All Files (*.*)|*.*");
-    DialogDriver driver([](HWND dialog) {
-        TypeFileName(dialog, "report");
-        Press(dialog, IDOK);
-    });
-    fileDialog.ShowSave();
-    driver.Finish();
-    ASSERT_TRUE(driver.FoundDialog());
-    EXPECT_TRUE(driver.ClosedByScript());
+    ASSERT_TRUE(Driven([this] { fileDialog.ShowSave(); }, [](HWND dialog) { Choose(dialog, "report"); }));
     EXPECT_EQ(fileDialog.Filename(), Path("report.txt"));
     EXPECT_EQ(fileDialog.FileTitle(), "report.txt");
 }
