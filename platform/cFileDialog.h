@@ -59,9 +59,6 @@ public:
     void ParseMultiFileName(std::string& sDir, std::vector<std::string>& sFiles,
                             std::int32_t& lFileCount) const;
 
-    // The record as the next dialog will receive it.
-    const OpenFileNameRecord& Record() const noexcept { return record_; }
-
 private:
     static std::string CutAtNull(const std::string& text);
     // Fills the file name and title buffers, or raises the invalid-argument

@@ -77,8 +77,9 @@ TEST_F(FileDialogTest, FilterBecomesNulSeparatedListWithTwoClosingNuls) {
     };
     for (const Case& c : cases) {
         fileDialog.Filter(c.filter);
+        fileDialog.ShowOpen();
         EXPECT_EQ(fileDialog.Filter(), c.filter);
-        EXPECT_EQ(fileDialog.Record().lpstrFilter, c.expected) << c.filter;
+        EXPECT_EQ(dialog.opened.back().lpstrFilter, c.expected) << c.filter;
     }
 }
 
@@ -86,8 +87,9 @@ TEST_F(FileDialogTest, FilterLongerThan32767CharactersIsConverted) {
     std::string filter;
     while (filter.size() <= 40000) filter += "Text files|*.txt|";
     fileDialog.Filter(filter);
+    fileDialog.ShowOpen();
     EXPECT_EQ(fileDialog.Filter(), filter);
-    const std::string& converted = *fileDialog.Record().lpstrFilter;
+    const std::string& converted = *dialog.opened.at(0).lpstrFilter;
     EXPECT_EQ(converted.size(), filter.size() + 2);
     EXPECT_EQ(converted.find('|'), std::string::npos);
     EXPECT_EQ(converted.substr(converted.size() - 3), S("\0\0\0"));
@@ -264,16 +266,21 @@ TEST_F(FileDialogTest, ParseMultiFileNameCountsOnFromTheCountPassed) {
     EXPECT_EQ(files, (std::vector<std::string>{"k0", "k1", "k2", "b.txt", "c.txt"}));
 }
 
-TEST_F(FileDialogTest, ParseMultiFileNameRefusesASingleSelection) {
-    fileDialog.Filename("C:\\a\\b.txt");
-    std::string dir = "kept";
-    std::vector<std::string> files{"kept"};
-    std::int32_t count = 0;
-    const PendrixError error = RaisedError([&] { fileDialog.ParseMultiFileName(dir, files, count); });
-    EXPECT_EQ(error.Number(), kErrInvalidArgument);
-    EXPECT_EQ(dir, "kept");
-    EXPECT_EQ(files, std::vector<std::string>{"kept"});
-    EXPECT_EQ(count, 0);
+TEST_F(FileDialogTest, ParseMultiFileNameRefusesASingleSelectionOrANegativeCount) {
+    struct Case { std::string filename; std::int32_t count; };
+    const Case cases[] = {{"C:\\a\\b.txt", 0}, {S("C:\\a\0b.txt\0c.txt\0\0"), -1}};
+    for (const Case& c : cases) {
+        fileDialog.Filename(c.filename);
+        std::string dir = "kept";
+        std::vector<std::string> files{"kept"};
+        std::int32_t count = c.count;
+        const PendrixError error = RaisedError([&] { fileDialog.ParseMultiFileName(dir, files, count); });
+        EXPECT_EQ(error.Number(), kErrInvalidArgument);
+        EXPECT_EQ(error.Source(), "Pendrix");
+        EXPECT_EQ(dir, "kept");
+        EXPECT_EQ(files, std::vector<std::string>{"kept"});
+        EXPECT_EQ(count, c.count);
+    }
 }
 
 }  // namespace
