@@ -84,7 +84,7 @@ void cFileDialog::ShowOpen() {
         if (cancelError_) RaiseCancel(kOpenErrorClass);
         return;
     }
-    const std::string& chosen = record_.lpstrFile.value_or(std::string());
+    const std::string chosen = record_.lpstrFile.value_or(std::string());
     // The whole buffer after a multi-selection, for ParseMultiFileName.
     filename_ = (record_.Flags & static_cast<std::uint32_t>(kOfnAllowMultiSelect)) != 0 ? chosen
                                                                                            : CutAtNull(chosen);

@@ -64,7 +64,7 @@ private:
     // Fills the file name and title buffers, or raises the invalid-argument
     // error when either text does not fit.
     void PrepareBuffers(std::size_t bufferSize);
-    void RaiseCancel(const char* className);
+    [[noreturn]] void RaiseCancel(const char* className);
 
     FileDialogApi* api_;
     OpenFileNameRecord record_;
