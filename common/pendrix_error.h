@@ -15,6 +15,11 @@ inline constexpr std::int32_t kErrSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kErrTypeMismatch = 13;
 inline constexpr std::int32_t kErrUserCancel = 32755;
 
+// The source of errors that the program's own checks raise, and the
+// descriptions that go with their numbers.
+inline constexpr const char* kProgramErrorSource = "Pendrix";
+inline constexpr const char* kInvalidArgumentDescription = "Invalid procedure call or argument";
+
 class PendrixError : public std::runtime_error {
 public:
     PendrixError(std::int32_t number, std::string source, const std::string& description)

@@ -1,0 +1,60 @@
+// The thin seam between cFileDialog and the common dialog library. The
+// Windows build answers with comdlg32; native tests plug in a stand-in that
+// plays the user.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pendrix {
+
+// OPENFILENAMEA up to lpTemplateName, the size of the record without its
+// three trailing fields (OPENFILENAME_SIZE_VERSION_400A) in a 64-bit program.
+inline constexpr std::uint32_t kOpenFileNameSize400 = 136;
+
+// Mirrors OPENFILENAMEA field for field, without the three trailing fields.
+// Texts are owned here; a text that holds no string goes to the dialog as a
+// null pointer. lpstrFile and lpstrFileTitle are the buffers the dialog
+// writes into: each holds exactly nMaxFile / nMaxFileTitle characters.
+struct OpenFileNameRecord {
+    std::uint32_t lStructSize = 0;
+    std::intptr_t hwndOwner = 0;
+    std::intptr_t hInstance = 0;
+    std::optional<std::string> lpstrFilter;
+    std::optional<std::string> lpstrCustomFilter;
+    std::uint32_t nMaxCustFilter = 0;
+    std::uint32_t nFilterIndex = 0;
+    std::optional<std::string> lpstrFile;
+    std::uint32_t nMaxFile = 0;
+    std::optional<std::string> lpstrFileTitle;
+    std::uint32_t nMaxFileTitle = 0;
+    std::optional<std::string> lpstrInitialDir;
+    std::optional<std::string> lpstrTitle;
+    std::uint32_t Flags = 0;
+    std::uint16_t nFileOffset = 0;
+    std::uint16_t nFileExtension = 0;
+    std::optional<std::string> lpstrDefExt;
+    std::intptr_t lCustData = 0;
+    std::intptr_t lpfnHook = 0;
+    std::optional<std::string> lpTemplateName;
+};
+
+class FileDialogApi {
+public:
+    virtual ~FileDialogApi() = default;
+
+    // GetOpenFileNameA / GetSaveFileNameA on the record: non-zero when the
+    // user chose a file. The record comes back with what the dialog wrote
+    // into its buffers and numeric fields.
+    virtual std::int32_t RunOpen(OpenFileNameRecord& record) = 0;
+    virtual std::int32_t RunSave(OpenFileNameRecord& record) = 0;
+
+    // The program's executable file name without directory and extension.
+    virtual std::string ExecutableName() = 0;
+};
+
+// The common dialogs of this system (Windows build only).
+FileDialogApi& SystemFileDialogApi();
+
+}  // namespace pendrix

@@ -1,0 +1,149 @@
+#include "tests/wine/dialog_driver.h"
+
+#include <commdlg.h>
+#include <dlgs.h>
+
+namespace pendrix::wine {
+namespace {
+
+constexpr DWORD kPollIntervalMs = 20;
+constexpr char kDialogClass[] = "#32770";
+
+bool HasClass(HWND window, const char* className) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return lstrcmpiA(name, className) == 0;
+}
+
+BOOL CALLBACK FindOwnDialog(HWND window, LPARAM found) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && HasClass(window, kDialogClass)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedWindow(HWND window, LPARAM search) {
+    auto& owned = *reinterpret_cast<OwnedSearch*>(search);
+    if (GetWindow(window, GW_OWNER) != owned.owner || !IsWindowVisible(window)) return TRUE;
+    owned.found = window;
+    return FALSE;
+}
+
+// A visible window that owner owns, such as a message box it brought up.
+// (Wine's GetWindow with GW_ENABLEDPOPUP does not find the dialog's message
+// boxes.)
+HWND OwnedWindow(HWND owner) {
+    OwnedSearch search{owner, nullptr};
+    EnumWindows(FindOwnedWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK FindEdit(HWND window, LPARAM found) {
+    if (!HasClass(window, "Edit")) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline) return false;
+        Sleep(kPollIntervalMs);
+    }
+    return true;
+}
+
+HWND FileNameEdit(HWND dialog) {
+    HWND edit = nullptr;
+    EnumChildWindows(GetDlgItem(dialog, cmb13), FindEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit;
+}
+
+HWND FileTypeCombo(HWND dialog) { return GetDlgItem(dialog, cmb1); }
+
+std::string WindowText(HWND window) {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::string CurrentFolder(HWND dialog) {
+    std::string folder(MAX_PATH, '\0');
+    const LRESULT length = SendMessageA(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data()));
+    folder.resize(length > 0 ? static_cast<std::size_t>(length) - 1 : 0);  // the length counts the NUL
+    return folder;
+}
+
+void TypeFileName(HWND dialog, const std::string& text) {
+    SendMessageA(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::vector<std::string> FileTypes(HWND dialog) {
+    const HWND combo = FileTypeCombo(dialog);
+    std::vector<std::string> types;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        std::string text(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, index, 0)) + 1, '\0');
+        text.resize(static_cast<std::size_t>(
+            SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+        types.push_back(text);
+    }
+    return types;
+}
+
+void PickFileType(HWND dialog, int index) {
+    const HWND combo = FileTypeCombo(dialog);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // What the list tells its dialog when the user picks an entry.
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+}
+
+HWND WaitForPopup(HWND dialog) {
+    HWND popup = nullptr;
+    WaitUntil([&] { return (popup = OwnedWindow(dialog)) != nullptr; });
+    return popup;
+}
+
+DialogDriver::DialogDriver(Script script) : thread_([this, script] { Run(script); }) {}
+
+DialogDriver::~DialogDriver() { Finish(); }
+
+void DialogDriver::Finish() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void DialogDriver::Run(const Script& script) {
+    HWND dialog = nullptr;
+    found_ = WaitUntil([&] {
+        EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&dialog));
+        return dialog != nullptr && FileNameEdit(dialog) != nullptr;
+    });
+    if (!found_) return;
+    dialog_ = dialog;
+    script(dialog);
+    closedByScript_ = WaitUntil([&] { return !IsWindow(dialog); });
+    if (closedByScript_) return;
+    // The script left the dialog open: close whatever it shows and cancel it.
+    for (HWND popup = OwnedWindow(dialog); popup != nullptr; popup = OwnedWindow(dialog)) {
+        Press(popup, IDOK);
+        if (!WaitUntil([&] { return !IsWindow(popup); })) break;
+    }
+    Press(dialog, IDCANCEL);
+}
+
+}  // namespace pendrix::wine
