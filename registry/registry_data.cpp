@@ -8,14 +8,12 @@
 namespace pendrix {
 namespace {
 
-constexpr const char* kConversionSource = "Pendrix";
-
 [[noreturn]] void ThrowTypeMismatch() {
-    throw PendrixError(kErrTypeMismatch, kConversionSource, "Type mismatch");
+    throw PendrixError(kErrTypeMismatch, kProgramErrorSource, "Type mismatch");
 }
 
 [[noreturn]] void ThrowOverflow() {
-    throw PendrixError(kErrOverflow, kConversionSource, "Overflow");
+    throw PendrixError(kErrOverflow, kProgramErrorSource, "Overflow");
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

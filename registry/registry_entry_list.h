@@ -47,7 +47,7 @@ public:
     // The entry at position 1 to Count(); any other position is an error.
     const Entry& Item(std::size_t position) const {
         if (position < 1 || position > entries_.size())
-            throw PendrixError(kErrSubscriptOutOfRange, "Pendrix", "Subscript out of range");
+            throw PendrixError(kErrSubscriptOutOfRange, kProgramErrorSource, "Subscript out of range");
         return entries_[position - 1];
     }
 
