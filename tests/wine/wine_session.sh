@@ -10,6 +10,9 @@ export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-msco
 case "${1:-}" in
 start)
     mkdir -p "$WINEPREFIX"
+    # A session left over from an interrupted run would keep running for ever.
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
     wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
     # A persistent server keeps the session alive between test programs.
