@@ -8,31 +8,26 @@
 namespace pendrix {
 namespace {
 
-// The bytes of value as a text, with room reserved for extra more; a held
-// text is copied once, not converted first.
-ByteList TextBytes(const RegistryData& value, std::size_t extra) {
-    const std::string* held = value.AsText();
-    const std::string converted = held == nullptr ? value.ToText() : std::string();
-    const std::string& text = held != nullptr ? *held : converted;
-    ByteList bytes;
-    bytes.reserve(text.size() + extra);
-    bytes.assign(text.begin(), text.end());
-    return bytes;
+// The bytes of value as a text; a held text is copied once, not converted
+// first.
+ByteList TextBytes(const RegistryData& value) {
+    if (const std::string* held = value.AsText()) return ByteList(held->begin(), held->end());
+    const std::string text = value.ToText();
+    return ByteList(text.begin(), text.end());
+}
+
+// The text of data less at most `most` NULs at its end, only those there.
+std::string TextWithoutClosingNuls(ByteView data, int most) {
+    std::size_t length = data.size();
+    for (int removed = 0; removed < most && length > 0 && data[length - 1] == 0; ++removed) --length;
+    return std::string(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
 }  // namespace
 
-std::string StringDataText(ByteView data) {
-    std::size_t length = data.size();
-    if (length > 0 && data[length - 1] == 0) --length;
-    return std::string(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-}
+std::string StringDataText(ByteView data) { return TextWithoutClosingNuls(data, 1); }
 
-std::string MultiStringListText(ByteView data) {
-    std::size_t length = data.size();
-    for (int closing = 0; closing < 2 && length > 0 && data[length - 1] == 0; ++closing) --length;
-    return std::string(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-}
+std::string MultiStringListText(ByteView data) { return TextWithoutClosingNuls(data, 2); }
 
 RegistryData DecodeRegistryData(std::uint32_t type, ByteView data,
                                 const RegistryData& defaultValue, const ExpandFunction& expand) {
@@ -69,12 +64,12 @@ std::optional<EncodedValue> EncodeRegistryData(std::int32_t dtype, const Registr
     case static_cast<std::int32_t>(kRegSz):
     case static_cast<std::int32_t>(kRegExpandSz):
         // Windows expects string data to carry its terminating NUL.
-        encoded.data = TextBytes(value, 1);
+        encoded.data = TextBytes(value);
         encoded.data.push_back(0);
         break;
     case static_cast<std::int32_t>(kRegMultiSz):
         // The caller's text already holds the list's NULs.
-        encoded.data = TextBytes(value, 0);
+        encoded.data = TextBytes(value);
         break;
     case static_cast<std::int32_t>(kRegBinary):
         encoded.data = value.ToBytes();

@@ -66,27 +66,26 @@ SessionManagerSetAside::~SessionManagerSetAside() {
     RegDeleteTreeA(HKEY_CURRENT_USER, kSetAsidePath);
 }
 
-RawValue ReadRawA(HKEY key, const std::string& name) {
+namespace {
+
+// Asks the size, then reads the data, with RegQueryValueExA or ...W.
+template <typename Char, typename Query>
+RawValue ReadRaw(HKEY key, const Char* name, Query query) {
     RawValue raw;
     DWORD size = 0;
-    raw.status = RegQueryValueExA(key, name.c_str(), nullptr, &raw.type, nullptr, &size);
+    raw.status = query(key, name, nullptr, &raw.type, nullptr, &size);
     if (raw.status != ERROR_SUCCESS) return raw;
     raw.bytes.resize(size + 2);
-    raw.status = RegQueryValueExA(key, name.c_str(), nullptr, &raw.type, raw.bytes.data(), &size);
+    raw.status = query(key, name, nullptr, &raw.type, raw.bytes.data(), &size);
     raw.bytes.resize(raw.status == ERROR_SUCCESS ? size : 0);
     return raw;
 }
 
-RawValue ReadRawW(HKEY key, const std::wstring& name) {
-    RawValue raw;
-    DWORD size = 0;
-    raw.status = RegQueryValueExW(key, name.c_str(), nullptr, &raw.type, nullptr, &size);
-    if (raw.status != ERROR_SUCCESS) return raw;
-    raw.bytes.resize(size + 2);
-    raw.status = RegQueryValueExW(key, name.c_str(), nullptr, &raw.type, raw.bytes.data(), &size);
-    raw.bytes.resize(raw.status == ERROR_SUCCESS ? size : 0);
-    return raw;
-}
+}  // namespace
+
+RawValue ReadRawA(HKEY key, const std::string& name) { return ReadRaw(key, name.c_str(), RegQueryValueExA); }
+
+RawValue ReadRawW(HKEY key, const std::wstring& name) { return ReadRaw(key, name.c_str(), RegQueryValueExW); }
 
 std::wstring WideText(const RawValue& raw) {
     std::wstring text(raw.bytes.size() / sizeof(wchar_t), L'\0');
