@@ -39,13 +39,19 @@ RegistryValueRead RegistryRoutines::ReadRegistryValue(const std::string& ValueNa
 
 bool RegistryRoutines::SetRegistryValue(const std::string& ValueName, const RegistryData& Value,
                                         std::int32_t DType) {
+    return WriteRegistryValue(ValueName, Value, DType) == kErrorSuccess;
+}
+
+std::int32_t RegistryRoutines::WriteRegistryValue(const std::string& ValueName, const RegistryData& Value,
+                                                  std::int32_t DType) {
     RegistryKey key(*api_);
-    if (key.Open(hkey_, ObjectKeyPath(), kKeyWrite) != kErrorSuccess) return false;
+    const std::int32_t opened = key.Open(hkey_, ObjectKeyPath(), kKeyWrite);
+    if (opened != kErrorSuccess) return opened;
 
     const std::optional<EncodedValue> encoded = EncodeRegistryData(DType, Value);
-    if (!encoded) return true;
+    if (!encoded) return kErrorSuccess;
     return api_->SetValue(key.Get(), ValueName, encoded->type, encoded->data.data(),
-                          static_cast<std::uint32_t>(encoded->data.size())) == kErrorSuccess;
+                          static_cast<std::uint32_t>(encoded->data.size()));
 }
 
 std::string RegistryRoutines::TrimNull(std::string& item) {

@@ -60,6 +60,9 @@ public:
     // Writes Value with type DType; true when stored, or when DType is a type
     // the class does not write. Conversion failures throw and write nothing.
     bool SetRegistryValue(const std::string& ValueName, const RegistryData& Value, std::int32_t DType);
+    // The same write, with the Windows status of the step that failed (the
+    // open or the write), 0 when stored.
+    std::int32_t WriteRegistryValue(const std::string& ValueName, const RegistryData& Value, std::int32_t DType);
 
     // GetRegistryValue and SetRegistryValue on another computer's registry,
     // with hkey a predefined root there. The key is KeyPath when given (the

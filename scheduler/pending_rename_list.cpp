@@ -60,6 +60,8 @@ PendingListRead PendingRenameList::Read() {
     // list unknown.
     result.readable = read.status == kErrorSuccess || read.status == kErrorFileNotFound;
     if (result.readable) result.listText = std::move(read.value).ToText();
+    result.exists = read.status == kErrorSuccess;
+    if (result.exists) result.stored = RestoreData(result.listText);
     return result;
 }
 
@@ -69,6 +71,17 @@ bool PendingRenameList::Append(const PendingListRead& current, const RenamePair&
     if (!registry_.KeyExists()) registry_.CreateKey();
     return registry_.SetRegistryValue(kPendingValueName, RegistryData(AppendPair(current.listText, pair)),
                                       static_cast<std::int32_t>(kRegMultiSz));
+}
+
+std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) {
+    return AppendPair(stored.size() >= 2 ? stored.substr(0, stored.size() - 2) : stored, pair);
+}
+
+std::int32_t PendingRenameList::Store(std::string_view data) {
+    AimAtSessionManager();
+    if (!registry_.KeyExists()) registry_.CreateKey();
+    return registry_.WriteRegistryValue(kPendingValueName, RegistryData(std::string(data)),
+                                        static_cast<std::int32_t>(kRegMultiSz));
 }
 
 bool PendingRenameList::Restore(std::string_view snapshot) {

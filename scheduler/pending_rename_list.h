@@ -51,7 +51,12 @@ struct PendingListRead {
     std::string listText;
     bool readable = true;
     std::int32_t status = 0;
+    std::string stored;   // the value's data as stored, every NUL included
+    bool exists = false;  // the value exists (also with no data)
 };
+
+// The data to store after adding pair to the stored data of a list.
+std::string AppendPairToStored(std::string_view stored, const RenamePair& pair);
 
 // The read-append-write procedure over a RegistryRoutines object.
 class PendingRenameList {
@@ -69,6 +74,10 @@ public:
 
     // Writes a snapshot back, so the value becomes what was read then.
     bool Restore(std::string_view snapshot);
+
+    // Makes sure the key exists and stores data exactly as the list's value;
+    // the Windows status of the write.
+    std::int32_t Store(std::string_view data);
 
 private:
     RegistryRoutines& registry_;

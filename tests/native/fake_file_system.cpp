@@ -1,0 +1,161 @@
+#include "tests/native/fake_file_system.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "scheduler/file_commands.h"
+
+namespace pendrix::testing {
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// * matches any run, ? any one character; case is ignored.
+bool Matches(std::string_view pattern, std::string_view name) {
+    if (pattern.empty()) return name.empty();
+    if (pattern[0] == '*')
+        return Matches(pattern.substr(1), name) || (!name.empty() && Matches(pattern, name.substr(1)));
+    if (name.empty()) return false;
+    const bool same = pattern[0] == '?' || std::tolower(static_cast<unsigned char>(pattern[0])) ==
+                                               std::tolower(static_cast<unsigned char>(name[0]));
+    return same && Matches(pattern.substr(1), name.substr(1));
+}
+
+}  // namespace
+
+std::string FakeFileSystem::Key(const std::string& path) const {
+    std::string full;
+    const_cast<FakeFileSystem*>(this)->FullPath(path, full);
+    std::string key = Lower(full);
+    const auto alias = aliases_.find(key);
+    return alias == aliases_.end() ? key : alias->second;
+}
+
+void FakeFileSystem::Put(const std::string& path, const std::string& content) {
+    File file;
+    file.content = content;
+    file.index = nextIndex_++;
+    files_[Key(path)] = file;
+}
+
+void FakeFileSystem::PutFolder(const std::string& path) {
+    Put(path, "");
+    Find(path)->attributes = kAttributeDirectory;
+}
+
+void FakeFileSystem::Alias(const std::string& alias, const std::string& path) {
+    std::string full;
+    FullPath(alias, full);
+    aliases_[Lower(full)] = Key(path);
+}
+
+FakeFileSystem::File* FakeFileSystem::Find(const std::string& path) {
+    const auto found = files_.find(Key(path));
+    return found == files_.end() ? nullptr : &found->second;
+}
+
+std::vector<std::string> FakeFileSystem::Paths() const {
+    std::vector<std::string> paths;
+    for (const auto& entry : files_) paths.push_back(entry.first);
+    return paths;
+}
+
+std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t& attributes) {
+    const File* file = Find(path);
+    if (file == nullptr) return kFileNotFound;
+    attributes = file->attributes;
+    return kFileOk;
+}
+
+std::uint32_t FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    File* file = Find(path);
+    if (file == nullptr) return kFileNotFound;
+    file->attributes = (file->attributes & kAttributeDirectory) | attributes;
+    return kFileOk;
+}
+
+std::uint32_t FakeFileSystem::Remove(const std::string& path) {
+    if (onRemove) onRemove(path);
+    File* file = Find(path);
+    if (file == nullptr) return kFileNotFound;
+    if (file->attributes & (kAttributeDirectory | kAttributeReadOnly)) return kFileAccessDenied;
+    if (file->inUse) return kSharingViolation;
+    files_.erase(Key(path));
+    return kFileOk;
+}
+
+std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string& target) {
+    const File* from = Find(source);
+    if (from == nullptr) return kFileNotFound;
+    if (from->attributes & kAttributeDirectory) return kFileAccessDenied;
+    if (from->lockedForRead) return kSharingViolation;
+    File* to = Find(target);
+    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kFileAccessDenied;
+    if (to != nullptr && to->inUse) return kSharingViolation;
+    if (to == nullptr && foldersRefusingNewFiles.count(Lower(std::string(FolderOf(target)))) != 0)
+        return kFileAccessDenied;
+    File copy = *from;
+    copy.inUse = false;
+    copy.lockedForRead = false;
+    copy.index = to != nullptr ? to->index : nextIndex_++;
+    files_[Key(target)] = copy;
+    return kFileOk;
+}
+
+std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::string& target) {
+    File* from = Find(source);
+    if (from == nullptr) return kFileNotFound;
+    if (from->inUse) return kSharingViolation;
+    const File* to = Find(target);
+    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kFileAccessDenied;
+    if (to != nullptr && to->inUse) return kFileAccessDenied;
+    File moved = *from;
+    files_.erase(Key(source));
+    files_[Key(target)] = moved;
+    return kFileOk;
+}
+
+std::uint32_t FakeFileSystem::CreateTempFile(const std::string& folder, std::string& path) {
+    std::string full;
+    FullPath(folder.empty() ? std::string(".\\") : folder, full);
+    if (!full.empty() && full.back() != '\\') full.push_back('\\');
+    if (foldersRefusingNewFiles.count(Lower(full)) != 0) return kFileAccessDenied;
+    path = full + "pdx" + std::to_string(nextTemp_++) + ".tmp";
+    Put(path, "");
+    return kFileOk;
+}
+
+std::uint32_t FakeFileSystem::Identity(const std::string& path, FileIdentity& identity) {
+    const File* file = Find(path);
+    if (file == nullptr) return kFileNotFound;
+    identity.volume = 7;
+    identity.index = file->index;
+    return kFileOk;
+}
+
+std::uint32_t FakeFileSystem::FindFiles(const std::string& specification, std::vector<std::string>& names) {
+    std::string full;
+    FullPath(specification, full);
+    const std::string folder = Lower(std::string(FolderOf(full)));
+    const std::string pattern = full.substr(FolderOf(full).size());
+    names.clear();
+    for (const auto& [key, file] : files_) {
+        if (key.compare(0, folder.size(), folder) != 0) continue;
+        const std::string name = key.substr(folder.size());
+        if (name.find('\\') != std::string::npos || (file.attributes & kAttributeDirectory)) continue;
+        if (Matches(pattern, name)) names.push_back(name);
+    }
+    return names.empty() ? kFileNotFound : kFileOk;
+}
+
+std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& full) {
+    const bool absolute = path.size() >= 2 && path[1] == ':';
+    full = absolute ? path : currentFolder + (path.rfind(".\\", 0) == 0 ? path.substr(2) : path);
+    return kFileOk;
+}
+
+}  // namespace pendrix::testing
