@@ -1,0 +1,19 @@
+// Keeps a file in use for the Windows tests, as another program would:
+// "file_holder PATH EVENT [exclusive]" opens PATH without FILE_SHARE_DELETE
+// (and, with "exclusive", without FILE_SHARE_READ either), signals the
+// named event and waits until it is ended.
+#include <windows.h>
+
+#include <cwchar>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    const bool exclusive = argc > 3 && std::wcscmp(argv[3], L"exclusive") == 0;
+    const HANDLE file = CreateFileW(argv[1], GENERIC_READ, exclusive ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 3;
+    const HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
+    if (ready == nullptr || !SetEvent(ready)) return 4;
+    Sleep(INFINITE);  // the test ends this process; Windows closes the handles
+    return 0;
+}
