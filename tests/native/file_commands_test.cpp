@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "registry/registry_constants.h"
+#include "scheduler/command_messages.h"
 #include "scheduler/file_commands.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_registry.h"
@@ -283,6 +284,37 @@ TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
     registry.refuseWrites = false;
     EXPECT_TRUE(commands->CancelAll().reversed);
     EXPECT_EQ(Stored(), "");
+}
+
+}  // namespace
+}  // namespace pendrix
+
+namespace pendrix {
+namespace {
+
+TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
+    const ErrorTextFunction errorText = [](std::int32_t status) { return "system text " + std::to_string(status); };
+    CommandResult result;
+    result.outcome = CommandOutcome::Scheduled;
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText), kMsgRebootNeeded);
+    result.outcome = CommandOutcome::DoneNow;
+    EXPECT_EQ(MessageFor(CommandKind::Replace, result, errorText), "File Was Not In Use..\r\nFile Copy Successful.");
+
+    result.outcome = CommandOutcome::NotScheduled;
+    result.status = kErrorAccessDenied;
+    const std::string refused = MessageFor(CommandKind::Replace, result, errorText);
+    EXPECT_EQ(refused.rfind("Nothing was scheduled.", 0), 0u) << refused;
+    EXPECT_NE(refused.find("system text 5 (error 5)"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("administrator"), std::string::npos) << refused;
+
+    UndoResult undo;
+    undo.readFailed = true;
+    undo.status = kErrorMoreData;
+    const std::string unread = MessageFor(undo, errorText);
+    EXPECT_EQ(unread.rfind("Nothing was reversed. The list of pending file operations could not be read.", 0), 0u)
+        << unread;
+    undo.reversed = true;
+    EXPECT_EQ(MessageFor(undo, errorText), kMsgReversed);
 }
 
 }  // namespace
