@@ -79,9 +79,14 @@ std::int32_t DeliverData(DWORD type, const std::uint8_t* stored, DWORD storedSiz
         return ERROR_SUCCESS;
     }
     const std::u16string_view units = DataUnits(stored, storedSize);
+    const std::uint32_t room = size;
+    // A room of three bytes a unit surely holds the text: convert at once.
+    if (data != nullptr && units.size() * kMaxTextBytesPerUnit <= room) {
+        size = static_cast<std::uint32_t>(WriteTextFromUtf16(units, reinterpret_cast<char*>(data)));
+        return ERROR_SUCCESS;
+    }
     const std::size_t length = TextLengthOfUtf16(units);
     if (length > MAXDWORD) return ERROR_NOT_ENOUGH_MEMORY;
-    const std::uint32_t room = size;
     size = static_cast<std::uint32_t>(length);
     if (data == nullptr) return ERROR_SUCCESS;
     if (length > room) return ERROR_MORE_DATA;
@@ -180,7 +185,7 @@ public:
         std::u16string units = Utf16FromText(std::string_view(reinterpret_cast<const char*>(data), size));
         const std::size_t byteCount = units.size() * sizeof(char16_t);
         if (byteCount > MAXDWORD) return ERROR_NOT_ENOUGH_MEMORY;
-        units.push_back(kNotNul);
+        units.push_back(kNotNul);  // within the spare capacity Utf16FromText leaves
         return RegSetValueExW(ToHkey(key), wideName.c_str(), 0, type, reinterpret_cast<const BYTE*>(units.data()),
                               static_cast<DWORD>(byteCount));
     }
