@@ -67,7 +67,7 @@ int main() {
                 "apply/pair (us)");
     for (int pairs : {100, 1000, 10000}) {
         const std::string stored = StoredList(pairs);
-        const std::string grown = pendrix::AppendPair(stored.substr(0, stored.size() - 2), pair);
+        const std::string grown = pendrix::AppendPairToStored(stored, pair);
         std::vector<double> raw;
         std::vector<double> apply;
         std::vector<char> buffer(grown.size() + 16);

@@ -19,6 +19,7 @@ inline constexpr std::int32_t kErrUserCancel = 32755;
 // descriptions that go with their numbers.
 inline constexpr const char* kProgramErrorSource = "Pendrix";
 inline constexpr const char* kInvalidArgumentDescription = "Invalid procedure call or argument";
+inline constexpr const char* kOverflowDescription = "Overflow";
 
 class PendrixError : public std::runtime_error {
 public:

@@ -1,6 +1,7 @@
 #include "common/utf16_text.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace pendrix {
 namespace {
@@ -30,14 +31,43 @@ char* PutCodePoint(char* out, std::uint32_t point) {
     return out;
 }
 
-void AppendUnits(std::u16string& units, std::uint32_t point) {
+char16_t* PutUnits(char16_t* out, std::uint32_t point) {
     if (point < 0x10000) {
-        units.push_back(static_cast<char16_t>(point));
+        *out++ = static_cast<char16_t>(point);
     } else {
         point -= 0x10000;
-        units.push_back(static_cast<char16_t>(0xD800 | (point >> 10)));
-        units.push_back(static_cast<char16_t>(0xDC00 | (point & 0x3FF)));
+        *out++ = static_cast<char16_t>(0xD800 | (point >> 10));
+        *out++ = static_cast<char16_t>(0xDC00 | (point & 0x3FF));
     }
+    return out;
+}
+
+// Lists are mostly ASCII: eight bytes at a time while none has its high bit.
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// Copies the ASCII bytes from text[i] on as units; gives the index of the
+// first byte that is not ASCII (or the end).
+std::size_t CopyAsciiRun(std::string_view text, std::size_t i, char16_t*& out) {
+    const std::size_t size = text.size();
+    while (i + 8 <= size) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, text.data() + i, 8);
+        if ((chunk & kHighBits) != 0) break;
+        for (int k = 0; k < 8; ++k) out[k] = static_cast<char16_t>(static_cast<std::uint8_t>(text[i + static_cast<std::size_t>(k)]));
+        out += 8;
+        i += 8;
+    }
+    while (i < size && static_cast<std::uint8_t>(text[i]) < 0x80) *out++ = static_cast<char16_t>(text[i++]);
+    return i;
+}
+
+// The number of leading units below 0x80 from units[i] on.
+std::size_t AsciiUnitsFrom(std::u16string_view units, std::size_t i) {
+    const std::size_t start = i;
+    const std::size_t size = units.size();
+    while (i + 4 <= size && (units[i] | units[i + 1] | units[i + 2] | units[i + 3]) < 0x80) i += 4;
+    while (i < size && units[i] < 0x80) ++i;
+    return i - start;
 }
 
 // The allowed range of the second byte after a lead byte; the bytes after
@@ -61,20 +91,19 @@ LeadRule RuleFor(std::uint8_t lead) {
 }  // namespace
 
 std::u16string Utf16FromText(std::string_view text) {
-    std::u16string units;
-    units.reserve(text.size());
+    // Never more units than bytes; one spare unit of capacity lets a caller
+    // append a unit without moving a large text.
+    std::u16string units(text.size() + 1, u'\0');
+    char16_t* out = units.data();
     const std::size_t size = text.size();
     std::size_t i = 0;
     while (i < size) {
+        i = CopyAsciiRun(text, i, out);
+        if (i >= size) break;
         const auto lead = static_cast<std::uint8_t>(text[i]);
-        if (lead < 0x80) {
-            units.push_back(static_cast<char16_t>(lead));
-            ++i;
-            continue;
-        }
         const LeadRule rule = RuleFor(lead);
         if (rule.length == 0) {
-            units.push_back(kReplacement);
+            *out++ = kReplacement;
             ++i;
             continue;
         }
@@ -91,11 +120,12 @@ std::u16string Utf16FromText(std::string_view text) {
         }
         i += static_cast<std::size_t>(taken);
         if (taken < rule.length) {
-            units.push_back(kReplacement);
+            *out++ = kReplacement;
             continue;
         }
-        AppendUnits(units, point);
+        out = PutUnits(out, point);
     }
+    units.resize(static_cast<std::size_t>(out - units.data()));
     return units;
 }
 
@@ -103,10 +133,13 @@ std::size_t WriteTextFromUtf16(std::u16string_view units, char* out) {
     char* const start = out;
     const std::size_t size = units.size();
     for (std::size_t i = 0; i < size; ++i) {
+        const std::size_t ascii = AsciiUnitsFrom(units, i);
+        for (std::size_t k = 0; k < ascii; ++k) out[k] = static_cast<char>(units[i + k]);
+        out += ascii;
+        i += ascii;
+        if (i >= size) break;
         const std::uint32_t unit = units[i];
-        if (unit < 0x80) {
-            *out++ = static_cast<char>(unit);
-        } else if (IsHighSurrogate(unit) && i + 1 < size && IsLowSurrogate(units[i + 1])) {
+        if (IsHighSurrogate(unit) && i + 1 < size && IsLowSurrogate(units[i + 1])) {
             out = PutCodePoint(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00u));
             ++i;
         } else {
@@ -126,10 +159,12 @@ std::size_t TextLengthOfUtf16(std::u16string_view units) {
     std::size_t length = 0;
     const std::size_t size = units.size();
     for (std::size_t i = 0; i < size; ++i) {
+        const std::size_t ascii = AsciiUnitsFrom(units, i);
+        length += ascii;
+        i += ascii;
+        if (i >= size) break;
         const std::uint32_t unit = units[i];
-        if (unit < 0x80) {
-            length += 1;
-        } else if (unit < 0x800) {
+        if (unit < 0x800) {
             length += 2;
         } else if (IsHighSurrogate(unit) && i + 1 < size && IsLowSurrogate(units[i + 1])) {
             length += 4;

@@ -1,6 +1,7 @@
 #include "platform/cFileDialog.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "common/pendrix_error.h"
@@ -28,6 +29,10 @@ std::string ConvertFilter(const std::string& filter) {
 
 [[noreturn]] void RaiseInvalidArgument() {
     throw PendrixError(kErrInvalidArgument, kProgramErrorSource, kInvalidArgumentDescription);
+}
+
+[[noreturn]] void RaiseOverflow() {
+    throw PendrixError(kErrOverflow, kProgramErrorSource, kOverflowDescription);
 }
 
 // text followed by NULs up to size characters.
@@ -105,6 +110,8 @@ void cFileDialog::ShowSave() {
 
 void cFileDialog::ParseMultiFileName(std::string& sDir, std::vector<std::string>& sFiles,
                                      std::int32_t& lFileCount) const {
+    // Only the selection counts: the dialog writes it over the buffer that
+    // went in, so an earlier, longer selection can still stand behind it.
     const std::size_t listEnd = filename_.find(kListEnd);
     if (listEnd == std::string::npos) RaiseInvalidArgument();
     const std::string_view list = std::string_view(filename_).substr(0, listEnd);
@@ -113,20 +120,24 @@ void cFileDialog::ParseMultiFileName(std::string& sDir, std::vector<std::string>
     if (directoryEnd == std::string_view::npos) {
         // One file, given with its full path.
         lFileCount = 1;
-        const std::size_t lastBackslash = filename_.rfind('\\');
-        if (lastBackslash == std::string::npos) {
+        const std::size_t lastBackslash = list.rfind('\\');
+        if (lastBackslash == std::string_view::npos) {
             sDir.clear();
-            sFiles.assign(1, CutAtNull(filename_));
+            sFiles.assign(1, std::string(list));
         } else {
-            sDir = filename_.substr(0, lastBackslash + 1);
-            sFiles.assign(1, CutAtNull(filename_.substr(lastBackslash + 1)));
+            sDir = std::string(list.substr(0, lastBackslash + 1));
+            sFiles.assign(1, std::string(list.substr(lastBackslash + 1)));
         }
         return;
     }
 
     // The directory, then the names separated by single NULs. A negative
-    // count leaves no room to continue from.
+    // count leaves no room to continue from; a count that would pass the
+    // largest 32-bit number is an overflow. Both are refused before
+    // anything changes.
     if (lFileCount < 0) RaiseInvalidArgument();
+    const auto names = static_cast<std::int64_t>(std::count(list.begin(), list.end(), '\0'));
+    if (lFileCount > INT32_MAX - names) RaiseOverflow();
     sDir = std::string(list.substr(0, directoryEnd));
     std::size_t nameStart = directoryEnd + 1;
     while (nameStart <= list.size()) {

@@ -30,11 +30,13 @@ RegistryValueRead RegistryRoutines::ReadRegistryValue(const std::string& ValueNa
                                                       const RegistryData& DefaultValue) {
     RegistryKey key(*api_);
     const std::int32_t opened = key.Open(hkey_, ObjectKeyPath(), kKeyRead);
-    if (opened != kErrorSuccess) return {opened, DefaultValue};
+    if (opened != kErrorSuccess) return {opened, DefaultValue, 0, std::string()};
 
     const ValueQuery query = QueryRegistryValue(*api_, key.Get(), ValueName);
-    if (query.status != kErrorSuccess) return {query.status, DefaultValue};
-    return {kErrorSuccess, DecodeRegistryData(query.type, query.Data(), DefaultValue, Expander())};
+    if (query.status != kErrorSuccess) return {query.status, DefaultValue, 0, std::string()};
+    const ByteView data = query.Data();
+    return {kErrorSuccess, DecodeRegistryData(query.type, data, DefaultValue, Expander()), query.type,
+            std::string(data.begin(), data.end())};
 }
 
 bool RegistryRoutines::SetRegistryValue(const std::string& ValueName, const RegistryData& Value,

@@ -17,9 +17,13 @@ namespace pendrix {
 
 // A read that also tells why it found nothing: status 0 when the value was
 // read, otherwise the Windows status of the open or the query that failed.
+// type and data hold the value as stored (strings as 8-bit text, every NUL
+// kept) when it was read.
 struct RegistryValueRead {
     std::int32_t status = 0;
     RegistryData value;
+    std::uint32_t type = 0;
+    std::string data;
 };
 
 class RegistryRoutines {

@@ -1,6 +1,10 @@
 // The thin seam between RegistryRoutines and the Windows registry. The
 // Windows build answers with advapi32 and kernel32; native tests plug in a
 // stand-in registry. Every call returns a Windows status code.
+//
+// Texts (paths, names, string data) are the program's 8-bit text, which maps
+// losslessly onto the UTF-16 Windows stores (common/utf16_text.h); sizes and
+// rooms of texts count its bytes, as the A functions do.
 #pragma once
 
 #include <cstdint>
@@ -50,8 +54,11 @@ public:
                                    std::uint32_t& nameRoom, std::uint32_t& type,
                                    std::uint8_t* data, std::uint32_t& size) = 0;
 
-    // ExpandEnvironmentStringsA: characters stored including the NUL, the
-    // room needed when room is too small, 0 on failure.
+    // ExpandEnvironmentStringsA: the destination's room is in bytes, but
+    // the count given back is in characters (UTF-16 units) including the
+    // NUL: those stored, or those needed when the room is too small; 0 on
+    // failure. A count within the room does not mean the text fitted: a
+    // character can take up to three bytes.
     virtual std::uint32_t ExpandVariables(const std::string& source, char* destination,
                                                    std::uint32_t room) = 0;
 };

@@ -1,12 +1,17 @@
 #include "registry/registry_codec.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "common/text.h"
+#include "common/utf16_text.h"
 #include "registry/registry_constants.h"
 
 namespace pendrix {
 namespace {
+
+// The first destination for an expansion, in bytes: most expansions fit.
+constexpr std::uint64_t kFirstExpansionRoom = 1024;
 
 // The bytes of value as a text; a held text is copied once, not converted
 // first.
@@ -87,15 +92,19 @@ std::optional<EncodedValue> EncodeRegistryData(std::int32_t dtype, const Registr
 }
 
 std::string ExpandEnvironmentText(RegistryApi& api, const std::string& text) {
-    // The platform reports the room it needs; a variable may change between
-    // two calls, so ask a bounded number of times.
-    std::uint32_t room = static_cast<std::uint32_t>(text.size()) + 1;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        std::vector<char> destination(room, '\0');
-        const std::uint32_t needed = api.ExpandVariables(text, destination.data(), room);
+    // ExpandEnvironmentStrings counts characters (UTF-16 units), while the
+    // destination holds bytes of 8-bit text, up to three for one unit: the
+    // result is whole only when the room has three bytes for every character
+    // the call reports. A variable may change between two calls, so ask a
+    // bounded number of times.
+    std::uint64_t room = std::max<std::uint64_t>(kFirstExpansionRoom, (text.size() + 1) * kMaxTextBytesPerUnit);
+    for (int attempt = 0; attempt < 4 && room <= UINT32_MAX; ++attempt) {
+        std::vector<char> destination(static_cast<std::size_t>(room), '\0');
+        const std::uint32_t needed = api.ExpandVariables(text, destination.data(), static_cast<std::uint32_t>(room));
         if (needed == 0) return text;
-        if (needed <= room) return CutAtNul(std::string_view(destination.data(), room));
-        room = needed > room ? needed : room * 2;
+        const std::uint64_t sureRoom = std::uint64_t{needed} * kMaxTextBytesPerUnit;
+        if (sureRoom <= room) return CutAtNul(std::string_view(destination.data(), destination.size()));
+        room = sureRoom;
     }
     return text;
 }

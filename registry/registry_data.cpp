@@ -13,7 +13,7 @@ namespace {
 }
 
 [[noreturn]] void ThrowOverflow() {
-    throw PendrixError(kErrOverflow, kProgramErrorSource, "Overflow");
+    throw PendrixError(kErrOverflow, kProgramErrorSource, kOverflowDescription);
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -24,9 +24,13 @@ struct RegistryValueEntry {
     friend bool operator==(const RegistryValueEntry&, const RegistryValueEntry&) = default;
 };
 
-// The form in which keys are compared: ASCII letters folded to lower case.
-// Registry names differ by more than ASCII case whenever this form differs,
-// so two names the registry keeps apart are never taken for one key.
+// The upper case of a UTF-16 unit as the registry compares names (ordinal,
+// ignoring case, one unit at a time); a unit without one is itself.
+char16_t RegistryUpcase(char16_t unit);
+
+// The form in which keys are compared: every character in upper case as the
+// registry folds it, so that two names are one key exactly when the
+// registry takes them for one name ("Привет" and "ПРИВЕТ").
 std::string FoldEntryKey(std::string_view key);
 
 template <class Entry>

@@ -25,24 +25,72 @@ std::size_t CountListStrings(std::string_view listText) {
     return static_cast<std::size_t>(std::count(listText.begin(), listText.end(), '\0')) + 1;
 }
 
-std::string AppendPair(std::string_view listText, const RenamePair& pair) {
-    std::string data;
-    data.reserve(listText.size() + pair.first.size() + pair.second.size() + 5);
-    data.append(listText);
-    if (!listText.empty()) {
-        data.push_back('\0');  // ends the last old string
-        if (CountListStrings(listText) % 2 == 1) data.push_back('\0');  // empty string completing its pair
+bool IsStorablePair(const RenamePair& pair) {
+    return !pair.first.empty() && pair.first.find('\0') == std::string::npos &&
+           pair.second.find('\0') == std::string::npos;
+}
+
+namespace {
+
+// Where the start-up walk of stored data stops, and what the part before
+// that point lacks to end as a whole pair.
+struct WalkEnd {
+    std::size_t stop = 0;           // offset of the first byte not reached
+    bool lastStringOpen = false;    // the last reached string has no NUL
+    bool secondMissing = false;     // the last reached pair has no second string
+};
+
+// Offsets, not strings: a list of ten thousand pairs is walked without
+// copying it.
+WalkEnd FindWalkEnd(std::string_view stored) {
+    const std::size_t size = stored.size();
+    std::size_t position = 0;
+    while (position < size && stored[position] != '\0') {
+        const std::size_t firstEnd = stored.find('\0', position);
+        if (firstEnd == std::string_view::npos) return {size, true, true};
+        if (firstEnd + 1 >= size) return {size, false, true};
+        const std::size_t secondEnd = stored.find('\0', firstEnd + 1);
+        if (secondEnd == std::string_view::npos) return {size, true, false};
+        position = secondEnd + 1;
     }
+    return {position, false, false};
+}
+
+bool EndsWithTwoNuls(const std::string& data) {
+    return data.size() >= 2 && data[data.size() - 1] == '\0' && data[data.size() - 2] == '\0';
+}
+
+}  // namespace
+
+std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) {
+    const WalkEnd walk = FindWalkEnd(stored);
+    const std::string_view rest = stored.substr(walk.stop);
+    std::string data;
+    data.reserve(stored.size() + pair.first.size() + pair.second.size() + 6);
+    data.append(stored.substr(0, walk.stop));
+    if (walk.lastStringOpen) data.push_back('\0');  // ends the last reached string
+    if (walk.secondMissing) data.push_back('\0');   // empty second string: it stays a deletion
     data.append(pair.first).push_back('\0');
     data.append(pair.second).push_back('\0');
-    data.push_back('\0');  // closes the list
+    if (rest.empty()) {
+        data.push_back('\0');  // closes the list
+        return data;
+    }
+    // What the walk never reaches stays after the pair, as stored.
+    data.append(rest);
+    if (rest.back() != '\0') data.push_back('\0');
+    if (!EndsWithTwoNuls(data)) data.push_back('\0');
     return data;
 }
 
-std::string RestoreData(std::string_view snapshot) {
-    std::string data(snapshot);
+std::string StoredFromListText(std::string_view listText) {
+    std::string data(listText);
     if (!data.empty()) data.append(2, '\0');
     return data;
+}
+
+std::string AppendPair(std::string_view listText, const RenamePair& pair) {
+    return AppendPairToStored(StoredFromListText(listText), pair);
 }
 
 void PendingRenameList::AimAtSessionManager() {
@@ -59,22 +107,21 @@ PendingListRead PendingRenameList::Read() {
     // A missing key or value is an empty list; any other failure leaves the
     // list unknown.
     result.readable = read.status == kErrorSuccess || read.status == kErrorFileNotFound;
-    if (result.readable) result.listText = std::move(read.value).ToText();
     result.exists = read.status == kErrorSuccess;
-    if (result.exists) result.stored = RestoreData(result.listText);
+    if (!result.readable) return result;
+    result.listText = std::move(read.value).ToText();
+    if (IsStringType(read.type)) result.stored = std::move(read.data);
     return result;
 }
 
 bool PendingRenameList::Append(const PendingListRead& current, const RenamePair& pair) {
-    if (!current.readable) return false;
-    AimAtSessionManager();
-    if (!registry_.KeyExists()) registry_.CreateKey();
-    return registry_.SetRegistryValue(kPendingValueName, RegistryData(AppendPair(current.listText, pair)),
-                                      static_cast<std::int32_t>(kRegMultiSz));
+    if (!current.readable || !IsStorablePair(pair)) return false;
+    return Store(AppendPairToStored(current.stored, pair)) == kErrorSuccess;
 }
 
-std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) {
-    return AppendPair(stored.size() >= 2 ? stored.substr(0, stored.size() - 2) : stored, pair);
+bool PendingRenameList::Restore(const PendingListRead& snapshot) {
+    if (!snapshot.readable) return false;
+    return Store(snapshot.stored) == kErrorSuccess;
 }
 
 std::int32_t PendingRenameList::Store(std::string_view data) {
@@ -82,12 +129,6 @@ std::int32_t PendingRenameList::Store(std::string_view data) {
     if (!registry_.KeyExists()) registry_.CreateKey();
     return registry_.WriteRegistryValue(kPendingValueName, RegistryData(std::string(data)),
                                         static_cast<std::int32_t>(kRegMultiSz));
-}
-
-bool PendingRenameList::Restore(std::string_view snapshot) {
-    AimAtSessionManager();
-    return registry_.SetRegistryValue(kPendingValueName, RegistryData(RestoreData(snapshot)),
-                                      static_cast<std::int32_t>(kRegMultiSz));
 }
 
 }  // namespace pendrix

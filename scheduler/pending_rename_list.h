@@ -35,15 +35,31 @@ RenamePair DeletionPair(std::string_view path);
 // How many strings a list text holds (none for the empty text).
 std::size_t CountListStrings(std::string_view listText);
 
-// The data to store after adding pair to the list: the old strings, then the
-// pair, then the closing NULs. A list with an odd number of strings first
-// gets an empty string, so that its last entry keeps the meaning Windows
-// gives it (a deletion) and the new pair stays a pair of its own.
-std::string AppendPair(std::string_view listText, const RenamePair& pair);
+// Whether pair can go into a list: a first string that is not empty (an
+// empty one would end the start-up walk) and no NUL in either string.
+bool IsStorablePair(const RenamePair& pair);
 
-// The data that stores a snapshot back as it was read: the list text with
-// its closing NULs, or no data at all for an empty list.
-std::string RestoreData(std::string_view snapshot);
+// The data to store after adding pair to the stored data of the value (see
+// scheduler/stored_list.h for the layout). The pair goes at the end of the
+// part the start-up walk reaches, so it is carried out; every string stored
+// before stays, unchanged and in its order:
+// - the strings the walk reaches come first; when the last of them is a
+//   first string without a second, an empty second string completes it (it
+//   stays a deletion and the new pair stays a pair of its own);
+// - then the pair;
+// - then whatever the walk never reaches (after an empty string where a
+//   first string belongs), as stored;
+// - and the closing NUL, so that the data ends with the two NULs the
+//   start-up processing needs.
+// pair must be storable (IsStorablePair).
+std::string AppendPairToStored(std::string_view stored, const RenamePair& pair);
+
+// The stored form of a list text: the text with its two closing NULs, or no
+// data at all for an empty list.
+std::string StoredFromListText(std::string_view listText);
+
+// AppendPairToStored on the stored form of a list text.
+std::string AppendPair(std::string_view listText, const RenamePair& pair);
 
 // The list as read. readable is false when the value exists but could not be
 // read (access refused, still changing): writing then would lose its pairs.
@@ -51,12 +67,12 @@ struct PendingListRead {
     std::string listText;
     bool readable = true;
     std::int32_t status = 0;
-    std::string stored;   // the value's data as stored, every NUL included
-    bool exists = false;  // the value exists (also with no data)
+    // The value's data exactly as stored, as 8-bit text: every string with
+    // every NUL. Empty when the value is absent or holds no data, or holds
+    // data of a type other than strings.
+    std::string stored;
+    bool exists = false;  // the value exists (also with 0 bytes)
 };
-
-// The data to store after adding pair to the stored data of a list.
-std::string AppendPairToStored(std::string_view stored, const RenamePair& pair);
 
 // The read-append-write procedure over a RegistryRoutines object.
 class PendingRenameList {
@@ -68,12 +84,17 @@ public:
 
     PendingListRead Read();
 
-    // Makes sure the key exists and stores the list read with pair added.
-    // False when the list could not be read, or the write was refused.
+    // Makes sure the key exists and stores the data read with pair added
+    // (AppendPairToStored). False, and nothing written, when the list could
+    // not be read or the pair is not storable; false when the write was
+    // refused.
     bool Append(const PendingListRead& current, const RenamePair& pair);
 
-    // Writes a snapshot back, so the value becomes what was read then.
-    bool Restore(std::string_view snapshot);
+    // Writes a snapshot back, so the value becomes byte for byte what was
+    // read then: a REG_MULTI_SZ value of 0 bytes when the snapshot found no
+    // value or no data. False, and nothing written, when the snapshot could
+    // not be read: restoring it would wipe a list never seen.
+    bool Restore(const PendingListRead& snapshot);
 
     // Makes sure the key exists and stores data exactly as the list's value;
     // the Windows status of the write.

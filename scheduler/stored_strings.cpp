@@ -2,21 +2,6 @@
 
 namespace pendrix {
 
-std::vector<StringSpan> StoredStringSpans(std::string_view stored) {
-    std::vector<StringSpan> spans;
-    std::size_t start = 0;
-    while (start < stored.size()) {
-        const std::size_t end = stored.find('\0', start);
-        if (end == std::string_view::npos) {
-            spans.push_back({start, stored.size() - start, false});
-            break;
-        }
-        spans.push_back({start, end - start, true});
-        start = end + 1;
-    }
-    return spans;
-}
-
 bool RemoveLastPair(std::string& stored, const RenamePair& pair) {
     const std::vector<StringSpan> spans = StoredStringSpans(stored);
     const std::string_view data(stored);

@@ -12,6 +12,9 @@ cmake --preset native
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+# Every fuzz target briefly (tools/fuzz.sh runs them longer by hand).
+./tools/fuzz.sh 30
+
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 # Wine tests share one registry and one Wine session: run them one at a time.

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/utf16_text.h"
 #include "registry/registry_constants.h"
 
 namespace pendrix::testing {
@@ -260,7 +261,7 @@ std::int32_t FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* n
 }
 
 std::uint32_t FakeRegistry::ExpandVariables(const std::string& source, char* destination,
-                                                     std::uint32_t room) {
+                                            std::uint32_t room) {
     std::string result;
     for (std::size_t i = 0; i < source.size();) {
         const std::size_t close = source[i] == '%' ? source.find('%', i + 1) : std::string::npos;
@@ -274,9 +275,22 @@ std::uint32_t FakeRegistry::ExpandVariables(const std::string& source, char* des
         }
         result += source[i++];
     }
-    const auto needed = static_cast<std::uint32_t>(result.size() + 1);
-    if (room >= needed) std::memcpy(destination, result.c_str(), needed);
-    return needed;
+    // Like ExpandEnvironmentStringsA: it expands into UTF-16 with room for
+    // `room` characters and counts characters; the text is then converted
+    // into the room's bytes, and what does not fit is cut off, NUL and all.
+    const auto units = static_cast<std::uint32_t>(Utf16FromText(result).size() + 1);
+    if (units > room) return units;
+    const std::string whole = result + '\0';
+    std::size_t fits = 0;
+    for (std::size_t at = 0; at < whole.size();) {
+        std::size_t next = at + 1;
+        while (next < whole.size() && (static_cast<unsigned char>(whole[next]) & 0xC0) == 0x80) ++next;
+        if (next > room) break;
+        fits = next;
+        at = next;
+    }
+    std::memcpy(destination, whole.data(), fits);
+    return units;
 }
 
 }  // namespace pendrix::testing

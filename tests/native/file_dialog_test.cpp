@@ -266,16 +266,35 @@ TEST_F(FileDialogTest, ParseMultiFileNameCountsOnFromTheCountPassed) {
     EXPECT_EQ(files, (std::vector<std::string>{"k0", "k1", "k2", "b.txt", "c.txt"}));
 }
 
-TEST_F(FileDialogTest, ParseMultiFileNameRefusesASingleSelectionOrANegativeCount) {
-    struct Case { std::string filename; std::int32_t count; };
-    const Case cases[] = {{"C:\\a\\b.txt", 0}, {S("C:\\a\0b.txt\0c.txt\0\0"), -1}};
+// The dialog writes a selection over the buffer it was given: a shorter one
+// leaves the end of the longer one behind it.
+TEST_F(FileDialogTest, ParseMultiFileNameReadsOnlyTheLatestSelection) {
+    fileDialog.flags(kOfnAllowMultiSelect);
+    dialog.fileReply = S("C:\\rv\\super\\deep\\a.txt\0\0");
+    fileDialog.ShowOpen();
+    dialog.fileReply = S("C:\\rv\\a.txt\0\0");
+    fileDialog.ShowOpen();
+    std::string dir;
+    std::vector<std::string> files;
+    std::int32_t count = 0;
+    fileDialog.ParseMultiFileName(dir, files, count);
+    EXPECT_EQ(dir, "C:\\rv\\");
+    EXPECT_EQ(files, std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(FileDialogTest, ParseMultiFileNameRefusesASingleSelectionABadOrAnOverflowingCount) {
+    struct Case { std::string filename; std::int32_t count; std::int32_t error; };
+    const Case cases[] = {{"C:\\a\\b.txt", 0, kErrInvalidArgument},
+                          {S("C:\\a\0b.txt\0c.txt\0\0"), -1, kErrInvalidArgument},
+                          {S("C:\\a\0b.txt\0\0"), INT32_MAX, kErrOverflow},
+                          {S("C:\\a\0b.txt\0c.txt\0\0"), INT32_MAX - 1, kErrOverflow}};
     for (const Case& c : cases) {
         fileDialog.Filename(c.filename);
         std::string dir = "kept";
         std::vector<std::string> files{"kept"};
         std::int32_t count = c.count;
         const PendrixError error = RaisedError([&] { fileDialog.ParseMultiFileName(dir, files, count); });
-        EXPECT_EQ(error.Number(), kErrInvalidArgument);
+        EXPECT_EQ(error.Number(), c.error);
         EXPECT_EQ(error.Source(), "Pendrix");
         EXPECT_EQ(dir, "kept");
         EXPECT_EQ(files, std::vector<std::string>{"kept"});

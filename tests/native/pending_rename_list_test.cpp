@@ -56,9 +56,39 @@ TEST(CountListStrings, CountsEmptyStringsToo) {
     EXPECT_EQ(CountListStrings(S("a\0b\0\0c")), 4u);
 }
 
-TEST(RestoreData, StoresTheSnapshotAsRead) {
-    EXPECT_EQ(RestoreData(S("a\0b")), S("a\0b\0\0"));
-    EXPECT_EQ(RestoreData(""), "");
+// Stored data -> data after appending the deletion of "n". Every old string
+// stays; the pair lands where the start-up walk reaches it.
+TEST(AppendPairToStored, PutsThePairWhereTheStartUpWalkReachesIt) {
+    const struct {
+        std::string stored;
+        std::string expected;
+    } cases[] = {
+        {"", S("\\??\\n\0\0\0")},
+        {S("A\0B\0\0"), S("A\0B\0\\??\\n\0\0\0")},
+        // A surplus closing NUL: the walk stops after B.
+        {S("A\0B\0\0\0"), S("A\0B\0\\??\\n\0\0\0\0")},
+        // Empty strings in the middle: C and D are never reached, and stay.
+        {S("A\0B\0\0C\0D\0\0"), S("A\0B\0\\??\\n\0\0\0C\0D\0\0")},
+        // The first string empty: nothing is reached, nothing is dropped.
+        {S("\0X\0Y\0\0"), S("\\??\\n\0\0\0X\0Y\0\0")},
+        {S("\0"), S("\\??\\n\0\0\0")},
+        // No closing NULs, or not even the last string's NUL.
+        {S("A\0B\0"), S("A\0B\0\\??\\n\0\0\0")},
+        {S("A\0B"), S("A\0B\0\\??\\n\0\0\0")},
+        {S("A\0B\0\0C"), S("A\0B\0\\??\\n\0\0\0C\0\0")},
+        // A lone first string is a deletion and stays one.
+        {S("A"), S("A\0\0\\??\\n\0\0\0")},
+        {S("A\0\0"), S("A\0\0\\??\\n\0\0\0")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AppendPairToStored(c.stored, DeletionPair("n")), c.expected) << ::testing::PrintToString(c.stored);
+}
+
+TEST(IsStorablePair, RefusesWhatWouldBreakTheLayout) {
+    EXPECT_TRUE(IsStorablePair(DeletionPair("C:\\a")));
+    EXPECT_FALSE(IsStorablePair(RenamePair{"", "x"}));
+    EXPECT_FALSE(IsStorablePair(ReplacementPair(S("C:\\a\0b"), "C:\\c")));
+    EXPECT_FALSE(IsStorablePair(ReplacementPair("C:\\a", S("C:\\c\0"))));
 }
 
 class PendingRenameListTest : public ::testing::Test {
@@ -100,13 +130,15 @@ TEST_F(PendingRenameListTest, AListStoredWithoutClosingNulsSurvivesAnApply) {
     EXPECT_EQ(Stored(), S("\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0"));
 }
 
-TEST_F(PendingRenameListTest, AListWithAnEmptyFirstStringIsReplaced) {
+TEST_F(PendingRenameListTest, AListWithAnEmptyFirstStringKeepsItsStrings) {
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\0\\??\\C:\\never\0\0\0"));
     const PendingListRead read = list.Read();
     EXPECT_TRUE(read.readable);
+    EXPECT_TRUE(read.exists);
     EXPECT_EQ(read.listText, "");
+    EXPECT_EQ(read.stored, S("\0\\??\\C:\\never\0\0\0"));
     EXPECT_TRUE(list.Append(read, DeletionPair("C:\\c")));
-    EXPECT_EQ(Stored(), S("\\??\\C:\\c\0\0\0"));
+    EXPECT_EQ(Stored(), S("\\??\\C:\\c\0\0\0\\??\\C:\\never\0\0\0"));
 }
 
 TEST_F(PendingRenameListTest, AnUnreadableListIsNeverOverwritten) {
@@ -130,17 +162,34 @@ TEST_F(PendingRenameListTest, ARefusedWriteIsReported) {
     EXPECT_EQ(Stored(), "<absent>");
 }
 
-TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBack) {
-    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\0\0"));
-    const std::string original = Stored();
-    const PendingListRead snapshot = list.Read();
-    EXPECT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
-    EXPECT_TRUE(list.Restore(snapshot.listText));
-    EXPECT_EQ(Stored(), original);
+TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBackByteForByte) {
+    // A surplus NUL and a string after it: the list text cannot tell them.
+    for (const std::string& original : {S("\\??\\C:\\a\0\0\0"), S("a\0b\0\0\0x\0\0\0"), std::string("a")}) {
+        fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, original);
+        const PendingListRead snapshot = list.Read();
+        EXPECT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
+        EXPECT_TRUE(list.Restore(snapshot));
+        EXPECT_EQ(Stored(), original);
+    }
+}
 
-    EXPECT_TRUE(list.Restore(""));
-    EXPECT_EQ(Stored(), "") << "an empty snapshot leaves a value with no data";
+TEST_F(PendingRenameListTest, RestoringAnAbsentListLeavesAValueWithNoData) {
+    const PendingListRead absent = list.Read();
+    EXPECT_FALSE(absent.exists);
+    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\x")));
+    EXPECT_TRUE(list.Restore(absent));
+    EXPECT_EQ(Stored(), "") << "no value at launch leaves a value with no data";
     EXPECT_EQ(list.Read().listText, "");
+}
+
+TEST_F(PendingRenameListTest, AnUnreadableSnapshotIsNeverRestored) {
+    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\0\0"));
+    fake.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
+    const PendingListRead snapshot = list.Read();
+    fake.deniedPaths.clear();
+    EXPECT_FALSE(list.Restore(snapshot));
+    EXPECT_EQ(fake.setCalls, 0);
+    EXPECT_EQ(Stored(), S("\\??\\C:\\a\0\0\0"));
 }
 
 }  // namespace

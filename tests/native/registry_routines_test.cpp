@@ -83,6 +83,21 @@ TEST_F(RegistryRoutinesTest, ExpandableStringsUseTheEnvironment) {
     EXPECT_EQ(registry.GetRegistryValue("E"), RegistryData("C:\\users\\someone\\Temp"));
 }
 
+// The platform counts an expansion in characters; the text takes up to
+// three bytes for each (four for two). Every way of reading gives it whole.
+TEST_F(RegistryRoutinesTest, ExpansionsInAnyScriptComeBackWhole) {
+    for (const std::string value : {"\u041F\u0440\u0438\u0432\u0435\u0442\u043C\u0438\u0440\u044B",  // 10 Cyrillic
+                                    "\u6587\u4EF6\u7CFB\u7EDF", "\U0001F600\U0001F4C1\U0001F5C2", "plain"}) {
+        fake.environment["v"] = value;
+        ASSERT_TRUE(registry.SetRegistryValue("E", RegistryData("%V%"), 2));
+        EXPECT_EQ(registry.GetRegistryValue("E"), RegistryData(value));
+        EXPECT_EQ(registry.ReadRemoteRegistryValue("", kHkeyLocalMachine, "E"), RegistryData(value));
+        const RegistryValueList listed = registry.EnumRegistryValues(kHkeyLocalMachine, "Software\\Test\\Leaf");
+        ASSERT_NE(listed.Find("E"), nullptr);
+        EXPECT_EQ(listed.Find("E")->data, RegistryData(value));
+    }
+}
+
 TEST_F(RegistryRoutinesTest, KeyExistsAndCreateKey) {
     EXPECT_TRUE(registry.KeyExists());
     registry.KeyRoot("Software\\New\\Deep");

@@ -95,15 +95,38 @@ TEST_F(PendingListOnWine, AnOddListGetsItsLastPairCompleted) {
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\lone\0\0\\??\\C:\\s\0!\\??\\C:\\d\0\0"));
 }
 
-TEST_F(PendingListOnWine, RestorePutsBackTheSnapshot) {
-    const std::wstring original = W(L"\\??\\C:\\x\0!\\??\\C:\\y\0\0");
+TEST_F(PendingListOnWine, AnotherProgramsLoneSurrogateComesBackUnitForUnit) {
+    // A lone surrogate is legal in an NTFS name.
+    std::wstring theirs = W(L"\\??\\C:\\a");
+    theirs += static_cast<wchar_t>(0xD800);
+    theirs += W(L"b\0!\\??\\C:\\c\0\0");
+    ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, theirs), ERROR_SUCCESS);
+    const PendingListRead snapshot = list.Read();
+    ASSERT_TRUE(list.Append(snapshot, DeletionPair("C:\\d")));
+    EXPECT_EQ(StoredW(), theirs.substr(0, theirs.size() - 1) + W(L"\\??\\C:\\d\0\0\0"));
+    ASSERT_TRUE(list.Restore(snapshot));
+    EXPECT_EQ(StoredW(), theirs);
+}
+
+TEST_F(PendingListOnWine, APairAfterASurplusNulIsStillCarriedOut) {
+    ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, W(L"\\??\\C:\\a\0!\\??\\C:\\b\0\0\0")),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    EXPECT_EQ(StoredW(), W(L"\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0\0"));
+}
+
+TEST_F(PendingListOnWine, RestorePutsBackTheSnapshotByteForByte) {
+    const std::wstring original = W(L"\\??\\C:\\x\0!\\??\\C:\\y\0\0\0\\??\\C:\\never\0\0");
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, original), ERROR_SUCCESS);
     const PendingListRead snapshot = list.Read();
     ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
-    ASSERT_TRUE(list.Restore(snapshot.listText));
+    ASSERT_TRUE(list.Restore(snapshot));
     EXPECT_EQ(StoredW(), original);
 
-    ASSERT_TRUE(list.Restore(""));
+    RegDeleteValueA(key, kPendingValueName);
+    const PendingListRead absent = list.Read();
+    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
+    ASSERT_TRUE(list.Restore(absent));
     const RawValue raw = StoredA();
     EXPECT_EQ(raw.status, ERROR_SUCCESS) << "an empty snapshot leaves the value, with no data";
     EXPECT_EQ(raw.type, static_cast<DWORD>(REG_MULTI_SZ));
