@@ -41,6 +41,7 @@ public:
         closedHandles.push_back(handle);
         return system_.CloseHandle(handle);
     }
+    std::uint32_t GetLastError() override { return system_.GetLastError(); }
 
 private:
     ShutdownApi& system_ = SystemShutdownApi();
@@ -80,7 +81,7 @@ TEST(ExitWindowsOnWine, EnablesTheShutdownPrivilegeClosesTheTokenAndAsksForAForc
     SetShutdownPrivilege(false);
     ASSERT_FALSE(ShutdownPrivilegeEnabled()) << "the privilege could not be switched off to begin with";
     NoRestartShutdownApi api;
-    cls_exitWindows(api).ExitWindows(kEwxReboot);
+    EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), 0u);
 
     EXPECT_TRUE(ShutdownPrivilegeEnabled());
     EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{EWX_REBOOT | EWX_FORCE});
