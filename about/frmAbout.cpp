@@ -51,6 +51,7 @@ void frmAbout::ShowModal(HINSTANCE instance) {
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
     SetFocus(GetDlgItem(hwnd_, kCmdOK));
+    ShowWindow(mainWindow_, SW_HIDE);
     RunModalLoop(hwnd_);
 }
 
@@ -106,11 +107,8 @@ void frmAbout::ApplyDpi(UINT dpi) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     }
     // The client area's top-left corner goes to its place on the screen.
-    RECT frame{0, 0, Px(kAboutClientTwips.width, dpi), Px(kAboutClientTwips.height, dpi)};
-    AdjustWindowRectExForDpi(&frame, kAboutStyle, FALSE, kAboutExStyle, dpi);
-    SetWindowPos(hwnd_, nullptr, Px(kAboutClientTwips.left, dpi) + frame.left,
-                 Px(kAboutClientTwips.top, dpi) + frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeClientArea(hwnd_, Px(kAboutClientTwips.width, dpi), Px(kAboutClientTwips.height, dpi), dpi);
+    MoveClientArea(hwnd_, POINT{Px(kAboutClientTwips.left, dpi), Px(kAboutClientTwips.top, dpi)});
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

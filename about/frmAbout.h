@@ -20,7 +20,8 @@ public:
     frmAbout(const frmAbout&) = delete;
     frmAbout& operator=(const frmAbout&) = delete;
 
-    // Creates and shows the window, and returns when it has been closed.
+    // Creates and shows the window, hides the main window, and returns when
+    // this window has been closed.
     void ShowModal(HINSTANCE instance);
 
     void cmdOK_Click();

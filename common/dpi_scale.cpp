@@ -32,10 +32,31 @@ UniqueFont CreateFaceFont(const wchar_t* face, int hundredthsOfPoint, UINT dpi) 
     return UniqueFont(CreateFontIndirectW(&font));
 }
 
-SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
-    RECT rect{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectExForDpi(&rect, style, hasMenu ? TRUE : FALSE, exStyle, dpi);
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+void SizeClientArea(HWND window, int width, int height, UINT dpi) {
+    const auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectExForDpi(&frame, style, GetMenu(window) != nullptr ? TRUE : FALSE, exStyle, dpi);
+    int outerWidth = frame.right - frame.left;
+    int outerHeight = frame.bottom - frame.top;
+    constexpr UINT kResize = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(window, nullptr, 0, 0, outerWidth, outerHeight, kResize);
+    RECT client{};
+    GetClientRect(window, &client);
+    if (client.right != width || client.bottom != height) {
+        outerWidth += width - client.right;
+        outerHeight += height - client.bottom;
+        SetWindowPos(window, nullptr, 0, 0, outerWidth, outerHeight, kResize);
+    }
+}
+
+void MoveClientArea(HWND window, POINT origin) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    POINT client{0, 0};
+    ClientToScreen(window, &client);
+    SetWindowPos(window, nullptr, origin.x - (client.x - outer.left), origin.y - (client.y - outer.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace pendrix

@@ -16,7 +16,13 @@ UniqueFont CreateDefaultFont(UINT dpi);
 // A regular font of face at hundredthsOfPoint / 100 points, at dpi.
 UniqueFont CreateFaceFont(const wchar_t* face, int hundredthsOfPoint, UINT dpi);
 
-// The outer size of a window whose client area is clientWidth x clientHeight.
-SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
+// Sizes window so that its client area is width x height at dpi. The frame
+// is computed for dpi, then corrected by what the client area missed (a
+// system may draw the caption or menu bar at another DPI).
+void SizeClientArea(HWND window, int width, int height, UINT dpi);
+
+// Moves window so that its client area's top-left corner is at origin on
+// the screen.
+void MoveClientArea(HWND window, POINT origin);
 
 }  // namespace pendrix

@@ -207,10 +207,8 @@ void Form1::ApplyDpi(UINT dpi) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     if (tooltip_ != nullptr) SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.Get()), TRUE);
-    const SIZE size = WindowSizeForClient(TwipsToPixels(kForm1ClientTwips.width, scale),
-                                          TwipsToPixels(kForm1ClientTwips.height, scale), kForm1Style, kForm1ExStyle,
-                                          true, dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeClientArea(hwnd_, TwipsToPixels(kForm1ClientTwips.width, scale),
+                   TwipsToPixels(kForm1ClientTwips.height, scale), dpi);
 }
 
 void Form1::CentreOnScreen() {
@@ -330,7 +328,9 @@ void Form1::Command5_Click() {
 }
 
 void Form1::Command6_Click() {
-    ShowWindow(hwnd_, SW_HIDE);
+    // The About window hides this one as soon as it is itself on the
+    // screen, so the program never runs without a visible window, and shows
+    // it again as it closes.
     frmAbout about(hwnd_);
     about.ShowModal(instance_);
 }
