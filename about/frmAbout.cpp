@@ -196,8 +196,11 @@ void frmAbout::Paint() {
         const int width = MulDiv(line.width, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
         const UniqueHandle<HGDIOBJ, DeleteGdiObject> pen(CreatePen(PS_SOLID, width, ColourRef(line.colour)));
         const SelectedObject selected(dc, pen.Get());
-        MoveToEx(dc, Px(line.x1, dpi_), Px(line.y1, dpi_), nullptr);
-        LineTo(dc, Px(line.x2, dpi_), Px(line.y2, dpi_));
+        // A wide pen is centred on its line; the rule's lines lie beneath
+        // their coordinate, so the white one does not cover the grey one.
+        const int below = width / 2;
+        MoveToEx(dc, Px(line.x1, dpi_), Px(line.y1, dpi_) + below, nullptr);
+        LineTo(dc, Px(line.x2, dpi_), Px(line.y2, dpi_) + below);
     }
     EndPaint(hwnd_, &paint);
 }
