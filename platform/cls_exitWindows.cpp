@@ -24,19 +24,31 @@ private:
 
 }  // namespace
 
-void cls_exitWindows::ExitWindows(std::int32_t l_Command) {
-    EnableShutdownPrivilege();
-    api_->ExitWindowsEx(static_cast<std::uint32_t>(l_Command | kEwxForce), 0);
+std::uint32_t cls_exitWindows::ExitWindows(std::int32_t l_Command) {
+    const std::uint32_t privilegeError = EnableShutdownPrivilege();
+    if (api_->ExitWindowsEx(static_cast<std::uint32_t>(l_Command | kEwxForce), 0) != 0) return 0;
+    const std::uint32_t requestError = RefusalCode();
+    return privilegeError != 0 ? privilegeError : requestError;
 }
 
-void cls_exitWindows::EnableShutdownPrivilege() {
-    // No step looks at the result of the one before: a refused step leaves
-    // zero in its place and the steps after it fail in turn, silently.
+std::uint32_t cls_exitWindows::RefusalCode() {
+    const std::uint32_t code = api_->GetLastError();
+    return code != 0 ? code : kErrorGenFailure;
+}
+
+std::uint32_t cls_exitWindows::EnableShutdownPrivilege() {
+    // No step is skipped because of the one before: a refused step leaves
+    // zero in its place and the steps after it fail in turn. The first
+    // refusal is kept as the cause.
+    std::uint32_t firstError = 0;
+    const auto note = [&](std::int32_t status) {
+        if (status == 0 && firstError == 0) firstError = RefusalCode();
+    };
     TokenHandle token(*api_);
-    api_->OpenProcessToken(api_->GetCurrentProcess(), kTokenAdjustPrivileges | kTokenQuery, token.Receive());
+    note(api_->OpenProcessToken(api_->GetCurrentProcess(), kTokenAdjustPrivileges | kTokenQuery, token.Receive()));
 
     LocallyUniqueId luid;
-    api_->LookupPrivilegeValueA("", kShutdownPrivilegeName, luid);
+    note(api_->LookupPrivilegeValueA("", kShutdownPrivilegeName, luid));
 
     TokenPrivileges newState;
     newState.PrivilegeCount = 1;
@@ -44,8 +56,16 @@ void cls_exitWindows::EnableShutdownPrivilege() {
     newState.Privileges[0].Attributes = kSePrivilegeEnabled;
     TokenPrivileges previousState;
     std::uint32_t returnLength = 0;
-    api_->AdjustTokenPrivileges(token.Get(), false, newState, static_cast<std::uint32_t>(sizeof(newState)),
-                                previousState, returnLength);
+    const std::int32_t adjusted = api_->AdjustTokenPrivileges(
+        token.Get(), false, newState, static_cast<std::uint32_t>(sizeof(newState)), previousState, returnLength);
+    if (adjusted != 0) {
+        // Success with ERROR_NOT_ALL_ASSIGNED: the token lacks the privilege.
+        const std::uint32_t lastError = api_->GetLastError();
+        if (lastError == kErrorNotAllAssigned && firstError == 0) firstError = lastError;
+    } else {
+        note(adjusted);
+    }
+    return firstError;
 }
 
 }  // namespace pendrix

@@ -1,7 +1,8 @@
 // cls_exitWindows: logs off, shuts down or restarts Windows, forcing other
 // applications closed, after enabling the shutdown privilege in the
-// process's own token. It reports nothing: when a step is refused the call
-// simply returns and the computer keeps running.
+// process's own token. Every step runs whatever the one before it gave; the
+// result tells whether the request went through, so that a refusal can be
+// shown to the user instead of leaving the computer silently running.
 #pragma once
 
 #include <cstdint>
@@ -29,17 +30,28 @@ inline constexpr std::uint32_t kTokenQuery = 0x8;
 inline constexpr const char* kShutdownPrivilegeName = "SeShutdownPrivilege";
 // SE_PRIVILEGE_ENABLED.
 inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
+// AdjustTokenPrivileges succeeds with this last error when the token does
+// not hold the privilege at all (ERROR_NOT_ALL_ASSIGNED).
+inline constexpr std::uint32_t kErrorNotAllAssigned = 1300;
+// Reported for a refused step that left no error code (ERROR_GEN_FAILURE).
+inline constexpr std::uint32_t kErrorGenFailure = 31;
 
 class cls_exitWindows {
 public:
     cls_exitWindows() : cls_exitWindows(SystemShutdownApi()) {}
     explicit cls_exitWindows(ShutdownApi& api) : api_(&api) {}
 
-    // Requests l_Command (ExitWindowsEx flags) with EWX_FORCE added.
-    void ExitWindows(std::int32_t l_Command);
+    // Requests l_Command (ExitWindowsEx flags) with EWX_FORCE added. 0 when
+    // the system accepted the request; otherwise the Windows error code of
+    // the first step that was refused (the cause: a privilege that could
+    // not be enabled makes the request itself fail afterwards).
+    std::uint32_t ExitWindows(std::int32_t l_Command);
 
 private:
-    void EnableShutdownPrivilege();
+    // The error code of the first refused step, or 0.
+    std::uint32_t EnableShutdownPrivilege();
+    // The last error of a refused call, never 0.
+    std::uint32_t RefusalCode();
 
     ShutdownApi* api_;
 };

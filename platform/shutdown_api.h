@@ -42,6 +42,8 @@ public:
                                                std::uint32_t& returnLength) = 0;
     virtual std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
     virtual std::int32_t CloseHandle(HandleValue handle) = 0;
+    // The calling thread's last-error code, as the call before it left it.
+    virtual std::uint32_t GetLastError() = 0;
 };
 
 // The calls of this system (Windows build only).

@@ -61,6 +61,8 @@ public:
     }
 
     std::int32_t CloseHandle(HandleValue handle) override { return ::CloseHandle(ToHandle(handle)); }
+
+    std::uint32_t GetLastError() override { return ::GetLastError(); }
 };
 
 }  // namespace

@@ -1,7 +1,9 @@
 // cls_exitWindows against a stand-in for the token and shutdown calls, which
-// records every call and can refuse any of them.
+// records every call and can refuse any of them, leaving a last error as
+// Windows does.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,11 +16,19 @@ namespace {
 constexpr HandleValue kPseudoProcess = -1;
 constexpr HandleValue kToken = 0x1A4;
 constexpr LocallyUniqueId kShutdownLuid{0x13, 0x2B};
+// The last error each refusal leaves (ERROR_ACCESS_DENIED, ERROR_NO_SUCH_PRIVILEGE,
+// ERROR_INVALID_HANDLE, ERROR_PRIVILEGE_NOT_HELD).
+const std::map<std::string, std::uint32_t> kRefusalErrors = {
+    {"OpenProcessToken", 5}, {"LookupPrivilegeValueA", 1313}, {"AdjustTokenPrivileges", 6}, {"ExitWindowsEx", 1314}};
 
 class RecordingShutdownApi : public ShutdownApi {
 public:
     std::set<std::string> refused;
+    // AdjustTokenPrivileges succeeds but assigns nothing: the token lacks
+    // the privilege.
+    bool privilegeNotHeld = false;
     std::vector<std::string> calls;
+    std::uint32_t lastError = 0;
 
     HandleValue openedProcess = 0;
     std::uint32_t tokenAccess = 0;
@@ -60,7 +70,10 @@ public:
         disableAll = disableAllPrivileges;
         newState = state;
         bufferLength = length;
-        return Refuses("AdjustTokenPrivileges") ? 0 : 1;
+        if (Refuses("AdjustTokenPrivileges")) return 0;
+        // It sets the last error on success too: 0, or ERROR_NOT_ALL_ASSIGNED.
+        lastError = privilegeNotHeld ? 1300 : 0;
+        return 1;
     }
     std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
         calls.push_back("ExitWindowsEx");
@@ -68,6 +81,7 @@ public:
         exitReserved = reserved;
         return Refuses("ExitWindowsEx") ? 0 : 1;
     }
+    std::uint32_t GetLastError() override { return lastError; }
     std::int32_t CloseHandle(HandleValue handle) override {
         calls.push_back("CloseHandle");
         closed.push_back(handle);
@@ -75,7 +89,11 @@ public:
     }
 
 private:
-    bool Refuses(const std::string& call) const { return refused.count(call) != 0; }
+    bool Refuses(const std::string& call) {
+        if (refused.count(call) == 0) return false;
+        lastError = kRefusalErrors.at(call);
+        return true;
+    }
 };
 
 static_assert(sizeof(TokenPrivileges) == 16, "a one-entry TOKEN_PRIVILEGES on x64");
@@ -84,7 +102,7 @@ TEST(ExitWindows, AddsTheForceFlagByOr) {
     struct Case { std::int32_t command; std::uint32_t sent; };
     for (const Case c : {Case{kEwxReboot, 6}, Case{6, 6}, Case{kEwxLogoff, 4}}) {
         RecordingShutdownApi api;
-        cls_exitWindows(api).ExitWindows(c.command);
+        EXPECT_EQ(cls_exitWindows(api).ExitWindows(c.command), 0u);
         EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{c.sent}) << c.command;
         EXPECT_EQ(api.exitReserved, 0u);
     }
@@ -110,12 +128,12 @@ TEST(ExitWindows, EnablesTheShutdownPrivilegeThenRequestsTheRestart) {
     EXPECT_EQ(api.closed, std::vector<HandleValue>{kToken});
 }
 
-TEST(ExitWindows, ARefusalAtAnyStepLeavesTheCallSilent) {
+TEST(ExitWindows, ARefusalAtAnyStepRunsTheRestAndReportsTheFirstRefusedStep) {
     for (const char* step : {"OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges", "ExitWindowsEx"}) {
         SCOPED_TRACE(step);
         RecordingShutdownApi api;
-        api.refused = {step};
-        EXPECT_NO_THROW(cls_exitWindows(api).ExitWindows(kEwxReboot));
+        api.refused = {step, "ExitWindowsEx"};
+        EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), kRefusalErrors.at(step));
         // The later steps run all the same, with zero where a step failed.
         EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{6});
         const bool noToken = std::string(step) == "OpenProcessToken";
@@ -125,6 +143,20 @@ TEST(ExitWindows, ARefusalAtAnyStepLeavesTheCallSilent) {
         EXPECT_EQ(api.newState.Privileges[0].Luid.LowPart, noLuid ? 0u : kShutdownLuid.LowPart);
         EXPECT_EQ(api.newState.Privileges[0].Luid.HighPart, noLuid ? 0 : kShutdownLuid.HighPart);
     }
+}
+
+TEST(ExitWindows, AcceptedRequestReportsSuccessEvenAfterAPrivilegeRefusal) {
+    // The system went ahead with the restart: nothing to tell the user.
+    RecordingShutdownApi api;
+    api.refused = {"OpenProcessToken"};
+    EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), 0u);
+}
+
+TEST(ExitWindows, APrivilegeTheTokenLacksIsTheReportedCause) {
+    RecordingShutdownApi api;
+    api.privilegeNotHeld = true;
+    api.refused = {"ExitWindowsEx"};
+    EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), 1300u);
 }
 
 }  // namespace

@@ -113,9 +113,9 @@ void PickFileType(HWND dialog, int index) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
 }
 
-HWND WaitForPopup(HWND dialog) {
+HWND WaitForPopup(HWND dialog, DWORD timeoutMs) {
     HWND popup = nullptr;
-    WaitUntil([&] { return (popup = OwnedWindow(dialog)) != nullptr; });
+    WaitUntil([&] { return (popup = OwnedWindow(dialog)) != nullptr; }, timeoutMs);
     return popup;
 }
 

@@ -31,7 +31,7 @@ std::vector<std::string> FileTypes(HWND dialog);
 // Selects entry index of the file-type list, as a click on it would.
 void PickFileType(HWND dialog, int index);
 // The message box the dialog brought up, or null when none came.
-HWND WaitForPopup(HWND dialog);
+HWND WaitForPopup(HWND dialog, DWORD timeoutMs = 20000);
 
 class DialogDriver {
 public:

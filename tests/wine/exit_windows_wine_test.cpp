@@ -7,44 +7,10 @@
 #include <vector>
 
 #include "platform/cls_exitWindows.h"
+#include "tests/wine/no_restart_shutdown_api.h"
 
 namespace pendrix::wine {
 namespace {
-
-// Forwards every call to the system, except ExitWindowsEx, which it records.
-class NoRestartShutdownApi : public ShutdownApi {
-public:
-    std::vector<std::uint32_t> exitFlags;
-    std::vector<HandleValue> openedTokens;
-    std::vector<HandleValue> closedHandles;
-
-    HandleValue GetCurrentProcess() override { return system_.GetCurrentProcess(); }
-    std::int32_t OpenProcessToken(HandleValue process, std::uint32_t access, HandleValue& token) override {
-        const std::int32_t status = system_.OpenProcessToken(process, access, token);
-        if (status != 0) openedTokens.push_back(token);
-        return status;
-    }
-    std::int32_t LookupPrivilegeValueA(const std::string& systemName, const std::string& name,
-                                       LocallyUniqueId& luid) override {
-        return system_.LookupPrivilegeValueA(systemName, name, luid);
-    }
-    std::int32_t AdjustTokenPrivileges(HandleValue token, bool disableAll, const TokenPrivileges& newState,
-                                       std::uint32_t length, TokenPrivileges& previous,
-                                       std::uint32_t& returnLength) override {
-        return system_.AdjustTokenPrivileges(token, disableAll, newState, length, previous, returnLength);
-    }
-    std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t) override {
-        exitFlags.push_back(flags);
-        return 1;
-    }
-    std::int32_t CloseHandle(HandleValue handle) override {
-        closedHandles.push_back(handle);
-        return system_.CloseHandle(handle);
-    }
-
-private:
-    ShutdownApi& system_ = SystemShutdownApi();
-};
 
 LUID ShutdownLuid() {
     LUID luid{};
@@ -80,7 +46,7 @@ TEST(ExitWindowsOnWine, EnablesTheShutdownPrivilegeClosesTheTokenAndAsksForAForc
     SetShutdownPrivilege(false);
     ASSERT_FALSE(ShutdownPrivilegeEnabled()) << "the privilege could not be switched off to begin with";
     NoRestartShutdownApi api;
-    cls_exitWindows(api).ExitWindows(kEwxReboot);
+    EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), 0u);
 
     EXPECT_TRUE(ShutdownPrivilegeEnabled());
     EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{EWX_REBOOT | EWX_FORCE});

@@ -1,0 +1,563 @@
+#include "scheduler/Form1.h"
+
+#include <commctrl.h>
+
+#include <exception>
+
+#include "about/frmAbout.h"
+#include "common/dpi_scale.h"
+#include "common/utf16_text.h"
+#include "resources/resource_ids.h"
+#include "platform/system_error_text.h"
+#include "scheduler/restart_message.h"
+
+namespace pendrix {
+namespace {
+
+constexpr const wchar_t* kForm1Class = L"PendrixForm1";
+constexpr const wchar_t* kPageClass = L"PendrixPage";
+constexpr const wchar_t* kSansSerifFace = L"MS Sans Serif";
+constexpr int kSansSerifHundredthsOfPoint = 975;
+constexpr int kPageIconSize = 32;
+// The one filter of the "..." buttons' open dialog.
+constexpr const char* kAllFilesFilter = "All Files (*.*)|*.*";
+
+// Fixed dialog border: a caption with the close button, no sizing, no
+// minimize or maximize button. The window has a taskbar button.
+constexpr DWORD kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kForm1ExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+
+std::wstring Wide(std::string_view text) {
+    const std::u16string units = Utf16FromText(text);
+    return std::wstring(units.begin(), units.end());
+}
+
+DWORD ControlStyle(const ControlLayout& layout) {
+    DWORD style = WS_CHILD | (layout.tabStop ? WS_TABSTOP : 0);
+    switch (layout.kind) {
+    case ControlKind::Button: return style | BS_PUSHBUTTON;
+    case ControlKind::FaceButton: return style | BS_OWNERDRAW;
+    case ControlKind::TextBox: return style | ES_AUTOHSCROLL;
+    case ControlKind::CheckBox: return style | BS_AUTOCHECKBOX;
+    case ControlKind::Label: return style | SS_LEFT | SS_NOTIFY;
+    case ControlKind::Image: return style | SS_OWNERDRAW;
+    case ControlKind::Frame: return style | WS_CLIPSIBLINGS;
+    }
+    return style;
+}
+
+const wchar_t* ControlClass(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Button:
+    case ControlKind::FaceButton:
+    case ControlKind::CheckBox: return WC_BUTTONW;
+    case ControlKind::TextBox: return WC_EDITW;
+    case ControlKind::Label:
+    case ControlKind::Image: return WC_STATICW;
+    case ControlKind::Frame: return kPageClass;
+    }
+    return WC_STATICW;
+}
+
+DWORD ControlExStyle(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::TextBox: return WS_EX_CLIENTEDGE;
+    case ControlKind::Frame: return WS_EX_CONTROLPARENT;
+    default: return 0;
+    }
+}
+
+// Controls shown when the window opens: the start page, the bottom row and
+// the off-window Text3; the frames and what they hold show with their frame.
+bool VisibleAtStart(const ControlLayout& layout) {
+    return layout.kind != ControlKind::Frame;
+}
+
+}  // namespace
+
+Form1::Form1(RegistryApi& registryApi, FileDialogApi& fileDialogApi, ShutdownApi& shutdownApi,
+             FileSystemApi& fileSystemApi)
+    : registryApi_(registryApi),
+      fileDialogApi_(fileDialogApi),
+      shutdownApi_(shutdownApi),
+      fileSystemApi_(fileSystemApi) {}
+
+Form1::~Form1() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+void Form1::RegisterClasses(HINSTANCE instance) {
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof(form);
+    form.lpfnWndProc = WindowProc;
+    form.hInstance = instance;
+    form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    form.hIcon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_PENDRIX), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    form.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PENDRIX), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                 LR_SHARED));
+    form.lpszClassName = kForm1Class;
+    RegisterClassExW(&form);  // fails harmlessly when already registered
+
+    WNDCLASSEXW page{};
+    page.cbSize = sizeof(page);
+    page.lpfnWndProc = PageProc;
+    page.hInstance = instance;
+    page.hCursor = form.hCursor;
+    page.lpszClassName = kPageClass;
+    RegisterClassExW(&page);
+}
+
+bool Form1::Create(HINSTANCE instance) {
+    instance_ = instance;
+    INITCOMMONCONTROLSEX common{sizeof(common), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&common);
+    RegisterClasses(instance);
+
+    windowBrush_.Reset(CreateSolidBrush(ColourRef(kForm1Background)));
+    frameBrush_.Reset(CreateSolidBrush(ColourRef(kFrameBackground)));
+    faceBrush_.Reset(CreateSolidBrush(ColourRef(kFaceButtonColour)));
+    background_.Reset(static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    pageIcon_.Reset(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_PAGE), IMAGE_ICON, kPageIconSize, kPageIconSize, 0)));
+
+    const std::wstring caption = Wide(kForm1Caption);
+    if (CreateWindowExW(kForm1ExStyle, kForm1Class, caption.c_str(), kForm1Style, 0, 0, 0, 0, nullptr, nullptr,
+                        instance, this) == nullptr) {
+        return false;
+    }
+    CreateMenuBar();
+    CreateControls();
+    Form_Load();
+    ApplyDpi(WindowDpi(hwnd_));
+    CentreOnScreen();
+    return true;
+}
+
+void Form1::Show() {
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    SetForegroundWindow(hwnd_);
+    GiveFocus(kCommand6);
+}
+
+void Form1::CreateMenuBar() {
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, kMenuReplace, Wide(kMenuReplaceCaption).c_str());
+    AppendMenuW(file, MF_STRING, kMenuDelete, Wide(kMenuDeleteCaption).c_str());
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, kMenuExit, Wide(kMenuExitCaption).c_str());
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), Wide(kMenuFileCaption).c_str());
+    // The window owns the menu from here and destroys it with itself.
+    SetMenu(hwnd_, bar);
+}
+
+void Form1::CreateControls() {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+    for (const ControlLayout& layout : Form1Controls()) {
+        DWORD style = ControlStyle(layout);
+        if (VisibleAtStart(layout)) style |= WS_VISIBLE;
+        const HWND control = CreateWindowExW(
+            ControlExStyle(layout.kind), ControlClass(layout.kind), Wide(layout.text).c_str(), style, 0, 0, 0, 0,
+            ContainerWindow(layout.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
+            nullptr);
+        controls_.push_back({layout.id, control});
+        if (layout.kind == ControlKind::CheckBox) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        if (layout.tooltip != nullptr) AddTooltip(control, layout.tooltip);
+    }
+}
+
+void Form1::AddTooltip(HWND control, const char* text) {
+    if (tooltip_ == nullptr || control == nullptr) return;
+    std::wstring wide = Wide(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = wide.data();
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+HWND Form1::ContainerWindow(Container container) const {
+    switch (container) {
+    case Container::Frame1: return Control(kFrame1);
+    case Container::Frame2: return Control(kFrame2);
+    case Container::Window: break;
+    }
+    return hwnd_;
+}
+
+HWND Form1::Control(Form1ControlId id) const {
+    for (const CreatedControl& control : controls_) {
+        if (control.id == id) return control.window;
+    }
+    return nullptr;
+}
+
+void Form1::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    defaultFont_ = CreateDefaultFont(dpi);
+    sansSerifFont_ = CreateFaceFont(kSansSerifFace, kSansSerifHundredthsOfPoint, dpi);
+    const int scale = static_cast<int>(dpi);
+    for (const ControlLayout& layout : Form1Controls()) {
+        const HWND control = Control(layout.id);
+        if (control == nullptr) continue;
+        SetWindowPos(control, nullptr, TwipsToPixels(layout.rect.left, scale), TwipsToPixels(layout.rect.top, scale),
+                     TwipsToPixels(layout.rect.width, scale), TwipsToPixels(layout.rect.height, scale),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = layout.font == ControlFont::SansSerif975 ? sansSerifFont_.Get() : defaultFont_.Get();
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    if (tooltip_ != nullptr) SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.Get()), TRUE);
+    SizeClientArea(hwnd_, TwipsToPixels(kForm1ClientTwips.width, scale),
+                   TwipsToPixels(kForm1ClientTwips.height, scale), dpi);
+}
+
+void Form1::CentreOnScreen() {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    const RECT& screen = monitor.rcMonitor;
+    SetWindowPos(hwnd_, nullptr, screen.left + (screen.right - screen.left - width) / 2,
+                 screen.top + (screen.bottom - screen.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::string Form1::Text(Form1ControlId box) const {
+    const HWND control = Control(box);
+    if (control == nullptr) return {};
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied));
+    return TextFromUtf16(std::u16string(text.begin(), text.end()));
+}
+
+void Form1::Text(Form1ControlId box, std::string_view text) {
+    // The W call takes a NUL-terminated text: the box keeps what comes
+    // before the first NUL.
+    SetWindowTextW(Control(box), Wide(text).c_str());
+}
+
+bool Form1::Ticked(Form1ControlId checkBox) const {
+    return SendMessageW(Control(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form1::GiveFocus(Form1ControlId control) {
+    const HWND window = Control(control);
+    if (window == nullptr) return;
+    SetFocus(window);
+    lastFocus_ = window;
+}
+
+void Form1::ShowMessage(std::string_view text) {
+    MessageBoxW(hwnd_, Wide(text).c_str(), Wide(kMessageCaption).c_str(), MB_OK);
+}
+
+void Form1::SetVisible(Form1ControlId id, bool visible) {
+    ShowWindow(Control(id), visible ? SW_SHOW : SW_HIDE);
+}
+
+// ---- Session, pages and exits ----
+
+void Form1::Form_Load() {
+    // A step that fails is skipped; load never shows a message.
+    SetVisible(kFrame1, false);
+    SetVisible(kFrame2, false);
+    m_Registry = std::make_unique<RegistryRoutines>(registryApi_);
+    m_FileDialog = std::make_unique<cFileDialog>(fileDialogApi_);
+    m_KeyRoot = kSessionManagerKeyRoot;
+    m_Subkey = kSessionManagerSubkey;
+    m_Registry->hkey(kHkeyLocalMachine);
+    m_Registry->KeyRoot(m_KeyRoot);
+    m_Registry->Subkey(m_Subkey);
+    try {
+        m_PendingAtLaunch = PendingRenameList(*m_Registry).Read();
+    } catch (const std::exception&) {
+        // The list was not read: keep it marked unknown, so that nothing
+        // ever writes a snapshot that was never taken.
+        m_PendingAtLaunch = PendingListRead{};
+        m_PendingAtLaunch.readable = false;
+    }
+    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, m_PendingAtLaunch);
+}
+
+void Form1::Form_Unload() { m_FileDialog.reset(); }
+
+void Form1::Replace_Click() {
+    SetVisible(kFrame1, true);
+    SetVisible(kFrame2, false);
+    SetVisible(kCommand8, false);
+    SetVisible(kCommand10, false);
+}
+
+void Form1::Delete_Click() {
+    SetVisible(kFrame1, false);
+    SetVisible(kFrame2, true);
+    SetVisible(kCommand8, false);
+    SetVisible(kCommand10, false);
+}
+
+void Form1::Command8_Click() { Replace_Click(); }
+
+void Form1::Command10_Click() { Delete_Click(); }
+
+void Form1::Command4_Click() {
+    // Unloads the window: Form_Unload runs, and with no window left the
+    // program ends.
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void Form1::Exit_Click() {
+    // Ends the program at once: the message loop stops, and the window goes
+    // with the process, without Form_Unload.
+    PostQuitMessage(0);
+}
+
+// ---- Restart and Info ----
+
+void Form1::Command5_Click() {
+    std::uint32_t refusal = 0;
+    {
+        cls_exitWindows exitWindows(shutdownApi_);
+        refusal = exitWindows.ExitWindows(kEwxReboot);
+    }
+    // The restart was refused: say so, instead of leaving the user waiting
+    // for a restart that never comes.
+    if (refusal != 0) ShowMessage(RestartRefusedMessage(refusal));
+}
+
+void Form1::Command6_Click() {
+    // The About window hides this one as soon as it is itself on the
+    // screen, so the program never runs without a visible window, and shows
+    // it again as it closes.
+    frmAbout about(hwnd_);
+    about.ShowModal(instance_);
+}
+
+// ---- Apply, Cancel All and browsing ----
+
+void Form1::Command1_Click() {
+    const CommandResult result = m_Commands->Replace(Text(kText1), Text(kText2), Ticked(kCheck1));
+    ShowCommandResult(CommandKind::Replace, result, kText2);
+}
+
+void Form1::Command7_Click() {
+    const CommandResult result = m_Commands->Delete(Text(kText4), Ticked(kCheck2));
+    ShowCommandResult(CommandKind::Delete, result, kText4);
+}
+
+void Form1::ShowCommandResult(CommandKind kind, const CommandResult& result, Form1ControlId focusAfterScheduling) {
+    // The list read at the start of the command; the off-window box keeps
+    // its first string.
+    m_Pending = result.listTextRead;
+    Text(kText3, result.listTextRead);
+    ShowMessage(MessageFor(kind, result, SystemErrorText));
+    if (result.outcome != CommandOutcome::Scheduled) return;  // what was typed stays
+    Text(kText1, "");
+    Text(kText2, "");
+    Text(kText3, "");
+    m_Pending = std::string();
+    GiveFocus(focusAfterScheduling);
+}
+
+void Form1::chameleonButton1_Click() { ShowMessage(MessageFor(m_Commands->CancelAll(), SystemErrorText)); }
+
+void Form1::Command2_Click() { BrowseInto(kText1); }
+
+void Form1::Command3_Click() { BrowseInto(kText2); }
+
+void Form1::Command9_Click() { BrowseInto(kText4); }
+
+void Form1::BrowseInto(Form1ControlId box) {
+    m_FileDialog->flags(kOfnFileMustExist);
+    m_FileDialog->hwnd(reinterpret_cast<std::intptr_t>(hwnd_));
+    m_FileDialog->Filter(kAllFilesFilter);
+    m_FileDialog->CancelError(false);
+    m_FileDialog->ShowOpen();
+    // After a cancel this is the name last chosen, or the empty text.
+    Text(box, m_FileDialog->Filename());
+}
+
+// ---- Messages ----
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<Form1*>(create->lpCreateParams);
+        self->hwnd_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->controls_.clear();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception&) {
+        // A handler step that fails is skipped; nothing crosses into Windows.
+        return 0;
+    }
+}
+
+LRESULT CALLBACK Form1::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        // The frame is only a container: its controls talk to the window.
+        return SendMessageW(GetParent(page), message, wParam, lParam);
+    case WM_ERASEBKGND: {
+        RECT client{};
+        GetClientRect(page, &client);
+        auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(GetParent(page), GWLP_USERDATA));
+        if (self == nullptr) break;
+        FillRect(reinterpret_cast<HDC>(wParam), &client, self->frameBrush_.Get());
+        return 1;
+    }
+    default: break;
+    }
+    return DefWindowProcW(page, message, wParam, lParam);
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(wParam);
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_ERASEBKGND:
+        PaintBackground(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_CLOSE:
+        Form_Unload();
+        DestroyWindow(hwnd_);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default: break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Form1::OnCommand(int id) {
+    switch (id) {
+    case kMenuReplace: Replace_Click(); break;
+    case kMenuDelete: Delete_Click(); break;
+    case kMenuExit: Exit_Click(); break;
+    case kCommand8: Command8_Click(); break;
+    case kCommand10: Command10_Click(); break;
+    case kCommand4: Command4_Click(); break;
+    case kCommand5: Command5_Click(); break;
+    case kCommand6: Command6_Click(); break;
+    case kCommand1: Command1_Click(); break;
+    case kCommand7: Command7_Click(); break;
+    case kChameleonButton1: chameleonButton1_Click(); break;
+    case kCommand2: Command2_Click(); break;
+    case kCommand3: Command3_Click(); break;
+    case kCommand9: Command9_Click(); break;
+    default: break;  // Enter and Esc in a box (IDOK, IDCANCEL): nothing to do
+    }
+}
+
+void Form1::OnActivate(WPARAM wParam) {
+    // As a dialog does: the control that had the focus gets it back when the
+    // window is activated again (after the About window, a message box).
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return;
+    }
+    if (lastFocus_ != nullptr && IsWindowVisible(lastFocus_)) {
+        SetFocus(lastFocus_);
+    } else {
+        GiveFocus(kCommand6);
+    }
+}
+
+void Form1::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ApplyDpi(dpi);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+LRESULT Form1::OnControlColour(HDC dc, HWND control) {
+    // Labels and check boxes sit on the frames: transparent, dark grey text.
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColourRef(kLabelTextColour));
+    const HWND parent = GetParent(control);
+    const bool onFrame = parent == Control(kFrame1) || parent == Control(kFrame2);
+    return reinterpret_cast<LRESULT>(onFrame ? frameBrush_.Get() : windowBrush_.Get());
+}
+
+void Form1::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    const auto id = static_cast<Form1ControlId>(item.CtlID);
+    if (id == kImage1 || id == kImage2) {
+        FillRect(item.hDC, &item.rcItem, frameBrush_.Get());
+        DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, pageIcon_.Get(), kPageIconSize, kPageIconSize, 0,
+                   nullptr, DI_NORMAL);
+        return;
+    }
+    // The start page's buttons, in their face colour.
+    RECT face = item.rcItem;
+    FillRect(item.hDC, &face, faceBrush_.Get());
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    DrawEdge(item.hDC, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+    wchar_t caption[64] = {};
+    GetWindowTextW(item.hwndItem, caption, static_cast<int>(std::size(caption)));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, ColourRef(kFaceButtonTextColour));
+    const SelectedObject font(item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    if (pressed) OffsetRect(&face, 1, 1);
+    DrawTextW(item.hDC, caption, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT focus = face;
+        InflateRect(&focus, -2, -2);
+        DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+void Form1::PaintBackground(HDC dc) const {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    FillRect(dc, &client, windowBrush_.Get());
+    if (!background_) return;
+    BITMAP picture{};
+    GetObjectW(background_.Get(), sizeof(picture), &picture);
+    const MemoryDc source(dc, background_.Get());
+    // The picture covers the client area exactly: at 96 DPI pixel for pixel,
+    // at other DPIs scaled with the layout.
+    const int scale = static_cast<int>(dpi_);
+    SetStretchBltMode(dc, HALFTONE);
+    StretchBlt(dc, 0, 0, TwipsToPixels(kForm1ClientTwips.width, scale), TwipsToPixels(kForm1ClientTwips.height, scale),
+               source.Get(), 0, 0, picture.bmWidth, picture.bmHeight, SRCCOPY);
+}
+
+}  // namespace pendrix

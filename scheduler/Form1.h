@@ -1,0 +1,152 @@
+// Form1: the main window and the whole life of the program. It owns the
+// registry object and the file dialog, takes the snapshot of the pending
+// rename list at load, shows one of three pages, and ends the program.
+#pragma once
+
+// First, so that winuser.h's ExitWindows macro stays removed.
+#include "platform/cls_exitWindows.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/gdi_handles.h"
+#include "platform/cFileDialog.h"
+#include "platform/file_dialog_api.h"
+#include "platform/shutdown_api.h"
+#include "registry/RegistryRoutines.h"
+#include "registry/registry_api.h"
+#include "registry/registry_constants.h"
+#include "registry/registry_data.h"
+#include "scheduler/form1_layout.h"
+#include "scheduler/command_messages.h"
+#include "scheduler/file_commands.h"
+#include "scheduler/file_system_api.h"
+#include "scheduler/pending_rename_list.h"
+
+namespace pendrix {
+
+// The caption of every message box of the program.
+inline constexpr const char* kMessageCaption = "Pendrix";
+
+class Form1 {
+public:
+    Form1(RegistryApi& registryApi, FileDialogApi& fileDialogApi, ShutdownApi& shutdownApi,
+          FileSystemApi& fileSystemApi = SystemFileSystemApi());
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Creates the window, still hidden, with its controls; Form_Load runs;
+    // the window is sized for its DPI and centred on the screen. False when
+    // the window could not be created.
+    bool Create(HINSTANCE instance);
+    // Shows the window on its start page with the focus on Command6.
+    void Show();
+
+    HWND Window() const noexcept { return hwnd_; }
+    HWND Control(Form1ControlId id) const;
+
+    // The controls as the commands use them. Texts are the program's 8-bit
+    // text; a text box keeps only what comes before the first NUL.
+    std::string Text(Form1ControlId box) const;
+    void Text(Form1ControlId box, std::string_view text);
+    bool Ticked(Form1ControlId checkBox) const;
+    void GiveFocus(Form1ControlId control);
+    // Every message of the program: modal to this window, caption "Pendrix",
+    // one OK button, no icon.
+    void ShowMessage(std::string_view text);
+
+    // Whether m_FileDialog is held: from load to unload.
+    bool FileDialogLoaded() const noexcept { return m_FileDialog != nullptr; }
+    const PendingListRead& PendingAtLaunch() const noexcept { return m_PendingAtLaunch; }
+
+    // Session, pages and exits.
+    void Form_Load();
+    void Form_Unload();
+    void Replace_Click();
+    void Delete_Click();
+    void Command8_Click();
+    void Command10_Click();
+    void Command4_Click();
+    void Exit_Click();
+    // Restart and Info.
+    void Command5_Click();
+    void Command6_Click();
+    // Apply, Cancel All and the "..." buttons.
+    void Command1_Click();
+    void Command7_Click();
+    void chameleonButton1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command9_Click();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static void RegisterClasses(HINSTANCE instance);
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id);
+    void OnActivate(WPARAM wParam);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    LRESULT OnControlColour(HDC dc, HWND control);
+    void OnDrawItem(const DRAWITEMSTRUCT& item);
+    void PaintBackground(HDC dc) const;
+
+    // Fills box with the file chosen in the open dialog (or, after a
+    // cancel, the name the dialog last gave).
+    void BrowseInto(Form1ControlId box);
+    // Shows what a replace or delete command did, and clears what a
+    // scheduling clears.
+    void ShowCommandResult(CommandKind kind, const CommandResult& result, Form1ControlId focusAfterScheduling);
+
+    void CreateMenuBar();
+    void CreateControls();
+    void AddTooltip(HWND control, const char* text);
+    // Fonts, control rectangles and window size for dpi.
+    void ApplyDpi(UINT dpi);
+    void CentreOnScreen();
+    void SetVisible(Form1ControlId id, bool visible);
+    HWND ContainerWindow(Container container) const;
+
+    RegistryApi& registryApi_;
+    FileDialogApi& fileDialogApi_;
+    ShutdownApi& shutdownApi_;
+    FileSystemApi& fileSystemApi_;
+
+    HINSTANCE instance_ = nullptr;
+    HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    struct CreatedControl {
+        Form1ControlId id;
+        HWND window;
+    };
+    std::vector<CreatedControl> controls_;
+
+    UniqueFont defaultFont_;
+    UniqueFont sansSerifFont_;
+    UniqueBrush windowBrush_;
+    UniqueBrush frameBrush_;
+    UniqueBrush faceBrush_;
+    UniqueBitmap background_;
+    UniqueIcon pageIcon_;
+
+    // The session's state.
+    std::unique_ptr<RegistryRoutines> m_Registry;
+    std::unique_ptr<cFileDialog> m_FileDialog;
+    std::string m_KeyRoot;
+    std::string m_Subkey;
+    RegistryData m_Pending;
+    PendingListRead m_PendingAtLaunch;
+    // The replace, delete and undo commands of this session.
+    std::unique_ptr<FileCommands> m_Commands;
+};
+
+}  // namespace pendrix

@@ -1,0 +1,14 @@
+#include "scheduler/restart_message.h"
+
+#include "platform/system_error_text.h"
+
+namespace pendrix {
+std::string RestartRefusedMessage(std::uint32_t error) {
+    std::string message = "Windows refused to restart the computer.\r\n\r\n";
+    const std::string reason = SystemErrorText(static_cast<std::int32_t>(error));
+    message += reason.empty() ? "Unknown error" : reason;
+    message += " (error " + std::to_string(error) + ")";
+    return message;
+}
+
+}  // namespace pendrix

@@ -1,0 +1,447 @@
+// Form1's real window under Wine: the layout against the window's tables,
+// the start state, the pages, the keyboard, the two exits and a refused
+// restart. Runs at the DPI of its prefix (96, or 144 for the high-DPI run).
+#include <gtest/gtest.h>
+
+#include "scheduler/Form1.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "tests/wine/dialog_driver.h"
+#include "tests/wine/gui_test_support.h"
+#include "tests/wine/no_restart_shutdown_api.h"
+
+namespace pendrix::wine {
+namespace {
+
+constexpr wchar_t kDescription1[] =
+    L"Have you ever received the message that a particular file on your computer is corrupt, but when you try to "
+    L"replace it, you receive a \"file in use\" error? problem solved with Pendrix.";
+constexpr wchar_t kDescription2[] =
+    L"Have you ever wanted to delete a file, but received the message that a particular file on your computer is "
+    L"in use and can not be deleted? problem solved with Pendrix.";
+
+enum class Kind { Push, Face, Edit, Check, Label, Image, Frame };
+
+// The window's tables, in pixels at 96 DPI (twips / 15).
+struct ExpectedControl {
+    Form1ControlId id;
+    Kind kind;
+    const wchar_t* text;
+    RECT rect;  // left, top, width, height
+    bool tabStop;
+    bool sansSerif;
+    const wchar_t* tooltip;
+};
+
+const std::vector<ExpectedControl> kControls = {
+    {kCommand8, Kind::Face, L"Replace A File", {24, 136, 153, 25}, true, false, nullptr},
+    {kCommand10, Kind::Face, L"Delete A File", {200, 136, 169, 25}, true, false, nullptr},
+    {kCommand6, Kind::Push, L"Info", {16, 224, 84, 22}, true, false, L"About"},
+    {kChameleonButton1, Kind::Push, L"Cancel All", {112, 224, 84, 22}, true, false,
+     L"Undo all changes made in this session"},
+    {kCommand5, Kind::Push, L"Restart", {208, 224, 84, 22}, true, false, L"Restart computer to apply changes"},
+    {kCommand4, Kind::Push, L"Exit", {304, 224, 76, 22}, true, false, nullptr},
+    {kText3, Kind::Edit, L"", {528, 162, 208, 16}, false, false, nullptr},
+    {kFrame1, Kind::Frame, L"", {8, 64, 385, 136}, false, false, nullptr},
+    {kFrame2, Kind::Frame, L"", {8, 72, 385, 136}, false, false, nullptr},
+    {kImage1, Kind::Image, L"", {15, 15, 32, 32}, false, false, nullptr},
+    {kLabel1Index1, Kind::Label, kDescription1, {60, 9, 285, 40}, false, false, nullptr},
+    {kLabel1Index0, Kind::Label, L"Source File", {21, 57, 73, 19}, false, true, L"Source file to replace old file"},
+    {kText1, Kind::Edit, L"", {99, 54, 228, 19}, true, false, nullptr},
+    {kCommand2, Kind::Push, L"...", {336, 56, 25, 19}, true, false, nullptr},
+    {kLabel2, Kind::Label, L"Destination", {21, 84, 70, 19}, false, true, L"File to be replaced"},
+    {kText2, Kind::Edit, L"", {99, 80, 228, 19}, true, false, nullptr},
+    {kCommand3, Kind::Push, L"...", {336, 80, 25, 19}, true, false, nullptr},
+    {kCommand1, Kind::Push, L"Apply", {256, 104, 61, 22}, true, false, L"Set file replace to occur at system reboot"},
+    {kCheck1, Kind::Check, L"Attempt forced replace without reboot.", {24, 114, 207, 13}, true, false,
+     L"Attempts to force the file replace while Windows is running. No danger if failure."},
+    {kImage2, Kind::Image, L"", {15, 8, 32, 32}, false, false, nullptr},
+    {kLabel1Index2, Kind::Label, kDescription2, {60, 0, 285, 40}, false, false, nullptr},
+    {kLabel1Index3, Kind::Label, L"File To Delete:", {8, 64, 89, 19}, false, true, L"File to be deleted"},
+    {kText4, Kind::Edit, L"", {99, 64, 236, 19}, true, false, nullptr},
+    {kCommand9, Kind::Push, L"...", {344, 64, 25, 19}, true, false, nullptr},
+    {kCommand7, Kind::Push, L"Apply", {256, 96, 61, 22}, true, false,
+     L"Set file deletion to occur at system reboot"},
+    {kCheck2, Kind::Check, L"Attempt forced delete without reboot.", {24, 104, 207, 13}, true, false,
+     L"Attempts to delete the file while Windows is running. No danger if failure."},
+};
+
+bool IsKind(HWND control, Kind kind) {
+    const std::string name = ClassOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    switch (kind) {
+    case Kind::Push: return name == "Button" && (style & BS_TYPEMASK) == BS_PUSHBUTTON;
+    case Kind::Face: return name == "Button" && (style & BS_TYPEMASK) == BS_OWNERDRAW;
+    case Kind::Check: return name == "Button" && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+    case Kind::Edit: return name == "Edit" && (style & ES_MULTILINE) == 0;
+    case Kind::Label: return name == "Static" && (style & SS_TYPEMASK) == SS_LEFT;
+    case Kind::Image: return name == "Static" && (style & SS_TYPEMASK) == SS_OWNERDRAW;
+    case Kind::Frame: return name == "PendrixPage" && (GetWindowLongW(control, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+    }
+    return false;
+}
+
+HWND FindTooltip(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (ClassOf(window) != "tooltips_class32" || GetWindow(window, GW_OWNER) != s.owner) return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring TooltipText(HWND tooltip, HWND control) {
+    wchar_t buffer[256] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = buffer;
+    SendMessageW(tooltip, TTM_GETTEXTW, std::size(buffer), reinterpret_cast<LPARAM>(&tool));
+    return buffer;
+}
+
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr)));
+        form.Show();
+        Pump();
+        ASSERT_EQ(static_cast<int>(GetDpiForWindow(form.Window())), dpi) << "the prefix's DPI";
+    }
+    void TearDown() override {
+        if (IsWindow(form.Window())) DestroyWindow(form.Window());
+        TakeQuit();
+    }
+    HWND Control(Form1ControlId id) { return form.Control(id); }
+    bool Visible(Form1ControlId id) { return IsWindowVisible(Control(id)) != FALSE; }
+    void Click(Form1ControlId id) {
+        SendMessageW(Control(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    void Menu(Form1MenuId id) {
+        SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        Pump();
+    }
+    // Which page shows: 0 start, 1 replace, 2 delete; -1 for any other mix.
+    int Page() {
+        const bool start = Visible(kCommand8) && Visible(kCommand10);
+        const bool none = !Visible(kCommand8) && !Visible(kCommand10);
+        if (start && !Visible(kFrame1) && !Visible(kFrame2)) return 0;
+        if (none && Visible(kFrame1) && !Visible(kFrame2)) return 1;
+        if (none && !Visible(kFrame1) && Visible(kFrame2)) return 2;
+        return -1;
+    }
+    // The page, texts and ticks the user would see come back unchanged.
+    struct State {
+        int page;
+        std::string texts[4];
+        bool ticks[2];
+        bool operator==(const State&) const = default;
+    };
+    State Snapshot() {
+        return {Page(), {form.Text(kText1), form.Text(kText2), form.Text(kText3), form.Text(kText4)},
+                {form.Ticked(kCheck1), form.Ticked(kCheck2)}};
+    }
+
+    const int dpi = ExpectedDpi();
+    NoRestartShutdownApi shutdown;
+    Form1 form{SystemRegistryApi(), SystemFileDialogApi(), shutdown};
+};
+
+TEST_F(Form1Test, EveryControlMatchesTheTablesAtTheWindowsDpi) {
+    const HWND tooltip = FindTooltip(form.Window());
+    ASSERT_NE(tooltip, nullptr);
+    for (const ExpectedControl& expected : kControls) {
+        const HWND control = Control(expected.id);
+        SCOPED_TRACE(FindForm1Control(expected.id)->name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_TRUE(IsKind(control, expected.kind));
+        EXPECT_EQ(TextOf(control), expected.text);
+        const RECT rect = RectInParent(control);
+        EXPECT_EQ(rect.left, Scaled(expected.rect.left, dpi));
+        EXPECT_EQ(rect.top, Scaled(expected.rect.top, dpi));
+        EXPECT_EQ(rect.right - rect.left, Scaled(expected.rect.right, dpi));
+        EXPECT_EQ(rect.bottom - rect.top, Scaled(expected.rect.bottom, dpi));
+        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, expected.tabStop);
+        if (expected.kind == Kind::Check) {
+            EXPECT_EQ(SendMessageW(control, BM_GETCHECK, 0, 0), BST_CHECKED);
+        }
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        if (expected.sansSerif) {
+            EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+            EXPECT_EQ(font.lfHeight, -MulDiv(975, dpi, 7200));
+        }
+        EXPECT_EQ(TooltipText(tooltip, control), expected.tooltip != nullptr ? expected.tooltip : L"");
+    }
+}
+
+TEST_F(Form1Test, WindowIsAFixedDialogOfFourHundredByThreeHundredCentredOnTheScreen) {
+    const HWND window = form.Window();
+    EXPECT_EQ(TextOf(window), L"Korvane Pendrix");
+    const RECT client = ClientRect(window);
+    EXPECT_EQ(client.right, Scaled(400, dpi));
+    EXPECT_EQ(client.bottom, Scaled(300, dpi));
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_NE(style & WS_SYSMENU, 0);
+    EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0) << "taskbar button";
+    EXPECT_NE(GetClassLongPtrW(window, GCLP_HICON), 0);
+
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    MONITORINFO monitor{sizeof(monitor), {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_EQ(outer.left, (monitor.rcMonitor.right - (outer.right - outer.left)) / 2);
+    EXPECT_EQ(outer.top, (monitor.rcMonitor.bottom - (outer.bottom - outer.top)) / 2);
+
+    // The menu: "File" with its four items, the third a separator.
+    const HMENU bar = GetMenu(window);
+    ASSERT_EQ(GetMenuItemCount(bar), 1);
+    wchar_t caption[64] = {};
+    GetMenuStringW(bar, 0, caption, 64, MF_BYPOSITION);
+    EXPECT_STREQ(caption, L"File");
+    const HMENU file = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(file), 4);
+    const wchar_t* items[] = {L"Replace A File", L"Delete A File", nullptr, L"Exit"};
+    for (int position = 0; position < 4; ++position) {
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE;
+        GetMenuItemInfoW(file, static_cast<UINT>(position), TRUE, &item);
+        EXPECT_EQ((item.fType & MFT_SEPARATOR) != 0, items[position] == nullptr) << position;
+        if (items[position] == nullptr) continue;
+        GetMenuStringW(file, static_cast<UINT>(position), caption, 64, MF_BYPOSITION);
+        EXPECT_STREQ(caption, items[position]);
+    }
+}
+
+TEST_F(Form1Test, BackgroundPictureCoversTheClientArea) {
+    const int width = Scaled(400, dpi), height = Scaled(300, dpi);
+    const HDC screen = GetDC(nullptr);
+    const HDC canvas = CreateCompatibleDC(screen);
+    const HBITMAP pixels = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ previous = SelectObject(canvas, pixels);
+    SendMessageW(form.Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas), 0);
+
+    const auto picture = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(4),
+                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    const HDC source = CreateCompatibleDC(screen);
+    const HGDIOBJ sourcePrevious = SelectObject(source, picture);
+    if (dpi == USER_DEFAULT_SCREEN_DPI) {
+        // Pixel for pixel: corners, the top band, the middle, the bottom band.
+        for (const POINT at : {POINT{0, 0}, POINT{399, 299}, POINT{200, 20}, POINT{30, 30}, POINT{100, 250}}) {
+            EXPECT_EQ(GetPixel(canvas, at.x, at.y), GetPixel(source, at.x, at.y)) << at.x << "," << at.y;
+        }
+    }
+    // No white margin at any DPI: the bottom-right corner is the picture's.
+    EXPECT_NE(GetPixel(canvas, width - 1, height - 1), RGB(255, 255, 255));
+    SelectObject(source, sourcePrevious);
+    DeleteDC(source);
+    DeleteObject(picture);
+    SelectObject(canvas, previous);
+    DeleteObject(pixels);
+    DeleteDC(canvas);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(Form1Test, LabelsAndCheckBoxesAreTransparentWithDarkGreyText) {
+    for (const Form1ControlId id : {kLabel1Index0, kLabel1Index1, kLabel2, kCheck1, kLabel1Index2, kLabel1Index3,
+                                    kCheck2}) {
+        const HWND control = Control(id);
+        const HDC dc = GetDC(control);
+        const auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageW(GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(control)));
+        LOGBRUSH colour{};
+        GetObjectW(brush, sizeof(colour), &colour);
+        EXPECT_EQ(GetBkMode(dc), TRANSPARENT) << id;
+        EXPECT_EQ(GetTextColor(dc), RGB(0x40, 0x40, 0x40)) << id;
+        EXPECT_EQ(colour.lbColor, RGB(0xE0, 0xE0, 0xE0)) << id << ": the frame's colour beneath";
+        ReleaseDC(control, dc);
+    }
+}
+
+TEST_F(Form1Test, WindowIsLaidOutAgainWhenItsDpiChanges) {
+    RECT outer{};
+    GetWindowRect(form.Window(), &outer);
+    for (const int newDpi : {dpi * 3 / 2, dpi}) {
+        SendMessageW(form.Window(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&outer));
+        EXPECT_EQ(ClientRect(form.Window()).right, Scaled(400, newDpi));
+        EXPECT_EQ(ClientRect(form.Window()).bottom, Scaled(300, newDpi));
+        const RECT apply = RectInParent(Control(kCommand1));
+        EXPECT_EQ(apply.left, Scaled(256, newDpi));
+        EXPECT_EQ(apply.bottom - apply.top, Scaled(22, newDpi));
+    }
+}
+
+TEST_F(Form1Test, OpensOnTheStartPageWithEmptyBoxesTickedChecksAndTheFocusOnInfo) {
+    EXPECT_EQ(Page(), 0);
+    EXPECT_TRUE(IsWindowVisible(form.Window()));
+    EXPECT_EQ(GetFocus(), Control(kCommand6));
+    for (const Form1ControlId box : {kText1, kText2, kText3, kText4}) EXPECT_EQ(form.Text(box), "");
+    EXPECT_TRUE(form.Ticked(kCheck1));
+    EXPECT_TRUE(form.Ticked(kCheck2));
+    EXPECT_TRUE(form.FileDialogLoaded());
+    // The snapshot was read from the real Session Manager key.
+    EXPECT_TRUE(form.PendingAtLaunch().readable);
+}
+
+TEST_F(Form1Test, PagesSwitchByButtonAndMenuAndKeepTheTexts) {
+    Click(kCommand8);
+    const State once = Snapshot();
+    EXPECT_EQ(once.page, 1);
+    Menu(kMenuReplace);
+    EXPECT_EQ(Snapshot(), once) << "Replace A File twice";
+
+    form.Text(kText1, "C:\\new\\résumé ü.dll");
+    form.Text(kText2, "C:\\Windows\\system32\\old.dll");
+    SendMessageW(Control(kCheck1), BM_CLICK, 0, 0);
+    Menu(kMenuDelete);
+    EXPECT_EQ(Page(), 2);
+    form.Text(kText4, "C:\\temp\\*.tmp");
+    Menu(kMenuReplace);
+    EXPECT_EQ(Page(), 1);
+    EXPECT_EQ(form.Text(kText1), "C:\\new\\résumé ü.dll");
+    EXPECT_EQ(form.Text(kText2), "C:\\Windows\\system32\\old.dll");
+    EXPECT_EQ(form.Text(kText4), "C:\\temp\\*.tmp");
+    EXPECT_FALSE(form.Ticked(kCheck1));
+    EXPECT_TRUE(form.Ticked(kCheck2));
+
+    Click(kCommand10);  // hidden by now, still the same command
+    EXPECT_EQ(Page(), 2);
+}
+
+TEST_F(Form1Test, Text3IsNeverSeenAndKeepsTheTextBeforeTheFirstNul) {
+    using namespace std::string_literals;
+    form.Text(kText3, "\\??\\C:\\a.dll\0!\\??\\C:\\b.dll\0"s);
+    EXPECT_EQ(form.Text(kText3), "\\??\\C:\\a.dll");
+    const RECT text3 = RectInParent(Control(kText3));
+    EXPECT_GE(text3.left, ClientRect(form.Window()).right) << "outside the client area";
+    form.Text(kText3, "");
+    EXPECT_EQ(form.Text(kText3), "");
+}
+
+TEST_F(Form1Test, TabFollowsTheFocusOrderAndSkipsHiddenControls) {
+    struct Tour {
+        Form1ControlId page;  // 0: the start page
+        std::vector<Form1ControlId> order;
+    };
+    const std::vector<Tour> tours = {
+        {static_cast<Form1ControlId>(0),
+         {kCommand6, kChameleonButton1, kCommand5, kCommand4, kCommand8, kCommand10, kCommand6}},
+        {kCommand8,
+         {kText2, kText1, kCheck1, kCommand2, kCommand3, kCommand1, kCommand6, kChameleonButton1, kCommand5,
+          kCommand4, kText2}},
+        {kCommand10,
+         {kCommand6, kChameleonButton1, kCommand5, kCommand4, kCommand7, kCommand9, kCheck2, kText4, kCommand6}},
+    };
+    for (const Tour& tour : tours) {
+        if (tour.page != 0) Click(tour.page);
+        form.GiveFocus(tour.order.front());
+        Pump();
+        for (std::size_t step = 1; step < tour.order.size(); ++step) {
+            EXPECT_EQ(TabFrom(GetFocus()), tour.order[step]) << "page " << tour.page << ", step " << step;
+        }
+    }
+}
+
+TEST_F(Form1Test, ExitButtonAndCloseButtonUnloadTheWindowAndEndTheProgram) {
+    Click(kCommand4);
+    EXPECT_FALSE(IsWindow(form.Window()));
+    EXPECT_FALSE(form.FileDialogLoaded()) << "Form_Unload ran";
+    EXPECT_TRUE(TakeQuit()) << "the program ends";
+
+    Form1 second{SystemRegistryApi(), SystemFileDialogApi(), shutdown};
+    ASSERT_TRUE(second.Create(GetModuleHandleW(nullptr)));
+    second.Show();
+    SendMessageW(second.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(second.Window()));
+    EXPECT_FALSE(second.FileDialogLoaded());
+    EXPECT_TRUE(TakeQuit());
+}
+
+TEST_F(Form1Test, MenuExitEndsTheProgramWithoutUnload) {
+    Menu(kMenuExit);
+    EXPECT_TRUE(TakeQuit()) << "the program ends";
+    EXPECT_TRUE(IsWindow(form.Window())) << "the window goes with the process, not by unloading";
+    EXPECT_TRUE(form.FileDialogLoaded()) << "Form_Unload did not run";
+}
+
+TEST_F(Form1Test, RefusedRestartSaysWhyAndLeavesTheWindowAsItWas) {
+    constexpr DWORD kPrivilegeNotHeld = 1314;
+    shutdown.refuseExitWith = kPrivilegeNotHeld;
+    Click(kCommand8);
+    form.Text(kText1, "C:\\a.dll");
+    const State before = Snapshot();
+
+    std::wstring caption, text;
+    int buttons = 0;
+    bool icon = true;
+    std::thread user([&] {
+        const HWND box = WaitForPopup(form.Window());
+        if (box == nullptr) return;
+        caption = TextOf(box);
+        text = TextOf(GetDlgItem(box, 0xFFFF));  // the message box's text
+        icon = false;
+        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (ClassOf(child) == "Button" && IsWindowVisible(child)) ++buttons;
+            const LONG style = GetWindowLongW(child, GWL_STYLE);
+            if (ClassOf(child) == "Static" && (style & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child) &&
+                SendMessageW(child, STM_GETICON, 0, 0) != 0) {
+                icon = true;
+            }
+        }
+        Press(box, IDOK);
+    });
+    Click(kCommand5);
+    user.join();
+
+    EXPECT_EQ(shutdown.exitFlags, std::vector<std::uint32_t>{6}) << "EWX_REBOOT | EWX_FORCE";
+    EXPECT_EQ(caption, L"Pendrix");
+    EXPECT_NE(text.find(L"Windows refused to restart"), std::wstring::npos) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(L"(error 1314)"), std::wstring::npos);
+    wchar_t reason[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, kPrivilegeNotHeld, 0, reason,
+                   256, nullptr);
+    std::wstring systemText = reason;
+    while (!systemText.empty() && (systemText.back() == L'\n' || systemText.back() == L'\r')) systemText.pop_back();
+    EXPECT_NE(text.find(systemText), std::wstring::npos) << "the system's own text";
+    EXPECT_EQ(buttons, 1);
+    EXPECT_FALSE(icon);
+    EXPECT_TRUE(IsWindowVisible(form.Window()));
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(Form1Test, AcceptedRestartShowsNothing) {
+    // The real token calls; the request itself is recorded and accepted, as
+    // ExitWindowsEx accepts it, without restarting this test's session.
+    HWND box = nullptr;
+    std::thread watcher([&] {
+        box = WaitForPopup(form.Window(), 3000);
+        if (box != nullptr) Press(box, IDOK);
+    });
+    Click(kCommand5);
+    watcher.join();
+    EXPECT_EQ(shutdown.exitFlags, std::vector<std::uint32_t>{6});
+    EXPECT_EQ(box, nullptr) << "no message";
+    EXPECT_TRUE(IsWindowVisible(form.Window()));
+}
+
+}  // namespace
+}  // namespace pendrix::wine
