@@ -159,7 +159,7 @@ UndoResult FileCommands::CancelAll() {
         bool removed = false;
         for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
             removed = RemoveLastPair(data, *pair) || removed;
-        if (data.size() == 1 && data[0] == '\0') data.clear();  // no pair left: no data
+        DropLoneClosingNul(data);  // no pair left: no data
         if (!removed) {
             // Nothing of this session's is left to take back.
             added_.clear();

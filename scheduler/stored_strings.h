@@ -17,4 +17,13 @@ namespace pendrix {
 // not there.
 bool RemoveLastPair(std::string& stored, const RenamePair& pair);
 
+// Removes count strings from stored, starting with string number index (from
+// 0, as StoredStringSpans numbers them), each with its NUL; every other byte
+// stays. False, and nothing removed, when stored holds fewer strings.
+bool RemoveStrings(std::string& stored, std::size_t index, std::size_t count);
+
+// A list left with nothing but its closing NUL is stored as no data at all,
+// as a list that never held a pair.
+void DropLoneClosingNul(std::string& stored);
+
 }  // namespace pendrix

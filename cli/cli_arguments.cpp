@@ -1,0 +1,146 @@
+#include "cli/cli_arguments.h"
+
+#include <limits>
+
+namespace pendrix::cli {
+namespace {
+
+bool IsHelpFlag(const std::string& argument) {
+    return argument == "--help" || argument == "-h" || argument == "/?";
+}
+
+ParsedArguments Failure(std::string error) {
+    ParsedArguments parsed;
+    parsed.error = std::move(error);
+    return parsed;
+}
+
+struct CommandSpec {
+    const char* name;
+    CliCommand command;
+    std::size_t operands;
+    const char* usage;
+};
+
+constexpr CommandSpec kCommands[] = {
+    {"list", CliCommand::List, 0, "list [--json]"},
+    {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart]"},
+    {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
+    {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
+};
+
+// Takes one option of the command; false when the command has no such option.
+bool TakeOption(const CommandSpec& spec, const std::string& option, CliArguments& arguments) {
+    if (spec.command == CliCommand::List && option == "--json") {
+        arguments.json = true;
+        return true;
+    }
+    if ((spec.command == CliCommand::Replace || spec.command == CliCommand::Delete) && option == "--at-restart") {
+        arguments.atRestart = true;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<std::size_t> ParseEntryNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    std::size_t value = 0;
+    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const auto digit = static_cast<std::size_t>(c - '0');
+        if (value > (kMax - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    if (value == 0) return std::nullopt;
+    return value;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") break;
+        if (IsHelpFlag(argument)) {
+            ParsedArguments parsed;
+            parsed.ok = true;
+            return parsed;
+        }
+    }
+    if (arguments.empty()) return Failure("no command given; run pendrix-cli --help for the usage");
+
+    const CommandSpec* spec = nullptr;
+    for (const CommandSpec& candidate : kCommands)
+        if (arguments[0] == candidate.name) spec = &candidate;
+    if (spec == nullptr) return Failure("unknown command \"" + arguments[0] + "\"; run pendrix-cli --help for the usage");
+
+    ParsedArguments parsed;
+    CliArguments& result = parsed.arguments;
+    result.command = spec->command;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
+            operands.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (spec->command == CliCommand::Remove && argument == "--source") {
+            if (i + 1 >= arguments.size()) return Failure("--source needs a path");
+            result.expectedSource = arguments[++i];
+        } else if (!TakeOption(*spec, argument, result)) {
+            return Failure("unknown option \"" + argument + "\" for " + spec->name + "; usage: pendrix-cli " +
+                           spec->usage);
+        }
+    }
+    if (operands.size() != spec->operands)
+        return Failure(std::string("wrong number of arguments for ") + spec->name + "; usage: pendrix-cli " +
+                       spec->usage);
+    for (const std::string& operand : operands)
+        if (operand.empty()) return Failure(std::string("an empty argument for ") + spec->name +
+                                            "; usage: pendrix-cli " + spec->usage);
+
+    switch (spec->command) {
+    case CliCommand::Replace:
+        result.source = operands[0];
+        result.destination = operands[1];
+        break;
+    case CliCommand::Delete:
+        result.path = operands[0];
+        break;
+    case CliCommand::Remove: {
+        const std::optional<std::size_t> number = ParseEntryNumber(operands[0]);
+        if (!number) return Failure("\"" + operands[0] + "\" is not an entry number (1, 2, ... as list shows them)");
+        if (result.expectedSource && result.expectedSource->empty()) return Failure("--source needs a path");
+        result.entry = *number;
+        break;
+    }
+    case CliCommand::List:
+    case CliCommand::Help:
+        break;
+    }
+    parsed.ok = true;
+    return parsed;
+}
+
+const char* UsageText() {
+    return "Usage: pendrix-cli COMMAND [OPTIONS]\r\n"
+           "Lists and changes the file operations Windows carries out at its next start\r\n"
+           "(the registry value PendingFileRenameOperations).\r\n"
+           "\r\n"
+           "  list [--json]                             every pending operation, numbered from 1\r\n"
+           "  replace SOURCE DESTINATION [--at-restart] replace DESTINATION by SOURCE\r\n"
+           "  delete PATH [--at-restart]                delete PATH (wildcards * and ? in its last part)\r\n"
+           "  remove N [--source PATH]                  withdraw entry N as list numbers it\r\n"
+           "  --help, -h, /?                            this text\r\n"
+           "\r\n"
+           "replace and delete act at once when they can and otherwise schedule the operation\r\n"
+           "for the next restart; --at-restart schedules it without trying. remove --source\r\n"
+           "refuses unless entry N's source is exactly PATH.\r\n"
+           "\r\n"
+           "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
+           "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
+           "otherwise the Windows error code of the failure (5: access denied, run elevated).\r\n";
+}
+
+}  // namespace pendrix::cli

@@ -1,0 +1,43 @@
+// The command line of pendrix-cli, parsed into one command and its operands.
+// Arguments arrive whole (from the wide command line) as the program's 8-bit
+// text; paths are taken exactly as given.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pendrix::cli {
+
+enum class CliCommand { Help, List, Replace, Delete, Remove };
+
+struct CliArguments {
+    CliCommand command = CliCommand::Help;
+    bool json = false;         // list --json
+    bool atRestart = false;    // replace, delete: schedule without trying now
+    std::string source;        // replace
+    std::string destination;   // replace
+    std::string path;          // delete
+    std::size_t entry = 0;     // remove: the entry's number, from 1
+    std::optional<std::string> expectedSource;  // remove --source
+};
+
+struct ParsedArguments {
+    bool ok = false;
+    CliArguments arguments;
+    std::string error;  // when not ok: one line saying what is wrong
+};
+
+// arguments: everything after the program's name. "--help", "-h" and "/?"
+// anywhere before "--" ask for the usage; "--" ends the options, so that a
+// path may begin with "--".
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments);
+
+// A decimal entry number from 1 up, digits only; nothing when text is not one.
+std::optional<std::size_t> ParseEntryNumber(const std::string& text);
+
+// The usage, as --help prints it.
+const char* UsageText();
+
+}  // namespace pendrix::cli

@@ -1,0 +1,173 @@
+#include "cli/cli_commands.h"
+
+#include "cli/exit_codes.h"
+#include "cli/list_format.h"
+#include "cli/pending_entries.h"
+#include "registry/registry_constants.h"
+#include "scheduler/file_commands.h"
+#include "scheduler/pending_rename_list.h"
+#include "scheduler/stored_list.h"
+
+namespace pendrix::cli {
+namespace {
+
+constexpr char kProgramPrefix[] = "pendrix-cli: ";
+constexpr char kRestartHint[] = " Restart Windows to carry it out.";
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// One line on standard error; the exit code of the failure.
+int Fail(CliContext& context, const std::string& what, int code) {
+    context.output.Error(kProgramPrefix + what + "\r\n");
+    return code;
+}
+
+// A failed Windows call: what was not done, why, and the system's words.
+int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status) {
+    std::string line = what + ": " + context.errorText(status) + " (error " + std::to_string(status) + ")";
+    if (status == kErrorAccessDenied) line += "; run it elevated";
+    return Fail(context, line, status != 0 ? status : kExitUnknownFailure);
+}
+
+int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status) {
+    return FailWithStatus(context, std::string(nothingDone) + ": the list of pending file operations could not be read",
+                          status);
+}
+
+SourceState StateOfFile(FileSystemApi& files, const std::string& win32Path) {
+    if (win32Path.empty()) return SourceState::Unknown;
+    std::uint32_t attributes = 0;
+    const std::uint32_t status = files.Attributes(win32Path, attributes);
+    if (status == kFileOk) return SourceState::Exists;
+    return status == kFileNotFound || status == kPathNotFound ? SourceState::Missing : SourceState::Unknown;
+}
+
+bool IsMissing(FileSystemApi& files, const std::string& path) {
+    return StateOfFile(files, path) == SourceState::Missing;
+}
+
+int RunList(const CliArguments& arguments, CliContext& context) {
+    const PendingListRead read = PendingRenameList(context.registry).Read();
+    if (!read.readable) return FailToRead(context, "nothing was listed", read.status);
+    PendingEntries list = DescribeEntries(read.stored, read.exists);
+    for (PendingEntry& entry : list.entries) entry.sourceState = StateOfFile(context.files, Win32PathOf(entry.first));
+    context.output.Out(arguments.json ? FormatListJson(list) : FormatListText(list));
+    return kExitDone;
+}
+
+// The exit code and line of a replace or delete that did not end in the
+// list: done at once, refused, or failed.
+int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow) {
+    switch (result.outcome) {
+    case CommandOutcome::DoneNow:
+        context.output.Out(doneNow + "\r\n");
+        return kExitDone;
+    case CommandOutcome::SameFile:
+        return Fail(context, "source and destination name the same file; nothing was replaced or scheduled",
+                    kExitSameFile);
+    case CommandOutcome::NeedsInput:
+        return Fail(context, "an empty path; nothing was done", kExitBadUsage);
+    case CommandOutcome::NotScheduled:
+        if (result.readFailed) return FailToRead(context, "nothing was scheduled", result.status);
+        return FailWithStatus(context, "nothing was scheduled: Windows refused to change the list of pending file "
+                                       "operations", result.status);
+    case CommandOutcome::Scheduled:
+        break;
+    }
+    return kExitRestartNeeded;
+}
+
+int RunReplace(const CliArguments& arguments, CliContext& context) {
+    // The tool takes nothing back, so the commands need no list of the
+    // session's start.
+    FileCommands commands(context.registry, context.files, PendingListRead{});
+    const CommandResult result = commands.Replace(arguments.source, arguments.destination, !arguments.atRestart);
+    if (result.outcome != CommandOutcome::Scheduled)
+        return Finish(context, result,
+                      "Replaced " + Quoted(arguments.destination) + " with " + Quoted(arguments.source) + " now.");
+
+    std::string line = "Scheduled: " + Quoted(arguments.destination) + " is replaced with " +
+                       Quoted(arguments.source) + " at the next start of Windows.";
+    if (IsMissing(context.files, arguments.source)) line += " Warning: the source does not exist now.";
+    context.output.Out(line + kRestartHint + "\r\n");
+    return kExitRestartNeeded;
+}
+
+int RunDelete(const CliArguments& arguments, CliContext& context) {
+    FileCommands commands(context.registry, context.files, PendingListRead{});
+    const CommandResult result = commands.Delete(arguments.path, !arguments.atRestart);
+    const bool pattern = HasWildcards(arguments.path);
+    if (result.outcome != CommandOutcome::Scheduled)
+        return Finish(context, result,
+                      (pattern ? "Deleted every file matching " : "Deleted ") + Quoted(arguments.path) + " now.");
+
+    const RenamePair asGiven = DeletionPair(arguments.path);
+    std::string line;
+    if (result.scheduled.size() == 1 && result.scheduled[0].first == asGiven.first) {
+        line = "Scheduled: " + Quoted(arguments.path) + " is deleted at the next start of Windows.";
+        if (!pattern && IsMissing(context.files, arguments.path)) line += " Warning: it does not exist now.";
+        if (pattern && !arguments.atRestart) line += " Warning: it matches no file now.";
+    } else {
+        // What a pattern left behind, scheduled file by file.
+        line = "Deleted what could be deleted now; scheduled for the next start of Windows:";
+        const char* separator = " ";
+        for (const RenamePair& pair : result.scheduled) {
+            line.append(separator).append(Quoted(pair.first.substr(kObjectPathPrefix.size())));
+            separator = ", ";
+        }
+        line += '.';
+    }
+    context.output.Out(line + kRestartHint + "\r\n");
+    return kExitRestartNeeded;
+}
+
+int RunRemove(const CliArguments& arguments, CliContext& context) {
+    PendingRenameList list(context.registry);
+    const PendingListRead read = list.Read();
+    if (!read.readable) return FailToRead(context, "nothing was withdrawn", read.status);
+    const PendingEntries entries = DescribeEntries(read.stored, read.exists);
+    const std::string number = std::to_string(arguments.entry);
+    if (arguments.entry > entries.entries.size())
+        return Fail(context, "there is no entry " + number + " (the list holds " +
+                                 std::to_string(entries.entries.size()) + "); nothing was withdrawn",
+                    kExitNoSuchEntry);
+
+    const PendingEntry& entry = entries.entries[arguments.entry - 1];
+    if (arguments.expectedSource && *arguments.expectedSource != entry.source &&
+        *arguments.expectedSource != entry.first)
+        return Fail(context, "entry " + number + " is " + DescribeEntry(entry) + ", not of the source " +
+                                 Quoted(*arguments.expectedSource) + "; nothing was withdrawn",
+                    kExitNoSuchEntry);
+
+    std::string data = read.stored;
+    RemoveEntry(data, entry);
+    // Taking out the last entry of a list that lacks its closing NUL can
+    // leave it closed, and the start-up processing would then carry out
+    // entries it ignores now.
+    if (!entries.closed && IsClosedProperly(data))
+        return Fail(context, "withdrawing entry " + number + " would let the start-up processing carry out the "
+                                 "rest of a list it ignores now; nothing was withdrawn",
+                    kExitInvalidList);
+    const std::int32_t status = list.Store(data);
+    if (status != kErrorSuccess)
+        return FailWithStatus(context, "nothing was withdrawn: Windows refused to change the list of pending file "
+                                       "operations", status);
+    context.output.Out("Withdrew entry " + number + ": " + DescribeEntry(entry) + ".\r\n");
+    return kExitDone;
+}
+
+}  // namespace
+
+int RunCommand(const CliArguments& arguments, CliContext& context) {
+    switch (arguments.command) {
+    case CliCommand::List: return RunList(arguments, context);
+    case CliCommand::Replace: return RunReplace(arguments, context);
+    case CliCommand::Delete: return RunDelete(arguments, context);
+    case CliCommand::Remove: return RunRemove(arguments, context);
+    case CliCommand::Help: break;
+    }
+    context.output.Out(UsageText());
+    return kExitDone;
+}
+
+}  // namespace pendrix::cli

@@ -1,0 +1,24 @@
+// The commands of pendrix-cli over the program's shared code: the list as
+// read and described, replace and delete through FileCommands (exactly what
+// the window's Apply does), and the withdrawal of one entry. Each returns the
+// exit code and writes one line (or the listing) to the output.
+#pragma once
+
+#include "cli/cli_arguments.h"
+#include "cli/cli_output.h"
+#include "registry/RegistryRoutines.h"
+#include "scheduler/command_messages.h"
+#include "scheduler/file_system_api.h"
+
+namespace pendrix::cli {
+
+struct CliContext {
+    RegistryRoutines& registry;
+    FileSystemApi& files;
+    CliOutput& output;
+    ErrorTextFunction errorText;  // the system's words for a Windows error code
+};
+
+int RunCommand(const CliArguments& arguments, CliContext& context);
+
+}  // namespace pendrix::cli

@@ -1,0 +1,16 @@
+// The exit codes of pendrix-cli: Windows error codes, as deployment tools
+// read them. Any other failure exits with the Windows error code of the
+// call that failed (5, access denied, when the registry write is refused).
+#pragma once
+
+namespace pendrix::cli {
+
+inline constexpr int kExitDone = 0;               // done at once, or listed
+inline constexpr int kExitRestartNeeded = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED: scheduled
+inline constexpr int kExitBadUsage = 87;          // ERROR_INVALID_PARAMETER: bad arguments, empty ones included
+inline constexpr int kExitSameFile = 160;         // ERROR_BAD_ARGUMENTS: source and destination are one file
+inline constexpr int kExitNoSuchEntry = 1168;     // ERROR_NOT_FOUND: no entry N, or not the source given
+inline constexpr int kExitInvalidList = 13;       // ERROR_INVALID_DATA: a removal would wake an ignored list
+inline constexpr int kExitUnknownFailure = 31;    // ERROR_GEN_FAILURE: a failure that carried no code
+
+}  // namespace pendrix::cli

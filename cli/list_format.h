@@ -1,0 +1,29 @@
+// The two forms of pendrix-cli list: lines for a person, and one JSON
+// document for a script that loses nothing of the stored strings.
+#pragma once
+
+#include <string>
+
+#include "cli/pending_entries.h"
+
+namespace pendrix::cli {
+
+// Lines ended by CR LF: one per entry ("1 replace "SOURCE" -> "DESTINATION""),
+// each warning indented under its entry.
+std::string FormatListText(const PendingEntries& list);
+
+// One JSON document, plain ASCII:
+// {"value": "...", "exists": true, "closedProperly": true, "entries": [
+//   {"number": 1, "kind": "replace", "source": "...", "destination": "...",
+//    "first": "...", "second": "...", "sourceExists": true, "reached": true,
+//    "warnings": ["source-missing", "after-empty-string", "not-closed"]}, ...]}
+// destination is null for a deletion, sourceExists null when unknown.
+std::string FormatListJson(const PendingEntries& list);
+
+// "replace", "rename" or "delete".
+const char* KindName(EntryKind kind);
+
+// An entry on one line, as list shows it: kind, source and destination.
+std::string DescribeEntry(const PendingEntry& entry);
+
+}  // namespace pendrix::cli

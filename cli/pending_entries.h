@@ -1,0 +1,65 @@
+// The entries of a stored pending list as pendrix-cli shows them: every pair
+// in stored order, numbered from 1, with what it does and whether the
+// start-up processing of Windows will ever reach it (scheduler/stored_list.h
+// models that walk).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pendrix::cli {
+
+enum class EntryKind {
+    Replace,  // the second string begins with "!": the rename may replace a file
+    Rename,   // a plain rename
+    Delete,   // an empty (or missing) second string
+};
+
+// Whether the file an entry's first string names exists now. Unknown for a
+// name that is not a drive or UNC path in the object namespace ("\??\").
+enum class SourceState { Unknown, Exists, Missing };
+
+enum class Unreached {
+    No,
+    NotClosed,          // the value does not end with two NULs: nothing runs
+    AfterEmptyString,   // it lies after an empty string where a first string belongs
+};
+
+struct PendingEntry {
+    std::size_t number = 0;       // from 1, in stored order
+    std::size_t stringIndex = 0;  // its first string among the stored strings, from 0
+    // The stored strings it holds: 2, or 1 when its second string is missing
+    // or is the closing NUL of the value (which then must stay).
+    std::size_t stringCount = 2;
+    std::string first;            // as stored
+    std::string second;           // as stored (empty when missing)
+    EntryKind kind = EntryKind::Delete;
+    std::string source;           // first without "\??\"
+    std::string destination;      // second without "!" and "\??\"; empty for a deletion
+    Unreached unreached = Unreached::No;
+    SourceState sourceState = SourceState::Unknown;
+};
+
+struct PendingEntries {
+    bool exists = false;  // the value exists
+    bool closed = false;  // it ends with the two NULs the start-up processing needs
+    std::vector<PendingEntry> entries;
+};
+
+// Every entry of stored (the value's data as stored, every NUL included).
+// Empty strings where a first string belongs are not entries: they end the
+// start-up walk, and every entry after them is marked unreached.
+PendingEntries DescribeEntries(std::string_view stored, bool exists);
+
+// The path a stored name stands for, as Win32 calls take it: "\??\C:\x"
+// gives "\\?\C:\x" (no name normalisation, as the start-up processing);
+// empty for a name outside the object namespace's drive and UNC paths.
+std::string Win32PathOf(std::string_view storedName);
+
+// Takes entry out of stored (as DescribeEntries found it there): its strings
+// go, every other byte stays; a list left with no string becomes no data.
+bool RemoveEntry(std::string& stored, const PendingEntry& entry);
+
+}  // namespace pendrix::cli

@@ -1,0 +1,52 @@
+// pendrix-cli: the console program beside Pendrix.exe for scripts and fleets.
+// It lists, schedules and withdraws pending file operations through the
+// same code as the window and ends with an exit code deployment tools read.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_arguments.h"
+#include "cli/cli_commands.h"
+#include "cli/console_output.h"
+#include "cli/console_text.h"
+#include "cli/exit_codes.h"
+#include "common/utf16_text.h"
+#include "platform/system_error_text.h"
+
+namespace {
+
+// The system's words for a Windows error code, on one line of a message.
+std::string ErrorText(std::int32_t status) {
+    const std::string text = pendrix::cli::OneLine(pendrix::SystemErrorText(status));
+    return text.empty() ? "Windows error" : text;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace pendrix;
+    using namespace pendrix::cli;
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring_view argument(argv[i]);
+        arguments.push_back(
+            TextFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(argument.data()), argument.size())));
+    }
+
+    ConsoleOutput output;
+    const ParsedArguments parsed = ParseArguments(arguments);
+    if (!parsed.ok) {
+        output.Error("pendrix-cli: " + parsed.error + "\r\n");
+        return kExitBadUsage;
+    }
+    try {
+        RegistryRoutines registry;
+        CliContext context{registry, SystemFileSystemApi(), output, ErrorText};
+        return RunCommand(parsed.arguments, context);
+    } catch (const std::exception& error) {
+        output.Error(std::string("pendrix-cli: failed: ") + error.what() + "\r\n");
+        return kExitUnknownFailure;
+    }
+}

@@ -1,0 +1,95 @@
+// The console tool's command line: a table of accepted and refused command
+// lines, and entry numbers at the edges of the number range.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "cli/cli_arguments.h"
+
+namespace pendrix::cli {
+namespace {
+
+struct ArgumentsCase {
+    std::vector<std::string> arguments;
+    // What was understood, as "command|json|atRestart|source|destination|path|entry|expected",
+    // or "error" for a refused command line.
+    std::string understood;
+};
+
+std::string Understood(const ParsedArguments& parsed) {
+    if (!parsed.ok) return "error";
+    const CliArguments& a = parsed.arguments;
+    const char* names[] = {"help", "list", "replace", "delete", "remove"};
+    return std::string(names[static_cast<int>(a.command)]) + "|" + (a.json ? "json" : "") + "|" +
+           (a.atRestart ? "restart" : "") + "|" + a.source + "|" + a.destination + "|" + a.path + "|" +
+           std::to_string(a.entry) + "|" + (a.expectedSource ? "=" + *a.expectedSource : "");
+}
+
+TEST(CliArguments, UnderstandsEachCommandLine) {
+    const ArgumentsCase cases[] = {
+        {{"--help"}, "help||||||0|"},
+        {{"-h"}, "help||||||0|"},
+        {{"/?"}, "help||||||0|"},
+        {{"replace", "a", "/?"}, "help||||||0|"},
+        {{"list"}, "list||||||0|"},
+        {{"list", "--json"}, "list|json|||||0|"},
+        {{"replace", "C:\\a b.dll", " C:\\c.dll "}, "replace|||C:\\a b.dll| C:\\c.dll ||0|"},
+        {{"replace", "--at-restart", "s", "d"}, "replace||restart|s|d||0|"},
+        {{"replace", "s", "d", "--at-restart"}, "replace||restart|s|d||0|"},
+        {{"delete", "C:\\x\\*.log"}, "delete|||||C:\\x\\*.log|0|"},
+        {{"delete", "-x.txt"}, "delete|||||-x.txt|0|"},
+        {{"delete", "--", "--odd"}, "delete|||||--odd|0|"},
+        {{"delete", "--", "/?"}, "delete|||||/?|0|"},
+        {{"delete", "Привет\\файл"}, "delete|||||Привет\\файл|0|"},
+        {{"remove", "3"}, "remove||||||3|"},
+        {{"remove", "007", "--source", "C:\\s"}, "remove||||||7|=C:\\s"},
+        {{"remove", "--source", "C:\\s", "2"}, "remove||||||2|=C:\\s"},
+        {{}, "error"},
+        {{"lst"}, "error"},
+        {{"LIST"}, "error"},
+        {{"list", "extra"}, "error"},
+        {{"list", "--at-restart"}, "error"},
+        {{"delete", "p", "--json"}, "error"},
+        {{"replace", "s"}, "error"},
+        {{"replace", "s", "d", "e"}, "error"},
+        {{"replace", "", "d"}, "error"},
+        {{"delete", ""}, "error"},
+        {{"delete"}, "error"},
+        {{"remove"}, "error"},
+        {{"remove", "0"}, "error"},
+        {{"remove", "-1"}, "error"},
+        {{"remove", "+1"}, "error"},
+        {{"remove", "1x"}, "error"},
+        {{"remove", "1", "--source"}, "error"},
+        {{"remove", "1", "--source", ""}, "error"},
+        {{"replace", "s", "d", "--source", "x"}, "error"},
+    };
+    for (const ArgumentsCase& c : cases) {
+        std::string shown;
+        for (const std::string& argument : c.arguments) shown += "[" + argument + "]";
+        const ParsedArguments parsed = ParseArguments(c.arguments);
+        EXPECT_EQ(Understood(parsed), c.understood) << shown;
+        if (!parsed.ok) {
+            EXPECT_FALSE(parsed.error.empty()) << shown;
+            EXPECT_EQ(parsed.error.find('\n'), std::string::npos) << shown;
+        }
+    }
+}
+
+TEST(CliArguments, EntryNumbersAcrossTheWholeRange) {
+    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+    for (const std::size_t n : {std::size_t{1}, std::size_t{9}, std::size_t{10}, std::size_t{10000}, kMax / 10,
+                                kMax - 1, kMax})
+        EXPECT_EQ(ParseEntryNumber(std::to_string(n)), n);
+    // One past the largest number, and far past it, is not a number.
+    std::string beyond = std::to_string(kMax);
+    beyond.back() = static_cast<char>(beyond.back() + 1);
+    for (const std::string& text : {beyond, std::to_string(kMax) + "0", std::string(""), std::string("0"),
+                                    std::string("00"), std::string(" 1"), std::string("1 "), std::string("١")})
+        EXPECT_FALSE(ParseEntryNumber(text).has_value()) << text;
+}
+
+}  // namespace
+}  // namespace pendrix::cli

@@ -1,0 +1,190 @@
+// The Windows half of the console tool's tests, driven by a script on the
+// Linux side, which cannot see a whole exit code (Wine hands on its low
+// byte) nor call the W registry functions itself:
+//   set                 stores standard input as the PendingFileRenameOperations
+//                       value (REG_MULTI_SZ), byte for byte, with RegSetValueExW
+//   get                 writes the value's bytes, read with RegQueryValueExW, to
+//                       standard output; exit code 2 when there is no value
+//   clear               deletes the value
+//   deny | allow        refuses or gives back the right to change the Session
+//                       Manager key, for everyone, with a deny entry in its DACL
+//   run CODEFILE [--hold PATH] PROGRAM [ARGUMENTS...]
+//                       runs PROGRAM with the arguments on this program's own
+//                       standard handles (PATH kept in use by another process
+//                       meanwhile) and writes its whole exit code to CODEFILE
+#include <windows.h>
+
+#include <aclapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/unique_handle.h"
+#include "tests/wine/held_file.h"
+
+namespace {
+
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kValueName[] = L"PendingFileRenameOperations";
+constexpr DWORD kRefusedRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE;
+constexpr int kUsage = 87;
+
+struct KeyCloser {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+UniqueKey OpenSessionManager(REGSAM access, LONG& status) {
+    HKEY key = nullptr;
+    status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, nullptr, 0, access, nullptr, &key, nullptr);
+    return UniqueKey(status == ERROR_SUCCESS ? key : nullptr);
+}
+
+int Set() {
+    std::vector<char> data;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        data.insert(data.end(), buffer, buffer + read);
+    LONG status = 0;
+    const UniqueKey key = OpenSessionManager(KEY_SET_VALUE, status);
+    if (!key) return static_cast<int>(status);
+    return static_cast<int>(RegSetValueExW(key.get(), kValueName, 0, REG_MULTI_SZ,
+                                           reinterpret_cast<const BYTE*>(data.data()),
+                                           static_cast<DWORD>(data.size())));
+}
+
+int Get() {
+    LONG status = 0;
+    const UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE, status);
+    if (!key) return static_cast<int>(status);
+    DWORD size = 0;
+    DWORD type = 0;
+    status = RegQueryValueExW(key.get(), kValueName, nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS) return static_cast<int>(status);
+    std::vector<BYTE> data(size + 2);
+    status = RegQueryValueExW(key.get(), kValueName, nullptr, &type, data.data(), &size);
+    if (status != ERROR_SUCCESS) return static_cast<int>(status);
+    DWORD written = 0;
+    if (size > 0) WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), data.data(), size, &written, nullptr);
+    return type == REG_MULTI_SZ ? 0 : static_cast<int>(ERROR_INVALID_DATATYPE);
+}
+
+int Clear() {
+    LONG status = 0;
+    const UniqueKey key = OpenSessionManager(KEY_SET_VALUE, status);
+    if (!key) return static_cast<int>(status);
+    status = RegDeleteValueW(key.get(), kValueName);
+    return status == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(status);
+}
+
+// deny: adds a deny entry for Everyone on the rights a write needs; allow:
+// takes every deny entry for Everyone out again.
+int SetAccess(bool deny) {
+    LONG status = 0;
+    const UniqueKey key = OpenSessionManager(READ_CONTROL | WRITE_DAC, status);
+    if (!key) return static_cast<int>(status);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD result = GetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                   nullptr, &descriptor);
+    if (result != ERROR_SUCCESS) return static_cast<int>(result);
+
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    PACL newDacl = nullptr;
+    if (deny) {
+        EXPLICIT_ACCESSW access{};
+        access.grfAccessPermissions = kRefusedRights;
+        access.grfAccessMode = DENY_ACCESS;
+        access.grfInheritance = NO_INHERITANCE;
+        access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+        access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+        access.Trustee.ptstrName = static_cast<LPWSTR>(everyone);
+        result = SetEntriesInAclW(1, &access, dacl, &newDacl);
+    } else if (dacl != nullptr) {
+        for (DWORD i = dacl->AceCount; i-- > 0;) {
+            void* ace = nullptr;
+            if (GetAce(dacl, i, &ace) && static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_DENIED_ACE_TYPE &&
+                EqualSid(&static_cast<ACCESS_DENIED_ACE*>(ace)->SidStart, everyone))
+                DeleteAce(dacl, i);
+        }
+    }
+    if (result == ERROR_SUCCESS)
+        result = SetSecurityInfo(key.get(), SE_REGISTRY_KEY,
+                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                 deny ? newDacl : dacl, nullptr);
+    if (newDacl != nullptr) LocalFree(newDacl);
+    FreeSid(everyone);
+    LocalFree(descriptor);
+    return static_cast<int>(result);
+}
+
+// One argument quoted so that the C runtime's wmain reads it back whole.
+std::wstring Quote(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+int Run(int argc, wchar_t** argv) {
+    if (argc < 4) return kUsage;
+    const std::wstring codeFile = argv[2];
+    int next = 3;
+    std::unique_ptr<pendrix::wine::HeldFile> held;
+    if (std::wstring(argv[next]) == L"--hold" && argc > next + 2) {
+        held = std::make_unique<pendrix::wine::HeldFile>(argv[next + 1]);
+        if (!held->Holding()) return 3;
+        next += 2;
+    }
+    std::wstring commandLine;
+    for (int i = next; i < argc; ++i) commandLine += (i > next ? L" " : L"") + Quote(argv[i]);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(argv[next], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return 4;
+    const pendrix::UniqueHandle thread(process.hThread);
+    const pendrix::UniqueHandle child(process.hProcess);
+    WaitForSingleObject(child.Get(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(child.Get(), &code);
+    const pendrix::UniqueHandle file(
+        CreateFileW(codeFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 5;
+    const std::string text = std::to_string(code);
+    DWORD written = 0;
+    return WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ? 0 : 6;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return kUsage;
+    const std::wstring command = argv[1];
+    if (command == L"set") return Set();
+    if (command == L"get") return Get();
+    if (command == L"clear") return Clear();
+    if (command == L"deny") return SetAccess(true);
+    if (command == L"allow") return SetAccess(false);
+    if (command == L"run") return Run(argc, argv);
+    return kUsage;
+}

@@ -1,0 +1,289 @@
+#!/usr/bin/env python3
+"""pendrix-cli.exe under Wine, run as a deployment script runs it.
+
+Each test runs the tool through cli_test_helper.exe, which hands on its
+standard handles and records its whole exit code, and checks what it printed,
+its exit code and the bytes of PendingFileRenameOperations, read back with
+RegQueryValueExW. JSON output is read with Python's json module.
+
+Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe   (WINEPREFIX set)
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CLI = HELPER = None
+PREFIX = os.environ.get("WINEPREFIX", "")
+FOLDER = os.path.join(PREFIX, "drive_c", "pendrix_cli_test")
+WIN_FOLDER = "C:\\pendrix_cli_test"
+CODE_FILE = os.path.join(FOLDER, "exit_code.txt")
+
+USAGE, SAME_FILE, NO_SUCH_ENTRY, ACCESS_DENIED, RESTART = 87, 160, 1168, 5, 3010
+
+
+def windows_path(linux_path):
+    return "Z:" + os.path.abspath(linux_path).replace("/", "\\")
+
+
+def stored(*strings, closing="\0"):
+    """A value's data: each string with its NUL, then the closing NUL."""
+    return ("".join(s + "\0" for s in strings) + closing).encode("utf-16-le", "surrogatepass")
+
+
+def wine(*args, data=None):
+    """Runs a Windows program; its exit status, standard output and standard
+    error. The output goes through files, not pipes: a service that Wine
+    starts on the way would keep a pipe open after the program has ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        result = subprocess.run(["wine", *args], input=data, stdout=out, stderr=err, check=False)
+        out.seek(0)
+        err.seek(0)
+        return result.returncode, out.read(), err.read()
+
+
+def helper(*args, data=None):
+    return wine(HELPER, *args, data=data)
+
+
+def value():
+    """The value's bytes, or None when there is none."""
+    status, out, _ = helper("get")
+    return None if status == 2 else out
+
+
+def set_value(data):
+    if data is None:
+        assert helper("clear")[0] == 0
+    else:
+        assert helper("set", data=data)[0] == 0
+
+
+def cli(*args, hold=None):
+    """Runs the tool; its exit code, standard output and standard error."""
+    if os.path.exists(CODE_FILE):
+        os.remove(CODE_FILE)
+    held = ["--hold", hold] if hold else []
+    status, out, err = helper("run", WIN_FOLDER + "\\exit_code.txt", *held, windows_path(CLI), *args)
+    assert status == 0, "the helper could not run the tool: %d" % status
+    with open(CODE_FILE) as f:
+        code = int(f.read())
+    return code, out.decode("utf-8"), err.decode("utf-8")
+
+
+def win(name):
+    return WIN_FOLDER + "\\" + name
+
+
+def linux(name):
+    return os.path.join(FOLDER, name)
+
+
+def write(name, text):
+    with open(linux(name), "w") as f:
+        f.write(text)
+
+
+def read(name):
+    with open(linux(name)) as f:
+        return f.read()
+
+
+# Another program's list: names in several scripts and one holding a lone
+# surrogate, which Windows allows in a file name.
+CYRILLIC = "C:\\Данные\\отчёт.txt"
+CJK = "C:\\数据\\文件.dll"
+EMOJI = "C:\\emoji\\😀.log"
+SURROGATE = "C:\\odd\\a\ud800b.txt"
+FOREIGN = ["\\??\\" + CYRILLIC, "!\\??\\" + CJK, "\\??\\" + EMOJI, "", "\\??\\" + SURROGATE, "\\??\\C:\\odd\\c.txt"]
+# A surplus NUL after a deletion: the start-up processing stops there.
+GAP = ["\\??\\" + win("a.txt"), "", "", "\\??\\" + win("c.txt"), "!\\??\\" + win("d.txt")]
+# Without its closing NUL: the start-up processing ignores the whole value.
+UNCLOSED = ["\\??\\" + win("a.txt"), "!\\??\\" + win("b.txt")]
+
+
+class ConsoleToolTest(unittest.TestCase):
+    def setUp(self):
+        shutil.rmtree(FOLDER, ignore_errors=True)
+        os.makedirs(FOLDER)
+        set_value(None)
+
+    def tearDown(self):
+        helper("allow")
+        set_value(None)
+
+    def assertFailureLine(self, stderr, *words):
+        lines = stderr.splitlines()
+        self.assertEqual(len(lines), 1, stderr)
+        self.assertTrue(lines[0].startswith("pendrix-cli: "), stderr)
+        for word in words:
+            self.assertIn(word, lines[0])
+
+    def test_bad_usage_changes_nothing(self):
+        set_value(stored(*GAP))
+        for args in ([], ["bogus"], ["list", "extra"], ["list", "--at-restart"], ["replace", "a"],
+                     ["replace", "", "b"], ["delete", ""], ["delete", "a", "--json"], ["remove", "0"],
+                     ["remove", "x"], ["remove", "1", "--source"]):
+            with self.subTest(args=args):
+                code, out, err = cli(*args)
+                self.assertEqual((code, out), (USAGE, ""))
+                self.assertFailureLine(err)
+        self.assertEqual(value(), stored(*GAP))
+        for flag in ("--help", "-h", "/?"):
+            code, out, err = cli(flag)
+            self.assertEqual((code, err), (0, ""))
+            self.assertIn("Usage: pendrix-cli", out)
+            self.assertIn("3010", out)
+
+    def test_list_of_another_program_as_text_and_json(self):
+        set_value(stored(*FOREIGN))
+        code, out, err = cli("list")
+        self.assertEqual((code, err), (0, ""))
+        missing = "  warning: the source does not exist now"
+        self.assertEqual(out.split("\r\n"), [
+            '1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing,
+            '2 delete "%s"' % EMOJI, missing,
+            '3 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""])
+
+        code, out, err = cli("list", "--json")
+        self.assertEqual((code, err), (0, ""))
+        self.assertTrue(out.isascii())
+        document = json.loads(out)
+        self.assertEqual((document["exists"], document["closedProperly"]), (True, True))
+        entries = document["entries"]
+        self.assertEqual([(e["first"], e["second"]) for e in entries],
+                         [(FOREIGN[0], FOREIGN[1]), (FOREIGN[2], FOREIGN[3]), (FOREIGN[4], FOREIGN[5])])
+        self.assertEqual([(e["number"], e["kind"], e["source"], e["destination"]) for e in entries],
+                         [(1, "replace", CYRILLIC, CJK), (2, "delete", EMOJI, None),
+                          (3, "rename", SURROGATE, "C:\\odd\\c.txt")])
+        self.assertIn("\\ud800", out)
+        for e in entries:
+            self.assertEqual((e["reached"], e["sourceExists"], e["warnings"]), (True, False, ["source-missing"]))
+
+    def test_list_of_absent_and_damaged_values(self):
+        write("a.txt", "a")
+        cases = [
+            (None, "Nothing is pending: PendingFileRenameOperations does not exist.\r\n", False, True, []),
+            (b"", "Nothing is pending: PendingFileRenameOperations holds no entry.\r\n", True, False, []),
+            (stored(*GAP), '1 delete "%s"\r\n2 replace "%s" -> "%s"\r\n' % (win("a.txt"), win("c.txt"), win("d.txt")) +
+             "  warning: the source does not exist now\r\n"
+             "  warning: never carried out: it lies after an empty first string, where the start-up processing "
+             "stops\r\n", True, True, [(True, []), (False, ["source-missing", "after-empty-string"])]),
+            (stored(*UNCLOSED, closing=""), "Warning: the list does not end with two NULs: the start-up processing "
+             'carries out none of it.\r\n1 replace "%s" -> "%s"\r\n' % (win("a.txt"), win("b.txt")) +
+             "  warning: never carried out: the list does not end with two NULs, so the start-up processing ignores "
+             "it\r\n", True, False,
+             [(False, ["not-closed"])]),
+        ]
+        for data, text, exists, closed, entries in cases:
+            with self.subTest(data=data):
+                set_value(data)
+                self.assertEqual(cli("list"), (0, text, ""))
+                code, out, _ = cli("list", "--json")
+                document = json.loads(out)
+                self.assertEqual((code, document["exists"]), (0, exists))
+                if entries:
+                    self.assertEqual(document["closedProperly"], closed)
+                self.assertEqual([(e["reached"], e["warnings"]) for e in document["entries"]], entries)
+                self.assertEqual(value(), data)
+
+    def test_scheduling_on_absent_well_formed_and_damaged_lists(self):
+        new = ["\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")]
+        gone = ["\\??\\" + win("gone.txt"), ""]
+        for before, command, after in [
+            (None, ["replace", win("new.txt"), win("old.txt"), "--at-restart"], stored(*new)),
+            (None, ["delete", win("gone.txt"), "--at-restart"], stored(*gone)),
+            (stored(*FOREIGN), ["replace", win("new.txt"), win("old.txt"), "--at-restart"], stored(*FOREIGN, *new)),
+            (stored(*FOREIGN), ["delete", win("gone.txt"), "--at-restart"], stored(*FOREIGN, *gone)),
+            # The new pair goes where the start-up processing reaches it.
+            (stored(*GAP), ["replace", win("new.txt"), win("old.txt"), "--at-restart"],
+             stored(GAP[0], GAP[1], *new, *GAP[2:])),
+            (stored(*UNCLOSED, closing=""), ["delete", win("gone.txt"), "--at-restart"],
+             stored(*UNCLOSED, *gone)),
+        ]:
+            with self.subTest(before=before, command=command):
+                set_value(before)
+                code, out, err = cli(*command)
+                self.assertEqual((code, err), (RESTART, ""))
+                self.assertTrue(out.startswith("Scheduled: ") and out.endswith("Restart Windows to carry it out.\r\n"))
+                self.assertEqual(out.count("\n"), 1)
+                self.assertEqual(value(), after)
+
+    def test_replace_and_delete_now_or_when_in_use(self):
+        write("new.txt", "new")
+        write("old.txt", "old")
+        self.assertEqual(cli("replace", win("new.txt"), win("old.txt"), hold=win("old.txt"))[0], RESTART)
+        self.assertEqual((read("old.txt"), read("new.txt")), ("old", "new"))
+        self.assertEqual(value(), stored("\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")))
+        set_value(None)
+
+        self.assertEqual(cli("replace", win("new.txt"), win("old.txt")),
+                         (0, 'Replaced "%s" with "%s" now.\r\n' % (win("old.txt"), win("new.txt")), ""))
+        self.assertEqual((read("old.txt"), read("new.txt")), ("new", "new"))
+        self.assertEqual(sorted(os.listdir(FOLDER)), ["exit_code.txt", "new.txt", "old.txt"])
+        self.assertIsNone(value())
+
+        code, out, err = cli("replace", win("new.txt"), win("NEW.TXT"))
+        self.assertEqual((code, out), (SAME_FILE, ""))
+        self.assertFailureLine(err, "same file")
+        self.assertIsNone(value())
+
+        write("in_use.log", "x")
+        write("free.log", "y")
+        code, out, _ = cli("delete", win("*.log"), hold=win("in_use.log"))
+        self.assertEqual(code, RESTART)
+        self.assertIn('"%s"' % win("in_use.log"), out)
+        self.assertFalse(os.path.exists(linux("free.log")))
+        self.assertEqual(value(), stored("\\??\\" + win("in_use.log"), ""))
+        set_value(None)
+        self.assertEqual(cli("delete", win("in_use.log")), (0, 'Deleted "%s" now.\r\n' % win("in_use.log"), ""))
+        self.assertFalse(os.path.exists(linux("in_use.log")))
+
+    def test_remove_an_entry_of_another_program(self):
+        for before, command, code, after in [
+            (stored(*FOREIGN), ["remove", "2"], 0, stored(*FOREIGN[:2], *FOREIGN[4:])),
+            (stored(*FOREIGN), ["remove", "2", "--source", EMOJI], 0, stored(*FOREIGN[:2], *FOREIGN[4:])),
+            (stored(*FOREIGN), ["remove", "2", "--source", "\\??\\" + EMOJI], 0, stored(*FOREIGN[:2], *FOREIGN[4:])),
+            (stored(*FOREIGN), ["remove", "2", "--source", CYRILLIC], NO_SUCH_ENTRY, stored(*FOREIGN)),
+            (stored(*FOREIGN), ["remove", "4"], NO_SUCH_ENTRY, stored(*FOREIGN)),
+            (None, ["remove", "1"], NO_SUCH_ENTRY, None),
+            (stored(*GAP), ["remove", "2"], 0, stored(*GAP[:3])),
+            (stored(*GAP), ["remove", "1"], 0, stored(*GAP[2:])),
+            (stored(*UNCLOSED, closing=""), ["remove", "1"], 0, b""),
+            (stored(FOREIGN[0], FOREIGN[1]), ["remove", "1"], 0, b""),
+        ]:
+            with self.subTest(before=before, command=command):
+                set_value(before)
+                result, out, err = cli(*command)
+                self.assertEqual(result, code)
+                if code == 0:
+                    self.assertEqual(err, "")
+                    self.assertTrue(out.startswith("Withdrew entry %s: " % command[1]), out)
+                else:
+                    self.assertEqual(out, "")
+                    self.assertFailureLine(err, "nothing was withdrawn")
+                self.assertEqual(value(), after)
+
+    def test_refused_write(self):
+        write("old.txt", "old")
+        set_value(stored(*FOREIGN))
+        self.assertEqual(helper("deny")[0], 0)
+        for command in (["replace", win("new.txt"), win("old.txt")], ["delete", win("x.txt"), "--at-restart"],
+                        ["remove", "1"]):
+            with self.subTest(command=command):
+                code, out, err = cli(*command)
+                self.assertEqual((code, out), (ACCESS_DENIED, ""))
+                self.assertFailureLine(err, "(error 5)", "run it elevated")
+                self.assertNotIn("Scheduled", err)
+        self.assertEqual(cli("list")[0], 0)
+        self.assertEqual(helper("allow")[0], 0)
+        self.assertEqual(value(), stored(*FOREIGN))
+        self.assertEqual(read("old.txt"), "old")
+
+
+if __name__ == "__main__":
+    CLI, HELPER = sys.argv[1], sys.argv[2]
+    unittest.main(argv=sys.argv[:1], verbosity=2)
