@@ -3,6 +3,7 @@
 #include "cli/exit_codes.h"
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
+#include "cli/source_existence.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
 #include "scheduler/pending_rename_list.h"
@@ -34,23 +35,19 @@ int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status
                           status);
 }
 
-SourceState StateOfFile(FileSystemApi& files, const std::string& win32Path) {
-    if (win32Path.empty()) return SourceState::Unknown;
-    std::uint32_t attributes = 0;
-    const std::uint32_t status = files.Attributes(win32Path, attributes);
-    if (status == kFileOk) return SourceState::Exists;
-    return status == kFileNotFound || status == kPathNotFound ? SourceState::Missing : SourceState::Unknown;
-}
-
 bool IsMissing(FileSystemApi& files, const std::string& path) {
-    return StateOfFile(files, path) == SourceState::Missing;
+    return SourceStates(files, {path})[0] == SourceState::Missing;
 }
 
 int RunList(const CliArguments& arguments, CliContext& context) {
     const PendingListRead read = PendingRenameList(context.registry).Read();
     if (!read.readable) return FailToRead(context, "nothing was listed", read.status);
     PendingEntries list = DescribeEntries(read.stored, read.exists);
-    for (PendingEntry& entry : list.entries) entry.sourceState = StateOfFile(context.files, Win32PathOf(entry.first));
+    std::vector<std::string> paths;
+    paths.reserve(list.entries.size());
+    for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
+    const std::vector<SourceState> states = SourceStates(context.files, paths);
+    for (std::size_t i = 0; i < states.size(); ++i) list.entries[i].sourceState = states[i];
     context.output.Out(arguments.json ? FormatListJson(list) : FormatListText(list));
     return kExitDone;
 }

@@ -5,6 +5,9 @@
 namespace pendrix::cli {
 
 std::string RedirectedText(std::string_view text) {
+    // A lone surrogate's form begins with the byte ED (as do the valid
+    // characters U+D000 to U+D7FF): text without it is strict UTF-8 already.
+    if (text.find('\xED') == std::string_view::npos) return std::string(text);
     std::u16string units = Utf16FromText(text);
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char16_t unit = units[i];

@@ -10,8 +10,10 @@
 #include "cli/console_text.h"
 #include "cli/json_text.h"
 #include "cli/pending_entries.h"
+#include "cli/source_existence.h"
 #include "common/utf16_text.h"
 #include "scheduler/stored_list.h"
+#include "tests/native/fake_file_system.h"
 
 namespace pendrix::cli {
 namespace {
@@ -60,7 +62,7 @@ TEST(PendingEntries, DescribesEachLayout) {
     };
     for (const auto& c : cases) {
         const PendingEntries list = DescribeEntries(c.stored, true);
-        EXPECT_EQ(Summary(list), c.entries) << testing::PrintToString(c.stored);
+        EXPECT_EQ(Summary(list), c.entries) << ::testing::PrintToString(c.stored);
         EXPECT_EQ(list.closed, IsClosedProperly(c.stored));
     }
 }
@@ -99,7 +101,7 @@ TEST(PendingEntries, RemovingAnEntryKeepsEveryOtherStringAndTheClosing) {
             std::vector<const PendingEntry*> kept;
             for (const PendingEntry& e : before.entries)
                 if (e.number != removed.number) kept.push_back(&e);
-            ASSERT_EQ(left.entries.size(), kept.size()) << testing::PrintToString(stored);
+            ASSERT_EQ(left.entries.size(), kept.size()) << ::testing::PrintToString(stored);
             for (std::size_t i = 0; i < kept.size(); ++i) {
                 EXPECT_EQ(left.entries[i].first, kept[i]->first);
                 EXPECT_EQ(left.entries[i].second, kept[i]->second);
@@ -114,11 +116,11 @@ TEST(PendingEntries, RemovingAnEntryKeepsEveryOtherStringAndTheClosing) {
                           strings.begin() + static_cast<std::ptrdiff_t>(removed.stringIndex + removed.stringCount));
             if (after.empty()) {
                 EXPECT_TRUE(strings.empty() || (strings.size() == 1 && strings[0].empty()))
-                    << testing::PrintToString(stored);
+                    << ::testing::PrintToString(stored);
             } else {
-                EXPECT_EQ(SplitStoredStrings(after), strings) << testing::PrintToString(stored);
+                EXPECT_EQ(SplitStoredStrings(after), strings) << ::testing::PrintToString(stored);
                 if (IsClosedProperly(stored)) {
-                    EXPECT_TRUE(IsClosedProperly(after)) << testing::PrintToString(stored);
+                    EXPECT_TRUE(IsClosedProperly(after)) << ::testing::PrintToString(stored);
                 }
             }
         }
@@ -162,6 +164,47 @@ std::u16string JsonUnits(const std::string& literal) {
         }
     }
     return units;
+}
+
+// Whatever the folders hold and however the names are spelt, the states are
+// those the file system gives name by name; a missing folder holding many
+// of the names costs one question, not one per name.
+TEST(SourceStates, AgreeWithAQuestionPerName) {
+    std::mt19937 random(99);
+    const char* const folders[] = {"C:\\a\\", "C:\\b\\", "C:\\a\\deep\\", "C:\\none\\", "C:\\"};
+    for (int round = 0; round < 300; ++round) {
+        ::pendrix::testing::FakeFileSystem files;
+        files.PutFolder("C:\\b");  // empty
+        std::vector<std::string> paths;
+        const int count = static_cast<int>(random() % 80);
+        for (int i = 0; i < count; ++i) {
+            std::string path = folders[random() % std::size(folders)];
+            path += random() % 2 ? "f" : "F";
+            path += std::to_string(random() % 6) + ".dll";
+            if (random() % 2 && path.find("none") == std::string::npos) files.Put(path, "x");
+            paths.push_back(random() % 10 == 0 ? std::string() : path);
+        }
+        std::vector<SourceState> expected;
+        for (const std::string& path : paths) {
+            std::uint32_t attributes = 0;
+            expected.push_back(path.empty() ? SourceState::Unknown
+                               : files.Attributes(path, attributes) == kFileOk ? SourceState::Exists
+                                                                               : SourceState::Missing);
+        }
+        EXPECT_EQ(SourceStates(files, paths), expected) << round;
+    }
+
+    ::pendrix::testing::FakeFileSystem files;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 100; ++i) {
+        paths.push_back("c:\\big\\f" + std::to_string(i));
+        if (i % 3 != 0) files.Put(paths.back(), "x");
+        paths.push_back("c:\\gone\\f" + std::to_string(i));
+    }
+    const std::vector<SourceState> states = SourceStates(files, paths);
+    for (std::size_t i = 0; i < states.size(); ++i)
+        EXPECT_EQ(states[i], i % 2 == 0 && i / 2 % 3 != 0 ? SourceState::Exists : SourceState::Missing) << i;
+    EXPECT_EQ(files.attributeCalls.value, 1 + 100 + 1);  // big, each name in it, gone
 }
 
 TEST(JsonText, EveryUtf16SequenceComesBackUnitForUnit) {

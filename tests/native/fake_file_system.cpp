@@ -65,8 +65,15 @@ std::vector<std::string> FakeFileSystem::Paths() const {
 }
 
 std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t& attributes) {
+    ++attributeCalls.value;
     const File* file = Find(path);
-    if (file == nullptr) return kFileNotFound;
+    if (file == nullptr) {
+        const std::string folder = Key(path) + "\\";
+        const auto next = files_.lower_bound(folder);
+        if (next == files_.end() || next->first.compare(0, folder.size(), folder) != 0) return kFileNotFound;
+        attributes = kAttributeDirectory;
+        return kFileOk;
+    }
     attributes = file->attributes;
     return kFileOk;
 }

@@ -2,9 +2,10 @@
 // functions do: a file held open without sharing cannot be deleted or
 // replaced (32), a read-only one gives 5, an absent one 2. Names are
 // matched ignoring ASCII case; a second name (a short name, a link) can be
-// given to a file.
+// given to a file. A folder exists when it was put or holds something.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <set>
@@ -45,6 +46,17 @@ public:
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override;
     std::uint32_t FindFiles(const std::string& specification, std::vector<std::string>& names) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
+
+    // Attributes calls so far, counted from any thread.
+    struct Counter {
+        std::atomic<int> value{0};
+        Counter() = default;
+        Counter(const Counter& other) : value(other.value.load()) {}
+        Counter& operator=(const Counter& other) {
+            value = other.value.load();
+            return *this;
+        }
+    } attributeCalls;
 
 private:
     std::string Key(const std::string& path) const;

@@ -1,0 +1,73 @@
+#include "cli/source_existence.h"
+
+#include <map>
+#include <thread>
+
+namespace pendrix::cli {
+namespace {
+
+struct Folder {
+    std::size_t count = 0;  // names of the list in this folder
+    bool asked = false;
+    bool missing = false;
+};
+
+std::size_t NameStart(const std::string& path) {
+    const std::size_t separator = path.find_last_of('\\');
+    return separator == std::string::npos ? 0 : separator + 1;
+}
+
+SourceState StateOfOne(FileSystemApi& files, const std::string& path) {
+    std::uint32_t attributes = 0;
+    const std::uint32_t status = files.Attributes(path, attributes);
+    if (status == kFileOk) return SourceState::Exists;
+    return status == kFileNotFound || status == kPathNotFound ? SourceState::Missing : SourceState::Unknown;
+}
+
+}  // namespace
+
+std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<std::string>& paths) {
+    // Folders by their path without the closing separator; a drive's root
+    // is not asked about.
+    std::map<std::string, Folder> folders;
+    const auto folderOf = [](const std::string& path) {
+        const std::size_t nameStart = NameStart(path);
+        return nameStart > 1 && path[nameStart - 2] != ':' ? path.substr(0, nameStart - 1) : std::string();
+    };
+    for (const std::string& path : paths) ++folders[folderOf(path)].count;
+
+    std::vector<SourceState> states(paths.size(), SourceState::Unknown);
+    std::vector<std::size_t> toAsk;  // names the file system answers one by one
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i].empty()) continue;
+        const std::string folderPath = folderOf(paths[i]);
+        Folder& folder = folders[folderPath];
+        if (!folderPath.empty() && folder.count >= kNamesWorthAFolderQuestion) {
+            if (!folder.asked) {
+                folder.missing = StateOfOne(files, folderPath) == SourceState::Missing;
+                folder.asked = true;
+            }
+            if (folder.missing) {
+                states[i] = SourceState::Missing;  // no folder, no file in it
+                continue;
+            }
+        }
+        toAsk.push_back(i);
+    }
+
+    // Many questions are shared with a second thread: each one waits on the
+    // file system, and the two halves are independent.
+    const auto ask = [&](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to; ++k) states[toAsk[k]] = StateOfOne(files, paths[toAsk[k]]);
+    };
+    if (toAsk.size() < kQuestionsWorthAThread) {
+        ask(0, toAsk.size());
+    } else {
+        std::thread helper(ask, toAsk.size() / 2, toAsk.size());
+        ask(0, toAsk.size() / 2);
+        helper.join();
+    }
+    return states;
+}
+
+}  // namespace pendrix::cli
