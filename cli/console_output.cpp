@@ -26,7 +26,8 @@ void WriteTo(HANDLE handle, std::string_view text) {
         }
         return;
     }
-    const std::string bytes = RedirectedText(text);
+    std::string storage;
+    const std::string_view bytes = RedirectedText(text, storage);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));

@@ -4,10 +4,10 @@
 
 namespace pendrix::cli {
 
-std::string RedirectedText(std::string_view text) {
+std::string_view RedirectedText(std::string_view text, std::string& storage) {
     // A lone surrogate's form begins with the byte ED (as do the valid
     // characters U+D000 to U+D7FF): text without it is strict UTF-8 already.
-    if (text.find('\xED') == std::string_view::npos) return std::string(text);
+    if (text.find('\xED') == std::string_view::npos) return text;
     std::u16string units = Utf16FromText(text);
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char16_t unit = units[i];
@@ -20,7 +20,8 @@ std::string RedirectedText(std::string_view text) {
             units[i] = u'\uFFFD';
         }
     }
-    return TextFromUtf16(units);
+    storage = TextFromUtf16(units);
+    return storage;
 }
 
 std::string OneLine(std::string_view text) {

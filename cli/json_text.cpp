@@ -16,21 +16,38 @@ void AppendUnitEscape(std::string& out, char16_t unit) {
 
 void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
-    for (const char16_t unit : Utf16FromText(text)) {
-        switch (unit) {
-        case u'"': out += "\\\""; break;
-        case u'\\': out += "\\\\"; break;
-        case u'\b': out += "\\b"; break;
-        case u'\f': out += "\\f"; break;
-        case u'\n': out += "\\n"; break;
-        case u'\r': out += "\\r"; break;
-        case u'\t': out += "\\t"; break;
-        default:
-            if (unit >= 0x20 && unit < 0x7F)
-                out += static_cast<char>(unit);
-            else
-                AppendUnitEscape(out, unit);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Printable ASCII other than the quote and the backslash goes as it is.
+        std::size_t plain = i;
+        while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7F && text[plain] != '"' &&
+               text[plain] != '\\')
+            ++plain;
+        out.append(text.substr(i, plain - i));
+        i = plain;
+        if (i == text.size()) break;
+
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x80) {
+            // A run of non-ASCII text: its UTF-16 units, each escaped.
+            std::size_t end = i;
+            while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) ++end;
+            for (const char16_t unit : Utf16FromText(text.substr(i, end - i))) AppendUnitEscape(out, unit);
+            i = end;
+            continue;
         }
+        switch (byte) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            AppendUnitEscape(out, byte);  // the other control characters
+        }
+        ++i;
     }
     out += '"';
 }

@@ -14,7 +14,7 @@ constexpr char kNotClosedText[] =
 constexpr char kAfterEmptyText[] =
     "never carried out: it lies after an empty first string, where the start-up processing stops";
 
-void AppendQuoted(std::string& out, const std::string& path) { out.append("\"").append(path).append("\""); }
+void AppendQuoted(std::string& out, std::string_view path) { out.append("\"").append(path).append("\""); }
 
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
 

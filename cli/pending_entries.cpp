@@ -14,12 +14,14 @@ std::string_view WithoutPrefix(std::string_view name, std::string_view prefix) {
 }  // namespace
 
 PendingEntries DescribeEntries(std::string_view stored, bool exists) {
-    const StoredListLayout layout = DescribeStoredList(stored);
-    const std::vector<std::string>& strings = layout.strings;
-    const std::size_t count = strings.size();
+    StoredListLayout layout = DescribeStoredList(stored);
     PendingEntries result;
     result.exists = exists;
     result.closed = layout.closed;
+    // The strings' characters stay where they are when the vector moves.
+    result.strings = std::move(layout.strings);
+    const std::vector<std::string>& strings = result.strings;
+    const std::size_t count = strings.size();
 
     std::size_t index = 0;
     while (index < count) {
@@ -38,15 +40,15 @@ PendingEntries DescribeEntries(std::string_view stored, bool exists) {
         entry.stringCount = hasSecond && !secondIsClosing ? 2 : 1;
         if (hasSecond) entry.second = strings[index + 1];
 
-        entry.source = std::string(WithoutPrefix(entry.first, kObjectPathPrefix));
+        entry.source = WithoutPrefix(entry.first, kObjectPathPrefix);
         if (entry.second.empty()) {
             entry.kind = EntryKind::Delete;
         } else {
-            const bool replaces = entry.second.compare(0, kReplaceExistingMarker.size(), kReplaceExistingMarker) == 0;
+            const bool replaces = entry.second.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker;
             entry.kind = replaces ? EntryKind::Replace : EntryKind::Rename;
             const std::string_view name =
-                replaces ? std::string_view(entry.second).substr(kReplaceExistingMarker.size()) : entry.second;
-            entry.destination = std::string(WithoutPrefix(name, kObjectPathPrefix));
+                replaces ? entry.second.substr(kReplaceExistingMarker.size()) : entry.second;
+            entry.destination = WithoutPrefix(name, kObjectPathPrefix);
         }
         if (!layout.closed)
             entry.unreached = Unreached::NotClosed;

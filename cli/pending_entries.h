@@ -27,24 +27,33 @@ enum class Unreached {
     AfterEmptyString,   // it lies after an empty string where a first string belongs
 };
 
+// The texts of an entry are views of the strings its PendingEntries holds.
 struct PendingEntry {
     std::size_t number = 0;       // from 1, in stored order
     std::size_t stringIndex = 0;  // its first string among the stored strings, from 0
     // The stored strings it holds: 2, or 1 when its second string is missing
     // or is the closing NUL of the value (which then must stay).
     std::size_t stringCount = 2;
-    std::string first;            // as stored
-    std::string second;           // as stored (empty when missing)
+    std::string_view first;       // as stored
+    std::string_view second;      // as stored (empty when missing)
     EntryKind kind = EntryKind::Delete;
-    std::string source;           // first without "\??\"
-    std::string destination;      // second without "!" and "\??\"; empty for a deletion
+    std::string_view source;      // first without "\??\"
+    std::string_view destination; // second without "!" and "\??\"; empty for a deletion
     Unreached unreached = Unreached::No;
     SourceState sourceState = SourceState::Unknown;
 };
 
+// Move-only: the entries' views stay valid when it moves, not when copied.
 struct PendingEntries {
+    PendingEntries() = default;
+    PendingEntries(PendingEntries&&) = default;
+    PendingEntries& operator=(PendingEntries&&) = default;
+    PendingEntries(const PendingEntries&) = delete;
+    PendingEntries& operator=(const PendingEntries&) = delete;
+
     bool exists = false;  // the value exists
     bool closed = false;  // it ends with the two NULs the start-up processing needs
+    std::vector<std::string> strings;  // every stored string
     std::vector<PendingEntry> entries;
 };
 

@@ -27,8 +27,8 @@ std::string Summary(const PendingEntries& list) {
     std::string out;
     for (const PendingEntry& e : list.entries) {
         const char* kinds[] = {"replace", "rename", "delete"};
-        out += std::to_string(e.number) + ":" + kinds[static_cast<int>(e.kind)] + " " + e.source;
-        if (e.kind != EntryKind::Delete) out += ">" + e.destination;
+        out += std::to_string(e.number) + ":" + kinds[static_cast<int>(e.kind)] + " " + std::string(e.source);
+        if (e.kind != EntryKind::Delete) out += ">" + std::string(e.destination);
         if (e.unreached == Unreached::AfterEmptyString) out += "!";
         if (e.unreached == Unreached::NotClosed) out += "?";
         out += ";";
@@ -232,7 +232,10 @@ TEST(ConsoleText, RedirectedTextIsStrictUtf8) {
         {u"\xDC00\xD800", u"\xFFFD\xFFFD"},
         {u"\xD83D\xDE00\xD83D", u"😀\xFFFD"},
     };
-    for (const auto& [units, shown] : cases) EXPECT_EQ(RedirectedText(TextFromUtf16(units)), TextFromUtf16(shown));
+    for (const auto& [units, shown] : cases) {
+        std::string storage;
+        EXPECT_EQ(RedirectedText(TextFromUtf16(units), storage), TextFromUtf16(shown));
+    }
     EXPECT_EQ(OneLine("Access is denied.\r\n"), "Access is denied");
     EXPECT_EQ(OneLine("Two\r\nlines. "), "Two  lines");
 }
