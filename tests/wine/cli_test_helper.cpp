@@ -12,6 +12,10 @@
 //                       runs PROGRAM with the arguments on this program's own
 //                       standard handles (PATH kept in use by another process
 //                       meanwhile) and writes its whole exit code to CODEFILE
+//   console OUTFILE PROGRAM [ARGUMENTS...]
+//                       runs PROGRAM in a console of its own and writes its
+//                       exit code, a line break and the text the console
+//                       shows (UTF-8, one line per row) to OUTFILE
 #include <windows.h>
 
 #include <aclapi.h>
@@ -140,6 +144,28 @@ std::wstring Quote(const std::wstring& argument) {
     return quoted + L"\"";
 }
 
+std::wstring CommandLineOf(int argc, wchar_t** argv, int first) {
+    std::wstring commandLine;
+    for (int i = first; i < argc; ++i) commandLine += (i > first ? L" " : L"") + Quote(argv[i]);
+    return commandLine;
+}
+
+bool WriteWhole(const std::wstring& path, const std::string& text) {
+    const pendrix::UniqueHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
+                        nullptr);
+    return bytes;
+}
+
 int Run(int argc, wchar_t** argv) {
     if (argc < 4) return kUsage;
     const std::wstring codeFile = argv[2];
@@ -150,8 +176,7 @@ int Run(int argc, wchar_t** argv) {
         if (!held->Holding()) return 3;
         next += 2;
     }
-    std::wstring commandLine;
-    for (int i = next; i < argc; ++i) commandLine += (i > next ? L" " : L"") + Quote(argv[i]);
+    std::wstring commandLine = CommandLineOf(argc, argv, next);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -167,12 +192,45 @@ int Run(int argc, wchar_t** argv) {
     WaitForSingleObject(child.Get(), INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(child.Get(), &code);
-    const pendrix::UniqueHandle file(
-        CreateFileW(codeFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 5;
-    const std::string text = std::to_string(code);
-    DWORD written = 0;
-    return WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ? 0 : 6;
+    return WriteWhole(codeFile, std::to_string(code)) ? 0 : 6;
+}
+
+int InConsole(int argc, wchar_t** argv) {
+    if (argc < 4) return kUsage;
+    FreeConsole();
+    if (!AllocConsole()) return 3;
+    const pendrix::UniqueHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                                   nullptr));
+    // Rows wide enough that no line of the listing wraps.
+    constexpr COORD kScreenSize{400, 200};
+    if (!screen || !SetConsoleScreenBufferSize(screen.Get(), kScreenSize)) return 5;
+    std::wstring commandLine = CommandLineOf(argc, argv, 3);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(argv[3], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return 4;
+    const pendrix::UniqueHandle thread(process.hThread);
+    const pendrix::UniqueHandle child(process.hProcess);
+    WaitForSingleObject(child.Get(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(child.Get(), &code);
+
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(screen.Get(), &info)) return 5;
+    std::string shown = std::to_string(code) + "\n";
+    for (SHORT row = 0; row < info.dwCursorPosition.Y; ++row) {
+        std::wstring line(static_cast<std::size_t>(info.dwSize.X), L' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen.Get(), line.data(), static_cast<DWORD>(line.size()), COORD{0, row},
+                                    &read);
+        line.resize(read);
+        while (!line.empty() && line.back() == L' ') line.pop_back();
+        shown += Utf8(line) + "\n";
+    }
+    return WriteWhole(argv[2], shown) ? 0 : 6;
 }
 
 }  // namespace
@@ -186,5 +244,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"deny") return SetAccess(true);
     if (command == L"allow") return SetAccess(false);
     if (command == L"run") return Run(argc, argv);
+    if (command == L"console") return InConsole(argc, argv);
     return kUsage;
 }

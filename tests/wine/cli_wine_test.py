@@ -22,7 +22,7 @@ FOLDER = os.path.join(PREFIX, "drive_c", "pendrix_cli_test")
 WIN_FOLDER = "C:\\pendrix_cli_test"
 CODE_FILE = os.path.join(FOLDER, "exit_code.txt")
 
-USAGE, SAME_FILE, NO_SUCH_ENTRY, ACCESS_DENIED, RESTART = 87, 160, 1168, 5, 3010
+USAGE, SAME_FILE, NO_SUCH_ENTRY, ACCESS_DENIED, RESTART, INVALID_DATA = 87, 160, 1168, 5, 3010, 13
 
 
 def windows_path(linux_path):
@@ -163,6 +163,19 @@ class ConsoleToolTest(unittest.TestCase):
         for e in entries:
             self.assertEqual((e["reached"], e["sourceExists"], e["warnings"]), (True, False, ["source-missing"]))
 
+    @unittest.skipUnless(os.environ.get("DISPLAY"), "Wine shows a console in a window: needs a display")
+    def test_console_window_shows_every_name(self):
+        set_value(stored(*FOREIGN))
+        status, _, _ = helper("console", WIN_FOLDER + "\\screen.txt", windows_path(CLI), "list")
+        self.assertEqual(status, 0)
+        with open(linux("screen.txt"), encoding="utf-8") as f:
+            code, *rows = f.read().split("\n")
+        missing = "  warning: the source does not exist now"
+        # The console shows a lone surrogate as the replacement character.
+        self.assertEqual((code, rows), ("0", [
+            '1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing, '2 delete "%s"' % EMOJI, missing,
+            '3 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""]))
+
     def test_list_of_absent_and_damaged_values(self):
         write("a.txt", "a")
         cases = [
@@ -253,6 +266,10 @@ class ConsoleToolTest(unittest.TestCase):
             (stored(*GAP), ["remove", "2"], 0, stored(*GAP[:3])),
             (stored(*GAP), ["remove", "1"], 0, stored(*GAP[2:])),
             (stored(*UNCLOSED, closing=""), ["remove", "1"], 0, b""),
+            # Taking out the unclosed tail would let the start-up processing
+            # carry out the entry before it, which it ignores now.
+            (stored(*UNCLOSED, closing="\0C:\\tail\0"), ["remove", "2"], INVALID_DATA,
+             stored(*UNCLOSED, closing="\0C:\\tail\0")),
             (stored(FOREIGN[0], FOREIGN[1]), ["remove", "1"], 0, b""),
         ]:
             with self.subTest(before=before, command=command):
