@@ -1,6 +1,5 @@
 #include "scheduler/pending_rename_list.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "registry/registry_constants.h"
@@ -18,11 +17,6 @@ RenamePair DeletionPair(std::string_view path) {
     RenamePair pair;
     pair.first.append(kObjectPathPrefix).append(path);
     return pair;
-}
-
-std::size_t CountListStrings(std::string_view listText) {
-    if (listText.empty()) return 0;
-    return static_cast<std::size_t>(std::count(listText.begin(), listText.end(), '\0')) + 1;
 }
 
 bool IsStorablePair(const RenamePair& pair) {
