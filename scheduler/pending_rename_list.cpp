@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "registry/registry_constants.h"
+#include "scheduler/stored_list.h"
 
 namespace pendrix {
 
@@ -50,10 +51,6 @@ WalkEnd FindWalkEnd(std::string_view stored) {
     return {position, false, false};
 }
 
-bool EndsWithTwoNuls(const std::string& data) {
-    return data.size() >= 2 && data[data.size() - 1] == '\0' && data[data.size() - 2] == '\0';
-}
-
 }  // namespace
 
 std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) {
@@ -73,7 +70,7 @@ std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) 
     // What the walk never reaches stays after the pair, as stored.
     data.append(rest);
     if (rest.back() != '\0') data.push_back('\0');
-    if (!EndsWithTwoNuls(data)) data.push_back('\0');
+    if (!IsClosedProperly(data)) data.push_back('\0');
     return data;
 }
 
