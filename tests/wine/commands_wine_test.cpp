@@ -8,7 +8,6 @@
 
 #include <aclapi.h>
 
-#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -16,6 +15,7 @@
 #include "tests/wine/dialog_driver.h"
 #include "tests/wine/gui_test_support.h"
 #include "tests/wine/held_file.h"
+#include "tests/wine/test_files.h"
 #include "tests/wine/no_restart_shutdown_api.h"
 #include "tests/wine/wine_registry_fixture.h"
 
@@ -25,30 +25,6 @@ namespace {
 constexpr wchar_t kValue[] = L"PendingFileRenameOperations";
 constexpr wchar_t kFolder[] = L"C:\\pendrix commands";
 const std::wstring kNul(1, L'\0');
-
-std::string Text(const std::wstring& wide) { return TextFromUtf16(std::u16string(wide.begin(), wide.end())); }
-
-void WriteFile(const std::wstring& path, const std::string& content) {
-    std::ofstream(path.c_str(), std::ios::binary) << content;
-}
-
-std::optional<std::string> ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::wstring> FolderContents() {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    UniqueFindHandle search{FindFirstFileW((std::wstring(kFolder) + L"\\*").c_str(), &found)};
-    while (search) {
-        if (found.cFileName[0] != L'.') names.push_back(found.cFileName);
-        if (!FindNextFileW(search.Get(), &found)) break;
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Refuses every write to the Session Manager key, as Windows does for a user
 // without administrator rights, until it goes out of scope.
@@ -87,7 +63,7 @@ private:
 class CommandsOnWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveFolder();
+        RemoveFolder(kFolder);
         CreateDirectoryW(kFolder, nullptr);
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                                   nullptr, 0, KEY_ALL_ACCESS | WRITE_DAC | READ_CONTROL, nullptr, &key, nullptr),
@@ -100,15 +76,7 @@ protected:
         // A list left behind would be carried out by the next Wine session.
         RegDeleteValueW(key, kValue);
         RegCloseKey(key);
-        RemoveFolder();
-    }
-    static void RemoveFolder() {
-        for (const std::wstring& name : FolderContents()) {
-            const std::wstring path = std::wstring(kFolder) + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path.c_str());
-        }
-        RemoveDirectoryW(kFolder);
+        RemoveFolder(kFolder);
     }
 
     // Starts the program's window, as at program start.
@@ -205,7 +173,7 @@ TEST_F(CommandsOnWine, ADestinationInUseIsScheduledAfterAnotherProgramsList) {
     EXPECT_EQ(StoredText(),
               other + L"\\??\\" + Path(L"new.dll") + kNul + L"!\\??\\" + Path(L"app.dll") + kNul + kNul);
     EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
-    EXPECT_EQ(FolderContents(), (std::vector<std::wstring>{L"app.dll", L"new.dll"}));
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"new.dll"}));
 }
 
 TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnceAndNeverLost) {
@@ -234,7 +202,7 @@ TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnceAndNeverLost) {
     Type(kText2, Path(L"app.dll"));
     EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
     EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
-    EXPECT_EQ(FolderContents(), (std::vector<std::wstring>{L"app.dll", L"new.dll"})) << "no stray copy";
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"new.dll"})) << "no stray copy";
 }
 
 TEST_F(CommandsOnWine, DeleteAtOnceOrScheduleWhatIsInUse) {
@@ -261,7 +229,7 @@ TEST_F(CommandsOnWine, DeleteAtOnceOrScheduleWhatIsInUse) {
     // The pattern's leftover is scheduled by its full name; the rest is gone.
     EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"used.txt") + kNul + kNul + L"\\??\\" + Path(L"b.log") + kNul + kNul +
                                 kNul);
-    EXPECT_EQ(FolderContents(), (std::vector<std::wstring>{L"b.log", L"used.txt"}));
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"b.log", L"used.txt"}));
 }
 
 TEST_F(CommandsOnWine, CancelAllTakesBackExactlyThisSessionsPairs) {
