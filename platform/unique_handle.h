@@ -46,7 +46,7 @@ struct FindHandleCloser {
 };
 
 // A file, process, thread or other kernel object (CloseHandle).
-using UniqueHandle = BasicUniqueHandle<KernelHandleCloser>;
+using UniqueKernelHandle = BasicUniqueHandle<KernelHandleCloser>;
 // A FindFirstFileW search (FindClose).
 using UniqueFindHandle = BasicUniqueHandle<FindHandleCloser>;
 

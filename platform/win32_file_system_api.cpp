@@ -59,7 +59,7 @@ public:
         // No access rights are needed to ask who a file is; the flag lets a
         // folder be opened too. Every sharing mode, so that a file in use
         // can be named.
-        UniqueHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!file) return GetLastError();
         BY_HANDLE_FILE_INFORMATION information{};

@@ -44,8 +44,8 @@ public:
     virtual std::int32_t DeleteKey(RegHandle root, const std::string& path) = 0;
     virtual std::int32_t DeleteValue(RegHandle key, const std::string& name) = 0;
 
-    // nameRoom and classRoom: rooms in characters on entry; on return the
-    // lengths stored, without the terminating NUL. className may be null:
+    // nameRoom and classRoom: rooms in bytes of 8-bit text on entry; on
+    // return the lengths stored, without the terminating NUL. className may be null:
     // the class is then not asked for.
     virtual std::int32_t EnumKey(RegHandle key, std::uint32_t index, char* name,
                                  std::uint32_t& nameRoom, char* className,

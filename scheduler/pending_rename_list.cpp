@@ -1,9 +1,9 @@
 #include "scheduler/pending_rename_list.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "registry/registry_constants.h"
+#include "scheduler/stored_list.h"
 
 namespace pendrix {
 
@@ -18,11 +18,6 @@ RenamePair DeletionPair(std::string_view path) {
     RenamePair pair;
     pair.first.append(kObjectPathPrefix).append(path);
     return pair;
-}
-
-std::size_t CountListStrings(std::string_view listText) {
-    if (listText.empty()) return 0;
-    return static_cast<std::size_t>(std::count(listText.begin(), listText.end(), '\0')) + 1;
 }
 
 bool IsStorablePair(const RenamePair& pair) {
@@ -56,10 +51,6 @@ WalkEnd FindWalkEnd(std::string_view stored) {
     return {position, false, false};
 }
 
-bool EndsWithTwoNuls(const std::string& data) {
-    return data.size() >= 2 && data[data.size() - 1] == '\0' && data[data.size() - 2] == '\0';
-}
-
 }  // namespace
 
 std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) {
@@ -79,7 +70,7 @@ std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) 
     // What the walk never reaches stays after the pair, as stored.
     data.append(rest);
     if (rest.back() != '\0') data.push_back('\0');
-    if (!EndsWithTwoNuls(data)) data.push_back('\0');
+    if (!IsClosedProperly(data)) data.push_back('\0');
     return data;
 }
 

@@ -32,9 +32,6 @@ struct RenamePair {
 RenamePair ReplacementPair(std::string_view source, std::string_view destination);
 RenamePair DeletionPair(std::string_view path);
 
-// How many strings a list text holds (none for the empty text).
-std::size_t CountListStrings(std::string_view listText);
-
 // Whether pair can go into a list: a first string that is not empty (an
 // empty one would end the start-up walk) and no NUL in either string.
 bool IsStorablePair(const RenamePair& pair);

@@ -12,7 +12,8 @@ int wmain(int argc, wchar_t** argv) {
     const HANDLE file = CreateFileW(argv[1], GENERIC_READ, exclusive ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 3;
-    const HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
+    // Opens the caller's event, or makes it when the caller is a script.
+    const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, argv[2]);
     if (ready == nullptr || !SetEvent(ready)) return 4;
     Sleep(INFINITE);  // the test ends this process; Windows closes the handles
     return 0;

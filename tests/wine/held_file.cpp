@@ -20,7 +20,7 @@ HeldFile::HeldFile(const std::wstring& path, bool exclusive) {
     static int count = 0;
     const std::wstring eventName =
         L"Local\\PendrixHeldFile" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++count);
-    const UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    const UniqueKernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     const std::wstring holder = HolderPath();
     std::wstring commandLine = L"\"" + holder + L"\" \"" + path + L"\" " + eventName;
     if (exclusive) commandLine += L" exclusive";
@@ -31,7 +31,7 @@ HeldFile::HeldFile(const std::wstring& path, bool exclusive) {
                                   &startup, &process))
         return;
     CloseHandle(process.hThread);
-    process_ = UniqueHandle(process.hProcess);
+    process_ = UniqueKernelHandle(process.hProcess);
     const HANDLE waits[] = {ready.Get(), process_.Get()};
     holding_ = WaitForMultipleObjects(2, waits, FALSE, kHolderStartTimeoutMs) == WAIT_OBJECT_0;
 }

@@ -22,7 +22,7 @@ public:
     bool Holding() const { return holding_; }
 
 private:
-    UniqueHandle process_;
+    UniqueKernelHandle process_;
     bool holding_ = false;
 };
 

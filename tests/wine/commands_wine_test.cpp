@@ -1,0 +1,327 @@
+// The commands of the main window under Wine, driven through its real
+// controls as a user would: the message boxes are read and dismissed, files
+// are kept in use by another process, and the stored list is read with the
+// W registry functions directly.
+#include <gtest/gtest.h>
+
+#include "scheduler/Form1.h"
+
+#include <aclapi.h>
+
+#include <optional>
+#include <thread>
+
+#include "common/utf16_text.h"
+#include "tests/wine/dialog_driver.h"
+#include "tests/wine/gui_test_support.h"
+#include "tests/wine/held_file.h"
+#include "tests/wine/test_files.h"
+#include "tests/wine/no_restart_shutdown_api.h"
+#include "tests/wine/wine_registry_fixture.h"
+
+namespace pendrix::wine {
+namespace {
+
+constexpr wchar_t kValue[] = L"PendingFileRenameOperations";
+constexpr wchar_t kFolder[] = L"C:\\pendrix commands";
+const std::wstring kNul(1, L'\0');
+
+// Refuses every write to the Session Manager key, as Windows does for a user
+// without administrator rights, until it goes out of scope.
+class WritesRefused {
+public:
+    explicit WritesRefused(HKEY key) : key_(key) {
+        GetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &original_, nullptr,
+                        &descriptor_);
+        EXPLICIT_ACCESS_W deny{};
+        deny.grfAccessPermissions = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE;
+        deny.grfAccessMode = DENY_ACCESS;
+        deny.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+        deny.Trustee.ptstrName = const_cast<wchar_t*>(L"Everyone");
+        PACL denied = nullptr;
+        SetEntriesInAclW(1, &deny, original_, &denied);
+        active_ = SetSecurityInfo(key_, SE_REGISTRY_KEY,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                  denied, nullptr) == ERROR_SUCCESS;
+        LocalFree(denied);
+    }
+    ~WritesRefused() {
+        SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, original_, nullptr);
+        LocalFree(descriptor_);
+    }
+    WritesRefused(const WritesRefused&) = delete;
+    WritesRefused& operator=(const WritesRefused&) = delete;
+    bool Active() const { return active_; }
+
+private:
+    HKEY key_;
+    PACL original_ = nullptr;
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    bool active_ = false;
+};
+
+class CommandsOnWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveFolder(kFolder);
+        CreateDirectoryW(kFolder, nullptr);
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                                  nullptr, 0, KEY_ALL_ACCESS | WRITE_DAC | READ_CONTROL, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegDeleteValueW(key, kValue);
+    }
+    void TearDown() override {
+        if (IsWindow(form.Window())) DestroyWindow(form.Window());
+        TakeQuit();
+        // A list left behind would be carried out by the next Wine session.
+        RegDeleteValueW(key, kValue);
+        RegCloseKey(key);
+        RemoveFolder(kFolder);
+    }
+
+    // Starts the program's window, as at program start.
+    void Launch() {
+        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr)));
+        form.Show();
+        Pump();
+    }
+    static std::wstring Path(const std::wstring& name) { return std::wstring(kFolder) + L"\\" + name; }
+    HWND Control(Form1ControlId id) { return form.Control(id); }
+    void Type(Form1ControlId box, const std::wstring& text) { SetWindowTextW(Control(box), text.c_str()); }
+    std::wstring Box(Form1ControlId box) { return TextOf(Control(box)); }
+    void Click(Form1ControlId id) {
+        SendMessageW(Control(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    // Clicks a button and plays the user of every message box it brings up:
+    // checks its caption, its single button and that it shows no icon,
+    // presses OK, and gives the texts shown in order.
+    std::vector<std::wstring> ClickAndAnswer(Form1ControlId id) {
+        std::vector<std::wstring> texts;
+        std::thread user([&] {
+            for (DWORD wait = 20000;; wait = 700) {
+                const HWND box = WaitForPopup(form.Window(), wait);
+                if (box == nullptr) return;
+                texts.push_back(TextOf(GetDlgItem(box, 0xFFFF)));
+                EXPECT_EQ(TextOf(box), L"Pendrix");
+                int buttons = 0;
+                for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+                    if (!IsWindowVisible(child)) continue;
+                    if (ClassOf(child) == "Button") ++buttons;
+                    const LONG style = GetWindowLongW(child, GWL_STYLE);
+                    EXPECT_FALSE(ClassOf(child) == "Static" && (style & SS_TYPEMASK) == SS_ICON &&
+                                 SendMessageW(child, STM_GETICON, 0, 0) != 0)
+                        << "no icon";
+                }
+                EXPECT_EQ(buttons, 1);
+                Press(box, IDOK);
+                WaitUntil([&] { return !IsWindow(box); });
+            }
+        });
+        Click(id);
+        user.join();
+        return texts;
+    }
+    RawValue Stored() const { return ReadRawW(key, kValue); }
+    std::wstring StoredText() const { return WideText(Stored()); }
+    void StoreAsAnotherProgram(const std::wstring& text) {
+        ASSERT_EQ(WriteRawW(key, kValue, REG_MULTI_SZ, text), ERROR_SUCCESS);
+    }
+
+    HKEY key = nullptr;
+    NoRestartShutdownApi shutdown;
+    Form1 form{SystemRegistryApi(), SystemFileDialogApi(), shutdown};
+};
+
+using Texts = std::vector<std::wstring>;
+const Texts kReboot{L"Please reboot for your changes to take effect."};
+
+TEST_F(CommandsOnWine, AScheduledReplacementOfAnAbsentListIsExactlyOnePair) {
+    Launch();
+    Click(kCommand8);
+    Click(kCheck1);  // untick: schedule only
+    const std::wstring source = L" C:\\new folder\\lib.dll ";
+    const std::wstring destination = L"C:\\Программы\\库 файл.dll";
+    Type(kText1, source);
+    Type(kText2, destination);
+    EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
+    EXPECT_EQ(StoredText(), L"\\??\\" + source + kNul + L"!\\??\\" + destination + kNul + kNul);
+    EXPECT_EQ(Box(kText1), L"");
+    EXPECT_EQ(Box(kText2), L"");
+    EXPECT_EQ(Box(kText3), L"");
+    EXPECT_EQ(GetFocus(), Control(kText2));
+
+    // Nothing typed: asked for both names, nothing written.
+    EXPECT_EQ(ClickAndAnswer(kCommand1), Texts{L"Make sure you enter a Source AND Destination file"});
+    EXPECT_EQ(Box(kText3), L"\\??\\" + source) << "the first string of the list read";
+}
+
+TEST_F(CommandsOnWine, ADestinationInUseIsScheduledAfterAnotherProgramsList) {
+    // Another program's list, ending with a deletion, with a name no code
+    // page holds (a lone surrogate) and CJK.
+    const std::wstring other = std::wstring(L"\\??\\C:\\setup\\日本\xD800.tmp") + kNul + kNul;
+    StoreAsAnotherProgram(other + kNul);
+    WriteFile(Path(L"new.dll"), "new");
+    WriteFile(Path(L"app.dll"), "old");
+    const HeldFile held(Path(L"app.dll"));
+    ASSERT_TRUE(held.Holding());
+    Launch();
+    Click(kCommand8);
+    Type(kText1, Path(L"new.dll"));
+    Type(kText2, Path(L"app.dll"));
+    EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
+    EXPECT_EQ(StoredText(),
+              other + L"\\??\\" + Path(L"new.dll") + kNul + L"!\\??\\" + Path(L"app.dll") + kNul + kNul);
+    EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"new.dll"}));
+}
+
+TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnceAndNeverLost) {
+    WriteFile(Path(L"new.dll"), "new");
+    WriteFile(Path(L"app.dll"), "old");
+    Launch();
+    Click(kCommand8);
+    Type(kText1, Path(L"new.dll"));
+    Type(kText2, Path(L"app.dll"));
+    EXPECT_EQ(ClickAndAnswer(kCommand1), Texts{L"File Was Not In Use..\r\nFile Copy Successful."});
+    EXPECT_EQ(ReadFile(Path(L"app.dll")), "new");
+    EXPECT_EQ(ReadFile(Path(L"new.dll")), "new") << "the source stays";
+    EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Box(kText1), Path(L"new.dll"));
+    EXPECT_EQ(Box(kText2), Path(L"app.dll"));
+
+    // A source that cannot be read leaves the destination as it was.
+    WriteFile(Path(L"app.dll"), "old");
+    {
+        const HeldFile locked(Path(L"new.dll"), true);
+        ASSERT_TRUE(locked.Holding());
+        EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
+    }
+    EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
+    Type(kText1, Path(L"missing.dll"));
+    Type(kText2, Path(L"app.dll"));
+    EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
+    EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"new.dll"})) << "no stray copy";
+}
+
+TEST_F(CommandsOnWine, DeleteAtOnceOrScheduleWhatIsInUse) {
+    for (const wchar_t* name : {L"free.txt", L"used.txt", L"a.log", L"b.log", L"c.log"}) WriteFile(Path(name), "x");
+    const HeldFile used(Path(L"used.txt"));
+    const HeldFile usedLog(Path(L"b.log"));
+    ASSERT_TRUE(used.Holding() && usedLog.Holding());
+    Launch();
+    Click(kCommand10);
+    EXPECT_EQ(ClickAndAnswer(kCommand7), Texts{L"Make sure you enter a File To Delete"});
+
+    Type(kText4, Path(L"free.txt"));
+    EXPECT_EQ(ClickAndAnswer(kCommand7), Texts{L"Forced File Deletion Successful."});
+    EXPECT_FALSE(ReadFile(Path(L"free.txt")));
+    EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Box(kText4), Path(L"free.txt"));
+
+    Type(kText4, Path(L"used.txt"));
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    Type(kText4, Path(L"*.log"));
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    EXPECT_EQ(Box(kText4), Path(L"*.log"));
+    EXPECT_EQ(GetFocus(), Control(kText4));
+    // The pattern's leftover is scheduled by its full name; the rest is gone.
+    EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"used.txt") + kNul + kNul + L"\\??\\" + Path(L"b.log") + kNul + kNul +
+                                kNul);
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"b.log", L"used.txt"}));
+}
+
+TEST_F(CommandsOnWine, CancelAllTakesBackExactlyThisSessionsPairs) {
+    const std::wstring atStart = std::wstring(L"\\??\\C:\\Старый\\a.dll") + kNul + L"!\\??\\C:\\b.dll" + kNul + kNul;
+    StoreAsAnotherProgram(atStart);
+    const RawValue before = Stored();
+    Launch();
+    Click(kCommand8);
+    Click(kCheck1);
+    Type(kText1, L"C:\\s.dll");
+    Type(kText2, L"C:\\d.dll");
+    EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
+    Click(kCommand10);
+    Click(kCheck2);
+    Type(kText4, L"C:\\e.log");
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    const Texts reversed{L"Changes on files in use since this program launched have been reversed."};
+    for (int click = 0; click < 2; ++click) {
+        EXPECT_EQ(ClickAndAnswer(kChameleonButton1), reversed);
+        EXPECT_EQ(Stored().bytes, before.bytes);
+    }
+
+    // An installer schedules its own pair meanwhile: it stays.
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    const std::wstring installer = std::wstring(L"\\??\\C:\\setup.tmp") + kNul + kNul;
+    StoreAsAnotherProgram(StoredText() + installer);
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1), reversed);
+    EXPECT_EQ(StoredText(), atStart + installer);
+}
+
+TEST_F(CommandsOnWine, CancelAllWithNoListAtStartLeavesAValueWithoutData) {
+    Launch();
+    Click(kCommand10);
+    Click(kCheck2);
+    Type(kText4, L"C:\\e.log");
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    ClickAndAnswer(kChameleonButton1);
+    const RawValue after = Stored();
+    EXPECT_EQ(after.status, ERROR_SUCCESS);
+    EXPECT_EQ(after.type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_TRUE(after.bytes.empty());
+}
+
+TEST_F(CommandsOnWine, ARefusedWriteIsToldAndKeepsWhatWasTyped) {
+    Launch();
+    Click(kCommand8);
+    Click(kCheck1);
+    Type(kText1, L"C:\\s.dll");
+    Type(kText2, L"C:\\d.dll");
+    const WritesRefused refused(key);
+    ASSERT_TRUE(refused.Active());
+    const Texts texts = ClickAndAnswer(kCommand1);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].rfind(L"Nothing was scheduled.", 0), 0u) << Text(texts[0]);
+    EXPECT_NE(texts[0].find(L"(error 5)"), std::wstring::npos) << Text(texts[0]);
+    EXPECT_EQ(Box(kText1), L"C:\\s.dll");
+    EXPECT_EQ(Box(kText2), L"C:\\d.dll");
+    EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(CommandsOnWine, BrowseFillsTheBoxFromTheOpenDialog) {
+    WriteFile(Path(L"chosen file.dll"), "x");
+    Launch();
+    Click(kCommand8);
+    Type(kText2, L"typed");
+    const auto cancel = [](HWND dialog) { Press(dialog, IDCANCEL); };
+    const auto choose = [](HWND dialog) {
+        TypeFileName(dialog, Text(Path(L"chosen file.dll")));
+        Press(dialog, IDOK);
+    };
+    {
+        DialogDriver user(cancel);
+        Click(kCommand3);
+        user.Finish();
+        EXPECT_TRUE(user.FoundDialog() && user.ClosedByScript());
+    }
+    EXPECT_EQ(Box(kText2), L"") << "a first cancel gives the empty name";
+    {
+        DialogDriver user(choose);
+        Click(kCommand2);
+        user.Finish();
+        EXPECT_TRUE(user.FoundDialog() && user.ClosedByScript());
+    }
+    EXPECT_EQ(Box(kText1), Path(L"chosen file.dll"));
+    Click(kCommand10);
+    {
+        DialogDriver user(cancel);
+        Click(kCommand9);
+        user.Finish();
+    }
+    EXPECT_EQ(Box(kText4), Path(L"chosen file.dll")) << "a cancel gives the name last chosen";
+}
+
+}  // namespace
+}  // namespace pendrix::wine

@@ -1,0 +1,21 @@
+// Real files for the Windows tests: writing and reading them whole, and a
+// folder's contents, named by UTF-16 paths.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pendrix::wine {
+
+void WriteFile(const std::wstring& path, const std::string& content);
+// The file's bytes, or nothing when it cannot be opened.
+std::optional<std::string> ReadFile(const std::wstring& path);
+// The names in folder, sorted, to find stray files.
+std::vector<std::wstring> FolderContents(const std::wstring& folder);
+// Deletes the files in folder (read-only ones too) and the folder.
+void RemoveFolder(const std::wstring& folder);
+// The program's 8-bit text of a UTF-16 path.
+std::string Text(const std::wstring& wide);
+
+}  // namespace pendrix::wine

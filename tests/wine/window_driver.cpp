@@ -1,0 +1,217 @@
+// Plays the user of Pendrix.exe from another process, through its window's
+// controls: "window_driver PENDRIX.exe SOURCE DESTINATION FOLDER" starts
+// Pendrix (on this process's desktop), opens the replace page, types the
+// two names, presses Apply, reads and closes the message box, shows what
+// was scheduled and presses Restart. It writes what it does, line by line,
+// to FOLDER\driver.log; before each step worth seeing it writes
+// "SHOT name" and waits for the Linux side to take a screenshot and create
+// FOLDER\name.done. A step that does not work writes "FAILED: ...".
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/utf16_text.h"
+#include "scheduler/form1_layout.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 60000;
+constexpr DWORD kPollMs = 50;
+constexpr wchar_t kForm1Class[] = L"PendrixForm1";
+
+std::wstring g_folder;
+FILE* g_log = nullptr;
+
+std::string Utf8(const std::wstring& text) {
+    return pendrix::TextFromUtf16(std::u16string(text.begin(), text.end()));
+}
+
+void Say(const std::string& line) {
+    std::fprintf(g_log, "%s\n", line.c_str());
+    std::fflush(g_log);
+}
+
+int Fail(const char* what) {
+    Say(std::string("FAILED: ") + what);
+    return 1;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+    for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
+        if (condition()) return true;
+        Sleep(kPollMs);
+    }
+    return false;
+}
+
+// Saves what the desktop shows, as Wine draws it, to path as a 24-bit BMP.
+// (An X screenshot shows Wine's message boxes black.)
+bool SaveScreen(const std::wstring& path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::string pixels(rowBytes * static_cast<DWORD>(height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (out == nullptr) return false;
+    std::fwrite(&file, sizeof(file), 1, out);
+    std::fwrite(&header, sizeof(header), 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    return std::fclose(out) == 0;
+}
+
+// Saves the screen as FOLDER\name.bmp and waits until the Linux side has
+// taken it.
+void Shot(const char* name) {
+    Sleep(1000);  // time for what changed to be drawn
+    const std::wstring wideName(name, name + std::strlen(name));
+    SaveScreen(g_folder + L"\\" + wideName + L".bmp");
+    Say(std::string("SHOT ") + name);
+    const std::wstring done = g_folder + L"\\" + wideName + L".done";
+    WaitFor([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+HWND FindControl(HWND form, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        form,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (GetDlgCtrlID(child) != s.id) return TRUE;
+            s.found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The message box the window brought up: a visible dialog it owns.
+HWND FindMessageBox(HWND form) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{form, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            if (GetWindow(window, GW_OWNER) != s.owner || !IsWindowVisible(window) || std::wstring(name) != L"#32770")
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+// The stored list, with each NUL shown as " | ".
+std::string StoredList() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return "(no key)";
+    DWORD size = 0;
+    std::wstring data;
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+        data.resize(size / sizeof(wchar_t));
+        RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                         &size);
+    }
+    RegCloseKey(key);
+    std::string shown;
+    for (wchar_t unit : data) shown += unit == L'\0' ? std::string(" | ") : Utf8(std::wstring(1, unit));
+    return shown;
+}
+
+int Replace(const std::wstring& pendrix, const std::wstring& source, const std::wstring& destination) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + pendrix + L"\"";
+    if (!CreateProcessW(pendrix.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return Fail("Pendrix.exe did not start");
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    HWND form = nullptr;
+    if (!WaitFor([&] { return (form = FindWindowW(kForm1Class, nullptr)) != nullptr && IsWindowVisible(form); }))
+        return Fail("Pendrix's window did not appear");
+    Say("Pendrix is running; its start page shows.");
+    Shot("1-start-page");
+
+    Click(FindControl(form, pendrix::kCommand8));
+    if (!WaitFor([&] { return IsWindowVisible(FindControl(form, pendrix::kText1)) != FALSE; }))
+        return Fail("the replace page did not show");
+    SetWindowTextW(FindControl(form, pendrix::kText1), source.c_str());
+    SetWindowTextW(FindControl(form, pendrix::kText2), destination.c_str());
+    Say("Replace page: Source File = " + Utf8(source) + ", Destination = " + Utf8(destination) +
+        ", \"Attempt forced replace without reboot.\" ticked.");
+    Shot("2-replace-page");
+
+    Say("Pressing Apply.");
+    Click(FindControl(form, pendrix::kCommand1));
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindMessageBox(form)) != nullptr; })) return Fail("no message came");
+    const std::wstring message = TextOf(GetDlgItem(box, 0xFFFF));
+    Say("Message box \"" + Utf8(TextOf(box)) + "\": " + Utf8(message));
+    Shot("3-message");
+    if (message != L"Please reboot for your changes to take effect.") return Fail("the replacement was not scheduled");
+    Click(GetDlgItem(box, IDOK));
+    if (!WaitFor([&] { return !IsWindow(box); })) return Fail("the message did not close");
+    Say("Scheduled: PendingFileRenameOperations = " + StoredList());
+    Shot("4-scheduled");
+
+    Say("Pressing Restart.");
+    Click(FindControl(form, pendrix::kCommand5));
+    // The restart ends this process with every other of the prefix.
+    Sleep(kTimeoutMs);
+    return Fail("still running after Restart was pressed");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 5) return 2;
+    g_folder = argv[4];
+    g_log = _wfopen((g_folder + L"\\driver.log").c_str(), L"w");
+    if (g_log == nullptr) return 3;
+    return Replace(argv[1], argv[2], argv[3]);
+}

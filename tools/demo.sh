@@ -1,0 +1,91 @@
+#!/bin/sh
+# Shows Pendrix's main job end to end under Wine, on a virtual display when
+# there is none: another program holds a file open, Pendrix is asked through
+# its window to replace it, says it will happen at the next start, and
+# "Restart" restarts the Wine prefix, whose start-up processing replaces the
+# file. Prints each step and saves a screenshot of each.
+# Usage: tools/demo.sh [--built] [OUTPUT_FOLDER]   (default build/demo)
+# --built: use the Windows build as it is, without setup or building.
+set -eu
+cd "$(dirname "$0")/.."
+built=no
+[ "${1:-}" = "--built" ] && { built=yes; shift; }
+out=${1:-$PWD/build/demo}
+
+if [ $built = no ]; then
+    ./tools/setup.sh
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows -j 2 --target Pendrix window_driver file_holder
+fi
+bin=$PWD/build/windows
+export WINEPREFIX="$out/prefix"
+. ./tools/wine_display.sh
+
+fail() {
+    echo "FAILED: $*"
+    exit 1
+}
+step() { printf '\n== %s\n' "$*"; }
+
+trap 'wineserver -k >/dev/null 2>&1 || true; stop_virtual_display' EXIT
+rm -rf "$out"
+mkdir -p "$out"
+[ -n "${DISPLAY:-}" ] || start_virtual_display
+step "A Wine prefix of the demo's own: $WINEPREFIX"
+prepare_prefix
+
+demo="$WINEPREFIX/drive_c/demo"
+mkdir -p "$demo/new" "$demo/app" "$demo/run"
+cp "$bin/Pendrix.exe" "$bin/tests/wine/window_driver.exe" "$demo/run/"
+printf 'report library, version 2\n' >"$demo/new/report.dll"
+printf 'report library, version 1\n' >"$demo/app/report.dll"
+printf '%s\n' "C:\\demo\\app\\report.dll: $(cat "$demo/app/report.dll")"
+printf '%s\n' "C:\\demo\\new\\report.dll: $(cat "$demo/new/report.dll")"
+
+step "Another program keeps C:\\demo\\app\\report.dll open, so it cannot be replaced now"
+wine "$bin/tests/wine/file_holder.exe" 'C:\demo\app\report.dll' 'Local\PendrixDemoHolder' >/dev/null 2>&1 &
+
+step "Pendrix starts (in a Wine virtual desktop, which draws title bars), driven through its window"
+# The driver starts Pendrix on its own desktop and plays the user, writing
+# what it does to driver.log; at each "SHOT name" this side keeps the screen
+# it saved.
+wine explorer /desktop=Pendrix,1024x768 'C:\demo\run\window_driver.exe' 'C:\demo\run\Pendrix.exe' \
+    'C:\demo\new\report.dll' 'C:\demo\app\report.dll' 'C:\demo\run' >/dev/null 2>&1 &
+log="$demo/run/driver.log"
+seen=0
+waited=0
+while :; do
+    if [ -f "$log" ]; then
+        total=$(wc -l <"$log")
+        while [ "$seen" -lt "$total" ]; do
+            seen=$((seen + 1))
+            line=$(sed -n "${seen}p" "$log" | tr -d '\r')  # Windows ends lines with CR LF
+            waited=0
+            case $line in
+            "SHOT "*)
+                name=${line#SHOT }
+                # The driver saved the screen as Wine draws it.
+                convert "$demo/run/$name.bmp" -trim +repage "$out/$name.png"
+                echo "   screenshot: $out/$name.png"
+                : >"$demo/run/$name.done"
+                ;;
+            "FAILED: "*) fail "${line#FAILED: }" ;;
+            *) printf '%s\n' "$line" ;;
+            esac
+            [ "$line" = "Pressing Restart." ] && break 2
+        done
+    fi
+    waited=$((waited + 1))
+    [ $waited -gt 600 ] && fail "the driver stopped answering"
+    sleep 0.2
+done
+
+step "Restart: every process of the prefix ends, the prefix starts again and carries out the list"
+timeout 180 wineserver -w || fail "the prefix did not come back from the restart"
+printf '%s\n' "C:\\demo\\app\\report.dll: $(cat "$demo/app/report.dll")"
+[ "$(cat "$demo/app/report.dll")" = "report library, version 2" ] || fail "the file was not replaced"
+[ ! -e "$demo/new/report.dll" ] || fail "the source is still there"
+! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not carried out"
+printf '%s\n' "C:\\demo\\new\\report.dll: moved onto the destination"
+echo "PendingFileRenameOperations: carried out and removed"
+step "Done: the file in use was replaced at the restart. Screenshots in $out"
