@@ -151,7 +151,7 @@ std::wstring CommandLineOf(int argc, wchar_t** argv, int first) {
 }
 
 bool WriteWhole(const std::wstring& path, const std::string& text) {
-    const pendrix::UniqueHandle file(
+    const pendrix::UniqueKernelHandle file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -187,8 +187,8 @@ int Run(int argc, wchar_t** argv) {
     if (!CreateProcessW(argv[next], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process))
         return 4;
-    const pendrix::UniqueHandle thread(process.hThread);
-    const pendrix::UniqueHandle child(process.hProcess);
+    const pendrix::UniqueKernelHandle thread(process.hThread);
+    const pendrix::UniqueKernelHandle child(process.hProcess);
     WaitForSingleObject(child.Get(), INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(child.Get(), &code);
@@ -199,7 +199,7 @@ int InConsole(int argc, wchar_t** argv) {
     if (argc < 4) return kUsage;
     FreeConsole();
     if (!AllocConsole()) return 3;
-    const pendrix::UniqueHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+    const pendrix::UniqueKernelHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                                    nullptr));
     // Rows wide enough that no line of the listing wraps.
@@ -212,8 +212,8 @@ int InConsole(int argc, wchar_t** argv) {
     if (!CreateProcessW(argv[3], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return 4;
-    const pendrix::UniqueHandle thread(process.hThread);
-    const pendrix::UniqueHandle child(process.hProcess);
+    const pendrix::UniqueKernelHandle thread(process.hThread);
+    const pendrix::UniqueKernelHandle child(process.hProcess);
     WaitForSingleObject(child.Get(), INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(child.Get(), &code);
