@@ -44,7 +44,6 @@ TEST(PendingEntries, DescribesEachLayout) {
         {"", ""},
         {S("\0"), ""},
         {S("\\??\\C:\\s\0!\\??\\C:\\d\0\0"), "1:replace C:\\s>C:\\d;"},
-        {S("\\??\\C:\\a\0\0\\??\\C:\\s\0!\\??\\C:\\d\0\0"), "1:delete C:\\a;2:replace C:\\s>C:\\d;"},
         {S("\\??\\C:\\a\0\\??\\C:\\b\0\0"), "1:rename C:\\a>C:\\b;"},
         {S("C:\\raw\0!D:\\raw\0\0"), "1:replace C:\\raw>D:\\raw;"},
         // An odd count: the last first string pairs with the closing NUL.
@@ -52,12 +51,10 @@ TEST(PendingEntries, DescribesEachLayout) {
         {S("A\0\0"), "1:delete A;"},
         // Not closed: nothing is carried out.
         {S("A\0B\0"), "1:rename A>B?;"},
-        {S("A\0B"), "1:rename A>B?;"},
         {S("A\0B\0C"), "1:rename A>B?;2:delete C?;"},
         // A surplus NUL, and empty strings in the middle: the walk stops.
         {S("A\0B\0\0\0"), "1:rename A>B;"},
         {S("A\0B\0\0C\0D\0\0"), "1:rename A>B;2:rename C>D!;"},
-        {S("\0A\0\0"), "1:delete A!;"},
         {S("A\0B\0\0\0\0C\0\0\0"), "1:rename A>B;2:delete C!;"},
     };
     for (const auto& c : cases) {
@@ -130,12 +127,10 @@ TEST(PendingEntries, RemovingAnEntryKeepsEveryOtherStringAndTheClosing) {
 TEST(PendingEntries, Win32PathOfEachKindOfName) {
     const std::pair<std::string, std::string> cases[] = {
         {"\\??\\C:\\x\\y.dll", "\\\\?\\C:\\x\\y.dll"},
-        {"\\??\\z:\\a", "\\\\?\\z:\\a"},
         {"\\??\\UNC\\server\\share\\f", "\\\\?\\UNC\\server\\share\\f"},
         {"C:\\x", ""},
         {"\\SystemRoot\\x", ""},
         {"\\??\\relative", ""},
-        {"\\??\\", ""},
     };
     for (const auto& [name, path] : cases) EXPECT_EQ(Win32PathOf(name), path) << name;
 }

@@ -6,19 +6,17 @@
 //   get                 writes the value's bytes, read with RegQueryValueExW, to
 //                       standard output; exit code 2 when there is no value
 //   clear               deletes the value
-//   deny | allow        refuses or gives back the right to change the Session
-//                       Manager key, for everyone, with a deny entry in its DACL
-//   run CODEFILE [--hold PATH] PROGRAM [ARGUMENTS...]
+//   run CODEFILE [--hold PATH] [--refused] PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM with the arguments on this program's own
-//                       standard handles (PATH kept in use by another process
-//                       meanwhile) and writes its whole exit code to CODEFILE
+//                       standard handles and writes its whole exit code to
+//                       CODEFILE; meanwhile PATH is kept in use by another
+//                       process, and with --refused every write to the Session
+//                       Manager key is refused
 //   console OUTFILE PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM in a console of its own and writes its
 //                       exit code, a line break and the text the console
 //                       shows (UTF-8, one line per row) to OUTFILE
 #include <windows.h>
-
-#include <aclapi.h>
 
 #include <cstdio>
 #include <memory>
@@ -27,12 +25,12 @@
 
 #include "platform/unique_handle.h"
 #include "tests/wine/held_file.h"
+#include "tests/wine/writes_refused.h"
 
 namespace {
 
 constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kValueName[] = L"PendingFileRenameOperations";
-constexpr DWORD kRefusedRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE;
 constexpr int kUsage = 87;
 
 struct KeyCloser {
@@ -84,49 +82,6 @@ int Clear() {
     return status == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(status);
 }
 
-// deny: adds a deny entry for Everyone on the rights a write needs; allow:
-// takes every deny entry for Everyone out again.
-int SetAccess(bool deny) {
-    LONG status = 0;
-    const UniqueKey key = OpenSessionManager(READ_CONTROL | WRITE_DAC, status);
-    if (!key) return static_cast<int>(status);
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    DWORD result = GetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                                   nullptr, &descriptor);
-    if (result != ERROR_SUCCESS) return static_cast<int>(result);
-
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    PACL newDacl = nullptr;
-    if (deny) {
-        EXPLICIT_ACCESSW access{};
-        access.grfAccessPermissions = kRefusedRights;
-        access.grfAccessMode = DENY_ACCESS;
-        access.grfInheritance = NO_INHERITANCE;
-        access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-        access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-        access.Trustee.ptstrName = static_cast<LPWSTR>(everyone);
-        result = SetEntriesInAclW(1, &access, dacl, &newDacl);
-    } else if (dacl != nullptr) {
-        for (DWORD i = dacl->AceCount; i-- > 0;) {
-            void* ace = nullptr;
-            if (GetAce(dacl, i, &ace) && static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_DENIED_ACE_TYPE &&
-                EqualSid(&static_cast<ACCESS_DENIED_ACE*>(ace)->SidStart, everyone))
-                DeleteAce(dacl, i);
-        }
-    }
-    if (result == ERROR_SUCCESS)
-        result = SetSecurityInfo(key.get(), SE_REGISTRY_KEY,
-                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                 deny ? newDacl : dacl, nullptr);
-    if (newDacl != nullptr) LocalFree(newDacl);
-    FreeSid(everyone);
-    LocalFree(descriptor);
-    return static_cast<int>(result);
-}
-
 // One argument quoted so that the C runtime's wmain reads it back whole.
 std::wstring Quote(const std::wstring& argument) {
     std::wstring quoted = L"\"";
@@ -175,6 +130,16 @@ int Run(int argc, wchar_t** argv) {
         held = std::make_unique<pendrix::wine::HeldFile>(argv[next + 1]);
         if (!held->Holding()) return 3;
         next += 2;
+    }
+    LONG status = 0;
+    UniqueKey key;
+    std::unique_ptr<pendrix::wine::WritesRefused> refused;
+    if (std::wstring(argv[next]) == L"--refused" && argc > next + 1) {
+        key = OpenSessionManager(READ_CONTROL | WRITE_DAC, status);
+        if (!key) return 7;
+        refused = std::make_unique<pendrix::wine::WritesRefused>(key.get());
+        if (!refused->Active()) return 7;
+        ++next;
     }
     std::wstring commandLine = CommandLineOf(argc, argv, next);
     STARTUPINFOW startup{};
@@ -241,8 +206,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"set") return Set();
     if (command == L"get") return Get();
     if (command == L"clear") return Clear();
-    if (command == L"deny") return SetAccess(true);
-    if (command == L"allow") return SetAccess(false);
     if (command == L"run") return Run(argc, argv);
     if (command == L"console") return InConsole(argc, argv);
     return kUsage;

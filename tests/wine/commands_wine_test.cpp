@@ -18,6 +18,7 @@
 #include "tests/wine/test_files.h"
 #include "tests/wine/no_restart_shutdown_api.h"
 #include "tests/wine/wine_registry_fixture.h"
+#include "tests/wine/writes_refused.h"
 
 namespace pendrix::wine {
 namespace {
@@ -25,40 +26,6 @@ namespace {
 constexpr wchar_t kValue[] = L"PendingFileRenameOperations";
 constexpr wchar_t kFolder[] = L"C:\\pendrix commands";
 const std::wstring kNul(1, L'\0');
-
-// Refuses every write to the Session Manager key, as Windows does for a user
-// without administrator rights, until it goes out of scope.
-class WritesRefused {
-public:
-    explicit WritesRefused(HKEY key) : key_(key) {
-        GetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &original_, nullptr,
-                        &descriptor_);
-        EXPLICIT_ACCESS_W deny{};
-        deny.grfAccessPermissions = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE;
-        deny.grfAccessMode = DENY_ACCESS;
-        deny.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-        deny.Trustee.ptstrName = const_cast<wchar_t*>(L"Everyone");
-        PACL denied = nullptr;
-        SetEntriesInAclW(1, &deny, original_, &denied);
-        active_ = SetSecurityInfo(key_, SE_REGISTRY_KEY,
-                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                  denied, nullptr) == ERROR_SUCCESS;
-        LocalFree(denied);
-    }
-    ~WritesRefused() {
-        SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, original_, nullptr);
-        LocalFree(descriptor_);
-    }
-    WritesRefused(const WritesRefused&) = delete;
-    WritesRefused& operator=(const WritesRefused&) = delete;
-    bool Active() const { return active_; }
-
-private:
-    HKEY key_;
-    PACL original_ = nullptr;
-    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-    bool active_ = false;
-};
 
 class CommandsOnWine : public ::testing::Test {
 protected:
