@@ -9,16 +9,7 @@ helper=$1
 cli="Z:$(echo "$2" | tr / '\\')"
 export WINEPREFIX="$3" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-fail() {
-    echo "FAILED: $*"
-    wineserver -k 2>/dev/null || true
-    exit 1
-}
-
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-wineboot -i </dev/null >/dev/null 2>&1
-timeout 120 wineserver -w || fail "the new prefix did not settle"
+. "$(dirname "$0")/throwaway_prefix.sh"
 
 folder="$WINEPREFIX/drive_c/pendrix_cli_restart"
 mkdir -p "$folder"

@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,31 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
+// Runs program with the arguments from argv[first] on and waits for it: its
+// exit code, or nothing when it could not start. With ownHandles, it gets
+// this program's standard handles; otherwise this program's console.
+std::optional<DWORD> RunToEnd(int argc, wchar_t** argv, int first, bool ownHandles) {
+    std::wstring commandLine = CommandLineOf(argc, argv, first);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (ownHandles) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(argv[first], commandLine.data(), nullptr, nullptr, ownHandles, 0, nullptr, nullptr,
+                        &startup, &process))
+        return std::nullopt;
+    const pendrix::UniqueKernelHandle thread(process.hThread);
+    const pendrix::UniqueKernelHandle child(process.hProcess);
+    WaitForSingleObject(child.Get(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(child.Get(), &code);
+    return code;
+}
+
 int Run(int argc, wchar_t** argv) {
     if (argc < 4) return kUsage;
     const std::wstring codeFile = argv[2];
@@ -141,23 +167,9 @@ int Run(int argc, wchar_t** argv) {
         if (!refused->Active()) return 7;
         ++next;
     }
-    std::wstring commandLine = CommandLineOf(argc, argv, next);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(argv[next], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return 4;
-    const pendrix::UniqueKernelHandle thread(process.hThread);
-    const pendrix::UniqueKernelHandle child(process.hProcess);
-    WaitForSingleObject(child.Get(), INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(child.Get(), &code);
-    return WriteWhole(codeFile, std::to_string(code)) ? 0 : 6;
+    const std::optional<DWORD> code = RunToEnd(argc, argv, next, true);
+    if (!code) return 4;
+    return WriteWhole(codeFile, std::to_string(*code)) ? 0 : 6;
 }
 
 int InConsole(int argc, wchar_t** argv) {
@@ -170,22 +182,12 @@ int InConsole(int argc, wchar_t** argv) {
     // Rows wide enough that no line of the listing wraps.
     constexpr COORD kScreenSize{400, 200};
     if (!screen || !SetConsoleScreenBufferSize(screen.Get(), kScreenSize)) return 5;
-    std::wstring commandLine = CommandLineOf(argc, argv, 3);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(argv[3], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return 4;
-    const pendrix::UniqueKernelHandle thread(process.hThread);
-    const pendrix::UniqueKernelHandle child(process.hProcess);
-    WaitForSingleObject(child.Get(), INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(child.Get(), &code);
+    const std::optional<DWORD> code = RunToEnd(argc, argv, 3, false);
+    if (!code) return 4;
 
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (!GetConsoleScreenBufferInfo(screen.Get(), &info)) return 5;
-    std::string shown = std::to_string(code) + "\n";
+    std::string shown = std::to_string(*code) + "\n";
     for (SHORT row = 0; row < info.dwCursorPosition.Y; ++row) {
         std::wstring line(static_cast<std::size_t>(info.dwSize.X), L' ');
         DWORD read = 0;

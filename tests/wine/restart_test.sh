@@ -12,15 +12,7 @@ set -eu
 helper=$1
 export WINEPREFIX="$2" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-fail() {
-    echo "FAILED: $*"
-    exit 1
-}
-
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-wineboot -i </dev/null >/dev/null 2>&1
-timeout 120 wineserver -w || fail "the new prefix did not settle"
+. "$(dirname "$0")/throwaway_prefix.sh"
 
 folder="$WINEPREFIX/drive_c/pendrix_restart"
 mkdir -p "$folder"
