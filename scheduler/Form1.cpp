@@ -18,6 +18,8 @@ constexpr const wchar_t* kPageClass = L"PendrixPage";
 constexpr const wchar_t* kSansSerifFace = L"MS Sans Serif";
 constexpr int kSansSerifHundredthsOfPoint = 975;
 constexpr int kPageIconSize = 32;
+// Posted to the window by Show.
+constexpr UINT kCreateTooltipsMessage = WM_APP + 1;
 
 // Fixed dialog border: a caption with the close button, no sizing, no
 // minimize or maximize button. The window has a taskbar button.
@@ -134,6 +136,9 @@ void Form1::Show() {
     UpdateWindow(hwnd_);
     SetForegroundWindow(hwnd_);
     GiveFocus(kCommand6);
+    // Tooltips are needed only once the mouse rests on a control: made
+    // right after the window is on the screen, so they do not delay it.
+    PostMessageW(hwnd_, kCreateTooltipsMessage, 0, 0);
 }
 
 void Form1::CreateMenuBar() {
@@ -149,8 +154,6 @@ void Form1::CreateMenuBar() {
 }
 
 void Form1::CreateControls() {
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
     for (const ControlLayout& layout : Form1Controls()) {
         DWORD style = ControlStyle(layout);
         if (VisibleAtStart(layout)) style |= WS_VISIBLE;
@@ -160,7 +163,17 @@ void Form1::CreateControls() {
             nullptr);
         controls_.push_back({layout.id, control});
         if (layout.kind == ControlKind::CheckBox) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
-        if (layout.tooltip != nullptr) AddTooltip(control, layout.tooltip);
+    }
+}
+
+void Form1::CreateTooltips() {
+    if (tooltip_ != nullptr) return;
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+    if (tooltip_ == nullptr) return;
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.Get()), FALSE);
+    for (const ControlLayout& layout : Form1Controls()) {
+        if (layout.tooltip != nullptr) AddTooltip(Control(layout.id), layout.tooltip);
     }
 }
 
@@ -434,6 +447,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
+        return 0;
+    case kCreateTooltipsMessage:
+        CreateTooltips();
         return 0;
     default: break;
     }

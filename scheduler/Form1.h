@@ -97,6 +97,7 @@ private:
 
     void CreateMenuBar();
     void CreateControls();
+    void CreateTooltips();
     void AddTooltip(HWND control, const char* text);
     // Fonts, control rectangles and window size for dpi.
     void ApplyDpi(UINT dpi);
