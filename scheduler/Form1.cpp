@@ -6,7 +6,7 @@
 
 #include "about/frmAbout.h"
 #include "common/dpi_scale.h"
-#include "common/utf16_text.h"
+#include "common/window_instance.h"
 #include "resources/resource_ids.h"
 #include "scheduler/restart_message.h"
 
@@ -25,11 +25,6 @@ constexpr UINT kCreateTooltipsMessage = WM_APP + 1;
 // minimize or maximize button. The window has a taskbar button.
 constexpr DWORD kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kForm1ExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
-
-std::wstring Wide(std::string_view text) {
-    const std::u16string units = Utf16FromText(text);
-    return std::wstring(units.begin(), units.end());
-}
 
 DWORD ControlStyle(const ControlLayout& layout) {
     DWORD style = WS_CHILD | (layout.tabStop ? WS_TABSTOP : 0);
@@ -84,7 +79,7 @@ Form1::~Form1() {
 void Form1::RegisterClasses(HINSTANCE instance) {
     WNDCLASSEXW form{};
     form.cbSize = sizeof(form);
-    form.lpfnWndProc = WindowProc;
+    form.lpfnWndProc = InstanceWindowProc<Form1>;
     form.hInstance = instance;
     form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     form.hIcon = static_cast<HICON>(
@@ -118,7 +113,7 @@ bool Form1::Create(HINSTANCE instance) {
     pageIcon_.Reset(static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_PAGE), IMAGE_ICON, kPageIconSize, kPageIconSize, 0)));
 
-    const std::wstring caption = Wide(kForm1Caption);
+    const std::wstring caption = WideText(kForm1Caption);
     if (CreateWindowExW(kForm1ExStyle, kForm1Class, caption.c_str(), kForm1Style, 0, 0, 0, 0, nullptr, nullptr,
                         instance, this) == nullptr) {
         return false;
@@ -143,12 +138,12 @@ void Form1::Show() {
 
 void Form1::CreateMenuBar() {
     HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, kMenuReplace, Wide(kMenuReplaceCaption).c_str());
-    AppendMenuW(file, MF_STRING, kMenuDelete, Wide(kMenuDeleteCaption).c_str());
+    AppendMenuW(file, MF_STRING, kMenuReplace, WideText(kMenuReplaceCaption).c_str());
+    AppendMenuW(file, MF_STRING, kMenuDelete, WideText(kMenuDeleteCaption).c_str());
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, kMenuExit, Wide(kMenuExitCaption).c_str());
+    AppendMenuW(file, MF_STRING, kMenuExit, WideText(kMenuExitCaption).c_str());
     HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), Wide(kMenuFileCaption).c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), WideText(kMenuFileCaption).c_str());
     // The window owns the menu from here and destroys it with itself.
     SetMenu(hwnd_, bar);
 }
@@ -158,7 +153,7 @@ void Form1::CreateControls() {
         DWORD style = ControlStyle(layout);
         if (VisibleAtStart(layout)) style |= WS_VISIBLE;
         const HWND control = CreateWindowExW(
-            ControlExStyle(layout.kind), ControlClass(layout.kind), Wide(layout.text).c_str(), style, 0, 0, 0, 0,
+            ControlExStyle(layout.kind), ControlClass(layout.kind), WideText(layout.text).c_str(), style, 0, 0, 0, 0,
             ContainerWindow(layout.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
             nullptr);
         controls_.push_back({layout.id, control});
@@ -179,7 +174,7 @@ void Form1::CreateTooltips() {
 
 void Form1::AddTooltip(HWND control, const char* text) {
     if (tooltip_ == nullptr || control == nullptr) return;
-    std::wstring wide = Wide(text);
+    std::wstring wide = WideText(text);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -251,7 +246,7 @@ std::string Form1::Text(Form1ControlId box) const {
 void Form1::Text(Form1ControlId box, std::string_view text) {
     // The W call takes a NUL-terminated text: the box keeps what comes
     // before the first NUL.
-    SetWindowTextW(Control(box), Wide(text).c_str());
+    SetWindowTextW(Control(box), WideText(text).c_str());
 }
 
 bool Form1::Ticked(Form1ControlId checkBox) const {
@@ -266,7 +261,7 @@ void Form1::GiveFocus(Form1ControlId control) {
 }
 
 void Form1::ShowMessage(std::string_view text) {
-    MessageBoxW(hwnd_, Wide(text).c_str(), Wide(kMessageCaption).c_str(), MB_OK);
+    MessageBoxW(hwnd_, WideText(text).c_str(), WideText(kMessageCaption).c_str(), MB_OK);
 }
 
 void Form1::SetVisible(Form1ControlId id, bool visible) {
@@ -376,27 +371,11 @@ void Form1::Command9_Click() {
 
 // ---- Messages ----
 
-LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<Form1*>(create->lpCreateParams);
-        self->hwnd_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->controls_.clear();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception&) {
-        // A handler step that fails is skipped; nothing crosses into Windows.
-        return 0;
-    }
+void Form1::Attach(HWND window) noexcept { hwnd_ = window; }
+
+void Form1::Detach() noexcept {
+    hwnd_ = nullptr;
+    controls_.clear();
 }
 
 LRESULT CALLBACK Form1::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
