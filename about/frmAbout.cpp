@@ -7,7 +7,7 @@
 
 #include "common/dpi_scale.h"
 #include "common/message_loop.h"
-#include "common/utf16_text.h"
+#include "common/window_instance.h"
 #include "resources/resource_ids.h"
 
 namespace pendrix {
@@ -18,11 +18,6 @@ constexpr int kPageIconSize = 32;
 // Fixed dialog border with the close button only.
 constexpr DWORD kAboutStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kAboutExStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
-
-std::wstring Wide(std::string_view text) {
-    const std::u16string units = Utf16FromText(text);
-    return std::wstring(units.begin(), units.end());
-}
 
 int Px(int twips, UINT dpi) { return TwipsToPixels(twips, static_cast<int>(dpi)); }
 
@@ -58,7 +53,7 @@ void frmAbout::ShowModal(HINSTANCE instance) {
 bool frmAbout::Create(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = InstanceWindowProc<frmAbout>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -75,7 +70,7 @@ bool frmAbout::Create(HINSTANCE instance) {
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_PAGE), IMAGE_ICON, kPageIconSize, kPageIconSize, 0)));
     owner_.Reset(CreateWindowExW(0, WC_STATICW, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
 
-    const std::wstring caption = Wide(kAboutCaption);
+    const std::wstring caption = WideText(kAboutCaption);
     if (CreateWindowExW(kAboutExStyle, kAboutClass, caption.c_str(), kAboutStyle, 0, 0, 0, 0, owner_.Get(),
                         nullptr, instance, this) == nullptr) {
         return false;
@@ -88,7 +83,7 @@ bool frmAbout::Create(HINSTANCE instance) {
         case AboutKind::Label: style |= SS_LEFT; break;
         case AboutKind::Picture: style |= SS_OWNERDRAW; break;
         }
-        controls_.push_back(CreateWindowExW(0, className, Wide(layout.text).c_str(), style, 0, 0, 0, 0, hwnd_,
+        controls_.push_back(CreateWindowExW(0, className, WideText(layout.text).c_str(), style, 0, 0, 0, 0, hwnd_,
                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance,
                                             nullptr));
     }
@@ -122,25 +117,11 @@ void frmAbout::Unload() {
     SetForegroundWindow(mainWindow_);
 }
 
-LRESULT CALLBACK frmAbout::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<frmAbout*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->controls_.clear();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception&) {
-        return 0;
-    }
+void frmAbout::Attach(HWND window) noexcept { hwnd_ = window; }
+
+void frmAbout::Detach() noexcept {
+    hwnd_ = nullptr;
+    controls_.clear();
 }
 
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,7 @@
 
 #include "about/about_layout.h"
 #include "common/gdi_handles.h"
+#include "common/window_instance.h"
 
 namespace pendrix {
 
@@ -27,7 +28,10 @@ public:
     void cmdOK_Click();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <typename Window>
+    friend LRESULT CALLBACK InstanceWindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND window) noexcept;
+    void Detach() noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool Create(HINSTANCE instance);
     void ApplyDpi(UINT dpi);

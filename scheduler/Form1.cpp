@@ -6,7 +6,7 @@
 
 #include "about/frmAbout.h"
 #include "common/dpi_scale.h"
-#include "common/utf16_text.h"
+#include "common/window_instance.h"
 #include "resources/resource_ids.h"
 #include "platform/system_error_text.h"
 #include "scheduler/restart_message.h"
@@ -21,16 +21,13 @@ constexpr int kSansSerifHundredthsOfPoint = 975;
 constexpr int kPageIconSize = 32;
 // The one filter of the "..." buttons' open dialog.
 constexpr const char* kAllFilesFilter = "All Files (*.*)|*.*";
+// Posted to the window by Show.
+constexpr UINT kCreateTooltipsMessage = WM_APP + 1;
 
 // Fixed dialog border: a caption with the close button, no sizing, no
 // minimize or maximize button. The window has a taskbar button.
 constexpr DWORD kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kForm1ExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
-
-std::wstring Wide(std::string_view text) {
-    const std::u16string units = Utf16FromText(text);
-    return std::wstring(units.begin(), units.end());
-}
 
 DWORD ControlStyle(const ControlLayout& layout) {
     DWORD style = WS_CHILD | (layout.tabStop ? WS_TABSTOP : 0);
@@ -89,7 +86,7 @@ Form1::~Form1() {
 void Form1::RegisterClasses(HINSTANCE instance) {
     WNDCLASSEXW form{};
     form.cbSize = sizeof(form);
-    form.lpfnWndProc = WindowProc;
+    form.lpfnWndProc = InstanceWindowProc<Form1>;
     form.hInstance = instance;
     form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     form.hIcon = static_cast<HICON>(
@@ -123,7 +120,7 @@ bool Form1::Create(HINSTANCE instance) {
     pageIcon_.Reset(static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_PAGE), IMAGE_ICON, kPageIconSize, kPageIconSize, 0)));
 
-    const std::wstring caption = Wide(kForm1Caption);
+    const std::wstring caption = WideText(kForm1Caption);
     if (CreateWindowExW(kForm1ExStyle, kForm1Class, caption.c_str(), kForm1Style, 0, 0, 0, 0, nullptr, nullptr,
                         instance, this) == nullptr) {
         return false;
@@ -141,39 +138,50 @@ void Form1::Show() {
     UpdateWindow(hwnd_);
     SetForegroundWindow(hwnd_);
     GiveFocus(kCommand6);
+    // Tooltips are needed only once the mouse rests on a control: made
+    // right after the window is on the screen, so they do not delay it.
+    PostMessageW(hwnd_, kCreateTooltipsMessage, 0, 0);
 }
 
 void Form1::CreateMenuBar() {
     HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, kMenuReplace, Wide(kMenuReplaceCaption).c_str());
-    AppendMenuW(file, MF_STRING, kMenuDelete, Wide(kMenuDeleteCaption).c_str());
+    AppendMenuW(file, MF_STRING, kMenuReplace, WideText(kMenuReplaceCaption).c_str());
+    AppendMenuW(file, MF_STRING, kMenuDelete, WideText(kMenuDeleteCaption).c_str());
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, kMenuExit, Wide(kMenuExitCaption).c_str());
+    AppendMenuW(file, MF_STRING, kMenuExit, WideText(kMenuExitCaption).c_str());
     HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), Wide(kMenuFileCaption).c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), WideText(kMenuFileCaption).c_str());
     // The window owns the menu from here and destroys it with itself.
     SetMenu(hwnd_, bar);
 }
 
 void Form1::CreateControls() {
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
     for (const ControlLayout& layout : Form1Controls()) {
         DWORD style = ControlStyle(layout);
         if (VisibleAtStart(layout)) style |= WS_VISIBLE;
         const HWND control = CreateWindowExW(
-            ControlExStyle(layout.kind), ControlClass(layout.kind), Wide(layout.text).c_str(), style, 0, 0, 0, 0,
+            ControlExStyle(layout.kind), ControlClass(layout.kind), WideText(layout.text).c_str(), style, 0, 0, 0, 0,
             ContainerWindow(layout.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
             nullptr);
         controls_.push_back({layout.id, control});
         if (layout.kind == ControlKind::CheckBox) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
-        if (layout.tooltip != nullptr) AddTooltip(control, layout.tooltip);
+    }
+}
+
+void Form1::CreateTooltips() {
+    if (tooltip_ != nullptr) return;
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+    if (tooltip_ == nullptr) return;
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.Get()), FALSE);
+    for (const ControlLayout& layout : Form1Controls()) {
+        if (layout.tooltip != nullptr) AddTooltip(Control(layout.id), layout.tooltip);
     }
 }
 
 void Form1::AddTooltip(HWND control, const char* text) {
     if (tooltip_ == nullptr || control == nullptr) return;
-    std::wstring wide = Wide(text);
+    std::wstring wide = WideText(text);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -245,7 +253,7 @@ std::string Form1::Text(Form1ControlId box) const {
 void Form1::Text(Form1ControlId box, std::string_view text) {
     // The W call takes a NUL-terminated text: the box keeps what comes
     // before the first NUL.
-    SetWindowTextW(Control(box), Wide(text).c_str());
+    SetWindowTextW(Control(box), WideText(text).c_str());
 }
 
 bool Form1::Ticked(Form1ControlId checkBox) const {
@@ -260,7 +268,7 @@ void Form1::GiveFocus(Form1ControlId control) {
 }
 
 void Form1::ShowMessage(std::string_view text) {
-    MessageBoxW(hwnd_, Wide(text).c_str(), Wide(kMessageCaption).c_str(), MB_OK);
+    MessageBoxW(hwnd_, WideText(text).c_str(), WideText(kMessageCaption).c_str(), MB_OK);
 }
 
 void Form1::SetVisible(Form1ControlId id, bool visible) {
@@ -390,27 +398,11 @@ void Form1::BrowseInto(Form1ControlId box) {
 
 // ---- Messages ----
 
-LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<Form1*>(create->lpCreateParams);
-        self->hwnd_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->controls_.clear();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception&) {
-        // A handler step that fails is skipped; nothing crosses into Windows.
-        return 0;
-    }
+void Form1::Attach(HWND window) noexcept { hwnd_ = window; }
+
+void Form1::Detach() noexcept {
+    hwnd_ = nullptr;
+    controls_.clear();
 }
 
 LRESULT CALLBACK Form1::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -461,6 +453,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
+        return 0;
+    case kCreateTooltipsMessage:
+        CreateTooltips();
         return 0;
     default: break;
     }

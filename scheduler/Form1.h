@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/gdi_handles.h"
+#include "common/window_instance.h"
 #include "platform/cFileDialog.h"
 #include "platform/file_dialog_api.h"
 #include "platform/shutdown_api.h"
@@ -86,7 +87,10 @@ public:
     void Command9_Click();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <typename Window>
+    friend LRESULT CALLBACK InstanceWindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND window) noexcept;
+    void Detach() noexcept;
     static LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static void RegisterClasses(HINSTANCE instance);
 
@@ -107,6 +111,7 @@ private:
 
     void CreateMenuBar();
     void CreateControls();
+    void CreateTooltips();
     void AddTooltip(HWND control, const char* text);
     // Fonts, control rectangles and window size for dpi.
     void ApplyDpi(UINT dpi);

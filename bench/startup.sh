@@ -1,0 +1,19 @@
+#!/bin/sh
+# Start-up benchmark: builds Pendrix.exe and a minimal Win32 program and
+# times, under Wine on a virtual display, each one's start until its window
+# is shown, alternated in one run; prints the medians, their ratio (which
+# must stay under 1.3) and the size of Pendrix.exe (under 1 MB).
+# Usage: bench/startup.sh [ROUNDS]
+set -eu
+cd "$(dirname "$0")/.."
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j 2 --target Pendrix minimal_window startup_bench >/dev/null
+export WINEPREFIX="$PWD/build/windows/bench-prefix"
+. ./tools/wine_display.sh
+trap 'wineserver -k >/dev/null 2>&1 || true; stop_virtual_display' EXIT
+[ -n "${DISPLAY:-}" ] || start_virtual_display
+prepare_prefix
+wineserver -p >/dev/null 2>&1  # one session for the whole run
+wine build/windows/bench/startup_bench.exe build/windows/Pendrix.exe build/windows/bench/minimal_window.exe "${1:-21}"
+size=$(stat -c %s build/windows/Pendrix.exe)
+echo "Pendrix.exe size: $size bytes ($((size / 1024)) KB; must stay under 1 MB)"

@@ -1,0 +1,46 @@
+// The window procedure of a class per window: the object's this is kept
+// with the window from WM_NCCREATE to WM_NCDESTROY, every other message goes
+// to its HandleMessage, and no C++ exception crosses into Windows (a handler
+// step that fails is skipped).
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "common/utf16_text.h"
+
+namespace pendrix {
+
+// Window has Attach(HWND), Detach() and HandleMessage(UINT, WPARAM, LPARAM),
+// reachable from here (a friend declaration will do).
+template <typename Window>
+LRESULT CALLBACK InstanceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<Window*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        created->Attach(window);
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->Detach();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+// The program's 8-bit text as a wide string for the W functions.
+inline std::wstring WideText(std::string_view text) {
+    const std::u16string units = Utf16FromText(text);
+    return std::wstring(units.begin(), units.end());
+}
+
+}  // namespace pendrix

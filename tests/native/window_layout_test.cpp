@@ -1,0 +1,60 @@
+// The windows' layout tables as data: the twips conversion, and what every
+// edit of a table must keep (ids unique, controls inside what holds them).
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "about/about_layout.h"
+#include "scheduler/form1_layout.h"
+
+namespace pendrix {
+namespace {
+
+TEST(Twips, FifteenToAPixelAt96DpiAndRoundedAsMulDivAtOthers) {
+    struct Case { int twips, dpi, pixels; };
+    for (const Case c : {Case{6000, 96, 400}, Case{4500, 96, 300}, Case{855, 144, 86}, Case{4245, 144, 425},
+                         Case{5654, 96, 377}, Case{7, 96, 0}, Case{8, 96, 1}, Case{-855, 144, -86},
+                         Case{6000, 192, 800}}) {
+        EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+    }
+}
+
+bool Inside(const TwipsRect& inner, const TwipsRect& outer) {
+    return inner.left >= 0 && inner.top >= 0 && inner.left + inner.width <= outer.width &&
+           inner.top + inner.height <= outer.height;
+}
+
+TEST(Form1Layout, IdsAreUniqueAndEveryControlLiesInsideWhatHoldsIt) {
+    std::set<int> ids;
+    for (const ControlLayout& control : Form1Controls()) {
+        SCOPED_TRACE(control.name);
+        EXPECT_TRUE(ids.insert(control.id).second);
+        EXPECT_GT(control.id, 2) << "not IDOK or IDCANCEL";
+        EXPECT_EQ(FindForm1Control(control.id), &control);
+        const bool text3 = control.id == kText3;
+        const TwipsRect& holder = control.container == Container::Window ? kForm1ClientTwips
+                                  : control.container == Container::Frame1 ? FindForm1Control(kFrame1)->rect
+                                                                           : FindForm1Control(kFrame2)->rect;
+        // Text3 is the one control kept outside the client area on purpose.
+        EXPECT_EQ(Inside(control.rect, holder), !text3);
+        const bool takesFocus = control.kind != ControlKind::Label && control.kind != ControlKind::Frame &&
+                                control.kind != ControlKind::Image && !text3;
+        EXPECT_EQ(control.tabStop, takesFocus);
+    }
+    EXPECT_EQ(ids.size(), 26u);
+}
+
+TEST(AboutLayout, ControlsAndTheRuleLieInsideTheClientArea) {
+    std::set<int> ids;
+    for (const AboutControlLayout& control : AboutControls()) {
+        EXPECT_TRUE(ids.insert(control.id).second) << control.name;
+        EXPECT_TRUE(Inside(control.rect, kAboutClientTwips)) << control.name;
+    }
+    for (const AboutLine& line : AboutLines()) {
+        EXPECT_LE(line.x2, kAboutClientTwips.width);
+        EXPECT_LE(line.y1, kAboutClientTwips.height);
+    }
+}
+
+}  // namespace
+}  // namespace pendrix
