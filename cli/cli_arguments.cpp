@@ -15,14 +15,14 @@ ParsedArguments Failure(std::string error) {
     return parsed;
 }
 
-struct CommandSpec {
+struct CommandSyntax {
     const char* name;
     CliCommand command;
     std::size_t operands;
     const char* usage;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandSyntax kCommands[] = {
     {"list", CliCommand::List, 0, "list [--json]"},
     {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart]"},
     {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
@@ -30,12 +30,12 @@ constexpr CommandSpec kCommands[] = {
 };
 
 // Takes one option of the command; false when the command has no such option.
-bool TakeOption(const CommandSpec& spec, const std::string& option, CliArguments& arguments) {
-    if (spec.command == CliCommand::List && option == "--json") {
+bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
+    if (syntax.command == CliCommand::List && option == "--json") {
         arguments.json = true;
         return true;
     }
-    if ((spec.command == CliCommand::Replace || spec.command == CliCommand::Delete) && option == "--at-restart") {
+    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete) && option == "--at-restart") {
         arguments.atRestart = true;
         return true;
     }
@@ -69,14 +69,14 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
     }
     if (arguments.empty()) return Failure("no command given; run pendrix-cli --help for the usage");
 
-    const CommandSpec* spec = nullptr;
-    for (const CommandSpec& candidate : kCommands)
-        if (arguments[0] == candidate.name) spec = &candidate;
-    if (spec == nullptr) return Failure("unknown command \"" + arguments[0] + "\"; run pendrix-cli --help for the usage");
+    const CommandSyntax* syntax = nullptr;
+    for (const CommandSyntax& candidate : kCommands)
+        if (arguments[0] == candidate.name) syntax = &candidate;
+    if (syntax == nullptr) return Failure("unknown command \"" + arguments[0] + "\"; run pendrix-cli --help for the usage");
 
     ParsedArguments parsed;
     CliArguments& result = parsed.arguments;
-    result.command = spec->command;
+    result.command = syntax->command;
     std::vector<std::string> operands;
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -85,22 +85,22 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
             operands.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
-        } else if (spec->command == CliCommand::Remove && argument == "--source") {
+        } else if (syntax->command == CliCommand::Remove && argument == "--source") {
             if (i + 1 >= arguments.size()) return Failure("--source needs a path");
             result.expectedSource = arguments[++i];
-        } else if (!TakeOption(*spec, argument, result)) {
-            return Failure("unknown option \"" + argument + "\" for " + spec->name + "; usage: pendrix-cli " +
-                           spec->usage);
+        } else if (!TakeOption(*syntax, argument, result)) {
+            return Failure("unknown option \"" + argument + "\" for " + syntax->name + "; usage: pendrix-cli " +
+                           syntax->usage);
         }
     }
-    if (operands.size() != spec->operands)
-        return Failure(std::string("wrong number of arguments for ") + spec->name + "; usage: pendrix-cli " +
-                       spec->usage);
+    if (operands.size() != syntax->operands)
+        return Failure(std::string("wrong number of arguments for ") + syntax->name + "; usage: pendrix-cli " +
+                       syntax->usage);
     for (const std::string& operand : operands)
-        if (operand.empty()) return Failure(std::string("an empty argument for ") + spec->name +
-                                            "; usage: pendrix-cli " + spec->usage);
+        if (operand.empty()) return Failure(std::string("an empty argument for ") + syntax->name +
+                                            "; usage: pendrix-cli " + syntax->usage);
 
-    switch (spec->command) {
+    switch (syntax->command) {
     case CliCommand::Replace:
         result.source = operands[0];
         result.destination = operands[1];
