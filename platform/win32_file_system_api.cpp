@@ -69,10 +69,10 @@ public:
         return ERROR_SUCCESS;
     }
 
-    std::uint32_t FindFiles(const std::string& specification, std::vector<std::string>& names) override {
+    std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override {
         names.clear();
         WIN32_FIND_DATAW found{};
-        UniqueFindHandle search(FindFirstFileW(Wide(specification).c_str(), &found));
+        UniqueFindHandle search(FindFirstFileW(Wide(pattern).c_str(), &found));
         if (!search) return GetLastError();
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -40,8 +40,8 @@ icon() {
     file=$1
     shift
     inputs="" expected=""
-    for spec in "$@"; do
-        size=${spec%x*} depth=${spec#*x}
+    for entry in "$@"; do
+        size=${entry%x*} depth=${entry#*x}
         inputs="$inputs $(image "$size" "$depth")"
         expected="$expected${size}x${size}x$depth "
     done

@@ -98,12 +98,12 @@ void FileCommands::RemoveTemporary(const std::string& path) {
     files_.Remove(path);
 }
 
-bool FileCommands::DeleteNow(const std::string& specification, std::vector<std::string>& leftovers) {
-    if (!HasWildcards(specification)) return files_.Remove(specification) == kFileOk;
+bool FileCommands::DeleteNow(const std::string& pattern, std::vector<std::string>& leftovers) {
+    if (!HasWildcards(pattern)) return files_.Remove(pattern) == kFileOk;
 
     std::vector<std::string> names;
-    if (files_.FindFiles(specification, names) != kFileOk || names.empty()) return false;
-    const std::string folder(FolderOf(specification));
+    if (files_.FindFiles(pattern, names) != kFileOk || names.empty()) return false;
+    const std::string folder(FolderOf(pattern));
     for (const std::string& name : names) {
         const std::string path = folder + name;
         const std::uint32_t status = files_.Remove(path);

@@ -67,9 +67,9 @@ public:
 private:
     bool ReplaceNow(const std::string& source, const std::string& destination);
     bool IsSameFile(const std::string& first, const std::string& second);
-    // Deletes what specification names; fills leftovers with the full names
+    // Deletes what pattern names; fills leftovers with the full names
     // of matching files that could not be deleted. True when all went.
-    bool DeleteNow(const std::string& specification, std::vector<std::string>& leftovers);
+    bool DeleteNow(const std::string& pattern, std::vector<std::string>& leftovers);
     void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
     void RemoveTemporary(const std::string& path);
 

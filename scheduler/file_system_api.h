@@ -51,9 +51,9 @@ public:
     // GetFileInformationByHandle on the file (or folder) path names.
     virtual std::uint32_t Identity(const std::string& path, FileIdentity& identity) = 0;
     // The names (last components only) of the files, not folders, that a
-    // specification with wildcards in its last component matches;
+    // pattern with wildcards in its last component matches;
     // kFileNotFound when there are none.
-    virtual std::uint32_t FindFiles(const std::string& specification, std::vector<std::string>& names) = 0;
+    virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
     // GetFullPathNameW.
     virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
 };

@@ -144,17 +144,17 @@ std::uint32_t FakeFileSystem::Identity(const std::string& path, FileIdentity& id
     return kFileOk;
 }
 
-std::uint32_t FakeFileSystem::FindFiles(const std::string& specification, std::vector<std::string>& names) {
+std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<std::string>& names) {
     std::string full;
-    FullPath(specification, full);
+    FullPath(pattern, full);
     const std::string folder = Lower(std::string(FolderOf(full)));
-    const std::string pattern = full.substr(FolderOf(full).size());
+    const std::string lastComponent = full.substr(FolderOf(full).size());
     names.clear();
     for (const auto& [key, file] : files_) {
         if (key.compare(0, folder.size(), folder) != 0) continue;
         const std::string name = key.substr(folder.size());
         if (name.find('\\') != std::string::npos || (file.attributes & kAttributeDirectory)) continue;
-        if (Matches(pattern, name)) names.push_back(name);
+        if (Matches(lastComponent, name)) names.push_back(name);
     }
     return names.empty() ? kFileNotFound : kFileOk;
 }
