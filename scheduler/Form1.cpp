@@ -21,8 +21,8 @@ constexpr int kSansSerifHundredthsOfPoint = 975;
 constexpr int kPageIconSize = 32;
 // The one filter of the "..." buttons' open dialog.
 constexpr const char* kAllFilesFilter = "All Files (*.*)|*.*";
-// Posted to the window by Show.
-constexpr UINT kCreateTooltipsMessage = WM_APP + 1;
+// Posted to the window by Show: makes what is not on the screen yet.
+constexpr UINT kCompleteWindowMessage = WM_APP + 1;
 
 // Fixed dialog border: a caption with the close button, no sizing, no
 // minimize or maximize button. The window has a taskbar button.
@@ -126,7 +126,9 @@ bool Form1::Create(HINSTANCE instance) {
         return false;
     }
     CreateMenuBar();
-    CreateControls();
+    // The start page and the bottom row; the pages' own controls follow
+    // right after the window shows (Show).
+    CreateControls(false);
     Form_Load();
     ApplyDpi(WindowDpi(hwnd_));
     CentreOnScreen();
@@ -138,9 +140,19 @@ void Form1::Show() {
     UpdateWindow(hwnd_);
     SetForegroundWindow(hwnd_);
     GiveFocus(kCommand6);
-    // Tooltips are needed only once the mouse rests on a control: made
-    // right after the window is on the screen, so they do not delay it.
-    PostMessageW(hwnd_, kCreateTooltipsMessage, 0, 0);
+    // The pages are hidden until one is chosen, and tooltips are needed only
+    // once the mouse rests on a control: both are made right after the
+    // window is on the screen, before any input is handled, so that they do
+    // not delay it.
+    PostMessageW(hwnd_, kCompleteWindowMessage, 0, 0);
+}
+
+void Form1::CompleteWindow() {
+    if (Control(kText1) == nullptr) {
+        CreateControls(true);
+        ApplyDpi(dpi_);
+    }
+    CreateTooltips();
 }
 
 void Form1::CreateMenuBar() {
@@ -155,8 +167,9 @@ void Form1::CreateMenuBar() {
     SetMenu(hwnd_, bar);
 }
 
-void Form1::CreateControls() {
+void Form1::CreateControls(bool pageControls) {
     for (const ControlLayout& layout : Form1Controls()) {
+        if ((layout.container != Container::Window) != pageControls) continue;
         DWORD style = ControlStyle(layout);
         if (VisibleAtStart(layout)) style |= WS_VISIBLE;
         const HWND control = CreateWindowExW(
@@ -454,8 +467,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
-    case kCreateTooltipsMessage:
-        CreateTooltips();
+    case kCompleteWindowMessage:
+        CompleteWindow();
         return 0;
     default: break;
     }

@@ -110,7 +110,11 @@ private:
     void ShowCommandResult(CommandKind kind, const CommandResult& result, Form1ControlId focusAfterScheduling);
 
     void CreateMenuBar();
-    void CreateControls();
+    // The controls that sit on the window itself, or those inside the two
+    // pages.
+    void CreateControls(bool pageControls);
+    // The pages' controls and the tooltips, once the window shows.
+    void CompleteWindow();
     void CreateTooltips();
     void AddTooltip(HWND control, const char* text);
     // Fonts, control rectangles and window size for dpi.
