@@ -1,7 +1,10 @@
 #include "cli/source_existence.h"
 
 #include <map>
+#include <set>
 #include <thread>
+
+#include "registry/registry_entry_list.h"
 
 namespace pendrix::cli {
 namespace {
@@ -10,6 +13,10 @@ struct Folder {
     std::size_t count = 0;  // names of the list in this folder
     bool asked = false;
     bool missing = false;
+    std::size_t present = 0;  // names first asked about one by one, found
+    bool listAsked = false;
+    bool listed = false;
+    std::set<std::string> names;  // folded, when listed
 };
 
 std::size_t NameStart(const std::string& path) {
@@ -22,6 +29,24 @@ SourceState StateOfOne(FileSystemApi& files, const std::string& path) {
     const std::uint32_t status = files.Attributes(path, attributes);
     if (status == kFileOk) return SourceState::Exists;
     return status == kFileNotFound || status == kPathNotFound ? SourceState::Missing : SourceState::Unknown;
+}
+
+// A last component that the file system takes as it is: no stream, no
+// wildcard, no trailing dot or blank that Windows would strip.
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name.find_first_of(":*?\"<>|/") == std::string::npos && name.back() != '.' &&
+           name.back() != ' ';
+}
+
+// Lists folder the first time it is asked; whether it is listed.
+bool Listed(FileSystemApi& files, const std::string& path, Folder& folder) {
+    if (folder.listAsked) return folder.listed;
+    folder.listAsked = true;
+    std::vector<std::string> names;
+    if (files.ListFolder(path, names) != kFileOk) return false;
+    for (const std::string& name : names) folder.names.insert(FoldEntryKey(name));
+    folder.listed = true;
+    return true;
 }
 
 }  // namespace
@@ -50,6 +75,22 @@ std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<st
             if (folder.missing) {
                 states[i] = SourceState::Missing;  // no folder, no file in it
                 continue;
+            }
+            const std::string name = paths[i].substr(NameStart(paths[i]));
+            if (folder.count >= kNamesWorthAListing && IsPlainName(name)) {
+                if (folder.listed) {
+                    states[i] = folder.names.count(FoldEntryKey(name)) ? SourceState::Exists : SourceState::Missing;
+                    continue;
+                }
+                // Names that exist are answered fastest one by one; a missing
+                // one costs the file system a search of the folder, so the
+                // folder's first missing name has it listed once instead.
+                if (!folder.listAsked && folder.present < kPresentBeforeAskingOneByOne) {
+                    states[i] = StateOfOne(files, paths[i]);
+                    if (states[i] == SourceState::Missing) Listed(files, folderPath, folder);
+                    if (states[i] == SourceState::Exists) ++folder.present;
+                    continue;
+                }
             }
         }
         toAsk.push_back(i);

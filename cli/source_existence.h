@@ -1,7 +1,10 @@
-// Whether the files a list's entries name exist now. Each name is asked
-// about on its own, so the answers are those the file system gives per name,
-// except under a folder that holds several of the names and does not exist:
-// nothing in it exists, and one question answers for all of them.
+// Whether the files a list's entries name exist now, as the file system
+// answers for each name. A folder that holds several of the names is asked
+// about first: when it does not exist, nothing in it does. One that holds
+// many of them, and whose first names include a missing one, is listed
+// once, and a plain name in it exists when the listing holds it (ignoring
+// case as the file system does, long or short name); each other name is
+// asked about on its own.
 #pragma once
 
 #include <string>
@@ -14,6 +17,12 @@ namespace pendrix::cli {
 
 // How many of the names a folder must hold before it is asked about first.
 inline constexpr std::size_t kNamesWorthAFolderQuestion = 4;
+
+// How many of the names an existing folder must hold before it may be
+// listed, and how many of its first names must be found, one by one, for
+// the rest to be asked about one by one too.
+inline constexpr std::size_t kNamesWorthAListing = 16;
+inline constexpr std::size_t kPresentBeforeAskingOneByOne = 4;
 
 // How many single questions are shared with a second thread (the file
 // system must answer from several threads at once, as Windows' does).

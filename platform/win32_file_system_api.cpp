@@ -81,6 +81,21 @@ public:
         return names.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     }
 
+    std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override {
+        names.clear();
+        WIN32_FIND_DATAW found{};
+        UniqueFindHandle search(FindFirstFileW((Wide(folder) + L"\\*").c_str(), &found));
+        if (!search) return GetLastError() == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : GetLastError();
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            names.push_back(Narrow(found.cFileName, wcslen(found.cFileName)));
+            if (found.cAlternateFileName[0] != L'\0')
+                names.push_back(Narrow(found.cAlternateFileName, wcslen(found.cAlternateFileName)));
+        } while (FindNextFileW(search.Get(), &found));
+        return ERROR_SUCCESS;
+    }
+
     std::uint32_t FullPath(const std::string& path, std::string& full) override {
         const std::wstring wide = Wide(path);
         std::vector<wchar_t> buffer(MAX_PATH);

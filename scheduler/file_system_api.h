@@ -54,6 +54,9 @@ public:
     // pattern with wildcards in its last component matches;
     // kFileNotFound when there are none.
     virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
+    // Every name in folder, files and folders alike, each by its long name
+    // and, where it has one, its short name (FindFirstFileW on folder\*).
+    virtual std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) = 0;
     // GetFullPathNameW.
     virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
 };

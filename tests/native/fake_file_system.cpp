@@ -159,6 +159,20 @@ std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<
     return names.empty() ? kFileNotFound : kFileOk;
 }
 
+std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    const std::string prefix = Key(folder) + "\\";
+    std::set<std::string> found;  // files, and the folders that hold them
+    for (const auto& entry : files_) {
+        if (entry.first.compare(0, prefix.size(), prefix) != 0 || entry.first.size() == prefix.size()) continue;
+        const std::string rest = entry.first.substr(prefix.size());
+        found.insert(rest.substr(0, rest.find('\\')));
+    }
+    if (found.empty() && Find(folder) == nullptr) return kPathNotFound;
+    names.assign(found.begin(), found.end());
+    return kFileOk;
+}
+
 std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& full) {
     const bool absolute = path.size() >= 2 && path[1] == ':';
     full = absolute ? path : currentFolder + (path.rfind(".\\", 0) == 0 ? path.substr(2) : path);

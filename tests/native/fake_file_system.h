@@ -45,6 +45,7 @@ public:
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override;
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override;
     std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override;
+    std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
 
     // Attributes calls so far, counted from any thread.

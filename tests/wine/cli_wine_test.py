@@ -167,6 +167,21 @@ class ConsoleToolTest(unittest.TestCase):
         for e in entries:
             self.assertEqual((e["reached"], e["sourceExists"], e["warnings"]), (True, False, ["source-missing"]))
 
+    def test_many_names_in_one_folder_answer_as_one_by_one(self):
+        # Enough names in one folder for it to be listed once: the answers
+        # must be those the file system gives name by name, letter case
+        # ignored, the first name missing.
+        present = ["Lib%02d.dll" % i for i in range(1, 24, 2)]
+        for name in present:
+            write(name, "x")
+        names = ["Lib%02d.dll" % i for i in range(24)]
+        spelt = [name.upper() if i % 3 == 0 else name for i, name in enumerate(names)]
+        set_value(stored(*[s for name in spelt for s in ("\\??\\" + win(name), "")]))
+        code, out, err = cli("list", "--json")
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual([e["sourceExists"] for e in json.loads(out)["entries"]],
+                         [name in present for name in names])
+
     @unittest.skipUnless(os.environ.get("DISPLAY"), "Wine shows a console in a window: needs a display")
     def test_console_window_shows_every_name(self):
         set_value(stored(*FOREIGN))
