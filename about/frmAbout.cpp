@@ -51,18 +51,8 @@ void frmAbout::ShowModal(HINSTANCE instance) {
 }
 
 bool frmAbout::Create(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = InstanceWindowProc<frmAbout>;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    WNDCLASSEXW windowClass = ProgramWindowClass<frmAbout>(instance, kAboutClass, IDI_ABOUT);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_ABOUT), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ABOUT), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.lpszClassName = kAboutClass;
     RegisterClassExW(&windowClass);  // fails harmlessly when already registered
 
     iconBrush_.Reset(CreateSolidBrush(ColourRef(kPicIconBackground)));

@@ -37,6 +37,25 @@ LRESULT CALLBACK InstanceWindowProc(HWND window, UINT message, WPARAM wParam, LP
     }
 }
 
+// A window class of the program's: its procedure, arrow cursor, and the
+// icon resource iconId at the large and small sizes; the caller adds the
+// rest before registering it.
+template <typename Window>
+WNDCLASSEXW ProgramWindowClass(HINSTANCE instance, const wchar_t* name, int iconId) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = InstanceWindowProc<Window>;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.lpszClassName = name;
+    return windowClass;
+}
+
 // The program's 8-bit text as a wide string for the W functions.
 inline std::wstring WideText(std::string_view text) {
     const std::u16string units = Utf16FromText(text);

@@ -84,17 +84,7 @@ Form1::~Form1() {
 }
 
 void Form1::RegisterClasses(HINSTANCE instance) {
-    WNDCLASSEXW form{};
-    form.cbSize = sizeof(form);
-    form.lpfnWndProc = InstanceWindowProc<Form1>;
-    form.hInstance = instance;
-    form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    form.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_PENDRIX), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    form.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PENDRIX), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                 LR_SHARED));
-    form.lpszClassName = kForm1Class;
+    WNDCLASSEXW form = ProgramWindowClass<Form1>(instance, kForm1Class, IDI_PENDRIX);
     RegisterClassExW(&form);  // fails harmlessly when already registered
 
     WNDCLASSEXW page{};
