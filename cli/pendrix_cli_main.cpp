@@ -11,7 +11,7 @@
 #include "cli/console_output.h"
 #include "cli/console_text.h"
 #include "cli/exit_codes.h"
-#include "common/utf16_text.h"
+#include "common/wide_text.h"
 #include "platform/system_error_text.h"
 
 namespace {
@@ -29,11 +29,7 @@ int wmain(int argc, wchar_t** argv) {
     using namespace pendrix::cli;
 
     std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring_view argument(argv[i]);
-        arguments.push_back(
-            TextFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(argument.data()), argument.size())));
-    }
+    for (int i = 1; i < argc; ++i) arguments.push_back(TextOfWide(argv[i]));
 
     ConsoleOutput output;
     const ParsedArguments parsed = ParseArguments(arguments);

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/utf16_text.h"
+#include "common/wide_text.h"
 
 namespace pendrix {
 
@@ -56,10 +56,5 @@ WNDCLASSEXW ProgramWindowClass(HINSTANCE instance, const wchar_t* name, int icon
     return windowClass;
 }
 
-// The program's 8-bit text as a wide string for the W functions.
-inline std::wstring WideText(std::string_view text) {
-    const std::u16string units = Utf16FromText(text);
-    return std::wstring(units.begin(), units.end());
-}
 
 }  // namespace pendrix

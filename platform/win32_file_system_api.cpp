@@ -6,52 +6,43 @@
 #include <string>
 #include <vector>
 
-#include "common/utf16_text.h"
+#include "common/wide_text.h"
 #include "platform/unique_handle.h"
 #include "scheduler/file_system_api.h"
 
 namespace pendrix {
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    const std::u16string units = Utf16FromText(text);
-    return std::wstring(units.begin(), units.end());
-}
-
-std::string Narrow(const wchar_t* text, std::size_t length) {
-    return TextFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
-}
-
 std::uint32_t Status(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
 
 class Win32FileSystemApi final : public FileSystemApi {
 public:
     std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
-        const DWORD found = GetFileAttributesW(Wide(path).c_str());
+        const DWORD found = GetFileAttributesW(WideText(path).c_str());
         if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
         attributes = found;
         return ERROR_SUCCESS;
     }
 
     std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
-        return Status(SetFileAttributesW(Wide(path).c_str(), attributes));
+        return Status(SetFileAttributesW(WideText(path).c_str(), attributes));
     }
 
-    std::uint32_t Remove(const std::string& path) override { return Status(DeleteFileW(Wide(path).c_str())); }
+    std::uint32_t Remove(const std::string& path) override { return Status(DeleteFileW(WideText(path).c_str())); }
 
     std::uint32_t Copy(const std::string& source, const std::string& target) override {
-        return Status(CopyFileW(Wide(source).c_str(), Wide(target).c_str(), FALSE));
+        return Status(CopyFileW(WideText(source).c_str(), WideText(target).c_str(), FALSE));
     }
 
     std::uint32_t MoveOver(const std::string& source, const std::string& target) override {
-        return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING));
+        return Status(MoveFileExW(WideText(source).c_str(), WideText(target).c_str(), MOVEFILE_REPLACE_EXISTING));
     }
 
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
         wchar_t name[MAX_PATH + 1] = {};
-        const std::wstring where = folder.empty() ? std::wstring(L".") : Wide(folder);
+        const std::wstring where = folder.empty() ? std::wstring(L".") : WideText(folder);
         if (GetTempFileNameW(where.c_str(), L"pdx", 0, name) == 0) return GetLastError();
-        path = Narrow(name, wcslen(name));
+        path = TextOfWide(name);
         return ERROR_SUCCESS;
     }
 
@@ -59,7 +50,7 @@ public:
         // No access rights are needed to ask who a file is; the flag lets a
         // folder be opened too. Every sharing mode, so that a file in use
         // can be named.
-        UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        UniqueKernelHandle file(CreateFileW(WideText(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!file) return GetLastError();
         BY_HANDLE_FILE_INFORMATION information{};
@@ -72,11 +63,11 @@ public:
     std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override {
         names.clear();
         WIN32_FIND_DATAW found{};
-        UniqueFindHandle search(FindFirstFileW(Wide(pattern).c_str(), &found));
+        UniqueFindHandle search(FindFirstFileW(WideText(pattern).c_str(), &found));
         if (!search) return GetLastError();
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(Narrow(found.cFileName, wcslen(found.cFileName)));
+                names.push_back(TextOfWide(found.cFileName));
         } while (FindNextFileW(search.Get(), &found));
         return names.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     }
@@ -84,26 +75,26 @@ public:
     std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override {
         names.clear();
         WIN32_FIND_DATAW found{};
-        UniqueFindHandle search(FindFirstFileW((Wide(folder) + L"\\*").c_str(), &found));
+        UniqueFindHandle search(FindFirstFileW((WideText(folder) + L"\\*").c_str(), &found));
         if (!search) return GetLastError() == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : GetLastError();
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
-            names.push_back(Narrow(found.cFileName, wcslen(found.cFileName)));
+            names.push_back(TextOfWide(found.cFileName));
             if (found.cAlternateFileName[0] != L'\0')
-                names.push_back(Narrow(found.cAlternateFileName, wcslen(found.cAlternateFileName)));
+                names.push_back(TextOfWide(found.cAlternateFileName));
         } while (FindNextFileW(search.Get(), &found));
         return ERROR_SUCCESS;
     }
 
     std::uint32_t FullPath(const std::string& path, std::string& full) override {
-        const std::wstring wide = Wide(path);
+        const std::wstring wide = WideText(path);
         std::vector<wchar_t> buffer(MAX_PATH);
         for (;;) {
             const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
             if (length == 0) return GetLastError();
             if (length < buffer.size()) {
-                full = Narrow(buffer.data(), length);
+                full = TextOfWide({buffer.data(), length});
                 return ERROR_SUCCESS;
             }
             buffer.resize(length);

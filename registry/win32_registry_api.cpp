@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "common/utf16_text.h"
+#include "common/wide_text.h"
 #include "registry/registry_api.h"
 #include "registry/registry_constants.h"
 
@@ -38,18 +39,6 @@ constexpr int kReadAttempts = 3;
 HKEY ToHkey(RegHandle handle) { return reinterpret_cast<HKEY>(handle); }
 RegHandle FromHkey(HKEY key) { return reinterpret_cast<RegHandle>(key); }
 
-// A NUL-terminated UTF-16 name or path for the W functions.
-std::wstring WideText(std::string_view text) {
-    const std::u16string units = Utf16FromText(text);
-    return std::wstring(units.begin(), units.end());
-}
-
-// The 8-bit text of count UTF-16 units.
-std::string NarrowText(const wchar_t* text, std::size_t count) {
-    std::u16string units(count, u'\0');
-    for (std::size_t i = 0; i < count; ++i) units[i] = static_cast<char16_t>(text[i]);
-    return TextFromUtf16(units);
-}
 
 // UTF-16 string data read as raw bytes: its whole units.
 std::u16string_view DataUnits(const std::uint8_t* bytes, DWORD byteCount) {
@@ -214,10 +203,10 @@ public:
                                           className != nullptr ? &classLength : nullptr, &lastWrite);
         if (status != ERROR_SUCCESS) return status;
         std::uint32_t nameBytes = 0;
-        if (!PutName(NarrowText(wideName.data(), nameLength), name, nameRoom, nameBytes)) return ERROR_MORE_DATA;
+        if (!PutName(TextOfWide({wideName.data(), nameLength}), name, nameRoom, nameBytes)) return ERROR_MORE_DATA;
         if (className != nullptr) {
             std::uint32_t classBytes = 0;
-            if (!PutName(NarrowText(wideClass.data(), classLength), className, classRoom, classBytes))
+            if (!PutName(TextOfWide({wideClass.data(), classLength}), className, classRoom, classBytes))
                 return ERROR_MORE_DATA;
             classRoom = classBytes;
         }
@@ -249,7 +238,7 @@ public:
             status = DeliverData(storedType, stored.get(), readSize, data, size);
             if (status != ERROR_SUCCESS) return status;
             std::uint32_t nameBytes = 0;
-            if (!PutName(NarrowText(wideName.data(), nameLength), name, nameRoom, nameBytes)) return ERROR_MORE_DATA;
+            if (!PutName(TextOfWide({wideName.data(), nameLength}), name, nameRoom, nameBytes)) return ERROR_MORE_DATA;
             nameRoom = nameBytes;
             return ERROR_SUCCESS;
         }
@@ -270,7 +259,7 @@ public:
                 units = stored;
                 continue;
             }
-            const std::string text = NarrowText(expanded.data(), stored - 1);
+            const std::string text = TextOfWide({expanded.data(), stored - 1});
             if (text.size() < room) std::memcpy(destination, text.c_str(), text.size() + 1);
             return stored;
         }

@@ -250,7 +250,7 @@ std::string Form1::Text(Form1ControlId box) const {
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(control, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(copied));
-    return TextFromUtf16(std::u16string(text.begin(), text.end()));
+    return TextOfWide(text);
 }
 
 void Form1::Text(Form1ControlId box, std::string_view text) {

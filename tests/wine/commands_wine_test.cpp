@@ -250,8 +250,8 @@ TEST_F(CommandsOnWine, ARefusedWriteIsToldAndKeepsWhatWasTyped) {
     ASSERT_TRUE(refused.Active());
     const Texts texts = ClickAndAnswer(kCommand1);
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].rfind(L"Nothing was scheduled.", 0), 0u) << Text(texts[0]);
-    EXPECT_NE(texts[0].find(L"(error 5)"), std::wstring::npos) << Text(texts[0]);
+    EXPECT_EQ(texts[0].rfind(L"Nothing was scheduled.", 0), 0u) << Narrow(texts[0]);
+    EXPECT_NE(texts[0].find(L"(error 5)"), std::wstring::npos) << Narrow(texts[0]);
     EXPECT_EQ(Box(kText1), L"C:\\s.dll");
     EXPECT_EQ(Box(kText2), L"C:\\d.dll");
     EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
@@ -264,7 +264,7 @@ TEST_F(CommandsOnWine, BrowseFillsTheBoxFromTheOpenDialog) {
     Type(kText2, L"typed");
     const auto cancel = [](HWND dialog) { Press(dialog, IDCANCEL); };
     const auto choose = [](HWND dialog) {
-        TypeFileName(dialog, Text(Path(L"chosen file.dll")));
+        TypeFileName(dialog, Narrow(Path(L"chosen file.dll")));
         Press(dialog, IDOK);
     };
     {

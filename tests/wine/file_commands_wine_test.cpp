@@ -98,7 +98,7 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
             ASSERT_TRUE(held->Holding());
         }
 
-        const CommandResult result = Launch().Replace(Text(source), Text(destination), true);
+        const CommandResult result = Launch().Replace(Narrow(source), Narrow(destination), true);
         EXPECT_EQ(result.outcome, row.outcome);
         const std::optional<std::string> after = ReadFile(destination);
         EXPECT_EQ(after.has_value(), row.destinationAfter != nullptr);
@@ -107,7 +107,7 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
         }
         // Nothing of the attempt is left behind: just the two files.
         for (const std::wstring& name : FolderContents(folder)) {
-            EXPECT_TRUE(name == L"новый файл.dll" || name == L"旧 library.dll") << Text(name);
+            EXPECT_TRUE(name == L"новый файл.dll" || name == L"旧 library.dll") << Narrow(name);
         }
         if (row.outcome == CommandOutcome::Scheduled) {
             EXPECT_EQ(StoredW(), L"\\??\\" + source + std::wstring(1, L'\0') + L"!\\??\\" + destination +
@@ -130,8 +130,8 @@ TEST_F(FileCommandsOnWine, OneFileUnderAnotherNameIsNotReplacedByItself) {
 
     for (const std::wstring& other : {std::wstring(shortName), Path(L"a long LIBRARY name.DLL"),
                                       std::wstring(L"A Long Library Name.dll"), link}) {
-        SCOPED_TRACE(Text(other));
-        EXPECT_EQ(Launch().Replace(Text(file), Text(other), true).outcome, CommandOutcome::SameFile);
+        SCOPED_TRACE(Narrow(other));
+        EXPECT_EQ(Launch().Replace(Narrow(file), Narrow(other), true).outcome, CommandOutcome::SameFile);
         EXPECT_EQ(ReadFile(file), "only copy");
         EXPECT_EQ(ReadRawW(key, L"PendingFileRenameOperations").status, ERROR_FILE_NOT_FOUND);
     }
@@ -144,7 +144,7 @@ TEST_F(FileCommandsOnWine, APatternSchedulesWhatItCouldNotDeleteByFullName) {
         const HeldFile held(Path(L"b.tmp"));
         ASSERT_TRUE(held.Holding());
         SetCurrentDirectoryW(kRoot);
-        const std::string relative = Text(folder.substr(std::wstring(kRoot).size() + 1)) + "\\*.tmp";
+        const std::string relative = Narrow(folder.substr(std::wstring(kRoot).size() + 1)) + "\\*.tmp";
         const CommandResult result = Launch().Delete(relative, true);
         EXPECT_EQ(result.outcome, CommandOutcome::Scheduled);
         EXPECT_EQ(FolderContents(folder), (std::vector<std::wstring>{L"b.tmp", L"keep.log"}));
@@ -152,7 +152,7 @@ TEST_F(FileCommandsOnWine, APatternSchedulesWhatItCouldNotDeleteByFullName) {
     }
     // With nothing in use, the pattern goes at once and the list is untouched.
     RegDeleteValueA(key, kPendingValueName);
-    EXPECT_EQ(Launch().Delete(Text(Path(L"*.tmp")), true).outcome, CommandOutcome::DoneNow);
+    EXPECT_EQ(Launch().Delete(Narrow(Path(L"*.tmp")), true).outcome, CommandOutcome::DoneNow);
     EXPECT_EQ(FolderContents(folder), std::vector<std::wstring>{L"keep.log"});
     EXPECT_EQ(ReadRawW(key, L"PendingFileRenameOperations").status, ERROR_FILE_NOT_FOUND);
 }

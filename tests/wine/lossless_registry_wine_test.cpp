@@ -15,8 +15,6 @@
 namespace pendrix::wine {
 namespace {
 
-std::string TextOf(const std::wstring& wide) { return TextFromUtf16(std::u16string(wide.begin(), wide.end())); }
-
 // Texts another program may store: lone surrogates of both kinds, a pair,
 // every script.
 std::wstring OddUnits() {
@@ -41,7 +39,7 @@ TEST_F(RealRegistryTest, AnyUtf16UnitsInDataNamesAndPathsComeBackUnitForUnit) {
     }
 
     // A value and a subkey named with the odd units, reached by their text.
-    const std::string name = TextOf(odd);
+    const std::string name = Narrow(odd);
     ASSERT_TRUE(registry.SetRegistryValue(name, RegistryData("x"), 1));
     EXPECT_EQ(ReadRawW(scratch.Get(), odd).status, ERROR_SUCCESS);
     registry.KeyRoot(ScratchKey::KeyRoot() + "\\" + scratch.Name());
@@ -64,7 +62,7 @@ TEST_F(RealRegistryTest, ExpansionsInAnyScriptComeBackWhole) {
         ASSERT_TRUE(SetEnvironmentVariableW(L"PENDRIX_SCRIPT", value.c_str()));
         ASSERT_EQ(WriteRawW(scratch.Get(), L"e", REG_EXPAND_SZ, W(L"<%PENDRIX_SCRIPT%>\0")), ERROR_SUCCESS);
         std::string text = "<";
-        text.append(TextOf(value)).append(">");
+        text.append(Narrow(value)).append(">");
         const RegistryData expected(text);
         EXPECT_EQ(registry.GetRegistryValue("e"), expected);
         EXPECT_EQ(registry.ReadRemoteRegistryValue("", kHkeyCurrentUser, "e"), expected);
@@ -108,7 +106,7 @@ TEST_F(RealRegistryTest, EveryUnitFoldsAsTheRegistryFoldsIt) {
     int disagreements = 0;
     for (unsigned unit = 1; unit <= 0xFFFF; ++unit) {
         const std::wstring name(1, static_cast<wchar_t>(unit));
-        const std::string key = FoldEntryKey(TextOf(name));
+        const std::string key = FoldEntryKey(Narrow(name));
         const auto ours = firstByKey.find(key);
         const RawValue found = ReadRawW(scratch.Get(), name);
         if (found.status == ERROR_SUCCESS) {

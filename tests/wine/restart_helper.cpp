@@ -22,7 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "common/utf16_text.h"
+#include "common/wide_text.h"
+#include "platform/unique_handle.h"
 #include "platform/cls_exitWindows.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/pending_rename_list.h"
@@ -54,24 +55,8 @@ struct Operation {
     std::string content;
 };
 
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~OwnedHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-std::wstring Wide(const std::string& text) {
-    const std::u16string units = pendrix::Utf16FromText(text);
-    return std::wstring(units.begin(), units.end());
-}
+using OwnedHandle = pendrix::UniqueKernelHandle;
+using pendrix::WideText;
 
 int Fail(const std::string& what) {
     std::printf("FAILED: %s (error %lu)\n", what.c_str(), GetLastError());
@@ -79,10 +64,10 @@ int Fail(const std::string& what) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content) {
-    const OwnedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const OwnedHandle file(CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    return file.Get() != nullptr &&
+    return file &&
            WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
            written == content.size();
 }
@@ -91,7 +76,7 @@ bool WriteWholeFile(const std::string& path, const std::string& content) {
 bool MakeFolders(const std::string& root, const std::string& relative) {
     for (std::size_t at = relative.find('\\'); at != std::string::npos; at = relative.find('\\', at + 1)) {
         const std::string folder = root + "\\" + relative.substr(0, at);
-        if (!CreateDirectoryW(Wide(folder).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        if (!CreateDirectoryW(WideText(folder).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     }
     return true;
 }
@@ -100,13 +85,13 @@ int Hold(const char* listPath, const char* eventName) {
     std::ifstream list(listPath, std::ios::binary);
     std::vector<HANDLE> held;
     for (std::string path; std::getline(list, path);) {
-        const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        const HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return Fail("the holder cannot open " + path);
         held.push_back(file);
     }
     const OwnedHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName));
-    if (ready.Get() == nullptr || !SetEvent(ready.Get())) return Fail("the holder cannot signal");
+    if (!ready || !SetEvent(ready.Get())) return Fail("the holder cannot signal");
     Sleep(INFINITE);  // until the restart ends this process, with its handles
     return 0;
 }
@@ -122,7 +107,7 @@ HANDLE StartHolder(const std::string& listPath) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (ready.Get() == nullptr || !CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!ready || !CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                                   nullptr, &startup, &process)) {
         return nullptr;
     }
@@ -194,11 +179,11 @@ int ScheduleAndRestart(const std::string& root) {
     if (!WriteWholeFile(holdListPath, holdList)) return Fail("cannot write the list of files to hold");
 
     const OwnedHandle holder(StartHolder(holdListPath));
-    if (holder.Get() == nullptr) return Fail("no process holds the files in use");
+    if (!holder) return Fail("no process holds the files in use");
     int inUse = 0;
     for (const Operation& op : plan) {
         if (!IsInUse(op.kind)) continue;
-        const std::wstring target = Wide(root + "\\" + op.destination);
+        const std::wstring target = WideText(root + "\\" + op.destination);
         if (DeleteFileW(target.c_str()) || GetLastError() != ERROR_SHARING_VIOLATION)
             return Fail(op.destination + " could be deleted, or failed otherwise than in use");
         ++inUse;
@@ -213,7 +198,7 @@ int ScheduleAndRestart(const std::string& root) {
         const std::string target = root + "\\" + op.destination;
         ++counts[static_cast<int>(op.kind)];
         if (op.kind == Kind::MoveFileEx) {
-            if (!MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
+            if (!MoveFileExW(WideText(source).c_str(), WideText(target).c_str(),
                              MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
                 return Fail("MoveFileExW " + op.source);
             continue;

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/utf16_text.h"
 #include "platform/unique_handle.h"
 
 namespace pendrix::wine {
@@ -41,7 +40,5 @@ void RemoveFolder(const std::wstring& folder) {
     }
     RemoveDirectoryW(folder.c_str());
 }
-
-std::string Text(const std::wstring& wide) { return TextFromUtf16(std::u16string(wide.begin(), wide.end())); }
 
 }  // namespace pendrix::wine

@@ -15,7 +15,5 @@ std::optional<std::string> ReadFile(const std::wstring& path);
 std::vector<std::wstring> FolderContents(const std::wstring& folder);
 // Deletes the files in folder (read-only ones too) and the folder.
 void RemoveFolder(const std::wstring& folder);
-// The program's 8-bit text of a UTF-16 path.
-std::string Text(const std::wstring& wide);
 
 }  // namespace pendrix::wine

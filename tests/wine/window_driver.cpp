@@ -10,23 +10,22 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
-#include "common/utf16_text.h"
+#include "common/wide_text.h"
+#include "tests/wine/dialog_driver.h"
 #include "scheduler/form1_layout.h"
 
 namespace {
 
 constexpr DWORD kTimeoutMs = 60000;
-constexpr DWORD kPollMs = 50;
 constexpr wchar_t kForm1Class[] = L"PendrixForm1";
 
 std::wstring g_folder;
 FILE* g_log = nullptr;
 
-std::string Utf8(const std::wstring& text) {
-    return pendrix::TextFromUtf16(std::u16string(text.begin(), text.end()));
-}
+using pendrix::TextOfWide;
 
 void Say(const std::string& line) {
     std::fprintf(g_log, "%s\n", line.c_str());
@@ -38,14 +37,7 @@ int Fail(const char* what) {
     return 1;
 }
 
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
-        if (condition()) return true;
-        Sleep(kPollMs);
-    }
-    return false;
-}
+bool WaitFor(const std::function<bool()>& condition) { return pendrix::wine::WaitUntil(condition, kTimeoutMs); }
 
 // Saves what the desktop shows, as Wine draws it, to path as a 24-bit BMP.
 // (An X screenshot shows Wine's message boxes black.)
@@ -157,7 +149,7 @@ std::string StoredList() {
     }
     RegCloseKey(key);
     std::string shown;
-    for (wchar_t unit : data) shown += unit == L'\0' ? std::string(" | ") : Utf8(std::wstring(1, unit));
+    for (const char character : TextOfWide(data)) shown += character == '\0' ? std::string(" | ") : std::string(1, character);
     return shown;
 }
 
@@ -182,7 +174,7 @@ int Replace(const std::wstring& pendrix, const std::wstring& source, const std::
         return Fail("the replace page did not show");
     SetWindowTextW(FindControl(form, pendrix::kText1), source.c_str());
     SetWindowTextW(FindControl(form, pendrix::kText2), destination.c_str());
-    Say("Replace page: Source File = " + Utf8(source) + ", Destination = " + Utf8(destination) +
+    Say("Replace page: Source File = " + TextOfWide(source) + ", Destination = " + TextOfWide(destination) +
         ", \"Attempt forced replace without reboot.\" ticked.");
     Shot("2-replace-page");
 
@@ -191,7 +183,7 @@ int Replace(const std::wstring& pendrix, const std::wstring& source, const std::
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindMessageBox(form)) != nullptr; })) return Fail("no message came");
     const std::wstring message = TextOf(GetDlgItem(box, 0xFFFF));
-    Say("Message box \"" + Utf8(TextOf(box)) + "\": " + Utf8(message));
+    Say("Message box \"" + TextOfWide(TextOf(box)) + "\": " + TextOfWide(message));
     Shot("3-message");
     if (message != L"Please reboot for your changes to take effect.") return Fail("the replacement was not scheduled");
     Click(GetDlgItem(box, IDOK));

@@ -2,29 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "common/wide_text.h"
+
 namespace pendrix::wine {
 namespace {
 const char kSessionManagerPath[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const char kSetAsidePath[] = "Software\\PendrixTests\\SessionManagerSetAside";
 }  // namespace
 
-std::wstring Widen(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
+std::wstring Widen(const std::string& utf8) { return pendrix::WideText(utf8); }
 
-std::string Narrow(const std::wstring& utf16) {
-    if (utf16.empty()) return std::string();
-    const int length = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), narrow.data(), length, nullptr,
-                        nullptr);
-    return narrow;
-}
+std::string Narrow(const std::wstring& utf16) { return TextOfWide(utf16); }
 
 ScratchKey::ScratchKey(const std::string& name) : name_(name) {
     const std::string path = KeyRoot() + "\\" + name;

@@ -13,6 +13,7 @@
 
 namespace pendrix::wine {
 
+// The program's 8-bit text and UTF-16, converted losslessly.
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& utf16);
 
