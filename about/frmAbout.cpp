@@ -165,7 +165,7 @@ void frmAbout::Paint() {
     // The grey line and the white line beneath it: one etched rule.
     for (const AboutLine& line : AboutLines()) {
         const int width = MulDiv(line.width, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
-        const UniqueHandle<HGDIOBJ, DeleteGdiObject> pen(CreatePen(PS_SOLID, width, ColourRef(line.colour)));
+        const UniqueGdiObject pen(CreatePen(PS_SOLID, width, ColourRef(line.colour)));
         const SelectedObject selected(dc, pen.Get());
         // A wide pen is centred on its line; the rule's lines lie beneath
         // their coordinate, so the white one does not cover the grey one.

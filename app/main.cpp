@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/message_loop.h"
-#include "scheduler/Form1.h"
+#include "app/Form1.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     pendrix::Form1 form(pendrix::SystemRegistryApi(), pendrix::SystemFileDialogApi(), pendrix::SystemShutdownApi());

@@ -7,8 +7,8 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
 #include "registry/RegistryRoutines.h"
-#include "scheduler/command_messages.h"
-#include "scheduler/file_system_api.h"
+#include "platform/system_error_text.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix::cli {
 

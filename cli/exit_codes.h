@@ -3,6 +3,8 @@
 // call that failed (5, access denied, when the registry write is refused).
 #pragma once
 
+#include "common/windows_codes.h"
+
 namespace pendrix::cli {
 
 inline constexpr int kExitDone = 0;               // done at once, or listed
@@ -11,6 +13,6 @@ inline constexpr int kExitBadUsage = 87;          // ERROR_INVALID_PARAMETER: ba
 inline constexpr int kExitSameFile = 160;         // ERROR_BAD_ARGUMENTS: source and destination are one file
 inline constexpr int kExitNoSuchEntry = 1168;     // ERROR_NOT_FOUND: no entry N, or not the source given
 inline constexpr int kExitInvalidList = 13;       // ERROR_INVALID_DATA: a removal would wake an ignored list
-inline constexpr int kExitUnknownFailure = 31;    // ERROR_GEN_FAILURE: a failure that carried no code
+inline constexpr int kExitUnknownFailure = kErrorGenFailure;  // a failure that carried no code
 
 }  // namespace pendrix::cli

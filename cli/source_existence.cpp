@@ -4,7 +4,7 @@
 #include <set>
 #include <thread>
 
-#include "registry/registry_entry_list.h"
+#include "common/name_folding.h"
 
 namespace pendrix::cli {
 namespace {
@@ -27,8 +27,8 @@ std::size_t NameStart(const std::string& path) {
 SourceState StateOfOne(FileSystemApi& files, const std::string& path) {
     std::uint32_t attributes = 0;
     const std::uint32_t status = files.Attributes(path, attributes);
-    if (status == kFileOk) return SourceState::Exists;
-    return status == kFileNotFound || status == kPathNotFound ? SourceState::Missing : SourceState::Unknown;
+    if (status == kErrorSuccess) return SourceState::Exists;
+    return status == kErrorFileNotFound || status == kErrorPathNotFound ? SourceState::Missing : SourceState::Unknown;
 }
 
 // A last component that the file system takes as it is: no stream, no
@@ -43,8 +43,8 @@ bool Listed(FileSystemApi& files, const std::string& path, Folder& folder) {
     if (folder.listAsked) return folder.listed;
     folder.listAsked = true;
     std::vector<std::string> names;
-    if (files.ListFolder(path, names) != kFileOk) return false;
-    for (const std::string& name : names) folder.names.insert(FoldEntryKey(name));
+    if (files.ListFolder(path, names) != kErrorSuccess) return false;
+    for (const std::string& name : names) folder.names.insert(FoldName(name));
     folder.listed = true;
     return true;
 }
@@ -79,7 +79,7 @@ std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<st
             const std::string name = paths[i].substr(NameStart(paths[i]));
             if (folder.count >= kNamesWorthAListing && IsPlainName(name)) {
                 if (folder.listed) {
-                    states[i] = folder.names.count(FoldEntryKey(name)) ? SourceState::Exists : SourceState::Missing;
+                    states[i] = folder.names.count(FoldName(name)) ? SourceState::Exists : SourceState::Missing;
                     continue;
                 }
                 // Names that exist are answered fastest one by one; a missing

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/pending_entries.h"
-#include "scheduler/file_system_api.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix::cli {
 

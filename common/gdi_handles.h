@@ -1,49 +1,12 @@
-// Move-only owners of the GDI and user objects the windows create: each is
-// released exactly once, by the destructor of its owner.
+// Helpers for drawing: colours, and scoped memory DCs and selections. The
+// owners of GDI and user objects are in common/unique_handle.h.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "common/unique_handle.h"
 
 namespace pendrix {
-
-template <typename Handle, BOOL(WINAPI* Release)(Handle)>
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
-    ~UniqueHandle() { Reset(); }
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-    Handle Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != nullptr; }
-    void Reset(Handle handle = nullptr) noexcept {
-        if (handle_ != nullptr) Release(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
-
-inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) { return DeleteObject(object); }
-inline BOOL WINAPI DeleteFontObject(HFONT font) { return DeleteObject(font); }
-inline BOOL WINAPI DeleteBrushObject(HBRUSH brush) { return DeleteObject(brush); }
-inline BOOL WINAPI DeleteBitmapObject(HBITMAP bitmap) { return DeleteObject(bitmap); }
-
-using UniqueFont = UniqueHandle<HFONT, DeleteFontObject>;
-using UniqueBrush = UniqueHandle<HBRUSH, DeleteBrushObject>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteBitmapObject>;
-using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
-using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
-using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
 
 // COLORREF from 0xRRGGBB.
 constexpr COLORREF ColourRef(unsigned rgb) noexcept {

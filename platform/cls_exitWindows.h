@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "common/windows_codes.h"
 #include "platform/shutdown_api.h"
 
 #if defined(_WIN32)
@@ -30,11 +31,6 @@ inline constexpr std::uint32_t kTokenQuery = 0x8;
 inline constexpr const char* kShutdownPrivilegeName = "SeShutdownPrivilege";
 // SE_PRIVILEGE_ENABLED.
 inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
-// AdjustTokenPrivileges succeeds with this last error when the token does
-// not hold the privilege at all (ERROR_NOT_ALL_ASSIGNED).
-inline constexpr std::uint32_t kErrorNotAllAssigned = 1300;
-// Reported for a refused step that left no error code (ERROR_GEN_FAILURE).
-inline constexpr std::uint32_t kErrorGenFailure = 31;
 
 class cls_exitWindows {
 public:

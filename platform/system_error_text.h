@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace pendrix {
@@ -9,5 +10,9 @@ namespace pendrix {
 // FormatMessage's text for error, without its line break; empty when the
 // system has none.
 std::string SystemErrorText(std::int32_t error);
+
+// A source of descriptions of Windows error codes: SystemErrorText, or a
+// stand-in in tests.
+using ErrorTextFunction = std::function<std::string(std::int32_t)>;
 
 }  // namespace pendrix

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/wide_text.h"
-#include "platform/unique_handle.h"
-#include "scheduler/file_system_api.h"
+#include "common/unique_handle.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix {
 namespace {

@@ -1,7 +1,10 @@
-// Windows registry values used by the registry class, by name.
+// Windows registry values used by the registry class, by name; the status
+// codes are in common/windows_codes.h.
 #pragma once
 
 #include <cstdint>
+
+#include "common/windows_codes.h"
 
 namespace pendrix {
 
@@ -18,13 +21,6 @@ inline constexpr std::uint32_t kRegMultiSz = 7;
 inline constexpr bool IsStringType(std::uint32_t type) {
     return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
-
-inline constexpr std::int32_t kErrorSuccess = 0;
-inline constexpr std::int32_t kErrorFileNotFound = 2;
-inline constexpr std::int32_t kErrorAccessDenied = 5;
-inline constexpr std::int32_t kErrorBadNetPath = 53;
-inline constexpr std::int32_t kErrorMoreData = 234;
-inline constexpr std::int32_t kErrorNoMoreItems = 259;
 
 // The longest value name Windows allows, in UTF-16 units (key names are
 // shorter), and the most bytes one unit takes in the A functions' UTF-8.

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/name_folding.h"
 #include "common/pendrix_error.h"
 #include "registry/registry_data.h"
 
@@ -24,15 +25,6 @@ struct RegistryValueEntry {
     friend bool operator==(const RegistryValueEntry&, const RegistryValueEntry&) = default;
 };
 
-// The upper case of a UTF-16 unit as the registry compares names (ordinal,
-// ignoring case, one unit at a time); a unit without one is itself.
-char16_t RegistryUpcase(char16_t unit);
-
-// The form in which keys are compared: every character in upper case as the
-// registry folds it, so that two names are one key exactly when the
-// registry takes them for one name ("Привет" and "ПРИВЕТ").
-std::string FoldEntryKey(std::string_view key);
-
 template <class Entry>
 class RegistryEntryList {
 public:
@@ -40,7 +32,7 @@ public:
     // first entry: the new one is not added and the answer is false. (A
     // listing that changes while it is read can offer a name twice.)
     bool Add(Entry entry, std::string_view key) {
-        const auto [slot, inserted] = positions_.emplace(FoldEntryKey(key), entries_.size());
+        const auto [slot, inserted] = positions_.emplace(FoldName(key), entries_.size());
         if (!inserted) return false;
         entries_.push_back(std::move(entry));
         return true;
@@ -57,7 +49,7 @@ public:
 
     // The entry added under key in any letter case, or null.
     const Entry* Find(std::string_view key) const {
-        const auto found = positions_.find(FoldEntryKey(key));
+        const auto found = positions_.find(FoldName(key));
         return found == positions_.end() ? nullptr : &entries_[found->second];
     }
 

@@ -70,7 +70,7 @@ CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
 bool FileCommands::IsSameFile(const std::string& first, const std::string& second) {
     FileIdentity a;
     FileIdentity b;
-    return files_.Identity(first, a) == kFileOk && files_.Identity(second, b) == kFileOk && a == b;
+    return files_.Identity(first, a) == kErrorSuccess && files_.Identity(second, b) == kErrorSuccess && a == b;
 }
 
 // The destination is replaced only when it exists as a writable file. The
@@ -79,12 +79,12 @@ bool FileCommands::IsSameFile(const std::string& first, const std::string& secon
 // left as it was and the copy is removed.
 bool FileCommands::ReplaceNow(const std::string& source, const std::string& destination) {
     std::uint32_t attributes = 0;
-    if (files_.Attributes(destination, attributes) != kFileOk) return false;
+    if (files_.Attributes(destination, attributes) != kErrorSuccess) return false;
     if (attributes & (kAttributeReadOnly | kAttributeDirectory)) return false;
 
     std::string temporary;
-    if (files_.CreateTempFile(std::string(FolderOf(destination)), temporary) != kFileOk) return false;
-    if (files_.Copy(source, temporary) != kFileOk || files_.MoveOver(temporary, destination) != kFileOk) {
+    if (files_.CreateTempFile(std::string(FolderOf(destination)), temporary) != kErrorSuccess) return false;
+    if (files_.Copy(source, temporary) != kErrorSuccess || files_.MoveOver(temporary, destination) != kErrorSuccess) {
         RemoveTemporary(temporary);
         return false;
     }
@@ -99,17 +99,17 @@ void FileCommands::RemoveTemporary(const std::string& path) {
 }
 
 bool FileCommands::DeleteNow(const std::string& pattern, std::vector<std::string>& leftovers) {
-    if (!HasWildcards(pattern)) return files_.Remove(pattern) == kFileOk;
+    if (!HasWildcards(pattern)) return files_.Remove(pattern) == kErrorSuccess;
 
     std::vector<std::string> names;
-    if (files_.FindFiles(pattern, names) != kFileOk || names.empty()) return false;
+    if (files_.FindFiles(pattern, names) != kErrorSuccess || names.empty()) return false;
     const std::string folder(FolderOf(pattern));
     for (const std::string& name : names) {
         const std::string path = folder + name;
         const std::uint32_t status = files_.Remove(path);
-        if (status == kFileOk || status == kFileNotFound) continue;
+        if (status == kErrorSuccess || status == kErrorFileNotFound) continue;
         std::string full;
-        leftovers.push_back(files_.FullPath(path, full) == kFileOk ? full : path);
+        leftovers.push_back(files_.FullPath(path, full) == kErrorSuccess ? full : path);
     }
     return leftovers.empty();
 }

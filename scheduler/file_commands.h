@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scheduler/file_system_api.h"
+#include "platform/file_system_api.h"
 #include "scheduler/pending_rename_list.h"
 
 namespace pendrix {

@@ -1,5 +1,5 @@
 #!/usr/bin/perl
-# Writes registry/upcase_table.inc: the simple upper-case mapping of every
+# Writes common/upcase_table.inc: the simple upper-case mapping of every
 # UTF-16 unit that has one, from the Unicode data that comes with Perl, as
 # ranges { first, last, step, delta }: every step-th unit from first to last
 # maps to itself plus delta. The registry folds a unit only when its upper
@@ -8,7 +8,7 @@
 # like) keep their own case and are left out. The Wine test
 # EveryUnitFoldsAsTheRegistryFoldsIt checks the result against the registry.
 #
-# Usage: tools/make_upcase_table.pl > registry/upcase_table.inc
+# Usage: tools/make_upcase_table.pl > common/upcase_table.inc
 use strict;
 use warnings;
 use Unicode::UCD qw(prop_invmap);

@@ -184,7 +184,7 @@ TEST(SourceStates, AgreeWithAQuestionPerName) {
         for (const std::string& path : paths) {
             std::uint32_t attributes = 0;
             expected.push_back(path.empty() ? SourceState::Unknown
-                               : files.Attributes(path, attributes) == kFileOk ? SourceState::Exists
+                               : files.Attributes(path, attributes) == kErrorSuccess ? SourceState::Exists
                                                                                : SourceState::Missing);
         }
         EXPECT_EQ(SourceStates(files, paths), expected) << round;

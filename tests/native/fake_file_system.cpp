@@ -70,78 +70,78 @@ std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t&
     if (file == nullptr) {
         const std::string folder = Key(path) + "\\";
         const auto next = files_.lower_bound(folder);
-        if (next == files_.end() || next->first.compare(0, folder.size(), folder) != 0) return kFileNotFound;
+        if (next == files_.end() || next->first.compare(0, folder.size(), folder) != 0) return kErrorFileNotFound;
         attributes = kAttributeDirectory;
-        return kFileOk;
+        return kErrorSuccess;
     }
     attributes = file->attributes;
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
     File* file = Find(path);
-    if (file == nullptr) return kFileNotFound;
+    if (file == nullptr) return kErrorFileNotFound;
     file->attributes = (file->attributes & kAttributeDirectory) | attributes;
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::Remove(const std::string& path) {
     if (onRemove) onRemove(path);
     File* file = Find(path);
-    if (file == nullptr) return kFileNotFound;
-    if (file->attributes & (kAttributeDirectory | kAttributeReadOnly)) return kFileAccessDenied;
-    if (file->inUse) return kSharingViolation;
+    if (file == nullptr) return kErrorFileNotFound;
+    if (file->attributes & (kAttributeDirectory | kAttributeReadOnly)) return kErrorAccessDenied;
+    if (file->inUse) return kErrorSharingViolation;
     files_.erase(Key(path));
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string& target) {
     const File* from = Find(source);
-    if (from == nullptr) return kFileNotFound;
-    if (from->attributes & kAttributeDirectory) return kFileAccessDenied;
-    if (from->lockedForRead) return kSharingViolation;
+    if (from == nullptr) return kErrorFileNotFound;
+    if (from->attributes & kAttributeDirectory) return kErrorAccessDenied;
+    if (from->lockedForRead) return kErrorSharingViolation;
     File* to = Find(target);
-    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kFileAccessDenied;
-    if (to != nullptr && to->inUse) return kSharingViolation;
+    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kErrorAccessDenied;
+    if (to != nullptr && to->inUse) return kErrorSharingViolation;
     if (to == nullptr && foldersRefusingNewFiles.count(Lower(std::string(FolderOf(target)))) != 0)
-        return kFileAccessDenied;
+        return kErrorAccessDenied;
     File copy = *from;
     copy.inUse = false;
     copy.lockedForRead = false;
     copy.index = to != nullptr ? to->index : nextIndex_++;
     files_[Key(target)] = copy;
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::string& target) {
     File* from = Find(source);
-    if (from == nullptr) return kFileNotFound;
-    if (from->inUse) return kSharingViolation;
+    if (from == nullptr) return kErrorFileNotFound;
+    if (from->inUse) return kErrorSharingViolation;
     const File* to = Find(target);
-    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kFileAccessDenied;
-    if (to != nullptr && to->inUse) return kFileAccessDenied;
+    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kErrorAccessDenied;
+    if (to != nullptr && to->inUse) return kErrorAccessDenied;
     File moved = *from;
     files_.erase(Key(source));
     files_[Key(target)] = moved;
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::CreateTempFile(const std::string& folder, std::string& path) {
     std::string full;
     FullPath(folder.empty() ? std::string(".\\") : folder, full);
     if (!full.empty() && full.back() != '\\') full.push_back('\\');
-    if (foldersRefusingNewFiles.count(Lower(full)) != 0) return kFileAccessDenied;
+    if (foldersRefusingNewFiles.count(Lower(full)) != 0) return kErrorAccessDenied;
     path = full + "pdx" + std::to_string(nextTemp_++) + ".tmp";
     Put(path, "");
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::Identity(const std::string& path, FileIdentity& identity) {
     const File* file = Find(path);
-    if (file == nullptr) return kFileNotFound;
+    if (file == nullptr) return kErrorFileNotFound;
     identity.volume = 7;
     identity.index = file->index;
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<std::string>& names) {
@@ -156,7 +156,7 @@ std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<
         if (name.find('\\') != std::string::npos || (file.attributes & kAttributeDirectory)) continue;
         if (Matches(lastComponent, name)) names.push_back(name);
     }
-    return names.empty() ? kFileNotFound : kFileOk;
+    return names.empty() ? kErrorFileNotFound : kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<std::string>& names) {
@@ -168,15 +168,15 @@ std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<
         const std::string rest = entry.first.substr(prefix.size());
         found.insert(rest.substr(0, rest.find('\\')));
     }
-    if (found.empty() && Find(folder) == nullptr) return kPathNotFound;
+    if (found.empty() && Find(folder) == nullptr) return kErrorPathNotFound;
     names.assign(found.begin(), found.end());
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& full) {
     const bool absolute = path.size() >= 2 && path[1] == ':';
     full = absolute ? path : currentFolder + (path.rfind(".\\", 0) == 0 ? path.substr(2) : path);
-    return kFileOk;
+    return kErrorSuccess;
 }
 
 }  // namespace pendrix::testing

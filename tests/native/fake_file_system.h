@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "scheduler/file_system_api.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix::testing {
 

@@ -10,7 +10,6 @@
 namespace pendrix::testing {
 namespace {
 
-constexpr std::int32_t kErrorInvalidHandle = 6;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "registry/registry_constants.h"
-#include "scheduler/command_messages.h"
+#include "app/command_messages.h"
 #include "scheduler/file_commands.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_registry.h"

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "about/about_layout.h"
-#include "scheduler/form1_layout.h"
+#include "app/form1_layout.h"
 
 namespace pendrix {
 namespace {

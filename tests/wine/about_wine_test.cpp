@@ -2,7 +2,7 @@
 // and the main window coming back as it was however the About window closes.
 #include <gtest/gtest.h>
 
-#include "scheduler/Form1.h"
+#include "app/Form1.h"
 
 #include <functional>
 #include <thread>

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "common/unique_handle.h"
 #include "tests/wine/held_file.h"
 #include "tests/wine/writes_refused.h"
 

@@ -4,11 +4,12 @@
 // W registry functions directly.
 #include <gtest/gtest.h>
 
-#include "scheduler/Form1.h"
+#include "app/Form1.h"
 
 #include <aclapi.h>
 
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "common/utf16_text.h"
@@ -26,6 +27,46 @@ namespace {
 constexpr wchar_t kValue[] = L"PendingFileRenameOperations";
 constexpr wchar_t kFolder[] = L"C:\\pendrix commands";
 const std::wstring kNul(1, L'\0');
+
+// This computer's file system, which a test can make fail with an exception
+// in the middle of a command, as an unforeseen fault deep in it would.
+class FileSystemThatCanThrow : public FileSystemApi {
+public:
+    bool armed = false;
+
+    std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
+        return Real().Attributes(path, attributes);
+    }
+    std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
+        return Real().SetAttributes(path, attributes);
+    }
+    std::uint32_t Remove(const std::string& path) override { return Real().Remove(path); }
+    std::uint32_t Copy(const std::string& source, const std::string& target) override {
+        return Real().Copy(source, target);
+    }
+    std::uint32_t MoveOver(const std::string& source, const std::string& target) override {
+        return Real().MoveOver(source, target);
+    }
+    std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
+        return Real().CreateTempFile(folder, path);
+    }
+    std::uint32_t Identity(const std::string& path, FileIdentity& identity) override {
+        return Real().Identity(path, identity);
+    }
+    std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override {
+        return Real().FindFiles(pattern, names);
+    }
+    std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override {
+        return Real().ListFolder(folder, names);
+    }
+    std::uint32_t FullPath(const std::string& path, std::string& full) override { return Real().FullPath(path, full); }
+
+private:
+    FileSystemApi& Real() {
+        if (armed) throw std::runtime_error("the disk went away");
+        return SystemFileSystemApi();
+    }
+};
 
 class CommandsOnWine : public ::testing::Test {
 protected:
@@ -97,7 +138,8 @@ protected:
 
     HKEY key = nullptr;
     NoRestartShutdownApi shutdown;
-    Form1 form{SystemRegistryApi(), SystemFileDialogApi(), shutdown};
+    FileSystemThatCanThrow files;
+    Form1 form{SystemRegistryApi(), SystemFileDialogApi(), shutdown, files};
 };
 
 using Texts = std::vector<std::wstring>;
@@ -254,6 +296,17 @@ TEST_F(CommandsOnWine, ARefusedWriteIsToldAndKeepsWhatWasTyped) {
     EXPECT_NE(texts[0].find(L"(error 5)"), std::wstring::npos) << Narrow(texts[0]);
     EXPECT_EQ(Box(kText1), L"C:\\s.dll");
     EXPECT_EQ(Box(kText2), L"C:\\d.dll");
+    EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(CommandsOnWine, ACommandThatFailsWithAnExceptionSaysSoOnceAndKeepsTheWindow) {
+    Launch();
+    Click(kCommand10);
+    Type(kText4, L"C:\\x.txt");
+    files.armed = true;
+    EXPECT_EQ(ClickAndAnswer(kCommand7), Texts{L"Nothing was done: the disk went away"});
+    EXPECT_EQ(Box(kText4), L"C:\\x.txt");
+    EXPECT_TRUE(IsWindowVisible(Control(kFrame2)));
     EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
 }
 

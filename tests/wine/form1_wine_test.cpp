@@ -3,7 +3,7 @@
 // restart. Runs at the DPI of its prefix (96, or 144 for the high-DPI run).
 #include <gtest/gtest.h>
 
-#include "scheduler/Form1.h"
+#include "app/Form1.h"
 
 #include <commctrl.h>
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/utf16_text.h"
+#include "common/name_folding.h"
 #include "registry/registry_entry_list.h"
 #include "tests/wine/real_registry_test.h"
 
@@ -106,7 +107,7 @@ TEST_F(RealRegistryTest, EveryUnitFoldsAsTheRegistryFoldsIt) {
     int disagreements = 0;
     for (unsigned unit = 1; unit <= 0xFFFF; ++unit) {
         const std::wstring name(1, static_cast<wchar_t>(unit));
-        const std::string key = FoldEntryKey(Narrow(name));
+        const std::string key = FoldName(Narrow(name));
         const auto ours = firstByKey.find(key);
         const RawValue found = ReadRawW(scratch.Get(), name);
         if (found.status == ERROR_SUCCESS) {

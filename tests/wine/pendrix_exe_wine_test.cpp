@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "scheduler/form1_layout.h"
+#include "app/form1_layout.h"
 #include "tests/wine/dialog_driver.h"
 
 namespace pendrix::wine {

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "common/wide_text.h"
-#include "platform/unique_handle.h"
+#include "common/unique_handle.h"
 #include "platform/cls_exitWindows.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/pending_rename_list.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/unique_handle.h"
+#include "common/unique_handle.h"
 
 namespace pendrix::wine {
 

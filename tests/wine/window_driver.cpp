@@ -15,7 +15,7 @@
 
 #include "common/wide_text.h"
 #include "tests/wine/dialog_driver.h"
-#include "scheduler/form1_layout.h"
+#include "app/form1_layout.h"
 
 namespace {
 

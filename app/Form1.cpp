@@ -1,4 +1,4 @@
-#include "scheduler/Form1.h"
+#include "app/Form1.h"
 
 #include <commctrl.h>
 
@@ -9,7 +9,7 @@
 #include "common/window_instance.h"
 #include "resources/resource_ids.h"
 #include "platform/system_error_text.h"
-#include "scheduler/restart_message.h"
+#include "app/restart_message.h"
 
 namespace pendrix {
 namespace {
@@ -286,11 +286,6 @@ void Form1::Form_Load() {
     SetVisible(kFrame2, false);
     m_Registry = std::make_unique<RegistryRoutines>(registryApi_);
     m_FileDialog = std::make_unique<cFileDialog>(fileDialogApi_);
-    m_KeyRoot = kSessionManagerKeyRoot;
-    m_Subkey = kSessionManagerSubkey;
-    m_Registry->hkey(kHkeyLocalMachine);
-    m_Registry->KeyRoot(m_KeyRoot);
-    m_Registry->Subkey(m_Subkey);
     try {
         m_PendingAtLaunch = PendingRenameList(*m_Registry).Read();
     } catch (const std::exception&) {
@@ -370,14 +365,12 @@ void Form1::Command7_Click() {
 void Form1::ShowCommandResult(CommandKind kind, const CommandResult& result, Form1ControlId focusAfterScheduling) {
     // The list read at the start of the command; the off-window box keeps
     // its first string.
-    m_Pending = result.listTextRead;
     Text(kText3, result.listTextRead);
     ShowMessage(MessageFor(kind, result, SystemErrorText));
     if (result.outcome != CommandOutcome::Scheduled) return;  // what was typed stays
     Text(kText1, "");
     Text(kText2, "");
     Text(kText3, "");
-    m_Pending = std::string();
     GiveFocus(focusAfterScheduling);
 }
 
@@ -466,6 +459,16 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form1::OnCommand(int id) {
+    // A command that fails with an exception has changed nothing the user
+    // sees yet: say so once, and leave the window as it was.
+    try {
+        RunCommand(id);
+    } catch (const std::exception& error) {
+        ShowMessage(std::string(kMsgNothingDonePrefix) + error.what());
+    }
+}
+
+void Form1::RunCommand(int id) {
     switch (id) {
     case kMenuReplace: Replace_Click(); break;
     case kMenuDelete: Delete_Click(); break;

@@ -1,4 +1,4 @@
-#include "registry/registry_entry_list.h"
+#include "common/name_folding.h"
 
 #include <array>
 #include <cstdint>
@@ -17,13 +17,13 @@ struct UpcaseRange {
 };
 
 constexpr UpcaseRange kUpcaseRanges[] = {
-#include "registry/upcase_table.inc"
+#include "common/upcase_table.inc"
 };
 
 using UpcaseTable = std::array<char16_t, 0x10000>;
 
-// Every UTF-16 unit's upper case, as the registry compares names: one unit
-// at a time, so surrogates and characters beyond the first plane stay.
+// Every UTF-16 unit's upper case, as Windows compares names: one unit at a
+// time, so surrogates and characters beyond the first plane stay.
 const UpcaseTable& Upcase() {
     static const std::unique_ptr<UpcaseTable> table = [] {
         auto built = std::make_unique<UpcaseTable>();
@@ -38,9 +38,9 @@ const UpcaseTable& Upcase() {
 
 }  // namespace
 
-char16_t RegistryUpcase(char16_t unit) { return Upcase()[unit]; }
+char16_t UpcaseUnit(char16_t unit) { return Upcase()[unit]; }
 
-std::string FoldEntryKey(std::string_view key) {
+std::string FoldName(std::string_view key) {
     std::u16string units = Utf16FromText(key);
     std::string folded;
     // Text that is not the program's 8-bit form of UTF-16 (see
@@ -52,7 +52,7 @@ std::string FoldEntryKey(std::string_view key) {
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         return folded;
     }
-    for (char16_t& unit : units) unit = RegistryUpcase(unit);
+    for (char16_t& unit : units) unit = UpcaseUnit(unit);
     return TextFromUtf16(units);
 }
 

@@ -1,4 +1,4 @@
-#include "scheduler/command_messages.h"
+#include "app/command_messages.h"
 
 #include "registry/registry_constants.h"
 

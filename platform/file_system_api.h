@@ -8,20 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "common/windows_codes.h"
+
 namespace pendrix {
-
-// Windows status codes and attributes the file commands look at.
-inline constexpr std::uint32_t kFileOk = 0;
-inline constexpr std::uint32_t kFileNotFound = 2;         // ERROR_FILE_NOT_FOUND
-inline constexpr std::uint32_t kPathNotFound = 3;         // ERROR_PATH_NOT_FOUND
-inline constexpr std::uint32_t kFileAccessDenied = 5;     // ERROR_ACCESS_DENIED
-inline constexpr std::uint32_t kSharingViolation = 32;    // ERROR_SHARING_VIOLATION
-inline constexpr std::uint32_t kFileExists = 80;          // ERROR_FILE_EXISTS
-inline constexpr std::uint32_t kInvalidName = 123;        // ERROR_INVALID_NAME
-
-inline constexpr std::uint32_t kAttributeReadOnly = 0x1;   // FILE_ATTRIBUTE_READONLY
-inline constexpr std::uint32_t kAttributeDirectory = 0x10; // FILE_ATTRIBUTE_DIRECTORY
-inline constexpr std::uint32_t kAttributeNormal = 0x80;    // FILE_ATTRIBUTE_NORMAL
 
 // What tells two names of one file apart from two files: the volume and the
 // file's index on it.
@@ -52,7 +41,7 @@ public:
     virtual std::uint32_t Identity(const std::string& path, FileIdentity& identity) = 0;
     // The names (last components only) of the files, not folders, that a
     // pattern with wildcards in its last component matches;
-    // kFileNotFound when there are none.
+    // kErrorFileNotFound when there are none.
     virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
     // Every name in folder, files and folders alike, each by its long name
     // and, where it has one, its short name (FindFirstFileW on folder\*).

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
+#include "platform/system_error_text.h"
 #include "scheduler/file_commands.h"
 
 namespace pendrix {
@@ -17,11 +17,11 @@ inline constexpr const char* kMsgDeletedNow = "Forced File Deletion Successful."
 inline constexpr const char* kMsgRebootNeeded = "Please reboot for your changes to take effect.";
 inline constexpr const char* kMsgReversed =
     "Changes on files in use since this program launched have been reversed.";
+// Begins the message of a command that failed with an exception; the
+// exception's description follows.
+inline constexpr const char* kMsgNothingDonePrefix = "Nothing was done: ";
 inline constexpr const char* kMsgSameFile =
     "Source and Destination name the same file. Nothing was replaced or scheduled.";
-
-// The system's description of a Windows error code.
-using ErrorTextFunction = std::function<std::string(std::int32_t)>;
 
 enum class CommandKind { Replace, Delete };
 

@@ -1,4 +1,4 @@
-#include "scheduler/restart_message.h"
+#include "app/restart_message.h"
 
 #include "platform/system_error_text.h"
 

@@ -23,10 +23,10 @@
 #include "registry/registry_api.h"
 #include "registry/registry_constants.h"
 #include "registry/registry_data.h"
-#include "scheduler/form1_layout.h"
-#include "scheduler/command_messages.h"
+#include "app/form1_layout.h"
+#include "app/command_messages.h"
 #include "scheduler/file_commands.h"
-#include "scheduler/file_system_api.h"
+#include "platform/file_system_api.h"
 #include "scheduler/pending_rename_list.h"
 
 namespace pendrix {
@@ -95,7 +95,10 @@ private:
     static void RegisterClasses(HINSTANCE instance);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs the command of a control or menu item; an exception it throws
+    // becomes one message.
     void OnCommand(int id);
+    void RunCommand(int id);
     void OnActivate(WPARAM wParam);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     LRESULT OnControlColour(HDC dc, HWND control);
@@ -150,9 +153,6 @@ private:
     // The session's state.
     std::unique_ptr<RegistryRoutines> m_Registry;
     std::unique_ptr<cFileDialog> m_FileDialog;
-    std::string m_KeyRoot;
-    std::string m_Subkey;
-    RegistryData m_Pending;
     PendingListRead m_PendingAtLaunch;
     // The replace, delete and undo commands of this session.
     std::unique_ptr<FileCommands> m_Commands;

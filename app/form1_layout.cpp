@@ -1,4 +1,4 @@
-#include "scheduler/form1_layout.h"
+#include "app/form1_layout.h"
 
 #include <array>
 

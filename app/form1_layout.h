@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "scheduler/twips.h"
+#include "common/twips.h"
 
 namespace pendrix {
 
