@@ -1,8 +1,11 @@
 #!/bin/sh
 # The console tool end to end, for real: in a throw-away Wine prefix it
-# schedules the replacement of a file held open by another process and a
-# deletion, as a script would; then Windows restarts (wineboot -r) and the
-# start-up processing carries out the list.
+# schedules the replacement of a file held open by another process, a
+# deletion, the deletion of a read-only file and a pattern's files, as a
+# script would; then Windows restarts (wineboot -r) and the start-up
+# processing carries out the list. On a network drive (N:, made one in
+# HKLM\Software\Wine\Drives) nothing is scheduled: the start-up processing
+# runs before the network is there.
 # Usage: cli_restart_test.sh CLI_TEST_HELPER.exe PENDRIX_CLI.exe PREFIX_DIR
 set -eu
 helper=$1
@@ -16,7 +19,16 @@ mkdir -p "$folder"
 printf 'the new library' >"$folder/source.txt"
 printf 'the old library' >"$folder/destination.txt"
 printf 'to be deleted' >"$folder/deleted.txt"
+printf 'read-only' >"$folder/read-only.txt"
+for name in a.log b.log keep.logx; do printf 'log' >"$folder/$name"; done
 code='C:\pendrix_cli_restart\exit_code.txt'
+
+# N: a network drive, as the next session's mount manager reads it.
+mkdir -p "$WINEPREFIX/drive_c/pendrix_network"
+printf 'on the network' >"$WINEPREFIX/drive_c/pendrix_network/remote.txt"
+ln -s ../drive_c/pendrix_network "$WINEPREFIX/dosdevices/n:"
+wine reg add 'HKLM\Software\Wine\Drives' /v 'n:' /d network /f </dev/null >/dev/null 2>&1 || fail "N: not made a network drive"
+timeout 120 wineserver -w || fail "the prefix did not settle"
 
 # One session for both commands: a new session would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1
@@ -37,11 +49,23 @@ run 3010 --hold 'C:\pendrix_cli_restart\destination.txt' \
 [ "$(cat "$folder/destination.txt")" = "the old library" ] || fail "the destination in use was changed now"
 run 3010 "$cli" delete 'C:\pendrix_cli_restart\deleted.txt' --at-restart
 [ -e "$folder/deleted.txt" ] || fail "--at-restart deleted the file now"
+wine "$helper" readonly 'C:\pendrix_cli_restart\read-only.txt' </dev/null >/dev/null 2>&1 || fail "not made read-only"
+run 3010 "$cli" delete 'C:\pendrix_cli_restart\read-only.txt' --at-restart
+run 3010 "$cli" delete 'C:\pendrix_cli_restart\*.log' --at-restart
+[ -e "$folder/a.log" ] && [ -e "$folder/b.log" ] || fail "--at-restart deleted a pattern's files now"
+# Nothing on the network is scheduled, and nothing there changes.
+run 50 --hold 'N:\remote.txt' "$cli" delete 'N:\remote.txt'
+run 50 "$cli" replace 'C:\pendrix_cli_restart\deleted.txt' 'N:\remote.txt' --at-restart
+[ "$(cat "$WINEPREFIX/drive_c/pendrix_network/remote.txt")" = "on the network" ] || fail "the network file changed"
 run 0 "$cli" list
-grep -qxF '1 replace "C:\pendrix_cli_restart\source.txt" -> "C:\pendrix_cli_restart\destination.txt"' \
-    "$folder/out.txt" || fail "the replacement is not listed first"
-grep -qxF '2 delete "C:\pendrix_cli_restart\deleted.txt"' "$folder/out.txt" || fail "the deletion is not listed"
-! grep -q warning "$folder/out.txt" || fail "a scheduled entry carries a warning"
+cat >"$folder/expected.txt" <<'EOF'
+1 replace "C:\pendrix_cli_restart\source.txt" -> "C:\pendrix_cli_restart\destination.txt"
+2 delete "C:\pendrix_cli_restart\deleted.txt"
+3 delete "C:\pendrix_cli_restart\read-only.txt"
+4 delete "C:\pendrix_cli_restart\a.log"
+5 delete "C:\pendrix_cli_restart\b.log"
+EOF
+diff "$folder/expected.txt" "$folder/out.txt" || fail "the list is not what was scheduled, in order"
 
 wineboot -r </dev/null >/dev/null 2>&1 || fail "the restart failed"
 wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -50,5 +74,8 @@ timeout 180 wineserver -w || fail "the prefix did not end"
 [ "$(cat "$folder/destination.txt")" = "the new library" ] || fail "the destination was not replaced"
 [ ! -e "$folder/source.txt" ] || fail "the source is still there"
 [ ! -e "$folder/deleted.txt" ] || fail "the deleted file is still there"
+[ ! -e "$folder/read-only.txt" ] || fail "the read-only file is still there"
+[ ! -e "$folder/a.log" ] && [ ! -e "$folder/b.log" ] || fail "a file of the pattern is still there"
+[ -e "$folder/keep.logx" ] || fail "a file the pattern does not name was deleted"
 ! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not consumed"
-echo "replaced, deleted and consumed by the restart"
+echo "replaced, deleted (read-only and a pattern's files too) and consumed by the restart; nothing on the network scheduled"
