@@ -122,26 +122,33 @@ CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
     const bool pattern = HasWildcards(path);
     const NameResolution target = ResolveName(path, files_, pattern ? NameUse::Pattern : NameUse::File);
     if (target.problem == NameProblem::Blank || !Accepts(target, NameRole::Path, path, result)) return result;
+    // The start-up processing cannot delete a read-only file: each is made
+    // writable first, and gets its attributes back if it is neither deleted
+    // nor scheduled.
+    madeWritable_.clear();
     if (pattern) {
         DeleteMatches(target.name, path, tryNow, result);
-        return result;
-    }
-
-    std::uint32_t attributes = 0;
-    const std::uint32_t status = files_.Attributes(target.name.path, attributes);
-    if (IsMissing(status)) {
-        Refuse(result, Refusal::Missing, status, NameRole::Path, target.name.full);
-    } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
-        DeleteEmptyFolder(target.name, tryNow, result);
     } else {
-        // The start-up processing cannot delete a read-only file.
-        const bool readOnly = status == kErrorSuccess && (attributes & kAttributeReadOnly);
-        if (readOnly) files_.SetAttributes(target.name.path, Writable(attributes));
-        DeleteOneFile(target.name, tryNow, result);
-        if (readOnly && (result.outcome == CommandOutcome::NotScheduled || result.outcome == CommandOutcome::Refused))
-            files_.SetAttributes(target.name.path, attributes);
+        std::uint32_t attributes = 0;
+        const std::uint32_t status = files_.Attributes(target.name.path, attributes);
+        if (IsMissing(status)) {
+            Refuse(result, Refusal::Missing, status, NameRole::Path, target.name.full);
+        } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
+            DeleteEmptyFolder(target.name, tryNow, result);
+        } else {
+            if (status == kErrorSuccess) MakeWritable(target.name.path, attributes);
+            DeleteOneFile(target.name, tryNow, result);
+        }
     }
+    if (result.outcome == CommandOutcome::NotScheduled || result.outcome == CommandOutcome::Refused)
+        for (const auto& [file, attributes] : madeWritable_) files_.SetAttributes(file, attributes);
+    madeWritable_.clear();
     return result;
+}
+
+void FileCommands::MakeWritable(const std::string& path, std::uint32_t attributes) {
+    if ((attributes & kAttributeReadOnly) && files_.SetAttributes(path, Writable(attributes)) == kErrorSuccess)
+        madeWritable_.emplace_back(path, attributes);
 }
 
 void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result) {
@@ -201,7 +208,7 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         if ((file.attributes & kAttributeDirectory) || !MatchesPattern(last, file.name)) continue;
         matched = true;
         const std::string path = folderPath + file.name;
-        if (file.attributes & kAttributeReadOnly) files_.SetAttributes(path, Writable(file.attributes));
+        MakeWritable(path, file.attributes);
         if (tryNow) {
             const std::uint32_t removed = files_.Remove(path);
             if (removed == kErrorSuccess) result.deletedNow.push_back(folder + file.name);

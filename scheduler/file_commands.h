@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "scheduler/file_names.h"
@@ -120,10 +121,14 @@ private:
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
     void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
+    void MakeWritable(const std::string& path, std::uint32_t attributes);
 
     PendingRenameList list_;
     FileSystemApi& files_;
     PendingListRead atLaunch_;
+    // The read-only files the running deletion made writable, with their
+    // attributes.
+    std::vector<std::pair<std::string, std::uint32_t>> madeWritable_;
 
     // What this session wrote: the pairs it added, the data of its last
     // write, and whether every change to the value since launch was its own.

@@ -333,7 +333,8 @@ struct DeleteCase {
 // a pattern matches where their long names do not.
 const char* const kDeleteFiles[] = {"c:\\t\\a.tmp", "c:\\t\\b.tmp", "c:\\t\\keep.log", "c:\\t\\ro.txt",
                                     "c:\\w\\x.html", "c:\\w\\y.htm", "c:\\w\\keep.htmlx", "c:\\w\\report.htm_old",
-                                    "c:\\w\\noext", "n:\\share\\a.tmp", "n:\\share\\b.tmp"};
+                                    "c:\\w\\noext", "n:\\share\\a.tmp", "n:\\share\\b.tmp", "n:\\share\\ro.txt"};
+const char* const kReadOnlyFiles[] = {"c:\\t\\ro.txt", "n:\\share\\ro.txt"};
 
 const DeleteCase kDeleteCases[] = {
     {"free file", "c:\\t\\a.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\a.tmp"}},
@@ -365,6 +366,8 @@ const DeleteCase kDeleteCases[] = {
     {"network drive, in use", "n:\\share\\a.tmp", true, {"n:\\share\\a.tmp"}, CommandOutcome::Refused, {}, {},
      kErrorNotSupported},
     {"network drive, free", "n:\\share\\a.tmp", true, {}, CommandOutcome::DoneNow, {}, {"n:\\share\\a.tmp"}},
+    {"read-only, in use, on the network", "n:\\share\\ro.txt", true, {"n:\\share\\ro.txt"}, CommandOutcome::Refused,
+     {}, {}, kErrorNotSupported},
     {"network pattern, one in use", "n:\\share\\*.tmp", true, {"n:\\share\\b.tmp"}, CommandOutcome::Refused, {},
      {"n:\\share\\a.tmp"}, kErrorNotSupported},
 };
@@ -377,7 +380,7 @@ TEST_F(FileCommandsTest, DeleteOutcomes) {
         files.remoteDrives.insert('n');
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\x\0\0\0"));
         for (const char* path : kDeleteFiles) files.Put(path, "x");
-        files.Find("c:\\t\\ro.txt")->attributes = kAttributeReadOnly;
+        for (const char* path : kReadOnlyFiles) files.Find(path)->attributes = kAttributeReadOnly;
         files.ShortName("c:\\w\\x.html", "X~1.HTM");
         files.ShortName("c:\\w\\keep.htmlx", "KEEP~1.HTM");
         files.ShortName("c:\\w\\report.htm_old", "REPORT~1.HTM");
@@ -398,11 +401,19 @@ TEST_F(FileCommandsTest, DeleteOutcomes) {
             const bool gone = std::find(test.gone.begin(), test.gone.end(), std::string(path)) != test.gone.end();
             EXPECT_EQ(files.Exists(path), !gone) << path;
         }
-        // What is scheduled can be deleted at start-up: nothing read-only.
+        // What is scheduled can be deleted at start-up: nothing read-only;
+        // a read-only file neither deleted nor scheduled stays so.
         for (const RenamePair& pair : result.scheduled) {
             std::uint32_t attributes = 0;
             EXPECT_EQ(files.Attributes(pair.first.substr(4), attributes), kErrorSuccess) << pair.first;
             EXPECT_FALSE(attributes & kAttributeReadOnly) << pair.first;
+        }
+        for (const char* path : kReadOnlyFiles) {
+            const bool scheduled = std::any_of(result.scheduled.begin(), result.scheduled.end(),
+                                               [&](const RenamePair& pair) { return pair.first.substr(4) == path; });
+            if (files.Exists(path) && !scheduled) {
+                EXPECT_EQ(files.Find(path)->attributes, kAttributeReadOnly) << path;
+            }
         }
     }
 }
