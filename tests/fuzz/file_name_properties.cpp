@@ -1,6 +1,7 @@
 // The properties of the file commands' name handling: typed names resolved
 // (through the stand-in file system, which resolves as GetFullPathNameW),
 // refused or given their NT form, and patterns matched on long names.
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -97,18 +98,12 @@ void CheckMatching(std::string_view pattern, std::string_view name) {
     if (pattern.find_first_of("*?") == std::string_view::npos && !trailing)
         Require(matched == (Folded(pattern) == Folded(name)), "a pattern without wildcards matches its own name only");
     if (matched && !trailing) Require(MatchesPattern(std::string(pattern) + "*", name), "a * more matches no fewer");
-    if (!name.empty() && name.back() != '.' && name.back() != ' ') {
+    const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return c > 0 && c < 0x7F; });
+    if (ascii && !name.empty() && name.back() != '.' && name.back() != ' ') {
         std::string questions(name);
         for (char& c : questions)
-            if (c != '.' && (static_cast<unsigned char>(c) & 0xC0) != 0x80) c = '?';
-        // Only well-formed text: each character became one ?.
-        if (TextFromUtf16(Utf16FromText(name)) == name) {
-            std::string single;
-            for (const char c : questions)
-                if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) single.push_back(c);
-            if (Utf16FromText(name).size() == single.size())
-                Require(MatchesPattern(single, name), "a ? for each character matches the name");
-        }
+            if (c != '.') c = '?';
+        Require(MatchesPattern(questions, name), "a ? for each character matches the name");
     }
 }
 

@@ -323,24 +323,18 @@ class ConsoleToolTest(unittest.TestCase):
 
     def test_what_can_never_run_is_refused(self):
         write("file.txt", "content")
-        write("ro.txt", "read-only")
         os.makedirs(linux("folder"))
         write("folder/inside.txt", "inside")
         set_value(stored(*FOREIGN))
         for command, code in [
             (["replace", win("folder"), win("folder\\inside.txt")], IS_FOLDER),
-            (["replace", win("file.txt"), win("folder"), "--at-restart"], IS_FOLDER),
             (["replace", win("missing.txt"), win("file.txt")], NOT_FOUND),
             (["replace", win("none\\missing.txt"), win("file.txt")], PATH_NOT_FOUND),
             (["replace", win("file.txt"), win("a<b>.txt"), "--at-restart"], INVALID_NAME),
             (["delete", win("missing.txt")], NOT_FOUND),
             (["delete", win("folder")], DIR_NOT_EMPTY),
-            (["delete", win("*.bak"), "--at-restart"], NOT_FOUND),
-            (["delete", win("file.txt") + ":*"], INVALID_NAME),
             (["delete", "\\\\.\\C:"], BAD_PATHNAME),
-            (["delete", "\\\\.\\PhysicalDrive0"], BAD_PATHNAME),
             (["delete", "C:\\", "--at-restart"], BAD_PATHNAME),
-            (["delete", "C:"], BAD_PATHNAME),
             (["delete", "   "], USAGE),
         ]:
             with self.subTest(command=command):
