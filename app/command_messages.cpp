@@ -47,8 +47,9 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
         return kMsgRebootNeeded;
     case CommandOutcome::Refused:
         if (!result.deletedNow.empty())
-            return Capitalized(RefusalReason(result)) + ". " + DeletedBefore(result) + "The other " +
-                   FileCount(result.leftOver.size()) + " could not be deleted now. Nothing was scheduled.";
+            return Capitalized(RefusalReason(result)) + ". " + DeletedBefore(result) +
+                   FileCount(result.leftOver.size()) + (result.leftOver.size() == 1 ? " was" : " were") +
+                   " neither deleted nor scheduled.";
         return Capitalized(RefusalReason(result)) + ". " + nothingDone;
     case CommandOutcome::Interrupted:
         return Capitalized(InterruptionReason(result)) + ". Nothing was scheduled.";

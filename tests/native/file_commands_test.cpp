@@ -535,5 +535,36 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     EXPECT_EQ(MessageFor(undo, errorText), kMsgReversed);
 }
 
+// Every refusal is one sentence naming what is wrong, and says that
+// nothing was done; a replacement stopped half-way says where the old
+// content is.
+TEST(CommandMessages, EveryRefusalNamesItsNameAndThatNothingWasDone) {
+    const ErrorTextFunction errorText = [](std::int32_t) { return std::string("unused"); };
+    for (int refusal = static_cast<int>(Refusal::InvalidName); refusal <= static_cast<int>(Refusal::Network);
+         ++refusal) {
+        for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
+            CommandResult result;
+            result.outcome = CommandOutcome::Refused;
+            result.refusal = static_cast<Refusal>(refusal);
+            result.status = 2;
+            result.subject = kind == CommandKind::Replace ? NameRole::Source : NameRole::Path;
+            result.subjectName = "C:\\named\\file.dll";
+            const std::string text = MessageFor(kind, result, errorText);
+            const std::string ending = kind == CommandKind::Replace ? kMsgNothingReplaced : kMsgNothingDeleted;
+            EXPECT_NE(text.find("\"C:\\named\\file.dll\""), std::string::npos) << text;
+            EXPECT_EQ(text.size() - ending.size(), text.rfind(". " + ending) + 2) << text;
+            EXPECT_TRUE((text[0] >= 'A' && text[0] <= 'Z') || text[0] == '"') << text;
+        }
+    }
+    CommandResult stopped;
+    stopped.outcome = CommandOutcome::Interrupted;
+    stopped.status = 112;
+    stopped.subjectName = "C:\\app.dll";
+    stopped.keptAt = "C:\\pdx1.tmp";
+    const std::string text = MessageFor(CommandKind::Replace, stopped, errorText);
+    EXPECT_NE(text.find("\"C:\\pdx1.tmp\""), std::string::npos) << text;
+    EXPECT_EQ(text.find(kMsgReplacedNow), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace pendrix
