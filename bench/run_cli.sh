@@ -8,6 +8,7 @@ cmake --build --preset windows --target pendrix-cli cli_test_helper
 export WINEPREFIX="$PWD/build/windows/cli-bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineboot -i </dev/null >/dev/null 2>&1
+./tools/wine_fonts.sh "$WINEPREFIX"
 wineserver -w
 # One session for the whole run: a new one would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1

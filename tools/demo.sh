@@ -15,7 +15,7 @@ out=${1:-$PWD/build/demo}
 if [ $built = no ]; then
     ./tools/setup.sh
     cmake --preset windows >/dev/null
-    cmake --build --preset windows -j 2 --target Pendrix window_driver file_holder
+    cmake --build --preset windows -j 2 --target Pendrix pendrix-cli window_driver file_holder
 fi
 bin=$PWD/build/windows
 export WINEPREFIX="$out/prefix"

@@ -1,12 +1,13 @@
 #!/bin/sh
-# Installs what is needed, builds Pendrix.exe and starts it under Wine, in a
-# Wine prefix of the project's own (build/run-prefix). With no display, it
-# runs on a virtual one, saves a screenshot and says where.
+# Installs what is needed, builds Pendrix.exe and pendrix-cli.exe and starts
+# Pendrix under Wine, in a Wine prefix of the project's own (build/run-prefix)
+# with Wine's fonts. With no display, it runs on a virtual one, saves a
+# screenshot and says where.
 set -eu
 cd "$(dirname "$0")/.."
 ./tools/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j 2 --target Pendrix
+cmake --build --preset windows -j 2 --target Pendrix pendrix-cli
 exe=$PWD/build/windows/Pendrix.exe
 export WINEPREFIX="$PWD/build/run-prefix"
 . ./tools/wine_display.sh

@@ -1,5 +1,5 @@
 # Shell functions shared by the scripts that show Pendrix under Wine.
-# Source it; it needs WINEPREFIX set.
+# Source it from the project's folder; it needs WINEPREFIX set.
 
 export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
@@ -23,13 +23,15 @@ stop_virtual_display() {
     return 0
 }
 
-# Makes the prefix (first time only) for the display now set. A prefix
+# Makes the prefix (first time only) for the display now set, with Wine's
+# fonts. A prefix
 # remembers the display of its session, so the session is ended first.
 prepare_prefix() {
     mkdir -p "$WINEPREFIX"
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
     wineboot -i >/dev/null 2>&1
+    ./tools/wine_fonts.sh "$WINEPREFIX"
     wineserver -w
 }
 

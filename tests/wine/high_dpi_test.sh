@@ -10,6 +10,7 @@ mkdir -p "$WINEPREFIX"
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w 2>/dev/null || true
 wineboot -i </dev/null >/dev/null 2>&1
+"$(dirname "$0")/../../tools/wine_fonts.sh" "$WINEPREFIX"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
 # Unmanaged windows: without a window manager Wine would wait for one.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1

@@ -1,5 +1,5 @@
 # Sourced by the restart tests: fail, and a new Wine prefix at $WINEPREFIX
-# (set before sourcing), made from nothing and settled.
+# (set before sourcing), made from nothing with Wine's fonts and settled.
 
 fail() {
     echo "FAILED: $*"
@@ -10,4 +10,5 @@ fail() {
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wineboot -i </dev/null >/dev/null 2>&1
+"$(dirname "$0")/../../tools/wine_fonts.sh" "$WINEPREFIX" || fail "Wine's fonts could not be copied"
 timeout 120 wineserver -w || fail "the new prefix did not settle"

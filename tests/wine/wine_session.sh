@@ -14,6 +14,7 @@ start)
     wineserver -k </dev/null >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
     wineboot -i </dev/null >/dev/null 2>&1
+    "$(dirname "$0")/../../tools/wine_fonts.sh" "$WINEPREFIX"
     # Without a window manager, Wine waits up to two seconds for one each
     # time a managed window is hidden; the tests' windows are unmanaged.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
