@@ -13,13 +13,11 @@
 #include "cli/source_existence.h"
 #include "common/utf16_text.h"
 #include "scheduler/stored_list.h"
+#include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
 
 namespace pendrix::cli {
 namespace {
-
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
 
 // Each entry as "kind source>destination" with "!" when unreached after an
 // empty string and "?" when the value is not closed.

@@ -1,6 +1,7 @@
 // cls_exitWindows against a stand-in for the token and shutdown calls, which
 // records every call and can refuse any of them, leaving a last error as
-// Windows does.
+// Windows does. A step after a refused one gets what the refusal left (no
+// token, a zero LUID) and answers it as Windows does.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -16,10 +17,12 @@ namespace {
 constexpr HandleValue kPseudoProcess = -1;
 constexpr HandleValue kToken = 0x1A4;
 constexpr LocallyUniqueId kShutdownLuid{0x13, 0x2B};
+constexpr std::uint32_t kErrorInvalidHandle = 6;
+constexpr std::uint32_t kErrorNotAllAssigned = 1300;
 // The last error each refusal leaves (ERROR_ACCESS_DENIED, ERROR_NO_SUCH_PRIVILEGE,
 // ERROR_INVALID_HANDLE, ERROR_PRIVILEGE_NOT_HELD).
 const std::map<std::string, std::uint32_t> kRefusalErrors = {
-    {"OpenProcessToken", 5}, {"LookupPrivilegeValueA", 1313}, {"AdjustTokenPrivileges", 6}, {"ExitWindowsEx", 1314}};
+    {"OpenProcessToken", 5}, {"LookupPrivilegeValueA", 1313}, {"AdjustTokenPrivileges", kErrorInvalidHandle}, {"ExitWindowsEx", 1314}};
 
 class RecordingShutdownApi : public ShutdownApi {
 public:
@@ -71,8 +74,15 @@ public:
         newState = state;
         bufferLength = length;
         if (Refuses("AdjustTokenPrivileges")) return 0;
-        // It sets the last error on success too: 0, or ERROR_NOT_ALL_ASSIGNED.
-        lastError = privilegeNotHeld ? 1300 : 0;
+        if (token != kToken) {
+            lastError = kErrorInvalidHandle;
+            return 0;
+        }
+        // It sets the last error on success too: 0, or ERROR_NOT_ALL_ASSIGNED
+        // when the token lacks the privilege (a zero LUID names none it has).
+        const LocallyUniqueId& luid = state.Privileges[0].Luid;
+        const bool named = luid.LowPart == kShutdownLuid.LowPart && luid.HighPart == kShutdownLuid.HighPart;
+        lastError = privilegeNotHeld || !named ? kErrorNotAllAssigned : 0;
         return 1;
     }
     std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
@@ -156,7 +166,7 @@ TEST(ExitWindows, APrivilegeTheTokenLacksIsTheReportedCause) {
     RecordingShutdownApi api;
     api.privilegeNotHeld = true;
     api.refused = {"ExitWindowsEx"};
-    EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), 1300u);
+    EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), kErrorNotAllAssigned);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include "common/utf16_text.h"
 #include "registry/registry_constants.h"
@@ -10,6 +12,59 @@
 namespace pendrix::testing {
 namespace {
 
+constexpr std::int32_t kErrorNotEnoughMemory = 8;
+
+// The rights of a key handle (winnt.h).
+constexpr std::uint32_t kKeyQueryValue = 0x0001;
+constexpr std::uint32_t kKeySetValue = 0x0002;
+constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+constexpr std::uint32_t kMaximumAllowed = 0x02000000;
+constexpr std::uint32_t kGenericAll = 0x10000000;
+constexpr std::uint32_t kGenericWrite = 0x40000000;
+constexpr std::uint32_t kGenericRead = 0x80000000;
+
+// The specific rights a requested mask grants (generic rights mapped as
+// for registry keys).
+std::uint32_t GrantedRights(std::uint32_t requested) {
+    if (requested & (kMaximumAllowed | kGenericAll)) return kKeyAllAccess;
+    std::uint32_t granted = requested;
+    if (requested & kGenericRead) granted |= kKeyRead;
+    if (requested & kGenericWrite) granted |= kKeyWrite;
+    return granted;
+}
+
+std::u16string_view Units(const std::vector<std::uint8_t>& data) {
+    return std::u16string_view(reinterpret_cast<const char16_t*>(data.data()), data.size() / sizeof(char16_t));
+}
+
+std::vector<std::uint8_t> StoredUtf16(std::string_view text) {
+    const std::u16string units = Utf16FromText(text);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(units.data());
+    return std::vector<std::uint8_t>(bytes, bytes + units.size() * sizeof(char16_t));
+}
+
+// The data as the seam hands it over: string data converted to the
+// program's text (its whole units; a last odd byte is none), other data as
+// stored. ERROR_MORE_DATA with the size needed when it does not fit in
+// size bytes. As the seam, a room of three bytes a unit is converted into
+// at once; otherwise the exact length is told.
+std::int32_t Deliver(const FakeRegistry::Value& value, std::uint8_t* data, std::uint32_t& size) {
+    const std::uint32_t room = size;
+    if (!IsStringType(value.type)) {
+        size = static_cast<std::uint32_t>(value.data.size());
+        if (data == nullptr) return kErrorSuccess;
+        if (value.data.size() > room) return kErrorMoreData;
+        if (!value.data.empty()) std::memcpy(data, value.data.data(), value.data.size());
+        return kErrorSuccess;
+    }
+    const std::string text = value.Text();
+    if (text.size() > UINT32_MAX) return kErrorNotEnoughMemory;
+    size = static_cast<std::uint32_t>(text.size());
+    if (data == nullptr) return kErrorSuccess;
+    if (text.size() > room) return kErrorMoreData;
+    if (!text.empty()) std::memcpy(data, text.data(), text.size());
+    return kErrorSuccess;
+}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -30,6 +85,8 @@ const char* RootName(RegHandle root) {
 bool IsRootPath(const std::string& path) { return path.find('\\') == std::string::npos; }
 
 }  // namespace
+
+std::string FakeRegistry::Value::Text() const { return TextFromUtf16(Units(data)); }
 
 void FakeRegistry::AddKey(const std::string& path) {
     const std::string lower = Lower(path);
@@ -55,8 +112,9 @@ void FakeRegistry::PutValue(const std::string& keyPath, const std::string& name,
 }
 
 void FakeRegistry::PutText(const std::string& keyPath, const std::string& name, std::uint32_t type,
-                           const std::string& bytes) {
-    PutValue(keyPath, name, type, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+                           const std::string& text) {
+    PutValue(keyPath, name, type,
+             IsStringType(type) ? StoredUtf16(text) : std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 void FakeRegistry::SetClassName(const std::string& path, const std::string& className) {
@@ -86,7 +144,7 @@ std::string FakeRegistry::Resolve(RegHandle root, const std::string& path, bool&
     if (const char* rootName = RootName(root)) {
         base = rootName;
     } else if (const auto open = handles_.find(root); open != handles_.end()) {
-        base = open->second;
+        base = open->second.path;
     } else {
         ok = false;
         return std::string();
@@ -95,14 +153,30 @@ std::string FakeRegistry::Resolve(RegHandle root, const std::string& path, bool&
     return path.empty() ? base : base + "\\" + Lower(path);
 }
 
-RegHandle FakeRegistry::NewHandle(const std::string& path) {
+RegHandle FakeRegistry::NewHandle(const std::string& path, std::uint32_t access) {
     const RegHandle handle = nextHandle_;
     nextHandle_ += 4;
-    handles_[handle] = path;
+    handles_[handle] = OpenedKey{path, GrantedRights(access)};
     return handle;
 }
 
-std::int32_t FakeRegistry::OpenKey(RegHandle root, const std::string& path, std::uint32_t,
+std::optional<std::string> FakeRegistry::Granted(RegHandle handle, std::uint32_t needed,
+                                                std::int32_t& status) const {
+    status = kErrorSuccess;
+    if (const char* rootName = RootName(handle)) return std::string(rootName);  // every right
+    const auto open = handles_.find(handle);
+    if (open == handles_.end()) {
+        status = kErrorInvalidHandle;
+        return std::nullopt;
+    }
+    if ((open->second.access & needed) != needed) {
+        status = kErrorAccessDenied;
+        return std::nullopt;
+    }
+    return open->second.path;
+}
+
+std::int32_t FakeRegistry::OpenKey(RegHandle root, const std::string& path, std::uint32_t access,
                                    RegHandle& key) {
     key = 0;
     bool ok = false;
@@ -110,11 +184,11 @@ std::int32_t FakeRegistry::OpenKey(RegHandle root, const std::string& path, std:
     if (!ok) return kErrorInvalidHandle;
     if (deniedPaths.count(full) != 0) return kErrorAccessDenied;
     if (!HasKey(full)) return kErrorFileNotFound;
-    key = NewHandle(full);
+    key = NewHandle(full, access);
     return kErrorSuccess;
 }
 
-std::int32_t FakeRegistry::CreateKey(RegHandle root, const std::string& path, std::uint32_t,
+std::int32_t FakeRegistry::CreateKey(RegHandle root, const std::string& path, std::uint32_t access,
                                      const SecurityAttributes&, RegHandle& key) {
     key = 0;
     bool ok = false;
@@ -122,7 +196,7 @@ std::int32_t FakeRegistry::CreateKey(RegHandle root, const std::string& path, st
     if (!ok) return kErrorInvalidHandle;
     if (deniedPaths.count(full) != 0) return kErrorAccessDenied;
     AddKey(full);
-    key = NewHandle(full);
+    key = NewHandle(full, access);
     return kErrorSuccess;
 }
 
@@ -136,43 +210,56 @@ std::int32_t FakeRegistry::ConnectRegistry(const std::string& computer, RegHandl
     if (reachableComputers.count(computer) == 0) return kErrorBadNetPath;
     const char* rootName = RootName(root);
     if (rootName == nullptr) return kErrorInvalidHandle;
-    key = NewHandle(rootName);
+    key = NewHandle(rootName, kKeyAllAccess);
     return kErrorSuccess;
 }
 
 void FakeRegistry::GrowAfterMoreData(Value& value) {
     if (growthsLeft <= 0) return;
     --growthsLeft;
-    value.data.insert(value.data.begin(), 100, static_cast<std::uint8_t>('g'));
+    // "g" in front: bytes, or units of string data.
+    const std::size_t bytes = growsFourfold ? std::max<std::size_t>(100, value.data.size() * 3) : 100;
+    std::vector<std::uint8_t> growth(bytes, 'g');
+    if (IsStringType(value.type))
+        for (std::size_t at = 1; at < growth.size(); at += 2) growth[at] = 0;
+    value.data.insert(value.data.begin(), growth.begin(), growth.end());
 }
 
 std::int32_t FakeRegistry::QueryValue(RegHandle key, const std::string& name, std::uint32_t& type,
                                       std::uint8_t* data, std::uint32_t& size) {
-    ++queryCalls;
-    const auto open = handles_.find(key);
-    if (open == handles_.end()) return kErrorInvalidHandle;
-    Value* value = FindValueMutable(open->second, name);
+    std::int32_t status = kErrorSuccess;
+    const std::optional<std::string> path = Granted(key, kKeyQueryValue, status);
+    if (!path) return status;
+    Value* value = FindValueMutable(*path, name);
     if (value == nullptr) return kErrorFileNotFound;
-    const auto length = static_cast<std::uint32_t>(value->data.size());
     type = value->type;
-    if (data == nullptr || size < length) {
-        size = length;
+    // As the seam: the stored size is asked first, and string data whose
+    // units alone exceed the room, or no room at all, is told an upper
+    // bound of three bytes a unit.
+    const bool text = IsStringType(value->type);
+    const std::size_t units = Units(value->data).size();
+    if (data == nullptr || (text && units > size)) {
+        const std::uint64_t upperBound = text ? std::uint64_t{units} * kMaxTextBytesPerUnit : value->data.size();
+        size = static_cast<std::uint32_t>(std::min<std::uint64_t>(upperBound, UINT32_MAX));
         if (data == nullptr) return kErrorSuccess;
         GrowAfterMoreData(*value);
         return kErrorMoreData;
     }
-    if (length != 0) std::memcpy(data, value->data.data(), length);
-    size = length;
-    return kErrorSuccess;
+    status = Deliver(*value, data, size);
+    if (status == kErrorMoreData) GrowAfterMoreData(*value);
+    return status;
 }
 
 std::int32_t FakeRegistry::SetValue(RegHandle key, const std::string& name, std::uint32_t type,
                                     const std::uint8_t* data, std::uint32_t size) {
     ++setCalls;
-    const auto open = handles_.find(key);
-    if (open == handles_.end()) return kErrorInvalidHandle;
+    std::int32_t status = kErrorSuccess;
+    const std::optional<std::string> path = Granted(key, kKeySetValue, status);
+    if (!path) return status;
     if (refuseWrites) return kErrorAccessDenied;
-    PutValue(open->second, name, type, std::vector<std::uint8_t>(data, data + size));
+    const std::string_view bytes(reinterpret_cast<const char*>(data), data != nullptr ? size : 0);
+    PutValue(*path, name, type,
+             IsStringType(type) ? StoredUtf16(bytes) : std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     return kErrorSuccess;
 }
 
@@ -190,9 +277,10 @@ std::int32_t FakeRegistry::DeleteKey(RegHandle root, const std::string& path) {
 }
 
 std::int32_t FakeRegistry::DeleteValue(RegHandle key, const std::string& name) {
-    const auto open = handles_.find(key);
-    if (open == handles_.end()) return kErrorInvalidHandle;
-    auto found = keys_.find(open->second);
+    std::int32_t status = kErrorSuccess;
+    const std::optional<std::string> path = Granted(key, kKeySetValue, status);
+    if (!path) return status;
+    auto found = keys_.find(*path);
     if (found == keys_.end()) return kErrorFileNotFound;
     auto& values = found->second.values;
     const auto value = std::find_if(values.begin(), values.end(),
@@ -205,11 +293,11 @@ std::int32_t FakeRegistry::DeleteValue(RegHandle key, const std::string& name) {
 std::int32_t FakeRegistry::EnumKey(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
                                    char* className, std::uint32_t& classRoom) {
     ++enumCalls;
-    bool ok = false;
-    const std::string base = Resolve(key, std::string(), ok);
-    if (!ok) return kErrorInvalidHandle;
+    std::int32_t status = kErrorSuccess;
+    const std::optional<std::string> base = Granted(key, kKeyEnumerateSubKeys, status);
+    if (!base) return status;
     if (const auto failure = listingFailures.find(index); failure != listingFailures.end()) return failure->second;
-    const std::string childPrefix = base + "\\";
+    const std::string childPrefix = *base + "\\";
     std::uint32_t position = 0;
     for (const auto& entry : keys_) {
         const std::string& path = entry.first;
@@ -235,32 +323,29 @@ std::int32_t FakeRegistry::EnumKey(RegHandle key, std::uint32_t index, char* nam
 std::int32_t FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,
                                      std::uint32_t& type, std::uint8_t* data, std::uint32_t& size) {
     ++enumCalls;
-    bool ok = false;
-    const std::string base = Resolve(key, std::string(), ok);
-    if (!ok) return kErrorInvalidHandle;
+    std::int32_t status = kErrorSuccess;
+    const std::optional<std::string> base = Granted(key, kKeyQueryValue, status);
+    if (!base) return status;
     if (const auto failure = listingFailures.find(index); failure != listingFailures.end()) return failure->second;
-    const auto found = keys_.find(base);
+    const auto found = keys_.find(*base);
     if (found == keys_.end() || index >= found->second.values.size()) return kErrorNoMoreItems;
     Value& value = found->second.values[index];
-    // Like RegEnumValueA: the data's size is reported whenever something
-    // does not fit; the name is tested only once the data fitted.
-    const auto length = static_cast<std::uint32_t>(value.data.size());
+    // As the seam: the data (its exact size in bytes of text for string
+    // data) is delivered first, reported whenever it does not fit; the name
+    // is tested only once the data fitted.
     type = value.type;
-    if (data != nullptr && size < length) {
-        size = length;
-        GrowAfterMoreData(value);
-        return kErrorMoreData;
-    }
-    size = length;
+    status = Deliver(value, data, size);
+    if (status == kErrorMoreData) GrowAfterMoreData(value);
+    if (status != kErrorSuccess) return status;
     if (value.name.size() >= nameRoom) return kErrorMoreData;
     std::memcpy(name, value.name.c_str(), value.name.size() + 1);
     nameRoom = static_cast<std::uint32_t>(value.name.size());
-    if (data != nullptr && length != 0) std::memcpy(data, value.data.data(), length);
     return kErrorSuccess;
 }
 
 std::uint32_t FakeRegistry::ExpandVariables(const std::string& source, char* destination,
                                             std::uint32_t room) {
+    if (expansionFails) return 0;
     std::string result;
     for (std::size_t i = 0; i < source.size();) {
         const std::size_t close = source[i] == '%' ? source.find('%', i + 1) : std::string::npos;

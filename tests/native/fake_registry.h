@@ -1,12 +1,16 @@
 // An in-memory stand-in for the Windows registry, for the faults a real
 // registry cannot be made to show on demand: a refused open or write, a
-// value that grows between two queries, a listing that fails part-way. It
-// counts every handle it gives out
-// and every close, so tests can check that nothing is left open.
+// value that grows between two queries, a listing that fails part-way, an
+// expansion that fails. It answers as the real seam does: string data is
+// kept in UTF-16 as Windows keeps it and converted on the way in and out, a
+// too-small room for string data is told the seam's upper bound, and every
+// call checks the access the key was opened with. It counts every handle it
+// gives out and every close, so tests can check that nothing is left open.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -21,15 +25,20 @@ public:
     struct Value {
         std::string name;
         std::uint32_t type = 0;
-        std::vector<std::uint8_t> data;
+        std::vector<std::uint8_t> data;  // as stored: UTF-16 for string types
+        // String data as the program's text, as the seam gives it.
+        std::string Text() const;
     };
 
     // Stored state, addressed by full paths such as "HKLM\\A\\B".
     void AddKey(const std::string& path);
+    // data: the bytes as stored (UTF-16 for string types), as another
+    // program writes them with RegSetValueExW.
     void PutValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                   std::vector<std::uint8_t> data);
+    // text: the program's text, stored in UTF-16 as the seam writes it.
     void PutText(const std::string& keyPath, const std::string& name, std::uint32_t type,
-                 const std::string& bytes);
+                 const std::string& text);
     void SetClassName(const std::string& path, const std::string& className);
     bool HasKey(const std::string& path) const;
     const Value* FindValue(const std::string& keyPath, const std::string& name) const;
@@ -38,12 +47,14 @@ public:
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
     bool refuseWrites = false;               // SetValue gives ERROR_ACCESS_DENIED
     int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
+    bool growsFourfold = false;              // by 100 bytes, or to four times its size:
+                                             // past the seam's upper bound for string data
     std::map<std::uint32_t, std::int32_t> listingFailures;  // EnumKey/EnumValue index -> status
     std::set<std::string> reachableComputers{"", "THISPC", "\\\\THISPC"};
     std::map<std::string, std::string> environment;
+    bool expansionFails = false;             // ExpandVariables gives 0
 
     // Observations.
-    int queryCalls = 0;
     int setCalls = 0;
     int enumCalls = 0;
     std::size_t OpenHandles() const { return handles_.size(); }
@@ -76,11 +87,18 @@ public:
 private:
     std::string Resolve(RegHandle root, const std::string& path, bool& ok) const;
     Value* FindValueMutable(const std::string& keyPath, const std::string& name);
-    RegHandle NewHandle(const std::string& path);
+    RegHandle NewHandle(const std::string& path, std::uint32_t access);
+    // The open key's path when handle was opened with every right in
+    // needed; status says why not otherwise.
+    std::optional<std::string> Granted(RegHandle handle, std::uint32_t needed, std::int32_t& status) const;
     void GrowAfterMoreData(Value& value);
 
     std::map<std::string, Key> keys_;                // by lower-case full path
-    std::map<RegHandle, std::string> handles_;       // open handle -> lower-case path
+    struct OpenedKey {
+        std::string path;  // lower case
+        std::uint32_t access;
+    };
+    std::map<RegHandle, OpenedKey> handles_;
     RegHandle nextHandle_ = 0x1000;
 };
 

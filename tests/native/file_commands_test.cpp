@@ -7,6 +7,7 @@
 #include "registry/registry_constants.h"
 #include "app/command_messages.h"
 #include "scheduler/file_commands.h"
+#include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_registry.h"
 
@@ -15,9 +16,6 @@ namespace {
 
 using testing::FakeFileSystem;
 using testing::FakeRegistry;
-
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
 
 const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const std::string kAbsent = "<absent>";
@@ -32,7 +30,7 @@ protected:
 
     std::string Stored() const {
         const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
-        return value == nullptr ? kAbsent : std::string(value->data.begin(), value->data.end());
+        return value == nullptr ? kAbsent : value->Text();
     }
     void Store(const std::string& data) {
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, data);
@@ -428,6 +426,7 @@ TEST_F(FileCommandsTest, NothingIsReportedAsScheduledThatWasNot) {
     registry.refuseWrites = false;
     Store(std::string(3000, 'p') + S("\0\0\0"));
     registry.growthsLeft = 1000;  // a value that never stops growing cannot be read
+    registry.growsFourfold = true;
     const CommandResult unread = commands->Replace("C:\\s", "C:\\d", false);
     EXPECT_EQ(unread.outcome, CommandOutcome::NotScheduled);
     EXPECT_TRUE(unread.readFailed);
@@ -479,6 +478,7 @@ TEST_F(FileCommandsTest, CancelAllKeepsWhatOtherProgramsScheduledMeanwhile) {
 TEST_F(FileCommandsTest, CancelAllNeverWritesASnapshotItCouldNotRead) {
     Store(std::string(3000, 'p') + S("\0\0\0"));
     registry.growthsLeft = 1000;  // unreadable while the session begins
+    registry.growsFourfold = true;
     Launch();
     registry.growthsLeft = 0;
     const std::string other = Stored();
@@ -510,29 +510,59 @@ TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
 namespace pendrix {
 namespace {
 
+// Over every outcome, kind and status: only what was done is told as done,
+// and every failure says what was not done, whether the list could not be
+// read, and the system's words with the code.
 TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     const ErrorTextFunction errorText = [](std::int32_t status) { return "system text " + std::to_string(status); };
-    CommandResult result;
-    result.outcome = CommandOutcome::Scheduled;
-    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText), kMsgRebootNeeded);
-    result.outcome = CommandOutcome::DoneNow;
-    EXPECT_EQ(MessageFor(CommandKind::Replace, result, errorText), "File Was Not In Use..\r\nFile Copy Successful.");
-
-    result.outcome = CommandOutcome::NotScheduled;
-    result.status = kErrorAccessDenied;
-    const std::string refused = MessageFor(CommandKind::Replace, result, errorText);
-    EXPECT_EQ(refused.rfind("Nothing was scheduled.", 0), 0u) << refused;
-    EXPECT_NE(refused.find("system text 5 (error 5)"), std::string::npos) << refused;
-    EXPECT_NE(refused.find("administrator"), std::string::npos) << refused;
-
-    UndoResult undo;
-    undo.readFailed = true;
-    undo.status = kErrorMoreData;
-    const std::string unread = MessageFor(undo, errorText);
-    EXPECT_EQ(unread.rfind("Nothing was reversed. The list of pending file operations could not be read.", 0), 0u)
-        << unread;
-    undo.reversed = true;
-    EXPECT_EQ(MessageFor(undo, errorText), kMsgReversed);
+    const std::string successes[] = {kMsgReplacedNow, kMsgDeletedNow, kMsgRebootNeeded, kMsgReversed};
+    const auto toldAsDone = [&](const std::string& text) {
+        for (const std::string& success : successes)
+            if (text.find(success) != std::string::npos) return true;
+        return false;
+    };
+    const auto checkFailure = [&](const std::string& text, const char* nothingDone, bool readFailed,
+                                  std::int32_t status) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(toldAsDone(text));
+        EXPECT_EQ(text.rfind(nothingDone, 0), 0u);
+        EXPECT_EQ(text.find("could not be read") != std::string::npos, readFailed);
+        const std::string code = " (error " + std::to_string(status) + ")";
+        EXPECT_NE(text.find(errorText(status) + code), std::string::npos);
+        EXPECT_EQ(text.find("administrator") != std::string::npos, status == kErrorAccessDenied);
+    };
+    const CommandOutcome outcomes[] = {CommandOutcome::NeedsInput, CommandOutcome::DoneNow, CommandOutcome::SameFile,
+                                       CommandOutcome::Scheduled, CommandOutcome::NotScheduled};
+    for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
+        for (const CommandOutcome outcome : outcomes) {
+            for (const bool readFailed : {false, true}) {
+                for (const std::int32_t status : {kErrorFileNotFound, kErrorAccessDenied, kErrorMoreData, 1314}) {
+                    CommandResult result;
+                    result.outcome = outcome;
+                    result.readFailed = readFailed;
+                    result.status = status;
+                    const std::string text = MessageFor(kind, result, errorText);
+                    if (outcome == CommandOutcome::NotScheduled) {
+                        checkFailure(text, "Nothing was scheduled.", readFailed, status);
+                    } else {
+                        const bool done = outcome == CommandOutcome::DoneNow || outcome == CommandOutcome::Scheduled;
+                        EXPECT_EQ(toldAsDone(text), done) << text;
+                        EXPECT_EQ(text.find("(error"), std::string::npos) << text;
+                    }
+                    UndoResult undo;
+                    undo.reversed = outcome == CommandOutcome::DoneNow;
+                    undo.readFailed = readFailed;
+                    undo.status = status;
+                    const std::string undone = MessageFor(undo, errorText);
+                    if (undo.reversed) {
+                        EXPECT_EQ(undone, kMsgReversed);
+                    } else {
+                        checkFailure(undone, "Nothing was reversed.", readFailed, status);
+                    }
+                }
+            }
+        }
+    }
 }
 
 // Every refusal is one sentence naming what is wrong, and says that

@@ -7,13 +7,11 @@
 
 #include "common/pendrix_error.h"
 #include "platform/cFileDialog.h"
+#include "tests/common/literal_text.h"
 #include "tests/common/raised_error.h"
 
 namespace pendrix {
 namespace {
-
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
 
 class ScriptedDialog : public FileDialogApi {
 public:

@@ -2,16 +2,13 @@
 
 #include "registry/registry_constants.h"
 #include "scheduler/pending_rename_list.h"
+#include "tests/common/literal_text.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
 namespace {
 
 using testing::FakeRegistry;
-
-// A text with NULs inside, from a literal, without the literal's own NUL.
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
 
 const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
@@ -78,7 +75,7 @@ protected:
     void TearDown() override { EXPECT_EQ(fake.OpenHandles(), 0u); }
     std::string Stored() const {
         const auto* value = fake.FindValue(kSessionManager, kPendingValueName);
-        return value == nullptr ? "<absent>" : std::string(value->data.begin(), value->data.end());
+        return value == nullptr ? "<absent>" : value->Text();
     }
 
     FakeRegistry fake;
@@ -127,6 +124,7 @@ TEST_F(PendingRenameListTest, AnUnreadableListIsNeverOverwritten) {
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, std::string(3000, 'p') + S("\0\0\0"));
     const std::string before = Stored();
     fake.growthsLeft = 1000;
+    fake.growsFourfold = true;
     const PendingListRead read = list.Read();
     EXPECT_FALSE(read.readable);
     EXPECT_EQ(read.status, kErrorMoreData);

@@ -65,6 +65,8 @@ TEST(ExpandEnvironmentText, ExpandsToAnyLength) {
     EXPECT_EQ(ExpandEnvironmentText(api, "a%LONG%b"), "a" + std::string(5000, 'L') + "b");
     EXPECT_EQ(ExpandEnvironmentText(api, "%UNSET%"), "%UNSET%");
     EXPECT_EQ(ExpandEnvironmentText(api, ""), "");
+    api.expansionFails = true;
+    EXPECT_EQ(ExpandEnvironmentText(api, "%SHORT%\\x"), "%SHORT%\\x") << "a failed expansion keeps the text";
 }
 
 }  // namespace

@@ -1,42 +1,14 @@
 // "Info" and the About window under Wine: its layout, place and keyboard,
 // and the main window coming back as it was however the About window closes.
-#include <gtest/gtest.h>
-
-#include "app/Form1.h"
-
 #include <functional>
 #include <thread>
 
 #include "about/about_layout.h"
-#include "tests/wine/dialog_driver.h"
+#include "common/wide_text.h"
 #include "tests/wine/gui_test_support.h"
-#include "tests/wine/no_restart_shutdown_api.h"
 
 namespace pendrix::wine {
 namespace {
-
-struct ExpectedAboutControl {
-    int id;
-    const char* className;
-    const wchar_t* text;
-    RECT rect;  // left, top, width, height in pixels at 96 DPI
-};
-
-const std::vector<ExpectedAboutControl> kAboutControls = {
-    {kPicIcon, "Static", L"", {16, 16, 32, 32}},
-    {kLblTitle, "Static",
-     L"Korvane Pendrix - Be very Careful. File deletions made by this utility can not be undone.", {64, 16, 275, 32}},
-    {kLblVersion, "Static", L"1.0.1", {64, 52, 275, 15}},
-    {kLblDescription, "Static",
-     L"This utility allows the user to replace, or delete files that are in use by the system, and can't be "
-     L"replaced, or deleted normally, such as corrupt system files. Can also be used to delete Trojan Virii that "
-     L"are locked by the system. Changes occur at system reboot..",
-     {56, 75, 275, 78}},
-    {kLblDisclaimer, "Static",
-     L"Many system and dll files can be downloaded free from https://www.catalog.update.microsoft.com",
-     {17, 184, 258, 47}},
-    {kCmdOK, "Button", L"OK", {283, 192, 84, 23}},
-};
 
 HWND FindAbout() { return FindWindowW(L"PendrixAbout", nullptr); }
 
@@ -44,6 +16,7 @@ HWND FindAbout() { return FindWindowW(L"PendrixAbout", nullptr); }
 struct AboutVisit {
     bool shown = false;
     bool mainHidden = false;
+    bool closed = false;
     bool alwaysAWindow = true;
     std::vector<std::string> failures;
     void Check(bool condition, const std::string& what) {
@@ -52,11 +25,15 @@ struct AboutVisit {
 };
 
 void CheckAboutLayout(HWND about, int dpi, AboutVisit& visit) {
-    visit.Check(TextOf(about) == L"About Pendrix", "caption");
+    visit.Check(TextOf(about) == WideText(kAboutCaption), "caption");
     const RECT client = ClientRect(about);
-    visit.Check(client.right == Scaled(382, dpi) && client.bottom == Scaled(237, dpi), "client area");
+    visit.Check(client.right == TwipsToPixels(kAboutClientTwips.width, dpi) &&
+                    client.bottom == TwipsToPixels(kAboutClientTwips.height, dpi),
+                "client area");
     const POINT origin = ClientOrigin(about);
-    visit.Check(origin.x == Scaled(318, dpi) && origin.y == Scaled(263, dpi), "position of the client area");
+    visit.Check(origin.x == TwipsToPixels(kAboutClientTwips.left, dpi) &&
+                    origin.y == TwipsToPixels(kAboutClientTwips.top, dpi),
+                "position of the client area");
     const LONG style = GetWindowLongW(about, GWL_STYLE);
     visit.Check((style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0 && (style & WS_SYSMENU) != 0,
                 "fixed dialog border with the close button");
@@ -64,70 +41,76 @@ void CheckAboutLayout(HWND about, int dpi, AboutVisit& visit) {
     visit.Check(owner != nullptr && !IsWindowVisible(owner) && owner != FindWindowW(L"PendrixForm1", nullptr),
                 "owned by an invisible window of its own: no taskbar button");
     visit.Check((GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) == 0, "no taskbar button");
-    for (const ExpectedAboutControl& expected : kAboutControls) {
+    const auto pixels = [&](int twips) { return TwipsToPixels(twips, dpi); };
+    for (const AboutControlLayout& expected : AboutControls()) {
         const HWND control = GetDlgItem(about, expected.id);
         const RECT rect = RectInParent(control);
-        const std::string name = std::to_string(expected.id);
-        visit.Check(ClassOf(control) == expected.className, name + " class");
-        visit.Check(TextOf(control) == expected.text, name + " text");
-        visit.Check(rect.left == Scaled(expected.rect.left, dpi) && rect.top == Scaled(expected.rect.top, dpi) &&
-                        rect.right - rect.left == Scaled(expected.rect.right, dpi) &&
-                        rect.bottom - rect.top == Scaled(expected.rect.bottom, dpi),
+        const std::string name = expected.name;
+        visit.Check(ClassOf(control) == (expected.kind == AboutKind::Button ? "Button" : "Static"), name + " class");
+        visit.Check(TextOf(control) == WideText(expected.text), name + " text");
+        visit.Check(rect.left == pixels(expected.rect.left) && rect.top == pixels(expected.rect.top) &&
+                        rect.right - rect.left == pixels(expected.rect.width) &&
+                        rect.bottom - rect.top == pixels(expected.rect.height),
                     name + " rectangle");
     }
-    const LONG ok = GetWindowLongW(GetDlgItem(about, kCmdOK), GWL_STYLE);
-    visit.Check((ok & BS_TYPEMASK) == BS_DEFPUSHBUTTON && (ok & WS_TABSTOP) != 0, "OK is the default button");
+    // Required as such, not copied from the table.
+    visit.Check(TextOf(GetDlgItem(about, kLblVersion)) == L"1.0.1", "the version shown");
+    const RECT ok = RectInParent(GetDlgItem(about, kCmdOK));
+    visit.Check(ok.left == Scaled(283, dpi) && ok.bottom - ok.top == Scaled(23, dpi), "OK where it always was");
+    const LONG okStyle = GetWindowLongW(GetDlgItem(about, kCmdOK), GWL_STYLE);
+    visit.Check((okStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON && (okStyle & WS_TABSTOP) != 0, "OK is the default button");
 }
 
-class AboutTest : public ::testing::Test {
+class AboutTest : public Form1Window {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr)));
-        form.Show();
-        Pump();
-    }
-    void TearDown() override {
-        if (IsWindow(form.Window())) DestroyWindow(form.Window());
-        TakeQuit();
-    }
+    void SetUp() override { Launch(); }
 
     // Clicks Info; a second thread checks the About window and closes it.
     AboutVisit Visit(const std::function<void(HWND about)>& close) {
         AboutVisit visit;
         const HWND main = form.Window();
+        // Notes when neither window shows. The program shows About before it
+        // hides the main window, so a moment with both visible is expected.
+        const auto anyVisible = [&] {
+            const HWND about = FindAbout();
+            if (!IsWindowVisible(main) && (about == nullptr || !IsWindowVisible(about))) visit.alwaysAWindow = false;
+        };
         std::thread user([&] {
             HWND about = nullptr;
             visit.shown = WaitUntil([&] {
-                const bool any = IsWindowVisible(main) || (FindAbout() != nullptr && IsWindowVisible(FindAbout()));
-                if (!any) visit.alwaysAWindow = false;
+                anyVisible();
                 about = FindAbout();
                 return about != nullptr && IsWindowVisible(about);
             });
             if (!visit.shown) return;
-            visit.mainHidden = !IsWindowVisible(main);
-            // The focus of the program's thread is on OK.
-            GUITHREADINFO thread{sizeof(thread), 0, {}, {}, {}, {}, {}, {}, {}};
-            GetGUIThreadInfo(GetWindowThreadProcessId(about, nullptr), &thread);
-            visit.Check(thread.hwndFocus == GetDlgItem(about, kCmdOK), "focus on OK");
+            visit.mainHidden = WaitUntil([&] {
+                anyVisible();
+                return !IsWindowVisible(main);
+            });
+            // The focus of the program's thread comes to OK.
+            visit.Check(WaitUntil([&] {
+                            GUITHREADINFO thread{sizeof(thread), 0, {}, {}, {}, {}, {}, {}, {}};
+                            GetGUIThreadInfo(GetWindowThreadProcessId(about, nullptr), &thread);
+                            return thread.hwndFocus == GetDlgItem(about, kCmdOK);
+                        }),
+                        "focus on OK");
             CheckAboutLayout(about, dpi, visit);
             close(about);
-            WaitUntil([&] {
-                if (!IsWindowVisible(main) && FindAbout() == nullptr) visit.alwaysAWindow = false;
+            visit.closed = WaitUntil([&] {
+                anyVisible();
                 return FindAbout() == nullptr;
             });
         });
-        SendMessageW(form.Control(kCommand6), BM_CLICK, 0, 0);
+        Click(kCommand6);
         user.join();
         return visit;
     }
 
     const int dpi = ExpectedDpi();
-    NoRestartShutdownApi shutdown;
-    Form1 form{SystemRegistryApi(), SystemFileDialogApi(), shutdown};
 };
 
 TEST_F(AboutTest, ClosingTheAboutWindowAnyWayBringsBackTheMainWindowAsItWas) {
-    SendMessageW(form.Control(kCommand10), BM_CLICK, 0, 0);
+    Click(kCommand10);
     form.Text(kText4, "C:\\Windows\\system32\\locked.dll");
     form.Text(kText1, "C:\\source.dll");
     SendMessageW(form.Control(kCheck2), BM_CLICK, 0, 0);
@@ -153,6 +136,7 @@ TEST_F(AboutTest, ClosingTheAboutWindowAnyWayBringsBackTheMainWindowAsItWas) {
         const AboutVisit visit = Visit(close);
         ASSERT_TRUE(visit.shown);
         EXPECT_TRUE(visit.mainHidden);
+        ASSERT_TRUE(visit.closed);
         EXPECT_TRUE(visit.alwaysAWindow) << "the program was left without a visible window";
         for (const std::string& failure : visit.failures) ADD_FAILURE() << failure;
         Pump();

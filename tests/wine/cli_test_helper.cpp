@@ -3,8 +3,10 @@
 // byte) nor call the W registry functions itself:
 //   set                 stores standard input as the PendingFileRenameOperations
 //                       value (REG_MULTI_SZ), byte for byte, with RegSetValueExW
-//   get                 writes the value's bytes, read with RegQueryValueExW, to
-//                       standard output; exit code 2 when there is no value
+//   get CODEFILE        writes the value's bytes, read with RegQueryValueExW, to
+//                       standard output, and to CODEFILE 0, or 2 when there is
+//                       no value, 1804 when it is not REG_MULTI_SZ, or the
+//                       status of the read that failed (also its exit code)
 //   clear               deletes the value
 //   run CODEFILE [--hold PATH] [--refused] PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM with the arguments on this program's own
@@ -209,7 +211,11 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return kUsage;
     const std::wstring command = argv[1];
     if (command == L"set") return Set();
-    if (command == L"get") return Get();
+    if (command == L"get") {
+        const int code = Get();
+        if (argc != 3) return kUsage;
+        return WriteWhole(argv[2], std::to_string(code)) ? code : 6;
+    }
     if (command == L"clear") return Clear();
     if (command == L"run") return Run(argc, argv);
     if (command == L"console") return InConsole(argc, argv);

@@ -50,35 +50,52 @@ def helper(*args, data=None):
     return wine(HELPER, *args, data=data)
 
 
+NO_VALUE, NOT_MULTI_SZ = 2, 1804
+
+
+def recorded(*args, data=None):
+    """Runs the helper with CODE_FILE as its first argument after the command,
+    where it records its whole result; that result, standard output and
+    standard error. Wine, loaded by other tests, now and then fails to start
+    the helper at all: nothing has run then, so it runs once more."""
+    command = (args[0], WIN_FOLDER + "\\exit_code.txt", *args[1:])
+    for attempt in range(2):
+        if os.path.exists(CODE_FILE):
+            os.remove(CODE_FILE)
+        status, out, err = helper(*command, data=data)
+        if os.path.exists(CODE_FILE):
+            with open(CODE_FILE) as f:
+                return int(f.read()), status, out, err
+        sys.stderr.write("the helper did not start (%d: %r); once more\n" % (status, err[-300:]))
+    raise AssertionError("the helper could not run: %d %r" % (status, err[-300:]))
+
+
 def value():
-    """The value's bytes, or None when there is none."""
-    status, out, _ = helper("get")
-    return None if status == 2 else out
+    """The value's bytes, or None when there is none. It must be REG_MULTI_SZ."""
+    code, _, out, err = recorded("get")
+    if code == NO_VALUE:
+        return None
+    assert code != NOT_MULTI_SZ, "the value is not REG_MULTI_SZ"
+    assert code == 0, "the value could not be read: %d %r" % (code, err[-300:])
+    return out
 
 
 def set_value(data):
-    if data is None:
-        assert helper("clear")[0] == 0
-    else:
-        assert helper("set", data=data)[0] == 0
+    """Stores data as the value (None: no value). Storing twice is harmless,
+    so a helper that Wine failed to start is run once more."""
+    command = ("clear",) if data is None else ("set",)
+    status = helper(*command, data=data)[0]
+    if status != 0:
+        status = helper(*command, data=data)[0]
+    assert status == 0, "the value could not be %s: %d" % ("deleted" if data is None else "stored", status)
 
 
 def cli(*args, hold=None, refused=False):
     """Runs the tool (with hold kept in use, and with writes to the Session
     Manager key refused); its exit code, standard output and standard error."""
-    if os.path.exists(CODE_FILE):
-        os.remove(CODE_FILE)
     held = (["--hold", hold] if hold else []) + (["--refused"] if refused else [])
-    command = ("run", WIN_FOLDER + "\\exit_code.txt", *held, windows_path(CLI), *args)
-    status, out, err = helper(*command)
-    if status != 0 and not os.path.exists(CODE_FILE):
-        # Wine, loaded by other tests, now and then fails to start the
-        # helper at all; the tool never ran, so running it again is safe.
-        sys.stderr.write("the helper did not start (%d: %r); once more\n" % (status, err[-300:]))
-        status, out, err = helper(*command)
+    code, status, out, err = recorded("run", *held, windows_path(CLI), *args)
     assert status == 0, "the helper could not run the tool: %d %r" % (status, err[-300:])
-    with open(CODE_FILE) as f:
-        code = int(f.read())
     return code, out.decode("utf-8"), err.decode("utf-8")
 
 

@@ -2,29 +2,20 @@
 // controls as a user would: the message boxes are read and dismissed, files
 // are kept in use by another process, and the stored list is read with the
 // W registry functions directly.
-#include <gtest/gtest.h>
-
-#include "app/Form1.h"
-
 #include <aclapi.h>
 
-#include <optional>
 #include <stdexcept>
-#include <thread>
 
 #include "common/utf16_text.h"
-#include "tests/wine/dialog_driver.h"
 #include "tests/wine/gui_test_support.h"
 #include "tests/wine/held_file.h"
 #include "tests/wine/test_files.h"
-#include "tests/wine/no_restart_shutdown_api.h"
 #include "tests/wine/wine_registry_fixture.h"
 #include "tests/wine/writes_refused.h"
 
 namespace pendrix::wine {
 namespace {
 
-constexpr wchar_t kValue[] = L"PendingFileRenameOperations";
 constexpr wchar_t kFolder[] = L"C:\\pendrix commands";
 const std::wstring kNul(1, L'\0');
 
@@ -77,78 +68,46 @@ private:
     }
 };
 
-class CommandsOnWine : public ::testing::Test {
+// One for the whole run: the window of each test works through it.
+FileSystemThatCanThrow files;
+
+class CommandsOnWine : public Form1Window {
 protected:
+    CommandsOnWine() : Form1Window(files) {}
     void SetUp() override {
+        files.armed = false;
         RemoveFolder(kFolder);
         CreateDirectoryW(kFolder, nullptr);
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                                  nullptr, 0, KEY_ALL_ACCESS | WRITE_DAC | READ_CONTROL, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegDeleteValueW(key, kValue);
     }
     void TearDown() override {
-        if (IsWindow(form.Window())) DestroyWindow(form.Window());
-        TakeQuit();
-        // A list left behind would be carried out by the next Wine session.
-        RegDeleteValueW(key, kValue);
-        RegCloseKey(key);
+        Form1Window::TearDown();
         RemoveFolder(kFolder);
     }
 
-    // Starts the program's window, as at program start.
-    void Launch() {
-        ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr)));
-        form.Show();
-        Pump();
-    }
     static std::wstring Path(const std::wstring& name) { return std::wstring(kFolder) + L"\\" + name; }
-    HWND Control(Form1ControlId id) { return form.Control(id); }
     void Type(Form1ControlId box, const std::wstring& text) { SetWindowTextW(Control(box), text.c_str()); }
     std::wstring Box(Form1ControlId box) { return TextOf(Control(box)); }
-    void Click(Form1ControlId id) {
-        SendMessageW(Control(id), BM_CLICK, 0, 0);
-        Pump();
-    }
     // Clicks a button and plays the user of every message box it brings up:
     // checks its caption, its single button and that it shows no icon,
     // presses OK, and gives the texts shown in order.
     std::vector<std::wstring> ClickAndAnswer(Form1ControlId id) {
         std::vector<std::wstring> texts;
-        std::thread user([&] {
-            for (DWORD wait = 20000;; wait = 700) {
-                const HWND box = WaitForPopup(form.Window(), wait);
-                if (box == nullptr) return;
-                texts.push_back(TextOf(GetDlgItem(box, 0xFFFF)));
-                EXPECT_EQ(TextOf(box), L"Pendrix");
-                int buttons = 0;
-                for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-                    if (!IsWindowVisible(child)) continue;
-                    if (ClassOf(child) == "Button") ++buttons;
-                    const LONG style = GetWindowLongW(child, GWL_STYLE);
-                    EXPECT_FALSE(ClassOf(child) == "Static" && (style & SS_TYPEMASK) == SS_ICON &&
-                                 SendMessageW(child, STM_GETICON, 0, 0) != 0)
-                        << "no icon";
-                }
-                EXPECT_EQ(buttons, 1);
-                Press(box, IDOK);
-                WaitUntil([&] { return !IsWindow(box); });
-            }
-        });
-        Click(id);
-        user.join();
+        for (const MessageBoxSeen& box : AnswerMessageBoxes(form.Window(), [&] { Click(id); })) {
+            texts.push_back(box.text);
+            EXPECT_EQ(box.caption, L"Pendrix");
+            EXPECT_EQ(box.buttons, 1);
+            EXPECT_FALSE(box.icon);
+        }
         return texts;
     }
-    RawValue Stored() const { return ReadRawW(key, kValue); }
+    RawValue Stored() const { return ReadRawW(key, ClearedPendingValue::kName); }
     std::wstring StoredText() const { return WideText(Stored()); }
     void StoreAsAnotherProgram(const std::wstring& text) {
-        ASSERT_EQ(WriteRawW(key, kValue, REG_MULTI_SZ, text), ERROR_SUCCESS);
+        ASSERT_EQ(WriteRawW(key, ClearedPendingValue::kName, REG_MULTI_SZ, text), ERROR_SUCCESS);
     }
 
-    HKEY key = nullptr;
-    NoRestartShutdownApi shutdown;
-    FileSystemThatCanThrow files;
-    Form1 form{SystemRegistryApi(), SystemFileDialogApi(), shutdown, files};
+    ClearedPendingValue pending;
+    HKEY& key = pending.key;
 };
 
 using Texts = std::vector<std::wstring>;
@@ -355,6 +314,7 @@ TEST_F(CommandsOnWine, BrowseFillsTheBoxFromTheOpenDialog) {
         DialogDriver user(cancel);
         Click(kCommand9);
         user.Finish();
+        EXPECT_TRUE(user.FoundDialog() && user.ClosedByScript());
     }
     EXPECT_EQ(Box(kText4), Path(L"chosen file.dll")) << "a cancel gives the name last chosen";
 }

@@ -3,11 +3,15 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <thread>
+
 namespace pendrix::wine {
 namespace {
 
 constexpr DWORD kPollIntervalMs = 20;
 constexpr char kDialogClass[] = "#32770";
+// The id of a message box's text.
+constexpr int kMessageBoxTextId = 0xFFFF;
 
 bool HasClass(HWND window, const char* className) {
     char name[64] = {};
@@ -30,20 +34,12 @@ struct OwnedSearch {
     HWND found;
 };
 
-BOOL CALLBACK FindOwnedWindow(HWND window, LPARAM search) {
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM search) {
     auto& owned = *reinterpret_cast<OwnedSearch*>(search);
-    if (GetWindow(window, GW_OWNER) != owned.owner || !IsWindowVisible(window)) return TRUE;
+    if (GetWindow(window, GW_OWNER) != owned.owner || !IsWindowVisible(window) || !HasClass(window, kDialogClass))
+        return TRUE;
     owned.found = window;
     return FALSE;
-}
-
-// A visible window that owner owns, such as a message box it brought up.
-// (Wine's GetWindow with GW_ENABLEDPOPUP does not find the dialog's message
-// boxes.)
-HWND OwnedWindow(HWND owner) {
-    OwnedSearch search{owner, nullptr};
-    EnumWindows(FindOwnedWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 BOOL CALLBACK FindEdit(HWND window, LPARAM found) {
@@ -71,9 +67,9 @@ HWND FileNameEdit(HWND dialog) {
 
 HWND FileTypeCombo(HWND dialog) { return GetDlgItem(dialog, cmb1); }
 
-std::string WindowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -113,10 +109,51 @@ void PickFileType(HWND dialog, int index) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
 }
 
-HWND WaitForPopup(HWND dialog, DWORD timeoutMs) {
+HWND FindMessageBox(HWND owner) {
+    OwnedSearch search{owner, nullptr};
+    EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForPopup(HWND owner, DWORD timeoutMs) {
     HWND popup = nullptr;
-    WaitUntil([&] { return (popup = OwnedWindow(dialog)) != nullptr; }, timeoutMs);
+    WaitUntil([&] { return (popup = FindMessageBox(owner)) != nullptr; }, timeoutMs);
     return popup;
+}
+
+MessageBoxSeen ReadMessageBox(HWND box) {
+    MessageBoxSeen seen;
+    seen.caption = TextOf(box);
+    seen.text = TextOf(GetDlgItem(box, kMessageBoxTextId));
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        if (HasClass(child, "Button")) ++seen.buttons;
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (HasClass(child, "Static") && (style & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0) != 0)
+            seen.icon = true;
+    }
+    return seen;
+}
+
+std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action) {
+    std::vector<MessageBoxSeen> seen;
+    std::atomic<bool> actionReturned{false};
+    std::thread user([&] {
+        for (;;) {
+            HWND box = nullptr;
+            // No deadline: a box keeps the action from returning until it is
+            // answered, and the action's return ends the watch.
+            WaitUntil([&] { return (box = FindMessageBox(owner)) != nullptr || actionReturned; }, INFINITE);
+            if (box == nullptr) return;
+            seen.push_back(ReadMessageBox(box));
+            Press(box, IDOK);
+            WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+        }
+    });
+    action();
+    actionReturned = true;
+    user.join();
+    return seen;
 }
 
 DialogDriver::DialogDriver(Script script) : thread_([this, script] { Run(script); }) {}
@@ -124,26 +161,34 @@ DialogDriver::DialogDriver(Script script) : thread_([this, script] { Run(script)
 DialogDriver::~DialogDriver() { Finish(); }
 
 void DialogDriver::Finish() {
+    shown_ = true;
     if (thread_.joinable()) thread_.join();
 }
 
 void DialogDriver::Run(const Script& script) {
     HWND dialog = nullptr;
-    found_ = WaitUntil([&] {
-        EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&dialog));
-        return dialog != nullptr && FileNameEdit(dialog) != nullptr;
-    });
+    // No deadline: the dialog is looked for as long as the call that shows
+    // it runs, so a late one is still driven (or cancelled) and that call
+    // returns.
+    WaitUntil(
+        [&] {
+            EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&dialog));
+            return (dialog != nullptr && FileNameEdit(dialog) != nullptr) || shown_;
+        },
+        INFINITE);
+    found_ = dialog != nullptr && FileNameEdit(dialog) != nullptr;
     if (!found_) return;
     dialog_ = dialog;
     script(dialog);
     closedByScript_ = WaitUntil([&] { return !IsWindow(dialog); });
     if (closedByScript_) return;
     // The script left the dialog open: close whatever it shows and cancel it.
-    for (HWND popup = OwnedWindow(dialog); popup != nullptr; popup = OwnedWindow(dialog)) {
+    for (HWND popup = FindMessageBox(dialog); popup != nullptr; popup = FindMessageBox(dialog)) {
         Press(popup, IDOK);
         if (!WaitUntil([&] { return !IsWindow(popup); })) break;
     }
     Press(dialog, IDCANCEL);
+    WaitUntil([&] { return !IsWindow(dialog); });
 }
 
 }  // namespace pendrix::wine

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -20,7 +21,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
 HWND FileNameEdit(HWND dialog);
 HWND FileTypeCombo(HWND dialog);
 
-std::string WindowText(HWND window);
+// A window's text, read whole with the W function.
+std::wstring TextOf(HWND window);
 // The folder the dialog shows (CDM_GETFOLDERPATH).
 std::string CurrentFolder(HWND dialog);
 void TypeFileName(HWND dialog, const std::string& text);
@@ -30,8 +32,28 @@ void Press(HWND dialog, int id);
 std::vector<std::string> FileTypes(HWND dialog);
 // Selects entry index of the file-type list, as a click on it would.
 void PickFileType(HWND dialog, int index);
-// The message box the dialog brought up, or null when none came.
-HWND WaitForPopup(HWND dialog, DWORD timeoutMs = 20000);
+// A message box that owner brought up and shows now (a dialog of class
+// #32770 that owner owns), or null. Wine's GetWindow with GW_ENABLEDPOPUP
+// does not find a common dialog's message boxes.
+HWND FindMessageBox(HWND owner);
+// The message box owner brought up, or null when none came in time.
+HWND WaitForPopup(HWND owner, DWORD timeoutMs = 20000);
+
+// What a message box showed: its caption and text, how many buttons, and
+// whether it showed an icon.
+struct MessageBoxSeen {
+    std::wstring caption;
+    std::wstring text;
+    int buttons = 0;
+    bool icon = false;
+};
+MessageBoxSeen ReadMessageBox(HWND box);
+
+// Runs action on this thread while a second thread plays the user of every
+// message box that owner brings up meanwhile: reads it and presses OK. A
+// message box is modal, so none can come after action has returned: that
+// ends the watch, without a guessed wait. The boxes, in the order shown.
+std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action);
 
 class DialogDriver {
 public:
@@ -42,8 +64,10 @@ public:
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;
 
-    // Joins the thread; then tells whether the dialog came up and whether it
-    // closed on its own after the script, without being cancelled by force.
+    // Call once the call that shows the dialog has returned: until then the
+    // thread watches for the dialog, however late it comes. Joins the
+    // thread; then tells whether the dialog came up and whether it closed on
+    // its own after the script, without being cancelled by force.
     void Finish();
     bool FoundDialog() const { return found_; }
     bool ClosedByScript() const { return closedByScript_; }
@@ -52,10 +76,11 @@ public:
 private:
     void Run(const Script& script);
 
-    std::thread thread_;
+    std::atomic<bool> shown_{false};  // the call showing the dialog returned
     HWND dialog_ = nullptr;
     bool found_ = false;
     bool closedByScript_ = false;
+    std::thread thread_;  // last: it starts once the members above are set
 };
 
 }  // namespace pendrix::wine

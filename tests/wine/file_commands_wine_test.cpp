@@ -28,16 +28,8 @@ protected:
         CreateDirectoryW(kRoot, nullptr);
         RemoveFolder(folder);
         CreateDirectoryW(folder.c_str(), nullptr);
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        RegDeleteValueA(key, kPendingValueName);
     }
-    ~FileCommandsOnWine() override {
-        // A list left behind would be carried out by the next Wine session.
-        RegDeleteValueA(key, kPendingValueName);
-        RegCloseKey(key);
-        RemoveFolder(folder);
-    }
+    ~FileCommandsOnWine() override { RemoveFolder(folder); }
 
     std::wstring Path(const std::wstring& name) const { return folder + L"\\" + name; }
     std::wstring StoredW() const { return WideText(ReadRawW(key, L"PendingFileRenameOperations")); }
@@ -48,7 +40,8 @@ protected:
 
     std::wstring folder = std::wstring(kRoot) + L"\\" +
                           std::wstring(Widen(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    HKEY key = nullptr;
+    ClearedPendingValue pending;
+    HKEY& key = pending.key;
     RegistryRoutines registry;
     std::unique_ptr<FileCommands> commands;
 };

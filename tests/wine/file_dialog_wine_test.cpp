@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/pendrix_error.h"
+#include "common/wide_text.h"
 #include "platform/cFileDialog.h"
 #include "tests/common/raised_error.h"
 #include "tests/wine/dialog_driver.h"
@@ -78,7 +79,7 @@ TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogS
     std::string shownTitle;
     ASSERT_TRUE(Open([&](HWND dialog) {
         shownOwner = GetWindow(dialog, GW_OWNER);
-        shownTitle = WindowText(dialog);
+        shownTitle = TextOfWide(TextOf(dialog));
         Choose(dialog, chosen);
     }));
     EXPECT_EQ(shownOwner, owner);
@@ -93,7 +94,7 @@ TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogS
     std::string offered;
     std::string offeredFolder;
     ASSERT_TRUE(Open([&](HWND dialog) {
-        offered = WindowText(FileNameEdit(dialog));
+        offered = TextOfWide(TextOf(FileNameEdit(dialog)));
         offeredFolder = CurrentFolder(dialog);
         Press(dialog, IDOK);
     }));

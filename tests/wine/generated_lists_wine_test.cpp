@@ -116,16 +116,6 @@ Units UnitsOf(const std::wstring& wide) { return Units(wide.begin(), wide.end())
 
 class GeneratedListsOnWine : public ::testing::Test {
 protected:
-    GeneratedListsOnWine() {
-        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
-    }
-    ~GeneratedListsOnWine() override {
-        // A list left behind would be carried out by the next Wine session.
-        RegDeleteValueW(key, kValue);
-        RegCloseKey(key);
-    }
-
     // Exactly these units: RegSetValueExW counts one more when the last unit
     // is not NUL and the one after it in memory is, so a unit follows that
     // is not NUL.
@@ -136,8 +126,9 @@ protected:
     }
     Units Stored() const { return UnitsOf(WideText(ReadRawW(key, kValue))); }
 
-    static constexpr const wchar_t* kValue = L"PendingFileRenameOperations";
-    HKEY key = nullptr;
+    static constexpr const wchar_t* kValue = ClearedPendingValue::kName;
+    ClearedPendingValue pending;
+    HKEY& key = pending.key;
     RegistryRoutines registry;
     PendingRenameList list{registry};
 };

@@ -53,17 +53,27 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 int TabFrom(HWND focused) {
     PostMessageW(focused, WM_KEYDOWN, VK_TAB, 0);
     PostMessageW(focused, WM_KEYUP, VK_TAB, 0);
     Pump();
     return GetDlgCtrlID(GetFocus());
+}
+
+void Form1Window::Launch() {
+    ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr)));
+    form.Show();
+    Pump();
+}
+
+void Form1Window::TearDown() {
+    if (IsWindow(form.Window())) DestroyWindow(form.Window());
+    TakeQuit();
+}
+
+void Form1Window::Click(Form1ControlId id) {
+    SendMessageW(Control(id), BM_CLICK, 0, 0);
+    Pump();
 }
 
 }  // namespace pendrix::wine

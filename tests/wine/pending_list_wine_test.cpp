@@ -4,34 +4,21 @@
 
 #include "registry/RegistryRoutines.h"
 #include "scheduler/pending_rename_list.h"
+#include "tests/common/literal_text.h"
 #include "tests/wine/wine_registry_fixture.h"
 
 namespace pendrix::wine {
 namespace {
 
-template <std::size_t N>
-std::wstring W(const wchar_t (&text)[N]) { return std::wstring(text, N - 1); }
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
-
 class PendingListOnWine : public ::testing::Test {
 protected:
-    PendingListOnWine() {
-        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
-        RegDeleteValueA(key, kPendingValueName);
-    }
-    ~PendingListOnWine() override {
-        // A list left behind would be carried out by the next Wine session.
-        RegDeleteValueA(key, kPendingValueName);
-        RegCloseKey(key);
-    }
     void TearDown() override { EXPECT_EQ(api.opened, api.closed) << "a key handle was left open"; }
 
     RawValue StoredA() const { return ReadRawA(key, kPendingValueName); }
     std::wstring StoredW() const { return WideText(ReadRawW(key, Widen(kPendingValueName))); }
 
-    HKEY key = nullptr;
+    ClearedPendingValue pending;
+    HKEY& key = pending.key;
     CountingRegistryApi api;
     RegistryRoutines registry{api};
     PendingRenameList list{registry};
@@ -52,8 +39,7 @@ TEST_F(PendingListOnWine, WorkedExampleStoresTheExactStrings) {
 }
 
 TEST_F(PendingListOnWine, CreatesTheSessionManagerKeyWhenItIsGone) {
-    RegCloseKey(key);
-    key = nullptr;
+    pending.Close();
     {
         SessionManagerSetAside setAside;
         const PendingListRead read = list.Read();
@@ -66,8 +52,7 @@ TEST_F(PendingListOnWine, CreatesTheSessionManagerKeyWhenItIsGone) {
         EXPECT_EQ(WideText(ReadRawW(recreated, Widen(kPendingValueName))), W(L"\\??\\C:\\gone.txt\0\0\0"));
         RegCloseKey(recreated);
     }
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                            KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    pending.Reopen();
 }
 
 TEST_F(PendingListOnWine, UnicodePathsPassThroughUnchanged) {

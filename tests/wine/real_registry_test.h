@@ -9,13 +9,10 @@
 
 #include "registry/RegistryRoutines.h"
 #include "registry/registry_constants.h"
+#include "tests/common/literal_text.h"
 #include "tests/wine/wine_registry_fixture.h"
 
 namespace pendrix::wine {
-
-// A wide text with the NULs its literal holds.
-template <std::size_t N>
-std::wstring W(const wchar_t (&text)[N]) { return std::wstring(text, N - 1); }
 
 class RealRegistryTest : public ::testing::Test {
 protected:

@@ -2,13 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "common/pendrix_error.h"
+#include "tests/common/literal_text.h"
 #include "tests/wine/real_registry_test.h"
 
 namespace pendrix::wine {
 namespace {
-
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
 
 TEST_F(RealRegistryTest, TheProcessSpeaksUtf8) { EXPECT_EQ(GetACP(), 65001u); }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "common/wide_text.h"
 #include "tests/wine/dialog_driver.h"
@@ -24,8 +25,11 @@ constexpr wchar_t kForm1Class[] = L"PendrixForm1";
 
 std::wstring g_folder;
 FILE* g_log = nullptr;
+DWORD g_pendrixProcess = 0;
 
 using pendrix::TextOfWide;
+using pendrix::wine::FindMessageBox;
+using pendrix::wine::TextOf;
 
 void Say(const std::string& line) {
     std::fprintf(g_log, "%s\n", line.c_str());
@@ -39,49 +43,83 @@ int Fail(const char* what) {
 
 bool WaitFor(const std::function<bool()>& condition) { return pendrix::wine::WaitUntil(condition, kTimeoutMs); }
 
-// Saves what the desktop shows, as Wine draws it, to path as a 24-bit BMP.
-// (An X screenshot shows Wine's message boxes black.)
-bool SaveScreen(const std::wstring& path) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+struct Screen {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFOHEADER header{};
+    std::string pixels;  // 24-bit rows, bottom-up
+};
+
+// What the desktop shows now, as Wine draws it. (An X screenshot shows
+// Wine's message boxes black.)
+Screen CaptureScreen() {
+    Screen shot;
     const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
 
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::string pixels(rowBytes * static_cast<DWORD>(height), '\0');
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-              DIB_RGB_COLORS);
+    shot.header.biSize = sizeof(shot.header);
+    shot.header.biWidth = shot.width;
+    shot.header.biHeight = shot.height;
+    shot.header.biPlanes = 1;
+    shot.header.biBitCount = 24;
+    shot.header.biCompression = BI_RGB;
+    const DWORD rowBytes = (static_cast<DWORD>(shot.width) * 3 + 3) & ~3u;
+    shot.pixels.assign(rowBytes * static_cast<DWORD>(shot.height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(shot.height), shot.pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&shot.header), DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return shot;
+}
 
+// Has every window of Pendrix painted now: UpdateWindow sends WM_PAINT to
+// another process's window and returns once it has been handled.
+void PaintPendrixNow() {
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == g_pendrixProcess && IsWindowVisible(window)) {
+                RedrawWindow(window, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            }
+            return TRUE;
+        },
+        0);
+}
+
+// Saves what the desktop shows to path as a 24-bit BMP, once Pendrix has
+// painted and two captures in a row agree (what it drew has reached the
+// screen).
+bool SaveScreen(const std::wstring& path) {
+    PaintPendrixNow();
+    Screen shot = CaptureScreen();
+    WaitFor([&] {
+        Screen again = CaptureScreen();
+        const bool settled = again.pixels == shot.pixels;
+        shot = std::move(again);
+        return settled;
+    });
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof(file) + sizeof(header);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    file.bfOffBits = sizeof(file) + sizeof(shot.header);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(shot.pixels.size());
     FILE* out = _wfopen(path.c_str(), L"wb");
     if (out == nullptr) return false;
     std::fwrite(&file, sizeof(file), 1, out);
-    std::fwrite(&header, sizeof(header), 1, out);
-    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    std::fwrite(&shot.header, sizeof(shot.header), 1, out);
+    std::fwrite(shot.pixels.data(), 1, shot.pixels.size(), out);
     return std::fclose(out) == 0;
 }
 
 // Saves the screen as FOLDER\name.bmp and waits until the Linux side has
 // taken it.
 void Shot(const char* name) {
-    Sleep(1000);  // time for what changed to be drawn
     const std::wstring wideName(name, name + std::strlen(name));
     SaveScreen(g_folder + L"\\" + wideName + L".bmp");
     Say(std::string("SHOT ") + name);
@@ -104,32 +142,6 @@ HWND FindControl(HWND form, int id) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-// The message box the window brought up: a visible dialog it owns.
-HWND FindMessageBox(HWND form) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{form, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            if (GetWindow(window, GW_OWNER) != s.owner || !IsWindowVisible(window) || std::wstring(name) != L"#32770")
-                return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
 }
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
@@ -163,6 +175,7 @@ int Replace(const std::wstring& pendrix, const std::wstring& source, const std::
         return Fail("Pendrix.exe did not start");
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    g_pendrixProcess = process.dwProcessId;
     HWND form = nullptr;
     if (!WaitFor([&] { return (form = FindWindowW(kForm1Class, nullptr)) != nullptr && IsWindowVisible(form); }))
         return Fail("Pendrix's window did not appear");

@@ -54,6 +54,25 @@ SessionManagerSetAside::~SessionManagerSetAside() {
     RegDeleteTreeA(HKEY_CURRENT_USER, kSetAsidePath);
 }
 
+ClearedPendingValue::ClearedPendingValue() { Reopen(); }
+
+ClearedPendingValue::~ClearedPendingValue() { Close(); }
+
+void ClearedPendingValue::Close() {
+    if (key == nullptr) return;
+    RegDeleteValueW(key, kName);
+    RegCloseKey(key);
+    key = nullptr;
+}
+
+void ClearedPendingValue::Reopen() {
+    Close();
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerPath, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | WRITE_DAC | READ_CONTROL, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegDeleteValueW(key, kName);
+}
+
 namespace {
 
 // Asks the size, then reads the data, with RegQueryValueExA or ...W.

@@ -43,6 +43,24 @@ public:
     SessionManagerSetAside& operator=(const SessionManagerSetAside&) = delete;
 };
 
+// The real Session Manager key, opened for a test (with the rights to change
+// its DACL), without PendingFileRenameOperations before and after the test:
+// a list left behind would be carried out by the next Wine session.
+class ClearedPendingValue {
+public:
+    ClearedPendingValue();
+    ~ClearedPendingValue();
+    ClearedPendingValue(const ClearedPendingValue&) = delete;
+    ClearedPendingValue& operator=(const ClearedPendingValue&) = delete;
+
+    // Closes the key (for a test that takes it away) and opens it again.
+    void Close();
+    void Reopen();
+
+    static constexpr const wchar_t* kName = L"PendingFileRenameOperations";
+    HKEY key = nullptr;
+};
+
 struct RawValue {
     LONG status = 0;
     DWORD type = 0;
