@@ -33,6 +33,12 @@ TEST_F(RegistryRoutinesTest, AValueThatGrowsBetweenQueriesIsReadAgain) {
     EXPECT_EQ(read.status, kErrorSuccess);
     EXPECT_EQ(read.value.ToBytes().size(), 2100u) << "the grown value, whole";
     EXPECT_EQ(fake.growthsLeft, 0) << "it grew after a query that found it too large";
+
+    // String data: the room told is an upper bound, the text read is exact.
+    const std::string text = std::string(1100, 'a') + "\xD0\x96\xE6\x96\x87";
+    fake.PutText(kKeyPath, "Text", kRegSz, text);
+    fake.growthsLeft = 1;
+    EXPECT_EQ(registry.ReadRegistryValue("Text").value, RegistryData(std::string(50, 'g') + text));
 }
 
 TEST_F(RegistryRoutinesTest, AValueThatKeepsGrowingGivesTheDefault) {

@@ -185,6 +185,13 @@ class ConsoleToolTest(unittest.TestCase):
         for e in entries:
             self.assertEqual((e["reached"], e["sourceExists"], e["warnings"]), (True, False, ["source-missing"]))
 
+        # A name no file can have (the file system answers 123, not "not
+        # found"): whether it exists is unknown, and it is not called missing.
+        set_value(stored("\\??\\" + win("a*b.txt"), ""))
+        code, out, err = cli("list", "--json")
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual([(e["sourceExists"], e["warnings"]) for e in json.loads(out)["entries"]], [(None, [])])
+
     def test_many_names_in_one_folder_answer_as_one_by_one(self):
         # Enough names in one folder for it to be listed once: the answers
         # must be those the file system gives name by name, letter case

@@ -1,12 +1,13 @@
 // Form1's real window under Wine: the layout against the window's tables,
 // the start state, the pages, the keyboard, the two exits and a refused
 // restart. Runs at the DPI of its prefix (96, or 144 for the high-DPI run).
+#include "tests/wine/gui_test_support.h"
+
 #include <commctrl.h>
 
 #include <vector>
 
 #include "common/wide_text.h"
-#include "tests/wine/gui_test_support.h"
 
 namespace pendrix::wine {
 namespace {
