@@ -225,6 +225,20 @@ TEST_F(FileCommandsOnWine, LongPathsWorkAndLeaveNothingBehind) {
     EXPECT_TRUE(FolderContents(deep).empty());
 }
 
+TEST_F(FileCommandsOnWine, ADestinationWhoseTemporaryNameJustFitsIsReplaced) {
+    // GetTempFileNameW takes a folder of up to MAX_PATH - 14 characters: the
+    // name it makes there ("\\pdxXXXX.tmp") fills MAX_PATH with its NUL.
+    const std::wstring deep = folder + L"\\" + std::wstring(MAX_PATH - 14 - folder.size() - 1, L'd');
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    const std::wstring destination = deep + L"\\x";
+    WriteFile(Path(L"new"), "new");
+    WriteFile(destination, "old");
+    EXPECT_EQ(Launch().Replace(Narrow(Path(L"new")), Narrow(destination), true).outcome, CommandOutcome::DoneNow);
+    EXPECT_EQ(ReadFile(destination), "new");
+    EXPECT_EQ(FolderContents(deep), std::vector<std::wstring>{L"x"}) << "no temporary file left";
+    RemoveFolder(deep);
+}
+
 TEST_F(FileCommandsOnWine, OneFileUnderAnotherNameIsNotReplacedByItself) {
     const std::wstring file = Path(L"A Long Library Name.dll");
     WriteFile(file, "only copy");
