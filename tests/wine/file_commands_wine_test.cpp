@@ -229,6 +229,7 @@ TEST_F(FileCommandsOnWine, ADestinationWhoseTemporaryNameJustFitsIsReplaced) {
     // GetTempFileNameW takes a folder of up to MAX_PATH - 14 characters: the
     // name it makes there ("\\pdxXXXX.tmp") fills MAX_PATH with its NUL.
     const std::wstring deep = folder + L"\\" + std::wstring(MAX_PATH - 14 - folder.size() - 1, L'd');
+    RemoveFolder(deep);  // left by a run that ended on the way
     ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     const std::wstring destination = deep + L"\\x";
     WriteFile(Path(L"new"), "new");
