@@ -14,24 +14,11 @@ namespace {
 
 constexpr std::int32_t kErrorNotEnoughMemory = 8;
 
-// The rights of a key handle (winnt.h).
+// The specific rights of a key handle (winnt.h); a handle has those it was
+// opened with.
 constexpr std::uint32_t kKeyQueryValue = 0x0001;
 constexpr std::uint32_t kKeySetValue = 0x0002;
 constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
-constexpr std::uint32_t kMaximumAllowed = 0x02000000;
-constexpr std::uint32_t kGenericAll = 0x10000000;
-constexpr std::uint32_t kGenericWrite = 0x40000000;
-constexpr std::uint32_t kGenericRead = 0x80000000;
-
-// The specific rights a requested mask grants (generic rights mapped as
-// for registry keys).
-std::uint32_t GrantedRights(std::uint32_t requested) {
-    if (requested & (kMaximumAllowed | kGenericAll)) return kKeyAllAccess;
-    std::uint32_t granted = requested;
-    if (requested & kGenericRead) granted |= kKeyRead;
-    if (requested & kGenericWrite) granted |= kKeyWrite;
-    return granted;
-}
 
 std::u16string_view Units(const std::vector<std::uint8_t>& data) {
     return std::u16string_view(reinterpret_cast<const char16_t*>(data.data()), data.size() / sizeof(char16_t));
@@ -156,7 +143,7 @@ std::string FakeRegistry::Resolve(RegHandle root, const std::string& path, bool&
 RegHandle FakeRegistry::NewHandle(const std::string& path, std::uint32_t access) {
     const RegHandle handle = nextHandle_;
     nextHandle_ += 4;
-    handles_[handle] = OpenedKey{path, GrantedRights(access)};
+    handles_[handle] = OpenedKey{path, access};
     return handle;
 }
 
