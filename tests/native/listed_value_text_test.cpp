@@ -2,11 +2,11 @@
 
 #include "registry/listed_value_text.h"
 #include "registry/registry_constants.h"
+#include "tests/common/literal_text.h"
 
 namespace pendrix {
 namespace {
 
-ByteList Bytes(const std::string& text) { return ByteList(text.begin(), text.end()); }
 std::string NoExpansion(const std::string& text) { return text; }
 
 RegistryData Listed(std::uint32_t type, const ByteList& data) { return ListedValueData(type, data, NoExpansion); }
@@ -38,7 +38,7 @@ TEST(ListedValueData, StringsAndLists) {
 
 TEST(ListedValueData, ExpandableStringsAreExpandedAndCutAtNul) {
     const auto expand = [](const std::string& text) { return "<" + text + std::string(1, '\0') + "rest"; };
-    EXPECT_EQ(ListedValueData(kRegExpandSz, Bytes(std::string("%A%\0", 4)), expand), RegistryData("<%A%"));
+    EXPECT_EQ(ListedValueData(kRegExpandSz, Bytes(S("%A%\0")), expand), RegistryData("<%A%"));
     EXPECT_EQ(ListedValueData(kRegExpandSz, {}, expand), RegistryData(""));
 }
 

@@ -3,13 +3,12 @@
 #include "common/pendrix_error.h"
 #include "registry/registry_codec.h"
 #include "registry/registry_constants.h"
+#include "tests/common/literal_text.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
 namespace {
 
-ByteList Bytes(const std::string& text) { return ByteList(text.begin(), text.end()); }
-std::string Text(const char* text, std::size_t length) { return std::string(text, length); }
 
 std::string NoExpansion(const std::string& text) { return text; }
 
@@ -19,7 +18,7 @@ RegistryData Decode(std::uint32_t type, const ByteList& data, const RegistryData
 
 TEST(DecodeRegistryData, ExpandableStringsAreExpanded) {
     const auto expand = [](const std::string& text) { return "[" + text + "]"; };
-    EXPECT_EQ(DecodeRegistryData(kRegExpandSz, Bytes(Text("%A%\0", 4)), RegistryData(), expand),
+    EXPECT_EQ(DecodeRegistryData(kRegExpandSz, Bytes(S("%A%\0")), RegistryData(), expand),
               RegistryData("[%A%]"));
     EXPECT_EQ(DecodeRegistryData(kRegExpandSz, ByteList(), RegistryData(7), expand), RegistryData(7));
 }

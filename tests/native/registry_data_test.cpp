@@ -4,6 +4,7 @@
 
 #include "common/pendrix_error.h"
 #include "registry/registry_data.h"
+#include "tests/common/literal_text.h"
 
 namespace pendrix {
 namespace {
@@ -56,7 +57,7 @@ TEST(ParseDecimalNumber, RejectsOutOfRangeAsOverflow) {
 TEST(RegistryData, ConvertsBetweenKinds) {
     EXPECT_EQ(RegistryData().ToText(), "");
     EXPECT_EQ(RegistryData(-42).ToText(), "-42");
-    EXPECT_EQ(RegistryData(std::string("a\0b", 3)).ToText(), std::string("a\0b", 3));
+    EXPECT_EQ(RegistryData(S("a\0b")).ToText(), S("a\0b"));
     EXPECT_EQ(RegistryData().ToNumber(), 0);
     EXPECT_EQ(RegistryData("-3.5").ToNumber(), -4);
     EXPECT_EQ(RegistryData(ByteList{1, 2}).ToBytes(), (ByteList{1, 2}));
