@@ -1,6 +1,7 @@
 #include "cli/list_format.h"
 
 #include "cli/json_text.h"
+#include "registry/registry_type_names.h"
 
 namespace pendrix::cli {
 namespace {
@@ -19,6 +20,14 @@ void AppendQuoted(std::string& out, std::string_view path) { out.append("\"").ap
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 }  // namespace
+
+std::string AnotherFormText(const StoredShape& shape) {
+    if (shape.type != kRegMultiSz)
+        return "PendingFileRenameOperations is of type " + RegistryTypeText(shape.type) +
+               ", not a list of strings, and is never changed";
+    return "PendingFileRenameOperations holds an odd number of bytes (" + std::to_string(shape.bytes) +
+           "), the last of them no whole character, and is never changed";
+}
 
 const char* KindName(EntryKind kind) {
     switch (kind) {
@@ -43,6 +52,7 @@ std::string DescribeEntry(const PendingEntry& entry) {
 std::string FormatListText(const PendingEntries& list) {
     std::string out;
     if (!list.exists) return "Nothing is pending: PendingFileRenameOperations does not exist.\r\n";
+    if (IsAnotherForm(list.shape)) out.append("Warning: ").append(AnotherFormText(list.shape)).append(".\r\n");
     if (!list.closed && !list.entries.empty())
         out += "Warning: the list does not end with two NULs: the start-up processing carries out none of it.\r\n";
     if (list.entries.empty()) return out + "Nothing is pending: PendingFileRenameOperations holds no entry.\r\n";
@@ -65,6 +75,13 @@ std::string FormatListJson(const PendingEntries& list) {
     out += "{\"value\": ";
     AppendJsonString(out, kValuePath);
     out.append(", \"exists\": ").append(JsonBool(list.exists));
+    out += ", \"type\": ";
+    if (list.exists)
+        AppendJsonString(out, RegistryTypeText(list.shape.type));
+    else
+        out += "null";
+    out.append(", \"bytes\": ").append(std::to_string(list.exists ? list.shape.bytes : 0));
+    out.append(", \"changeable\": ").append(JsonBool(!list.exists || !IsAnotherForm(list.shape)));
     out.append(", \"closedProperly\": ").append(JsonBool(list.closed));
     out += ", \"entries\": [";
     const char* separator = "\r\n";

@@ -13,12 +13,19 @@ namespace pendrix::cli {
 std::string FormatListText(const PendingEntries& list);
 
 // One JSON document, plain ASCII:
-// {"value": "...", "exists": true, "closedProperly": true, "entries": [
+// {"value": "...", "exists": true, "type": "REG_MULTI_SZ", "bytes": 120,
+//  "changeable": true, "closedProperly": true, "entries": [
 //   {"number": 1, "kind": "replace", "source": "...", "destination": "...",
 //    "first": "...", "second": "...", "sourceExists": true, "reached": true,
 //    "warnings": ["source-missing", "after-empty-string", "not-closed"]}, ...]}
-// destination is null for a deletion, sourceExists null when unknown.
+// destination is null for a deletion, sourceExists null when unknown; type
+// is null when the value does not exist, and changeable false for a value
+// of another form (it is never written).
 std::string FormatListJson(const PendingEntries& list);
+
+// What a value of another form is (scheduler/pending_rename_list.h), on one
+// line: "PendingFileRenameOperations is of type REG_BINARY, ...".
+std::string AnotherFormText(const StoredShape& shape);
 
 // "replace", "rename" or "delete".
 const char* KindName(EntryKind kind);

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/utf16_text.h"
+
 #include "registry/registry_constants.h"
 #include "scheduler/stored_list.h"
 
@@ -99,20 +101,40 @@ PendingListRead PendingRenameList::Read() {
     // list unknown.
     result.readable = read.status == kErrorSuccess || read.status == kErrorFileNotFound;
     result.exists = read.status == kErrorSuccess;
-    if (!result.readable) return result;
-    result.listText = std::move(read.value).ToText();
-    if (IsStringType(read.type)) result.stored = std::move(read.data);
+    if (!result.exists) return result;
+    result.shape = {read.type, read.storedSize};
+    if (IsStringType(read.type)) {
+        result.listText = std::move(read.value).ToText();
+        result.stored = std::move(read.data);
+    } else {
+        const std::string& bytes = read.data;
+        std::u16string units(bytes.size() / 2, u'\0');
+        for (std::size_t i = 0; i < units.size(); ++i)
+            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                             static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        result.stored = TextFromUtf16(units);
+    }
     return result;
 }
 
+bool IsAnotherForm(const StoredShape& shape) { return shape.type != kRegMultiSz || shape.bytes % 2 != 0; }
+
+bool HoldsAnotherForm(const PendingListRead& read) { return read.readable && read.exists && IsAnotherForm(read.shape); }
+
 bool PendingRenameList::Append(const PendingListRead& current, const RenamePair& pair) {
-    if (!current.readable || !IsStorablePair(pair)) return false;
+    if (!current.readable || HoldsAnotherForm(current) || !IsStorablePair(pair)) return false;
     return Store(AppendPairToStored(current.stored, pair)) == kErrorSuccess;
 }
 
 bool PendingRenameList::Restore(const PendingListRead& snapshot) {
-    if (!snapshot.readable) return false;
-    return Store(snapshot.stored) == kErrorSuccess;
+    if (!snapshot.readable || HoldsAnotherForm(snapshot)) return false;
+    return (snapshot.exists ? Store(snapshot.stored) : Delete()) == kErrorSuccess;
+}
+
+std::int32_t PendingRenameList::Delete() {
+    AimAtSessionManager();
+    const std::int32_t status = registry_.DeleteValue(kPendingValueName);
+    return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 
 std::int32_t PendingRenameList::Store(std::string_view data) {

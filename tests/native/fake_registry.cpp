@@ -49,6 +49,7 @@ void FakeRegistry::PutValue(const std::string& keyPath, const std::string& name,
     if (Value* existing = FindValueMutable(keyPath, name)) {
         existing->type = type;
         existing->data = std::move(data);
+        existing->halfUnit = false;
         return;
     }
     keys_[Lower(keyPath)].values.push_back(Value{name, type, std::move(data)});
@@ -57,6 +58,12 @@ void FakeRegistry::PutValue(const std::string& keyPath, const std::string& name,
 void FakeRegistry::PutText(const std::string& keyPath, const std::string& name, std::uint32_t type,
                            const std::string& bytes) {
     PutValue(keyPath, name, type, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+void FakeRegistry::PutTextWithHalfUnit(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                                       const std::string& text) {
+    PutText(keyPath, name, type, text);
+    FindValueMutable(keyPath, name)->halfUnit = true;
 }
 
 void FakeRegistry::SetClassName(const std::string& path, const std::string& className) {
@@ -149,6 +156,7 @@ void FakeRegistry::GrowAfterMoreData(Value& value) {
 std::int32_t FakeRegistry::QueryValue(RegHandle key, const std::string& name, std::uint32_t& type,
                                       std::uint8_t* data, std::uint32_t& size) {
     ++queryCalls;
+    if (beforeQuery) beforeQuery();
     const auto open = handles_.find(key);
     if (open == handles_.end()) return kErrorInvalidHandle;
     Value* value = FindValueMutable(open->second, name);
@@ -176,6 +184,23 @@ std::int32_t FakeRegistry::SetValue(RegHandle key, const std::string& name, std:
     return kErrorSuccess;
 }
 
+std::int32_t FakeRegistry::QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                           std::uint32_t& storedSize) {
+    const auto open = handles_.find(key);
+    if (open == handles_.end()) return kErrorInvalidHandle;
+    const Value* value = FindValue(open->second, name);
+    if (value == nullptr) return kErrorFileNotFound;
+    type = value->type;
+    if (!IsStringType(value->type)) {
+        storedSize = static_cast<std::uint32_t>(value->data.size());
+        return kErrorSuccess;
+    }
+    // Windows holds string data as UTF-16.
+    const std::string text(value->data.begin(), value->data.end());
+    storedSize = static_cast<std::uint32_t>(Utf16FromText(text).size() * 2 + (value->halfUnit ? 1 : 0));
+    return kErrorSuccess;
+}
+
 std::int32_t FakeRegistry::DeleteKey(RegHandle root, const std::string& path) {
     bool ok = false;
     const std::string full = Resolve(root, path, ok);
@@ -192,6 +217,7 @@ std::int32_t FakeRegistry::DeleteKey(RegHandle root, const std::string& path) {
 std::int32_t FakeRegistry::DeleteValue(RegHandle key, const std::string& name) {
     const auto open = handles_.find(key);
     if (open == handles_.end()) return kErrorInvalidHandle;
+    if (refuseWrites) return kErrorAccessDenied;
     auto found = keys_.find(open->second);
     if (found == keys_.end()) return kErrorFileNotFound;
     auto& values = found->second.values;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,6 +23,9 @@ public:
         std::string name;
         std::uint32_t type = 0;
         std::vector<std::uint8_t> data;
+        // String data that Windows holds with one byte after its last whole
+        // UTF-16 unit: the byte is no part of the text the seam gives.
+        bool halfUnit = false;
     };
 
     // Stored state, addressed by full paths such as "HKLM\\A\\B".
@@ -30,17 +34,22 @@ public:
                   std::vector<std::uint8_t> data);
     void PutText(const std::string& keyPath, const std::string& name, std::uint32_t type,
                  const std::string& bytes);
+    // String data of an odd number of bytes: text, then half a unit.
+    void PutTextWithHalfUnit(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                             const std::string& text);
     void SetClassName(const std::string& path, const std::string& className);
     bool HasKey(const std::string& path) const;
     const Value* FindValue(const std::string& keyPath, const std::string& name) const;
 
     // Faults.
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
-    bool refuseWrites = false;               // SetValue gives ERROR_ACCESS_DENIED
+    bool refuseWrites = false;               // SetValue, DeleteValue give ERROR_ACCESS_DENIED
     int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
     std::map<std::uint32_t, std::int32_t> listingFailures;  // EnumKey/EnumValue index -> status
     std::set<std::string> reachableComputers{"", "THISPC", "\\\\THISPC"};
     std::map<std::string, std::string> environment;
+    // Runs as each QueryValue begins: another program's change between reads.
+    std::function<void()> beforeQuery;
 
     // Observations.
     int queryCalls = 0;
@@ -58,6 +67,8 @@ public:
                             std::uint8_t* data, std::uint32_t& size) override;
     std::int32_t SetValue(RegHandle key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override;
+    std::int32_t QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                 std::uint32_t& storedSize) override;
     std::int32_t DeleteKey(RegHandle root, const std::string& path) override;
     std::int32_t DeleteValue(RegHandle key, const std::string& name) override;
     std::int32_t EnumKey(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,

@@ -1,10 +1,12 @@
 // The Windows half of the console tool's tests, driven by a script on the
 // Linux side, which cannot see a whole exit code (Wine hands on its low
 // byte) nor call the W registry functions itself:
-//   set                 stores standard input as the PendingFileRenameOperations
-//                       value (REG_MULTI_SZ), byte for byte, with RegSetValueExW
+//   set [TYPE]          stores standard input as the PendingFileRenameOperations
+//                       value (of type TYPE, a number; REG_MULTI_SZ without),
+//                       byte for byte, with RegSetValueExW
 //   get                 writes the value's bytes, read with RegQueryValueExW, to
-//                       standard output; exit code 2 when there is no value
+//                       standard output; exit code 2 when there is no value,
+//                       and 1804 when it is not of type REG_MULTI_SZ
 //   clear               deletes the value
 //   run CODEFILE [--hold PATH] [--refused] PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM with the arguments on this program's own
@@ -22,6 +24,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,7 +51,7 @@ UniqueKey OpenSessionManager(REGSAM access, LONG& status) {
     return UniqueKey(status == ERROR_SUCCESS ? key : nullptr);
 }
 
-int Set() {
+int Set(DWORD type) {
     std::vector<char> data;
     char buffer[65536];
     DWORD read = 0;
@@ -57,9 +60,12 @@ int Set() {
     LONG status = 0;
     const UniqueKey key = OpenSessionManager(KEY_SET_VALUE, status);
     if (!key) return static_cast<int>(status);
-    return static_cast<int>(RegSetValueExW(key.get(), kValueName, 0, REG_MULTI_SZ,
-                                           reinterpret_cast<const BYTE*>(data.data()),
-                                           static_cast<DWORD>(data.size())));
+    const DWORD size = static_cast<DWORD>(data.size());
+    // A unit that is not NUL after the data: Wine then counts no unit more.
+    data.push_back('\xFF');
+    data.push_back('\xFF');
+    return static_cast<int>(RegSetValueExW(key.get(), kValueName, 0, type,
+                                           reinterpret_cast<const BYTE*>(data.data()), size));
 }
 
 int Get() {
@@ -208,7 +214,8 @@ int InConsole(int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return kUsage;
     const std::wstring command = argv[1];
-    if (command == L"set") return Set();
+    if (command == L"set")
+        return Set(argc > 2 ? static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)) : DWORD{REG_MULTI_SZ});
     if (command == L"get") return Get();
     if (command == L"clear") return Clear();
     if (command == L"run") return Run(argc, argv);

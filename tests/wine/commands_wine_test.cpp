@@ -283,18 +283,42 @@ TEST_F(CommandsOnWine, CancelAllTakesBackExactlyThisSessionsPairs) {
     EXPECT_EQ(StoredText(), atStart + installer);
 }
 
-TEST_F(CommandsOnWine, CancelAllWithNoListAtStartLeavesAValueWithoutData) {
+TEST_F(CommandsOnWine, CancelAllWithNoListAtStartDeletesTheValue) {
     WriteFile(Path(L"e.log"), "x");
     Launch();
     Click(kCommand10);
     Click(kCheck2);
     Type(kText4, Path(L"e.log"));
     EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
-    ClickAndAnswer(kChameleonButton1);
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
+              Texts{L"Changes on files in use since this program launched have been reversed."});
+    EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
+
+    // An installer schedules through Windows afterwards: its name is stored
+    // whole (a value of no data would cost it its first character here).
+    WriteFile(Path(L"setup.tmp"), "x");
+    ASSERT_TRUE(MoveFileExW(Path(L"setup.tmp").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"setup.tmp") + kNul + kNul + kNul);
+}
+
+TEST_F(CommandsOnWine, AListOfAnotherTypeIsNeverOverwritten) {
+    // Another program's list stored as REG_BINARY: the start-up processing
+    // of Wine carries it out, so it holds live operations.
+    const std::wstring theirs = std::wstring(L"\\??\\C:\\theirs.tmp") + kNul + kNul + kNul;
+    ASSERT_EQ(WriteRawW(key, kValue, REG_BINARY, theirs), ERROR_SUCCESS);
+    const RawValue before = Stored();
+    Launch();
+    Click(kCommand10);
+    Click(kCheck2);
+    Type(kText4, L"C:\\mine.log");
+    const std::wstring refusal = L"The list of pending file operations is stored as REG_BINARY, not as a list of "
+                                 L"strings, and Pendrix does not overwrite it. Nothing ";
+    EXPECT_EQ(ClickAndAnswer(kCommand7), Texts{refusal + L"was scheduled."});
+    EXPECT_EQ(Box(kText4), L"C:\\mine.log");
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1), Texts{refusal + L"was reversed."});
     const RawValue after = Stored();
-    EXPECT_EQ(after.status, ERROR_SUCCESS);
-    EXPECT_EQ(after.type, static_cast<DWORD>(REG_MULTI_SZ));
-    EXPECT_TRUE(after.bytes.empty());
+    EXPECT_EQ(after.type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(after.bytes, before.bytes);
 }
 
 TEST_F(CommandsOnWine, ARefusedWriteIsToldAndKeepsWhatWasTyped) {
