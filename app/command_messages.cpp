@@ -73,6 +73,12 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
            FailureText("Nothing was scheduled.", result.readFailed, result.status, errorText);
 }
 
+std::string NameTooLongMessage(CommandKind kind, std::string_view boxLabel) {
+    static_assert(kLongestNameUnits == 32767, "the text below says so");
+    return "The name in " + std::string(boxLabel) + " is longer than the 32,767 characters Windows accepts. " +
+           (kind == CommandKind::Replace ? "Nothing was replaced or scheduled." : "Nothing was deleted or scheduled.");
+}
+
 std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorText) {
     if (result.reversed) return kMsgReversed;
     if (result.anotherForm) return AnotherFormText(result.listShape, "Nothing was reversed.");
