@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/pendrix_error.h"
+#include "common/wide_text.h"
 #include "platform/cFileDialog.h"
 #include "tests/common/raised_error.h"
 #include "tests/wine/dialog_driver.h"
@@ -102,6 +103,21 @@ TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogS
     EXPECT_EQ(fileDialog.Filename(), chosen);
     EXPECT_EQ(fileDialog.FileTitle(), "résumé ü.txt");
     DestroyWindow(owner);
+}
+
+// Windows names are any UTF-16 units: a name holding a lone surrogate,
+// typed into the dialog and confirmed, comes back unit for unit (the file
+// need not exist without OFN_FILEMUSTEXIST; Wine's files cannot hold one).
+TEST_F(FileDialogOnWine, ANameOfAnyUtf16UnitsComesBackWhole) {
+    const std::wstring name = L"lone \xD800 surrogate.txt";
+    const std::wstring path = WideText(folder) + L"\\" + name;
+    fileDialog.flags(0);
+    ASSERT_TRUE(Open([&](HWND dialog) {
+        SendMessageW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        Press(dialog, IDOK);
+    }));
+    EXPECT_EQ(fileDialog.Filename(), TextOfWide(path));
+    EXPECT_EQ(fileDialog.FileTitle(), TextOfWide(name));
 }
 
 TEST_F(FileDialogOnWine, CancelKeepsTheChoiceOrRaisesTheCancelError) {
