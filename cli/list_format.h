@@ -9,7 +9,9 @@
 namespace pendrix::cli {
 
 // Lines ended by CR LF: one per entry ("1 replace "SOURCE" -> "DESTINATION""),
-// each warning indented under its entry.
+// each warning indented under its entry. A control character in a name
+// (CR, LF, any C0 or C1 control, DEL, U+2028, U+2029) shows as <U+XXXX>, so
+// that one entry is always one line.
 std::string FormatListText(const PendingEntries& list);
 
 // One JSON document, plain ASCII:
