@@ -171,54 +171,6 @@ TEST_F(PendingRenameListTest, RestoringAnAbsentListDeletesTheValue) {
     EXPECT_EQ(Stored(), "") << "a value of no data at launch stays one";
 }
 
-// Values another program stored in a form no write may replace: each is
-// read as what it is, and neither appended to nor restored over.
-TEST_F(PendingRenameListTest, AValueOfAnotherFormIsNeverWritten) {
-    const std::string pair = S("\\??\\C:\\a\0\0\0");
-    const std::string pairAsUtf16 = S("\\\0?\0?\0\\\0C\0:\0\\\0a\0\0\0\0\0\0\0");
-    const struct {
-        const char* name;
-        std::uint32_t type;
-        std::string data;
-        bool halfUnit;
-        StoredShape shape;
-        std::string stored;  // as read, for the listing
-    } cases[] = {
-        {"binary", kRegBinary, pairAsUtf16, false, {kRegBinary, 22}, pair},
-        {"binary, odd", kRegBinary, pairAsUtf16 + "x", false, {kRegBinary, 23}, pair},
-        {"dword", kRegDword, S("\1\0\0\0"), false, {kRegDword, 4}, S("\1\0")},
-        {"one string", kRegSz, S("\\??\\C:\\a\0"), false, {kRegSz, 18}, S("\\??\\C:\\a\0")},
-        {"list of an odd size", kRegMultiSz, pair, true, {kRegMultiSz, 23}, pair},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.halfUnit)
-            fake.PutTextWithHalfUnit(kSessionManager, kPendingValueName, c.type, c.data);
-        else
-            fake.PutText(kSessionManager, kPendingValueName, c.type, c.data);
-        const PendingListRead read = list.Read();
-        EXPECT_TRUE(read.readable && read.exists);
-        EXPECT_EQ(read.shape.type, c.shape.type);
-        EXPECT_EQ(read.shape.bytes, c.shape.bytes);
-        EXPECT_EQ(read.stored, c.stored);
-        EXPECT_TRUE(HoldsAnotherForm(read));
-        const int writes = fake.setCalls;
-        EXPECT_FALSE(list.Append(read, DeletionPair("C:\\x")));
-        EXPECT_FALSE(list.Restore(read));
-        EXPECT_EQ(fake.setCalls, writes);
-        const auto* value = fake.FindValue(kSessionManager, kPendingValueName);
-        ASSERT_NE(value, nullptr);
-        EXPECT_EQ(value->type, c.type);
-        EXPECT_EQ(std::string(value->data.begin(), value->data.end()), c.data);
-    }
-    // A list of whole characters, and no value at all, may be written.
-    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, pair);
-    EXPECT_FALSE(HoldsAnotherForm(list.Read()));
-    EXPECT_EQ(list.Read().shape.bytes, 22u);
-    EXPECT_EQ(list.Delete(), kErrorSuccess);
-    EXPECT_FALSE(HoldsAnotherForm(list.Read()));
-}
-
 TEST_F(PendingRenameListTest, AnUnreadableSnapshotIsNeverRestored) {
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\0\0"));
     fake.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");

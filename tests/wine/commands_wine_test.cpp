@@ -303,26 +303,6 @@ TEST_F(CommandsOnWine, CancelAllWithNoListAtStartDeletesTheValue) {
     EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"setup.tmp") + kNul + kNul + kNul);
 }
 
-TEST_F(CommandsOnWine, AListOfAnotherTypeIsNeverOverwritten) {
-    // Another program's list stored as REG_BINARY: the start-up processing
-    // of Wine carries it out, so it holds live operations.
-    const std::wstring theirs = std::wstring(L"\\??\\C:\\theirs.tmp") + kNul + kNul + kNul;
-    ASSERT_EQ(WriteRawW(key, kValue, REG_BINARY, theirs), ERROR_SUCCESS);
-    const RawValue before = Stored();
-    Launch();
-    Click(kCommand10);
-    Click(kCheck2);
-    Type(kText4, L"C:\\mine.log");
-    const std::wstring refusal = L"The list of pending file operations is stored as REG_BINARY, not as a list of "
-                                 L"strings, and Pendrix does not overwrite it. Nothing ";
-    EXPECT_EQ(ClickAndAnswer(kCommand7), Texts{refusal + L"was scheduled."});
-    EXPECT_EQ(Box(kText4), L"C:\\mine.log");
-    EXPECT_EQ(ClickAndAnswer(kChameleonButton1), Texts{refusal + L"was reversed."});
-    const RawValue after = Stored();
-    EXPECT_EQ(after.type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(after.bytes, before.bytes);
-}
-
 TEST_F(CommandsOnWine, ARefusedWriteIsToldAndKeepsWhatWasTyped) {
     WriteFile(Path(L"s.dll"), "x");
     Launch();
@@ -414,15 +394,6 @@ TEST_F(CommandsOnWine, ANameLongerThanWindowsAcceptsIsRefusedNotCut) {
                                                L"Windows accepts. Nothing was deleted or scheduled."});
     EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(GetFocus(), Control(kText4));
-
-    Click(kCommand8);
-    Click(kCheck1);
-    Type(kText1, longest + L"s");
-    Type(kText2, L"C:\\d.dll");
-    EXPECT_EQ(ClickAndAnswer(kCommand1), Texts{L"The name in Source File is longer than the 32,767 characters "
-                                               L"Windows accepts. Nothing was replaced or scheduled."});
-    EXPECT_EQ(Box(kText1), longest + L"s");
-    EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace
