@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "common/utf16_text.h"
-
 #include "registry/registry_constants.h"
 #include "scheduler/stored_list.h"
 
@@ -92,6 +91,22 @@ void PendingRenameList::AimAtSessionManager() {
     registry_.Subkey(kSessionManagerSubkey);
 }
 
+namespace {
+
+// Bytes of another type read as the start-up processing reads the list: as
+// little-endian UTF-16 units (a last odd byte is none), in 8-bit text.
+std::string TextOfUtf16Bytes(std::string_view bytes) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto low = static_cast<unsigned char>(bytes[2 * i]);
+        const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<char16_t>(low | high << 8);
+    }
+    return TextFromUtf16(units);
+}
+
+}  // namespace
+
 PendingListRead PendingRenameList::Read() {
     AimAtSessionManager();
     RegistryValueRead read = registry_.ReadRegistryValue(kPendingValueName, RegistryData(""));
@@ -107,12 +122,7 @@ PendingListRead PendingRenameList::Read() {
         result.listText = std::move(read.value).ToText();
         result.stored = std::move(read.data);
     } else {
-        const std::string& bytes = read.data;
-        std::u16string units(bytes.size() / 2, u'\0');
-        for (std::size_t i = 0; i < units.size(); ++i)
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                             static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-        result.stored = TextFromUtf16(units);
+        result.stored = TextOfUtf16Bytes(read.data);
     }
     return result;
 }

@@ -316,6 +316,8 @@ class ConsoleToolTest(unittest.TestCase):
 
     def test_a_list_of_another_form_is_never_changed(self):
         pair = stored("\\??\\" + win("a.txt"), "")
+        for name in ("new.txt", "old.txt", "x.txt"):
+            write(name, name)
         for data, value_type, what in [
                 (pair, 3, "is of type REG_BINARY, not a list of strings"),
                 (pair + b"x", 7, "holds an odd number of bytes (%d)" % (len(pair) + 1)),
