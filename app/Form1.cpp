@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "about/frmAbout.h"
+#include "common/pendrix_error.h"
 #include "common/dpi_scale.h"
 #include "common/window_instance.h"
 #include "resources/resource_ids.h"
@@ -21,6 +22,13 @@ constexpr int kSansSerifHundredthsOfPoint = 975;
 constexpr int kPageIconSize = 32;
 // The one filter of the "..." buttons' open dialog.
 constexpr const char* kAllFilesFilter = "All Files (*.*)|*.*";
+// What a text box holds: the longest name Windows accepts and one unit
+// more, so that a longer name shows as too long instead of being cut.
+constexpr WPARAM kTextBoxLimit = kLongestNameUnits + 1;
+// The boxes' labels, as the messages name them.
+constexpr const char* kSourceBoxLabel = "Source File";
+constexpr const char* kDestinationBoxLabel = "Destination";
+constexpr const char* kFileToDeleteBoxLabel = "File To Delete";
 // Posted to the window by Show: makes what is not on the screen yet.
 constexpr UINT kCompleteWindowMessage = WM_APP + 1;
 
@@ -168,6 +176,7 @@ void Form1::CreateControls(bool pageControls) {
             nullptr);
         controls_.push_back({layout.id, control});
         if (layout.kind == ControlKind::CheckBox) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        if (layout.kind == ControlKind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, kTextBoxLimit, 0);
     }
 }
 
@@ -353,13 +362,26 @@ void Form1::Command6_Click() {
 // ---- Apply, Cancel All and browsing ----
 
 void Form1::Command1_Click() {
+    if (RefuseTooLong(CommandKind::Replace, kText1, kSourceBoxLabel) ||
+        RefuseTooLong(CommandKind::Replace, kText2, kDestinationBoxLabel))
+        return;
     const CommandResult result = m_Commands->Replace(Text(kText1), Text(kText2), Ticked(kCheck1));
     ShowCommandResult(CommandKind::Replace, result, kText2);
 }
 
 void Form1::Command7_Click() {
+    if (RefuseTooLong(CommandKind::Delete, kText4, kFileToDeleteBoxLabel)) return;
     const CommandResult result = m_Commands->Delete(Text(kText4), Ticked(kCheck2));
     ShowCommandResult(CommandKind::Delete, result, kText4);
+}
+
+bool Form1::RefuseTooLong(CommandKind kind, Form1ControlId box, const char* label) {
+    // A box holds one unit more than the longest name, so that a longer
+    // paste, cut there, is refused here instead of acting on part of it.
+    if (GetWindowTextLengthW(Control(box)) <= kLongestNameUnits) return false;
+    ShowMessage(NameTooLongMessage(kind, label));
+    GiveFocus(box);
+    return true;
 }
 
 void Form1::ShowCommandResult(CommandKind kind, const CommandResult& result, Form1ControlId focusAfterScheduling) {
@@ -386,9 +408,15 @@ void Form1::BrowseInto(Form1ControlId box) {
     m_FileDialog->flags(kOfnFileMustExist);
     m_FileDialog->hwnd(reinterpret_cast<std::intptr_t>(hwnd_));
     m_FileDialog->Filter(kAllFilesFilter);
-    m_FileDialog->CancelError(false);
-    m_FileDialog->ShowOpen();
-    // After a cancel this is the name last chosen, or the empty text.
+    // A cancel raises the cancel error, and the box keeps what it holds:
+    // Filename would still be the file last chosen for any box.
+    m_FileDialog->CancelError(true);
+    try {
+        m_FileDialog->ShowOpen();
+    } catch (const PendrixError& error) {
+        if (error.Number() == kErrUserCancel) return;
+        throw;
+    }
     Text(box, m_FileDialog->Filename());
 }
 

@@ -105,9 +105,12 @@ private:
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     void PaintBackground(HDC dc) const;
 
-    // Fills box with the file chosen in the open dialog (or, after a
-    // cancel, the name the dialog last gave).
+    // Fills box with the file chosen in the open dialog; a cancel leaves it
+    // as it was.
     void BrowseInto(Form1ControlId box);
+    // Says so, and gives it the focus, when box holds more than the longest
+    // name Windows accepts; true then.
+    bool RefuseTooLong(CommandKind kind, Form1ControlId box, const char* label);
     // Shows what a replace or delete command did, and clears what a
     // scheduling clears.
     void ShowCommandResult(CommandKind kind, const CommandResult& result, Form1ControlId focusAfterScheduling);

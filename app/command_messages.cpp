@@ -1,6 +1,7 @@
 #include "app/command_messages.h"
 
 #include "registry/registry_constants.h"
+#include "registry/registry_type_names.h"
 #include "scheduler/refusal_text.h"
 
 namespace pendrix {
@@ -32,6 +33,16 @@ std::string DeletedBefore(const CommandResult& result) {
            " deleted at once. ";
 }
 
+// What is wrong with a value of another form, then what was not done.
+std::string AnotherFormText(const StoredShape& shape, const char* nothingDone) {
+    std::string text = "The list of pending file operations ";
+    if (shape.type != kRegMultiSz)
+        text += "is stored as " + RegistryTypeText(shape.type) + ", not as a list of strings,";
+    else
+        text += "holds an odd number of bytes (" + std::to_string(shape.bytes) + "),";
+    return text + " and Pendrix does not overwrite it. " + nothingDone;
+}
+
 }  // namespace
 
 std::string MessageFor(CommandKind kind, const CommandResult& result, const ErrorTextFunction& errorText) {
@@ -53,6 +64,8 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
         return Capitalized(RefusalReason(result)) + ". " + nothingDone;
     case CommandOutcome::Interrupted:
         return Capitalized(InterruptionReason(result)) + ". Nothing was scheduled.";
+    case CommandOutcome::ListOfAnotherForm:
+        return DeletedBefore(result) + AnotherFormText(result.listShape, "Nothing was scheduled.");
     case CommandOutcome::NotScheduled:
         break;
     }
@@ -60,8 +73,15 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
            FailureText("Nothing was scheduled.", result.readFailed, result.status, errorText);
 }
 
+std::string NameTooLongMessage(CommandKind kind, std::string_view boxLabel) {
+    static_assert(kLongestNameUnits == 32767, "the text below says so");
+    return "The name in " + std::string(boxLabel) + " is longer than the 32,767 characters Windows accepts. " +
+           (kind == CommandKind::Replace ? "Nothing was replaced or scheduled." : "Nothing was deleted or scheduled.");
+}
+
 std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorText) {
     if (result.reversed) return kMsgReversed;
+    if (result.anotherForm) return AnotherFormText(result.listShape, "Nothing was reversed.");
     return FailureText("Nothing was reversed.", result.readFailed, result.status, errorText);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/system_error_text.h"
 #include "scheduler/file_commands.h"
@@ -30,5 +31,12 @@ enum class CommandKind { Replace, Delete };
 
 std::string MessageFor(CommandKind kind, const CommandResult& result, const ErrorTextFunction& errorText);
 std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorText);
+
+// The longest name Windows accepts, in UTF-16 units.
+inline constexpr int kLongestNameUnits = 32767;
+
+// A box holding more than kLongestNameUnits: which box (its label), then
+// what was not done.
+std::string NameTooLongMessage(CommandKind kind, std::string_view boxLabel);
 
 }  // namespace pendrix

@@ -2,8 +2,20 @@
 // window is gone.
 #include <windows.h>
 
-#include "common/message_loop.h"
 #include "app/Form1.h"
+#include "common/message_loop.h"
+#include "platform/system_dlls_only.h"
+
+// The C runtime's entry point, which runs WinMain.
+extern "C" int WinMainCRTStartup();
+
+// The program's entry point (the linker's, app/CMakeLists.txt): from its
+// first instruction no DLL is looked for beside the program; then the C
+// runtime starts.
+extern "C" int PendrixEntry() {
+    pendrix::LoadDllsFromSystemFolderOnly();
+    return WinMainCRTStartup();
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     pendrix::Form1 form(pendrix::SystemRegistryApi(), pendrix::SystemFileDialogApi(), pendrix::SystemShutdownApi());

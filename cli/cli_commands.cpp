@@ -36,10 +36,16 @@ int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status
                           status);
 }
 
+// A value no write may replace: what it is, and the refusal.
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape) {
+    return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape), kExitInvalidList);
+}
+
 int RunList(const CliArguments& arguments, CliContext& context) {
     const PendingListRead read = PendingRenameList(context.registry).Read();
     if (!read.readable) return FailToRead(context, "nothing was listed", read.status);
     PendingEntries list = DescribeEntries(read.stored, read.exists);
+    list.shape = read.shape;
     std::vector<std::string> paths;
     paths.reserve(list.entries.size());
     for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
@@ -81,6 +87,9 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
     case CommandOutcome::Interrupted:
         return Fail(context, InterruptionReason(result) + "; nothing was scheduled",
                     result.status != 0 ? result.status : kExitUnknownFailure);
+    case CommandOutcome::ListOfAnotherForm:
+        if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
+        return FailOnAnotherForm(context, "nothing was scheduled", result.listShape);
     case CommandOutcome::NotScheduled:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         if (result.readFailed) return FailToRead(context, "nothing was scheduled", result.status);
@@ -131,10 +140,16 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     return kExitRestartNeeded;
 }
 
+// The same stored strings: an entry found again in a list read later.
+bool SameEntry(const PendingEntry& a, const PendingEntry& b) {
+    return a.first == b.first && a.second == b.second && a.stringCount == b.stringCount;
+}
+
 int RunRemove(const CliArguments& arguments, CliContext& context) {
     PendingRenameList list(context.registry);
     const PendingListRead read = list.Read();
     if (!read.readable) return FailToRead(context, "nothing was withdrawn", read.status);
+    if (HoldsAnotherForm(read)) return FailOnAnotherForm(context, "nothing was withdrawn", read.shape);
     const PendingEntries entries = DescribeEntries(read.stored, read.exists);
     const std::string number = std::to_string(arguments.entry);
     if (arguments.entry > entries.entries.size())
@@ -149,16 +164,30 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                                  Quoted(*arguments.expectedSource) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
 
-    std::string data = read.stored;
-    RemoveEntry(data, entry);
+    // Read again just before the write: another program may have changed the
+    // list since. The entry goes only when it is still entry N, string for
+    // string; every other byte of the list as it is now stays.
+    const PendingListRead current = list.Read();
+    if (!current.readable) return FailToRead(context, "nothing was withdrawn", current.status);
+    if (HoldsAnotherForm(current)) return FailOnAnotherForm(context, "nothing was withdrawn", current.shape);
+    const PendingEntries now = DescribeEntries(current.stored, current.exists);
+    if (arguments.entry > now.entries.size() || !SameEntry(now.entries[arguments.entry - 1], entry))
+        return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " +
+                                 DescribeEntry(entry) + "; nothing was withdrawn",
+                    kExitNoSuchEntry);
+
+    std::string data = current.stored;
+    RemoveEntry(data, now.entries[arguments.entry - 1]);
     // Taking out the last entry of a list that lacks its closing NUL can
     // leave it closed, and the start-up processing would then carry out
     // entries it ignores now.
-    if (!entries.closed && IsClosedProperly(data))
+    if (!now.closed && IsClosedProperly(data))
         return Fail(context, "withdrawing entry " + number + " would let the start-up processing carry out the "
                                  "rest of a list it ignores now; nothing was withdrawn",
                     kExitInvalidList);
-    const std::int32_t status = list.Store(data);
+    // A list left with no string goes, as the start-up processing leaves it:
+    // a value of no data makes other programs' additions go wrong.
+    const std::int32_t status = data.empty() ? list.Delete() : list.Store(data);
     if (status != kErrorSuccess)
         return FailWithStatus(context, "nothing was withdrawn: Windows refused to change the list of pending file "
                                        "operations", status);

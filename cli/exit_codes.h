@@ -12,7 +12,8 @@ inline constexpr int kExitRestartNeeded = 3010;   // ERROR_SUCCESS_REBOOT_REQUIR
 inline constexpr int kExitBadUsage = 87;          // ERROR_INVALID_PARAMETER: bad arguments, empty ones included
 inline constexpr int kExitSameFile = 160;         // ERROR_BAD_ARGUMENTS: source and destination are one file
 inline constexpr int kExitNoSuchEntry = 1168;     // ERROR_NOT_FOUND: no entry N, or not the source given
-inline constexpr int kExitInvalidList = 13;       // ERROR_INVALID_DATA: a removal would wake an ignored list
+inline constexpr int kExitInvalidList = 13;       // ERROR_INVALID_DATA: the list is of another form, or a
+                                                  // removal would wake a list the start-up ignores
 inline constexpr int kExitUnknownFailure = kErrorGenFailure;  // a failure that carried no code
 
 }  // namespace pendrix::cli

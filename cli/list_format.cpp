@@ -1,6 +1,9 @@
 #include "cli/list_format.h"
 
+#include <cstdint>
+
 #include "cli/json_text.h"
+#include "registry/registry_type_names.h"
 
 namespace pendrix::cli {
 namespace {
@@ -14,11 +17,59 @@ constexpr char kNotClosedText[] =
 constexpr char kAfterEmptyText[] =
     "never carried out: it lies after an empty first string, where the start-up processing stops";
 
-void AppendQuoted(std::string& out, std::string_view path) { out.append("\"").append(path).append("\""); }
+// The length of the character starting at text[i] that would break or
+// hide a line when printed (a C0 or C1 control, DEL, the line and paragraph
+// separators), with its code point; 0 for any other character.
+std::size_t ControlAt(std::string_view text, std::size_t i, std::uint32_t& codePoint) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    if (byte(i) < 0x20 || byte(i) == 0x7F) {
+        codePoint = byte(i);
+        return 1;
+    }
+    if (byte(i) == 0xC2 && i + 1 < text.size() && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9F) {
+        codePoint = byte(i + 1);
+        return 2;
+    }
+    const bool separator = byte(i) == 0xE2 && i + 2 < text.size() && byte(i + 1) == 0x80 &&
+                           (byte(i + 2) == 0xA8 || byte(i + 2) == 0xA9);
+    if (separator) {
+        codePoint = 0x2000u + byte(i + 2) - 0x80u;
+        return 3;
+    }
+    return 0;
+}
+
+// A name in quotes, each control character shown as <U+XXXX>: one entry
+// is always one line, and < > never occur in a Windows name.
+void AppendQuoted(std::string& out, std::string_view path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    out += '"';
+    for (std::size_t i = 0; i < path.size();) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = ControlAt(path, i, codePoint);
+        if (length == 0) {
+            out += path[i++];
+            continue;
+        }
+        out += "<U+";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(codePoint >> shift) & 0xF];
+        out += '>';
+        i += length;
+    }
+    out += '"';
+}
 
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 }  // namespace
+
+std::string AnotherFormText(const StoredShape& shape) {
+    if (shape.type != kRegMultiSz)
+        return "PendingFileRenameOperations is of type " + RegistryTypeText(shape.type) +
+               ", not a list of strings, and is never changed";
+    return "PendingFileRenameOperations holds an odd number of bytes (" + std::to_string(shape.bytes) +
+           "), the last of them no whole character, and is never changed";
+}
 
 const char* KindName(EntryKind kind) {
     switch (kind) {
@@ -43,6 +94,7 @@ std::string DescribeEntry(const PendingEntry& entry) {
 std::string FormatListText(const PendingEntries& list) {
     std::string out;
     if (!list.exists) return "Nothing is pending: PendingFileRenameOperations does not exist.\r\n";
+    if (IsAnotherForm(list.shape)) out.append("Warning: ").append(AnotherFormText(list.shape)).append(".\r\n");
     if (!list.closed && !list.entries.empty())
         out += "Warning: the list does not end with two NULs: the start-up processing carries out none of it.\r\n";
     if (list.entries.empty()) return out + "Nothing is pending: PendingFileRenameOperations holds no entry.\r\n";
@@ -65,6 +117,13 @@ std::string FormatListJson(const PendingEntries& list) {
     out += "{\"value\": ";
     AppendJsonString(out, kValuePath);
     out.append(", \"exists\": ").append(JsonBool(list.exists));
+    out += ", \"type\": ";
+    if (list.exists)
+        AppendJsonString(out, RegistryTypeText(list.shape.type));
+    else
+        out += "null";
+    out.append(", \"bytes\": ").append(std::to_string(list.exists ? list.shape.bytes : 0));
+    out.append(", \"changeable\": ").append(JsonBool(!list.exists || !IsAnotherForm(list.shape)));
     out.append(", \"closedProperly\": ").append(JsonBool(list.closed));
     out += ", \"entries\": [";
     const char* separator = "\r\n";

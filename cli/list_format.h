@@ -9,16 +9,25 @@
 namespace pendrix::cli {
 
 // Lines ended by CR LF: one per entry ("1 replace "SOURCE" -> "DESTINATION""),
-// each warning indented under its entry.
+// each warning indented under its entry. A control character in a name
+// (CR, LF, any C0 or C1 control, DEL, U+2028, U+2029) shows as <U+XXXX>, so
+// that one entry is always one line.
 std::string FormatListText(const PendingEntries& list);
 
 // One JSON document, plain ASCII:
-// {"value": "...", "exists": true, "closedProperly": true, "entries": [
+// {"value": "...", "exists": true, "type": "REG_MULTI_SZ", "bytes": 120,
+//  "changeable": true, "closedProperly": true, "entries": [
 //   {"number": 1, "kind": "replace", "source": "...", "destination": "...",
 //    "first": "...", "second": "...", "sourceExists": true, "reached": true,
 //    "warnings": ["source-missing", "after-empty-string", "not-closed"]}, ...]}
-// destination is null for a deletion, sourceExists null when unknown.
+// destination is null for a deletion, sourceExists null when unknown; type
+// is null when the value does not exist, and changeable false for a value
+// of another form (it is never written).
 std::string FormatListJson(const PendingEntries& list);
+
+// What a value of another form is (scheduler/pending_rename_list.h), on one
+// line: "PendingFileRenameOperations is of type REG_BINARY, ...".
+std::string AnotherFormText(const StoredShape& shape);
 
 // "replace", "rename" or "delete".
 const char* KindName(EntryKind kind);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scheduler/pending_rename_list.h"
+
 namespace pendrix::cli {
 
 enum class EntryKind {
@@ -52,6 +54,7 @@ struct PendingEntries {
     PendingEntries& operator=(const PendingEntries&) = delete;
 
     bool exists = false;  // the value exists
+    StoredShape shape;    // its type and size, when it exists
     bool closed = false;  // it ends with the two NULs the start-up processing needs
     std::vector<std::string> strings;  // every stored string
     std::vector<PendingEntry> entries;

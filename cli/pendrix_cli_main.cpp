@@ -12,7 +12,26 @@
 #include "cli/console_text.h"
 #include "cli/exit_codes.h"
 #include "common/wide_text.h"
+#include "platform/system_dlls_only.h"
 #include "platform/system_error_text.h"
+
+// The C runtime's entry point, which runs wmain: MSVC names its wide one
+// apart, mingw-w64's is wide under -municode.
+#if defined(_MSC_VER)
+extern "C" int wmainCRTStartup();
+static int StartCRuntime() { return wmainCRTStartup(); }
+#else
+extern "C" int mainCRTStartup();
+static int StartCRuntime() { return mainCRTStartup(); }
+#endif
+
+// The program's entry point (the linker's, cli/CMakeLists.txt): from its
+// first instruction no DLL is looked for beside the program; then the C
+// runtime starts.
+extern "C" int PendrixEntry() {
+    pendrix::LoadDllsFromSystemFolderOnly();
+    return StartCRuntime();
+}
 
 namespace {
 

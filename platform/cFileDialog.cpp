@@ -6,6 +6,7 @@
 
 #include "common/pendrix_error.h"
 #include "common/text.h"
+#include "common/utf16_text.h"
 
 namespace pendrix {
 namespace {
@@ -35,10 +36,13 @@ std::string ConvertFilter(const std::string& filter) {
     throw PendrixError(kErrOverflow, kProgramErrorSource, kOverflowDescription);
 }
 
-// text followed by NULs up to size characters.
+// How many UTF-16 units the dialog sees for text.
+std::size_t Units(const std::string& text) { return Utf16FromText(text).size(); }
+
+// text followed by NULs up to size UTF-16 units; text fits.
 std::string PadWithNul(const std::string& text, std::size_t size) {
     std::string buffer(text);
-    buffer.resize(size, '\0');
+    buffer.append(size - Units(text), '\0');
     return buffer;
 }
 
@@ -67,7 +71,7 @@ void cFileDialog::InitDir(std::string vData) {
 std::string cFileDialog::CutAtNull(const std::string& text) { return CutAtNul(text); }
 
 void cFileDialog::PrepareBuffers(std::size_t bufferSize) {
-    if (filename_.size() > bufferSize || fileTitle_.size() > bufferSize) RaiseInvalidArgument();
+    if (Units(filename_) > bufferSize || Units(fileTitle_) > bufferSize) RaiseInvalidArgument();
     record_.lpstrFile = PadWithNul(filename_, bufferSize);
     record_.nMaxFile = static_cast<std::uint32_t>(bufferSize);
     record_.lpstrFileTitle = PadWithNul(fileTitle_, bufferSize);

@@ -18,7 +18,7 @@ inline constexpr std::int32_t kOfnAllowMultiSelect = 0x200;
 inline constexpr std::int32_t kOfnFileMustExist = 0x1000;
 inline constexpr std::int32_t kOfnExplorer = 0x80000;
 
-// Buffer sizes, in characters, of the file name and file title.
+// Buffer sizes, in UTF-16 units, of the file name and file title.
 inline constexpr std::size_t kSingleFileBufferSize = 1024;
 inline constexpr std::size_t kMultiFileBufferSize = 8192;
 

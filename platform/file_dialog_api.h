@@ -9,14 +9,16 @@
 
 namespace pendrix {
 
-// OPENFILENAMEA up to lpTemplateName, the size of the record without its
-// three trailing fields (OPENFILENAME_SIZE_VERSION_400A) in a 64-bit program.
+// OPENFILENAMEW up to lpTemplateName, the size of the record without its
+// three trailing fields (OPENFILENAME_SIZE_VERSION_400W) in a 64-bit program.
 inline constexpr std::uint32_t kOpenFileNameSize400 = 136;
 
-// Mirrors OPENFILENAMEA field for field, without the three trailing fields.
-// Texts are owned here; a text that holds no string goes to the dialog as a
-// null pointer. lpstrFile and lpstrFileTitle are the buffers the dialog
-// writes into: each holds exactly nMaxFile / nMaxFileTitle characters.
+// Mirrors OPENFILENAMEW field for field, without the three trailing fields.
+// Texts are the program's 8-bit text (common/utf16_text.h), owned here and
+// converted to and from UTF-16 unit for unit at the call; a text that holds
+// no string goes to the dialog as a null pointer. lpstrFile, lpstrFileTitle
+// and lpstrCustomFilter are the buffers the dialog writes into: each is
+// exactly nMaxFile / nMaxFileTitle / nMaxCustFilter UTF-16 units long.
 struct OpenFileNameRecord {
     std::uint32_t lStructSize = 0;
     std::intptr_t hwndOwner = 0;
@@ -44,9 +46,9 @@ class FileDialogApi {
 public:
     virtual ~FileDialogApi() = default;
 
-    // GetOpenFileNameA / GetSaveFileNameA on the record: non-zero when the
+    // GetOpenFileNameW / GetSaveFileNameW on the record: non-zero when the
     // user chose a file. The record comes back with what the dialog wrote
-    // into its buffers and numeric fields.
+    // into its buffers (each whole, as 8-bit text) and numeric fields.
     virtual std::int32_t RunOpen(OpenFileNameRecord& record) = 0;
     virtual std::int32_t RunSave(OpenFileNameRecord& record) = 0;
 

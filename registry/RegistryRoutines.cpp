@@ -7,6 +7,10 @@
 #include "registry/value_query.h"
 
 namespace pendrix {
+namespace {
+// How often a value whose type changes while it is read is read again.
+constexpr int kTypeChangeReads = 3;
+}  // namespace
 
 bool RegistryRoutines::KeyExists() {
     RegistryKey key(*api_);
@@ -32,11 +36,21 @@ RegistryValueRead RegistryRoutines::ReadRegistryValue(const std::string& ValueNa
     const std::int32_t opened = key.Open(hkey_, ObjectKeyPath(), kKeyRead);
     if (opened != kErrorSuccess) return {opened, DefaultValue, 0, std::string()};
 
-    const ValueQuery query = QueryRegistryValue(*api_, key.Get(), ValueName);
-    if (query.status != kErrorSuccess) return {query.status, DefaultValue, 0, std::string()};
-    const ByteView data = query.Data();
-    return {kErrorSuccess, DecodeRegistryData(query.type, data, DefaultValue, Expander()), query.type,
-            std::string(data.begin(), data.end())};
+    // The stored size is asked after the data; a value whose type changed in
+    // between is read again, a bounded number of times.
+    for (int attempt = 0; attempt < kTypeChangeReads; ++attempt) {
+        const ValueQuery query = QueryRegistryValue(*api_, key.Get(), ValueName);
+        if (query.status != kErrorSuccess) return {query.status, DefaultValue, 0, std::string(), 0};
+        std::uint32_t storedType = 0;
+        std::uint32_t storedSize = 0;
+        const std::int32_t sized = api_->QueryStoredSize(key.Get(), ValueName, storedType, storedSize);
+        if (sized != kErrorSuccess) return {sized, DefaultValue, 0, std::string(), 0};
+        if (storedType != query.type) continue;
+        const ByteView data = query.Data();
+        return {kErrorSuccess, DecodeRegistryData(query.type, data, DefaultValue, Expander()), query.type,
+                std::string(data.begin(), data.end()), storedSize};
+    }
+    return {kErrorMoreData, DefaultValue, 0, std::string(), 0};
 }
 
 bool RegistryRoutines::SetRegistryValue(const std::string& ValueName, const RegistryData& Value,

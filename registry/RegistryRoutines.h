@@ -18,12 +18,15 @@ namespace pendrix {
 // A read that also tells why it found nothing: status 0 when the value was
 // read, otherwise the Windows status of the open or the query that failed.
 // type and data hold the value as stored (strings as 8-bit text, every NUL
-// kept) when it was read.
+// kept) when it was read; storedSize is the size of its data in bytes as
+// Windows holds it (string data as UTF-16: an odd size means a last byte
+// that no text shows).
 struct RegistryValueRead {
     std::int32_t status = 0;
     RegistryData value;
     std::uint32_t type = 0;
     std::string data;
+    std::uint32_t storedSize = 0;
 };
 
 class RegistryRoutines {

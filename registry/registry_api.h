@@ -40,6 +40,11 @@ public:
                                     std::uint8_t* data, std::uint32_t& size) = 0;
     virtual std::int32_t SetValue(RegHandle key, const std::string& name, std::uint32_t type,
                                   const std::uint8_t* data, std::uint32_t size) = 0;
+    // The type and the size in bytes of a value's data as Windows stores it
+    // (string data as UTF-16, so an odd size shows a last byte that is no
+    // whole unit), without the data: RegQueryValueExW asked for no data.
+    virtual std::int32_t QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                         std::uint32_t& storedSize) = 0;
 
     virtual std::int32_t DeleteKey(RegHandle root, const std::string& path) = 0;
     virtual std::int32_t DeleteValue(RegHandle key, const std::string& name) = 0;

@@ -179,6 +179,17 @@ public:
                               static_cast<DWORD>(byteCount));
     }
 
+    std::int32_t QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                 std::uint32_t& storedSize) override {
+        DWORD storedType = 0;
+        DWORD size = 0;
+        const LONG status = RegQueryValueExW(ToHkey(key), WideText(name).c_str(), nullptr, &storedType, nullptr, &size);
+        if (status != ERROR_SUCCESS) return status;
+        type = storedType;
+        storedSize = size;
+        return ERROR_SUCCESS;
+    }
+
     std::int32_t DeleteKey(RegHandle root, const std::string& path) override {
         return RegDeleteKeyW(ToHkey(root), WideText(path).c_str());
     }

@@ -33,7 +33,8 @@ FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, Pen
     : list_(registry), files_(files), atLaunch_(std::move(atLaunch)) {
     lastWritten_ = atLaunch_.stored;
     lastWrittenExists_ = atLaunch_.exists;
-    onlyOwnChanges_ = atLaunch_.readable;
+    // A snapshot of another form is never written back.
+    onlyOwnChanges_ = atLaunch_.readable && !HoldsAnotherForm(atLaunch_);
 }
 
 // Whether a resolved name can be acted on; otherwise the result says why.
@@ -250,6 +251,11 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
         result.readFailed = true;
         return;
     }
+    if (HoldsAnotherForm(current)) {
+        result.outcome = CommandOutcome::ListOfAnotherForm;
+        result.listShape = current.shape;
+        return;
+    }
     std::string data = current.stored;
     for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
 
@@ -274,18 +280,25 @@ UndoResult FileCommands::CancelAll() {
         result.readFailed = true;
         return result;
     }
+    if (HoldsAnotherForm(current)) {
+        result.anotherForm = true;
+        result.listShape = current.shape;
+        return result;
+    }
 
     std::string data;
+    bool keepValue = true;
     const bool untouchedByOthers =
         onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
     if (untouchedByOthers) {
-        data = atLaunch_.stored;  // no data at all when there was no value
+        // The registry as at launch: no value when there was none.
+        data = atLaunch_.stored;
+        keepValue = atLaunch_.exists;
     } else {
         data = current.stored;
         bool removed = false;
         for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
             removed = RemoveLastPair(data, *pair) || removed;
-        DropLoneClosingNul(data);  // no pair left: no data
         if (!removed) {
             // Nothing of this session's is left to take back.
             added_.clear();
@@ -293,16 +306,21 @@ UndoResult FileCommands::CancelAll() {
             result.reversed = true;
             return result;
         }
+        // A list left with no string at all goes, as the start-up processing
+        // leaves it: a value of no data makes other programs' additions go
+        // wrong.
+        DropLoneClosingNul(data);
+        keepValue = !data.empty();
     }
 
-    const std::int32_t status = list_.Store(data);
+    const std::int32_t status = keepValue ? list_.Store(data) : list_.Delete();
     if (status != kErrorSuccess) {
         result.status = status;
         return result;
     }
     onlyOwnChanges_ = untouchedByOthers;
     lastWritten_ = std::move(data);
-    lastWrittenExists_ = true;
+    lastWrittenExists_ = keepValue;
     added_.clear();
     result.reversed = true;
     return result;

@@ -34,6 +34,7 @@ enum class CommandOutcome {
     NotScheduled,  // the list could not be read or written; nothing changed
     Refused,       // the names cannot be acted on (refusal says why); nothing scheduled
     Interrupted,   // the replacement stopped half-way; the old content is in keptAt
+    ListOfAnotherForm,  // the list is a value no write may replace; nothing changed
 };
 
 // Why a command was refused; status holds the Windows code that fits.
@@ -79,12 +80,17 @@ struct CommandResult {
     // Replace: the full names of the source and destination, once resolved.
     std::string source;
     std::string destination;
+    // For ListOfAnotherForm: how the value is stored.
+    StoredShape listShape;
 };
 
 struct UndoResult {
     bool reversed = false;
     std::int32_t status = 0;  // when not reversed: the read or write that failed
     bool readFailed = false;
+    // Not reversed because the value is now of a form no write may replace.
+    bool anotherForm = false;
+    StoredShape listShape;
 };
 
 class FileCommands {
@@ -109,7 +115,9 @@ public:
 
     // Takes back the pairs this session scheduled. When nobody else changed
     // the value since this session's last write, the value becomes exactly
-    // what was read at launch; otherwise only this session's pairs go.
+    // what was read at launch (deleted when there was none); otherwise only
+    // this session's pairs go, and a list left with no string is deleted.
+    // A value of another form is never written.
     UndoResult CancelAll();
 
     const PendingListRead& AtLaunch() const noexcept { return atLaunch_; }

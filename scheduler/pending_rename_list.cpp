@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/utf16_text.h"
 #include "registry/registry_constants.h"
 #include "scheduler/stored_list.h"
 
@@ -90,6 +91,22 @@ void PendingRenameList::AimAtSessionManager() {
     registry_.Subkey(kSessionManagerSubkey);
 }
 
+namespace {
+
+// Bytes of another type read as the start-up processing reads the list: as
+// little-endian UTF-16 units (a last odd byte is none), in 8-bit text.
+std::string TextOfUtf16Bytes(std::string_view bytes) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto low = static_cast<unsigned char>(bytes[2 * i]);
+        const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<char16_t>(low | high << 8);
+    }
+    return TextFromUtf16(units);
+}
+
+}  // namespace
+
 PendingListRead PendingRenameList::Read() {
     AimAtSessionManager();
     RegistryValueRead read = registry_.ReadRegistryValue(kPendingValueName, RegistryData(""));
@@ -99,20 +116,35 @@ PendingListRead PendingRenameList::Read() {
     // list unknown.
     result.readable = read.status == kErrorSuccess || read.status == kErrorFileNotFound;
     result.exists = read.status == kErrorSuccess;
-    if (!result.readable) return result;
-    result.listText = std::move(read.value).ToText();
-    if (IsStringType(read.type)) result.stored = std::move(read.data);
+    if (!result.exists) return result;
+    result.shape = {read.type, read.storedSize};
+    if (IsStringType(read.type)) {
+        result.listText = std::move(read.value).ToText();
+        result.stored = std::move(read.data);
+    } else {
+        result.stored = TextOfUtf16Bytes(read.data);
+    }
     return result;
 }
 
+bool IsAnotherForm(const StoredShape& shape) { return shape.type != kRegMultiSz || shape.bytes % 2 != 0; }
+
+bool HoldsAnotherForm(const PendingListRead& read) { return read.readable && read.exists && IsAnotherForm(read.shape); }
+
 bool PendingRenameList::Append(const PendingListRead& current, const RenamePair& pair) {
-    if (!current.readable || !IsStorablePair(pair)) return false;
+    if (!current.readable || HoldsAnotherForm(current) || !IsStorablePair(pair)) return false;
     return Store(AppendPairToStored(current.stored, pair)) == kErrorSuccess;
 }
 
 bool PendingRenameList::Restore(const PendingListRead& snapshot) {
-    if (!snapshot.readable) return false;
-    return Store(snapshot.stored) == kErrorSuccess;
+    if (!snapshot.readable || HoldsAnotherForm(snapshot)) return false;
+    return (snapshot.exists ? Store(snapshot.stored) : Delete()) == kErrorSuccess;
+}
+
+std::int32_t PendingRenameList::Delete() {
+    AimAtSessionManager();
+    const std::int32_t status = registry_.DeleteValue(kPendingValueName);
+    return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 
 std::int32_t PendingRenameList::Store(std::string_view data) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "registry/RegistryRoutines.h"
+#include "registry/registry_constants.h"
 
 namespace pendrix {
 
@@ -58,6 +59,13 @@ std::string StoredFromListText(std::string_view listText);
 // AppendPairToStored on the stored form of a list text.
 std::string AppendPair(std::string_view listText, const RenamePair& pair);
 
+// How the value is stored: its type and the size of its data in bytes as
+// Windows holds it (strings as UTF-16).
+struct StoredShape {
+    std::uint32_t type = kRegMultiSz;
+    std::uint32_t bytes = 0;
+};
+
 // The list as read. readable is false when the value exists but could not be
 // read (access refused, still changing): writing then would lose its pairs.
 struct PendingListRead {
@@ -65,11 +73,23 @@ struct PendingListRead {
     bool readable = true;
     std::int32_t status = 0;
     // The value's data exactly as stored, as 8-bit text: every string with
-    // every NUL. Empty when the value is absent or holds no data, or holds
-    // data of a type other than strings.
+    // every NUL. Empty when the value is absent or holds no data. For a value
+    // of a type other than strings: its bytes read as UTF-16 units, as the
+    // start-up processing reads them (shown, never written back).
     std::string stored;
     bool exists = false;  // the value exists (also with 0 bytes)
+    StoredShape shape;    // when it exists
 };
+
+// Whether a value so stored is of a form no write of the program may
+// replace: a type other than REG_MULTI_SZ, or data of an odd number of bytes
+// (a last byte that is no whole character). Such a value is another
+// program's data that could not be written back as it is; the start-up
+// processing may still carry it out.
+bool IsAnotherForm(const StoredShape& shape);
+
+// Whether the value read exists in another form.
+bool HoldsAnotherForm(const PendingListRead& read);
 
 // The read-append-write procedure over a RegistryRoutines object.
 class PendingRenameList {
@@ -83,19 +103,22 @@ public:
 
     // Makes sure the key exists and stores the data read with pair added
     // (AppendPairToStored). False, and nothing written, when the list could
-    // not be read or the pair is not storable; false when the write was
-    // refused.
+    // not be read, holds another form or the pair is not storable; false
+    // when the write was refused.
     bool Append(const PendingListRead& current, const RenamePair& pair);
 
     // Writes a snapshot back, so the value becomes byte for byte what was
-    // read then: a REG_MULTI_SZ value of 0 bytes when the snapshot found no
-    // value or no data. False, and nothing written, when the snapshot could
-    // not be read: restoring it would wipe a list never seen.
+    // read then, or is deleted when the snapshot found no value. False, and
+    // nothing written, when the snapshot could not be read or holds another
+    // form: restoring it would wipe a list never seen, or change it.
     bool Restore(const PendingListRead& snapshot);
 
     // Makes sure the key exists and stores data exactly as the list's value;
     // the Windows status of the write.
     std::int32_t Store(std::string_view data);
+
+    // Deletes the value; 0 also when there was none, else the Windows status.
+    std::int32_t Delete();
 
 private:
     RegistryRoutines& registry_;

@@ -7,14 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_commands.h"
 #include "cli/console_text.h"
 #include "cli/json_text.h"
+#include "cli/list_format.h"
 #include "cli/pending_entries.h"
 #include "cli/source_existence.h"
 #include "common/utf16_text.h"
+#include "registry/registry_constants.h"
 #include "scheduler/stored_list.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_registry.h"
 
 namespace pendrix::cli {
 namespace {
@@ -119,6 +123,85 @@ TEST(PendingEntries, RemovingAnEntryKeepsEveryOtherStringAndTheClosing) {
                 }
             }
         }
+    }
+}
+
+// Names holding characters that end or hide a line: each entry stays one
+// line, its control characters shown as <U+XXXX>.
+TEST(ListText, EveryEntryIsOneLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\a\r\n2 delete \"C:\\Windows\\system32\\kernel32.dll\"",
+         "C:\\a<U+000D><U+000A>2 delete \"C:\\Windows\\system32\\kernel32.dll\""},
+        {"\x01\t\x1F\x7F", "<U+0001><U+0009><U+001F><U+007F>"},
+        {"a\xC2\x85" "b\xC2\x9B" "c\xE2\x80\xA8" "d\xE2\x80\xA9" "e", "a<U+0085>b<U+009B>c<U+2028>d<U+2029>e"},
+        // Other characters pass unchanged, those next to the escaped ones too:
+        // no-break space, U+2027, U+202A, an emoji, a cut sequence.
+        {"C:\\Привет\xC2\xA0\xE2\x80\xA7\xE2\x80\xAA中\xF0\x9F\x98\x80",
+         "C:\\Привет\xC2\xA0\xE2\x80\xA7\xE2\x80\xAA中\xF0\x9F\x98\x80"},
+        {"\xC2", "\xC2"},
+    };
+    for (const auto& [name, shown] : cases) {
+        const std::string stored = "\\??\\" + name + S("\0!\\??\\C:\\d\0\\??\\") + name + S("\0\0\0");
+        PendingEntries list = DescribeEntries(stored, true);
+        const std::string text = FormatListText(list);
+        EXPECT_EQ(text, "1 replace \"" + shown + "\" -> \"C:\\d\"\r\n2 delete \"" + shown + "\"\r\n") << name;
+    }
+}
+
+struct RecordedOutput : CliOutput {
+    std::string out;
+    std::string error;
+    void Out(std::string_view text) override { out += text; }
+    void Error(std::string_view text) override { error += text; }
+};
+
+// remove N reads the list twice: to find entry N, and again just before its
+// write. Another program's change in between is kept; entry N goes only when
+// it is still the same strings. Each row: the list at the first read, the
+// list another program leaves before the second, N, the exit code and the
+// value afterwards ("<absent>" for none).
+TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
+    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const std::string a = S("\\??\\C:\\a\0!\\??\\C:\\b\0");
+    const std::string c = S("\\??\\C:\\c\0\0");
+    const std::string setup = S("\\??\\C:\\setup\0\0");
+    const struct {
+        std::string first;
+        std::string meanwhile;  // empty: no change
+        std::size_t entry;
+        int code;
+        std::string after;
+    } cases[] = {
+        {a + c + '\0', "", 2, 0, a + '\0'},
+        {a + c + '\0', a + c + setup + '\0', 2, 0, a + setup + '\0'},
+        {a + c + '\0', setup + a + c + '\0', 2, 1168, setup + a + c + '\0'},  // entry 2 is now a
+        {a + c + '\0', a + '\0', 2, 1168, a + '\0'},                        // entry 2 is gone
+        // The last entry of a list: the value goes with it.
+        {a + '\0', "", 1, 0, "<absent>"},
+        {c, "", 1, 0, "<absent>"},
+        {S("\\??\\C:\\unclosed"), "", 1, 0, "<absent>"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(test.meanwhile) + " entry " + std::to_string(test.entry));
+        ::pendrix::testing::FakeRegistry registry;
+        ::pendrix::testing::FakeFileSystem files;
+        registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.first);
+        int queries = 0;
+        registry.beforeQuery = [&] {
+            if (++queries == 2 && !test.meanwhile.empty())
+                registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.meanwhile);
+        };
+        RegistryRoutines routines(registry);
+        RecordedOutput output;
+        CliContext context{routines, files, output, [](std::int32_t) { return std::string("text"); }};
+        CliArguments arguments;
+        arguments.command = CliCommand::Remove;
+        arguments.entry = test.entry;
+        EXPECT_EQ(RunCommand(arguments, context), test.code) << output.error;
+        EXPECT_EQ(output.error.empty(), test.code == 0) << output.error;
+        const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
+        EXPECT_EQ(value == nullptr ? "<absent>" : std::string(value->data.begin(), value->data.end()), test.after);
+        EXPECT_EQ(registry.OpenHandles(), 0u);
     }
 }
 

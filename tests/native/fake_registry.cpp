@@ -104,6 +104,12 @@ void FakeRegistry::PutText(const std::string& keyPath, const std::string& name, 
              IsStringType(type) ? StoredUtf16(text) : std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
+void FakeRegistry::PutTextWithHalfUnit(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                                       const std::string& text) {
+    PutText(keyPath, name, type, text);
+    FindValueMutable(keyPath, name)->data.push_back(0);
+}
+
 void FakeRegistry::SetClassName(const std::string& path, const std::string& className) {
     AddKey(path);
     keys_[Lower(path)].className = className;
@@ -214,6 +220,7 @@ void FakeRegistry::GrowAfterMoreData(Value& value) {
 
 std::int32_t FakeRegistry::QueryValue(RegHandle key, const std::string& name, std::uint32_t& type,
                                       std::uint8_t* data, std::uint32_t& size) {
+    if (beforeQuery) beforeQuery();
     std::int32_t status = kErrorSuccess;
     const std::optional<std::string> path = Granted(key, kKeyQueryValue, status);
     if (!path) return status;
@@ -250,6 +257,18 @@ std::int32_t FakeRegistry::SetValue(RegHandle key, const std::string& name, std:
     return kErrorSuccess;
 }
 
+std::int32_t FakeRegistry::QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                           std::uint32_t& storedSize) {
+    std::int32_t status = kErrorSuccess;
+    const std::optional<std::string> path = Granted(key, kKeyQueryValue, status);
+    if (!path) return status;
+    const Value* value = FindValue(*path, name);
+    if (value == nullptr) return kErrorFileNotFound;
+    type = value->type;
+    storedSize = static_cast<std::uint32_t>(value->data.size());  // as stored: UTF-16 for string types
+    return kErrorSuccess;
+}
+
 std::int32_t FakeRegistry::DeleteKey(RegHandle root, const std::string& path) {
     bool ok = false;
     const std::string full = Resolve(root, path, ok);
@@ -267,6 +286,7 @@ std::int32_t FakeRegistry::DeleteValue(RegHandle key, const std::string& name) {
     std::int32_t status = kErrorSuccess;
     const std::optional<std::string> path = Granted(key, kKeySetValue, status);
     if (!path) return status;
+    if (refuseWrites) return kErrorAccessDenied;
     auto found = keys_.find(*path);
     if (found == keys_.end()) return kErrorFileNotFound;
     auto& values = found->second.values;

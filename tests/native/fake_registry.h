@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -39,13 +40,16 @@ public:
     // text: the program's text, stored in UTF-16 as the seam writes it.
     void PutText(const std::string& keyPath, const std::string& name, std::uint32_t type,
                  const std::string& text);
+    // String data of an odd number of bytes: text in UTF-16, then half a unit.
+    void PutTextWithHalfUnit(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                             const std::string& text);
     void SetClassName(const std::string& path, const std::string& className);
     bool HasKey(const std::string& path) const;
     const Value* FindValue(const std::string& keyPath, const std::string& name) const;
 
     // Faults.
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
-    bool refuseWrites = false;               // SetValue gives ERROR_ACCESS_DENIED
+    bool refuseWrites = false;               // SetValue, DeleteValue give ERROR_ACCESS_DENIED
     int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
     bool growsFourfold = false;              // by 100 bytes, or to four times its size:
                                              // past the seam's upper bound for string data
@@ -53,6 +57,8 @@ public:
     std::set<std::string> reachableComputers{"", "THISPC", "\\\\THISPC"};
     std::map<std::string, std::string> environment;
     bool expansionFails = false;             // ExpandVariables gives 0
+    // Runs as each QueryValue begins: another program's change between reads.
+    std::function<void()> beforeQuery;
 
     // Observations.
     int setCalls = 0;
@@ -69,6 +75,8 @@ public:
                             std::uint8_t* data, std::uint32_t& size) override;
     std::int32_t SetValue(RegHandle key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override;
+    std::int32_t QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                 std::uint32_t& storedSize) override;
     std::int32_t DeleteKey(RegHandle root, const std::string& path) override;
     std::int32_t DeleteValue(RegHandle key, const std::string& name) override;
     std::int32_t EnumKey(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom,

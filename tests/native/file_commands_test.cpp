@@ -449,13 +449,60 @@ TEST_F(FileCommandsTest, CancelAllRestoresTheValueReadAtLaunch) {
     EXPECT_EQ(Stored(), atLaunch.substr(0, atLaunch.size() - 1) + S("\\??\\C:\\f\0\0\0"));
 }
 
-TEST_F(FileCommandsTest, CancelAllWithNoValueAtLaunchLeavesAValueWithoutData) {
+TEST_F(FileCommandsTest, CancelAllWithNoValueAtLaunchDeletesTheValue) {
     Launch();
     EXPECT_TRUE(commands->CancelAll().reversed);
-    EXPECT_EQ(Stored(), "");
+    EXPECT_EQ(Stored(), kAbsent);
     EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
     EXPECT_TRUE(commands->CancelAll().reversed);
-    EXPECT_EQ(Stored(), "");
+    EXPECT_EQ(Stored(), kAbsent);
+
+    // Another program's pair meanwhile stays; once it is carried out and
+    // gone, what is left of this session goes with the value.
+    EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
+    Store(S("\\??\\C:\\setup\0\0\\??\\C:\\e\0\0\0"));
+    EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(Stored(), S("\\??\\C:\\setup\0\0\0"));
+    EXPECT_EQ(commands->Delete("C:\\f", false).outcome, CommandOutcome::Scheduled);
+    Store(S("\\??\\C:\\f\0\0\0"));
+    EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(Stored(), kAbsent);
+}
+
+// A value another program turned into another type, or into data of an odd
+// size, is never written over: scheduling and Cancel All refuse and say why.
+TEST_F(FileCommandsTest, AListOfAnotherFormIsNeverOverwritten) {
+    const std::string theirs = S("\\\0?\0?\0\\\0C\0:\0\\\0a\0\0\0\0\0\0\0");
+    for (const bool atLaunch : {true, false}) {
+        SCOPED_TRACE(atLaunch ? "of another form at launch" : "turned into another form later");
+        registry = FakeRegistry();
+        if (atLaunch) registry.PutValue(kSessionManager, kPendingValueName, kRegBinary, ByteList(theirs.begin(), theirs.end()));
+        Launch();
+        if (!atLaunch) {
+            EXPECT_EQ(commands->Delete("C:\\mine", false).outcome, CommandOutcome::Scheduled);
+            registry.PutValue(kSessionManager, kPendingValueName, kRegBinary, ByteList(theirs.begin(), theirs.end()));
+        }
+        const int writes = registry.setCalls;
+        const CommandResult refused = commands->Replace("C:\\s", "C:\\d", false);
+        EXPECT_EQ(refused.outcome, CommandOutcome::ListOfAnotherForm);
+        EXPECT_EQ(refused.listShape.type, kRegBinary);
+        EXPECT_EQ(refused.listShape.bytes, 22u);
+        EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::ListOfAnotherForm);
+        const UndoResult undo = commands->CancelAll();
+        EXPECT_FALSE(undo.reversed);
+        EXPECT_TRUE(undo.anotherForm);
+        EXPECT_EQ(registry.setCalls, writes);
+        EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->type, kRegBinary);
+        EXPECT_EQ(Stored(), theirs);
+    }
+    // A list whose last byte is half a character.
+    registry.PutTextWithHalfUnit(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\0\0"));
+    const CommandResult odd = commands->Delete("C:\\e", false);
+    EXPECT_EQ(odd.outcome, CommandOutcome::ListOfAnotherForm);
+    EXPECT_EQ(odd.listShape.type, kRegMultiSz);
+    EXPECT_EQ(odd.listShape.bytes, 23u);
+    EXPECT_FALSE(commands->CancelAll().reversed);
+    EXPECT_TRUE(registry.FindValue(kSessionManager, kPendingValueName)->halfUnit);
 }
 
 TEST_F(FileCommandsTest, CancelAllKeepsWhatOtherProgramsScheduledMeanwhile) {
@@ -501,7 +548,7 @@ TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
     EXPECT_EQ(Stored(), S("\\??\\C:\\mine\0\0\0"));
     registry.refuseWrites = false;
     EXPECT_TRUE(commands->CancelAll().reversed);
-    EXPECT_EQ(Stored(), "");
+    EXPECT_EQ(Stored(), kAbsent);
 }
 
 }  // namespace
@@ -532,7 +579,8 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
         EXPECT_EQ(text.find("administrator") != std::string::npos, status == kErrorAccessDenied);
     };
     const CommandOutcome outcomes[] = {CommandOutcome::NeedsInput, CommandOutcome::DoneNow, CommandOutcome::SameFile,
-                                       CommandOutcome::Scheduled, CommandOutcome::NotScheduled};
+                                       CommandOutcome::Scheduled, CommandOutcome::NotScheduled,
+                                       CommandOutcome::ListOfAnotherForm};
     for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
         for (const CommandOutcome outcome : outcomes) {
             for (const bool readFailed : {false, true}) {
@@ -563,6 +611,20 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
             }
         }
     }
+
+    // A list of another form: one sentence on what it is, then what was not done.
+    CommandResult result;
+    result.outcome = CommandOutcome::ListOfAnotherForm;
+    result.listShape = {kRegBinary, 22};
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText),
+              "The list of pending file operations is stored as REG_BINARY, not as a list of strings, and Pendrix "
+              "does not overwrite it. Nothing was scheduled.");
+    UndoResult undo;
+    undo.anotherForm = true;
+    undo.listShape = {kRegMultiSz, 59};
+    EXPECT_EQ(MessageFor(undo, errorText),
+              "The list of pending file operations holds an odd number of bytes (59), and Pendrix does not overwrite "
+              "it. Nothing was reversed.");
 }
 
 // Every refusal is one sentence naming what is wrong, and says that

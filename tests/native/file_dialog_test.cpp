@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/pendrix_error.h"
+#include "common/utf16_text.h"
 #include "platform/cFileDialog.h"
 #include "tests/common/literal_text.h"
 #include "tests/common/raised_error.h"
@@ -231,6 +232,32 @@ TEST_F(FileDialogTest, NamesLongerThanTheBufferAreRefusedBeforeAnyDialog) {
             show();
             EXPECT_EQ(fresh.opened.size() + fresh.saved.size(), 1u);
         }
+    }
+
+    // The W functions count UTF-16 units: a two-byte letter is one unit, an
+    // emoji two; the buffer handed over is exactly 1024 units.
+    const auto repeated = [](const char* text, int times) {
+        std::string result;
+        for (int i = 0; i < times; ++i) result += text;
+        return result;
+    };
+    const std::pair<std::string, bool> names[] = {{repeated("ж", 1024), true},
+                                                  {repeated("ж", 1025), false},
+                                                  {repeated("\xF0\x9F\x98\x80", 512), true},
+                                                  {repeated("\xF0\x9F\x98\x80", 512) + "x", false}};
+    for (const auto& [name, fits] : names) {
+        ScriptedDialog fresh;
+        fresh.result = 0;
+        cFileDialog subject(fresh);
+        subject.Filename(name);
+        if (!fits) {
+            EXPECT_EQ(RaisedError([&] { subject.ShowOpen(); }).Number(), kErrInvalidArgument);
+            continue;
+        }
+        subject.ShowOpen();
+        const std::u16string sent = Utf16FromText(*fresh.opened.at(0).lpstrFile);
+        EXPECT_EQ(sent.size(), 1024u);
+        EXPECT_EQ(TextFromUtf16(sent.substr(0, sent.find(u'\0'))), name);
     }
 }
 

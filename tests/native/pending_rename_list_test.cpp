@@ -153,13 +153,20 @@ TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBackByteForByte) {
     }
 }
 
-TEST_F(PendingRenameListTest, RestoringAnAbsentListLeavesAValueWithNoData) {
+TEST_F(PendingRenameListTest, RestoringAnAbsentListDeletesTheValue) {
     const PendingListRead absent = list.Read();
     EXPECT_FALSE(absent.exists);
     EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\x")));
     EXPECT_TRUE(list.Restore(absent));
-    EXPECT_EQ(Stored(), "") << "no value at launch leaves a value with no data";
-    EXPECT_EQ(list.Read().listText, "");
+    EXPECT_EQ(Stored(), "<absent>") << "the registry as it was: no value";
+    EXPECT_TRUE(list.Restore(absent)) << "nothing to delete is no failure";
+
+    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, "");
+    const PendingListRead empty = list.Read();
+    EXPECT_TRUE(empty.exists);
+    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\x")));
+    EXPECT_TRUE(list.Restore(empty));
+    EXPECT_EQ(Stored(), "") << "a value of no data at launch stays one";
 }
 
 TEST_F(PendingRenameListTest, AnUnreadableSnapshotIsNeverRestored) {

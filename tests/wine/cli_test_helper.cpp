@@ -1,8 +1,9 @@
 // The Windows half of the console tool's tests, driven by a script on the
 // Linux side, which cannot see a whole exit code (Wine hands on its low
 // byte) nor call the W registry functions itself:
-//   set                 stores standard input as the PendingFileRenameOperations
-//                       value (REG_MULTI_SZ), byte for byte, with RegSetValueExW
+//   set [TYPE]          stores standard input as the PendingFileRenameOperations
+//                       value (of type TYPE, a number; REG_MULTI_SZ without),
+//                       byte for byte, with RegSetValueExW
 //   get CODEFILE        writes the value's bytes, read with RegQueryValueExW, to
 //                       standard output, and to CODEFILE 0, or 2 when there is
 //                       no value, 1804 when it is not REG_MULTI_SZ, or the
@@ -24,6 +25,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,7 +52,7 @@ UniqueKey OpenSessionManager(REGSAM access, LONG& status) {
     return UniqueKey(status == ERROR_SUCCESS ? key : nullptr);
 }
 
-int Set() {
+int Set(DWORD type) {
     std::vector<char> data;
     char buffer[65536];
     DWORD read = 0;
@@ -59,9 +61,12 @@ int Set() {
     LONG status = 0;
     const UniqueKey key = OpenSessionManager(KEY_SET_VALUE, status);
     if (!key) return static_cast<int>(status);
-    return static_cast<int>(RegSetValueExW(key.get(), kValueName, 0, REG_MULTI_SZ,
-                                           reinterpret_cast<const BYTE*>(data.data()),
-                                           static_cast<DWORD>(data.size())));
+    const DWORD size = static_cast<DWORD>(data.size());
+    // A unit that is not NUL after the data: Wine then counts no unit more.
+    data.push_back('\xFF');
+    data.push_back('\xFF');
+    return static_cast<int>(RegSetValueExW(key.get(), kValueName, 0, type,
+                                           reinterpret_cast<const BYTE*>(data.data()), size));
 }
 
 int Get() {
@@ -210,7 +215,8 @@ int InConsole(int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return kUsage;
     const std::wstring command = argv[1];
-    if (command == L"set") return Set();
+    if (command == L"set")
+        return Set(argc > 2 ? static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)) : DWORD{REG_MULTI_SZ});
     if (command == L"get") {
         const int code = Get();
         if (argc != 3) return kUsage;

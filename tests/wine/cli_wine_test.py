@@ -80,14 +80,22 @@ def value():
     return out
 
 
-def set_value(data):
-    """Stores data as the value (None: no value). Storing twice is harmless,
-    so a helper that Wine failed to start is run once more."""
-    command = ("clear",) if data is None else ("set",)
+def set_value(data, value_type=7):
+    """Stores data as the value, of value_type (None: no value). Storing twice
+    is harmless, so a helper that Wine failed to start is run once more."""
+    command = ("clear",) if data is None else ("set", str(value_type))
     status = helper(*command, data=data)[0]
     if status != 0:
         status = helper(*command, data=data)[0]
     assert status == 0, "the value could not be %s: %d" % ("deleted" if data is None else "stored", status)
+
+
+def value_type_kept(value_type):
+    """Whether the value is (still) of REG_MULTI_SZ when value_type is 7, of
+    another type otherwise."""
+    code = recorded("get")[0]
+    assert code in (0, NOT_MULTI_SZ), "the value could not be read: %d" % code
+    return code == (0 if value_type == 7 else NOT_MULTI_SZ)
 
 
 def cli(*args, hold=None, refused=False):
@@ -311,12 +319,13 @@ class ConsoleToolTest(unittest.TestCase):
             (None, ["remove", "1"], NO_SUCH_ENTRY, None),
             (stored(*GAP), ["remove", "2"], 0, stored(*GAP[:3])),
             (stored(*GAP), ["remove", "1"], 0, stored(*GAP[2:])),
-            (stored(*UNCLOSED, closing=""), ["remove", "1"], 0, b""),
+            # A list left with no entry goes, as the start-up processing leaves it.
+            (stored(*UNCLOSED, closing=""), ["remove", "1"], 0, None),
             # Taking out the unclosed tail would let the start-up processing
             # carry out the entry before it, which it ignores now.
             (stored(*UNCLOSED, closing="\0C:\\tail\0"), ["remove", "2"], INVALID_DATA,
              stored(*UNCLOSED, closing="\0C:\\tail\0")),
-            (stored(FOREIGN[0], FOREIGN[1]), ["remove", "1"], 0, b""),
+            (stored(FOREIGN[0], FOREIGN[1]), ["remove", "1"], 0, None),
         ]:
             with self.subTest(before=before, command=command):
                 set_value(before)
@@ -329,6 +338,35 @@ class ConsoleToolTest(unittest.TestCase):
                     self.assertEqual(out, "")
                     self.assertFailureLine(err, "nothing was withdrawn")
                 self.assertEqual(value(), after)
+
+    def test_a_list_of_another_form_is_never_changed(self):
+        pair = stored("\\??\\" + win("a.txt"), "")
+        for name in ("new.txt", "old.txt", "x.txt"):
+            write(name, name)
+        for data, value_type, what in [
+                (pair, 3, "is of type REG_BINARY, not a list of strings"),
+                (pair + b"x", 7, "holds an odd number of bytes (%d)" % (len(pair) + 1)),
+                (pair, 1, "is of type REG_SZ, not a list of strings")]:
+            with self.subTest(value_type=value_type, size=len(data)):
+                set_value(data, value_type)
+                for command in (["replace", win("new.txt"), win("old.txt"), "--at-restart"],
+                                ["delete", win("x.txt"), "--at-restart"], ["remove", "1"]):
+                    code, out, err = cli(*command)
+                    self.assertEqual((code, out), (INVALID_DATA, ""), command)
+                    self.assertFailureLine(err, "nothing was", what, "never changed")
+                self.assertEqual(value(), data)
+                self.assertTrue(value_type_kept(value_type))
+
+                code, out, err = cli("list")
+                self.assertEqual((code, err), (0, ""))
+                self.assertEqual(out.split("\r\n")[:2], [
+                    "Warning: PendingFileRenameOperations %s, and is never changed." % what.replace(
+                        "(%d)" % (len(pair) + 1), "(%d), the last of them no whole character" % (len(pair) + 1)),
+                    '1 delete "%s"' % win("a.txt")])
+                document = json.loads(cli("list", "--json")[1])
+                self.assertEqual((document["bytes"], document["changeable"]), (len(data), False))
+                self.assertEqual(document["type"], {3: "REG_BINARY", 7: "REG_MULTI_SZ", 1: "REG_SZ"}[value_type])
+                self.assertEqual([e["source"] for e in document["entries"]], [win("a.txt")])
 
     def test_refused_write(self):
         write("old.txt", "old")

@@ -4,6 +4,7 @@
 #include <dlgs.h>
 
 #include <thread>
+#include "common/wide_text.h"
 
 namespace pendrix::wine {
 namespace {
@@ -74,10 +75,12 @@ std::wstring TextOf(HWND window) {
 }
 
 std::string CurrentFolder(HWND dialog) {
-    std::string folder(MAX_PATH, '\0');
-    const LRESULT length = SendMessageA(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data()));
+    // The dialog's own messages are not converted between A and W: the
+    // program's dialogs are W dialogs and answer in UTF-16.
+    std::wstring folder(MAX_PATH, L'\0');
+    const LRESULT length = SendMessageW(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data()));
     folder.resize(length > 0 ? static_cast<std::size_t>(length) - 1 : 0);  // the length counts the NUL
-    return folder;
+    return TextOfWide(folder);
 }
 
 void TypeFileName(HWND dialog, const std::string& text) {

@@ -105,6 +105,21 @@ TEST_F(FileDialogOnWine, SingleSelectionGivesThePathAndItsTitleAndTheNextDialogS
     DestroyWindow(owner);
 }
 
+// Windows names are any UTF-16 units: a name holding a lone surrogate,
+// typed into the dialog and confirmed, comes back unit for unit (the file
+// need not exist without OFN_FILEMUSTEXIST; Wine's files cannot hold one).
+TEST_F(FileDialogOnWine, ANameOfAnyUtf16UnitsComesBackWhole) {
+    const std::wstring name = L"lone \xD800 surrogate.txt";
+    const std::wstring path = WideText(folder) + L"\\" + name;
+    fileDialog.flags(0);
+    ASSERT_TRUE(Open([&](HWND dialog) {
+        SendMessageW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        Press(dialog, IDOK);
+    }));
+    EXPECT_EQ(fileDialog.Filename(), TextOfWide(path));
+    EXPECT_EQ(fileDialog.FileTitle(), TextOfWide(name));
+}
+
 TEST_F(FileDialogOnWine, CancelKeepsTheChoiceOrRaisesTheCancelError) {
     fileDialog.Filename(Path("a.txt"));
     fileDialog.FileTitle("a.txt");

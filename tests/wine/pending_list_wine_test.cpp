@@ -100,23 +100,66 @@ TEST_F(PendingListOnWine, APairAfterASurplusNulIsStillCarriedOut) {
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0\0"));
 }
 
+// Exactly these bytes as the value, with RegSetValueExW: a unit that is not
+// NUL follows them, so Wine counts no unit more than given.
+LONG WriteExactW(HKEY key, DWORD type, const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> buffer(bytes);
+    buffer.push_back(0xFF);
+    buffer.push_back(0xFF);
+    return RegSetValueExW(key, Widen(kPendingValueName).c_str(), 0, type, buffer.data(),
+                          static_cast<DWORD>(bytes.size()));
+}
+
+std::vector<std::uint8_t> Utf16Bytes(const std::wstring& text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    return std::vector<std::uint8_t>(bytes, bytes + text.size() * sizeof(wchar_t));
+}
+
 TEST_F(PendingListOnWine, RestorePutsBackTheSnapshotByteForByte) {
-    const std::wstring original = W(L"\\??\\C:\\x\0!\\??\\C:\\y\0\0\0\\??\\C:\\never\0\0");
-    ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, original), ERROR_SUCCESS);
-    const PendingListRead snapshot = list.Read();
-    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
-    ASSERT_TRUE(list.Restore(snapshot));
-    EXPECT_EQ(StoredW(), original);
+    // A surplus NUL with a string after it; no closing NUL; not even the
+    // last string's NUL.
+    for (const std::wstring& original : {W(L"\\??\\C:\\x\0!\\??\\C:\\y\0\0\0\\??\\C:\\never\0\0"),
+                                         W(L"\\??\\C:\\x\0!\\??\\C:\\y\0"), W(L"\\??\\C:\\x\0!\\??\\C:\\y")}) {
+        ASSERT_EQ(WriteExactW(key, REG_MULTI_SZ, Utf16Bytes(original)), ERROR_SUCCESS);
+        ASSERT_EQ(ReadRawW(key, Widen(kPendingValueName)).bytes, Utf16Bytes(original));
+        const PendingListRead snapshot = list.Read();
+        ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
+        ASSERT_TRUE(list.Restore(snapshot));
+        EXPECT_EQ(ReadRawW(key, Widen(kPendingValueName)).bytes, Utf16Bytes(original)) << Narrow(original);
+    }
 
     RegDeleteValueA(key, kPendingValueName);
     const PendingListRead absent = list.Read();
     ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
     ASSERT_TRUE(list.Restore(absent));
-    const RawValue raw = StoredA();
-    EXPECT_EQ(raw.status, ERROR_SUCCESS) << "an empty snapshot leaves the value, with no data";
-    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_MULTI_SZ));
-    EXPECT_TRUE(raw.bytes.empty());
+    EXPECT_EQ(StoredA().status, ERROR_FILE_NOT_FOUND) << "no value at launch: no value again";
     EXPECT_EQ(list.Read().listText, "");
+}
+
+// Values of another type, or of an odd number of bytes, as another program
+// may store them: read as what they are, never written over.
+TEST_F(PendingListOnWine, AValueOfAnotherFormIsNeverWritten) {
+    const std::wstring pair = W(L"\\??\\C:\\a\0\0\0");
+    std::vector<std::uint8_t> odd = Utf16Bytes(pair);
+    odd.push_back('x');
+    const struct {
+        DWORD type;
+        std::vector<std::uint8_t> bytes;
+    } cases[] = {{REG_BINARY, Utf16Bytes(pair)}, {REG_MULTI_SZ, odd}, {REG_BINARY, odd}, {REG_SZ, Utf16Bytes(pair)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        ASSERT_EQ(WriteExactW(key, c.type, c.bytes), ERROR_SUCCESS);
+        const PendingListRead read = list.Read();
+        EXPECT_TRUE(HoldsAnotherForm(read));
+        EXPECT_EQ(read.shape.type, c.type);
+        EXPECT_EQ(read.shape.bytes, c.bytes.size());
+        EXPECT_EQ(read.stored, Narrow(pair)) << "its whole units";
+        EXPECT_FALSE(list.Append(read, DeletionPair("C:\\x")));
+        EXPECT_FALSE(list.Restore(read));
+        const RawValue raw = ReadRawW(key, Widen(kPendingValueName));
+        EXPECT_EQ(raw.type, c.type);
+        EXPECT_EQ(raw.bytes, c.bytes);
+    }
 }
 
 }  // namespace

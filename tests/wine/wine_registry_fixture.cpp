@@ -141,6 +141,10 @@ std::int32_t CountingRegistryApi::SetValue(RegHandle key, const std::string& nam
                                            const std::uint8_t* data, std::uint32_t size) {
     return system_.SetValue(key, name, type, data, size);
 }
+std::int32_t CountingRegistryApi::QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                                  std::uint32_t& storedSize) {
+    return system_.QueryStoredSize(key, name, type, storedSize);
+}
 std::int32_t CountingRegistryApi::DeleteKey(RegHandle root, const std::string& path) {
     return system_.DeleteKey(root, path);
 }

@@ -92,6 +92,8 @@ public:
                             std::uint32_t& size) override;
     std::int32_t SetValue(RegHandle key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                           std::uint32_t size) override;
+    std::int32_t QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
+                                 std::uint32_t& storedSize) override;
     std::int32_t DeleteKey(RegHandle root, const std::string& path) override;
     std::int32_t DeleteValue(RegHandle key, const std::string& name) override;
     std::int32_t EnumKey(RegHandle key, std::uint32_t index, char* name, std::uint32_t& nameRoom, char* className,
