@@ -8,6 +8,10 @@
 
 namespace pendrix::cli {
 
+// The value a listing shows, as its JSON form names it.
+inline constexpr char kListedValuePath[] =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations";
+
 // Lines ended by CR LF: one per entry ("1 replace "SOURCE" -> "DESTINATION""),
 // each warning indented under its entry.
 std::string FormatListText(const PendingEntries& list);
@@ -15,9 +19,12 @@ std::string FormatListText(const PendingEntries& list);
 // One JSON document, plain ASCII:
 // {"value": "...", "exists": true, "closedProperly": true, "entries": [
 //   {"number": 1, "kind": "replace", "source": "...", "destination": "...",
-//    "first": "...", "second": "...", "sourceExists": true, "reached": true,
+//    "first": "...", "second": "...", "sourceExists": true, "sourceSize": 1024,
+//    "sourceLastWrite": "2024-05-01T12:34:56.1234567Z", "reached": true,
 //    "warnings": ["source-missing", "after-empty-string", "not-closed"]}, ...]}
-// destination is null for a deletion, sourceExists null when unknown.
+// destination is null for a deletion, sourceExists null when unknown;
+// sourceSize (bytes) and sourceLastWrite (UTC, to 100 ns) are null unless
+// the source is a file that exists: what verify compares after a restart.
 std::string FormatListJson(const PendingEntries& list);
 
 // "replace", "rename" or "delete".

@@ -44,6 +44,11 @@ void CheckFilterConversion(std::string_view input);
 // passes the 32-bit limit.
 void CheckParseMultiFileName(std::string_view input);
 
+// Whatever the saved-listing reader takes writes (through list --json's
+// writer) a document it takes back unchanged; what list --json writes for
+// any stored list reads back entry for entry, saved as it is or as UTF-16.
+void CheckSavedListing(std::string_view input);
+
 struct FuzzTarget {
     const char* name;
     void (*check)(std::string_view input);
@@ -57,6 +62,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"decimal_parser", CheckDecimalParser},
     {"filter_conversion", CheckFilterConversion},
     {"parse_multi_file_name", CheckParseMultiFileName},
+    {"saved_listing", CheckSavedListing},
 };
 
 }  // namespace pendrix::fuzz

@@ -25,11 +25,17 @@ bool Matches(std::string_view pattern, std::string_view name) {
     return same && Matches(pattern.substr(1), name.substr(1));
 }
 
+// A last-write time in 2024, as FILETIME ticks; each file put is one tick later.
+constexpr std::uint64_t kFirstWriteTime = 133'500'000'000'000'000;
+
 }  // namespace
 
 std::string FakeFileSystem::Key(const std::string& path) const {
+    // "\\?\C:\x" names what "C:\x" names.
+    constexpr std::string_view kLongPathPrefix = "\\\\?\\";
+    const bool prefixed = path.compare(0, kLongPathPrefix.size(), kLongPathPrefix) == 0;
     std::string full;
-    const_cast<FakeFileSystem*>(this)->FullPath(path, full);
+    const_cast<FakeFileSystem*>(this)->FullPath(prefixed ? path.substr(kLongPathPrefix.size()) : path, full);
     std::string key = Lower(full);
     const auto alias = aliases_.find(key);
     return alias == aliases_.end() ? key : alias->second;
@@ -39,6 +45,7 @@ void FakeFileSystem::Put(const std::string& path, const std::string& content) {
     File file;
     file.content = content;
     file.index = nextIndex_++;
+    file.lastWrite = kFirstWriteTime + file.index;
     files_[Key(path)] = file;
 }
 
@@ -76,6 +83,20 @@ std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t&
     }
     attributes = file->attributes;
     return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::Facts(const std::string& path, FileFacts& facts) {
+    std::uint32_t attributes = 0;
+    const std::uint32_t status = Attributes(path, attributes);  // counted there
+    if (status != kErrorSuccess) return status;
+    facts = FactsOf(path, attributes);
+    return kErrorSuccess;
+}
+
+FileFacts FakeFileSystem::FactsOf(const std::string& path, std::uint32_t attributes) {
+    const File* file = Find(path);
+    if (file == nullptr) return FileFacts{attributes, 0, 0};  // a folder that holds something
+    return FileFacts{attributes, file->content.size(), file->lastWrite};
 }
 
 std::uint32_t FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
@@ -159,8 +180,8 @@ std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<
     return names.empty() ? kErrorFileNotFound : kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<std::string>& names) {
-    names.clear();
+std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
     const std::string prefix = Key(folder) + "\\";
     std::set<std::string> found;  // files, and the folders that hold them
     for (const auto& entry : files_) {
@@ -169,7 +190,19 @@ std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<
         found.insert(rest.substr(0, rest.find('\\')));
     }
     if (found.empty() && Find(folder) == nullptr) return kErrorPathNotFound;
-    names.assign(found.begin(), found.end());
+    for (const std::string& name : found) {
+        const File* file = Find(prefix + name);
+        entries.push_back(FolderEntry{name, FactsOf(prefix + name, file ? file->attributes : kAttributeDirectory)});
+    }
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
+    const File* file = Find(path);
+    if (file == nullptr) return kErrorFileNotFound;
+    if (file->attributes & kAttributeDirectory) return kErrorAccessDenied;
+    if (file->lockedForRead) return kErrorSharingViolation;
+    bytes = file->content;
     return kErrorSuccess;
 }
 

@@ -3,6 +3,8 @@
 // replaced (32), a read-only one gives 5, an absent one 2. Names are
 // matched ignoring ASCII case; a second name (a short name, a link) can be
 // given to a file. A folder exists when it was put or holds something.
+// Each file put is written anew: it gets a last-write time of its own,
+// which copies and moves keep, as Windows' do.
 #pragma once
 
 #include <atomic>
@@ -24,6 +26,7 @@ public:
         bool inUse = false;        // held open without FILE_SHARE_DELETE
         bool lockedForRead = false;  // held open without FILE_SHARE_READ
         std::uint64_t index = 0;
+        std::uint64_t lastWrite = 0;
     };
 
     void Put(const std::string& path, const std::string& content);
@@ -38,6 +41,7 @@ public:
     std::function<void(const std::string&)> onRemove;  // runs before each Remove
 
     std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override;
+    std::uint32_t Facts(const std::string& path, FileFacts& facts) override;
     std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override;
     std::uint32_t Remove(const std::string& path) override;
     std::uint32_t Copy(const std::string& source, const std::string& target) override;
@@ -45,7 +49,8 @@ public:
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override;
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override;
     std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override;
-    std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override;
+    std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
+    std::uint32_t ReadAll(const std::string& path, std::string& bytes) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
 
     // Attributes calls so far, counted from any thread.
@@ -61,6 +66,7 @@ public:
 
 private:
     std::string Key(const std::string& path) const;
+    FileFacts FactsOf(const std::string& path, std::uint32_t attributes);
 
     std::map<std::string, File> files_;          // by lower-case full path
     std::map<std::string, std::string> aliases_;  // lower-case alias -> key
