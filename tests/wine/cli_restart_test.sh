@@ -1,8 +1,11 @@
 #!/bin/sh
-# The console tool end to end, for real: in a throw-away Wine prefix it
-# schedules the replacement of a file held open by another process and a
-# deletion, as a script would; then Windows restarts (wineboot -r) and the
-# start-up processing carries out the list.
+# The console tool end to end, for real: in a throw-away Wine prefix, as a
+# script would, it schedules the replacement of a file held open by another
+# process, a deletion and a replacement whose source goes before the
+# restart, beside another program's rename; saves the listing and verifies
+# it (all still pending); then Windows restarts (wineboot -r), the start-up
+# processing carries out the list, and verify tells the three done from the
+# one that failed.
 # Usage: cli_restart_test.sh CLI_TEST_HELPER.exe PENDRIX_CLI.exe PREFIX_DIR
 set -eu
 helper=$1
@@ -12,13 +15,17 @@ export WINEPREFIX="$3" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 . "$(dirname "$0")/throwaway_prefix.sh"
 
 folder="$WINEPREFIX/drive_c/pendrix_cli_restart"
+win='C:\pendrix_cli_restart'
 mkdir -p "$folder"
 printf 'the new library' >"$folder/source.txt"
 printf 'the old library' >"$folder/destination.txt"
 printf 'to be deleted' >"$folder/deleted.txt"
-code='C:\pendrix_cli_restart\exit_code.txt'
+printf 'to be renamed' >"$folder/renamed_from.txt"
+printf 'gone before the restart' >"$folder/lost.txt"
+printf 'stays' >"$folder/kept.txt"
+code="$win\\exit_code.txt"
 
-# One session for both commands: a new session would carry out the list.
+# One session until the restart: a new session would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1
 
 # Runs the tool through the helper (which records the whole exit code) and
@@ -32,16 +39,35 @@ run() {
     [ "$(cat "$folder/exit_code.txt")" = "$expected" ] || fail "exit code $(cat "$folder/exit_code.txt"), not $expected: $*"
 }
 
-run 3010 --hold 'C:\pendrix_cli_restart\destination.txt' \
-    "$cli" replace 'C:\pendrix_cli_restart\source.txt' 'C:\pendrix_cli_restart\destination.txt'
+# Each line must be in the last output, whole.
+said() {
+    for line in "$@"; do
+        grep -qxF "$line" "$folder/out.txt" || fail "not said: $line"
+    done
+}
+
+# Another program's rename, already in the list.
+printf '%s\0%s\0\0' "\\??\\$win\\renamed_from.txt" "\\??\\$win\\renamed_to.txt" | iconv -f UTF-8 -t UTF-16LE |
+    wine "$helper" set || fail "the rename could not be stored"
+run 3010 --hold "$win\\destination.txt" "$cli" replace "$win\\source.txt" "$win\\destination.txt"
 [ "$(cat "$folder/destination.txt")" = "the old library" ] || fail "the destination in use was changed now"
-run 3010 "$cli" delete 'C:\pendrix_cli_restart\deleted.txt' --at-restart
+run 3010 "$cli" delete "$win\\deleted.txt" --at-restart
 [ -e "$folder/deleted.txt" ] || fail "--at-restart deleted the file now"
+run 3010 "$cli" replace "$win\\lost.txt" "$win\\kept.txt" --at-restart
 run 0 "$cli" list
-grep -qxF '1 replace "C:\pendrix_cli_restart\source.txt" -> "C:\pendrix_cli_restart\destination.txt"' \
-    "$folder/out.txt" || fail "the replacement is not listed first"
-grep -qxF '2 delete "C:\pendrix_cli_restart\deleted.txt"' "$folder/out.txt" || fail "the deletion is not listed"
+rename="rename \"$win\\renamed_from.txt\" -> \"$win\\renamed_to.txt\""
+replace="replace \"$win\\source.txt\" -> \"$win\\destination.txt\""
+delete="delete \"$win\\deleted.txt\""
+lost="replace \"$win\\lost.txt\" -> \"$win\\kept.txt\""
+said "1 $rename" "2 $replace" "3 $delete" "4 $lost"
 ! grep -q warning "$folder/out.txt" || fail "a scheduled entry carries a warning"
+
+# The listing saved before the restart, as a script saves it.
+run 0 "$cli" list --json
+cp "$folder/out.crlf" "$folder/before.json"
+run 3010 "$cli" verify "$win\\before.json"
+said "Summary: 0 carried out, 0 not carried out, 4 still pending, 0 never reached."
+rm "$folder/lost.txt"
 
 wineboot -r </dev/null >/dev/null 2>&1 || fail "the restart failed"
 wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -50,5 +76,13 @@ timeout 180 wineserver -w || fail "the prefix did not end"
 [ "$(cat "$folder/destination.txt")" = "the new library" ] || fail "the destination was not replaced"
 [ ! -e "$folder/source.txt" ] || fail "the source is still there"
 [ ! -e "$folder/deleted.txt" ] || fail "the deleted file is still there"
+[ "$(cat "$folder/renamed_to.txt")" = "to be renamed" ] || fail "the rename was not carried out"
+[ "$(cat "$folder/kept.txt")" = "stays" ] || fail "the replacement without its source changed the destination"
 ! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not consumed"
-echo "replaced, deleted and consumed by the restart"
+
+run 1 "$cli" verify "$win\\before.json"
+said "1 carried out: $rename" "2 carried out: $replace" "3 carried out: $delete" \
+    "4 not carried out: $lost (the destination is not the source's file: its size or last-write time differs from the source's when listed)" \
+    "Summary: 3 carried out, 1 not carried out, 0 still pending, 0 never reached."
+wineserver -k </dev/null >/dev/null 2>&1 || true
+echo "replaced, deleted, renamed and consumed by the restart; verify told the one that failed"
