@@ -26,7 +26,8 @@ std::size_t NameStart(const std::string& path) {
 
 FileState Existing(const FileFacts& facts) {
     FileState state{SourceState::Exists, std::nullopt};
-    if (!(facts.attributes & kAttributeDirectory) && facts.lastWrite <= kLatestFileTime) state.stamp = FileStamp{facts.size, facts.lastWrite};
+    if (!(facts.attributes & kAttributeDirectory) && facts.lastWrite <= kLatestFileTime)
+        state.stamp = FileStamp{facts.size, facts.lastWrite};
     return state;
 }
 

@@ -31,8 +31,10 @@ Verdict Classify(const PendingEntry& listed, const EntryNow& now) {
     if (now.pending) return {Outcome::StillPending};
     const SourceState source = now.source.state;
     if (source == SourceState::Unknown) return {Outcome::NotChecked, kCannotTell};
-    if (listed.kind == EntryKind::Delete)
-        return source == SourceState::Missing ? Verdict{Outcome::CarriedOut} : Verdict{Outcome::NotCarriedOut, kStillThere};
+    if (listed.kind == EntryKind::Delete) {
+        if (source == SourceState::Missing) return {Outcome::CarriedOut};
+        return {Outcome::NotCarriedOut, kStillThere};
+    }
 
     if (source == SourceState::Exists) return {Outcome::NotCarriedOut, kSourceStillThere};
     switch (now.destination.state) {

@@ -220,7 +220,8 @@ TEST(VerifyCommand, ReportsWhatARestartDid) {
     EXPECT_EQ(run({"verify", "C:\\odd.json"}, odd), kExitNotAListing);
     EXPECT_EQ(run({"verify", "C:\\absent.json"}, absent), 2);
     EXPECT_EQ(odd.out + absent.out, "");
-    EXPECT_EQ(absent.error, "pendrix-cli: nothing was verified: \"C:\\absent.json\" could not be read: no words (error 2)\r\n");
+    EXPECT_EQ(absent.error,
+              "pendrix-cli: nothing was verified: \"C:\\absent.json\" could not be read: no words (error 2)\r\n");
 }
 
 }  // namespace
