@@ -21,6 +21,8 @@ printf 'the new library' >"$folder/source.txt"
 printf 'the old library' >"$folder/destination.txt"
 printf 'to be deleted' >"$folder/deleted.txt"
 printf 'to be renamed' >"$folder/renamed_from.txt"
+# Files written together may share their last-write time here: the size
+# tells the kept file from the lost one.
 printf 'gone before the restart' >"$folder/lost.txt"
 printf 'stays' >"$folder/kept.txt"
 code="$win\\exit_code.txt"
@@ -84,5 +86,9 @@ run 1 "$cli" verify "$win\\before.json"
 said "1 carried out: $rename" "2 carried out: $replace" "3 carried out: $delete" \
     "4 not carried out: $lost (the destination is not the source's file: its size or last-write time differs from the source's when listed)" \
     "Summary: 3 carried out, 1 not carried out, 0 still pending, 0 never reached."
+run 1 "$cli" verify "$win\\before.json" --json
+python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
+assert (r["carriedOut"], [e["outcome"] for e in r["entries"]]) == (3, ["carried-out"] * 3 + ["not-carried-out"])' \
+    "$folder/out.txt" || fail "verify --json does not say the same"
 wineserver -k </dev/null >/dev/null 2>&1 || true
 echo "replaced, deleted, renamed and consumed by the restart; verify told the one that failed"
