@@ -35,9 +35,9 @@ struct JsonMember {
 inline constexpr std::size_t kMaxJsonDepth = 32;
 
 // The one value of document, between optional whitespace. Nothing when it
-// is not JSON, holds a byte outside printable ASCII (outside strings: space,
-// tab, CR and LF also), repeats a member name or nests deeper than
-// kMaxJsonDepth.
+// is not JSON, holds any byte but printable ASCII (and, between tokens,
+// space, tab, CR and LF), repeats a member name in an object or nests
+// deeper than kMaxJsonDepth.
 std::optional<JsonValue> ReadJson(std::string_view document);
 
 }  // namespace pendrix::cli
