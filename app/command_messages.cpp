@@ -1,6 +1,7 @@
 #include "app/command_messages.h"
 
 #include "registry/registry_constants.h"
+#include "scheduler/refusal_text.h"
 
 namespace pendrix {
 namespace {
@@ -16,9 +17,25 @@ std::string FailureText(const char* nothingDone, bool readFailed, std::int32_t s
     return text;
 }
 
+std::string Capitalized(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
+}
+
+std::string FileCount(std::size_t count) { return std::to_string(count) + (count == 1 ? " file" : " files"); }
+
+// What a pattern deleted before the rest failed, as a sentence; empty when
+// nothing was deleted.
+std::string DeletedBefore(const CommandResult& result) {
+    if (result.deletedNow.empty()) return std::string();
+    return FileCount(result.deletedNow.size()) + " matching the pattern " + (result.deletedNow.size() == 1 ? "was" : "were") +
+           " deleted at once. ";
+}
+
 }  // namespace
 
 std::string MessageFor(CommandKind kind, const CommandResult& result, const ErrorTextFunction& errorText) {
+    const char* nothingDone = kind == CommandKind::Replace ? kMsgNothingReplaced : kMsgNothingDeleted;
     switch (result.outcome) {
     case CommandOutcome::NeedsInput:
         return kind == CommandKind::Replace ? kMsgNeedSourceAndDestination : kMsgNeedFileToDelete;
@@ -28,10 +45,19 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
         return kMsgSameFile;
     case CommandOutcome::Scheduled:
         return kMsgRebootNeeded;
+    case CommandOutcome::Refused:
+        if (!result.deletedNow.empty())
+            return Capitalized(RefusalReason(result)) + ". " + DeletedBefore(result) +
+                   FileCount(result.leftOver.size()) + (result.leftOver.size() == 1 ? " was" : " were") +
+                   " neither deleted nor scheduled.";
+        return Capitalized(RefusalReason(result)) + ". " + nothingDone;
+    case CommandOutcome::Interrupted:
+        return Capitalized(InterruptionReason(result)) + ". Nothing was scheduled.";
     case CommandOutcome::NotScheduled:
         break;
     }
-    return FailureText("Nothing was scheduled.", result.readFailed, result.status, errorText);
+    return DeletedBefore(result) +
+           FailureText("Nothing was scheduled.", result.readFailed, result.status, errorText);
 }
 
 std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorText) {

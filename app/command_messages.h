@@ -1,5 +1,6 @@
 // What the file commands tell the user, as the message boxes of the main
-// window show it: one text per outcome.
+// window show it: one text per outcome; a refusal's reason is the one the
+// console tool gives too (scheduler/refusal_text.h).
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,8 @@ inline constexpr const char* kMsgReversed =
 inline constexpr const char* kMsgNothingDonePrefix = "Nothing was done: ";
 inline constexpr const char* kMsgSameFile =
     "Source and Destination name the same file. Nothing was replaced or scheduled.";
+inline constexpr const char* kMsgNothingReplaced = "Nothing was replaced or scheduled.";
+inline constexpr const char* kMsgNothingDeleted = "Nothing was deleted or scheduled.";
 
 enum class CommandKind { Replace, Delete };
 

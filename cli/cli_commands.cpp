@@ -8,6 +8,7 @@
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/refusal_text.h"
 #include "scheduler/stored_list.h"
 
 namespace pendrix::cli {
@@ -38,10 +39,6 @@ int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status
                           status);
 }
 
-bool IsMissing(FileSystemApi& files, const std::string& path) {
-    return FileStates(files, {path})[0].state == SourceState::Missing;
-}
-
 int RunList(const CliArguments& arguments, CliContext& context) {
     const PendingListRead read = PendingRenameList(context.registry).Read();
     if (!read.readable) return FailToRead(context, "nothing was listed", read.status);
@@ -58,9 +55,16 @@ int RunList(const CliArguments& arguments, CliContext& context) {
     return kExitDone;
 }
 
+// "a", "b", "c"
+std::string QuotedList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list.append(list.empty() ? "" : ", ").append(Quoted(name));
+    return list;
+}
+
 // The exit code and line of a replace or delete that did not end in the
 // list: done at once, refused, or failed.
-int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow) {
+int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow, const char* nothingDone) {
     switch (result.outcome) {
     case CommandOutcome::DoneNow:
         context.output.Out(doneNow + "\r\n");
@@ -70,7 +74,21 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
                     kExitSameFile);
     case CommandOutcome::NeedsInput:
         return Fail(context, "an empty path; nothing was done", kExitBadUsage);
+    case CommandOutcome::Refused: {
+        if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
+        std::string line = RefusalReason(result);
+        if (!result.leftOver.empty())
+            line += "; " + QuotedList(result.leftOver) + (result.leftOver.size() == 1 ? " was" : " were") +
+                    " neither deleted nor scheduled";
+        else
+            line += std::string("; ") + nothingDone;
+        return Fail(context, line, result.status != 0 ? result.status : kExitUnknownFailure);
+    }
+    case CommandOutcome::Interrupted:
+        return Fail(context, InterruptionReason(result) + "; nothing was scheduled",
+                    result.status != 0 ? result.status : kExitUnknownFailure);
     case CommandOutcome::NotScheduled:
+        if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         if (result.readFailed) return FailToRead(context, "nothing was scheduled", result.status);
         return FailWithStatus(context, "nothing was scheduled: Windows refused to change the list of pending file "
                                        "operations", result.status);
@@ -87,12 +105,11 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
     const CommandResult result = commands.Replace(arguments.source, arguments.destination, !arguments.atRestart);
     if (result.outcome != CommandOutcome::Scheduled)
         return Finish(context, result,
-                      "Replaced " + Quoted(arguments.destination) + " with " + Quoted(arguments.source) + " now.");
+                      "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
+                      "nothing was replaced or scheduled");
 
-    std::string line = "Scheduled: " + Quoted(arguments.destination) + " is replaced with " +
-                       Quoted(arguments.source) + " at the next start of Windows.";
-    if (IsMissing(context.files, arguments.source)) line += " Warning: the source does not exist now.";
-    context.output.Out(line + kRestartHint + "\r\n");
+    context.output.Out("Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
+                       " at the next start of Windows." + kRestartHint + "\r\n");
     return kExitRestartNeeded;
 }
 
@@ -100,25 +117,21 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     FileCommands commands(context.registry, context.files, PendingListRead{});
     const CommandResult result = commands.Delete(arguments.path, !arguments.atRestart);
     const bool pattern = HasWildcards(arguments.path);
-    if (result.outcome != CommandOutcome::Scheduled)
-        return Finish(context, result,
-                      (pattern ? "Deleted every file matching " : "Deleted ") + Quoted(arguments.path) + " now.");
+    if (result.outcome != CommandOutcome::Scheduled) {
+        const std::string deleted = pattern ? "Deleted every file matching " + Quoted(arguments.path) + " now: " +
+                                                  QuotedList(result.deletedNow) + "."
+                                            : "Deleted " + QuotedList(result.deletedNow) + " now.";
+        return Finish(context, result, deleted, "nothing was deleted or scheduled");
+    }
 
-    const RenamePair asGiven = DeletionPair(arguments.path);
+    std::vector<std::string> scheduled;
+    for (const RenamePair& pair : result.scheduled) scheduled.push_back(pair.first.substr(kObjectPathPrefix.size()));
     std::string line;
-    if (result.scheduled.size() == 1 && result.scheduled[0].first == asGiven.first) {
-        line = "Scheduled: " + Quoted(arguments.path) + " is deleted at the next start of Windows.";
-        if (!pattern && IsMissing(context.files, arguments.path)) line += " Warning: it does not exist now.";
-        if (pattern && !arguments.atRestart) line += " Warning: it matches no file now.";
+    if (!pattern) {
+        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows.";
     } else {
-        // What a pattern left behind, scheduled file by file.
-        line = "Deleted what could be deleted now; scheduled for the next start of Windows:";
-        const char* separator = " ";
-        for (const RenamePair& pair : result.scheduled) {
-            line.append(separator).append(Quoted(pair.first.substr(kObjectPathPrefix.size())));
-            separator = ", ";
-        }
-        line += '.';
+        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + ".";
+        if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");
     return kExitRestartNeeded;

@@ -1,7 +1,9 @@
 // The thin seam between the file commands and the file system. The Windows
 // build answers with kernel32's wide functions; native tests plug in an
-// in-memory stand-in. Paths are the program's 8-bit text, used as given.
-// Every call returns a Windows status code, 0 for success.
+// in-memory stand-in. Paths are the program's 8-bit text: full names of
+// any length, which the Windows build hands on in the "\\?\" form when
+// they are too long for the plain one (platform/extended_path.h). Every call
+// returns a Windows status code, 0 for success, unless it says otherwise.
 #pragma once
 
 #include <cstdint>
@@ -35,11 +37,28 @@ struct FileIdentity {
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
+// What an open file tells about itself.
+struct FileDescription {
+    std::uint32_t attributes = 0;
+    std::uint32_t links = 1;  // its names (hard links) on the volume
+    // The full name of the file itself, a symbolic link followed, in the
+    // plain form ("C:\dir\file", "\\server\share\file").
+    std::string finalPath;
+};
+
+// One entry of a folder as the find functions give it.
+struct FoundFile {
+    std::string name;       // the long name, as stored
+    std::string shortName;  // its 8.3 name; empty when it has none
+    std::uint32_t attributes = 0;
+};
+
 class FileSystemApi {
 public:
     virtual ~FileSystemApi() = default;
 
-    // GetFileAttributesW.
+    // GetFileAttributesW: 2 for a missing file, 3 for a missing folder on
+    // the way, 123 for a name Windows cannot hold.
     virtual std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) = 0;
     // GetFileAttributesExW: attributes, size and last-write time at once.
     virtual std::uint32_t Facts(const std::string& path, FileFacts& facts) = 0;
@@ -47,19 +66,32 @@ public:
     virtual std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
     // DeleteFileW: fails for a file in use, read-only, absent or a folder.
     virtual std::uint32_t Remove(const std::string& path) = 0;
-    // CopyFileW over an existing target.
+    // RemoveDirectoryW: 145 for a folder that holds anything.
+    virtual std::uint32_t RemoveFolder(const std::string& path) = 0;
+    // CopyFileW over an existing target, which keeps its identity: its other
+    // names see the new content.
     virtual std::uint32_t Copy(const std::string& source, const std::string& target) = 0;
     // MoveFileExW with MOVEFILE_REPLACE_EXISTING, within one folder.
     virtual std::uint32_t MoveOver(const std::string& source, const std::string& target) = 0;
-    // GetTempFileNameW in folder (empty: the current folder): creates an
-    // empty file of a new name there and gives its path.
+    // ReplaceFileW(replaced, replacement, backup): the replaced file goes to
+    // the backup's name, the replacement takes its place. Any failure but
+    // kErrorUnableToMoveReplacement2 leaves both files under their own names.
+    virtual std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+                                  const std::string& backup) = 0;
+    // Creates an empty file of a new name ("pdx" and a number, ".tmp") in
+    // folder, which must exist, and gives its path. Works for a folder of
+    // any length; 206 when the name would pass kMaxNameUnits.
     virtual std::uint32_t CreateTempFile(const std::string& folder, std::string& path) = 0;
     // GetFileInformationByHandle on the file (or folder) path names.
     virtual std::uint32_t Identity(const std::string& path, FileIdentity& identity) = 0;
-    // The names (last components only) of the files, not folders, that a
-    // pattern with wildcards in its last component matches;
-    // kErrorFileNotFound when there are none.
-    virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) = 0;
+    // The file path names, opened as a program opens it (a symbolic link
+    // followed): its attributes, its number of names and its final name.
+    virtual std::uint32_t Describe(const std::string& path, FileDescription& description) = 0;
+    // Every entry (files and folders, without "." and "..") that FindFirstFileW
+    // gives for a pattern with wildcards in its last component. Like the
+    // function, it matches the pattern against the short names too: the
+    // caller chooses by the long name. kErrorFileNotFound when there is none.
+    virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) = 0;
     // Every name in folder, files and folders alike, each by its long name
     // and, where it has one, its short name, with what it names
     // (FindFirstFileW on folder\*).
@@ -68,6 +100,8 @@ public:
     virtual std::uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
     // GetFullPathNameW.
     virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
+    // GetDriveTypeW of a root ("C:\"): the drive's type, not a status.
+    virtual std::uint32_t DriveType(const std::string& root) = 0;
 };
 
 // The file system of this computer (Windows build only).

@@ -1,13 +1,15 @@
 // FileSystemApi over kernel32's wide functions: paths are converted
 // losslessly from the program's 8-bit text, so any name Windows can hold
-// is reached.
+// is reached, and a full name too long for the plain form is handed on in
+// the "\\?\" form. No fixed buffer ever receives a path.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "common/wide_text.h"
 #include "common/unique_handle.h"
+#include "common/wide_text.h"
+#include "platform/extended_path.h"
 #include "platform/file_system_api.h"
 
 namespace pendrix {
@@ -24,10 +26,42 @@ FileFacts FactsOf(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIM
 // How much ReadAll asks for at a time.
 constexpr DWORD kReadChunk = 1u << 16;
 
+// The wide form of a path for a Win32 call, at any length.
+std::wstring Wide(const std::string& path) { return WideText(ExtendedPath(path)); }
+
+// Names tried for a new temporary file before giving up: GetTempFileNameW
+// tries as many.
+constexpr unsigned kTemporaryNames = 0x10000;
+
+// Four hexadecimal digits, as GetTempFileNameW numbers its files.
+std::string HexNumber(unsigned number) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text(4, '0');
+    for (int digit = 3; digit >= 0; --digit, number >>= 4) text[static_cast<std::size_t>(digit)] = kDigits[number & 0xF];
+    return text;
+}
+
+// A wide function that fills a buffer of a given size and answers the size
+// it needs when the buffer is too small (counting the NUL, or not), or 0.
+template <typename Fill>
+std::uint32_t GrowingText(Fill fill, std::string& text) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_NAME;
+        if (length < buffer.size()) {
+            text = TextOfWide({buffer.data(), length});
+            return ERROR_SUCCESS;
+        }
+        buffer.resize(length + 1);
+    }
+}
+
 class Win32FileSystemApi final : public FileSystemApi {
 public:
     std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
-        const DWORD found = GetFileAttributesW(WideText(path).c_str());
+        const DWORD found = GetFileAttributesW(Wide(path).c_str());
         if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
         attributes = found;
         return ERROR_SUCCESS;
@@ -35,63 +69,90 @@ public:
 
     std::uint32_t Facts(const std::string& path, FileFacts& facts) override {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!GetFileAttributesExW(WideText(path).c_str(), GetFileExInfoStandard, &data)) return GetLastError();
+        if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return GetLastError();
         facts = FactsOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
         return ERROR_SUCCESS;
     }
 
     std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
-        return Status(SetFileAttributesW(WideText(path).c_str(), attributes));
+        return Status(SetFileAttributesW(Wide(path).c_str(), attributes));
     }
 
-    std::uint32_t Remove(const std::string& path) override { return Status(DeleteFileW(WideText(path).c_str())); }
+    std::uint32_t Remove(const std::string& path) override { return Status(DeleteFileW(Wide(path).c_str())); }
+
+    std::uint32_t RemoveFolder(const std::string& path) override {
+        return Status(RemoveDirectoryW(Wide(path).c_str()));
+    }
 
     std::uint32_t Copy(const std::string& source, const std::string& target) override {
-        return Status(CopyFileW(WideText(source).c_str(), WideText(target).c_str(), FALSE));
+        return Status(CopyFileW(Wide(source).c_str(), Wide(target).c_str(), FALSE));
     }
 
     std::uint32_t MoveOver(const std::string& source, const std::string& target) override {
-        return Status(MoveFileExW(WideText(source).c_str(), WideText(target).c_str(), MOVEFILE_REPLACE_EXISTING));
+        return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING));
     }
 
+    std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+                          const std::string& backup) override {
+        return Status(ReplaceFileW(Wide(replaced).c_str(), Wide(replacement).c_str(), Wide(backup).c_str(), 0,
+                                   nullptr, nullptr));
+    }
+
+    // GetTempFileNameW's way (a new name, created with CREATE_NEW until one
+    // is free), but with no fixed buffer: it takes a folder of any length.
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
-        wchar_t name[MAX_PATH + 1] = {};
-        const std::wstring where = folder.empty() ? std::wstring(L".") : WideText(folder);
-        if (GetTempFileNameW(where.c_str(), L"pdx", 0, name) == 0) return GetLastError();
-        path = TextOfWide(name);
-        return ERROR_SUCCESS;
+        const std::string where = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+        const unsigned start = static_cast<unsigned>(GetTickCount() ^ GetCurrentProcessId());
+        for (unsigned tried = 0; tried < kTemporaryNames; ++tried) {
+            const std::string name = where + "pdx" + HexNumber((start + tried) & 0xFFFF) + ".tmp";
+            if (Utf16FromText(name).size() > kMaxNameUnits) return ERROR_FILENAME_EXCED_RANGE;
+            UniqueKernelHandle file(CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file) {
+                path = name;
+                return ERROR_SUCCESS;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
+        }
+        return ERROR_FILE_EXISTS;
     }
 
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override {
-        // No access rights are needed to ask who a file is; the flag lets a
-        // folder be opened too. Every sharing mode, so that a file in use
-        // can be named.
-        UniqueKernelHandle file(CreateFileW(WideText(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (!file) return GetLastError();
         BY_HANDLE_FILE_INFORMATION information{};
-        if (!GetFileInformationByHandle(file.Get(), &information)) return GetLastError();
+        const std::uint32_t status = Information(path, information, nullptr);
+        if (status != ERROR_SUCCESS) return status;
         identity.volume = information.dwVolumeSerialNumber;
         identity.index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
         return ERROR_SUCCESS;
     }
 
-    std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override {
-        names.clear();
-        WIN32_FIND_DATAW found{};
-        UniqueFindHandle search(FindFirstFileW(WideText(pattern).c_str(), &found));
+    std::uint32_t Describe(const std::string& path, FileDescription& description) override {
+        BY_HANDLE_FILE_INFORMATION information{};
+        const std::uint32_t status = Information(path, information, &description.finalPath);
+        if (status != ERROR_SUCCESS) return status;
+        description.attributes = information.dwFileAttributes;
+        description.links = information.nNumberOfLinks;
+        return ERROR_SUCCESS;
+    }
+
+    std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override {
+        found.clear();
+        WIN32_FIND_DATAW entry{};
+        UniqueFindHandle search(FindFirstFileW(Wide(pattern).c_str(), &entry));
         if (!search) return GetLastError();
         do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(TextOfWide(found.cFileName));
-        } while (FindNextFileW(search.Get(), &found));
-        return names.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            found.push_back({TextOfWide(name), TextOfWide(entry.cAlternateFileName), entry.dwFileAttributes});
+        } while (FindNextFileW(search.Get(), &entry));
+        return found.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     }
 
     std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
         entries.clear();
         WIN32_FIND_DATAW found{};
-        UniqueFindHandle search(FindFirstFileW((WideText(folder) + L"\\*").c_str(), &found));
+        UniqueFindHandle search(FindFirstFileW(Wide(folder + "\\*").c_str(), &found));
         if (!search) return GetLastError() == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : GetLastError();
         do {
             const std::wstring name = found.cFileName;
@@ -106,7 +167,7 @@ public:
     }
 
     std::uint32_t ReadAll(const std::string& path, std::string& bytes) override {
-        const UniqueKernelHandle file(CreateFileW(WideText(path).c_str(), GENERIC_READ,
+        const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return GetLastError();
@@ -122,16 +183,29 @@ public:
 
     std::uint32_t FullPath(const std::string& path, std::string& full) override {
         const std::wstring wide = WideText(path);
-        std::vector<wchar_t> buffer(MAX_PATH);
-        for (;;) {
-            const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-            if (length == 0) return GetLastError();
-            if (length < buffer.size()) {
-                full = TextOfWide({buffer.data(), length});
-                return ERROR_SUCCESS;
-            }
-            buffer.resize(length);
-        }
+        return GrowingText(
+            [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); }, full);
+    }
+
+    std::uint32_t DriveType(const std::string& root) override { return GetDriveTypeW(WideText(root).c_str()); }
+
+private:
+    // Opens the file (or folder) as a program opens it, a symbolic link
+    // followed, with no access rights (none are needed to ask about it) and
+    // every sharing mode (so a file in use can be asked about); its
+    // information and, when asked, its final name.
+    static std::uint32_t Information(const std::string& path, BY_HANDLE_FILE_INFORMATION& information,
+                                     std::string* finalPath) {
+        UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file) return GetLastError();
+        if (!GetFileInformationByHandle(file.Get(), &information)) return GetLastError();
+        if (finalPath != nullptr &&
+            GrowingText([&](wchar_t* buffer, DWORD size) {
+                return GetFinalPathNameByHandleW(file.Get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            }, *finalPath) != ERROR_SUCCESS)
+            finalPath->clear();  // the name as given serves then
+        return ERROR_SUCCESS;
     }
 };
 

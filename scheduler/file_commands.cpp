@@ -3,19 +3,31 @@
 #include <utility>
 
 #include "registry/registry_constants.h"
+#include "scheduler/immediate_replacement.h"
+#include "scheduler/name_pattern.h"
 #include "scheduler/stored_strings.h"
 
 namespace pendrix {
 
-bool HasWildcards(std::string_view path) {
-    const std::string_view last = path.substr(FolderOf(path).size());
-    return last.find_first_of("*?") != std::string_view::npos;
+namespace {
+
+void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRole subject, std::string name) {
+    result.outcome = CommandOutcome::Refused;
+    result.refusal = refusal;
+    result.status = static_cast<std::int32_t>(status);
+    result.subject = subject;
+    result.subjectName = std::move(name);
 }
 
-std::string_view FolderOf(std::string_view path) {
-    const std::size_t separator = path.find_last_of("\\/:");
-    return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator + 1);
+bool IsMissing(std::uint32_t status) { return status == kErrorFileNotFound || status == kErrorPathNotFound; }
+
+// attributes without read-only (FILE_ATTRIBUTE_NORMAL when nothing is left).
+std::uint32_t Writable(std::uint32_t attributes) {
+    const std::uint32_t left = attributes & ~kAttributeReadOnly;
+    return left != 0 ? left : kAttributeNormal;
 }
+
+}  // namespace
 
 FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch)
     : list_(registry), files_(files), atLaunch_(std::move(atLaunch)) {
@@ -24,94 +36,208 @@ FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, Pen
     onlyOwnChanges_ = atLaunch_.readable;
 }
 
+// Whether a resolved name can be acted on; otherwise the result says why.
+bool FileCommands::Accepts(const NameResolution& name, NameRole role, std::string_view typed, CommandResult& result) {
+    switch (name.problem) {
+    case NameProblem::None: return true;
+    case NameProblem::Blank: break;  // checked before, with the other box
+    case NameProblem::InvalidName: Refuse(result, Refusal::InvalidName, name.status, role, std::string(typed)); break;
+    case NameProblem::NotAFile: Refuse(result, Refusal::NotAFile, name.status, role, std::string(typed)); break;
+    case NameProblem::Unresolved: Refuse(result, Refusal::Unresolved, name.status, role, std::string(typed)); break;
+    }
+    return false;
+}
+
 CommandResult FileCommands::Replace(std::string_view source, std::string_view destination, bool tryNow) {
     CommandResult result;
     result.listTextRead = list_.Read().listText;
-    if (source.empty() || destination.empty()) return result;
+    const NameResolution from = ResolveName(source, files_, NameUse::File);
+    const NameResolution to = ResolveName(destination, files_, NameUse::File);
+    if (from.problem == NameProblem::Blank || to.problem == NameProblem::Blank) return result;
+    if (!Accepts(from, NameRole::Source, source, result) || !Accepts(to, NameRole::Destination, destination, result))
+        return result;
+    result.source = from.name.full;
+    result.destination = to.name.full;
 
-    const std::string from(source);
-    const std::string to(destination);
+    // The source must be a file that is there; one that cannot be read now
+    // may be read at the next start.
+    std::uint32_t sourceAttributes = 0;
+    const std::uint32_t sourceStatus = files_.Attributes(from.name.path, sourceAttributes);
+    if (IsMissing(sourceStatus)) {
+        Refuse(result, Refusal::Missing, sourceStatus, NameRole::Source, from.name.full);
+        return result;
+    }
+    if (sourceStatus == kErrorSuccess && (sourceAttributes & kAttributeDirectory)) {
+        Refuse(result, Refusal::Folder, kErrorDirectoryNotSupported, NameRole::Source, from.name.full);
+        return result;
+    }
+    // The destination need not be there yet, but its folder must.
+    std::uint32_t destinationAttributes = 0;
+    const std::uint32_t destinationStatus = files_.Attributes(to.name.path, destinationAttributes);
+    if (destinationStatus == kErrorPathNotFound) {
+        Refuse(result, Refusal::DestinationFolderMissing, kErrorPathNotFound, NameRole::Destination, to.name.full);
+        return result;
+    }
+    if (destinationStatus == kErrorSuccess && (destinationAttributes & kAttributeDirectory)) {
+        Refuse(result, Refusal::Folder, kErrorDirectoryNotSupported, NameRole::Destination, to.name.full);
+        return result;
+    }
+    if (IsSameFile(from.name.path, to.name.path)) {
+        result.outcome = CommandOutcome::SameFile;
+        return result;
+    }
+
     if (tryNow) {
-        if (IsSameFile(from, to)) {
-            result.outcome = CommandOutcome::SameFile;
-            return result;
-        }
-        if (ReplaceNow(from, to)) {
+        const ReplacementAttempt attempt = ReplaceAtOnce(files_, from.name.path, to.name.path);
+        if (attempt.outcome == ReplacementOutcome::Done) {
             result.outcome = CommandOutcome::DoneNow;
             return result;
         }
+        if (attempt.outcome == ReplacementOutcome::Interrupted) {
+            result.outcome = CommandOutcome::Interrupted;
+            result.status = static_cast<std::int32_t>(attempt.status);
+            result.subjectName = to.name.full;
+            result.keptAt = attempt.keptAt;
+            return result;
+        }
     }
-    Schedule({ReplacementPair(from, to)}, result);
+    if (from.name.network || to.name.network) {
+        const bool sourceOnNetwork = from.name.network;
+        Refuse(result, Refusal::Network, kErrorNotSupported, sourceOnNetwork ? NameRole::Source : NameRole::Destination,
+               sourceOnNetwork ? from.name.full : to.name.full);
+        return result;
+    }
+    // The start-up processing cannot replace a read-only file.
+    const bool readOnly = destinationStatus == kErrorSuccess && (destinationAttributes & kAttributeReadOnly);
+    if (readOnly) files_.SetAttributes(to.name.path, Writable(destinationAttributes));
+    Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
+    if (readOnly && result.outcome != CommandOutcome::Scheduled)
+        files_.SetAttributes(to.name.path, destinationAttributes);
     return result;
 }
 
 CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
     CommandResult result;
     result.listTextRead = list_.Read().listText;
-    if (path.empty()) return result;
-
-    const std::string target(path);
-    std::vector<RenamePair> pairs;
-    if (tryNow) {
-        std::vector<std::string> leftovers;
-        if (DeleteNow(target, leftovers)) {
-            result.outcome = CommandOutcome::DoneNow;
-            return result;
+    const bool pattern = HasWildcards(path);
+    const NameResolution target = ResolveName(path, files_, pattern ? NameUse::Pattern : NameUse::File);
+    if (target.problem == NameProblem::Blank || !Accepts(target, NameRole::Path, path, result)) return result;
+    // The start-up processing cannot delete a read-only file: each is made
+    // writable first, and gets its attributes back if it is neither deleted
+    // nor scheduled.
+    madeWritable_.clear();
+    if (pattern) {
+        DeleteMatches(target.name, path, tryNow, result);
+    } else {
+        std::uint32_t attributes = 0;
+        const std::uint32_t status = files_.Attributes(target.name.path, attributes);
+        if (IsMissing(status)) {
+            Refuse(result, Refusal::Missing, status, NameRole::Path, target.name.full);
+        } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
+            DeleteEmptyFolder(target.name, tryNow, result);
+        } else {
+            if (status == kErrorSuccess) MakeWritable(target.name.path, attributes);
+            DeleteOneFile(target.name, tryNow, result);
         }
-        // The start-up processing does not expand wildcards: what a pattern
-        // left behind is scheduled file by file.
-        for (const std::string& name : leftovers) pairs.push_back(DeletionPair(name));
     }
-    if (pairs.empty()) pairs.push_back(DeletionPair(target));
-    Schedule(std::move(pairs), result);
+    if (result.outcome == CommandOutcome::NotScheduled || result.outcome == CommandOutcome::Refused)
+        for (const auto& [file, attributes] : madeWritable_) files_.SetAttributes(file, attributes);
+    madeWritable_.clear();
     return result;
+}
+
+void FileCommands::MakeWritable(const std::string& path, std::uint32_t attributes) {
+    if ((attributes & kAttributeReadOnly) && files_.SetAttributes(path, Writable(attributes)) == kErrorSuccess)
+        madeWritable_.emplace_back(path, attributes);
+}
+
+void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result) {
+    if (tryNow && files_.Remove(target.path) == kErrorSuccess) {
+        result.outcome = CommandOutcome::DoneNow;
+        result.deletedNow.push_back(target.full);
+        return;
+    }
+    if (target.network) {
+        Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
+        return;
+    }
+    Schedule({DeletionPair(target.full)}, result);
+}
+
+// Only an empty folder: the start-up processing removes nothing else, and a
+// folder's contents are not deleted by naming the folder.
+void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result) {
+    std::vector<FolderEntry> entries;
+    if (files_.ListFolder(target.path, entries) == kErrorSuccess && !entries.empty()) {
+        Refuse(result, Refusal::FolderNotEmpty, kErrorDirNotEmpty, NameRole::Path, target.full);
+        return;
+    }
+    const std::uint32_t status = tryNow ? files_.RemoveFolder(target.path) : kErrorSharingViolation;
+    if (status == kErrorSuccess) {
+        result.outcome = CommandOutcome::DoneNow;
+        result.deletedNow.push_back(target.full);
+    } else if (status == kErrorDirNotEmpty) {
+        Refuse(result, Refusal::FolderNotEmpty, kErrorDirNotEmpty, NameRole::Path, target.full);
+    } else if (target.network) {
+        Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
+    } else {
+        Schedule({DeletionPair(target.full)}, result);
+    }
+}
+
+// The start-up processing expands no pattern: every file whose long name
+// matches is deleted now or scheduled by its full name.
+void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow,
+                                 CommandResult& result) {
+    // The pattern as the find functions read it: resolving dropped a final
+    // period, which still tells "*." (no extension) from "*".
+    std::string last(LastPartOf(pattern.full));
+    if (!typed.empty() && typed.back() == '.') last.push_back('.');
+
+    std::vector<FoundFile> found;
+    const std::uint32_t status = files_.FindFiles(pattern.path, found);
+    if (status != kErrorSuccess && status != kErrorFileNotFound) {
+        Refuse(result, Refusal::NoMatch, status, NameRole::Path, pattern.full);
+        return;
+    }
+    const std::string folder(FolderOf(pattern.full));
+    const std::string folderPath(FolderOf(pattern.path));
+    std::vector<std::string> leftOver;
+    bool matched = false;
+    for (const FoundFile& file : found) {
+        if ((file.attributes & kAttributeDirectory) || !MatchesPattern(last, file.name)) continue;
+        matched = true;
+        const std::string path = folderPath + file.name;
+        MakeWritable(path, file.attributes);
+        if (tryNow) {
+            const std::uint32_t removed = files_.Remove(path);
+            if (removed == kErrorSuccess) result.deletedNow.push_back(folder + file.name);
+            if (removed == kErrorSuccess || IsMissing(removed)) continue;  // gone
+        }
+        leftOver.push_back(folder + file.name);
+    }
+    if (!matched) {
+        Refuse(result, Refusal::NoMatch, kErrorFileNotFound, NameRole::Path, pattern.full);
+        return;
+    }
+    if (leftOver.empty()) {
+        result.outcome = CommandOutcome::DoneNow;
+        return;
+    }
+    if (pattern.network) {
+        Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, pattern.full);
+        result.leftOver = std::move(leftOver);
+        return;
+    }
+    std::vector<RenamePair> pairs;
+    for (const std::string& name : leftOver) pairs.push_back(DeletionPair(name));
+    Schedule(std::move(pairs), result);
 }
 
 bool FileCommands::IsSameFile(const std::string& first, const std::string& second) {
     FileIdentity a;
     FileIdentity b;
     return files_.Identity(first, a) == kErrorSuccess && files_.Identity(second, b) == kErrorSuccess && a == b;
-}
-
-// The destination is replaced only when it exists as a writable file. The
-// source is copied to a new file in the destination's folder first, which
-// is then moved over the destination: whatever fails, the destination is
-// left as it was and the copy is removed.
-bool FileCommands::ReplaceNow(const std::string& source, const std::string& destination) {
-    std::uint32_t attributes = 0;
-    if (files_.Attributes(destination, attributes) != kErrorSuccess) return false;
-    if (attributes & (kAttributeReadOnly | kAttributeDirectory)) return false;
-
-    std::string temporary;
-    if (files_.CreateTempFile(std::string(FolderOf(destination)), temporary) != kErrorSuccess) return false;
-    if (files_.Copy(source, temporary) != kErrorSuccess || files_.MoveOver(temporary, destination) != kErrorSuccess) {
-        RemoveTemporary(temporary);
-        return false;
-    }
-    return true;
-}
-
-void FileCommands::RemoveTemporary(const std::string& path) {
-    // The copy carries the source's attributes; a read-only one must be
-    // made writable before it can be deleted.
-    files_.SetAttributes(path, kAttributeNormal);
-    files_.Remove(path);
-}
-
-bool FileCommands::DeleteNow(const std::string& pattern, std::vector<std::string>& leftovers) {
-    if (!HasWildcards(pattern)) return files_.Remove(pattern) == kErrorSuccess;
-
-    std::vector<std::string> names;
-    if (files_.FindFiles(pattern, names) != kErrorSuccess || names.empty()) return false;
-    const std::string folder(FolderOf(pattern));
-    for (const std::string& name : names) {
-        const std::string path = folder + name;
-        const std::uint32_t status = files_.Remove(path);
-        if (status == kErrorSuccess || status == kErrorFileNotFound) continue;
-        std::string full;
-        leftovers.push_back(files_.FullPath(path, full) == kErrorSuccess ? full : path);
-    }
-    return leftovers.empty();
 }
 
 void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {

@@ -2,25 +2,56 @@
 // file, delete a file (at once when possible, otherwise at the next start of
 // Windows) and take back what this session scheduled. The main window and
 // the console tool both call them.
+//
+// Every name is first resolved as Windows resolves it (scheduler/
+// file_names.h) and the list gets its NT form. Nothing is scheduled that
+// the start-up processing can never carry out: a name Windows cannot hold,
+// a drive, volume or device, a source that does not exist or is a folder, a
+// destination that is a folder, a path that does not exist, a folder that
+// is not empty, a pattern (the start-up processing expands none), anything
+// on the network (not there yet at that stage). Those are refused with
+// nothing done. A file in use, a destination that does not exist yet and a
+// locked or unreadable source are scheduled.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "scheduler/file_names.h"
 #include "platform/file_system_api.h"
 #include "scheduler/pending_rename_list.h"
 
 namespace pendrix {
 
 enum class CommandOutcome {
-    NeedsInput,    // a box that must be filled was empty; nothing done
+    NeedsInput,    // a box that must be filled was empty or blank; nothing done
     DoneNow,       // replaced or deleted at once; the list untouched
     SameFile,      // source and destination are one file; nothing done
     Scheduled,     // appended to the pending list; a restart carries it out
     NotScheduled,  // the list could not be read or written; nothing changed
+    Refused,       // the names cannot be acted on (refusal says why); nothing scheduled
+    Interrupted,   // the replacement stopped half-way; the old content is in keptAt
 };
+
+// Why a command was refused; status holds the Windows code that fits.
+enum class Refusal {
+    None,
+    InvalidName,               // not a name Windows can hold (123)
+    NotAFile,                  // a drive, its root, a volume or a device (161)
+    Unresolved,                // no full name could be made of it (status)
+    Missing,                   // the source, or the path to delete, does not exist (2 or 3)
+    Folder,                    // the source or the destination is a folder (336)
+    DestinationFolderMissing,  // the destination's folder does not exist (3)
+    FolderNotEmpty,            // the folder to delete holds something (145)
+    NoMatch,                   // the pattern matches no file (2)
+    Network,                   // on the network: cannot be scheduled (50)
+};
+
+// Which of the command's names a refusal concerns.
+enum class NameRole { Source, Destination, Path };
 
 struct CommandResult {
     CommandOutcome outcome = CommandOutcome::NeedsInput;
@@ -28,10 +59,26 @@ struct CommandResult {
     std::string listTextRead;
     // The pairs written, in order, when scheduled.
     std::vector<RenamePair> scheduled;
-    // For NotScheduled: the Windows status of the read or write that failed.
+    // For NotScheduled: the Windows status of the read or write that failed;
+    // for Refused and Interrupted: the code that fits.
     std::int32_t status = 0;
     // For NotScheduled: whether the list could not be read (else: written).
     bool readFailed = false;
+    // For Refused.
+    Refusal refusal = Refusal::None;
+    NameRole subject = NameRole::Path;
+    std::string subjectName;  // the name concerned: its full name, or as typed when it has none
+    // The full names of the files deleted at once, also when the rest was
+    // scheduled or refused.
+    std::vector<std::string> deletedNow;
+    // Files a pattern matched that could be neither deleted now nor
+    // scheduled (on the network).
+    std::vector<std::string> leftOver;
+    // For Interrupted: the file holding the destination's old content.
+    std::string keptAt;
+    // Replace: the full names of the source and destination, once resolved.
+    std::string source;
+    std::string destination;
 };
 
 struct UndoResult {
@@ -47,14 +94,17 @@ public:
     FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch);
 
     // Replaces destination by source: at once when tryNow and the
-    // destination is a free, writable file (it is never lost: the source is
-    // copied beside it first and then swapped in), otherwise at the next
-    // start. Refuses to act on one file named twice when tryNow.
+    // destination is a free file (scheduler/immediate_replacement.h; it is
+    // never lost), otherwise at the next start. A read-only destination is
+    // made writable first, so that the start-up processing can replace it.
+    // One file named twice is refused.
     CommandResult Replace(std::string_view source, std::string_view destination, bool tryNow);
 
-    // Deletes path: at once when tryNow (wildcards in its last component
-    // select every matching file), otherwise, or for what could not be
-    // deleted, at the next start.
+    // Deletes path, a file or an empty folder: at once when tryNow,
+    // otherwise, or when that fails, at the next start. A read-only file is
+    // made writable first. Wildcards in the last part select the files
+    // whose long names match (scheduler/name_pattern.h): each is deleted at
+    // once or scheduled by its full name.
     CommandResult Delete(std::string_view path, bool tryNow);
 
     // Takes back the pairs this session scheduled. When nobody else changed
@@ -65,17 +115,20 @@ public:
     const PendingListRead& AtLaunch() const noexcept { return atLaunch_; }
 
 private:
-    bool ReplaceNow(const std::string& source, const std::string& destination);
+    bool Accepts(const NameResolution& name, NameRole role, std::string_view typed, CommandResult& result);
     bool IsSameFile(const std::string& first, const std::string& second);
-    // Deletes what pattern names; fills leftovers with the full names
-    // of matching files that could not be deleted. True when all went.
-    bool DeleteNow(const std::string& pattern, std::vector<std::string>& leftovers);
+    void DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result);
+    void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
+    void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
     void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
-    void RemoveTemporary(const std::string& path);
+    void MakeWritable(const std::string& path, std::uint32_t attributes);
 
     PendingRenameList list_;
     FileSystemApi& files_;
     PendingListRead atLaunch_;
+    // The read-only files the running deletion made writable, with their
+    // attributes.
+    std::vector<std::pair<std::string, std::uint32_t>> madeWritable_;
 
     // What this session wrote: the pairs it added, the data of its last
     // write, and whether every change to the value since launch was its own.
@@ -84,12 +137,5 @@ private:
     bool lastWrittenExists_ = false;
     bool onlyOwnChanges_ = true;
 };
-
-// Whether the last component of path holds the wildcards * or ?.
-bool HasWildcards(std::string_view path);
-
-// The folder part of path: everything before its last \ or /, with that
-// separator; empty when path has none.
-std::string_view FolderOf(std::string_view path);
 
 }  // namespace pendrix

@@ -44,6 +44,13 @@ void CheckFilterConversion(std::string_view input);
 // passes the 32-bit limit.
 void CheckParseMultiFileName(std::string_view input);
 
+// A typed name is refused, or resolved to a full name with no part Windows
+// refuses, no root, wildcards only where a pattern may have them, and the
+// one NT form; a long one reaches Win32 calls verbatim. Patterns match long
+// names as the find functions do: * all, no wildcard only the name itself
+// (case aside), one more * no fewer.
+void CheckFileNames(std::string_view input);
+
 // Whatever the saved-listing reader takes writes (through list --json's
 // writer) a document it takes back unchanged; what list --json writes for
 // any stored list reads back entry for entry, saved as it is or as UTF-16.
@@ -62,6 +69,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"decimal_parser", CheckDecimalParser},
     {"filter_conversion", CheckFilterConversion},
     {"parse_multi_file_name", CheckParseMultiFileName},
+    {"file_names", CheckFileNames},
     {"saved_listing", CheckSavedListing},
 };
 

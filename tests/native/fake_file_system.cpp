@@ -2,11 +2,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
-#include "scheduler/file_commands.h"
+#include "common/utf16_text.h"
+#include "scheduler/file_names.h"
 
 namespace pendrix::testing {
 namespace {
+
+constexpr std::string_view kVerbatim = "\\\\?\\";
+constexpr std::string_view kVerbatimUnc = "\\\\?\\UNC\\";
+constexpr std::string_view kDevice = "\\\\.\\";
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -14,7 +20,10 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// * matches any run, ? any one character; case is ignored.
+bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+// * matches any run, ? any one character, case ignored: the find
+// functions' plain matching, applied to long and short names alike.
 bool Matches(std::string_view pattern, std::string_view name) {
     if (pattern.empty()) return name.empty();
     if (pattern[0] == '*')
@@ -25,20 +34,104 @@ bool Matches(std::string_view pattern, std::string_view name) {
     return same && Matches(pattern.substr(1), name.substr(1));
 }
 
+// A name's parts that Windows reads as devices wherever they stand.
+bool IsDeviceName(std::string part) {
+    part = Lower(part.substr(0, part.find('.')));
+    while (!part.empty() && part.back() == ' ') part.pop_back();
+    if (part == "con" || part == "prn" || part == "aux" || part == "nul") return true;
+    return part.size() == 4 && (part.rfind("com", 0) == 0 || part.rfind("lpt", 0) == 0) && part[3] >= '1' &&
+           part[3] <= '9';
+}
+
+bool HoldsForbidden(std::string_view name) {
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>|\"*?").find(c) != std::string_view::npos)
+            return true;
+    return false;
+}
+
+std::string ParentKey(const std::string& key) {
+    const std::size_t separator = key.find_last_of('\\');
+    if (separator == std::string::npos) return std::string();
+    return separator == 2 && key[1] == ':' ? key.substr(0, 3) : key.substr(0, separator);
+}
+
+std::string LastPart(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
 // A last-write time in 2024, as FILETIME ticks; each file put is one tick later.
 constexpr std::uint64_t kFirstWriteTime = 133'500'000'000'000'000;
 
 }  // namespace
 
+// ---- names ----
+
 std::string FakeFileSystem::Key(const std::string& path) const {
-    // "\\?\C:\x" names what "C:\x" names.
-    constexpr std::string_view kLongPathPrefix = "\\\\?\\";
-    const bool prefixed = path.compare(0, kLongPathPrefix.size(), kLongPathPrefix) == 0;
     std::string full;
-    const_cast<FakeFileSystem*>(this)->FullPath(prefixed ? path.substr(kLongPathPrefix.size()) : path, full);
-    std::string key = Lower(full);
-    const auto alias = aliases_.find(key);
-    return alias == aliases_.end() ? key : alias->second;
+    if (const_cast<FakeFileSystem*>(this)->FullPath(path, full) != kErrorSuccess) return std::string();
+    if (full.rfind(kVerbatimUnc, 0) == 0) full = "\\\\" + full.substr(kVerbatimUnc.size());
+    else if (full.rfind(kVerbatim, 0) == 0) full = full.substr(kVerbatim.size());
+    const bool root = full.size() == 3 && full[1] == ':';
+    if (!root && full.size() > 1 && full.back() == '\\') full.pop_back();
+    return Lower(full);
+}
+
+std::string FakeFileSystem::Lookup(const std::string& path) const {
+    const std::string key = Key(path);
+    if (key.empty() || names_.count(key) != 0 || shortNames_ == 0) return key;
+    // A short name in the last part.
+    const std::string parent = ParentKey(key);
+    const std::string last = LastPart(key);
+    for (const auto& [other, name] : names_)
+        if (ParentKey(other) == parent && !name.shortName.empty() && Lower(name.shortName) == last) return other;
+    return key;
+}
+
+std::string FakeFileSystem::Followed(const std::string& path) const {
+    std::string key = Lookup(path);
+    for (int hops = 0; hops < 8; ++hops) {
+        const auto name = names_.find(key);
+        if (name == names_.end() || name->second.linkTarget.empty()) return key;
+        key = Lookup(name->second.linkTarget);
+    }
+    return key;
+}
+
+bool FakeFileSystem::FolderExists(const std::string& key) const {
+    if (key.size() == 3 && key[1] == ':') return true;
+    const auto name = names_.find(key);
+    if (name != names_.end()) return name->second.file == 0 && name->second.linkTarget.empty();
+    const std::string inside = key + "\\";
+    const auto next = names_.lower_bound(inside);
+    return next != names_.end() && next->first.compare(0, inside.size(), inside) == 0;
+}
+
+std::uint32_t FakeFileSystem::Missing(const std::string& path) const {
+    const std::string key = Key(path);
+    if (key.empty()) return kErrorInvalidName;
+    const std::size_t rootEnd = key[1] == ':' ? 3 : key.find('\\', key.find('\\', 2) + 1) + 1;
+    if (HoldsForbidden(key.substr(std::min(rootEnd, key.size())))) return kErrorInvalidName;
+    return FolderExists(ParentKey(key)) ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
+FakeFileSystem::File* FakeFileSystem::FileOf(const std::string& key) {
+    const auto name = names_.find(key);
+    if (name == names_.end() || name->second.file == 0) return nullptr;
+    return &files_.at(name->second.file);
+}
+
+std::size_t FakeFileSystem::NamesOf(std::uint64_t file) const {
+    return static_cast<std::size_t>(
+        std::count_if(names_.begin(), names_.end(), [file](const auto& name) { return name.second.file == file; }));
+}
+
+void FakeFileSystem::Unname(const std::string& key) {
+    const std::uint64_t file = names_.at(key).file;
+    names_.erase(key);
+    if (file != 0 && NamesOf(file) == 0) files_.erase(file);
+}
+
+std::uint32_t FakeFileSystem::Fault(const std::string& call, const std::string& path) const {
+    return fault ? fault(call, path) : kErrorSuccess;
 }
 
 void FakeFileSystem::Put(const std::string& path, const std::string& content) {
@@ -46,170 +139,343 @@ void FakeFileSystem::Put(const std::string& path, const std::string& content) {
     file.content = content;
     file.index = nextIndex_++;
     file.lastWrite = kFirstWriteTime + file.index;
-    files_[Key(path)] = file;
+    const std::string key = Key(path);
+    if (names_.count(key) != 0) Unname(key);
+    files_[file.index] = file;
+    std::string full;
+    FullPath(path, full);
+    names_[key] = Name{full, file.index, {}, {}};
 }
 
 void FakeFileSystem::PutFolder(const std::string& path) {
-    Put(path, "");
-    Find(path)->attributes = kAttributeDirectory;
+    std::string full;
+    FullPath(path, full);
+    names_[Key(path)] = Name{full, 0, {}, {}};
 }
 
 void FakeFileSystem::Alias(const std::string& alias, const std::string& path) {
     std::string full;
     FullPath(alias, full);
-    aliases_[Lower(full)] = Key(path);
+    names_[Key(alias)] = Name{full, names_.at(Lookup(path)).file, {}, {}};
 }
 
-FakeFileSystem::File* FakeFileSystem::Find(const std::string& path) {
-    const auto found = files_.find(Key(path));
-    return found == files_.end() ? nullptr : &found->second;
+void FakeFileSystem::ShortName(const std::string& path, const std::string& shortName) {
+    names_.at(Lookup(path)).shortName = shortName;
+    ++shortNames_;
 }
+
+void FakeFileSystem::SymbolicLink(const std::string& link, const std::string& target) {
+    std::string full;
+    FullPath(link, full);
+    names_[Key(link)] = Name{full, 0, {}, target};
+}
+
+FakeFileSystem::File* FakeFileSystem::Find(const std::string& path) { return FileOf(Followed(path)); }
 
 std::vector<std::string> FakeFileSystem::Paths() const {
     std::vector<std::string> paths;
-    for (const auto& entry : files_) paths.push_back(entry.first);
+    for (const auto& entry : names_) paths.push_back(entry.first);
     return paths;
 }
 
+// ---- kernel32 ----
+
 std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t& attributes) {
     ++attributeCalls.value;
-    const File* file = Find(path);
-    if (file == nullptr) {
-        const std::string folder = Key(path) + "\\";
-        const auto next = files_.lower_bound(folder);
-        if (next == files_.end() || next->first.compare(0, folder.size(), folder) != 0) return kErrorFileNotFound;
+    const std::string key = Followed(path);
+    if (const File* file = FileOf(key)) {
+        attributes = file->attributes;
+        return kErrorSuccess;
+    }
+    if (FolderExists(key)) {
         attributes = kAttributeDirectory;
         return kErrorSuccess;
     }
-    attributes = file->attributes;
-    return kErrorSuccess;
+    return Missing(path);
 }
 
 std::uint32_t FakeFileSystem::Facts(const std::string& path, FileFacts& facts) {
     std::uint32_t attributes = 0;
-    const std::uint32_t status = Attributes(path, attributes);  // counted there
-    if (status != kErrorSuccess) return status;
-    facts = FactsOf(path, attributes);
+    if (const std::uint32_t status = Attributes(path, attributes)) return status;  // counted there
+    facts = FactsOf(Followed(path));
     return kErrorSuccess;
 }
 
-FileFacts FakeFileSystem::FactsOf(const std::string& path, std::uint32_t attributes) {
-    const File* file = Find(path);
-    if (file == nullptr) return FileFacts{attributes, 0, 0};  // a folder that holds something
-    return FileFacts{attributes, file->content.size(), file->lastWrite};
+FileFacts FakeFileSystem::FactsOf(const std::string& key) {
+    const File* file = FileOf(Followed(key));
+    if (file == nullptr) return FileFacts{kAttributeDirectory, 0, 0};
+    return FileFacts{file->attributes, file->content.size(), file->lastWrite};
 }
 
 std::uint32_t FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
     File* file = Find(path);
-    if (file == nullptr) return kErrorFileNotFound;
-    file->attributes = (file->attributes & kAttributeDirectory) | attributes;
+    if (file == nullptr) return FolderExists(Followed(path)) ? kErrorSuccess : Missing(path);
+    file->attributes = attributes == kAttributeNormal ? kAttributeNormal : attributes & ~kAttributeNormal;
     return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::Remove(const std::string& path) {
     if (onRemove) onRemove(path);
-    File* file = Find(path);
-    if (file == nullptr) return kErrorFileNotFound;
-    if (file->attributes & (kAttributeDirectory | kAttributeReadOnly)) return kErrorAccessDenied;
-    if (file->inUse) return kErrorSharingViolation;
-    files_.erase(Key(path));
+    const std::string key = Lookup(path);
+    const auto name = names_.find(key);
+    if (name == names_.end()) return FolderExists(key) ? kErrorAccessDenied : Missing(path);
+    if (const File* file = FileOf(key)) {
+        if (file->attributes & kAttributeReadOnly) return kErrorAccessDenied;
+        if (file->inUse) return kErrorSharingViolation;
+    } else if (name->second.linkTarget.empty()) {
+        return kErrorAccessDenied;  // a folder
+    }
+    if (const std::uint32_t status = Fault("Remove", path)) return status;
+    Unname(key);
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
+    const std::string key = Lookup(path);
+    if (!FolderExists(key)) return names_.count(key) != 0 ? kErrorDirectory : Missing(path);
+    const std::string inside = key + "\\";
+    const auto next = names_.lower_bound(inside);
+    if (next != names_.end() && next->first.compare(0, inside.size(), inside) == 0) return kErrorDirNotEmpty;
+    if (const std::uint32_t status = Fault("RemoveFolder", path)) return status;
+    names_.erase(key);
     return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string& target) {
     const File* from = Find(source);
-    if (from == nullptr) return kErrorFileNotFound;
-    if (from->attributes & kAttributeDirectory) return kErrorAccessDenied;
+    if (from == nullptr) return FolderExists(Followed(source)) ? kErrorAccessDenied : Missing(source);
     if (from->lockedForRead) return kErrorSharingViolation;
-    File* to = Find(target);
-    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kErrorAccessDenied;
-    if (to != nullptr && to->inUse) return kErrorSharingViolation;
-    if (to == nullptr && foldersRefusingNewFiles.count(Lower(std::string(FolderOf(target)))) != 0)
+    const std::string targetKey = Followed(target);
+    File* to = FileOf(targetKey);
+    if (to == nullptr && FolderExists(targetKey)) return kErrorAccessDenied;
+    if (to != nullptr &&
+        (to->attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeSystem | kAttributeDirectory)))
         return kErrorAccessDenied;
-    File copy = *from;
-    copy.inUse = false;
-    copy.lockedForRead = false;
-    copy.index = to != nullptr ? to->index : nextIndex_++;
-    files_[Key(target)] = copy;
+    if (to != nullptr && (to->inUse || to->lockedForRead)) return kErrorSharingViolation;
+    if (to == nullptr) {
+        if (!FolderExists(ParentKey(targetKey))) return kErrorPathNotFound;
+        if (foldersRefusingNewFiles.count(ParentKey(targetKey)) != 0) return kErrorAccessDenied;
+    }
+    const File copied = *from;
+    if (const std::uint32_t status = Fault("Copy", target)) {
+        if (to != nullptr) to->content.resize(to->content.size() / 2);  // stopped half-way
+        return status;
+    }
+    if (to != nullptr) {
+        // Written into the file itself: its other names see the content.
+        to->content = copied.content;
+        to->attributes = copied.attributes;
+        to->lastWrite = copied.lastWrite;
+        return kErrorSuccess;
+    }
+    File made;
+    made.content = copied.content;
+    made.attributes = copied.attributes;
+    made.lastWrite = copied.lastWrite;
+    made.index = nextIndex_++;
+    files_[made.index] = made;
+    std::string full;
+    FullPath(target, full);
+    names_[targetKey] = Name{full, made.index, {}, {}};
     return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::string& target) {
-    File* from = Find(source);
-    if (from == nullptr) return kErrorFileNotFound;
-    if (from->inUse) return kErrorSharingViolation;
-    const File* to = Find(target);
-    if (to != nullptr && (to->attributes & (kAttributeDirectory | kAttributeReadOnly))) return kErrorAccessDenied;
-    if (to != nullptr && to->inUse) return kErrorAccessDenied;
-    File moved = *from;
-    files_.erase(Key(source));
-    files_[Key(target)] = moved;
+    const std::string from = Lookup(source);
+    const auto name = names_.find(from);
+    if (name == names_.end()) return Missing(source);
+    if (const File* file = FileOf(from); file != nullptr && file->inUse) return kErrorSharingViolation;
+    const std::string to = Lookup(target);
+    if (names_.count(to) != 0) {
+        if (FolderExists(to)) return kErrorAccessDenied;
+        if (const File* existing = FileOf(to);
+            existing != nullptr && (existing->inUse || (existing->attributes & kAttributeReadOnly)))
+            return kErrorAccessDenied;
+    } else if (!FolderExists(ParentKey(to))) {
+        return kErrorPathNotFound;
+    }
+    if (const std::uint32_t status = Fault("MoveOver", target)) return status;
+    Name moved = name->second;
+    std::string full;
+    FullPath(target, full);
+    moved.stored = full;
+    moved.shortName.clear();
+    names_.erase(from);
+    if (names_.count(to) != 0) Unname(to);
+    names_[to] = moved;
+    return kErrorSuccess;
+}
+
+// As Wine's ReplaceFileW with a backup: the replaced file (refused when
+// read-only) is renamed to the backup's name, the replacement to the
+// replaced file's; attributes are not carried over.
+std::uint32_t FakeFileSystem::Replace(const std::string& replaced, const std::string& replacement,
+                                      const std::string& backup) {
+    const File* old = Find(replaced);
+    if (old == nullptr) return Missing(replaced);
+    if (old->attributes & kAttributeReadOnly) return kErrorAccessDenied;
+    const File* fresh = Find(replacement);
+    if (fresh == nullptr) return Missing(replacement);
+    if (fresh->inUse || fresh->lockedForRead) return kErrorSharingViolation;
+    if (const std::uint32_t status = MoveOver(replaced, backup)) return status;
+    if (Fault("Replace", replaced) != kErrorSuccess || MoveOver(replacement, replaced) != kErrorSuccess)
+        return kErrorUnableToMoveReplacement2;
     return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::CreateTempFile(const std::string& folder, std::string& path) {
-    std::string full;
-    FullPath(folder.empty() ? std::string(".\\") : folder, full);
-    if (!full.empty() && full.back() != '\\') full.push_back('\\');
-    if (foldersRefusingNewFiles.count(Lower(full)) != 0) return kErrorAccessDenied;
-    path = full + "pdx" + std::to_string(nextTemp_++) + ".tmp";
-    Put(path, "");
+    std::string where = folder.empty() ? currentFolder : folder;
+    if (where.back() != '\\') where.push_back('\\');
+    const std::string key = Key(where);
+    if (!FolderExists(key)) return kErrorPathNotFound;
+    if (foldersRefusingNewFiles.count(key) != 0) return kErrorAccessDenied;
+    const std::string name = where + "pdx" + std::to_string(nextTemp_++) + ".tmp";
+    if (Utf16FromText(name).size() > kMaxNameUnits) return kErrorFilenameExcedRange;
+    Put(name, "");
+    path = name;
     return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::Identity(const std::string& path, FileIdentity& identity) {
-    const File* file = Find(path);
-    if (file == nullptr) return kErrorFileNotFound;
     identity.volume = 7;
-    identity.index = file->index;
+    const std::string key = Followed(path);
+    if (const File* file = FileOf(key)) {
+        identity.index = file->index;
+        return kErrorSuccess;
+    }
+    if (!FolderExists(key)) return Missing(path);
+    identity.index = std::hash<std::string>{}(key) | (std::uint64_t{1} << 63);  // apart from every file's
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<std::string>& names) {
+std::uint32_t FakeFileSystem::Describe(const std::string& path, FileDescription& description) {
+    const std::string key = Followed(path);
+    const File* file = FileOf(key);
+    if (file == nullptr) return Missing(path);
+    description.attributes = file->attributes;
+    description.links = static_cast<std::uint32_t>(NamesOf(file->index));
+    description.finalPath = std::string(kVerbatim) + names_.at(key).stored;
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& found) {
+    found.clear();
+    const std::string key = Key(pattern);
+    const std::string folder = ParentKey(key);
+    if (!FolderExists(folder)) return kErrorPathNotFound;
     std::string full;
     FullPath(pattern, full);
-    const std::string folder = Lower(std::string(FolderOf(full)));
-    const std::string lastComponent = full.substr(FolderOf(full).size());
-    names.clear();
-    for (const auto& [key, file] : files_) {
-        if (key.compare(0, folder.size(), folder) != 0) continue;
-        const std::string name = key.substr(folder.size());
-        if (name.find('\\') != std::string::npos || (file.attributes & kAttributeDirectory)) continue;
-        if (Matches(lastComponent, name)) names.push_back(name);
+    const std::string wanted = LastPart(full);
+    for (const auto& [other, name] : names_) {
+        if (ParentKey(other) != folder) continue;
+        const std::string longName = LastPart(name.stored);
+        if (!Matches(wanted, longName) && !(!name.shortName.empty() && Matches(wanted, name.shortName))) continue;
+        const File* file = FileOf(Followed(name.stored));
+        found.push_back({longName, name.shortName, file != nullptr ? file->attributes : kAttributeDirectory});
     }
-    return names.empty() ? kErrorFileNotFound : kErrorSuccess;
+    return found.empty() ? kErrorFileNotFound : kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     entries.clear();
-    const std::string prefix = Key(folder) + "\\";
-    std::set<std::string> found;  // files, and the folders that hold them
-    for (const auto& entry : files_) {
-        if (entry.first.compare(0, prefix.size(), prefix) != 0 || entry.first.size() == prefix.size()) continue;
-        const std::string rest = entry.first.substr(prefix.size());
-        found.insert(rest.substr(0, rest.find('\\')));
-    }
-    if (found.empty() && Find(folder) == nullptr) return kErrorPathNotFound;
-    for (const std::string& name : found) {
-        const File* file = Find(prefix + name);
-        entries.push_back(FolderEntry{name, FactsOf(prefix + name, file ? file->attributes : kAttributeDirectory)});
+    const std::string key = Lookup(folder);
+    if (!FolderExists(key)) return names_.count(key) != 0 ? kErrorDirectory : kErrorPathNotFound;
+    const std::string inside = key.back() == '\\' ? key : key + "\\";
+    std::set<std::string> seen;
+    for (const auto& [other, name] : names_) {
+        if (other.compare(0, inside.size(), inside) != 0) continue;
+        // The part below the folder, as stored: a name in it, or the
+        // folder that holds a deeper name.
+        const std::string below = name.stored.substr(inside.size());
+        const std::string part = below.substr(0, below.find('\\'));
+        if (!seen.insert(Lower(part)).second) continue;
+        const FileFacts facts = FactsOf(inside + Lower(part));
+        entries.push_back({part, facts});
+        if (part == below && !name.shortName.empty()) entries.push_back({name.shortName, facts});
     }
     return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
     const File* file = Find(path);
-    if (file == nullptr) return kErrorFileNotFound;
-    if (file->attributes & kAttributeDirectory) return kErrorAccessDenied;
+    if (file == nullptr) return FolderExists(Followed(path)) ? kErrorAccessDenied : Missing(path);
     if (file->lockedForRead) return kErrorSharingViolation;
     bytes = file->content;
     return kErrorSuccess;
 }
 
+// As GetFullPathNameW: "/" is "\", relative names start at the current
+// folder (of their drive), "." and ".." go, trailing periods and blanks of
+// every part go, a device's name becomes "\\.\NAME"; "\\?\" names stay.
 std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& full) {
-    const bool absolute = path.size() >= 2 && path[1] == ':';
-    full = absolute ? path : currentFolder + (path.rfind(".\\", 0) == 0 ? path.substr(2) : path);
+    if (path.empty()) return kErrorInvalidName;
+    if (path.rfind(kVerbatim, 0) == 0) {
+        full = path;
+        return kErrorSuccess;
+    }
+    std::string name = path;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    std::string current = currentFolder;
+    if (current.size() > 3 && current.back() == '\\') current.pop_back();
+
+    std::string root;
+    std::string rest;
+    if (name.rfind(kDevice, 0) == 0) {
+        root = std::string(kDevice);
+        rest = name.substr(kDevice.size());
+    } else if (name.rfind("\\\\", 0) == 0) {
+        const std::size_t server = name.find('\\', 2);
+        const std::size_t share = server == std::string::npos ? std::string::npos : name.find('\\', server + 1);
+        root = share == std::string::npos ? name + "\\" : name.substr(0, share + 1);
+        rest = share == std::string::npos ? std::string() : name.substr(share + 1);
+    } else if (name.size() >= 2 && IsLetter(name[0]) && name[1] == ':') {
+        root = name.substr(0, 2) + "\\";
+        const bool sameDrive = std::tolower(static_cast<unsigned char>(name[0])) ==
+                               std::tolower(static_cast<unsigned char>(current[0]));
+        if (name.size() > 2 && name[2] == '\\') rest = name.substr(3);
+        else rest = (sameDrive && current.size() > 3 ? current.substr(3) + "\\" : std::string()) + name.substr(2);
+    } else if (name[0] == '\\') {
+        root = current.substr(0, 3);
+        rest = name.substr(1);
+    } else {
+        root = current.substr(0, 3);
+        rest = (current.size() > 3 ? current.substr(3) + "\\" : std::string()) + name;
+    }
+
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    bool closingSeparator = false;
+    while (start <= rest.size()) {
+        const std::size_t end = std::min(rest.find('\\', start), rest.size());
+        std::string part = rest.substr(start, end - start);
+        start = end + 1;
+        const bool last = end == rest.size();
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        if (part.empty()) {
+            closingSeparator = last && !parts.empty();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    if (root != kDevice && root[1] == ':' && !parts.empty() && IsDeviceName(parts.back())) {
+        full = std::string(kDevice) + parts.back().substr(0, parts.back().find('.'));
+        return kErrorSuccess;
+    }
+    full = root;
+    for (std::size_t i = 0; i < parts.size(); ++i) full += (i == 0 ? "" : "\\") + parts[i];
+    if (closingSeparator) full += '\\';
+    if (Utf16FromText(full).size() > kMaxNameUnits) return kErrorFilenameExcedRange;
     return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::DriveType(const std::string& root) {
+    if (root.empty()) return kDriveNoRootDir;
+    return remoteDrives.count(static_cast<char>(std::tolower(static_cast<unsigned char>(root[0])))) != 0 ? kDriveRemote
+                                                                                                       : kDriveFixed;
 }
 
 }  // namespace pendrix::testing

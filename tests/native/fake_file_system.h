@@ -1,10 +1,14 @@
 // An in-memory stand-in for the file system, answering as kernel32's wide
-// functions do: a file held open without sharing cannot be deleted or
-// replaced (32), a read-only one gives 5, an absent one 2. Names are
-// matched ignoring ASCII case; a second name (a short name, a link) can be
-// given to a file. A folder exists when it was put or holds something.
-// Each file put is written anew: it gets a last-write time of its own,
-// which copies and moves keep, as Windows' do.
+// functions do here: names are found ignoring case and given back as
+// stored, each file may have an 8.3 short name (which the find functions
+// match too) and several names (hard links: one content), a name may be a
+// symbolic link (followed where a program opens the file, not where a name
+// is deleted or renamed). A file held open without sharing cannot be
+// deleted or replaced (32), a read-only one gives 5; a missing file gives 2,
+// a missing folder on the way 3, a name Windows cannot hold 123. FullPath
+// resolves as GetFullPathNameW. A folder exists when it was put or holds
+// something; a drive's root always exists. Each file put is written anew:
+// it gets a last-write time of its own, which copies and moves keep.
 #pragma once
 
 #include <atomic>
@@ -20,10 +24,11 @@ namespace pendrix::testing {
 
 class FakeFileSystem : public FileSystemApi {
 public:
+    // The file itself, whatever its names.
     struct File {
         std::string content;
         std::uint32_t attributes = kAttributeNormal;
-        bool inUse = false;        // held open without FILE_SHARE_DELETE
+        bool inUse = false;          // held open without FILE_SHARE_DELETE or FILE_SHARE_WRITE
         bool lockedForRead = false;  // held open without FILE_SHARE_READ
         std::uint64_t index = 0;
         std::uint64_t lastWrite = 0;
@@ -31,27 +36,45 @@ public:
 
     void Put(const std::string& path, const std::string& content);
     void PutFolder(const std::string& path);
+    // Another name of the file path names (a hard link).
     void Alias(const std::string& alias, const std::string& path);
+    // The 8.3 name of path, by which it is also found.
+    void ShortName(const std::string& path, const std::string& shortName);
+    // A symbolic link at link that leads to target.
+    void SymbolicLink(const std::string& link, const std::string& target);
+    // The file a name leads to (a link followed); null when there is none.
     File* Find(const std::string& path);
     bool Exists(const std::string& path) { return Find(path) != nullptr; }
+    // Every name (files, links and folders put), in lower case.
     std::vector<std::string> Paths() const;
 
-    std::string currentFolder = "C:\\work\\";
-    std::set<std::string> foldersRefusingNewFiles;
+    std::string currentFolder = "C:\\work";
+    std::set<std::string> foldersRefusingNewFiles;  // lower case, without a closing "\"
+    std::set<char> remoteDrives;                    // lower-case letters of network drives
     std::function<void(const std::string&)> onRemove;  // runs before each Remove
+    // A failure that cannot be made real here (a full disk, a rename that
+    // fails half-way through ReplaceFileW): asked with the call's name and
+    // its target before the call acts; a status other than 0 fails it. A
+    // copy that fails so over an existing file leaves half of it written.
+    std::function<std::uint32_t(const std::string& call, const std::string& path)> fault;
 
     std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override;
     std::uint32_t Facts(const std::string& path, FileFacts& facts) override;
     std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override;
     std::uint32_t Remove(const std::string& path) override;
+    std::uint32_t RemoveFolder(const std::string& path) override;
     std::uint32_t Copy(const std::string& source, const std::string& target) override;
     std::uint32_t MoveOver(const std::string& source, const std::string& target) override;
+    std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+                          const std::string& backup) override;
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override;
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override;
-    std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override;
+    std::uint32_t Describe(const std::string& path, FileDescription& description) override;
+    std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override;
     std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
     std::uint32_t ReadAll(const std::string& path, std::string& bytes) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
+    std::uint32_t DriveType(const std::string& root) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {
@@ -65,13 +88,36 @@ public:
     } attributeCalls;
 
 private:
-    std::string Key(const std::string& path) const;
-    FileFacts FactsOf(const std::string& path, std::uint32_t attributes);
+    // One name: of a file, of a folder, or a symbolic link.
+    struct Name {
+        std::string stored;  // the full name as created
+        std::uint64_t file = 0;  // the file it names; 0 for a folder or a link
+        std::string shortName;
+        std::string linkTarget;
+    };
 
-    std::map<std::string, File> files_;          // by lower-case full path
-    std::map<std::string, std::string> aliases_;  // lower-case alias -> key
+    // The name's key: its full name in lower case, without "\\?\" and
+    // without a closing "\" (but a root's); empty when it has none.
+    std::string Key(const std::string& path) const;
+    // The key of the name path stands for, its short name taken into account.
+    std::string Lookup(const std::string& path) const;
+    // Lookup, a symbolic link followed.
+    std::string Followed(const std::string& path) const;
+    bool FolderExists(const std::string& key) const;
+    // 2, or 3 when the folder path lies in does not exist, or 123.
+    std::uint32_t Missing(const std::string& path) const;
+    File* FileOf(const std::string& key);
+    std::size_t NamesOf(std::uint64_t file) const;
+    void Unname(const std::string& key);
+    std::uint32_t Fault(const std::string& call, const std::string& path) const;
+    // What the name key (a link followed) tells, as a folder listing does.
+    FileFacts FactsOf(const std::string& key);
+
+    std::map<std::string, Name> names_;       // by key
+    std::map<std::uint64_t, File> files_;    // by index
     std::uint64_t nextIndex_ = 1;
     int nextTemp_ = 1;
+    int shortNames_ = 0;  // names given a short name: none, no search for one
 };
 
 }  // namespace pendrix::testing

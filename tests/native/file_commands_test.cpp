@@ -2,6 +2,8 @@
 // outcome of a replacement and a deletion, and the session undo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "registry/registry_constants.h"
 #include "app/command_messages.h"
 #include "scheduler/file_commands.h"
@@ -22,6 +24,10 @@ const std::string kAbsent = "<absent>";
 
 class FileCommandsTest : public ::testing::Test {
 protected:
+    FileCommandsTest() {
+        // The files the session tests schedule.
+        for (const char* path : {"C:\\s", "C:\\a", "C:\\e", "C:\\f", "C:\\mine", "C:\\mine1"}) files.Put(path, "x");
+    }
     void TearDown() override { EXPECT_EQ(registry.OpenHandles(), 0u); }
 
     std::string Stored() const {
@@ -55,30 +61,126 @@ struct ReplaceCase {
     void (*arrange)(FakeFileSystem&);
     CommandOutcome outcome;
     const char* destinationAfter;  // nullptr: absent
+    std::int32_t status = 0;       // of a refusal or an interruption
+    void (*check)(FakeFileSystem&) = nullptr;
 };
 
+const char kSource[] = "c:\\new\\lib.dll";
+const char kDestination[] = "c:\\app\\lib.dll";
+
 void Free(FakeFileSystem&) {}
-void DestinationInUse(FakeFileSystem& fs) { fs.Find("c:\\app\\lib.dll")->inUse = true; }
-void DestinationAbsent(FakeFileSystem& fs) { fs.Remove("c:\\app\\lib.dll"); }
-void DestinationReadOnly(FakeFileSystem& fs) { fs.Find("c:\\app\\lib.dll")->attributes = kAttributeReadOnly; }
-void SourceAbsent(FakeFileSystem& fs) { fs.Remove("c:\\new\\lib.dll"); }
-void SourceLocked(FakeFileSystem& fs) { fs.Find("c:\\new\\lib.dll")->lockedForRead = true; }
+void DestinationInUse(FakeFileSystem& fs) { fs.Find(kDestination)->inUse = true; }
+void DestinationAbsent(FakeFileSystem& fs) { fs.Remove(kDestination); }
+void DestinationReadOnly(FakeFileSystem& fs) { fs.Find(kDestination)->attributes = kAttributeReadOnly; }
+void SourceAbsent(FakeFileSystem& fs) { fs.Remove(kSource); }
+void SourceLocked(FakeFileSystem& fs) { fs.Find(kSource)->lockedForRead = true; }
 void SourceReadOnlyDestinationInUse(FakeFileSystem& fs) {
-    fs.Find("c:\\new\\lib.dll")->attributes = kAttributeReadOnly;
+    fs.Find(kSource)->attributes = kAttributeReadOnly;
     DestinationInUse(fs);
 }
-void FolderRefusesNewFiles(FakeFileSystem& fs) { fs.foldersRefusingNewFiles.insert("c:\\app\\"); }
+void FolderRefusesNewFiles(FakeFileSystem& fs) { fs.foldersRefusingNewFiles.insert("c:\\app"); }
+void SourceIsFolder(FakeFileSystem& fs) {
+    fs.Remove(kSource);
+    fs.PutFolder(kSource);
+}
+void DestinationIsFolder(FakeFileSystem& fs) {
+    fs.Remove(kDestination);
+    fs.PutFolder(kDestination);
+    fs.Put("c:\\app\\lib.dll\\inside.txt", "old");
+}
+void DestinationFolderMissing(FakeFileSystem& fs) {
+    fs.Remove(kDestination);
+    fs.RemoveFolder("c:\\app");
+}
+void OnNetworkDriveInUse(FakeFileSystem& fs) {
+    fs.remoteDrives.insert('c');
+    DestinationInUse(fs);
+}
+void OnNetworkDrive(FakeFileSystem& fs) { fs.remoteDrives.insert('c'); }
+void HiddenSystem(FakeFileSystem& fs) {
+    fs.Find(kDestination)->attributes = kAttributeHidden | kAttributeSystem | kAttributeArchive;
+}
+void KeptHiddenSystem(FakeFileSystem& fs) {
+    EXPECT_EQ(fs.Find(kDestination)->attributes, kAttributeHidden | kAttributeSystem | kAttributeArchive);
+}
+void KeptReadOnly(FakeFileSystem& fs) { EXPECT_EQ(fs.Find(kDestination)->attributes, kAttributeReadOnly); }
+void HardLinked(FakeFileSystem& fs) { fs.Alias("c:\\other\\link.dll", kDestination); }
+void LinkSeesNew(FakeFileSystem& fs) {
+    EXPECT_EQ(fs.Find("c:\\other\\link.dll")->content, "new");
+    FileIdentity a, b;
+    fs.Identity("c:\\other\\link.dll", a);
+    fs.Identity(kDestination, b);
+    EXPECT_EQ(a, b);
+}
+void LinkKeepsOld(FakeFileSystem& fs) { EXPECT_EQ(fs.Find("c:\\other\\link.dll")->content, "old"); }
+void SymbolicLinkToReal(FakeFileSystem& fs) {
+    fs.Put("c:\\real\\lib.dll", "old");
+    fs.Remove(kDestination);
+    fs.SymbolicLink(kDestination, "c:\\real\\lib.dll");
+}
+void LinkStaysALink(FakeFileSystem& fs) {
+    EXPECT_EQ(fs.Find("c:\\real\\lib.dll")->content, "new");
+    fs.Remove("c:\\real\\lib.dll");
+    EXPECT_FALSE(fs.Exists(kDestination)) << "the destination is no longer a link";
+}
+void SwapStopsHalfWay(FakeFileSystem& fs) {
+    fs.fault = [](const std::string& call, const std::string&) { return call == "Replace" ? 1u : 0u; };
+}
+bool NamesDestination(const std::string& path) {
+    return path.size() >= 12 && path.compare(path.size() - 12, 12, "\\app\\lib.dll") == 0;
+}
+void SwapStopsAndStays(FakeFileSystem& fs) {
+    // The destination cannot be put back under its name either.
+    fs.fault = [](const std::string& call, const std::string& path) {
+        return call == "Replace" || (call == "MoveOver" && NamesDestination(path)) ? kErrorAccessDenied : 0u;
+    };
+}
+void KeptInABackup(FakeFileSystem& fs) {
+    int backups = 0;
+    for (const std::string& path : fs.Paths())
+        if (path.find("pdx") != std::string::npos) backups += fs.Find(path)->content == "old" ? 1 : 100;
+    EXPECT_EQ(backups, 1) << "one backup, holding the old content";
+}
+constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
+void InPlaceWriteFails(FakeFileSystem& fs) {
+    HardLinked(fs);
+    fs.fault = [failed = false](const std::string& call, const std::string& path) mutable {
+        if (failed || call != "Copy" || !NamesDestination(path)) return 0u;
+        failed = true;
+        return kDiskFull;
+    };
+}
+void InPlaceWriteAndRestoreFail(FakeFileSystem& fs) {
+    HardLinked(fs);
+    fs.fault = [](const std::string& call, const std::string& path) {
+        return call == "Copy" && NamesDestination(path) ? kDiskFull : 0u;
+    };
+}
 
 const ReplaceCase kReplaceCases[] = {
     {"free destination", true, Free, CommandOutcome::DoneNow, "new"},
     {"destination in use", true, DestinationInUse, CommandOutcome::Scheduled, "old"},
     {"destination absent", true, DestinationAbsent, CommandOutcome::Scheduled, nullptr},
-    {"destination read-only", true, DestinationReadOnly, CommandOutcome::Scheduled, "old"},
-    {"source absent", true, SourceAbsent, CommandOutcome::Scheduled, "old"},
+    {"destination read-only", true, DestinationReadOnly, CommandOutcome::DoneNow, "new", 0, KeptReadOnly},
+    {"source absent", true, SourceAbsent, CommandOutcome::Refused, "old", kErrorFileNotFound},
     {"source locked", true, SourceLocked, CommandOutcome::Scheduled, "old"},
     {"read-only copy, destination in use", true, SourceReadOnlyDestinationInUse, CommandOutcome::Scheduled, "old"},
     {"folder refuses new files", true, FolderRefusesNewFiles, CommandOutcome::Scheduled, "old"},
     {"not asked to try now", false, Free, CommandOutcome::Scheduled, "old"},
+    {"source is a folder", true, SourceIsFolder, CommandOutcome::Refused, "old", kErrorDirectoryNotSupported},
+    {"destination is a folder", false, DestinationIsFolder, CommandOutcome::Refused, nullptr, kErrorDirectoryNotSupported},
+    {"destination's folder missing", true, DestinationFolderMissing, CommandOutcome::Refused, nullptr, kErrorPathNotFound},
+    {"network drive, in use", true, OnNetworkDriveInUse, CommandOutcome::Refused, "old", kErrorNotSupported},
+    {"network drive, free", true, OnNetworkDrive, CommandOutcome::DoneNow, "new"},
+    {"hidden system destination", true, HiddenSystem, CommandOutcome::DoneNow, "new", 0, KeptHiddenSystem},
+    {"hard-linked destination", true, HardLinked, CommandOutcome::DoneNow, "new", 0, LinkSeesNew},
+    {"symbolic link", true, SymbolicLinkToReal, CommandOutcome::DoneNow, "new", 0, LinkStaysALink},
+    {"swap stops half-way, put back", true, SwapStopsHalfWay, CommandOutcome::Scheduled, "old"},
+    {"swap stops half-way, not put back", true, SwapStopsAndStays, CommandOutcome::Interrupted, nullptr,
+     static_cast<std::int32_t>(kErrorUnableToMoveReplacement2), KeptInABackup},
+    {"writing in place fails", true, InPlaceWriteFails, CommandOutcome::Scheduled, "old", 0, LinkKeepsOld},
+    {"writing in place and putting back fail", true, InPlaceWriteAndRestoreFail, CommandOutcome::Interrupted, "",
+     static_cast<std::int32_t>(kDiskFull), KeptInABackup},
 };
 
 TEST_F(FileCommandsTest, ReplaceOutcomes) {
@@ -86,54 +188,121 @@ TEST_F(FileCommandsTest, ReplaceOutcomes) {
         SCOPED_TRACE(test.name);
         files = FakeFileSystem();
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\x\0\0\0"));
-        files.Put("c:\\new\\lib.dll", "new");
-        files.Put("c:\\app\\lib.dll", "old");
+        files.PutFolder("c:\\new");
+        files.Put(kSource, "new");
+        files.PutFolder("c:\\app");
+        files.Put(kDestination, "old");
         test.arrange(files);
 
-        const CommandResult result = Launch().Replace("c:\\new\\lib.dll", "c:\\app\\lib.dll", test.tryNow);
+        const CommandResult result = Launch().Replace(kSource, kDestination, test.tryNow);
+        files.fault = nullptr;
         EXPECT_EQ(result.outcome, test.outcome);
+        EXPECT_EQ(result.status, test.status);
         EXPECT_EQ(result.listTextRead, S("\\??\\C:\\x\0"));
-        const FakeFileSystem::File* destination = files.Find("c:\\app\\lib.dll");
+        const FakeFileSystem::File* destination = files.Find(kDestination);
         if (test.destinationAfter == nullptr) {
             EXPECT_EQ(destination, nullptr);
         } else {
             ASSERT_NE(destination, nullptr);
             EXPECT_EQ(destination->content, test.destinationAfter);
         }
-        ExpectNoStrayFile();
+        if (test.check) test.check(files);
+        if (test.outcome != CommandOutcome::Interrupted) ExpectNoStrayFile();
         const std::string scheduled = S("\\??\\C:\\x\0\0\\??\\c:\\new\\lib.dll\0!\\??\\c:\\app\\lib.dll\0\0");
         EXPECT_EQ(Stored(), test.outcome == CommandOutcome::Scheduled ? scheduled : S("\\??\\C:\\x\0\0\0"));
-        if (test.outcome == CommandOutcome::DoneNow) {
-            EXPECT_EQ(files.Find("c:\\new\\lib.dll")->content, "new");
+        if (files.Exists(kSource)) {
+            EXPECT_EQ(files.Find(kSource)->content, "new");
         }
     }
 }
 
-TEST_F(FileCommandsTest, ReplaceNeedsBothNamesAndTakesThemAsTyped) {
-    Store(S("\\??\\C:\\first\0!\\??\\C:\\second\0\0"));
-    EXPECT_EQ(Launch().Replace("", "C:\\d", true).outcome, CommandOutcome::NeedsInput);
-    const CommandResult missing = commands->Replace("C:\\s", "", false);
-    EXPECT_EQ(missing.outcome, CommandOutcome::NeedsInput);
-    EXPECT_EQ(missing.listTextRead, S("\\??\\C:\\first\0!\\??\\C:\\second"));
-    EXPECT_EQ(registry.setCalls, 0);
+// Each name is resolved as Windows resolves it, and the list gets its one
+// NT form; a name that names no file the start-up processing can act on is
+// refused with nothing scheduled.
+struct NameCase {
+    const char* source;
+    const char* destination;
+    CommandOutcome outcome;
+    std::string stored;  // the pair's strings when scheduled
+    std::int32_t status = 0;
+};
 
-    EXPECT_EQ(commands->Replace("  ", " C:\\d ", false).outcome, CommandOutcome::Scheduled);
-    EXPECT_EQ(Stored(), S("\\??\\C:\\first\0!\\??\\C:\\second\0\\??\\  \0!\\??\\ C:\\d \0\0"));
+const NameCase kNameCases[] = {
+    {"", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"  ", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"s", "C:/dir/./a b.txt. .", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
+    {"..\\work\\s", "\\\\?\\C:\\dir\\a b.txt", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
+    {"\\??\\C:\\work\\s", "\\\\.\\C:\\dir\\x\\..\\f3.txt", CommandOutcome::Scheduled,
+     S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\f3.txt")},
+    // A name only the verbatim form reaches keeps its trailing period.
+    {"s", "\\\\?\\C:\\dir\\f1.", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\f1.")},
+    {"s", "C:\\dir\\a<b.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\dir\\*.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"C:\\di?\\s", "C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\\\\?\\C:\\dir\\..\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "C:", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"\\\\.\\C:", "C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "\\\\.\\PhysicalDrive0", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "\\\\?\\Volume{6d5f4a2e-0000-0000-0000-100000000000}\\a.txt", CommandOutcome::Refused, "",
+     kErrorBadPathname},
+    {"s", "C:\\dir\\nul.txt", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "\\\\server\\share\\a.txt", CommandOutcome::Refused, "", kErrorNotSupported},
+    {"s", "\\\\server\\share", CommandOutcome::Refused, "", kErrorBadPathname},
+};
+
+TEST_F(FileCommandsTest, NamesAreResolvedOrRefusedAsWindowsReadsThem) {
+    files.Put("C:\\work\\s", "new");
+    files.PutFolder("C:\\dir");
+    files.PutFolder("\\\\server\\share");
+    for (const NameCase& test : kNameCases) {
+        SCOPED_TRACE(std::string(test.source) + " -> " + test.destination);
+        registry = FakeRegistry();
+        const CommandResult result = Launch().Replace(test.source, test.destination, false);
+        EXPECT_EQ(result.outcome, test.outcome);
+        EXPECT_EQ(result.status, test.status);
+        if (!test.stored.empty()) {
+            EXPECT_EQ(Stored(), test.stored + S("\0\0"));
+        } else {
+            EXPECT_EQ(Stored(), kAbsent);
+        }
+    }
+    EXPECT_EQ(files.Find("C:\\work\\s")->content, "new");
+}
+
+TEST_F(FileCommandsTest, ALongFolderWorksAndLeavesNothingBehind) {
+    // Past MAX_PATH, where a fixed buffer once overflowed.
+    const std::string folder = "c:\\" + std::string(120, 'a') + "\\" + std::string(150, 'b');
+    files.Put(folder + "\\new.dll", "new");
+    files.Put(folder + "\\lib.dll", "old");
+    EXPECT_EQ(Launch().Replace(folder + "\\new.dll", folder + "\\lib.dll", true).outcome, CommandOutcome::DoneNow);
+    EXPECT_EQ(files.Find(folder + "\\lib.dll")->content, "new");
+    ExpectNoStrayFile();
+    files.Find(folder + "\\lib.dll")->inUse = true;
+    EXPECT_EQ(commands->Replace(folder + "\\new.dll", folder + "\\lib.dll", true).outcome, CommandOutcome::Scheduled);
+    EXPECT_EQ(Stored(), "\\??\\" + folder + S("\\new.dll\0!\\??\\") + folder + S("\\lib.dll\0\0"));
+    ExpectNoStrayFile();
 }
 
 TEST_F(FileCommandsTest, OneFileNamedTwiceIsRefusedHoweverItIsSpelt) {
     files.Put("c:\\app\\library.dll", "only copy");
-    files.Alias("c:\\app\\LIBRAR~1.DLL", "c:\\app\\library.dll");
+    files.ShortName("c:\\app\\library.dll", "LIBRAR~1.DLL");
+    files.Alias("c:\\app\\hard link.dll", "c:\\app\\library.dll");
     files.currentFolder = "c:\\app\\";
-    for (const char* other : {"c:\\app\\library.dll", "C:\\APP\\LIBRARY.DLL", "c:\\app\\LIBRAR~1.DLL", "library.dll"}) {
-        SCOPED_TRACE(other);
-        EXPECT_EQ(Launch().Replace("c:\\app\\library.dll", other, true).outcome, CommandOutcome::SameFile);
-        EXPECT_EQ(files.Find("c:\\app\\library.dll")->content, "only copy");
-        EXPECT_EQ(Stored(), kAbsent);
+    for (const char* other :
+         {"c:\\app\\library.dll", "C:\\APP\\LIBRARY.DLL", "c:\\app\\LIBRAR~1.DLL", "library.dll", "hard link.dll"}) {
+        for (const bool tryNow : {true, false}) {
+            SCOPED_TRACE(other);
+            EXPECT_EQ(Launch().Replace("c:\\app\\library.dll", other, tryNow).outcome, CommandOutcome::SameFile);
+            EXPECT_EQ(files.Find("c:\\app\\library.dll")->content, "only copy");
+            EXPECT_EQ(Stored(), kAbsent);
+        }
     }
 }
 
 TEST_F(FileCommandsTest, ANewListGetsExactlyOnePair) {
+    files.Put("C:\\new\\lib.dll", "new");
+    files.PutFolder("C:\\app");
     EXPECT_EQ(Launch().Replace("C:\\new\\lib.dll", "C:\\app\\lib.dll", false).outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(Stored(), S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
 }
@@ -145,24 +314,51 @@ struct DeleteCase {
     std::vector<const char*> inUse;
     CommandOutcome outcome;
     std::vector<const char*> scheduledFirstStrings;
-    std::vector<const char*> left;  // files still there afterwards
+    std::vector<const char*> gone;  // the files deleted; every other stays
+    std::int32_t status = 0;
 };
 
+// Files put before each case, some read-only, some with short names that
+// a pattern matches where their long names do not.
+const char* const kDeleteFiles[] = {"c:\\t\\a.tmp", "c:\\t\\b.tmp", "c:\\t\\keep.log", "c:\\t\\ro.txt",
+                                    "c:\\w\\x.html", "c:\\w\\y.htm", "c:\\w\\keep.htmlx", "c:\\w\\report.htm_old",
+                                    "c:\\w\\noext", "n:\\share\\a.tmp", "n:\\share\\b.tmp", "n:\\share\\ro.txt"};
+const char* const kReadOnlyFiles[] = {"c:\\t\\ro.txt", "n:\\share\\ro.txt"};
+
 const DeleteCase kDeleteCases[] = {
-    {"free file", "c:\\t\\a.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\b.tmp", "c:\\t\\keep.log"}},
-    {"file in use", "c:\\t\\a.tmp", true, {"c:\\t\\a.tmp"}, CommandOutcome::Scheduled,
-     {"\\??\\c:\\t\\a.tmp"}, {"c:\\t\\a.tmp", "c:\\t\\b.tmp", "c:\\t\\keep.log"}},
-    {"absent file", "c:\\t\\none.tmp", true, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\none.tmp"},
-     {"c:\\t\\a.tmp", "c:\\t\\b.tmp", "c:\\t\\keep.log"}},
-    {"pattern, all free", "c:\\t\\*.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\keep.log"}},
+    {"free file", "c:\\t\\a.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\a.tmp"}},
+    {"file in use", "c:\\t\\a.tmp", true, {"c:\\t\\a.tmp"}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp"}, {}},
+    {"absent file", "c:\\t\\none.tmp", true, {}, CommandOutcome::Refused, {}, {}, kErrorFileNotFound},
+    {"absent folder", "c:\\none\\a.tmp", false, {}, CommandOutcome::Refused, {}, {}, kErrorPathNotFound},
+    {"read-only file", "c:\\t\\ro.txt", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\ro.txt"}},
+    {"read-only file in use", "c:\\t\\ro.txt", true, {"c:\\t\\ro.txt"}, CommandOutcome::Scheduled,
+     {"\\??\\c:\\t\\ro.txt"}, {}},
+    {"empty folder", "c:\\t\\sub.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\sub.tmp"}},
+    {"empty folder, not now", "c:\\t\\sub.tmp\\", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\sub.tmp"}, {}},
+    {"folder holding files", "c:\\t", true, {}, CommandOutcome::Refused, {}, {}, kErrorDirNotEmpty},
+    {"pattern, all free", "c:\\t\\*.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\a.tmp", "c:\\t\\b.tmp"}},
     {"pattern, one in use", "c:\\t\\?.tmp", true, {"c:\\t\\b.tmp"}, CommandOutcome::Scheduled,
-     {"\\??\\c:\\t\\b.tmp"}, {"c:\\t\\b.tmp", "c:\\t\\keep.log"}},
+     {"\\??\\c:\\t\\b.tmp"}, {"c:\\t\\a.tmp"}},
     {"relative pattern, two in use", "t\\*.*", true, {"c:\\t\\a.tmp", "c:\\t\\keep.log"},
-     CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp", "\\??\\c:\\t\\keep.log"}, {"c:\\t\\a.tmp", "c:\\t\\keep.log"}},
-    {"pattern matching nothing", "c:\\t\\*.bak", true, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\*.bak"},
-     {"c:\\t\\a.tmp", "c:\\t\\b.tmp", "c:\\t\\keep.log"}},
-    {"not asked to try now", "c:\\t\\*.tmp", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\*.tmp"},
-     {"c:\\t\\a.tmp", "c:\\t\\b.tmp", "c:\\t\\keep.log"}},
+     CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp", "\\??\\c:\\t\\keep.log"}, {"c:\\t\\b.tmp", "c:\\t\\ro.txt"}},
+    {"pattern matching nothing", "c:\\t\\*.bak", true, {}, CommandOutcome::Refused, {}, {}, kErrorFileNotFound},
+    {"pattern, not now", "c:/t/*.tmp", false, {}, CommandOutcome::Scheduled,
+     {"\\??\\c:\\t\\a.tmp", "\\??\\c:\\t\\b.tmp"}, {}},
+    {"pattern matching short names", "c:\\w\\*.htm", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\y.htm"}},
+    {"pattern matching short names, not now", "c:\\w\\*.HTM", false, {}, CommandOutcome::Scheduled,
+     {"\\??\\c:\\w\\y.htm"}, {}},
+    {"pattern without extension", "c:\\w\\*.", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
+    {"pattern in a stream's name", "c:\\t\\a.tmp:*", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
+    {"a drive's root", "c:\\", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
+    {"a volume", "\\\\.\\C:", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
+    {"NT form", "\\??\\c:\\t\\a.tmp", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp"}, {}},
+    {"network drive, in use", "n:\\share\\a.tmp", true, {"n:\\share\\a.tmp"}, CommandOutcome::Refused, {}, {},
+     kErrorNotSupported},
+    {"network drive, free", "n:\\share\\a.tmp", true, {}, CommandOutcome::DoneNow, {}, {"n:\\share\\a.tmp"}},
+    {"read-only, in use, on the network", "n:\\share\\ro.txt", true, {"n:\\share\\ro.txt"}, CommandOutcome::Refused,
+     {}, {}, kErrorNotSupported},
+    {"network pattern, one in use", "n:\\share\\*.tmp", true, {"n:\\share\\b.tmp"}, CommandOutcome::Refused, {},
+     {"n:\\share\\a.tmp"}, kErrorNotSupported},
 };
 
 TEST_F(FileCommandsTest, DeleteOutcomes) {
@@ -170,22 +366,44 @@ TEST_F(FileCommandsTest, DeleteOutcomes) {
         SCOPED_TRACE(test.name);
         files = FakeFileSystem();
         files.currentFolder = "c:\\";
+        files.remoteDrives.insert('n');
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\x\0\0\0"));
-        for (const char* path : {"c:\\t\\a.tmp", "c:\\t\\b.tmp", "c:\\t\\keep.log"}) files.Put(path, "x");
+        for (const char* path : kDeleteFiles) files.Put(path, "x");
+        for (const char* path : kReadOnlyFiles) files.Find(path)->attributes = kAttributeReadOnly;
+        files.ShortName("c:\\w\\x.html", "X~1.HTM");
+        files.ShortName("c:\\w\\keep.htmlx", "KEEP~1.HTM");
+        files.ShortName("c:\\w\\report.htm_old", "REPORT~1.HTM");
         files.PutFolder("c:\\t\\sub.tmp");
         for (const char* path : test.inUse) files.Find(path)->inUse = true;
 
         const CommandResult result = Launch().Delete(test.typed, test.tryNow);
         EXPECT_EQ(result.outcome, test.outcome);
+        EXPECT_EQ(result.status, test.status);
         std::string expected = S("\\??\\C:\\x\0\0");
         for (const char* first : test.scheduledFirstStrings) expected += std::string(first) + S("\0\0");
         expected.push_back('\0');
         EXPECT_EQ(Stored(), expected);
         ASSERT_EQ(result.scheduled.size(), test.scheduledFirstStrings.size());
-        std::vector<std::string> left;
-        for (const std::string& path : files.Paths())
-            if (path != "c:\\t\\sub.tmp") left.push_back(path);
-        EXPECT_EQ(left, std::vector<std::string>(test.left.begin(), test.left.end()));
+        // "Deleted" is said of exactly the files that went.
+        EXPECT_EQ(result.deletedNow, std::vector<std::string>(test.gone.begin(), test.gone.end()));
+        for (const char* path : kDeleteFiles) {
+            const bool gone = std::find(test.gone.begin(), test.gone.end(), std::string(path)) != test.gone.end();
+            EXPECT_EQ(files.Exists(path), !gone) << path;
+        }
+        // What is scheduled can be deleted at start-up: nothing read-only;
+        // a read-only file neither deleted nor scheduled stays so.
+        for (const RenamePair& pair : result.scheduled) {
+            std::uint32_t attributes = 0;
+            EXPECT_EQ(files.Attributes(pair.first.substr(4), attributes), kErrorSuccess) << pair.first;
+            EXPECT_FALSE(attributes & kAttributeReadOnly) << pair.first;
+        }
+        for (const char* path : kReadOnlyFiles) {
+            const bool scheduled = std::any_of(result.scheduled.begin(), result.scheduled.end(),
+                                               [&](const RenamePair& pair) { return pair.first.substr(4) == path; });
+            if (files.Exists(path) && !scheduled) {
+                EXPECT_EQ(files.Find(path)->attributes, kAttributeReadOnly) << path;
+            }
+        }
     }
 }
 
@@ -315,6 +533,37 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
         << unread;
     undo.reversed = true;
     EXPECT_EQ(MessageFor(undo, errorText), kMsgReversed);
+}
+
+// Every refusal is one sentence naming what is wrong, and says that
+// nothing was done; a replacement stopped half-way says where the old
+// content is.
+TEST(CommandMessages, EveryRefusalNamesItsNameAndThatNothingWasDone) {
+    const ErrorTextFunction errorText = [](std::int32_t) { return std::string("unused"); };
+    for (int refusal = static_cast<int>(Refusal::InvalidName); refusal <= static_cast<int>(Refusal::Network);
+         ++refusal) {
+        for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
+            CommandResult result;
+            result.outcome = CommandOutcome::Refused;
+            result.refusal = static_cast<Refusal>(refusal);
+            result.status = 2;
+            result.subject = kind == CommandKind::Replace ? NameRole::Source : NameRole::Path;
+            result.subjectName = "C:\\named\\file.dll";
+            const std::string text = MessageFor(kind, result, errorText);
+            const std::string ending = kind == CommandKind::Replace ? kMsgNothingReplaced : kMsgNothingDeleted;
+            EXPECT_NE(text.find("\"C:\\named\\file.dll\""), std::string::npos) << text;
+            EXPECT_EQ(text.size() - ending.size(), text.rfind(". " + ending) + 2) << text;
+            EXPECT_TRUE((text[0] >= 'A' && text[0] <= 'Z') || text[0] == '"') << text;
+        }
+    }
+    CommandResult stopped;
+    stopped.outcome = CommandOutcome::Interrupted;
+    stopped.status = 112;
+    stopped.subjectName = "C:\\app.dll";
+    stopped.keptAt = "C:\\pdx1.tmp";
+    const std::string text = MessageFor(CommandKind::Replace, stopped, errorText);
+    EXPECT_NE(text.find("\"C:\\pdx1.tmp\""), std::string::npos) << text;
+    EXPECT_EQ(text.find(kMsgReplacedNow), std::string::npos) << text;
 }
 
 }  // namespace

@@ -16,6 +16,9 @@
 //                       runs PROGRAM in a console of its own and writes its
 //                       exit code, a line break and the text the console
 //                       shows (UTF-8, one line per row) to OUTFILE
+//   readonly PATH       makes PATH read-only
+//   attributes PATH     writes PATH's attributes (GetFileAttributesW) in
+//                       decimal to standard output
 #include <windows.h>
 
 #include <cstdio>
@@ -210,5 +213,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"clear") return Clear();
     if (command == L"run") return Run(argc, argv);
     if (command == L"console") return InConsole(argc, argv);
+    if (command == L"readonly" && argc == 3) return SetFileAttributesW(argv[2], FILE_ATTRIBUTE_READONLY) ? 0 : 1;
+    if (command == L"attributes" && argc == 3) {
+        std::printf("%lu\n", GetFileAttributesW(argv[2]));
+        return 0;
+    }
     return kUsage;
 }

@@ -24,6 +24,7 @@ WIN_FOLDER = "C:\\pendrix_cli_test"
 CODE_FILE = os.path.join(FOLDER, "exit_code.txt")
 
 USAGE, SAME_FILE, NO_SUCH_ENTRY, ACCESS_DENIED, RESTART, INVALID_DATA = 87, 160, 1168, 5, 3010, 13
+NOT_FOUND, PATH_NOT_FOUND, INVALID_NAME, BAD_PATHNAME, DIR_NOT_EMPTY, IS_FOLDER = 2, 3, 123, 161, 145, 336
 FILETIME_OF_UNIX_EPOCH = 116_444_736_000_000_000  # 1970-01-01 in 100 ns since 1601-01-01
 
 
@@ -206,7 +207,7 @@ class ConsoleToolTest(unittest.TestCase):
         self.assertTrue(out.endswith("\r\nSummary: 0 carried out, 0 not carried out, 3 still pending, "
                                      "0 never reached.\r\n"), out)
         write("other.json", '{"entries": []}')
-        for name, expected in (("other.json", INVALID_DATA), ("absent.json", 2)):
+        for name, expected in (("other.json", INVALID_DATA), ("absent.json", NOT_FOUND)):
             code, out, err = cli("verify", win(name))
             self.assertEqual((code, out), (expected, ""))
             self.assertFailureLine(err, "nothing was verified")
@@ -252,6 +253,8 @@ class ConsoleToolTest(unittest.TestCase):
                 self.assertEqual(value(), data)
 
     def test_scheduling_on_absent_well_formed_and_damaged_lists(self):
+        write("new.txt", "new")
+        write("gone.txt", "gone")
         new = ["\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")]
         gone = ["\\??\\" + win("gone.txt"), ""]
         for before, command, after in [
@@ -334,8 +337,10 @@ class ConsoleToolTest(unittest.TestCase):
 
     def test_refused_write(self):
         write("old.txt", "old")
+        write("new.txt", "new")
+        write("x.txt", "x")
         set_value(stored(*FOREIGN))
-        for command in (["replace", win("new.txt"), win("old.txt")], ["delete", win("x.txt"), "--at-restart"],
+        for command in (["replace", win("new.txt"), win("old.txt"), "--at-restart"], ["delete", win("x.txt"), "--at-restart"],
                         ["remove", "1"]):
             with self.subTest(command=command):
                 code, out, err = cli(*command, refused=True)
@@ -344,6 +349,63 @@ class ConsoleToolTest(unittest.TestCase):
         self.assertEqual(cli("list", refused=True)[0], 0)
         self.assertEqual(value(), stored(*FOREIGN))
         self.assertEqual(read("old.txt"), "old")
+
+    def test_what_can_never_run_is_refused(self):
+        write("file.txt", "content")
+        os.makedirs(linux("folder"))
+        write("folder/inside.txt", "inside")
+        set_value(stored(*FOREIGN))
+        for command, code in [
+            (["replace", win("folder"), win("folder\\inside.txt")], IS_FOLDER),
+            (["replace", win("missing.txt"), win("file.txt")], NOT_FOUND),
+            (["replace", win("none\\missing.txt"), win("file.txt")], PATH_NOT_FOUND),
+            (["replace", win("file.txt"), win("a<b>.txt"), "--at-restart"], INVALID_NAME),
+            (["delete", win("missing.txt")], NOT_FOUND),
+            (["delete", win("folder")], DIR_NOT_EMPTY),
+            (["delete", "\\\\.\\C:"], BAD_PATHNAME),
+            (["delete", "C:\\", "--at-restart"], BAD_PATHNAME),
+            (["delete", "   "], USAGE),
+        ]:
+            with self.subTest(command=command):
+                result, out, err = cli(*command)
+                self.assertEqual((result, out), (code, ""))
+                self.assertFailureLine(err)
+                if code != USAGE:
+                    self.assertTrue(err.rstrip().endswith("nothing was replaced or scheduled") or
+                                    err.rstrip().endswith("nothing was deleted or scheduled"), err)
+        self.assertEqual(value(), stored(*FOREIGN))
+        self.assertEqual((read("file.txt"), read("folder/inside.txt")), ("content", "inside"))
+
+    def test_names_are_stored_in_their_one_nt_form(self):
+        for name in ("f1.txt", "f2.txt", "f3.txt", "f4.txt", "f 5.txt"):
+            write(name, name)
+        for typed in ("\\\\?\\" + win("f1.txt"), "\\??\\" + win("f2.txt"), "\\\\.\\" + win("f3.txt"),
+                      WIN_FOLDER.replace("\\", "/") + "/sub/../f4.txt", win("f 5.txt. . ")):
+            code, out, err = cli("delete", typed, "--at-restart")
+            self.assertEqual((code, err), (RESTART, ""))
+        names = [win(n) for n in ("f1.txt", "f2.txt", "f3.txt", "f4.txt", "f 5.txt")]
+        self.assertEqual(value(), stored(*[s for n in names for s in ("\\??\\" + n, "")]))
+        code, out, _ = cli("list")
+        self.assertEqual(out.split("\r\n"), ['%d delete "%s"' % (i + 1, n) for i, n in enumerate(names)] + [""])
+
+    def test_replacement_keeps_a_symbolic_link_and_a_read_only_deletion_goes(self):
+        # A link (made on the Linux side: Wine makes its links so) leads to
+        # the file that gets the new content, and stays a link.
+        write("real.dll", "old")
+        write("new.dll", "new")
+        os.symlink("real.dll", linux("link.dll"))
+        self.assertEqual(cli("replace", win("new.dll"), win("link.dll"))[0], 0)
+        self.assertTrue(os.path.islink(linux("link.dll")))
+        self.assertEqual((read("real.dll"), read("link.dll")), ("new", "new"))
+        self.assertEqual(sorted(os.listdir(FOLDER)), ["exit_code.txt", "link.dll", "new.dll", "real.dll"])
+        # A read-only file in use is made writable and scheduled: the
+        # start-up processing could not delete it otherwise.
+        write("ro.txt", "x")
+        self.assertEqual(helper("readonly", win("ro.txt"))[0], 0)
+        code, out, err = cli("delete", win("ro.txt"), hold=win("ro.txt"))
+        self.assertEqual((code, err), (RESTART, ""))
+        self.assertEqual(value(), stored("\\??\\" + win("ro.txt"), ""))
+        self.assertEqual(int(helper("attributes", win("ro.txt"))[1]) & 1, 0, "still read-only")
 
 
 if __name__ == "__main__":

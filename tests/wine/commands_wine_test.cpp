@@ -42,11 +42,16 @@ public:
         return Real().SetAttributes(path, attributes);
     }
     std::uint32_t Remove(const std::string& path) override { return Real().Remove(path); }
+    std::uint32_t RemoveFolder(const std::string& path) override { return Real().RemoveFolder(path); }
     std::uint32_t Copy(const std::string& source, const std::string& target) override {
         return Real().Copy(source, target);
     }
     std::uint32_t MoveOver(const std::string& source, const std::string& target) override {
         return Real().MoveOver(source, target);
+    }
+    std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+                          const std::string& backup) override {
+        return Real().Replace(replaced, replacement, backup);
     }
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
         return Real().CreateTempFile(folder, path);
@@ -54,14 +59,18 @@ public:
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override {
         return Real().Identity(path, identity);
     }
-    std::uint32_t FindFiles(const std::string& pattern, std::vector<std::string>& names) override {
-        return Real().FindFiles(pattern, names);
+    std::uint32_t Describe(const std::string& path, FileDescription& description) override {
+        return Real().Describe(path, description);
+    }
+    std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override {
+        return Real().FindFiles(pattern, found);
     }
     std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
         return Real().ListFolder(folder, entries);
     }
     std::uint32_t ReadAll(const std::string& path, std::string& bytes) override { return Real().ReadAll(path, bytes); }
     std::uint32_t FullPath(const std::string& path, std::string& full) override { return Real().FullPath(path, full); }
+    std::uint32_t DriveType(const std::string& root) override { return Real().DriveType(root); }
 
 private:
     FileSystemApi& Real() {
@@ -151,12 +160,15 @@ TEST_F(CommandsOnWine, AScheduledReplacementOfAnAbsentListIsExactlyOnePair) {
     Launch();
     Click(kCommand8);
     Click(kCheck1);  // untick: schedule only
-    const std::wstring source = L" C:\\new folder\\lib.dll ";
-    const std::wstring destination = L"C:\\Программы\\库 файл.dll";
+    WriteFile(Path(L"lib.dll"), "new");
+    // Typed with "/", a detour and a trailing blank: the list gets the full
+    // name Windows makes of it.
+    const std::wstring source = std::wstring(kFolder) + L"/sub/../lib.dll ";
+    const std::wstring destination = Path(L"库 файл.dll");
     Type(kText1, source);
     Type(kText2, destination);
     EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
-    EXPECT_EQ(StoredText(), L"\\??\\" + source + kNul + L"!\\??\\" + destination + kNul + kNul);
+    EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"lib.dll") + kNul + L"!\\??\\" + destination + kNul + kNul);
     EXPECT_EQ(Box(kText1), L"");
     EXPECT_EQ(Box(kText2), L"");
     EXPECT_EQ(Box(kText3), L"");
@@ -164,7 +176,7 @@ TEST_F(CommandsOnWine, AScheduledReplacementOfAnAbsentListIsExactlyOnePair) {
 
     // Nothing typed: asked for both names, nothing written.
     EXPECT_EQ(ClickAndAnswer(kCommand1), Texts{L"Make sure you enter a Source AND Destination file"});
-    EXPECT_EQ(Box(kText3), L"\\??\\" + source) << "the first string of the list read";
+    EXPECT_EQ(Box(kText3), L"\\??\\" + Path(L"lib.dll")) << "the first string of the list read";
 }
 
 TEST_F(CommandsOnWine, ADestinationInUseIsScheduledAfterAnotherProgramsList) {
@@ -211,7 +223,8 @@ TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnceAndNeverLost) {
     EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
     Type(kText1, Path(L"missing.dll"));
     Type(kText2, Path(L"app.dll"));
-    EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
+    EXPECT_EQ(ClickAndAnswer(kCommand1),
+              Texts{L"The source file \"" + Path(L"missing.dll") + L"\" does not exist. Nothing was replaced or scheduled."});
     EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
     EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"new.dll"})) << "no stray copy";
 }
@@ -247,15 +260,16 @@ TEST_F(CommandsOnWine, CancelAllTakesBackExactlyThisSessionsPairs) {
     const std::wstring atStart = std::wstring(L"\\??\\C:\\Старый\\a.dll") + kNul + L"!\\??\\C:\\b.dll" + kNul + kNul;
     StoreAsAnotherProgram(atStart);
     const RawValue before = Stored();
+    for (const wchar_t* name : {L"s.dll", L"e.log"}) WriteFile(Path(name), "x");
     Launch();
     Click(kCommand8);
     Click(kCheck1);
-    Type(kText1, L"C:\\s.dll");
-    Type(kText2, L"C:\\d.dll");
+    Type(kText1, Path(L"s.dll"));
+    Type(kText2, Path(L"d.dll"));
     EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
     Click(kCommand10);
     Click(kCheck2);
-    Type(kText4, L"C:\\e.log");
+    Type(kText4, Path(L"e.log"));
     EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
     const Texts reversed{L"Changes on files in use since this program launched have been reversed."};
     for (int click = 0; click < 2; ++click) {
@@ -272,10 +286,11 @@ TEST_F(CommandsOnWine, CancelAllTakesBackExactlyThisSessionsPairs) {
 }
 
 TEST_F(CommandsOnWine, CancelAllWithNoListAtStartLeavesAValueWithoutData) {
+    WriteFile(Path(L"e.log"), "x");
     Launch();
     Click(kCommand10);
     Click(kCheck2);
-    Type(kText4, L"C:\\e.log");
+    Type(kText4, Path(L"e.log"));
     EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
     ClickAndAnswer(kChameleonButton1);
     const RawValue after = Stored();
@@ -285,19 +300,20 @@ TEST_F(CommandsOnWine, CancelAllWithNoListAtStartLeavesAValueWithoutData) {
 }
 
 TEST_F(CommandsOnWine, ARefusedWriteIsToldAndKeepsWhatWasTyped) {
+    WriteFile(Path(L"s.dll"), "x");
     Launch();
     Click(kCommand8);
     Click(kCheck1);
-    Type(kText1, L"C:\\s.dll");
-    Type(kText2, L"C:\\d.dll");
+    Type(kText1, Path(L"s.dll"));
+    Type(kText2, Path(L"d.dll"));
     const WritesRefused refused(key);
     ASSERT_TRUE(refused.Active());
     const Texts texts = ClickAndAnswer(kCommand1);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].rfind(L"Nothing was scheduled.", 0), 0u) << Narrow(texts[0]);
     EXPECT_NE(texts[0].find(L"(error 5)"), std::wstring::npos) << Narrow(texts[0]);
-    EXPECT_EQ(Box(kText1), L"C:\\s.dll");
-    EXPECT_EQ(Box(kText2), L"C:\\d.dll");
+    EXPECT_EQ(Box(kText1), Path(L"s.dll"));
+    EXPECT_EQ(Box(kText2), Path(L"d.dll"));
     EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
 }
 

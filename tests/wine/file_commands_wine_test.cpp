@@ -11,7 +11,9 @@
 #include "common/utf16_text.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/file_commands.h"
+#include "common/unique_handle.h"
 #include "tests/wine/held_file.h"
+#include "tests/wine/real_registry_test.h"
 #include "tests/wine/test_files.h"
 #include "tests/wine/wine_registry_fixture.h"
 
@@ -56,34 +58,36 @@ struct ReplaceRow {
     std::function<std::unique_ptr<HeldFile>(FileCommandsOnWine&)> arrange;
     CommandOutcome outcome;
     const char* destinationAfter;  // nullptr: absent
+    DWORD attributesAfter = FILE_ATTRIBUTE_ARCHIVE;
 };
 
 TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
     const std::wstring source = Path(L"новый файл.dll");
     const std::wstring destination = Path(L"旧 library.dll");
+    const std::wstring link = Path(L"hard link.dll");
     auto hold = [](const std::wstring& path, bool exclusive) { return std::make_unique<HeldFile>(path, exclusive); };
+    auto attributes = [&](DWORD set) {
+        return [&, set](FileCommandsOnWine&) {
+            SetFileAttributesW(destination.c_str(), set);
+            return std::unique_ptr<HeldFile>();
+        };
+    };
+    const DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     const ReplaceRow rows[] = {
         {"free destination", [](FileCommandsOnWine&) { return nullptr; }, CommandOutcome::DoneNow, "new"},
         {"destination in use", [&](FileCommandsOnWine&) { return hold(destination, false); },
          CommandOutcome::Scheduled, "old"},
-        {"destination read-only",
-         [&](FileCommandsOnWine&) {
-             SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
-             return nullptr;
-         },
-         CommandOutcome::Scheduled, "old"},
+        // Replaced at once, and read-only again.
+        {"destination read-only", attributes(FILE_ATTRIBUTE_READONLY), CommandOutcome::DoneNow, "new",
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE},
+        // ReplaceFileW alone would drop these.
+        {"hidden system destination", attributes(kHiddenSystem), CommandOutcome::DoneNow, "new", kHiddenSystem},
         {"destination absent",
          [&](FileCommandsOnWine&) {
              DeleteFileW(destination.c_str());
              return nullptr;
          },
          CommandOutcome::Scheduled, nullptr},
-        {"source absent",
-         [&](FileCommandsOnWine&) {
-             DeleteFileW(source.c_str());
-             return nullptr;
-         },
-         CommandOutcome::Scheduled, "old"},
         {"source locked", [&](FileCommandsOnWine&) { return hold(source, true); }, CommandOutcome::Scheduled, "old"},
     };
     for (const ReplaceRow& row : rows) {
@@ -104,6 +108,7 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
         EXPECT_EQ(after.has_value(), row.destinationAfter != nullptr);
         if (after && row.destinationAfter) {
             EXPECT_EQ(*after, row.destinationAfter);
+            EXPECT_EQ(GetFileAttributesW(destination.c_str()), row.attributesAfter);
         }
         // Nothing of the attempt is left behind: just the two files.
         for (const std::wstring& name : FolderContents(folder)) {
@@ -117,6 +122,114 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
         }
         SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+
+    // A second name of the destination sees the new content: the file
+    // itself is written, not swapped for another.
+    WriteFile(source, "newer");
+    SetFileAttributesW(destination.c_str(), kHiddenSystem);
+    ASSERT_TRUE(CreateHardLinkW(link.c_str(), destination.c_str(), nullptr));
+    EXPECT_EQ(Launch().Replace(Narrow(source), Narrow(destination), true).outcome, CommandOutcome::DoneNow);
+    EXPECT_EQ(ReadFile(destination), "newer");
+    EXPECT_EQ(ReadFile(link), "newer");
+    EXPECT_EQ(GetFileAttributesW(destination.c_str()), kHiddenSystem);
+    EXPECT_EQ(FolderContents(folder), (std::vector<std::wstring>{L"hard link.dll", L"новый файл.dll", L"旧 library.dll"}));
+}
+
+// What can never be carried out is refused, and nothing changes: not the
+// list another program wrote, not a file.
+TEST_F(FileCommandsOnWine, ARefusalLeavesTheListAndTheFilesAsTheyWere) {
+    const std::wstring list = W(L"\\??\\C:\\other\\a.dll\0!\\??\\C:\\other\\b.dll\0\0");
+    ASSERT_EQ(WriteRawW(key, L"PendingFileRenameOperations", REG_MULTI_SZ, list), ERROR_SUCCESS);
+    WriteFile(Path(L"file.txt"), "content");
+    CreateDirectoryW(Path(L"folder").c_str(), nullptr);
+    WriteFile(Path(L"folder\\inside.txt"), "inside");
+    const std::string file = Narrow(Path(L"file.txt"));
+    const std::string sub = Narrow(Path(L"folder"));
+    struct Refused {
+        std::function<CommandResult(FileCommands&)> run;
+        std::int32_t status;
+    };
+    const Refused refusals[] = {
+        // The source is the destination's own folder: it would become a file.
+        {[&](FileCommands& c) { return c.Replace(sub, sub + "\\inside.txt", true); }, kErrorDirectoryNotSupported},
+        {[&](FileCommands& c) { return c.Replace(sub + "\\missing.txt", file, true); }, ERROR_FILE_NOT_FOUND},
+        {[&](FileCommands& c) { return c.Replace(file, Narrow(Path(L"a<b>.txt")), false); }, ERROR_INVALID_NAME},
+        {[&](FileCommands& c) { return c.Delete(Narrow(Path(L"missing.txt")), true); }, ERROR_FILE_NOT_FOUND},
+        {[&](FileCommands& c) { return c.Delete(sub, false); }, ERROR_DIR_NOT_EMPTY},
+        {[&](FileCommands& c) { return c.Delete(Narrow(Path(L"*.bak")), false); }, ERROR_FILE_NOT_FOUND},
+        {[&](FileCommands& c) { return c.Delete(file + ":*", true); }, ERROR_INVALID_NAME},
+        {[&](FileCommands& c) { return c.Delete("\\\\.\\C:", true); }, ERROR_BAD_PATHNAME},
+        {[&](FileCommands& c) { return c.Delete("\\\\?\\C:", true); }, ERROR_BAD_PATHNAME},
+        {[&](FileCommands& c) { return c.Delete("\\\\.\\PhysicalDrive0", true); }, ERROR_BAD_PATHNAME},
+    };
+    for (const Refused& refused : refusals) {
+        const CommandResult result = refused.run(Launch());
+        EXPECT_EQ(result.outcome, CommandOutcome::Refused) << result.subjectName;
+        EXPECT_EQ(result.status, refused.status) << result.subjectName;
+        EXPECT_TRUE(result.deletedNow.empty());
+        EXPECT_EQ(StoredW(), list);
+        EXPECT_EQ(ReadFile(Path(L"file.txt")), "content");
+        EXPECT_EQ(ReadFile(Path(L"folder\\inside.txt")), "inside");
+        EXPECT_EQ(FolderContents(folder), (std::vector<std::wstring>{L"file.txt", L"folder"}));
+    }
+}
+
+// FindFirstFileW matches a pattern against the short names too: here Wine
+// gives "x.html" the short name "X~~~~NAP.HTM" (or the like), which "*.htm"
+// matches. Only a long name that matches counts.
+TEST_F(FileCommandsOnWine, APatternSelectsFilesByTheirLongNamesOnly) {
+    const wchar_t* const names[] = {L"keep.htmlx", L"report.htm_old", L"x.html", L"y.htm", L"z.txt"};
+    for (const wchar_t* name : names) WriteFile(Path(name), "x");
+    WIN32_FIND_DATAW found{};
+    int matchedHere = 0;
+    UniqueFindHandle search(FindFirstFileW(Path(L"*.htm").c_str(), &found));
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.Get(), &found)) ++matchedHere;
+    ASSERT_GT(matchedHere, 1) << "the short names are not matched here: the test shows nothing";
+
+    const CommandResult scheduled = Launch().Delete(Narrow(Path(L"*.htm")), false);
+    EXPECT_EQ(scheduled.outcome, CommandOutcome::Scheduled);
+    EXPECT_EQ(StoredW(), L"\\??\\" + Path(L"y.htm") + std::wstring(3, L'\0'));
+    EXPECT_EQ(FolderContents(folder), std::vector<std::wstring>(std::begin(names), std::end(names)));
+
+    RegDeleteValueA(key, kPendingValueName);
+    const CommandResult now = Launch().Delete(Narrow(Path(L"*.htm")), true);
+    EXPECT_EQ(now.outcome, CommandOutcome::DoneNow);
+    EXPECT_EQ(now.deletedNow, std::vector<std::string>{Narrow(Path(L"y.htm"))});
+    EXPECT_EQ(FolderContents(folder),
+              (std::vector<std::wstring>{L"keep.htmlx", L"report.htm_old", L"x.html", L"z.txt"}));
+    EXPECT_EQ(ReadRawW(key, L"PendingFileRenameOperations").status, ERROR_FILE_NOT_FOUND);
+}
+
+// Beyond MAX_PATH, where the temporary file's name once overflowed a fixed
+// buffer: the replacement works, the list gets the whole name, and no
+// temporary file stays.
+TEST_F(FileCommandsOnWine, LongPathsWorkAndLeaveNothingBehind) {
+    const std::wstring outer = Path(std::wstring(120, L'a'));
+    const std::wstring deep = outer + L"\\" + std::wstring(130, L'b');
+    ASSERT_GE(deep.size(), 262u);
+    ASSERT_TRUE(CreateDirectoryW(outer.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(AnyLength(deep).c_str(), nullptr));
+    const std::wstring source = deep + L"\\new.dll";
+    const std::wstring destination = deep + L"\\lib.dll";
+    WriteFile(source, "new");
+    WriteFile(destination, "old");
+
+    EXPECT_EQ(Launch().Replace(Narrow(source), Narrow(destination), true).outcome, CommandOutcome::DoneNow);
+    EXPECT_EQ(ReadFile(destination), "new");
+    EXPECT_EQ(FolderContents(deep), (std::vector<std::wstring>{L"lib.dll", L"new.dll"}));
+    {
+        const HeldFile held(destination);
+        ASSERT_TRUE(held.Holding());
+        WriteFile(source, "newer");
+        EXPECT_EQ(Launch().Replace(Narrow(source), Narrow(destination), true).outcome, CommandOutcome::Scheduled);
+        EXPECT_EQ(StoredW(), L"\\??\\" + source + std::wstring(1, L'\0') + L"!\\??\\" + destination +
+                                 std::wstring(2, L'\0'));
+        EXPECT_EQ(ReadFile(destination), "new");
+    }
+    EXPECT_EQ(FolderContents(deep), (std::vector<std::wstring>{L"lib.dll", L"new.dll"}));
+    RegDeleteValueA(key, kPendingValueName);
+    EXPECT_EQ(Launch().Delete(Narrow(deep + L"\\*.dll"), true).outcome, CommandOutcome::DoneNow);
+    EXPECT_TRUE(FolderContents(deep).empty());
 }
 
 TEST_F(FileCommandsOnWine, OneFileUnderAnotherNameIsNotReplacedByItself) {

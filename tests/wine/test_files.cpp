@@ -10,12 +10,18 @@
 
 namespace pendrix::wine {
 
+std::wstring AnyLength(const std::wstring& path) {
+    constexpr std::size_t kPlainFormLimit = 248;
+    if (path.size() < kPlainFormLimit || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    return L"\\\\?\\" + path;
+}
+
 void WriteFile(const std::wstring& path, const std::string& content) {
-    std::ofstream(path.c_str(), std::ios::binary) << content;
+    std::ofstream(AnyLength(path).c_str(), std::ios::binary) << content;
 }
 
 std::optional<std::string> ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ifstream in(AnyLength(path).c_str(), std::ios::binary);
     if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
@@ -23,7 +29,7 @@ std::optional<std::string> ReadFile(const std::wstring& path) {
 std::vector<std::wstring> FolderContents(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found{};
-    UniqueFindHandle search{FindFirstFileW((folder + L"\\*").c_str(), &found)};
+    UniqueFindHandle search{FindFirstFileW(AnyLength(folder + L"\\*").c_str(), &found)};
     if (!search) return names;
     do {
         const std::wstring name = found.cFileName;
@@ -35,10 +41,16 @@ std::vector<std::wstring> FolderContents(const std::wstring& folder) {
 
 void RemoveFolder(const std::wstring& folder) {
     for (const std::wstring& name : FolderContents(folder)) {
-        SetFileAttributesW((folder + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW((folder + L"\\" + name).c_str());
+        const std::wstring path = AnyLength(folder + L"\\" + name);
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RemoveFolder(folder + L"\\" + name);
+            continue;
+        }
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
     }
-    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(AnyLength(folder).c_str());
 }
 
 }  // namespace pendrix::wine

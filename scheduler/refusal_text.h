@@ -1,0 +1,20 @@
+// Why a file command did not act, in words both programs use: the window
+// makes a sentence of them, the console tool a line on standard error.
+#pragma once
+
+#include <string>
+
+#include "scheduler/file_commands.h"
+
+namespace pendrix {
+
+// Why a command was refused, as one clause in lower case without a closing
+// period: "the source file "C:\new.dll" does not exist".
+std::string RefusalReason(const CommandResult& result);
+
+// What an interrupted replacement left, as one clause: "the replacement of
+// "C:\app.dll" stopped half-way (error 112); its old content is kept in
+// "C:\pdx1.tmp"".
+std::string InterruptionReason(const CommandResult& result);
+
+}  // namespace pendrix
