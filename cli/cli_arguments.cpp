@@ -27,11 +27,12 @@ constexpr CommandSyntax kCommands[] = {
     {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart]"},
     {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
     {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
+    {"verify", CliCommand::Verify, 1, "verify FILE [--json]"},
 };
 
 // Takes one option of the command; false when the command has no such option.
 bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
-    if (syntax.command == CliCommand::List && option == "--json") {
+    if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify) && option == "--json") {
         arguments.json = true;
         return true;
     }
@@ -106,6 +107,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         result.destination = operands[1];
         break;
     case CliCommand::Delete:
+    case CliCommand::Verify:
         result.path = operands[0];
         break;
     case CliCommand::Remove: {
@@ -132,6 +134,8 @@ const char* UsageText() {
            "  replace SOURCE DESTINATION [--at-restart] replace DESTINATION by SOURCE\r\n"
            "  delete PATH [--at-restart]                delete PATH (wildcards * and ? in its last part)\r\n"
            "  remove N [--source PATH]                  withdraw entry N as list numbers it\r\n"
+           "  verify FILE [--json]                      after a restart: what became of each entry of a\r\n"
+           "                                            list --json saved in FILE before it\r\n"
            "  --help, -h, /?                            this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
@@ -140,7 +144,9 @@ const char* UsageText() {
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
-           "otherwise the Windows error code of the failure (5: access denied, run elevated).\r\n";
+           "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
+           "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
+           "denied, run elevated).\r\n";
 }
 
 }  // namespace pendrix::cli

@@ -4,6 +4,7 @@
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
 #include "cli/source_existence.h"
+#include "cli/verify_command.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
 #include "scheduler/pending_rename_list.h"
@@ -18,18 +19,20 @@ constexpr char kRestartHint[] = " Restart Windows to carry it out.";
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-// One line on standard error; the exit code of the failure.
+}  // namespace
+
 int Fail(CliContext& context, const std::string& what, int code) {
     context.output.Error(kProgramPrefix + what + "\r\n");
     return code;
 }
 
-// A failed Windows call: what was not done, why, and the system's words.
 int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status) {
     std::string line = what + ": " + context.errorText(status) + " (error " + std::to_string(status) + ")";
     if (status == kErrorAccessDenied) line += "; run it elevated";
     return Fail(context, line, status != 0 ? status : kExitUnknownFailure);
 }
+
+namespace {
 
 int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status) {
     return FailWithStatus(context, std::string(nothingDone) + ": the list of pending file operations could not be read",
@@ -49,8 +52,11 @@ int RunList(const CliArguments& arguments, CliContext& context) {
     std::vector<std::string> paths;
     paths.reserve(list.entries.size());
     for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
-    const std::vector<SourceState> states = SourceStates(context.files, paths);
-    for (std::size_t i = 0; i < states.size(); ++i) list.entries[i].sourceState = states[i];
+    const std::vector<FileState> states = FileStates(context.files, paths);
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        list.entries[i].sourceState = states[i].state;
+        list.entries[i].sourceStamp = states[i].stamp;
+    }
     context.output.Out(arguments.json ? FormatListJson(list) : FormatListText(list));
     return kExitDone;
 }
@@ -203,6 +209,7 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     case CliCommand::Replace: return RunReplace(arguments, context);
     case CliCommand::Delete: return RunDelete(arguments, context);
     case CliCommand::Remove: return RunRemove(arguments, context);
+    case CliCommand::Verify: return RunVerify(arguments, context);
     case CliCommand::Help: break;
     }
     context.output.Out(UsageText());

@@ -1,8 +1,12 @@
 // The commands of pendrix-cli over the program's shared code: the list as
 // read and described, replace and delete through FileCommands (exactly what
 // the window's Apply does), and the withdrawal of one entry. Each returns the
-// exit code and writes one line (or the listing) to the output.
+// exit code and writes one line (or the listing) to the output. verify
+// is in cli/verify_command.h.
 #pragma once
+
+#include <cstdint>
+#include <string>
 
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
@@ -20,5 +24,12 @@ struct CliContext {
 };
 
 int RunCommand(const CliArguments& arguments, CliContext& context);
+
+// One line on standard error, after the program's name; gives code.
+int Fail(CliContext& context, const std::string& what, int code);
+
+// A failed Windows call: what was not done, why in the system's words, and
+// the code, which it gives as the exit code.
+int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status);
 
 }  // namespace pendrix::cli

@@ -7,13 +7,15 @@
 
 namespace pendrix::cli {
 
-inline constexpr int kExitDone = 0;               // done at once, or listed
-inline constexpr int kExitRestartNeeded = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED: scheduled
+inline constexpr int kExitDone = 0;               // done at once, listed, or all carried out
+inline constexpr int kExitRestartNeeded = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED: scheduled, or still pending
 inline constexpr int kExitBadUsage = 87;          // ERROR_INVALID_PARAMETER: bad arguments, empty ones included
 inline constexpr int kExitSameFile = 160;         // ERROR_BAD_ARGUMENTS: source and destination are one file
 inline constexpr int kExitNoSuchEntry = 1168;     // ERROR_NOT_FOUND: no entry N, or not the source given
 inline constexpr int kExitInvalidList = 13;       // ERROR_INVALID_DATA: the list is of another form, or a
                                                   // removal would wake a list the start-up ignores
+inline constexpr int kExitNotAListing = 13;       // ERROR_INVALID_DATA: verify's file is not a saved listing
+inline constexpr int kExitNotCarriedOut = 1;      // verify: an entry was not carried out, or cannot be checked
 inline constexpr int kExitUnknownFailure = kErrorGenFailure;  // a failure that carried no code
 
 }  // namespace pendrix::cli

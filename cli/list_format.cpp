@@ -2,14 +2,12 @@
 
 #include <cstdint>
 
+#include "cli/file_time_text.h"
 #include "cli/json_text.h"
 #include "registry/registry_type_names.h"
 
 namespace pendrix::cli {
 namespace {
-
-constexpr char kValuePath[] =
-    "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations";
 
 constexpr char kSourceMissingText[] = "the source does not exist now";
 constexpr char kNotClosedText[] =
@@ -115,7 +113,7 @@ std::string FormatListJson(const PendingEntries& list) {
     std::string out;
     out.reserve(64 + list.entries.size() * 256);
     out += "{\"value\": ";
-    AppendJsonString(out, kValuePath);
+    AppendJsonString(out, kListedValuePath);
     out.append(", \"exists\": ").append(JsonBool(list.exists));
     out += ", \"type\": ";
     if (list.exists)
@@ -142,6 +140,12 @@ std::string FormatListJson(const PendingEntries& list) {
         AppendJsonString(out, entry.second);
         out += ", \"sourceExists\": ";
         out += entry.sourceState == SourceState::Unknown ? "null" : JsonBool(entry.sourceState == SourceState::Exists);
+        if (entry.sourceStamp) {
+            out.append(", \"sourceSize\": ").append(std::to_string(entry.sourceStamp->size));
+            out.append(", \"sourceLastWrite\": \"").append(FileTimeText(entry.sourceStamp->lastWrite)).append("\"");
+        } else {
+            out += ", \"sourceSize\": null, \"sourceLastWrite\": null";
+        }
         out.append(", \"reached\": ").append(JsonBool(entry.unreached == Unreached::No));
         out += ", \"warnings\": [";
         const char* comma = "";

@@ -8,6 +8,10 @@
 
 namespace pendrix::cli {
 
+// The value a listing shows, as its JSON form names it.
+inline constexpr char kListedValuePath[] =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations";
+
 // Lines ended by CR LF: one per entry ("1 replace "SOURCE" -> "DESTINATION""),
 // each warning indented under its entry. A control character in a name
 // (CR, LF, any C0 or C1 control, DEL, U+2028, U+2029) shows as <U+XXXX>, so
@@ -18,11 +22,14 @@ std::string FormatListText(const PendingEntries& list);
 // {"value": "...", "exists": true, "type": "REG_MULTI_SZ", "bytes": 120,
 //  "changeable": true, "closedProperly": true, "entries": [
 //   {"number": 1, "kind": "replace", "source": "...", "destination": "...",
-//    "first": "...", "second": "...", "sourceExists": true, "reached": true,
+//    "first": "...", "second": "...", "sourceExists": true, "sourceSize": 1024,
+//    "sourceLastWrite": "2024-05-01T12:34:56.1234567Z", "reached": true,
 //    "warnings": ["source-missing", "after-empty-string", "not-closed"]}, ...]}
-// destination is null for a deletion, sourceExists null when unknown; type
-// is null when the value does not exist, and changeable false for a value
-// of another form (it is never written).
+// destination is null for a deletion, sourceExists null when unknown;
+// sourceSize (bytes) and sourceLastWrite (UTC, to 100 ns) are null unless
+// the source is a file that exists: what verify compares after a restart.
+// type is null when the value does not exist, and changeable false for a
+// value of another form (it is never written).
 std::string FormatListJson(const PendingEntries& list);
 
 // What a value of another form is (scheduler/pending_rename_list.h), on one

@@ -40,16 +40,7 @@ PendingEntries DescribeEntries(std::string_view stored, bool exists) {
         entry.stringCount = hasSecond && !secondIsClosing ? 2 : 1;
         if (hasSecond) entry.second = strings[index + 1];
 
-        entry.source = WithoutPrefix(entry.first, kObjectPathPrefix);
-        if (entry.second.empty()) {
-            entry.kind = EntryKind::Delete;
-        } else {
-            const bool replaces = entry.second.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker;
-            entry.kind = replaces ? EntryKind::Replace : EntryKind::Rename;
-            const std::string_view name =
-                replaces ? entry.second.substr(kReplaceExistingMarker.size()) : entry.second;
-            entry.destination = WithoutPrefix(name, kObjectPathPrefix);
-        }
+        DescribePair(entry);
         if (!layout.closed)
             entry.unreached = Unreached::NotClosed;
         else if (index >= layout.reached)
@@ -58,6 +49,19 @@ PendingEntries DescribeEntries(std::string_view stored, bool exists) {
         index += 2;
     }
     return result;
+}
+
+void DescribePair(PendingEntry& entry) {
+    entry.source = WithoutPrefix(entry.first, kObjectPathPrefix);
+    entry.destination = std::string_view();
+    if (entry.second.empty()) {
+        entry.kind = EntryKind::Delete;
+        return;
+    }
+    const bool replaces = entry.second.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker;
+    entry.kind = replaces ? EntryKind::Replace : EntryKind::Rename;
+    const std::string_view name = replaces ? entry.second.substr(kReplaceExistingMarker.size()) : entry.second;
+    entry.destination = WithoutPrefix(name, kObjectPathPrefix);
 }
 
 std::string Win32PathOf(std::string_view storedName) {

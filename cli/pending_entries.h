@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,14 @@ enum class EntryKind {
 // Whether the file an entry's first string names exists now. Unknown for a
 // name that is not a drive or UNC path in the object namespace ("\??\").
 enum class SourceState { Unknown, Exists, Missing };
+
+// What a rename keeps of a file and the start-up processing cannot forge:
+// its size in bytes and its last-write time (FILETIME ticks).
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
 
 enum class Unreached {
     No,
@@ -43,6 +53,7 @@ struct PendingEntry {
     std::string_view destination; // second without "!" and "\??\"; empty for a deletion
     Unreached unreached = Unreached::No;
     SourceState sourceState = SourceState::Unknown;
+    std::optional<FileStamp> sourceStamp;  // when the source is a file that exists
 };
 
 // Move-only: the entries' views stay valid when it moves, not when copied.
@@ -64,6 +75,10 @@ struct PendingEntries {
 // Empty strings where a first string belongs are not entries: they end the
 // start-up walk, and every entry after them is marked unreached.
 PendingEntries DescribeEntries(std::string_view stored, bool exists);
+
+// Sets entry's kind, source and destination from its first and second
+// strings.
+void DescribePair(PendingEntry& entry);
 
 // The path a stored name stands for, as Win32 calls take it: "\??\C:\x"
 // gives "\\?\C:\x" (no name normalisation, as the start-up processing);

@@ -1,9 +1,9 @@
 #include "cli/source_existence.h"
 
 #include <map>
-#include <set>
 #include <thread>
 
+#include "cli/file_time_text.h"
 #include "common/name_folding.h"
 
 namespace pendrix::cli {
@@ -16,7 +16,7 @@ struct Folder {
     std::size_t present = 0;  // names first asked about one by one, found
     bool listAsked = false;
     bool listed = false;
-    std::set<std::string> names;  // folded, when listed
+    std::map<std::string, FileFacts> names;  // by folded name, when listed
 };
 
 std::size_t NameStart(const std::string& path) {
@@ -24,11 +24,19 @@ std::size_t NameStart(const std::string& path) {
     return separator == std::string::npos ? 0 : separator + 1;
 }
 
-SourceState StateOfOne(FileSystemApi& files, const std::string& path) {
-    std::uint32_t attributes = 0;
-    const std::uint32_t status = files.Attributes(path, attributes);
-    if (status == kErrorSuccess) return SourceState::Exists;
-    return status == kErrorFileNotFound || status == kErrorPathNotFound ? SourceState::Missing : SourceState::Unknown;
+FileState Existing(const FileFacts& facts) {
+    FileState state{SourceState::Exists, std::nullopt};
+    if (!(facts.attributes & kAttributeDirectory) && facts.lastWrite <= kLatestFileTime)
+        state.stamp = FileStamp{facts.size, facts.lastWrite};
+    return state;
+}
+
+FileState StateOfOne(FileSystemApi& files, const std::string& path) {
+    FileFacts facts;
+    const std::uint32_t status = files.Facts(path, facts);
+    if (status == kErrorSuccess) return Existing(facts);
+    return {status == kErrorFileNotFound || status == kErrorPathNotFound ? SourceState::Missing : SourceState::Unknown,
+            std::nullopt};
 }
 
 // A last component that the file system takes as it is: no stream, no
@@ -42,16 +50,16 @@ bool IsPlainName(const std::string& name) {
 bool Listed(FileSystemApi& files, const std::string& path, Folder& folder) {
     if (folder.listAsked) return folder.listed;
     folder.listAsked = true;
-    std::vector<std::string> names;
-    if (files.ListFolder(path, names) != kErrorSuccess) return false;
-    for (const std::string& name : names) folder.names.insert(FoldName(name));
+    std::vector<FolderEntry> entries;
+    if (files.ListFolder(path, entries) != kErrorSuccess) return false;
+    for (const FolderEntry& entry : entries) folder.names.emplace(FoldName(entry.name), entry.facts);
     folder.listed = true;
     return true;
 }
 
 }  // namespace
 
-std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<std::string>& paths) {
+std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::string>& paths) {
     // Folders by their path without the closing separator; a drive's root
     // is not asked about.
     std::map<std::string, Folder> folders;
@@ -61,7 +69,7 @@ std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<st
     };
     for (const std::string& path : paths) ++folders[folderOf(path)].count;
 
-    std::vector<SourceState> states(paths.size(), SourceState::Unknown);
+    std::vector<FileState> states(paths.size());
     std::vector<std::size_t> toAsk;  // names the file system answers one by one
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (paths[i].empty()) continue;
@@ -69,17 +77,21 @@ std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<st
         Folder& folder = folders[folderPath];
         if (!folderPath.empty() && folder.count >= kNamesWorthAFolderQuestion) {
             if (!folder.asked) {
-                folder.missing = StateOfOne(files, folderPath) == SourceState::Missing;
+                folder.missing = StateOfOne(files, folderPath).state == SourceState::Missing;
                 folder.asked = true;
             }
             if (folder.missing) {
-                states[i] = SourceState::Missing;  // no folder, no file in it
+                states[i].state = SourceState::Missing;  // no folder, no file in it
                 continue;
             }
             const std::string name = paths[i].substr(NameStart(paths[i]));
             if (folder.count >= kNamesWorthAListing && IsPlainName(name)) {
                 if (folder.listed) {
-                    states[i] = folder.names.count(FoldName(name)) ? SourceState::Exists : SourceState::Missing;
+                    const auto found = folder.names.find(FoldName(name));
+                    if (found == folder.names.end())
+                        states[i].state = SourceState::Missing;
+                    else
+                        states[i] = Existing(found->second);
                     continue;
                 }
                 // Names that exist are answered fastest one by one; a missing
@@ -87,8 +99,8 @@ std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<st
                 // folder's first missing name has it listed once instead.
                 if (!folder.listAsked && folder.present < kPresentBeforeAskingOneByOne) {
                     states[i] = StateOfOne(files, paths[i]);
-                    if (states[i] == SourceState::Missing) Listed(files, folderPath, folder);
-                    if (states[i] == SourceState::Exists) ++folder.present;
+                    if (states[i].state == SourceState::Missing) Listed(files, folderPath, folder);
+                    if (states[i].state == SourceState::Exists) ++folder.present;
                     continue;
                 }
             }

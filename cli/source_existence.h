@@ -1,5 +1,6 @@
-// Whether the files a list's entries name exist now, as the file system
-// answers for each name. A folder that holds several of the names is asked
+// Whether the files a list's entries name exist now, and the size and
+// last-write time of those that are files, as the file system answers for
+// each name. A folder that holds several of the names is asked
 // about first: when it does not exist, nothing in it does. One that holds
 // many of them, and whose first names include a missing one, is listed
 // once, and a plain name in it exists when the listing holds it (ignoring
@@ -7,6 +8,7 @@
 // asked about on its own.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +30,15 @@ inline constexpr std::size_t kPresentBeforeAskingOneByOne = 4;
 // system must answer from several threads at once, as Windows' does).
 inline constexpr std::size_t kQuestionsWorthAThread = 64;
 
+// What one path names now.
+struct FileState {
+    SourceState state = SourceState::Unknown;
+    std::optional<FileStamp> stamp;  // a file's (not a folder's), when it exists
+    friend bool operator==(const FileState&, const FileState&) = default;
+};
+
 // One state per path (Win32PathOf of the stored names; an empty path is
 // Unknown).
-std::vector<SourceState> SourceStates(FileSystemApi& files, const std::vector<std::string>& paths);
+std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::string>& paths);
 
 }  // namespace pendrix::cli

@@ -14,6 +14,21 @@
 
 namespace pendrix {
 
+// What GetFileAttributesExW and a folder listing say of a file: its
+// attributes, its size in bytes and its last-write time (FILETIME:
+// 100-nanosecond intervals since 1601-01-01 UTC).
+struct FileFacts {
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0;
+};
+
+// One name of a folder listing and what it names.
+struct FolderEntry {
+    std::string name;
+    FileFacts facts;
+};
+
 // What tells two names of one file apart from two files: the volume and the
 // file's index on it.
 struct FileIdentity {
@@ -45,6 +60,8 @@ public:
     // GetFileAttributesW: 2 for a missing file, 3 for a missing folder on
     // the way, 123 for a name Windows cannot hold.
     virtual std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) = 0;
+    // GetFileAttributesExW: attributes, size and last-write time at once.
+    virtual std::uint32_t Facts(const std::string& path, FileFacts& facts) = 0;
     // SetFileAttributesW.
     virtual std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
     // DeleteFileW: fails for a file in use, read-only, absent or a folder.
@@ -76,8 +93,11 @@ public:
     // caller chooses by the long name. kErrorFileNotFound when there is none.
     virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) = 0;
     // Every name in folder, files and folders alike, each by its long name
-    // and, where it has one, its short name (FindFirstFileW on folder\*).
-    virtual std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) = 0;
+    // and, where it has one, its short name, with what it names
+    // (FindFirstFileW on folder\*).
+    virtual std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
+    // Every byte of the file (CreateFileW and ReadFile), shared with writers.
+    virtual std::uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
     // GetFullPathNameW.
     virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
     // GetDriveTypeW of a root ("C:\"): the drive's type, not a status.

@@ -17,6 +17,15 @@ namespace {
 
 std::uint32_t Status(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
 
+std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
+
+FileFacts FactsOf(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& lastWrite) {
+    return FileFacts{attributes, Join(sizeHigh, sizeLow), Join(lastWrite.dwHighDateTime, lastWrite.dwLowDateTime)};
+}
+
+// How much ReadAll asks for at a time.
+constexpr DWORD kReadChunk = 1u << 16;
+
 // The wide form of a path for a Win32 call, at any length.
 std::wstring Wide(const std::string& path) { return WideText(ExtendedPath(path)); }
 
@@ -55,6 +64,13 @@ public:
         const DWORD found = GetFileAttributesW(Wide(path).c_str());
         if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
         attributes = found;
+        return ERROR_SUCCESS;
+    }
+
+    std::uint32_t Facts(const std::string& path, FileFacts& facts) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return GetLastError();
+        facts = FactsOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
         return ERROR_SUCCESS;
     }
 
@@ -133,19 +149,36 @@ public:
         return found.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     }
 
-    std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override {
-        names.clear();
+    std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+        entries.clear();
         WIN32_FIND_DATAW found{};
         UniqueFindHandle search(FindFirstFileW(Wide(folder + "\\*").c_str(), &found));
         if (!search) return GetLastError() == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : GetLastError();
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
-            names.push_back(TextOfWide(found.cFileName));
+            const FileFacts facts =
+                FactsOf(found.dwFileAttributes, found.nFileSizeHigh, found.nFileSizeLow, found.ftLastWriteTime);
+            entries.push_back(FolderEntry{TextOfWide(found.cFileName), facts});
             if (found.cAlternateFileName[0] != L'\0')
-                names.push_back(TextOfWide(found.cAlternateFileName));
+                entries.push_back(FolderEntry{TextOfWide(found.cAlternateFileName), facts});
         } while (FindNextFileW(search.Get(), &found));
         return ERROR_SUCCESS;
+    }
+
+    std::uint32_t ReadAll(const std::string& path, std::string& bytes) override {
+        const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return GetLastError();
+        bytes.clear();
+        std::vector<char> chunk(kReadChunk);
+        for (;;) {
+            DWORD read = 0;
+            if (!ReadFile(file.Get(), chunk.data(), kReadChunk, &read, nullptr)) return GetLastError();
+            if (read == 0) return ERROR_SUCCESS;
+            bytes.append(chunk.data(), read);
+        }
     }
 
     std::uint32_t FullPath(const std::string& path, std::string& full) override {

@@ -168,8 +168,8 @@ void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, Comman
 // Only an empty folder: the start-up processing removes nothing else, and a
 // folder's contents are not deleted by naming the folder.
 void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result) {
-    std::vector<std::string> names;
-    if (files_.ListFolder(target.path, names) == kErrorSuccess && !names.empty()) {
+    std::vector<FolderEntry> entries;
+    if (files_.ListFolder(target.path, entries) == kErrorSuccess && !entries.empty()) {
         Refuse(result, Refusal::FolderNotEmpty, kErrorDirNotEmpty, NameRole::Path, target.full);
         return;
     }

@@ -6,6 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "cli/file_time_text.h"
+#include "cli/list_format.h"
+#include "cli/saved_listing.h"
 #include "common/pendrix_error.h"
 #include "common/utf16_text.h"
 #include "platform/cFileDialog.h"
@@ -30,6 +33,14 @@ std::uint8_t ByteAt(std::string_view input, std::size_t index) {
 ByteList BytesOf(std::string_view text) { return ByteList(text.begin(), text.end()); }
 std::string TextOf(ByteView bytes) { return std::string(bytes.begin(), bytes.end()); }
 
+// The input as UTF-16 units, two bytes each, low byte first.
+std::u16string UnitsOf(std::string_view input) {
+    std::u16string units(input.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(ByteAt(input, 2 * i) | (ByteAt(input, 2 * i + 1) << 8));
+    return units;
+}
+
 // The three-byte forms of a high and then a low surrogate: decoding makes
 // them one pair, which is encoded in the four-byte form.
 bool HoldsSplitPair(std::string_view text) {
@@ -43,10 +54,7 @@ bool HoldsSplitPair(std::string_view text) {
 }  // namespace
 
 void CheckUtf16Text(std::string_view input) {
-    // The input as UTF-16 units, two bytes each.
-    std::u16string units(input.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i)
-        units[i] = static_cast<char16_t>(ByteAt(input, 2 * i) | (ByteAt(input, 2 * i + 1) << 8));
+    const std::u16string units = UnitsOf(input);
     const std::string text = TextFromUtf16(units);
     Require(text.size() == TextLengthOfUtf16(units), "the length is known without converting");
     Require(text.size() <= units.size() * kMaxTextBytesPerUnit, "at most three bytes a unit");
@@ -283,6 +291,46 @@ void CheckParseMultiFileName(std::string_view input) {
     for (std::size_t i = static_cast<std::size_t>(start); i < files.size(); ++i) joined.append(1, '\0').append(files[i]);
     Require(joined == list, "folder and names join into the selection");
     Require(start == 0 || files[0] == "kept", "earlier names are kept");
+}
+
+void CheckSavedListing(std::string_view input) {
+    using cli::PendingEntries;
+    // The input as a saved file.
+    if (const std::optional<PendingEntries> read = cli::ReadSavedListing(input)) {
+        const std::string document = cli::FormatListJson(*read);
+        const std::optional<PendingEntries> again = cli::ReadSavedListing(document);
+        Require(again && cli::FormatListJson(*again) == document, "a listing read back writes one that reads back");
+    }
+
+    // The input as the value's UTF-16 units; each entry's source state and
+    // stamp drawn from them too.
+    const std::u16string units = UnitsOf(input);
+    const std::string stored = TextFromUtf16(units);
+    PendingEntries list = cli::DescribeEntries(stored, !stored.empty());
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        const std::uint64_t draw = (units[i % units.size()] + i) * 0x9E37'79B9'7F4A'7C15ull;
+        cli::PendingEntry& entry = list.entries[i];
+        entry.sourceState = static_cast<cli::SourceState>(draw % 3);
+        if (entry.sourceState == cli::SourceState::Exists && draw % 5 != 0)
+            entry.sourceStamp = cli::FileStamp{draw >> 8, (draw >> 1) & cli::kLatestFileTime};
+    }
+    const std::string document = cli::FormatListJson(list);
+    // Saved as it was written, after a UTF-8 mark, or as Windows PowerShell
+    // saves it (UTF-16 LE after its mark): one of them, by the input's length.
+    std::string file;
+    switch (input.size() % 3) {
+    case 0: file = document; break;
+    case 1: file = "\xEF\xBB\xBF" + document; break;
+    default:
+        file = "\xFF\xFE";
+        for (const char c : document) file.append(1, c).append(1, '\0');
+    }
+    const std::optional<PendingEntries> read = cli::ReadSavedListing(file);
+    Require(read && read->entries.size() == list.entries.size(), "what list --json writes reads back");
+    for (std::size_t i = 0; i < list.entries.size(); ++i)
+        Require(read->entries[i].first == list.entries[i].first && read->entries[i].second == list.entries[i].second,
+                "each entry comes back with its stored strings");
+    Require(cli::FormatListJson(*read) == document, "and with everything list said of it");
 }
 
 }  // namespace pendrix::fuzz

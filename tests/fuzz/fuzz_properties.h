@@ -51,6 +51,11 @@ void CheckParseMultiFileName(std::string_view input);
 // (case aside), one more * no fewer.
 void CheckFileNames(std::string_view input);
 
+// Whatever the saved-listing reader takes writes (through list --json's
+// writer) a document it takes back unchanged; what list --json writes for
+// any stored list reads back entry for entry, saved as it is or as UTF-16.
+void CheckSavedListing(std::string_view input);
+
 struct FuzzTarget {
     const char* name;
     void (*check)(std::string_view input);
@@ -65,6 +70,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"filter_conversion", CheckFilterConversion},
     {"parse_multi_file_name", CheckParseMultiFileName},
     {"file_names", CheckFileNames},
+    {"saved_listing", CheckSavedListing},
 };
 
 }  // namespace pendrix::fuzz

@@ -21,7 +21,7 @@ struct ArgumentsCase {
 std::string Understood(const ParsedArguments& parsed) {
     if (!parsed.ok) return "error";
     const CliArguments& a = parsed.arguments;
-    const char* names[] = {"help", "list", "replace", "delete", "remove"};
+    const char* names[] = {"help", "list", "replace", "delete", "remove", "verify"};
     return std::string(names[static_cast<int>(a.command)]) + "|" + (a.json ? "json" : "") + "|" +
            (a.atRestart ? "restart" : "") + "|" + a.source + "|" + a.destination + "|" + a.path + "|" +
            std::to_string(a.entry) + "|" + (a.expectedSource ? "=" + *a.expectedSource : "");
@@ -53,6 +53,10 @@ TEST(CliArguments, UnderstandsEachCommandLine) {
         {{"remove", "1", "--source"}, "error"},
         {{"remove", "1", "--source", ""}, "error"},
         {{"replace", "s", "d", "--source", "x"}, "error"},
+        {{"verify", "--json", "C:\\before.json"}, "verify|json||||C:\\before.json|0|"},
+        {{"verify"}, "error"},
+        {{"verify", "a", "b"}, "error"},
+        {{"verify", "a", "--at-restart"}, "error"},
     };
     for (const ArgumentsCase& c : cases) {
         std::string shown;

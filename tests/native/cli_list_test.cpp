@@ -242,11 +242,11 @@ std::u16string JsonUnits(const std::string& literal) {
     return units;
 }
 
-// Whatever the folders hold and however the names are spelt, the states are
-// those the file system gives name by name; a missing folder holding many
+// Whatever the folders hold and however the names are spelt, the states,
+// sizes and times are those the file system gives name by name; a missing folder holding many
 // of the names costs one question, and an existing one one listing, not one
 // question per name.
-TEST(SourceStates, AgreeWithAQuestionPerName) {
+TEST(FileStates, AgreeWithAQuestionPerName) {
     std::mt19937 random(99);
     const char* const folders[] = {"C:\\a\\", "C:\\b\\", "C:\\a\\deep\\", "C:\\none\\", "C:\\"};
     for (int round = 0; round < 300; ++round) {
@@ -261,14 +261,17 @@ TEST(SourceStates, AgreeWithAQuestionPerName) {
             if (random() % 2 && path.find("none") == std::string::npos) files.Put(path, "x");
             paths.push_back(random() % 10 == 0 ? std::string() : path);
         }
-        std::vector<SourceState> expected;
+        std::vector<FileState> expected;
         for (const std::string& path : paths) {
-            std::uint32_t attributes = 0;
-            expected.push_back(path.empty() ? SourceState::Unknown
-                               : files.Attributes(path, attributes) == kErrorSuccess ? SourceState::Exists
-                                                                               : SourceState::Missing);
+            FileFacts facts;
+            if (path.empty())
+                expected.emplace_back();
+            else if (files.Facts(path, facts) != kErrorSuccess)
+                expected.push_back({SourceState::Missing, std::nullopt});
+            else
+                expected.push_back({SourceState::Exists, FileStamp{facts.size, facts.lastWrite}});
         }
-        EXPECT_EQ(SourceStates(files, paths), expected) << round;
+        EXPECT_EQ(FileStates(files, paths), expected) << round;
     }
 
     ::pendrix::testing::FakeFileSystem files;
@@ -278,9 +281,9 @@ TEST(SourceStates, AgreeWithAQuestionPerName) {
         if (i % 3 != 0) files.Put(paths.back(), "x");
         paths.push_back("c:\\gone\\f" + std::to_string(i));
     }
-    const std::vector<SourceState> states = SourceStates(files, paths);
+    const std::vector<FileState> states = FileStates(files, paths);
     for (std::size_t i = 0; i < states.size(); ++i)
-        EXPECT_EQ(states[i], i % 2 == 0 && i / 2 % 3 != 0 ? SourceState::Exists : SourceState::Missing) << i;
+        EXPECT_EQ(states[i].state, i % 2 == 0 && i / 2 % 3 != 0 ? SourceState::Exists : SourceState::Missing) << i;
     EXPECT_EQ(files.attributeCalls.value, 3);  // big, its first (missing) name, then one listing; gone
 }
 

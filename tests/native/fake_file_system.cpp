@@ -58,6 +58,9 @@ std::string ParentKey(const std::string& key) {
 
 std::string LastPart(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
+// A last-write time in 2024, as FILETIME ticks; each file put is one tick later.
+constexpr std::uint64_t kFirstWriteTime = 133'500'000'000'000'000;
+
 }  // namespace
 
 // ---- names ----
@@ -135,6 +138,7 @@ void FakeFileSystem::Put(const std::string& path, const std::string& content) {
     File file;
     file.content = content;
     file.index = nextIndex_++;
+    file.lastWrite = kFirstWriteTime + file.index;
     const std::string key = Key(path);
     if (names_.count(key) != 0) Unname(key);
     files_[file.index] = file;
@@ -188,6 +192,19 @@ std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t&
         return kErrorSuccess;
     }
     return Missing(path);
+}
+
+std::uint32_t FakeFileSystem::Facts(const std::string& path, FileFacts& facts) {
+    std::uint32_t attributes = 0;
+    if (const std::uint32_t status = Attributes(path, attributes)) return status;  // counted there
+    facts = FactsOf(Followed(path));
+    return kErrorSuccess;
+}
+
+FileFacts FakeFileSystem::FactsOf(const std::string& key) {
+    const File* file = FileOf(Followed(key));
+    if (file == nullptr) return FileFacts{kAttributeDirectory, 0, 0};
+    return FileFacts{file->attributes, file->content.size(), file->lastWrite};
 }
 
 std::uint32_t FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
@@ -248,11 +265,13 @@ std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string&
         // Written into the file itself: its other names see the content.
         to->content = copied.content;
         to->attributes = copied.attributes;
+        to->lastWrite = copied.lastWrite;
         return kErrorSuccess;
     }
     File made;
     made.content = copied.content;
     made.attributes = copied.attributes;
+    made.lastWrite = copied.lastWrite;
     made.index = nextIndex_++;
     files_[made.index] = made;
     std::string full;
@@ -357,8 +376,8 @@ std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<
     return found.empty() ? kErrorFileNotFound : kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<std::string>& names) {
-    names.clear();
+std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
     const std::string key = Lookup(folder);
     if (!FolderExists(key)) return names_.count(key) != 0 ? kErrorDirectory : kErrorPathNotFound;
     const std::string inside = key.back() == '\\' ? key : key + "\\";
@@ -370,9 +389,18 @@ std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<
         const std::string below = name.stored.substr(inside.size());
         const std::string part = below.substr(0, below.find('\\'));
         if (!seen.insert(Lower(part)).second) continue;
-        names.push_back(part);
-        if (part == below && !name.shortName.empty()) names.push_back(name.shortName);
+        const FileFacts facts = FactsOf(inside + Lower(part));
+        entries.push_back({part, facts});
+        if (part == below && !name.shortName.empty()) entries.push_back({name.shortName, facts});
     }
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
+    const File* file = Find(path);
+    if (file == nullptr) return FolderExists(Followed(path)) ? kErrorAccessDenied : Missing(path);
+    if (file->lockedForRead) return kErrorSharingViolation;
+    bytes = file->content;
     return kErrorSuccess;
 }
 

@@ -7,7 +7,8 @@
 // deleted or replaced (32), a read-only one gives 5; a missing file gives 2,
 // a missing folder on the way 3, a name Windows cannot hold 123. FullPath
 // resolves as GetFullPathNameW. A folder exists when it was put or holds
-// something; a drive's root always exists.
+// something; a drive's root always exists. Each file put is written anew:
+// it gets a last-write time of its own, which copies and moves keep.
 #pragma once
 
 #include <atomic>
@@ -30,6 +31,7 @@ public:
         bool inUse = false;          // held open without FILE_SHARE_DELETE or FILE_SHARE_WRITE
         bool lockedForRead = false;  // held open without FILE_SHARE_READ
         std::uint64_t index = 0;
+        std::uint64_t lastWrite = 0;
     };
 
     void Put(const std::string& path, const std::string& content);
@@ -57,6 +59,7 @@ public:
     std::function<std::uint32_t(const std::string& call, const std::string& path)> fault;
 
     std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override;
+    std::uint32_t Facts(const std::string& path, FileFacts& facts) override;
     std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override;
     std::uint32_t Remove(const std::string& path) override;
     std::uint32_t RemoveFolder(const std::string& path) override;
@@ -68,7 +71,8 @@ public:
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override;
     std::uint32_t Describe(const std::string& path, FileDescription& description) override;
     std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override;
-    std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override;
+    std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
+    std::uint32_t ReadAll(const std::string& path, std::string& bytes) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
 
@@ -106,6 +110,8 @@ private:
     std::size_t NamesOf(std::uint64_t file) const;
     void Unname(const std::string& key);
     std::uint32_t Fault(const std::string& call, const std::string& path) const;
+    // What the name key (a link followed) tells, as a folder listing does.
+    FileFacts FactsOf(const std::string& key);
 
     std::map<std::string, Name> names_;       // by key
     std::map<std::uint64_t, File> files_;    // by index

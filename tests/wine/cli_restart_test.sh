@@ -1,11 +1,14 @@
 #!/bin/sh
 # The console tool end to end, for real: in a throw-away Wine prefix it
 # schedules the replacement of a file held open by another process, a
-# deletion, the deletion of a read-only file and a pattern's files, as a
-# script would; then Windows restarts (wineboot -r) and the start-up
-# processing carries out the list. On a network drive (N:, made one in
-# HKLM\Software\Wine\Drives) nothing is scheduled: the start-up processing
-# runs before the network is there.
+# deletion, the deletion of a read-only file and a pattern's files, and a
+# replacement whose source goes before the restart, beside another program's
+# rename, as a script would; saves the listing and verifies it (all still
+# pending); then Windows restarts (wineboot -r), the start-up processing
+# carries out the list, and verify tells what was done from the one that
+# failed. On a network drive (N:, made one in HKLM\Software\Wine\Drives)
+# nothing is scheduled: the start-up processing runs before the network is
+# there.
 # Usage: cli_restart_test.sh CLI_TEST_HELPER.exe PENDRIX_CLI.exe PREFIX_DIR
 set -eu
 helper=$1
@@ -15,13 +18,19 @@ export WINEPREFIX="$3" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 . "$(dirname "$0")/throwaway_prefix.sh"
 
 folder="$WINEPREFIX/drive_c/pendrix_cli_restart"
+win='C:\pendrix_cli_restart'
 mkdir -p "$folder"
 printf 'the new library' >"$folder/source.txt"
 printf 'the old library' >"$folder/destination.txt"
 printf 'to be deleted' >"$folder/deleted.txt"
 printf 'read-only' >"$folder/read-only.txt"
 for name in a.log b.log keep.logx; do printf 'log' >"$folder/$name"; done
-code='C:\pendrix_cli_restart\exit_code.txt'
+printf 'to be renamed' >"$folder/renamed_from.txt"
+# Files written together may share their last-write time here: the size
+# tells the kept file from the lost one.
+printf 'gone before the restart' >"$folder/lost.txt"
+printf 'stays' >"$folder/kept.txt"
+code="$win\\exit_code.txt"
 
 # N: a network drive, as the next session's mount manager reads it.
 mkdir -p "$WINEPREFIX/drive_c/pendrix_network"
@@ -30,7 +39,7 @@ ln -s ../drive_c/pendrix_network "$WINEPREFIX/dosdevices/n:"
 wine reg add 'HKLM\Software\Wine\Drives' /v 'n:' /d network /f </dev/null >/dev/null 2>&1 || fail "N: not made a network drive"
 timeout 120 wineserver -w || fail "the prefix did not settle"
 
-# One session for both commands: a new session would carry out the list.
+# One session until the restart: a new session would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1
 
 # Runs the tool through the helper (which records the whole exit code) and
@@ -44,28 +53,52 @@ run() {
     [ "$(cat "$folder/exit_code.txt")" = "$expected" ] || fail "exit code $(cat "$folder/exit_code.txt"), not $expected: $*"
 }
 
-run 3010 --hold 'C:\pendrix_cli_restart\destination.txt' \
-    "$cli" replace 'C:\pendrix_cli_restart\source.txt' 'C:\pendrix_cli_restart\destination.txt'
+# The last output must be exactly these lines.
+said() {
+    printf '%s\n' "$@" | diff - "$folder/out.txt" || fail "not what was expected"
+}
+
+# Another program's rename, already in the list.
+printf '%s\0%s\0\0' "\\??\\$win\\renamed_from.txt" "\\??\\$win\\renamed_to.txt" | iconv -f UTF-8 -t UTF-16LE |
+    wine "$helper" set || fail "the rename could not be stored"
+run 3010 --hold "$win\\destination.txt" "$cli" replace "$win\\source.txt" "$win\\destination.txt"
 [ "$(cat "$folder/destination.txt")" = "the old library" ] || fail "the destination in use was changed now"
-run 3010 "$cli" delete 'C:\pendrix_cli_restart\deleted.txt' --at-restart
+run 3010 "$cli" delete "$win\\deleted.txt" --at-restart
 [ -e "$folder/deleted.txt" ] || fail "--at-restart deleted the file now"
-wine "$helper" readonly 'C:\pendrix_cli_restart\read-only.txt' </dev/null >/dev/null 2>&1 || fail "not made read-only"
-run 3010 "$cli" delete 'C:\pendrix_cli_restart\read-only.txt' --at-restart
-run 3010 "$cli" delete 'C:\pendrix_cli_restart\*.log' --at-restart
+wine "$helper" readonly "$win\\read-only.txt" </dev/null >/dev/null 2>&1 || fail "not made read-only"
+run 3010 "$cli" delete "$win\\read-only.txt" --at-restart
+run 3010 "$cli" delete "$win\\*.log" --at-restart
 [ -e "$folder/a.log" ] && [ -e "$folder/b.log" ] || fail "--at-restart deleted a pattern's files now"
+run 3010 "$cli" replace "$win\\lost.txt" "$win\\kept.txt" --at-restart
 # Nothing on the network is scheduled, and nothing there changes.
 run 50 --hold 'N:\remote.txt' "$cli" delete 'N:\remote.txt'
-run 50 "$cli" replace 'C:\pendrix_cli_restart\deleted.txt' 'N:\remote.txt' --at-restart
+run 50 "$cli" replace "$win\\deleted.txt" 'N:\remote.txt' --at-restart
 [ "$(cat "$WINEPREFIX/drive_c/pendrix_network/remote.txt")" = "on the network" ] || fail "the network file changed"
+
+entries="rename \"$win\\renamed_from.txt\" -> \"$win\\renamed_to.txt\"
+replace \"$win\\source.txt\" -> \"$win\\destination.txt\"
+delete \"$win\\deleted.txt\"
+delete \"$win\\read-only.txt\"
+delete \"$win\\a.log\"
+delete \"$win\\b.log\"
+replace \"$win\\lost.txt\" -> \"$win\\kept.txt\""
+# Each entry numbered, with the verdict OUTCOME of all but the last, which
+# gets LAST and REASON.
+numbered() {
+    printf '%s\n' "$entries" | awk -v all="$1" -v last="$2" -v reason="$3" '{
+        outcome = NR < 7 ? all : last
+        printf "%d %s%s%s\n", NR, outcome == "" ? "" : outcome ": ", $0, NR == 7 && reason != "" ? " (" reason ")" : "" }'
+}
 run 0 "$cli" list
-cat >"$folder/expected.txt" <<'EOF'
-1 replace "C:\pendrix_cli_restart\source.txt" -> "C:\pendrix_cli_restart\destination.txt"
-2 delete "C:\pendrix_cli_restart\deleted.txt"
-3 delete "C:\pendrix_cli_restart\read-only.txt"
-4 delete "C:\pendrix_cli_restart\a.log"
-5 delete "C:\pendrix_cli_restart\b.log"
-EOF
-diff "$folder/expected.txt" "$folder/out.txt" || fail "the list is not what was scheduled, in order"
+said "$(numbered '' '' '')"
+
+# The listing saved before the restart, as a script saves it.
+run 0 "$cli" list --json
+cp "$folder/out.crlf" "$folder/before.json"
+run 3010 "$cli" verify "$win\\before.json"
+said "$(numbered 'still pending' 'still pending' '')" \
+    "Summary: 0 carried out, 0 not carried out, 7 still pending, 0 never reached."
+rm "$folder/lost.txt"
 
 wineboot -r </dev/null >/dev/null 2>&1 || fail "the restart failed"
 wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -77,5 +110,16 @@ timeout 180 wineserver -w || fail "the prefix did not end"
 [ ! -e "$folder/read-only.txt" ] || fail "the read-only file is still there"
 [ ! -e "$folder/a.log" ] && [ ! -e "$folder/b.log" ] || fail "a file of the pattern is still there"
 [ -e "$folder/keep.logx" ] || fail "a file the pattern does not name was deleted"
+[ "$(cat "$folder/renamed_to.txt")" = "to be renamed" ] || fail "the rename was not carried out"
+[ "$(cat "$folder/kept.txt")" = "stays" ] || fail "the replacement without its source changed the destination"
 ! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not consumed"
-echo "replaced, deleted (read-only and a pattern's files too) and consumed by the restart; nothing on the network scheduled"
+
+run 1 "$cli" verify "$win\\before.json"
+said "$(numbered 'carried out' 'not carried out' "the destination is not the source's file: its size or last-write time differs from the source's when listed")" \
+    "Summary: 6 carried out, 1 not carried out, 0 still pending, 0 never reached."
+run 1 "$cli" verify "$win\\before.json" --json
+python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
+assert (r["carriedOut"], [e["outcome"] for e in r["entries"]]) == (6, ["carried-out"] * 6 + ["not-carried-out"])' \
+    "$folder/out.txt" || fail "verify --json does not say the same"
+wineserver -k </dev/null >/dev/null 2>&1 || true
+echo "replaced, renamed, deleted (read-only and a pattern's files too) and consumed by the restart; verify told the one that failed; nothing on the network scheduled"

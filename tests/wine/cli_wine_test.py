@@ -8,6 +8,7 @@ RegQueryValueExW. JSON output is read with Python's json module.
 
 Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe   (WINEPREFIX set)
 """
+import datetime
 import json
 import os
 import shutil
@@ -24,6 +25,7 @@ CODE_FILE = os.path.join(FOLDER, "exit_code.txt")
 
 USAGE, SAME_FILE, NO_SUCH_ENTRY, ACCESS_DENIED, RESTART, INVALID_DATA = 87, 160, 1168, 5, 3010, 13
 NOT_FOUND, PATH_NOT_FOUND, INVALID_NAME, BAD_PATHNAME, DIR_NOT_EMPTY, IS_FOLDER = 2, 3, 123, 161, 145, 336
+FILETIME_OF_UNIX_EPOCH = 116_444_736_000_000_000  # 1970-01-01 in 100 ns since 1601-01-01
 
 
 def windows_path(linux_path):
@@ -120,6 +122,15 @@ def write(name, text):
         f.write(text)
 
 
+def stamp(name):
+    """A file's size and last-write time as list --json writes them."""
+    status = os.stat(linux(name))
+    ticks = status.st_mtime_ns // 100 + FILETIME_OF_UNIX_EPOCH
+    seconds, fraction = divmod(ticks, 10_000_000)
+    written = datetime.datetime(1601, 1, 1) + datetime.timedelta(seconds=seconds)
+    return status.st_size, written.strftime("%Y-%m-%dT%H:%M:%S") + ".%07dZ" % fraction
+
+
 def read(name):
     with open(linux(name)) as f:
         return f.read()
@@ -156,7 +167,7 @@ class ConsoleToolTest(unittest.TestCase):
 
     def test_bad_usage_changes_nothing(self):
         set_value(stored(*GAP))
-        for args in ([], ["bogus"], ["list", "--at-restart"], ["replace", "", "b"], ["remove", "0"]):
+        for args in ([], ["bogus"], ["list", "--at-restart"], ["replace", "", "b"], ["remove", "0"], ["verify"]):
             with self.subTest(args=args):
                 code, out, err = cli(*args)
                 self.assertEqual((code, out), (USAGE, ""))
@@ -203,17 +214,35 @@ class ConsoleToolTest(unittest.TestCase):
     def test_many_names_in_one_folder_answer_as_one_by_one(self):
         # Enough names in one folder for it to be listed once: the answers
         # must be those the file system gives name by name, letter case
-        # ignored, the first name missing.
+        # ignored, the first name missing; with each file's size and
+        # last-write time.
         present = ["Lib%02d.dll" % i for i in range(1, 24, 2)]
-        for name in present:
-            write(name, "x")
+        for i, name in enumerate(present):
+            write(name, "x" * i)
         names = ["Lib%02d.dll" % i for i in range(24)]
         spelt = [name.upper() if i % 3 == 0 else name for i, name in enumerate(names)]
         set_value(stored(*[s for name in spelt for s in ("\\??\\" + win(name), "")]))
         code, out, err = cli("list", "--json")
         self.assertEqual((code, err), (0, ""))
-        self.assertEqual([e["sourceExists"] for e in json.loads(out)["entries"]],
-                         [name in present for name in names])
+        entries = json.loads(out)["entries"]
+        self.assertEqual([e["sourceExists"] for e in entries], [name in present for name in names])
+        self.assertEqual([(e["sourceSize"], e["sourceLastWrite"]) for e in entries],
+                         [stamp(name) if name in present else (None, None) for name in names])
+
+    def test_verify_a_listing_as_windows_powershell_saves_it_or_none(self):
+        set_value(stored(*FOREIGN))
+        listing = cli("list", "--json")[1]
+        with open(linux("before.json"), "wb") as f:
+            f.write(b"\xff\xfe" + listing.encode("utf-16-le"))  # what ">" writes there
+        code, out, err = cli("verify", win("before.json"))
+        self.assertEqual((code, err), (RESTART, ""))
+        self.assertTrue(out.endswith("\r\nSummary: 0 carried out, 0 not carried out, 3 still pending, "
+                                     "0 never reached.\r\n"), out)
+        write("other.json", '{"entries": []}')
+        for name, expected in (("other.json", INVALID_DATA), ("absent.json", NOT_FOUND)):
+            code, out, err = cli("verify", win(name))
+            self.assertEqual((code, out), (expected, ""))
+            self.assertFailureLine(err, "nothing was verified")
 
     @unittest.skipUnless(os.environ.get("DISPLAY"), "Wine shows a console in a window: needs a display")
     def test_console_window_shows_every_name(self):

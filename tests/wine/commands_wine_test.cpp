@@ -31,6 +31,7 @@ public:
     std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
         return Real().Attributes(path, attributes);
     }
+    std::uint32_t Facts(const std::string& path, FileFacts& facts) override { return Real().Facts(path, facts); }
     std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
         return Real().SetAttributes(path, attributes);
     }
@@ -58,9 +59,10 @@ public:
     std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override {
         return Real().FindFiles(pattern, found);
     }
-    std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override {
-        return Real().ListFolder(folder, names);
+    std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+        return Real().ListFolder(folder, entries);
     }
+    std::uint32_t ReadAll(const std::string& path, std::string& bytes) override { return Real().ReadAll(path, bytes); }
     std::uint32_t FullPath(const std::string& path, std::string& full) override { return Real().FullPath(path, full); }
     std::uint32_t DriveType(const std::string& root) override { return Real().DriveType(root); }
 

@@ -1,0 +1,28 @@
+// The two forms of pendrix-cli verify's report: a line per entry of the
+// saved listing and a summary for a person, or one JSON document for a
+// script.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/pending_entries.h"
+#include "cli/verification.h"
+
+namespace pendrix::cli {
+
+// Lines ended by CR LF: 'N OUTCOME: ENTRY' (with the reason in brackets
+// when it was not carried out or not checked), then
+// "Summary: 3 carried out, 1 not carried out, 0 still pending, 0 never
+// reached." (and ", N not checked" when some were not).
+std::string FormatVerifyText(const PendingEntries& listed, const std::vector<Verdict>& verdicts);
+
+// One JSON document, plain ASCII:
+// {"carriedOut": 3, "notCarriedOut": 1, "stillPending": 0, "neverReached": 0, "notChecked": 0,
+//  "entries": [{"number": 1, "kind": "replace", "source": "...", "destination": "...",
+//               "outcome": "carried-out", "reason": null}, ...]}
+// outcome is one of carried-out, not-carried-out, still-pending,
+// never-reached, not-checked; destination is null for a deletion.
+std::string FormatVerifyJson(const PendingEntries& listed, const std::vector<Verdict>& verdicts);
+
+}  // namespace pendrix::cli

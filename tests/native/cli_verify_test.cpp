@@ -1,0 +1,146 @@
+// pendrix-cli verify: what became of each entry of a saved listing, over a
+// table of listed entries and the files after a restart; listings refused
+// by the reader; file times as text. (The reader's round trip is a fuzz
+// property; the command runs for real in the Wine restart test.)
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/file_time_text.h"
+#include "cli/json_reader.h"
+#include "cli/saved_listing.h"
+#include "cli/verification.h"
+
+namespace pendrix::cli {
+namespace {
+
+constexpr FileStamp kListed{10, 100};
+constexpr FileStamp kOther{10, 101};
+const FileState kGone{SourceState::Missing, std::nullopt};
+const FileState kUnknown{SourceState::Unknown, std::nullopt};
+const FileState kFolder{SourceState::Exists, std::nullopt};
+FileState File(FileStamp stamp) { return {SourceState::Exists, stamp}; }
+
+TEST(Verification, ClassifiesEachListedEntryAgainstTheFilesNow) {
+    constexpr auto kDelete = EntryKind::Delete, kReplace = EntryKind::Replace, kRename = EntryKind::Rename;
+    constexpr auto kExists = SourceState::Exists, kMissing = SourceState::Missing;
+    const struct {
+        const char* what;
+        EntryKind kind;
+        Unreached unreached;
+        SourceState listed;
+        std::optional<FileStamp> listedStamp;
+        bool pending;
+        FileState source, destination;
+        Outcome outcome;
+    } cases[] = {
+        {"deleted", kDelete, Unreached::No, kExists, kListed, false, kGone, {}, Outcome::CarriedOut},
+        {"deletion left", kDelete, Unreached::No, kExists, kListed, false, File(kListed), {}, Outcome::NotCarriedOut},
+        {"deletion unknown", kDelete, Unreached::No, kExists, kListed, false, kUnknown, {}, Outcome::NotChecked},
+        {"still listed", kDelete, Unreached::No, kExists, kListed, true, kGone, {}, Outcome::StillPending},
+        {"after a gap", kDelete, Unreached::AfterEmptyString, kExists, kListed, true, kGone, {},
+         Outcome::NeverReached},
+        {"not closed", kRename, Unreached::NotClosed, kExists, kListed, false, kGone, File(kListed),
+         Outcome::NeverReached},
+        {"replaced", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kListed), Outcome::CarriedOut},
+        {"source left", kReplace, Unreached::No, kExists, kListed, false, File(kListed), File(kOther),
+         Outcome::NotCarriedOut},
+        {"old file left", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kOther),
+         Outcome::NotCarriedOut},
+        {"folder there", kReplace, Unreached::No, kExists, kListed, false, kGone, kFolder, Outcome::NotCarriedOut},
+        {"no destination", kRename, Unreached::No, kExists, kListed, false, kGone, kGone, Outcome::NotCarriedOut},
+        {"destination unknown", kRename, Unreached::No, kExists, kListed, false, kGone, kUnknown,
+         Outcome::NotChecked},
+        {"folder renamed", kRename, Unreached::No, kExists, std::nullopt, false, kGone, kFolder, Outcome::CarriedOut},
+        {"no stamp listed", kReplace, Unreached::No, SourceState::Unknown, std::nullopt, false, kGone, File(kOther),
+         Outcome::CarriedOut},
+        {"source was missing", kReplace, Unreached::No, kMissing, std::nullopt, false, kGone, File(kOther),
+         Outcome::NotCarriedOut},
+    };
+    for (const auto& c : cases) {
+        PendingEntry listed;
+        listed.kind = c.kind;
+        listed.unreached = c.unreached;
+        listed.sourceState = c.listed;
+        listed.sourceStamp = c.listedStamp;
+        const Verdict verdict = Classify(listed, EntryNow{c.pending, c.source, c.destination});
+        EXPECT_EQ(verdict.outcome, c.outcome) << c.what;
+        const bool explained = verdict.outcome == Outcome::NotCarriedOut || verdict.outcome == Outcome::NotChecked;
+        EXPECT_EQ(*verdict.reason != '\0', explained) << c.what;
+    }
+}
+
+// A listing as list --json writes it, with one entry's members replaced.
+std::string Listing(const std::string& entry = R"("number": 1, "kind": "replace", "source": "C:\\s",
+    "destination": "C:\\d", "first": "\\??\\C:\\s", "second": "!\\??\\C:\\d", "sourceExists": true,
+    "sourceSize": 5, "sourceLastWrite": "2024-05-01T12:34:56.1234567Z", "reached": true, "warnings": [])") {
+    return "{\"value\": \"HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\"
+           "PendingFileRenameOperations\", \"exists\": true, \"closedProperly\": true, \"entries\": [\r\n{" +
+           entry + "}\r\n]}\r\n";
+}
+
+TEST(SavedListing, TakesOnlyWhatListWrites) {
+    const std::optional<PendingEntries> read = ReadSavedListing(Listing());
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(read->entries.size(), 1u);
+    EXPECT_EQ(read->entries[0].sourceStamp, (FileStamp{5, *FileTimeOfText("2024-05-01T12:34:56.1234567Z")}));
+    // A listing from before sizes and times were recorded.
+    EXPECT_TRUE(ReadSavedListing(Listing(R"("number": 1, "kind": "delete", "source": "C:\\x",
+        "destination": null, "first": "\\??\\C:\\x", "second": "", "sourceExists": null, "reached": true,
+        "warnings": [], "added later": {})")));
+
+    const std::pair<std::string, std::string> edits[] = {
+        {"\"number\": 1", "\"number\": 2"},
+        {"\"kind\": \"replace\"", "\"kind\": \"rename\""},
+        {"\"source\": \"C:\\\\s\"", "\"source\": \"C:\\\\t\""},
+        {"\"destination\": \"C:\\\\d\"", "\"destination\": null"},
+        {"\"first\": \"\\\\??\\\\C:\\\\s\"", "\"first\": \"\""},
+        {"\"second\": \"!\\\\??\\\\C:\\\\d\"", "\"second\": \"!\\\\??\\\\C:\\\\d\\u0000\""},
+        {"\"sourceExists\": true", "\"sourceExists\": false"},
+        {"\"sourceSize\": 5", "\"sourceSize\": -5"},
+        {"\"sourceSize\": 5", "\"sourceSize\": 18446744073709551616"},
+        {"12:34:56.1234567Z", "12:34:56.123456Z"},
+        {"2024-05-01", "2024-02-30"},
+        {"\"warnings\": []", "\"warnings\": [1]"},
+        {"\"warnings\": []", "\"warnings\": [], \"reached\": true"},
+        {"\"source\": \"C:\\\\s\"", "\"source\": \"C:\\\\s\xC3\xA9\""},
+        {"\"exists\": true", "\"exists\": false"},
+        {"}\r\n]}\r\n", "}\r\n]} x"},
+        {"}\r\n]}\r\n", "},\r\n]}"},
+    };
+    for (const auto& [from, to] : edits) {
+        std::string changed = Listing();
+        ASSERT_NE(changed.find(from), std::string::npos) << from;
+        changed.replace(changed.find(from), from.size(), to);
+        EXPECT_FALSE(ReadSavedListing(changed).has_value()) << to;
+    }
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : Listing()) utf16.append(1, c).append(1, '\0');
+    EXPECT_TRUE(ReadSavedListing(utf16));
+    EXPECT_FALSE(ReadSavedListing(utf16.substr(0, utf16.size() - 1)));
+    EXPECT_FALSE(ReadSavedListing(utf16.substr(2)));
+    EXPECT_FALSE(ReadSavedListing(std::string(kMaxJsonDepth + 1, '[') + std::string(kMaxJsonDepth + 1, ']')));
+    EXPECT_TRUE(ReadJson(std::string(kMaxJsonDepth, '[') + std::string(kMaxJsonDepth, ']')));
+}
+
+TEST(FileTimeText, GivesBackTheVeryTime) {
+    const std::pair<std::uint64_t, const char*> times[] = {
+        {0, "1601-01-01T00:00:00.0000000Z"},
+        {116'444'736'000'000'000, "1970-01-01T00:00:00.0000000Z"},
+        {133'590'404'961'234'567, "2024-05-01T12:34:56.1234567Z"},
+        {125'963'423'999'999'999, "2000-02-29T23:59:59.9999999Z"},
+        {kLatestFileTime, "30828-09-14T02:48:05.4775807Z"},
+    };
+    for (const auto& [ticks, text] : times) {
+        EXPECT_EQ(FileTimeText(ticks), text);
+        EXPECT_EQ(FileTimeOfText(text), ticks) << text;
+    }
+    for (const char* text : {"1600-12-31T23:59:59.9999999Z", "2023-02-29T00:00:00.0000000Z", "2024-05-01T24:00:00.0000000Z",
+                             "02024-05-01T12:34:56.1234567Z", "30828-09-14T02:48:05.4775808Z"})
+        EXPECT_FALSE(FileTimeOfText(text).has_value()) << text;
+}
+
+}  // namespace
+}  // namespace pendrix::cli
