@@ -502,7 +502,7 @@ TEST_F(FileCommandsTest, AListOfAnotherFormIsNeverOverwritten) {
     EXPECT_EQ(odd.listShape.type, kRegMultiSz);
     EXPECT_EQ(odd.listShape.bytes, 23u);
     EXPECT_FALSE(commands->CancelAll().reversed);
-    EXPECT_TRUE(registry.FindValue(kSessionManager, kPendingValueName)->halfUnit);
+    EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->data.size(), 23u) << "not a byte changed";
 }
 
 TEST_F(FileCommandsTest, CancelAllKeepsWhatOtherProgramsScheduledMeanwhile) {
