@@ -87,7 +87,8 @@ replace \"$win\\lost.txt\" -> \"$win\\kept.txt\""
 numbered() {
     printf '%s\n' "$entries" | awk -v all="$1" -v last="$2" -v reason="$3" '{
         outcome = NR < 7 ? all : last
-        printf "%d %s%s%s\n", NR, outcome == "" ? "" : outcome ": ", $0, NR == 7 && reason != "" ? " (" reason ")" : "" }'
+        verdict = outcome == "" ? "" : outcome ": "
+        printf "%d %s%s%s\n", NR, verdict, $0, NR == 7 && reason != "" ? " (" reason ")" : "" }'
 }
 run 0 "$cli" list
 said "$(numbered '' '' '')"
@@ -115,11 +116,13 @@ timeout 180 wineserver -w || fail "the prefix did not end"
 ! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not consumed"
 
 run 1 "$cli" verify "$win\\before.json"
-said "$(numbered 'carried out' 'not carried out' "the destination is not the source's file: its size or last-write time differs from the source's when listed")" \
+other="the destination is not the source's file: its size or last-write time differs from the source's when listed"
+said "$(numbered 'carried out' 'not carried out' "$other")" \
     "Summary: 6 carried out, 1 not carried out, 0 still pending, 0 never reached."
 run 1 "$cli" verify "$win\\before.json" --json
 python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
 assert (r["carriedOut"], [e["outcome"] for e in r["entries"]]) == (6, ["carried-out"] * 6 + ["not-carried-out"])' \
     "$folder/out.txt" || fail "verify --json does not say the same"
 wineserver -k </dev/null >/dev/null 2>&1 || true
-echo "replaced, renamed, deleted (read-only and a pattern's files too) and consumed by the restart; verify told the one that failed; nothing on the network scheduled"
+echo "replaced, renamed, deleted (read-only and a pattern's files too) and consumed by the restart;" \
+    "verify told the one that failed; nothing on the network scheduled"
