@@ -200,7 +200,7 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         EXPECT_EQ(RunCommand(arguments, context), test.code) << output.error;
         EXPECT_EQ(output.error.empty(), test.code == 0) << output.error;
         const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
-        EXPECT_EQ(value == nullptr ? "<absent>" : std::string(value->data.begin(), value->data.end()), test.after);
+        EXPECT_EQ(value == nullptr ? "<absent>" : value->Text(), test.after);
         EXPECT_EQ(registry.OpenHandles(), 0u);
     }
 }

@@ -492,8 +492,9 @@ TEST_F(FileCommandsTest, AListOfAnotherFormIsNeverOverwritten) {
         EXPECT_FALSE(undo.reversed);
         EXPECT_TRUE(undo.anotherForm);
         EXPECT_EQ(registry.setCalls, writes);
-        EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->type, kRegBinary);
-        EXPECT_EQ(Stored(), theirs);
+        const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
+        EXPECT_EQ(value->type, kRegBinary);
+        EXPECT_EQ(std::string(value->data.begin(), value->data.end()), theirs);
     }
     // A list whose last byte is half a character.
     registry.PutTextWithHalfUnit(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\0\0"));
