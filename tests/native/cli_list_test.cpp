@@ -172,18 +172,23 @@ TEST(SourceStates, AgreeWithAQuestionPerName) {
         std::vector<std::string> paths;
         const int count = static_cast<int>(random() % 200);
         for (int i = 0; i < count; ++i) {
-            std::string path = folders[random() % std::size(folders)];
+            const std::size_t folder = random() % std::size(folders);
+            std::string path = folders[folder];
             path += random() % 2 ? "f" : "F";
-            path += std::to_string(random() % 6) + ".dll";
-            if (random() % 2 && path.find("none") == std::string::npos) files.Put(path, "x");
+            // A name no file can have, in a folder that exists.
+            const bool nameless = (folder == 1 || folder == 4) && random() % 4 == 0;
+            path += std::string(nameless ? "<" : "") + std::to_string(random() % 6) + ".dll";
+            if (random() % 2 && !nameless && path.find("none") == std::string::npos) files.Put(path, "x");
             paths.push_back(random() % 10 == 0 ? std::string() : path);
         }
         std::vector<SourceState> expected;
         for (const std::string& path : paths) {
+            // Only "not found" is missing; any other failure leaves it unknown.
             std::uint32_t attributes = 0;
-            expected.push_back(path.empty() ? SourceState::Unknown
-                               : files.Attributes(path, attributes) == kErrorSuccess ? SourceState::Exists
-                                                                               : SourceState::Missing);
+            const std::uint32_t status = path.empty() ? kErrorInvalidName : files.Attributes(path, attributes);
+            expected.push_back(status == kErrorSuccess                                         ? SourceState::Exists
+                               : status == kErrorFileNotFound || status == kErrorPathNotFound ? SourceState::Missing
+                                                                                              : SourceState::Unknown);
         }
         EXPECT_EQ(SourceStates(files, paths), expected) << round;
     }
