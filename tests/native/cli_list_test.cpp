@@ -255,21 +255,26 @@ TEST(FileStates, AgreeWithAQuestionPerName) {
         std::vector<std::string> paths;
         const int count = static_cast<int>(random() % 200);
         for (int i = 0; i < count; ++i) {
-            std::string path = folders[random() % std::size(folders)];
+            const std::size_t folder = random() % std::size(folders);
+            std::string path = folders[folder];
             path += random() % 2 ? "f" : "F";
-            path += std::to_string(random() % 6) + ".dll";
-            if (random() % 2 && path.find("none") == std::string::npos) files.Put(path, "x");
+            // A name no file can have, in a folder that exists.
+            const bool nameless = (folder == 1 || folder == 4) && random() % 4 == 0;
+            path += std::string(nameless ? "<" : "") + std::to_string(random() % 6) + ".dll";
+            if (random() % 2 && !nameless && path.find("none") == std::string::npos) files.Put(path, "x");
             paths.push_back(random() % 10 == 0 ? std::string() : path);
         }
         std::vector<FileState> expected;
         for (const std::string& path : paths) {
+            // Only "not found" is missing; any other failure leaves it unknown.
             FileFacts facts;
-            if (path.empty())
-                expected.emplace_back();
-            else if (files.Facts(path, facts) != kErrorSuccess)
+            const std::uint32_t status = path.empty() ? kErrorInvalidName : files.Facts(path, facts);
+            if (status == kErrorSuccess)
+                expected.push_back({SourceState::Exists, FileStamp{facts.size, facts.lastWrite}});
+            else if (status == kErrorFileNotFound || status == kErrorPathNotFound)
                 expected.push_back({SourceState::Missing, std::nullopt});
             else
-                expected.push_back({SourceState::Exists, FileStamp{facts.size, facts.lastWrite}});
+                expected.emplace_back();
         }
         EXPECT_EQ(FileStates(files, paths), expected) << round;
     }
