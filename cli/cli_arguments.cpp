@@ -27,11 +27,12 @@ constexpr CommandSyntax kCommands[] = {
     {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart]"},
     {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
     {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
+    {"holders", CliCommand::Holders, 1, "holders PATH [--json]"},
 };
 
 // Takes one option of the command; false when the command has no such option.
 bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
-    if (syntax.command == CliCommand::List && option == "--json") {
+    if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Holders) && option == "--json") {
         arguments.json = true;
         return true;
     }
@@ -106,6 +107,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         result.destination = operands[1];
         break;
     case CliCommand::Delete:
+    case CliCommand::Holders:
         result.path = operands[0];
         break;
     case CliCommand::Remove: {
@@ -132,13 +134,16 @@ const char* UsageText() {
            "  replace SOURCE DESTINATION [--at-restart] replace DESTINATION by SOURCE\r\n"
            "  delete PATH [--at-restart]                delete PATH (wildcards * and ? in its last part)\r\n"
            "  remove N [--source PATH]                  withdraw entry N as list numbers it\r\n"
+           "  holders PATH [--json]                     the processes that hold PATH open or loaded\r\n"
            "  --help, -h, /?                            this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
            "for the next restart; --at-restart schedules it without trying. remove --source\r\n"
-           "refuses unless entry N's source is exactly PATH.\r\n"
+           "refuses unless entry N's source is exactly PATH. holders names each process by\r\n"
+           "its id, image name and program path.\r\n"
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
+           "2 or 3 the path does not exist (holders);\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
            "otherwise the Windows error code of the failure (5: access denied, run elevated).\r\n";
 }

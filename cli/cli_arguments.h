@@ -10,15 +10,15 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove };
+enum class CliCommand { Help, List, Replace, Delete, Remove, Holders };
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
-    bool json = false;         // list --json
+    bool json = false;         // list, holders: --json
     bool atRestart = false;    // replace, delete: schedule without trying now
     std::string source;        // replace
     std::string destination;   // replace
-    std::string path;          // delete
+    std::string path;          // delete, holders
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
 };

@@ -1,6 +1,7 @@
 #include "cli/cli_commands.h"
 
 #include "cli/exit_codes.h"
+#include "cli/holder_report.h"
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
 #include "cli/source_existence.h"
@@ -92,6 +93,14 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
     return kExitRestartNeeded;
 }
 
+// " (in use by ...)" for the files a command had to schedule because it
+// could not act on them now; empty when nobody is found holding them.
+std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) {
+    HolderScan scan;
+    if (context.holders.Find(paths, scan) != kFileOk) return {};
+    return InUseByText(MergeHolders(scan));
+}
+
 int RunReplace(const CliArguments& arguments, CliContext& context) {
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
@@ -102,8 +111,10 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
                       "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
                       "nothing was replaced or scheduled");
 
-    context.output.Out("Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
-                       " at the next start of Windows." + kRestartHint + "\r\n");
+    std::string line = "Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
+                       " at the next start of Windows";
+    if (!arguments.atRestart) line += InUseBy(context, {result.destination});
+    context.output.Out(line + "." + kRestartHint + "\r\n");
     return kExitRestartNeeded;
 }
 
@@ -121,10 +132,12 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     std::vector<std::string> scheduled;
     for (const RenamePair& pair : result.scheduled) scheduled.push_back(pair.first.substr(kObjectPathPrefix.size()));
     std::string line;
+    // Who holds what had to wait, unless it was not tried now.
+    const std::string inUseBy = arguments.atRestart ? std::string() : InUseBy(context, scheduled);
     if (!pattern) {
-        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows.";
+        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";
     } else {
-        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + ".";
+        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + inUseBy + ".";
         if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");
@@ -166,6 +179,18 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
     return kExitDone;
 }
 
+int RunHolders(const CliArguments& arguments, CliContext& context) {
+    HolderScan scan;
+    const std::uint32_t status = context.holders.Find({arguments.path}, scan);
+    if (status != kFileOk)
+        return FailWithStatus(context, "could not look for the holders of " + Quoted(arguments.path),
+                              static_cast<std::int32_t>(status));
+    const HolderReport report = MergeHolders(scan);
+    context.output.Out(arguments.json ? FormatHoldersJson(arguments.path, report)
+                                      : FormatHoldersText(arguments.path, report));
+    return kExitDone;
+}
+
 }  // namespace
 
 int RunCommand(const CliArguments& arguments, CliContext& context) {
@@ -174,6 +199,7 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     case CliCommand::Replace: return RunReplace(arguments, context);
     case CliCommand::Delete: return RunDelete(arguments, context);
     case CliCommand::Remove: return RunRemove(arguments, context);
+    case CliCommand::Holders: return RunHolders(arguments, context);
     case CliCommand::Help: break;
     }
     context.output.Out(UsageText());

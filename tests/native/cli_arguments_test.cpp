@@ -21,7 +21,7 @@ struct ArgumentsCase {
 std::string Understood(const ParsedArguments& parsed) {
     if (!parsed.ok) return "error";
     const CliArguments& a = parsed.arguments;
-    const char* names[] = {"help", "list", "replace", "delete", "remove"};
+    const char* names[] = {"help", "list", "replace", "delete", "remove", "holders"};
     return std::string(names[static_cast<int>(a.command)]) + "|" + (a.json ? "json" : "") + "|" +
            (a.atRestart ? "restart" : "") + "|" + a.source + "|" + a.destination + "|" + a.path + "|" +
            std::to_string(a.entry) + "|" + (a.expectedSource ? "=" + *a.expectedSource : "");
@@ -41,6 +41,8 @@ TEST(CliArguments, UnderstandsEachCommandLine) {
         {{"delete", "--", "/?"}, "delete|||||/?|0|"},
         {{"remove", "007", "--source", "C:\\s"}, "remove||||||7|=C:\\s"},
         {{"remove", "--source", "C:\\s", "2"}, "remove||||||2|=C:\\s"},
+        {{"holders", "C:\\app\\report.dll"}, "holders|||||C:\\app\\report.dll|0|"},
+        {{"holders", "--json", "--", "--x"}, "holders|json||||--x|0|"},
         {{}, "error"},
         {{"lst"}, "error"},
         {{"list", "extra"}, "error"},
@@ -53,6 +55,10 @@ TEST(CliArguments, UnderstandsEachCommandLine) {
         {{"remove", "1", "--source"}, "error"},
         {{"remove", "1", "--source", ""}, "error"},
         {{"replace", "s", "d", "--source", "x"}, "error"},
+        {{"holders"}, "error"},
+        {{"holders", "a", "b"}, "error"},
+        {{"holders", "a", "--at-restart"}, "error"},
+        {{"delete", "a", "--json"}, "error"},
     };
     for (const ArgumentsCase& c : cases) {
         std::string shown;

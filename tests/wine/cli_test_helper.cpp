@@ -6,12 +6,15 @@
 //   get                 writes the value's bytes, read with RegQueryValueExW, to
 //                       standard output; exit code 2 when there is no value
 //   clear               deletes the value
-//   run CODEFILE [--hold PATH] [--refused] PROGRAM [ARGUMENTS...]
+//   run CODEFILE [--hold PATH | --load PATH]... [--refused] PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM with the arguments on this program's own
 //                       standard handles and writes its whole exit code to
-//                       CODEFILE; meanwhile PATH is kept in use by another
-//                       process, and with --refused every write to the Session
-//                       Manager key is refused
+//                       CODEFILE, and on a second line the process ids of the
+//                       holders; meanwhile each PATH is kept in use by a
+//                       process of its own (--load: loaded as a DLL), and with
+//                       --refused every write to the Session Manager key is
+//                       refused
+//   short PATH          writes the short (8.3) form of PATH to standard output
 //   console OUTFILE PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM in a console of its own and writes its
 //                       exit code, a line break and the text the console
@@ -154,10 +157,16 @@ int Run(int argc, wchar_t** argv) {
     if (argc < 4) return kUsage;
     const std::wstring codeFile = argv[2];
     int next = 3;
-    std::unique_ptr<pendrix::wine::HeldFile> held;
-    if (std::wstring(argv[next]) == L"--hold" && argc > next + 2) {
-        held = std::make_unique<pendrix::wine::HeldFile>(argv[next + 1]);
-        if (!held->Holding()) return 3;
+    std::vector<std::unique_ptr<pendrix::wine::HeldFile>> held;
+    std::string holders;
+    for (;;) {
+        const std::wstring option = argv[next];
+        if ((option != L"--hold" && option != L"--load") || argc <= next + 2) break;
+        const auto how = option == L"--load" ? pendrix::wine::HeldAs::Loaded : pendrix::wine::HeldAs::Open;
+        held.push_back(std::make_unique<pendrix::wine::HeldFile>(argv[next + 1], how));
+        if (!held.back()->Holding()) return 3;
+        if (!holders.empty()) holders += ' ';
+        holders += std::to_string(held.back()->ProcessId());
         next += 2;
     }
     LONG status = 0;
@@ -172,7 +181,18 @@ int Run(int argc, wchar_t** argv) {
     }
     const std::optional<DWORD> code = RunToEnd(argc, argv, next, true);
     if (!code) return 4;
-    return WriteWhole(codeFile, std::to_string(*code)) ? 0 : 6;
+    return WriteWhole(codeFile, std::to_string(*code) + "\n" + holders + "\n") ? 0 : 6;
+}
+
+int Short(const wchar_t* path) {
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(path, buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return static_cast<int>(GetLastError());
+    const std::string text = Utf8(std::wstring(buffer, length));
+    DWORD written = 0;
+    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+               ? 0
+               : 6;
 }
 
 int InConsole(int argc, wchar_t** argv) {
@@ -218,5 +238,6 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%lu\n", GetFileAttributesW(argv[2]));
         return 0;
     }
+    if (command == L"short" && argc == 3) return Short(argv[2]);
     return kUsage;
 }

@@ -6,7 +6,7 @@ standard handles and records its whole exit code, and checks what it printed,
 its exit code and the bytes of PendingFileRenameOperations, read back with
 RegQueryValueExW. JSON output is read with Python's json module.
 
-Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe   (WINEPREFIX set)
+Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe TEST_LIBRARY.dll   (WINEPREFIX set)
 """
 import json
 import os
@@ -16,7 +16,7 @@ import sys
 import tempfile
 import unittest
 
-CLI = HELPER = None
+CLI = HELPER = LIBRARY = None
 PREFIX = os.environ.get("WINEPREFIX", "")
 FOLDER = os.path.join(PREFIX, "drive_c", "pendrix_cli_test")
 WIN_FOLDER = "C:\\pendrix_cli_test"
@@ -66,9 +66,19 @@ def set_value(data):
 def cli(*args, hold=None, refused=False):
     """Runs the tool (with hold kept in use, and with writes to the Session
     Manager key refused); its exit code, standard output and standard error."""
+    return cli_holding(*args, hold=[hold] if hold else [], refused=refused)[:3]
+
+
+def cli_holding(*args, hold=(), load=(), refused=False):
+    """Runs the tool while each path of hold is kept open and each of load
+    loaded as a DLL, each by a process of its own; its exit code, standard
+    output and standard error, and the process ids of the holders, those of
+    hold first."""
     if os.path.exists(CODE_FILE):
         os.remove(CODE_FILE)
-    held = (["--hold", hold] if hold else []) + (["--refused"] if refused else [])
+    held = [option for path in hold for option in ("--hold", path)]
+    held += [option for path in load for option in ("--load", path)]
+    held += ["--refused"] if refused else []
     command = ("run", WIN_FOLDER + "\\exit_code.txt", *held, windows_path(CLI), *args)
     status, out, err = helper(*command)
     if status != 0 and not os.path.exists(CODE_FILE):
@@ -78,8 +88,14 @@ def cli(*args, hold=None, refused=False):
         status, out, err = helper(*command)
     assert status == 0, "the helper could not run the tool: %d %r" % (status, err[-300:])
     with open(CODE_FILE) as f:
-        code = int(f.read())
-    return code, out.decode("utf-8"), err.decode("utf-8")
+        code, pids = f.read().split("\n")[:2]
+    return int(code), out.decode("utf-8"), err.decode("utf-8"), [int(pid) for pid in pids.split()]
+
+
+def short_name(path):
+    status, out, _ = helper("short", path)
+    assert status == 0, "no short name for %s: %d" % (path, status)
+    return out.decode("utf-8")
 
 
 def win(name):
@@ -131,7 +147,8 @@ class ConsoleToolTest(unittest.TestCase):
 
     def test_bad_usage_changes_nothing(self):
         set_value(stored(*GAP))
-        for args in ([], ["bogus"], ["list", "--at-restart"], ["replace", "", "b"], ["remove", "0"]):
+        for args in ([], ["bogus"], ["list", "--at-restart"], ["replace", "", "b"], ["remove", "0"], ["holders"],
+                     ["holders", "a", "b"], ["holders", "a", "--at-restart"]):
             with self.subTest(args=args):
                 code, out, err = cli(*args)
                 self.assertEqual((code, out), (USAGE, ""))
@@ -250,7 +267,10 @@ class ConsoleToolTest(unittest.TestCase):
     def test_replace_and_delete_now_or_when_in_use(self):
         write("new.txt", "new")
         write("old.txt", "old")
-        self.assertEqual(cli("replace", win("new.txt"), win("old.txt"), hold=win("old.txt"))[0], RESTART)
+        code, out, _, (holder,) = cli_holding("replace", win("new.txt"), win("old.txt"), hold=[win("old.txt")])
+        self.assertEqual((code, out), (RESTART, 'Scheduled: "%s" is replaced with "%s" at the next start of Windows '
+                                               '(in use by file_holder.exe, process %d). Restart Windows to carry it '
+                                               'out.\r\n' % (win("old.txt"), win("new.txt"), holder)))
         self.assertEqual((read("old.txt"), read("new.txt")), ("old", "new"))
         self.assertEqual(value(), stored("\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")))
         set_value(None)
@@ -268,14 +288,52 @@ class ConsoleToolTest(unittest.TestCase):
 
         write("in_use.log", "x")
         write("free.log", "y")
-        code, out, _ = cli("delete", win("*.log"), hold=win("in_use.log"))
+        code, out, _, (holder,) = cli_holding("delete", win("*.log"), hold=[win("in_use.log")])
         self.assertEqual(code, RESTART)
-        self.assertIn('"%s"' % win("in_use.log"), out)
+        self.assertIn('"%s" (in use by file_holder.exe, process %d).' % (win("in_use.log"), holder), out)
         self.assertFalse(os.path.exists(linux("free.log")))
         self.assertEqual(value(), stored("\\??\\" + win("in_use.log"), ""))
         set_value(None)
         self.assertEqual(cli("delete", win("in_use.log")), (0, 'Deleted "%s" now.\r\n' % win("in_use.log"), ""))
         self.assertFalse(os.path.exists(linux("in_use.log")))
+
+    def test_holders_by_any_spelling(self):
+        shutil.copy(LIBRARY, linux("Report Library.dll"))
+        write("Held Data File.txt", "data")
+        write("bystander.txt", "nothing to do with it")
+        data, library = win("Held Data File.txt"), win("Report Library.dll")
+        short_data, short_library = short_name(data), short_name(library)
+        self.assertNotEqual(short_data.lower(), data.lower())
+        holder_path = windows_path(os.path.join(os.path.dirname(HELPER), "file_holder.exe"))
+        holding = dict(hold=[data, win("bystander.txt")], load=[library])
+
+        code, out, err, (data_holder, _, library_holder) = cli_holding("holders", data.upper(), **holding)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(out, '"%s" is held by:\r\n%d file_holder.exe "%s" (open file)\r\n' %
+                         (data.upper(), data_holder, holder_path))
+
+        for path, opened in [(short_data, True), (library, False), (short_library.lower(), False)]:
+            with self.subTest(path=path):
+                code, out, err, (data_holder, _, library_holder) = cli_holding("holders", path, "--json", **holding)
+                self.assertEqual((code, err), (0, ""))
+                document = json.loads(out)
+                self.assertEqual((document["path"], document["notExamined"], document["handlesNotAnswering"]),
+                                 (path, 0, 0))
+                self.assertEqual([(h["processId"], h["imageName"], h["imagePath"], h["openFile"], h["loadedModule"])
+                                  for h in document["holders"]],
+                                 [(data_holder if opened else library_holder, "file_holder.exe", holder_path, opened,
+                                   not opened)])
+
+    def test_holders_of_a_free_or_missing_file(self):
+        write("free.txt", "x")
+        self.assertEqual(cli("holders", win("free.txt")), (0, '"%s": nobody holds it.\r\n' % win("free.txt"), ""))
+        document = json.loads(cli("holders", win("free.txt"), "--json")[1])
+        self.assertEqual((document["holders"], document["notExamined"]), ([], 0))
+        for path, code in [(win("missing.txt"), 2), (win("missing\\free.txt"), 3)]:
+            with self.subTest(path=path):
+                result, out, err = cli("holders", path)
+                self.assertEqual((result, out), (code, ""))
+                self.assertFailureLine(err, path, "(error %d)" % code)
 
     def test_remove_an_entry_of_another_program(self):
         for before, command, code, after in [
@@ -380,5 +438,5 @@ class ConsoleToolTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    CLI, HELPER = sys.argv[1], sys.argv[2]
+    CLI, HELPER, LIBRARY = sys.argv[1], sys.argv[2], sys.argv[3]
     unittest.main(argv=sys.argv[:1], verbosity=2)
