@@ -138,13 +138,13 @@ const char* UsageText() {
            "  --help, -h, /?                            this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
-           "for the next restart; --at-restart schedules it without trying. remove --source\r\n"
-           "refuses unless entry N's source is exactly PATH. holders names each process by\r\n"
-           "its id, image name and program path.\r\n"
+           "for the next restart, naming the programs that hold the file; --at-restart\r\n"
+           "schedules it without trying. remove --source refuses unless entry N's source is\r\n"
+           "exactly PATH.\r\n"
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
-           "2 or 3 the path does not exist (holders);\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
+           "2 or 3 (holders) the path does not exist;\r\n"
            "otherwise the Windows error code of the failure (5: access denied, run elevated).\r\n";
 }
 

@@ -45,19 +45,23 @@ std::wstring GrowingText(Call call) {
 }
 
 // Only an image can be loaded as a module, and an image begins with "MZ";
-// one that is loaded stays readable (the loader shares reading).
-bool MayBeModule(const std::wstring& path, HANDLE opened) {
+// one that is loaded stays readable (the loader shares reading) but may not
+// be opened for writing. Opening it for writing changes nothing in it.
+bool MayBeLoaded(const std::wstring& path, HANDLE opened) {
     FILE_BASIC_INFO basic{};
     if (GetFileInformationByHandleEx(opened, FileBasicInfo, &basic, sizeof(basic)) &&
         (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    const UniqueKernelHandle file(
+    const UniqueKernelHandle reader(
         CreateFileW(path.c_str(), GENERIC_READ, kShareEverything, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return true;
+    if (!reader) return true;
     char start[sizeof(kImageSignature)] = {};
     DWORD read = 0;
-    if (!ReadFile(file.Get(), start, sizeof(start), &read, nullptr)) return true;
-    return read == sizeof(start) && start[0] == kImageSignature[0] && start[1] == kImageSignature[1];
+    if (!ReadFile(reader.Get(), start, sizeof(start), &read, nullptr)) return true;
+    if (read != sizeof(start) || start[0] != kImageSignature[0] || start[1] != kImageSignature[1]) return false;
+    const UniqueKernelHandle writer(
+        CreateFileW(path.c_str(), FILE_WRITE_DATA, kShareEverything, nullptr, OPEN_EXISTING, 0, nullptr));
+    return !writer;
 }
 
 }  // namespace
@@ -91,7 +95,7 @@ std::vector<HeldTarget> OpenHeldTargets(const std::vector<std::string>& paths, s
             return GetShortPathNameW(finalPath.c_str(), buffer, size);
         });
         target.shortName = shortPath.empty() ? target.longName : LastComponent(shortPath);
-        target.mayBeModule = MayBeModule(wide, target.handle.Get());
+        target.mayBeLoaded = MayBeLoaded(wide, target.handle.Get());
         targets.push_back(std::move(target));
     }
     if (!targets.empty()) status = ERROR_SUCCESS;

@@ -1,7 +1,7 @@
 // The files whose holders are looked for, each opened once: who it is (its
 // volume and index, whatever name it was given by), its long and short
-// names as a module list would spell them, and whether a process could have
-// loaded it as a module at all.
+// names as a module list would spell them, and whether any process may have
+// loaded it as a module.
 #pragma once
 
 #include <windows.h>
@@ -23,9 +23,10 @@ struct HeldTarget {
     std::wstring fullPath;   // GetFullPathNameW of the name given
     std::wstring longName;   // the last component of its final path
     std::wstring shortName;  // its 8.3 name, or the long name when it has none
-    // False when it cannot be an image: a folder, or a file that does not
-    // begin with "MZ"; true when it could not be read.
-    bool mayBeModule = true;
+    // False when no process has it loaded: a folder, a file that does not
+    // begin with "MZ" (only an image loads), or one that opens for writing
+    // (a loaded image refuses writers).
+    bool mayBeLoaded = true;
 };
 
 // Opens each path; the ones that could not be opened are left out. status:

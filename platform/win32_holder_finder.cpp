@@ -1,9 +1,10 @@
-// HolderFinder over the system: the handle table first, then the module
-// lists (only when a file could be an image), then the Restart Manager, and
-// the program of every process found.
+// HolderFinder over the system: the handle table and, alongside, the
+// modules of every process (only when a file may be loaded), then the
+// Restart Manager, and the program of every process found.
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <future>
 #include <map>
 #include <set>
 
@@ -80,21 +81,29 @@ public:
 
         std::vector<FileIdentity> identities;
         std::vector<std::wstring> fullPaths;
-        bool mayBeModule = false;
+        bool mayBeLoaded = false;
         for (const HeldTarget& target : targets) {
             identities.push_back(target.identity);
             if (!target.fullPath.empty()) fullPaths.push_back(target.fullPath);
-            mayBeModule = mayBeModule || target.mayBeModule;
+            mayBeLoaded = mayBeLoaded || target.mayBeLoaded;
         }
-        status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
-        if (status != ERROR_SUCCESS) return status;
-
+        // The module lists are read on a thread of their own meanwhile: the
+        // two sources wait on different things.
         const std::map<DWORD, std::wstring> names = ProcessNames();
-        if (mayBeModule) {
+        HolderScan moduleScan;
+        std::future<void> modules;
+        if (mayBeLoaded) {
             std::vector<DWORD> processIds;
             for (const auto& process : names) processIds.push_back(process.first);
-            FindLoadedModules(targets, processIds, scan);
+            modules = std::async(std::launch::async, [&targets, &moduleScan, processIds] {
+                FindLoadedModules(targets, processIds, moduleScan);
+            });
         }
+        status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
+        if (modules.valid()) modules.get();
+        if (status != ERROR_SUCCESS) return status;
+        scan.sightings.insert(scan.sightings.end(), moduleScan.sightings.begin(), moduleScan.sightings.end());
+        scan.notExamined.insert(scan.notExamined.end(), moduleScan.notExamined.begin(), moduleScan.notExamined.end());
         AskRestartManager(fullPaths, scan);
 
         std::set<DWORD> found;
