@@ -52,13 +52,18 @@ def the_list(folder):
 
 
 def timed(command, output):
-    with open(output, "wb") as out:
-        start = time.perf_counter()
-        status = subprocess.run(command, stdout=out, stderr=subprocess.DEVNULL, check=False).returncode
-        elapsed = time.perf_counter() - start
-    if status != 0:
-        sys.exit("%s failed with %d" % (command[1], status))
-    return elapsed
+    """Wall-clock seconds of one run. A run that fails is tried once more:
+    Wine, on a busy machine, now and then fails to start a program at all."""
+    for attempt in range(2):
+        with open(output, "wb") as out, tempfile.TemporaryFile() as err:
+            start = time.perf_counter()
+            status = subprocess.run(command, stdout=out, stderr=err, check=False).returncode
+            elapsed = time.perf_counter() - start
+            if status == 0:
+                return elapsed
+            err.seek(0)
+            sys.stderr.write("%s failed with %d: %r\n" % (command[1], status, err.read()[-300:]))
+    sys.exit("%s failed twice" % command[1])
 
 
 def measure(cli, helper, data):

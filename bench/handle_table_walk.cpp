@@ -11,7 +11,7 @@
 #include <map>
 
 #include "platform/nt_queries.h"
-#include "platform/unique_handle.h"
+#include "common/unique_handle.h"
 
 int wmain(int argc, wchar_t** argv) {
     using namespace pendrix;

@@ -97,7 +97,7 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
 // could not act on them now; empty when nobody is found holding them.
 std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) {
     HolderScan scan;
-    if (context.holders.Find(paths, scan) != kFileOk) return {};
+    if (context.holders.Find(paths, scan) != kErrorSuccess) return {};
     return InUseByText(MergeHolders(scan));
 }
 
@@ -182,7 +182,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
 int RunHolders(const CliArguments& arguments, CliContext& context) {
     HolderScan scan;
     const std::uint32_t status = context.holders.Find({arguments.path}, scan);
-    if (status != kFileOk)
+    if (status != kErrorSuccess)
         return FailWithStatus(context, "could not look for the holders of " + Quoted(arguments.path),
                               static_cast<std::int32_t>(status));
     const HolderReport report = MergeHolders(scan);

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "cli/json_text.h"
-#include "registry/registry_entry_list.h"
+#include "common/name_folding.h"
 
 namespace pendrix::cli {
 namespace {
@@ -43,7 +43,7 @@ std::string HowItHolds(const Holder& holder) {
         text += holder.services.size() == 1 ? "; service " : "; services ";
         for (std::size_t i = 0; i < holder.services.size(); ++i) text += (i > 0 ? ", " : "") + holder.services[i];
     }
-    if (!holder.applicationName.empty() && FoldEntryKey(holder.applicationName) != FoldEntryKey(holder.imageName))
+    if (!holder.applicationName.empty() && FoldName(holder.applicationName) != FoldName(holder.imageName))
         text += "; application " + Quoted(holder.applicationName);
     return text + ")";
 }
@@ -66,7 +66,7 @@ HolderReport MergeHolders(const HolderScan& scan) {
         case HoldKind::RestartManager: holder.restartManager = true; break;
         }
         if (holder.applicationName.empty()) holder.applicationName = sighting.applicationName;
-        if (!sighting.serviceName.empty() && serviceKeys[sighting.processId].insert(FoldEntryKey(sighting.serviceName)).second)
+        if (!sighting.serviceName.empty() && serviceKeys[sighting.processId].insert(FoldName(sighting.serviceName)).second)
             holder.services.push_back(sighting.serviceName);
     }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/unique_handle.h"
-#include "scheduler/file_system_api.h"
+#include "common/unique_handle.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix {
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <optional>
 
-#include "platform/unique_handle.h"
+#include "common/unique_handle.h"
 
 namespace pendrix {
 namespace {

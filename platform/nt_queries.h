@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "scheduler/file_system_api.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix {
 

@@ -6,7 +6,7 @@
 
 #include "common/time_limited_calls.h"
 #include "platform/nt_queries.h"
-#include "platform/unique_handle.h"
+#include "common/unique_handle.h"
 
 namespace pendrix {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/holder_finder.h"
-#include "scheduler/file_system_api.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix {
 

@@ -14,7 +14,7 @@
 #include "platform/loaded_module_scan.h"
 #include "platform/open_handle_scan.h"
 #include "platform/restart_manager_scan.h"
-#include "platform/unique_handle.h"
+#include "common/unique_handle.h"
 
 namespace pendrix {
 namespace {
