@@ -205,6 +205,7 @@ std::uint32_t FakeFileSystem::Remove(const std::string& path) {
     if (const File* file = FileOf(key)) {
         if (file->attributes & kAttributeReadOnly) return kErrorAccessDenied;
         if (file->inUse) return kErrorSharingViolation;
+        if (file->loaded) return kErrorAccessDenied;
     } else if (name->second.linkTarget.empty()) {
         return kErrorAccessDenied;  // a folder
     }
@@ -234,7 +235,7 @@ std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string&
     if (to != nullptr &&
         (to->attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeSystem | kAttributeDirectory)))
         return kErrorAccessDenied;
-    if (to != nullptr && (to->inUse || to->lockedForRead)) return kErrorSharingViolation;
+    if (to != nullptr && (to->inUse || to->lockedForRead || to->loaded)) return kErrorSharingViolation;
     if (to == nullptr) {
         if (!FolderExists(ParentKey(targetKey))) return kErrorPathNotFound;
         if (foldersRefusingNewFiles.count(ParentKey(targetKey)) != 0) return kErrorAccessDenied;
@@ -270,7 +271,8 @@ std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::str
     if (names_.count(to) != 0) {
         if (FolderExists(to)) return kErrorAccessDenied;
         if (const File* existing = FileOf(to);
-            existing != nullptr && (existing->inUse || (existing->attributes & kAttributeReadOnly)))
+            existing != nullptr &&
+            (existing->inUse || existing->loaded || (existing->attributes & kAttributeReadOnly)))
             return kErrorAccessDenied;
     } else if (!FolderExists(ParentKey(to))) {
         return kErrorPathNotFound;
