@@ -24,7 +24,7 @@ struct CommandSyntax {
 
 constexpr CommandSyntax kCommands[] = {
     {"list", CliCommand::List, 0, "list [--json]"},
-    {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart]"},
+    {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart | --move-aside]"},
     {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
     {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
     {"holders", CliCommand::Holders, 1, "holders PATH [--json]"},
@@ -38,6 +38,10 @@ bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArgum
     }
     if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete) && option == "--at-restart") {
         arguments.atRestart = true;
+        return true;
+    }
+    if (syntax.command == CliCommand::Replace && option == "--move-aside") {
+        arguments.moveAside = true;
         return true;
     }
     return false;
@@ -101,6 +105,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         if (operand.empty()) return Failure(std::string("an empty argument for ") + syntax->name +
                                             "; usage: pendrix-cli " + syntax->usage);
 
+    if (result.atRestart && result.moveAside)
+        return Failure("--move-aside replaces now and --at-restart at the next start: give one of them");
+
     switch (syntax->command) {
     case CliCommand::Replace:
         result.source = operands[0];
@@ -130,17 +137,20 @@ const char* UsageText() {
            "Lists and changes the file operations Windows carries out at its next start\r\n"
            "(the registry value PendingFileRenameOperations).\r\n"
            "\r\n"
-           "  list [--json]                             every pending operation, numbered from 1\r\n"
-           "  replace SOURCE DESTINATION [--at-restart] replace DESTINATION by SOURCE\r\n"
-           "  delete PATH [--at-restart]                delete PATH (wildcards * and ? in its last part)\r\n"
-           "  remove N [--source PATH]                  withdraw entry N as list numbers it\r\n"
-           "  holders PATH [--json]                     the processes that hold PATH open or loaded\r\n"
-           "  --help, -h, /?                            this text\r\n"
+           "  list [--json]                   every pending operation, numbered from 1\r\n"
+           "  replace SOURCE DESTINATION [--at-restart | --move-aside]\r\n"
+           "                                  replace DESTINATION by SOURCE\r\n"
+           "  delete PATH [--at-restart]      delete PATH (wildcards * and ? in its last part)\r\n"
+           "  remove N [--source PATH]        withdraw entry N as list numbers it\r\n"
+           "  holders PATH [--json]           the processes that hold PATH open or loaded\r\n"
+           "  --help, -h, /?                  this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
            "for the next restart, naming the programs that hold the file; --at-restart\r\n"
-           "schedules it without trying. remove --source refuses unless entry N's source is\r\n"
-           "exactly PATH.\r\n"
+           "schedules it without trying. replace --move-aside renames a DESTINATION in use\r\n"
+           "aside, puts SOURCE in its place now and deletes the old copy at the next start;\r\n"
+           "running programs keep the old copy until they end. remove --source refuses\r\n"
+           "unless entry N's source is exactly PATH.\r\n"
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"

@@ -16,6 +16,7 @@ struct CliArguments {
     CliCommand command = CliCommand::Help;
     bool json = false;         // list, holders: --json
     bool atRestart = false;    // replace, delete: schedule without trying now
+    bool moveAside = false;    // replace: a destination in use is renamed aside and replaced now
     std::string source;        // replace
     std::string destination;   // replace
     std::string path;          // delete, holders

@@ -7,6 +7,7 @@
 #include "cli/source_existence.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/move_aside_replacement.h"
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/refusal_text.h"
 #include "scheduler/stored_list.h"
@@ -93,12 +94,64 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
     return kExitRestartNeeded;
 }
 
+// Who holds the files; nobody when that could not be looked at.
+HolderReport HoldersOf(CliContext& context, const std::vector<std::string>& paths) {
+    HolderScan scan;
+    if (context.holders.Find(paths, scan) != kErrorSuccess) return {};
+    return MergeHolders(scan);
+}
+
 // " (in use by ...)" for the files a command had to schedule because it
 // could not act on them now; empty when nobody is found holding them.
 std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) {
-    HolderScan scan;
-    if (context.holders.Find(paths, scan) != kErrorSuccess) return {};
-    return InUseByText(MergeHolders(scan));
+    return InUseByText(HoldersOf(context, paths));
+}
+
+int RunReplace(const CliArguments& arguments, CliContext& context);
+
+// replace --move-aside: a destination in use is renamed aside and replaced
+// now; what cannot be moved aside is replaced or scheduled as without it.
+int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
+    FileCommands commands(context.registry, context.files, PendingListRead{});
+    MoveAsideReplacement replacement(context.files, commands);
+    HolderReport holders;
+    const MoveAsideResult result = replacement.Replace(arguments.source, arguments.destination, [&] {
+        holders = HoldersOf(context, {arguments.destination});
+    });
+    const std::string replaced =
+        "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now";
+    switch (result.outcome) {
+    case MoveAsideOutcome::NotMovedAside: break;
+    case MoveAsideOutcome::ReplacedNow:
+        context.output.Out(replaced + ".\r\n");
+        return kExitDone;
+    case MoveAsideOutcome::MovedAside: {
+        std::string line = replaced + ". ";
+        if (!holders.holders.empty())
+            line += "Programs that use it keep the old copy until they end (" + HolderNamesText(holders) + "); it";
+        else
+            line += "The old copy was in use; it";
+        line += " is now " + Quoted(result.oldCopy) + " and is deleted at the next start of Windows.";
+        context.output.Out(line + "\r\n");
+        return kExitDone;
+    }
+    case MoveAsideOutcome::Interrupted:
+        return FailWithStatus(context, "the replacement of " + Quoted(result.destination) +
+                                           " stopped half-way; its old content is kept in " + Quoted(result.oldCopy) +
+                                           "; nothing was scheduled", result.status);
+    case MoveAsideOutcome::NotScheduled:
+        if (result.deletion.readFailed) return FailToRead(context, "nothing was replaced or scheduled", result.status);
+        return FailWithStatus(context, "nothing was replaced or scheduled: Windows refused to change the list of "
+                                       "pending file operations", result.status);
+    case MoveAsideOutcome::LeftHalfWay:
+        if (!result.destinationMissing)
+            return FailWithStatus(context, replaced + ", but the deletion of the old copy " + Quoted(result.oldCopy) +
+                                               " could not be scheduled, nor the old file put back", result.status);
+        return FailWithStatus(context, Quoted(result.destination) + " is missing: its old content is " +
+                                           Quoted(result.oldCopy) + " and the new copy " + Quoted(result.newCopy) +
+                                           "; putting them back failed", result.status);
+    }
+    return RunReplace(arguments, context);
 }
 
 int RunReplace(const CliArguments& arguments, CliContext& context) {
@@ -196,7 +249,8 @@ int RunHolders(const CliArguments& arguments, CliContext& context) {
 int RunCommand(const CliArguments& arguments, CliContext& context) {
     switch (arguments.command) {
     case CliCommand::List: return RunList(arguments, context);
-    case CliCommand::Replace: return RunReplace(arguments, context);
+    case CliCommand::Replace:
+        return arguments.moveAside ? RunReplaceMovingAside(arguments, context) : RunReplace(arguments, context);
     case CliCommand::Delete: return RunDelete(arguments, context);
     case CliCommand::Remove: return RunRemove(arguments, context);
     case CliCommand::Holders: return RunHolders(arguments, context);

@@ -142,16 +142,21 @@ std::string FormatHoldersJson(const std::string& path, const HolderReport& repor
     return out + "}\r\n";
 }
 
-std::string InUseByText(const HolderReport& report) {
-    if (report.holders.empty()) return {};
-    std::string text = " (in use by ";
+std::string HolderNamesText(const HolderReport& report) {
+    std::string text;
     const std::size_t named = std::min(report.holders.size(), kHoldersNamedInALine);
     for (std::size_t i = 0; i < named; ++i) {
         const Holder& holder = report.holders[i];
-        text += (i > 0 ? "; " : "") + ImageName(holder) + ", process " + std::to_string(holder.processId);
+        if (i > 0) text += "; ";
+        text.append(ImageName(holder)).append(", process ").append(std::to_string(holder.processId));
     }
     if (report.holders.size() > named) text += "; and " + std::to_string(report.holders.size() - named) + " more";
-    return text + ")";
+    return text;
+}
+
+std::string InUseByText(const HolderReport& report) {
+    if (report.holders.empty()) return {};
+    return " (in use by " + HolderNamesText(report) + ")";
 }
 
 }  // namespace pendrix::cli

@@ -48,9 +48,11 @@ std::string FormatHoldersText(const std::string& path, const HolderReport& repor
 //   "services": ["..."]}, ...], "notExamined": 0, "handlesNotAnswering": 0}
 std::string FormatHoldersJson(const std::string& path, const HolderReport& report);
 
-// " (in use by viewer.exe, process 1234; ...)" naming at most
-// kHoldersNamedInALine processes and how many more there are; empty when
-// there are none.
+// "viewer.exe, process 1234; ..." naming at most kHoldersNamedInALine
+// processes and how many more there are; empty when there are none.
+std::string HolderNamesText(const HolderReport& report);
+
+// " (in use by " HolderNamesText ")"; empty when there are no holders.
 std::string InUseByText(const HolderReport& report);
 
 inline constexpr std::size_t kHoldersNamedInALine = 3;

@@ -446,6 +446,26 @@ std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& ful
     return kErrorSuccess;
 }
 
+// MoveFileExW without replacing: the name moves, the file stays itself.
+std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::string& target) {
+    const std::string from = Lookup(source);
+    const auto name = names_.find(from);
+    if (name == names_.end()) return Missing(source);
+    if (const File* file = FileOf(from); file != nullptr && file->inUse) return kErrorSharingViolation;
+    const std::string to = Lookup(target);
+    if (names_.count(to) != 0) return kErrorAlreadyExists;
+    if (!FolderExists(ParentKey(to))) return kErrorPathNotFound;
+    if (const std::uint32_t status = Fault("Rename", target)) return status;
+    Name moved = name->second;
+    std::string full;
+    FullPath(target, full);
+    moved.stored = full;
+    moved.shortName.clear();
+    names_.erase(from);
+    names_[to] = moved;
+    return kErrorSuccess;
+}
+
 std::uint32_t FakeFileSystem::DriveType(const std::string& root) {
     if (root.empty()) return kDriveNoRootDir;
     return remoteDrives.count(static_cast<char>(std::tolower(static_cast<unsigned char>(root[0])))) != 0 ? kDriveRemote

@@ -74,6 +74,7 @@ public:
     std::uint32_t ListFolder(const std::string& folder, std::vector<std::string>& names) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
+    std::uint32_t Rename(const std::string& source, const std::string& target) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {

@@ -6,15 +6,17 @@
 //   get                 writes the value's bytes, read with RegQueryValueExW, to
 //                       standard output; exit code 2 when there is no value
 //   clear               deletes the value
-//   run CODEFILE [--hold PATH | --load PATH]... [--refused] PROGRAM [ARGUMENTS...]
+//   run CODEFILE [--hold PATH | --exclusive PATH | --load PATH]... [--refused]
+//       PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM with the arguments on this program's own
 //                       standard handles and writes its whole exit code to
 //                       CODEFILE, and on a second line the process ids of the
 //                       holders; meanwhile each PATH is kept in use by a
-//                       process of its own (--load: loaded as a DLL), and with
-//                       --refused every write to the Session Manager key is
-//                       refused
+//                       process of its own (--exclusive: unreadable to others;
+//                       --load: loaded as a DLL), and with --refused every
+//                       write to the Session Manager key is refused
 //   short PATH          writes the short (8.3) form of PATH to standard output
+//   version DLL         loads DLL and exits with what its LibraryVersion answers
 //   console OUTFILE PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM in a console of its own and writes its
 //                       exit code, a line break and the text the console
@@ -161,8 +163,9 @@ int Run(int argc, wchar_t** argv) {
     std::string holders;
     for (;;) {
         const std::wstring option = argv[next];
-        if ((option != L"--hold" && option != L"--load") || argc <= next + 2) break;
-        const auto how = option == L"--load" ? pendrix::wine::HeldAs::Loaded : pendrix::wine::HeldAs::Open;
+        using pendrix::wine::HeldAs;
+        if ((option != L"--hold" && option != L"--exclusive" && option != L"--load") || argc <= next + 2) break;
+        const HeldAs how = option == L"--load" ? HeldAs::Loaded : option == L"--exclusive" ? HeldAs::Exclusive : HeldAs::Open;
         held.push_back(std::make_unique<pendrix::wine::HeldFile>(argv[next + 1], how));
         if (!held.back()->Holding()) return 3;
         if (!holders.empty()) holders += ' ';
@@ -182,6 +185,15 @@ int Run(int argc, wchar_t** argv) {
     const std::optional<DWORD> code = RunToEnd(argc, argv, next, true);
     if (!code) return 4;
     return WriteWhole(codeFile, std::to_string(*code) + "\n" + holders + "\n") ? 0 : 6;
+}
+
+int Version(const wchar_t* path) {
+    const HMODULE library = LoadLibraryW(path);
+    if (library == nullptr) return -1;
+    using VersionFunction = int (*)();
+    const auto version = reinterpret_cast<VersionFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, "LibraryVersion")));
+    return version != nullptr ? version() : -2;
 }
 
 int Short(const wchar_t* path) {
@@ -239,5 +251,6 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"short" && argc == 3) return Short(argv[2]);
+    if (command == L"version" && argc == 3) return Version(argv[2]);
     return kUsage;
 }

@@ -6,7 +6,8 @@ standard handles and records its whole exit code, and checks what it printed,
 its exit code and the bytes of PendingFileRenameOperations, read back with
 RegQueryValueExW. JSON output is read with Python's json module.
 
-Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe TEST_LIBRARY.dll   (WINEPREFIX set)
+Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe TEST_LIBRARY_V1.dll TEST_LIBRARY_V2.dll
+       (WINEPREFIX set; file_holder.exe beside the helper)
 """
 import json
 import os
@@ -14,9 +15,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
-CLI = HELPER = LIBRARY = None
+CLI = HELPER = LIBRARY = LIBRARY_V2 = None
 PREFIX = os.environ.get("WINEPREFIX", "")
 FOLDER = os.path.join(PREFIX, "drive_c", "pendrix_cli_test")
 WIN_FOLDER = "C:\\pendrix_cli_test"
@@ -69,14 +71,15 @@ def cli(*args, hold=None, refused=False):
     return cli_holding(*args, hold=[hold] if hold else [], refused=refused)[:3]
 
 
-def cli_holding(*args, hold=(), load=(), refused=False):
-    """Runs the tool while each path of hold is kept open and each of load
-    loaded as a DLL, each by a process of its own; its exit code, standard
-    output and standard error, and the process ids of the holders, those of
-    hold first."""
+def cli_holding(*args, hold=(), exclusive=(), load=(), refused=False):
+    """Runs the tool while each path of hold is kept open, each of exclusive
+    kept unreadable to others and each of load loaded as a DLL, each by a
+    process of its own; its exit code, standard output and standard error,
+    and the process ids of the holders, in that order."""
     if os.path.exists(CODE_FILE):
         os.remove(CODE_FILE)
     held = [option for path in hold for option in ("--hold", path)]
+    held += [option for path in exclusive for option in ("--exclusive", path)]
     held += [option for path in load for option in ("--load", path)]
     held += ["--refused"] if refused else []
     command = ("run", WIN_FOLDER + "\\exit_code.txt", *held, windows_path(CLI), *args)
@@ -90,6 +93,31 @@ def cli_holding(*args, hold=(), load=(), refused=False):
     with open(CODE_FILE) as f:
         code, pids = f.read().split("\n")[:2]
     return int(code), out.decode("utf-8"), err.decode("utf-8"), [int(pid) for pid in pids.split()]
+
+
+class LoadedLibrary:
+    """A program that keeps running with path loaded as a DLL, started from
+    here so that it outlives the tool's runs; its process id as holders
+    finds it."""
+
+    def __init__(self, path):
+        holder = os.path.join(os.path.dirname(HELPER), "file_holder.exe")
+        self.process = subprocess.Popen(["wine", holder, path, "PendrixLoadedLibrary", "load"],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 60
+        self.pid = None
+        while self.pid is None:
+            assert self.process.poll() is None, "the program loading %s ended: %d" % (path, self.process.returncode)
+            assert time.monotonic() < deadline, "nobody came to hold " + path
+            holders = json.loads(cli("holders", path, "--json")[1])["holders"]
+            self.pid = holders[0]["processId"] if holders else None
+
+    def running(self):
+        return self.process.poll() is None
+
+    def end(self):
+        self.process.kill()
+        self.process.wait()
 
 
 def short_name(path):
@@ -113,6 +141,11 @@ def write(name, text):
 
 def read(name):
     with open(linux(name)) as f:
+        return f.read()
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
         return f.read()
 
 
@@ -148,7 +181,8 @@ class ConsoleToolTest(unittest.TestCase):
     def test_bad_usage_changes_nothing(self):
         set_value(stored(*GAP))
         for args in ([], ["bogus"], ["list", "--at-restart"], ["replace", "", "b"], ["remove", "0"], ["holders"],
-                     ["holders", "a", "b"], ["holders", "a", "--at-restart"]):
+                     ["holders", "a", "b"], ["holders", "a", "--at-restart"],
+                     ["replace", "a", "b", "--move-aside", "--at-restart"]):
             with self.subTest(args=args):
                 code, out, err = cli(*args)
                 self.assertEqual((code, out), (USAGE, ""))
@@ -335,6 +369,47 @@ class ConsoleToolTest(unittest.TestCase):
                 self.assertEqual((result, out), (code, ""))
                 self.assertFailureLine(err, path, "(error %d)" % code)
 
+    def test_move_aside_replaces_a_loaded_library_now(self):
+        shutil.copy(LIBRARY, linux("report.dll"))
+        shutil.copy(LIBRARY_V2, linux("new.dll"))
+        report, old_copy = win("report.dll"), win("report.dll.pendrix-old-1")
+        running = LoadedLibrary(report)
+        try:
+            code, out, err = cli("replace", win("new.dll"), report, "--move-aside")
+            self.assertEqual((code, err), (0, ""))
+            self.assertEqual(out, 'Replaced "%s" with "%s" now. Programs that use it keep the old copy until they end '
+                                  '(file_holder.exe, process %d); it is now "%s" and is deleted at the next start of '
+                                  'Windows.\r\n' % (report, win("new.dll"), running.pid, old_copy))
+            # A program started now loads the new version; the first one runs on.
+            self.assertEqual(helper("version", report)[0], 2)
+            self.assertTrue(running.running())
+            self.assertEqual(read_bytes(linux("report.dll.pendrix-old-1")), read_bytes(LIBRARY))
+            self.assertEqual(value(), stored("\\??\\" + old_copy, ""))
+            self.assertEqual(cli("list"), (0, '1 delete "%s"\r\n' % old_copy, ""))
+        finally:
+            running.end()
+
+    def test_move_aside_falls_back_to_scheduling(self):
+        shutil.copy(LIBRARY, linux("report.dll"))
+        shutil.copy(LIBRARY_V2, linux("new.dll"))
+        new, report = win("new.dll"), win("report.dll")
+        replacement = stored("\\??\\" + new, "!\\??\\" + report)
+        for name, holding in [
+            # Held open without delete sharing: it cannot be renamed.
+            ("held open", dict(hold=[report])),
+            # A source that cannot be read: nothing is renamed.
+            ("source unreadable", dict(exclusive=[new], load=[report])),
+        ]:
+            with self.subTest(name):
+                set_value(None)
+                code, out, err, _ = cli_holding("replace", new, report, "--move-aside", **holding)
+                self.assertEqual((code, err), (RESTART, ""))
+                self.assertTrue(out.startswith('Scheduled: "%s" is replaced with "%s" at the next start of Windows '
+                                               '(in use by file_holder.exe, process ' % (report, new)), out)
+                self.assertEqual(value(), replacement)
+                self.assertEqual(read_bytes(linux("report.dll")), read_bytes(LIBRARY))
+                self.assertEqual(sorted(os.listdir(FOLDER)), ["exit_code.txt", "new.dll", "report.dll"])
+
     def test_remove_an_entry_of_another_program(self):
         for before, command, code, after in [
             (stored(*FOREIGN), ["remove", "2"], 0, stored(*FOREIGN[:2], *FOREIGN[4:])),
@@ -438,5 +513,5 @@ class ConsoleToolTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    CLI, HELPER, LIBRARY = sys.argv[1], sys.argv[2], sys.argv[3]
+    CLI, HELPER, LIBRARY, LIBRARY_V2 = sys.argv[1:5]
     unittest.main(argv=sys.argv[:1], verbosity=2)
