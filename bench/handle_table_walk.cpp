@@ -38,8 +38,10 @@ int wmain(int argc, wchar_t** argv) {
         const SystemHandleEntry& entry = table[i];
         if (entry.processId == self || entry.objectTypeIndex != fileType) continue;
         auto [process, first] = processes.try_emplace(entry.processId);
-        if (first)
-            process->second = UniqueKernelHandle(OpenProcess(PROCESS_DUP_HANDLE, FALSE, static_cast<DWORD>(entry.processId)));
+        if (first) {
+            const auto processId = static_cast<DWORD>(entry.processId);
+            process->second = UniqueKernelHandle(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
+        }
         HANDLE copy = nullptr;
         if (!process->second || !DuplicateHandle(process->second.Get(), reinterpret_cast<HANDLE>(entry.handleValue),
                                                  GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))

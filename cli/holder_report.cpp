@@ -66,7 +66,8 @@ HolderReport MergeHolders(const HolderScan& scan) {
         case HoldKind::RestartManager: holder.restartManager = true; break;
         }
         if (holder.applicationName.empty()) holder.applicationName = sighting.applicationName;
-        if (!sighting.serviceName.empty() && serviceKeys[sighting.processId].insert(FoldName(sighting.serviceName)).second)
+        if (sighting.serviceName.empty()) continue;
+        if (serviceKeys[sighting.processId].insert(FoldName(sighting.serviceName)).second)
             holder.services.push_back(sighting.serviceName);
     }
 

@@ -54,8 +54,10 @@ public:
         if (length == 0) return false;
         const std::wstring_view name = LastComponent({mapped, length});
         bool named = false;
-        for (const HeldTarget& target : targets_)
-            named = named || (target.mayBeLoaded && (SameName(name, target.longName) || SameName(name, target.shortName)));
+        for (const HeldTarget& target : targets_) {
+            if (target.mayBeLoaded && (SameName(name, target.longName) || SameName(name, target.shortName)))
+                named = true;
+        }
         if (!named) return false;
 
         wchar_t path[MAX_PATH + 1] = {};
@@ -90,7 +92,8 @@ void FindLoadedModules(const std::vector<HeldTarget>& targets, const std::vector
         if (!process || !ModuleAddresses(process.Get(), modules)) {
             // A process that has ended meanwhile was not holding anything.
             const DWORD error = GetLastError();
-            if (error != ERROR_INVALID_PARAMETER && error != ERROR_INVALID_HANDLE) scan.notExamined.push_back(processId);
+            if (error != ERROR_INVALID_PARAMETER && error != ERROR_INVALID_HANDLE)
+                scan.notExamined.push_back(processId);
             continue;
         }
         for (const HMODULE module : modules) {

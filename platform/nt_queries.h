@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/file_system_api.h"
 
 namespace pendrix {
 

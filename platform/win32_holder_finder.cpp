@@ -71,6 +71,32 @@ std::string ProgramPath(DWORD processId) {
     return {};
 }
 
+// Reads the module lists on a thread of its own while the handle table is
+// walked: the two sources wait on different things.
+std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
+                                    const std::map<DWORD, std::wstring>& names, HolderScan& scan) {
+    bool mayBeLoaded = false;
+    std::vector<FileIdentity> identities;
+    for (const HeldTarget& target : targets) {
+        identities.push_back(target.identity);
+        mayBeLoaded = mayBeLoaded || target.mayBeLoaded;
+    }
+    HolderScan moduleScan;
+    std::future<void> modules;
+    if (mayBeLoaded) {
+        std::vector<DWORD> processIds;
+        for (const auto& process : names) processIds.push_back(process.first);
+        modules = std::async(std::launch::async, [&targets, &moduleScan, processIds] {
+            FindLoadedModules(targets, processIds, moduleScan);
+        });
+    }
+    const std::uint32_t status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
+    if (modules.valid()) modules.get();
+    scan.sightings.insert(scan.sightings.end(), moduleScan.sightings.begin(), moduleScan.sightings.end());
+    scan.notExamined.insert(scan.notExamined.end(), moduleScan.notExamined.begin(), moduleScan.notExamined.end());
+    return status;
+}
+
 class Win32HolderFinder final : public HolderFinder {
 public:
     std::uint32_t Find(const std::vector<std::string>& paths, HolderScan& scan) override {
@@ -79,31 +105,12 @@ public:
         if (targets.empty()) return status != ERROR_SUCCESS ? status : ERROR_INVALID_PARAMETER;
         scan.elevated = PrepareToken();
 
-        std::vector<FileIdentity> identities;
-        std::vector<std::wstring> fullPaths;
-        bool mayBeLoaded = false;
-        for (const HeldTarget& target : targets) {
-            identities.push_back(target.identity);
-            if (!target.fullPath.empty()) fullPaths.push_back(target.fullPath);
-            mayBeLoaded = mayBeLoaded || target.mayBeLoaded;
-        }
-        // The module lists are read on a thread of their own meanwhile: the
-        // two sources wait on different things.
         const std::map<DWORD, std::wstring> names = ProcessNames();
-        HolderScan moduleScan;
-        std::future<void> modules;
-        if (mayBeLoaded) {
-            std::vector<DWORD> processIds;
-            for (const auto& process : names) processIds.push_back(process.first);
-            modules = std::async(std::launch::async, [&targets, &moduleScan, processIds] {
-                FindLoadedModules(targets, processIds, moduleScan);
-            });
-        }
-        status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
-        if (modules.valid()) modules.get();
+        status = ScanHandlesAndModules(targets, names, scan);
         if (status != ERROR_SUCCESS) return status;
-        scan.sightings.insert(scan.sightings.end(), moduleScan.sightings.begin(), moduleScan.sightings.end());
-        scan.notExamined.insert(scan.notExamined.end(), moduleScan.notExamined.begin(), moduleScan.notExamined.end());
+        std::vector<std::wstring> fullPaths;
+        for (const HeldTarget& target : targets)
+            if (!target.fullPath.empty()) fullPaths.push_back(target.fullPath);
         AskRestartManager(fullPaths, scan);
 
         std::set<DWORD> found;

@@ -165,7 +165,9 @@ int Run(int argc, wchar_t** argv) {
         const std::wstring option = argv[next];
         using pendrix::wine::HeldAs;
         if ((option != L"--hold" && option != L"--exclusive" && option != L"--load") || argc <= next + 2) break;
-        const HeldAs how = option == L"--load" ? HeldAs::Loaded : option == L"--exclusive" ? HeldAs::Exclusive : HeldAs::Open;
+        const HeldAs how = option == L"--load"        ? HeldAs::Loaded
+                           : option == L"--exclusive" ? HeldAs::Exclusive
+                                                      : HeldAs::Open;
         held.push_back(std::make_unique<pendrix::wine::HeldFile>(argv[next + 1], how));
         if (!held.back()->Holding()) return 3;
         if (!holders.empty()) holders += ' ';
