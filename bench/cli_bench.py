@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
-"""pendrix-cli list --json against Wine's own reg query on one 10,000-pair
-list, timed alternately in one run, and the size of pendrix-cli.exe.
+"""The console tool's benchmark, in two parts, each timed alternately in one
+run, and the size of pendrix-cli.exe.
+
+list: pendrix-cli list --json against Wine's own reg query on one 10,000-pair
+list.
 
 Both programs start under Wine and print the whole value to a file; the
 time is the wall clock of each run, from the Linux side, with one Wine
@@ -9,9 +12,18 @@ whether each source exists, which costs most when it does not: the list is
 timed with its sources present (as the new files of an update are), absent
 from a folder that exists, and under a folder that does not exist. Run by
 bench/run_cli.sh, which builds the programs and makes the prefix.
-Usage: cli_bench.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe   (WINEPREFIX set)
+
+holders: pendrix-cli holders on a handle table as full as a busy machine's
+(a few hundred processes, tens of thousands of handles, a fifth of them
+files), for a file held open and for a DLL loaded, against the two bare
+baselines of bench/handle_table_walk.cpp: one read of the handle table, and
+that read with every file handle of every process duplicated and asked its
+type and file index, which any finder of open files must do.
+
+Usage: cli_bench.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe [list|holders]   (WINEPREFIX set)
 """
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -40,13 +52,18 @@ def the_list(folder):
 
 
 def timed(command, output):
-    with open(output, "wb") as out:
-        start = time.perf_counter()
-        status = subprocess.run(command, stdout=out, stderr=subprocess.DEVNULL, check=False).returncode
-        elapsed = time.perf_counter() - start
-    if status != 0:
-        sys.exit("%s failed with %d" % (command[1], status))
-    return elapsed
+    """Wall-clock seconds of one run. A run that fails is tried once more:
+    Wine, on a busy machine, now and then fails to start a program at all."""
+    for attempt in range(2):
+        with open(output, "wb") as out, tempfile.TemporaryFile() as err:
+            start = time.perf_counter()
+            status = subprocess.run(command, stdout=out, stderr=err, check=False).returncode
+            elapsed = time.perf_counter() - start
+            if status == 0:
+                return elapsed
+            err.seek(0)
+            sys.stderr.write("%s failed with %d: %r\n" % (command[1], status, err.read()[-300:]))
+    sys.exit("%s failed twice" % command[1])
 
 
 def measure(cli, helper, data):
@@ -70,10 +87,87 @@ def measure(cli, helper, data):
     return result
 
 
-def main():
-    cli, helper = sys.argv[1], sys.argv[2]
+# The handle table of the holders part: processes, and the files and other
+# objects each holds.
+HOLDER_PROCESSES = 200
+HOLDER_FILES = 25
+HOLDER_OTHERS = 75
+READY_SECONDS = 900
+
+
+def windows_path(linux_path):
+    return "Z:" + os.path.abspath(linux_path).replace("/", "\\")
+
+
+def wait_for(what, condition):
+    deadline = time.monotonic() + READY_SECONDS
+    while not condition():
+        if time.monotonic() > deadline:
+            sys.exit("timed out waiting for " + what)
+        time.sleep(0.5)
+
+
+def holders_found(cli, path):
+    with tempfile.TemporaryFile() as out:
+        subprocess.run(["wine", cli, "holders", path], stdout=out, stderr=subprocess.DEVNULL, check=False)
+        out.seek(0)
+        return b"is held by" in out.read()
+
+
+def bench_holders(cli, helper):
     drive_c = os.path.join(os.environ["WINEPREFIX"], "drive_c")
-    print("%d pairs, median of %d alternate runs each:" % (PAIRS, ROUNDS))
+    tests = os.path.dirname(helper)
+    bench = os.path.join(os.path.dirname(cli), "bench")
+    folder = os.path.join(drive_c, "bench", "holders")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    ready = os.path.join(folder, "ready.txt")
+    start = time.monotonic()
+    subprocess.Popen(["wine", os.path.join(bench, "handle_holders.exe"), str(HOLDER_PROCESSES),
+                      "C:\\bench\\holders", str(HOLDER_FILES), str(HOLDER_OTHERS), "C:\\bench\\holders\\ready.txt"],
+                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for("the handle holders", lambda: os.path.exists(ready))
+    print("holders: %d processes started in %.0f s" % (HOLDER_PROCESSES, time.monotonic() - start))
+
+    with open(os.path.join(folder, "held.txt"), "w") as f:
+        f.write("held open")
+    shutil.copy(os.path.join(tests, "test_library_v1.dll"), os.path.join(folder, "loaded.dll"))
+    held, loaded = "C:\\bench\\holders\\held.txt", "C:\\bench\\holders\\loaded.dll"
+    file_holder = os.path.join(tests, "file_holder.exe")
+    for path, how in ((held, []), (loaded, ["load"])):
+        subprocess.Popen(["wine", file_holder, path, "PendrixBench%d" % len(how), *how],
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the holder of " + path, lambda: holders_found(cli, path))
+
+    walk = os.path.join(bench, "handle_table_walk.exe")
+    commands = {
+        "holders, file open": ["wine", cli, "holders", held, "--json"],
+        "holders, DLL loaded": ["wine", cli, "holders", loaded, "--json"],
+        "handle table read": ["wine", walk],
+        "file handle walk": ["wine", walk, "--files"],
+    }
+    times = {name: [] for name in commands}
+    with tempfile.TemporaryDirectory() as outputs:
+        output = os.path.join(outputs, "out.txt")
+        for command in commands.values():
+            timed(command, output)  # warm the file cache once
+        with open(output) as f:
+            print("  " + f.read().strip())
+        for _ in range(ROUNDS):
+            for name, command in commands.items():
+                times[name].append(timed(command, output))
+    medians = {name: statistics.median(values) for name, values in times.items()}
+    print("median of %d alternate runs each:" % ROUNDS)
+    for name, seconds in medians.items():
+        print("  %-24s %7.3f s" % (name, seconds))
+    for name in ("holders, file open", "holders, DLL loaded"):
+        print("  ratio %s / file handle walk: %.2f; / handle table read: %.2f" % (
+            name, medians[name] / medians["file handle walk"], medians[name] / medians["handle table read"]))
+
+
+def bench_list(cli, helper):
+    drive_c = os.path.join(os.environ["WINEPREFIX"], "drive_c")
+    print("list: %d pairs, median of %d alternate runs each:" % (PAIRS, ROUNDS))
     for case, folder, linux_folder in CASES:
         if linux_folder:
             os.makedirs(os.path.join(drive_c, linux_folder), exist_ok=True)
@@ -86,6 +180,16 @@ def main():
             print("  %-24s %7.3f s  (output %d bytes)" % (name, seconds, size))
         ratio = result["pendrix-cli list --json"][0] / result["reg query"][0]
         print("  ratio pendrix-cli / reg query: %.2f" % ratio)
+
+
+def main():
+    cli, helper = sys.argv[1], sys.argv[2]
+    parts = sys.argv[3:] or ["list", "holders"]
+    if "list" in parts:
+        bench_list(cli, helper)
+    # Last: its processes stay until the Wine session ends.
+    if "holders" in parts:
+        bench_holders(cli, helper)
     print("pendrix-cli.exe: %d bytes (1 MB is 1,048,576)" % os.path.getsize(cli))
 
 

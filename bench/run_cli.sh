@@ -1,10 +1,12 @@
 #!/bin/sh
-# Builds pendrix-cli and its test helper and runs the console tool's
-# benchmark under Wine in a prefix of its own (build/windows/cli-bench-prefix).
+# Builds pendrix-cli, its test helpers and the baselines and runs the console
+# tool's benchmark under Wine in a prefix of its own
+# (build/windows/cli-bench-prefix). Usage: run_cli.sh [list|holders]
+# (both when none is named).
 set -eu
 cd "$(dirname "$0")/.."
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target pendrix-cli cli_test_helper
+cmake --build --preset windows --target pendrix-cli cli_test_helper handle_holders handle_table_walk
 export WINEPREFIX="$PWD/build/windows/cli-bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineboot -i </dev/null >/dev/null 2>&1
@@ -13,6 +15,6 @@ wineserver -w
 # One session for the whole run: a new one would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1
 status=0
-python3 bench/cli_bench.py build/windows/pendrix-cli.exe build/windows/tests/wine/cli_test_helper.exe || status=$?
+python3 bench/cli_bench.py build/windows/pendrix-cli.exe build/windows/tests/wine/cli_test_helper.exe "$@" || status=$?
 wineserver -k
 exit $status

@@ -24,20 +24,27 @@ struct CommandSyntax {
 
 constexpr CommandSyntax kCommands[] = {
     {"list", CliCommand::List, 0, "list [--json]"},
-    {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart]"},
+    {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart | --move-aside]"},
     {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
     {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
     {"verify", CliCommand::Verify, 1, "verify FILE [--json]"},
+    {"holders", CliCommand::Holders, 1, "holders PATH [--json]"},
 };
 
 // Takes one option of the command; false when the command has no such option.
 bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
-    if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify) && option == "--json") {
+    if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify ||
+         syntax.command == CliCommand::Holders) &&
+        option == "--json") {
         arguments.json = true;
         return true;
     }
     if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete) && option == "--at-restart") {
         arguments.atRestart = true;
+        return true;
+    }
+    if (syntax.command == CliCommand::Replace && option == "--move-aside") {
+        arguments.moveAside = true;
         return true;
     }
     return false;
@@ -101,6 +108,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         if (operand.empty()) return Failure(std::string("an empty argument for ") + syntax->name +
                                             "; usage: pendrix-cli " + syntax->usage);
 
+    if (result.atRestart && result.moveAside)
+        return Failure("--move-aside replaces now and --at-restart at the next start: give one of them");
+
     switch (syntax->command) {
     case CliCommand::Replace:
         result.source = operands[0];
@@ -108,6 +118,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         break;
     case CliCommand::Delete:
     case CliCommand::Verify:
+    case CliCommand::Holders:
         result.path = operands[0];
         break;
     case CliCommand::Remove: {
@@ -130,20 +141,26 @@ const char* UsageText() {
            "Lists and changes the file operations Windows carries out at its next start\r\n"
            "(the registry value PendingFileRenameOperations).\r\n"
            "\r\n"
-           "  list [--json]                             every pending operation, numbered from 1\r\n"
-           "  replace SOURCE DESTINATION [--at-restart] replace DESTINATION by SOURCE\r\n"
-           "  delete PATH [--at-restart]                delete PATH (wildcards * and ? in its last part)\r\n"
-           "  remove N [--source PATH]                  withdraw entry N as list numbers it\r\n"
-           "  verify FILE [--json]                      after a restart: what became of each entry of a\r\n"
-           "                                            list --json saved in FILE before it\r\n"
-           "  --help, -h, /?                            this text\r\n"
+           "  list [--json]                   every pending operation, numbered from 1\r\n"
+           "  replace SOURCE DESTINATION [--at-restart | --move-aside]\r\n"
+           "                                  replace DESTINATION by SOURCE\r\n"
+           "  delete PATH [--at-restart]      delete PATH (wildcards * and ? in its last part)\r\n"
+           "  remove N [--source PATH]        withdraw entry N as list numbers it\r\n"
+           "  holders PATH [--json]           the processes that hold PATH open or loaded\r\n"
+           "  verify FILE [--json]            after a restart: what became of each entry of a\r\n"
+           "                                  list --json saved in FILE before it\r\n"
+           "  --help, -h, /?                  this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
-           "for the next restart; --at-restart schedules it without trying. remove --source\r\n"
-           "refuses unless entry N's source is exactly PATH.\r\n"
+           "for the next restart, naming the programs that hold the file; --at-restart\r\n"
+           "schedules it without trying. replace --move-aside renames a DESTINATION in use\r\n"
+           "aside, puts SOURCE in its place now and deletes the old copy at the next start;\r\n"
+           "running programs keep the old copy until they end. remove --source refuses\r\n"
+           "unless entry N's source is exactly PATH.\r\n"
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
+           "2 or 3 (holders) the path does not exist;\r\n"
            "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
            "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
            "denied, run elevated).\r\n";

@@ -1,12 +1,14 @@
 #include "cli/cli_commands.h"
 
 #include "cli/exit_codes.h"
+#include "cli/holder_report.h"
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
 #include "cli/source_existence.h"
 #include "cli/verify_command.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/move_aside_replacement.h"
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/refusal_text.h"
 #include "scheduler/stored_list.h"
@@ -107,6 +109,66 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
     return kExitRestartNeeded;
 }
 
+// Who holds the files; nobody when that could not be looked at.
+HolderReport HoldersOf(CliContext& context, const std::vector<std::string>& paths) {
+    HolderScan scan;
+    if (context.holders.Find(paths, scan) != kErrorSuccess) return {};
+    return MergeHolders(scan);
+}
+
+// " (in use by ...)" for the files a command had to schedule because it
+// could not act on them now; empty when nobody is found holding them.
+std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) {
+    return InUseByText(HoldersOf(context, paths));
+}
+
+int RunReplace(const CliArguments& arguments, CliContext& context);
+
+// replace --move-aside: a destination in use is renamed aside and replaced
+// now; what cannot be moved aside is replaced or scheduled as without it.
+int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
+    FileCommands commands(context.registry, context.files, PendingListRead{});
+    MoveAsideReplacement replacement(context.files, commands);
+    HolderReport holders;
+    const MoveAsideResult result = replacement.Replace(arguments.source, arguments.destination, [&] {
+        holders = HoldersOf(context, {arguments.destination});
+    });
+    const std::string replaced =
+        "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now";
+    switch (result.outcome) {
+    case MoveAsideOutcome::NotMovedAside: break;
+    case MoveAsideOutcome::ReplacedNow:
+        context.output.Out(replaced + ".\r\n");
+        return kExitDone;
+    case MoveAsideOutcome::MovedAside: {
+        std::string line = replaced + ". ";
+        if (!holders.holders.empty())
+            line += "Programs that use it keep the old copy until they end (" + HolderNamesText(holders) + "); it";
+        else
+            line += "The old copy was in use; it";
+        line += " is now " + Quoted(result.oldCopy) + " and is deleted at the next start of Windows.";
+        context.output.Out(line + "\r\n");
+        return kExitDone;
+    }
+    case MoveAsideOutcome::Interrupted:
+        return FailWithStatus(context, "the replacement of " + Quoted(result.destination) +
+                                           " stopped half-way; its old content is kept in " + Quoted(result.oldCopy) +
+                                           "; nothing was scheduled", result.status);
+    case MoveAsideOutcome::NotScheduled:
+        if (result.deletion.readFailed) return FailToRead(context, "nothing was replaced or scheduled", result.status);
+        return FailWithStatus(context, "nothing was replaced or scheduled: Windows refused to change the list of "
+                                       "pending file operations", result.status);
+    case MoveAsideOutcome::LeftHalfWay:
+        if (!result.destinationMissing)
+            return FailWithStatus(context, replaced + ", but the deletion of the old copy " + Quoted(result.oldCopy) +
+                                               " could not be scheduled, nor the old file put back", result.status);
+        return FailWithStatus(context, Quoted(result.destination) + " is missing: its old content is " +
+                                           Quoted(result.oldCopy) + " and the new copy " + Quoted(result.newCopy) +
+                                           "; putting them back failed", result.status);
+    }
+    return RunReplace(arguments, context);
+}
+
 int RunReplace(const CliArguments& arguments, CliContext& context) {
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
@@ -117,8 +179,10 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
                       "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
                       "nothing was replaced or scheduled");
 
-    context.output.Out("Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
-                       " at the next start of Windows." + kRestartHint + "\r\n");
+    std::string line = "Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
+                       " at the next start of Windows";
+    if (!arguments.atRestart) line += InUseBy(context, {result.destination});
+    context.output.Out(line + "." + kRestartHint + "\r\n");
     return kExitRestartNeeded;
 }
 
@@ -136,10 +200,12 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     std::vector<std::string> scheduled;
     for (const RenamePair& pair : result.scheduled) scheduled.push_back(pair.first.substr(kObjectPathPrefix.size()));
     std::string line;
+    // Who holds what had to wait, unless it was not tried now.
+    const std::string inUseBy = arguments.atRestart ? std::string() : InUseBy(context, scheduled);
     if (!pattern) {
-        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows.";
+        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";
     } else {
-        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + ".";
+        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + inUseBy + ".";
         if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");
@@ -201,15 +267,29 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
     return kExitDone;
 }
 
+int RunHolders(const CliArguments& arguments, CliContext& context) {
+    HolderScan scan;
+    const std::uint32_t status = context.holders.Find({arguments.path}, scan);
+    if (status != kErrorSuccess)
+        return FailWithStatus(context, "could not look for the holders of " + Quoted(arguments.path),
+                              static_cast<std::int32_t>(status));
+    const HolderReport report = MergeHolders(scan);
+    context.output.Out(arguments.json ? FormatHoldersJson(arguments.path, report)
+                                      : FormatHoldersText(arguments.path, report));
+    return kExitDone;
+}
+
 }  // namespace
 
 int RunCommand(const CliArguments& arguments, CliContext& context) {
     switch (arguments.command) {
     case CliCommand::List: return RunList(arguments, context);
-    case CliCommand::Replace: return RunReplace(arguments, context);
+    case CliCommand::Replace:
+        return arguments.moveAside ? RunReplaceMovingAside(arguments, context) : RunReplace(arguments, context);
     case CliCommand::Delete: return RunDelete(arguments, context);
     case CliCommand::Remove: return RunRemove(arguments, context);
     case CliCommand::Verify: return RunVerify(arguments, context);
+    case CliCommand::Holders: return RunHolders(arguments, context);
     case CliCommand::Help: break;
     }
     context.output.Out(UsageText());

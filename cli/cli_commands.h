@@ -1,8 +1,8 @@
 // The commands of pendrix-cli over the program's shared code: the list as
 // read and described, replace and delete through FileCommands (exactly what
-// the window's Apply does), and the withdrawal of one entry. Each returns the
-// exit code and writes one line (or the listing) to the output. verify
-// is in cli/verify_command.h.
+// the window's Apply does), the withdrawal of one entry, and who holds a
+// file. Each returns the exit code and writes one line (or the listing) to
+// the output. verify is in cli/verify_command.h.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
+#include "platform/holder_finder.h"
 #include "registry/RegistryRoutines.h"
 #include "platform/system_error_text.h"
 #include "platform/file_system_api.h"
@@ -19,6 +20,7 @@ namespace pendrix::cli {
 struct CliContext {
     RegistryRoutines& registry;
     FileSystemApi& files;
+    HolderFinder& holders;
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
 };

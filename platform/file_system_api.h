@@ -102,6 +102,10 @@ public:
     virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
     // GetDriveTypeW of a root ("C:\"): the drive's type, not a status.
     virtual std::uint32_t DriveType(const std::string& root) = 0;
+    // MoveFileExW without MOVEFILE_REPLACE_EXISTING, within one folder:
+    // kErrorAlreadyExists (or kErrorFileExists) when target exists. A file
+    // that programs have loaded may be renamed.
+    virtual std::uint32_t Rename(const std::string& source, const std::string& target) = 0;
 };
 
 // The file system of this computer (Windows build only).

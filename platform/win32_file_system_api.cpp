@@ -92,6 +92,10 @@ public:
         return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING));
     }
 
+    std::uint32_t Rename(const std::string& source, const std::string& target) override {
+        return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), 0));
+    }
+
     std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
                           const std::string& backup) override {
         return Status(ReplaceFileW(Wide(replaced).c_str(), Wide(replacement).c_str(), Wide(backup).c_str(), 0,

@@ -25,6 +25,7 @@ public:
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     bool Made() const { return status_ == kErrorSuccess; }
+    void Keep() { owned_ = true; }  // the file is under this name again
     std::uint32_t Status() const { return status_; }
     const std::string& Path() const { return path_; }
     void Release() { owned_ = false; }  // it is gone, or became another file
@@ -82,6 +83,33 @@ ReplacementAttempt RewriteInPlace(FileSystemApi& files, const std::string& file,
     return {ReplacementOutcome::Interrupted, status, backup.Path()};
 }
 
+// After a swap the old content is under backup's name and goes with it. A
+// file that programs have loaded may be renamed but not deleted: its old
+// content would stay beside it, in use, under a temporary name for ever. So
+// it goes back to its name and the copy to the copy's, and the file waits
+// for the next start like any file in use.
+ReplacementAttempt DropOldContent(FileSystemApi& files, const std::string& file, std::uint32_t attributes,
+                                  TemporaryFile& copy, TemporaryFile& backup) {
+    files.SetAttributes(backup.Path(), kAttributeNormal);
+    const std::uint32_t removed = files.Remove(backup.Path());
+    if (removed == kErrorSuccess) {
+        backup.Release();
+        return Done();
+    }
+    if (files.MoveOver(file, copy.Path()) == kErrorSuccess) {
+        copy.Keep();  // the copy is under its own name again, and goes when it does
+        if (files.MoveOver(backup.Path(), file) == kErrorSuccess) {
+            backup.Release();
+            files.SetAttributes(file, attributes);
+            return NotNow(removed);
+        }
+        // The file's name must not stay empty: the copy takes it after all.
+        if (files.MoveOver(copy.Path(), file) == kErrorSuccess) copy.Release();
+    }
+    backup.Release();
+    return {ReplacementOutcome::Interrupted, removed, backup.Path()};
+}
+
 // The file is swapped for the copy: ReplaceFileW moves it to backup's name
 // and the copy to its own, then backup goes.
 ReplacementAttempt Swap(FileSystemApi& files, const std::string& file, std::uint32_t attributes, TemporaryFile& copy,
@@ -93,7 +121,7 @@ ReplacementAttempt Swap(FileSystemApi& files, const std::string& file, std::uint
     if (status == kErrorSuccess) {
         copy.Release();
         files.SetAttributes(file, attributes);
-        return Done();
+        return DropOldContent(files, file, attributes, copy, backup);
     }
     if (status == kErrorUnableToMoveReplacement2) {
         // The file is under backup's name, and the copy under its own: the

@@ -13,7 +13,8 @@ namespace {
 
 struct ArgumentsCase {
     std::vector<std::string> arguments;
-    // What was understood, as "command|json|atRestart|source|destination|path|entry|expected",
+    // What was understood, as "command|json|when|source|destination|path|entry|expected"
+    // (when: "restart" for --at-restart, "aside" for --move-aside),
     // or "error" for a refused command line.
     std::string understood;
 };
@@ -21,10 +22,10 @@ struct ArgumentsCase {
 std::string Understood(const ParsedArguments& parsed) {
     if (!parsed.ok) return "error";
     const CliArguments& a = parsed.arguments;
-    const char* names[] = {"help", "list", "replace", "delete", "remove", "verify"};
+    const char* names[] = {"help", "list", "replace", "delete", "remove", "verify", "holders"};
     return std::string(names[static_cast<int>(a.command)]) + "|" + (a.json ? "json" : "") + "|" +
-           (a.atRestart ? "restart" : "") + "|" + a.source + "|" + a.destination + "|" + a.path + "|" +
-           std::to_string(a.entry) + "|" + (a.expectedSource ? "=" + *a.expectedSource : "");
+           (a.atRestart ? "restart" : "") + (a.moveAside ? "aside" : "") + "|" + a.source + "|" + a.destination +
+           "|" + a.path + "|" + std::to_string(a.entry) + "|" + (a.expectedSource ? "=" + *a.expectedSource : "");
 }
 
 TEST(CliArguments, UnderstandsEachCommandLine) {
@@ -36,11 +37,14 @@ TEST(CliArguments, UnderstandsEachCommandLine) {
         {{"list", "--json"}, "list|json|||||0|"},
         {{"replace", "C:\\a b.dll", " C:\\c.dll "}, "replace|||C:\\a b.dll| C:\\c.dll ||0|"},
         {{"replace", "--at-restart", "s", "d"}, "replace||restart|s|d||0|"},
+        {{"replace", "s", "d", "--move-aside"}, "replace||aside|s|d||0|"},
         {{"delete", "C:\\x\\*.log"}, "delete|||||C:\\x\\*.log|0|"},
         {{"delete", "--", "--odd"}, "delete|||||--odd|0|"},
         {{"delete", "--", "/?"}, "delete|||||/?|0|"},
         {{"remove", "007", "--source", "C:\\s"}, "remove||||||7|=C:\\s"},
         {{"remove", "--source", "C:\\s", "2"}, "remove||||||2|=C:\\s"},
+        {{"holders", "C:\\app\\report.dll"}, "holders|||||C:\\app\\report.dll|0|"},
+        {{"holders", "--json", "--", "--x"}, "holders|json||||--x|0|"},
         {{}, "error"},
         {{"lst"}, "error"},
         {{"list", "extra"}, "error"},
@@ -57,6 +61,12 @@ TEST(CliArguments, UnderstandsEachCommandLine) {
         {{"verify"}, "error"},
         {{"verify", "a", "b"}, "error"},
         {{"verify", "a", "--at-restart"}, "error"},
+        {{"holders"}, "error"},
+        {{"holders", "a", "b"}, "error"},
+        {{"holders", "a", "--at-restart"}, "error"},
+        {{"delete", "a", "--json"}, "error"},
+        {{"replace", "s", "d", "--move-aside", "--at-restart"}, "error"},
+        {{"delete", "a", "--move-aside"}, "error"},
     };
     for (const ArgumentsCase& c : cases) {
         std::string shown;

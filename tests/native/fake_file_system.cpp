@@ -222,6 +222,7 @@ std::uint32_t FakeFileSystem::Remove(const std::string& path) {
     if (const File* file = FileOf(key)) {
         if (file->attributes & kAttributeReadOnly) return kErrorAccessDenied;
         if (file->inUse) return kErrorSharingViolation;
+        if (file->loaded) return kErrorAccessDenied;
     } else if (name->second.linkTarget.empty()) {
         return kErrorAccessDenied;  // a folder
     }
@@ -251,7 +252,7 @@ std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string&
     if (to != nullptr &&
         (to->attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeSystem | kAttributeDirectory)))
         return kErrorAccessDenied;
-    if (to != nullptr && (to->inUse || to->lockedForRead)) return kErrorSharingViolation;
+    if (to != nullptr && (to->inUse || to->lockedForRead || to->loaded)) return kErrorSharingViolation;
     if (to == nullptr) {
         if (!FolderExists(ParentKey(targetKey))) return kErrorPathNotFound;
         if (foldersRefusingNewFiles.count(ParentKey(targetKey)) != 0) return kErrorAccessDenied;
@@ -289,7 +290,8 @@ std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::str
     if (names_.count(to) != 0) {
         if (FolderExists(to)) return kErrorAccessDenied;
         if (const File* existing = FileOf(to);
-            existing != nullptr && (existing->inUse || (existing->attributes & kAttributeReadOnly)))
+            existing != nullptr &&
+            (existing->inUse || existing->loaded || (existing->attributes & kAttributeReadOnly)))
             return kErrorAccessDenied;
     } else if (!FolderExists(ParentKey(to))) {
         return kErrorPathNotFound;
@@ -469,6 +471,26 @@ std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& ful
     for (std::size_t i = 0; i < parts.size(); ++i) full += (i == 0 ? "" : "\\") + parts[i];
     if (closingSeparator) full += '\\';
     if (Utf16FromText(full).size() > kMaxNameUnits) return kErrorFilenameExcedRange;
+    return kErrorSuccess;
+}
+
+// MoveFileExW without replacing: the name moves, the file stays itself.
+std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::string& target) {
+    const std::string from = Lookup(source);
+    const auto name = names_.find(from);
+    if (name == names_.end()) return Missing(source);
+    if (const File* file = FileOf(from); file != nullptr && file->inUse) return kErrorSharingViolation;
+    const std::string to = Lookup(target);
+    if (names_.count(to) != 0) return kErrorAlreadyExists;
+    if (!FolderExists(ParentKey(to))) return kErrorPathNotFound;
+    if (const std::uint32_t status = Fault("Rename", target)) return status;
+    Name moved = name->second;
+    std::string full;
+    FullPath(target, full);
+    moved.stored = full;
+    moved.shortName.clear();
+    names_.erase(from);
+    names_[to] = moved;
     return kErrorSuccess;
 }
 

@@ -4,7 +4,9 @@
 // match too) and several names (hard links: one content), a name may be a
 // symbolic link (followed where a program opens the file, not where a name
 // is deleted or renamed). A file held open without sharing cannot be
-// deleted or replaced (32), a read-only one gives 5; a missing file gives 2,
+// deleted or replaced (32), a read-only one gives 5; one that programs have
+// loaded may be renamed but neither deleted (5) nor written (32) nor
+// replaced by another (5); a missing file gives 2,
 // a missing folder on the way 3, a name Windows cannot hold 123. FullPath
 // resolves as GetFullPathNameW. A folder exists when it was put or holds
 // something; a drive's root always exists. Each file put is written anew:
@@ -30,6 +32,7 @@ public:
         std::uint32_t attributes = kAttributeNormal;
         bool inUse = false;          // held open without FILE_SHARE_DELETE or FILE_SHARE_WRITE
         bool lockedForRead = false;  // held open without FILE_SHARE_READ
+        bool loaded = false;         // loaded by a program: mapped as an image
         std::uint64_t index = 0;
         std::uint64_t lastWrite = 0;
     };
@@ -75,6 +78,7 @@ public:
     std::uint32_t ReadAll(const std::string& path, std::string& bytes) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
+    std::uint32_t Rename(const std::string& source, const std::string& target) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {

@@ -68,6 +68,8 @@ const char kDestination[] = "c:\\app\\lib.dll";
 
 void Free(FakeFileSystem&) {}
 void DestinationInUse(FakeFileSystem& fs) { fs.Find(kDestination)->inUse = true; }
+void DestinationLoaded(FakeFileSystem& fs) { fs.Find(kDestination)->loaded = true; }
+void StillLoaded(FakeFileSystem& fs) { EXPECT_TRUE(fs.Find(kDestination)->loaded); }
 void DestinationAbsent(FakeFileSystem& fs) { fs.Remove(kDestination); }
 void DestinationReadOnly(FakeFileSystem& fs) { fs.Find(kDestination)->attributes = kAttributeReadOnly; }
 void SourceAbsent(FakeFileSystem& fs) { fs.Remove(kSource); }
@@ -158,6 +160,7 @@ void InPlaceWriteAndRestoreFail(FakeFileSystem& fs) {
 const ReplaceCase kReplaceCases[] = {
     {"free destination", true, Free, CommandOutcome::DoneNow, "new"},
     {"destination in use", true, DestinationInUse, CommandOutcome::Scheduled, "old"},
+    {"destination loaded by a program", true, DestinationLoaded, CommandOutcome::Scheduled, "old", 0, StillLoaded},
     {"destination absent", true, DestinationAbsent, CommandOutcome::Scheduled, nullptr},
     {"destination read-only", true, DestinationReadOnly, CommandOutcome::DoneNow, "new", 0, KeptReadOnly},
     {"source absent", true, SourceAbsent, CommandOutcome::Refused, "old", kErrorFileNotFound},

@@ -4,15 +4,17 @@
 # deletion, the deletion of a read-only file and a pattern's files, and a
 # replacement whose source goes before the restart, beside another program's
 # rename, as a script would; saves the listing and verifies it (all still
-# pending); then Windows restarts (wineboot -r), the start-up processing
-# carries out the list, and verify tells what was done from the one that
-# failed. On a network drive (N:, made one in HKLM\Software\Wine\Drives)
-# nothing is scheduled: the start-up processing runs before the network is
-# there.
+# pending); replaces a DLL that a running program has loaded by moving it
+# aside; then Windows restarts (its programs end, and wineboot -r), the
+# start-up processing carries out the list, and verify tells what was done
+# from the one that failed. On a network drive (N:, made one in
+# HKLM\Software\Wine\Drives) nothing is scheduled: the start-up processing
+# runs before the network is there.
 # Usage: cli_restart_test.sh CLI_TEST_HELPER.exe PENDRIX_CLI.exe PREFIX_DIR
 set -eu
 helper=$1
 cli="Z:$(echo "$2" | tr / '\\')"
+built=$(dirname "$1")  # file_holder.exe and the test library beside the helper
 export WINEPREFIX="$3" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 . "$(dirname "$0")/throwaway_prefix.sh"
@@ -50,7 +52,8 @@ run() {
     wine "$helper" run "$code" "$@" </dev/null >"$folder/out.crlf" 2>&1 || fail "the helper could not run: $*"
     tr -d '\r' <"$folder/out.crlf" >"$folder/out.txt"
     cat "$folder/out.txt"
-    [ "$(cat "$folder/exit_code.txt")" = "$expected" ] || fail "exit code $(cat "$folder/exit_code.txt"), not $expected: $*"
+    got=$(head -n 1 "$folder/exit_code.txt")  # the exit code; the holders' process ids follow
+    [ "$got" = "$expected" ] || fail "exit code $got, not $expected: $*"
 }
 
 # The last output must be exactly these lines.
@@ -101,6 +104,29 @@ said "$(numbered 'still pending' 'still pending' '')" \
     "Summary: 0 carried out, 0 not carried out, 7 still pending, 0 never reached."
 rm "$folder/lost.txt"
 
+# A running program has loaded report.dll; --move-aside replaces it now.
+cp "$built/test_library_v1.dll" "$folder/report.dll"
+cp "$built/test_library_v2.dll" "$folder/new.dll"
+wine "$built/file_holder.exe" 'C:\pendrix_cli_restart\report.dll' PendrixRestartLoaded load </dev/null >/dev/null 2>&1 &
+tries=0
+until grep -q "(loaded module)" "$folder/out.txt"; do
+    tries=$((tries + 1))
+    [ $tries -le 60 ] || fail "no program came to load report.dll"
+    sleep 1
+    run 0 "$cli" holders 'C:\pendrix_cli_restart\report.dll'
+done
+run 0 "$cli" replace 'C:\pendrix_cli_restart\new.dll' 'C:\pendrix_cli_restart\report.dll' --move-aside
+cmp -s "$folder/report.dll" "$built/test_library_v2.dll" || fail "report.dll was not replaced now"
+cmp -s "$folder/report.dll.pendrix-old-1" "$built/test_library_v1.dll" || fail "the old copy is not beside it"
+
+# Only the old copy's deletion waits for the restart, after what was there.
+run 0 "$cli" list
+[ "$(tail -n 1 "$folder/out.txt")" = '8 delete "C:\pendrix_cli_restart\report.dll.pendrix-old-1"' ] ||
+    fail "the old copy's deletion is not the one entry added"
+
+# The restart: every program of the prefix ends, then Windows starts again.
+wineserver -k </dev/null >/dev/null 2>&1 || true
+timeout 180 wineserver -w || fail "the programs did not end"
 wineboot -r </dev/null >/dev/null 2>&1 || fail "the restart failed"
 wineserver -k </dev/null >/dev/null 2>&1 || true
 timeout 180 wineserver -w || fail "the prefix did not end"
@@ -111,6 +137,8 @@ timeout 180 wineserver -w || fail "the prefix did not end"
 [ ! -e "$folder/read-only.txt" ] || fail "the read-only file is still there"
 [ ! -e "$folder/a.log" ] && [ ! -e "$folder/b.log" ] || fail "a file of the pattern is still there"
 [ -e "$folder/keep.logx" ] || fail "a file the pattern does not name was deleted"
+cmp -s "$folder/report.dll" "$built/test_library_v2.dll" || fail "report.dll is not the new version"
+[ ! -e "$folder/report.dll.pendrix-old-1" ] || fail "the old copy of report.dll is still there"
 [ "$(cat "$folder/renamed_to.txt")" = "to be renamed" ] || fail "the rename was not carried out"
 [ "$(cat "$folder/kept.txt")" = "stays" ] || fail "the replacement without its source changed the destination"
 ! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not consumed"
@@ -124,5 +152,5 @@ python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
 assert (r["carriedOut"], [e["outcome"] for e in r["entries"]]) == (6, ["carried-out"] * 6 + ["not-carried-out"])' \
     "$folder/out.txt" || fail "verify --json does not say the same"
 wineserver -k </dev/null >/dev/null 2>&1 || true
-echo "replaced, renamed, deleted (read-only and a pattern's files too) and consumed by the restart;" \
-    "verify told the one that failed; nothing on the network scheduled"
+echo "replaced, renamed, deleted (read-only and a pattern's files too, and a DLL's old copy moved aside) and" \
+    "consumed by the restart; verify told the one that failed; nothing on the network scheduled"

@@ -9,12 +9,17 @@
 //                       no value, 1804 when it is not REG_MULTI_SZ, or the
 //                       status of the read that failed (also its exit code)
 //   clear               deletes the value
-//   run CODEFILE [--hold PATH] [--refused] PROGRAM [ARGUMENTS...]
+//   run CODEFILE [--hold PATH | --exclusive PATH | --load PATH]... [--refused]
+//       PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM with the arguments on this program's own
 //                       standard handles and writes its whole exit code to
-//                       CODEFILE; meanwhile PATH is kept in use by another
-//                       process, and with --refused every write to the Session
-//                       Manager key is refused
+//                       CODEFILE, and on a second line the process ids of the
+//                       holders; meanwhile each PATH is kept in use by a
+//                       process of its own (--exclusive: unreadable to others;
+//                       --load: loaded as a DLL), and with --refused every
+//                       write to the Session Manager key is refused
+//   short PATH          writes the short (8.3) form of PATH to standard output
+//   version DLL         loads DLL and exits with what its LibraryVersion answers
 //   console OUTFILE PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM in a console of its own and writes its
 //                       exit code, a line break and the text the console
@@ -161,10 +166,19 @@ int Run(int argc, wchar_t** argv) {
     if (argc < 4) return kUsage;
     const std::wstring codeFile = argv[2];
     int next = 3;
-    std::unique_ptr<pendrix::wine::HeldFile> held;
-    if (std::wstring(argv[next]) == L"--hold" && argc > next + 2) {
-        held = std::make_unique<pendrix::wine::HeldFile>(argv[next + 1]);
-        if (!held->Holding()) return 3;
+    std::vector<std::unique_ptr<pendrix::wine::HeldFile>> held;
+    std::string holders;
+    for (;;) {
+        const std::wstring option = argv[next];
+        using pendrix::wine::HeldAs;
+        if ((option != L"--hold" && option != L"--exclusive" && option != L"--load") || argc <= next + 2) break;
+        const HeldAs how = option == L"--load"        ? HeldAs::Loaded
+                           : option == L"--exclusive" ? HeldAs::Exclusive
+                                                      : HeldAs::Open;
+        held.push_back(std::make_unique<pendrix::wine::HeldFile>(argv[next + 1], how));
+        if (!held.back()->Holding()) return 3;
+        if (!holders.empty()) holders += ' ';
+        holders += std::to_string(held.back()->ProcessId());
         next += 2;
     }
     LONG status = 0;
@@ -179,7 +193,27 @@ int Run(int argc, wchar_t** argv) {
     }
     const std::optional<DWORD> code = RunToEnd(argc, argv, next, true);
     if (!code) return 4;
-    return WriteWhole(codeFile, std::to_string(*code)) ? 0 : 6;
+    return WriteWhole(codeFile, std::to_string(*code) + "\n" + holders + "\n") ? 0 : 6;
+}
+
+int Version(const wchar_t* path) {
+    const HMODULE library = LoadLibraryW(path);
+    if (library == nullptr) return -1;
+    using VersionFunction = int (*)();
+    const auto version = reinterpret_cast<VersionFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, "LibraryVersion")));
+    return version != nullptr ? version() : -2;
+}
+
+int Short(const wchar_t* path) {
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(path, buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return static_cast<int>(GetLastError());
+    const std::string text = Utf8(std::wstring(buffer, length));
+    DWORD written = 0;
+    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+               ? 0
+               : 6;
 }
 
 int InConsole(int argc, wchar_t** argv) {
@@ -230,5 +264,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%lu\n", GetFileAttributesW(argv[2]));
         return 0;
     }
+    if (command == L"short" && argc == 3) return Short(argv[2]);
+    if (command == L"version" && argc == 3) return Version(argv[2]);
     return kUsage;
 }

@@ -6,7 +6,8 @@ standard handles and records its whole exit code, and checks what it printed,
 its exit code and the bytes of PendingFileRenameOperations, read back with
 RegQueryValueExW. JSON output is read with Python's json module.
 
-Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe   (WINEPREFIX set)
+Usage: cli_wine_test.py PENDRIX_CLI.exe CLI_TEST_HELPER.exe TEST_LIBRARY_V1.dll TEST_LIBRARY_V2.dll
+       (WINEPREFIX set; file_holder.exe beside the helper)
 """
 import datetime
 import json
@@ -15,9 +16,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
-CLI = HELPER = None
+CLI = HELPER = LIBRARY = LIBRARY_V2 = None
 PREFIX = os.environ.get("WINEPREFIX", "")
 FOLDER = os.path.join(PREFIX, "drive_c", "pendrix_cli_test")
 WIN_FOLDER = "C:\\pendrix_cli_test"
@@ -57,9 +59,10 @@ NO_VALUE, NOT_MULTI_SZ = 2, 1804
 
 def recorded(*args, data=None):
     """Runs the helper with CODE_FILE as its first argument after the command,
-    where it records its whole result; that result, standard output and
-    standard error. Wine, loaded by other tests, now and then fails to start
-    the helper at all: nothing has run then, so it runs once more."""
+    where it records its whole result, then the process ids of the holders it
+    started; that result, standard output, standard error and those ids.
+    Wine, loaded by other tests, now and then fails to start the helper at
+    all: nothing has run then, so it runs once more."""
     command = (args[0], WIN_FOLDER + "\\exit_code.txt", *args[1:])
     for attempt in range(2):
         if os.path.exists(CODE_FILE):
@@ -67,14 +70,16 @@ def recorded(*args, data=None):
         status, out, err = helper(*command, data=data)
         if os.path.exists(CODE_FILE):
             with open(CODE_FILE) as f:
-                return int(f.read()), status, out, err
+                lines = f.read().split("\n")
+            pids = [int(pid) for pid in lines[1].split()] if len(lines) > 1 else []
+            return int(lines[0]), status, out, err, pids
         sys.stderr.write("the helper did not start (%d: %r); once more\n" % (status, err[-300:]))
     raise AssertionError("the helper could not run: %d %r" % (status, err[-300:]))
 
 
 def value():
     """The value's bytes, or None when there is none. It must be REG_MULTI_SZ."""
-    code, _, out, err = recorded("get")
+    code, _, out, err, _ = recorded("get")
     if code == NO_VALUE:
         return None
     assert code != NOT_MULTI_SZ, "the value is not REG_MULTI_SZ"
@@ -103,10 +108,52 @@ def value_type_kept(value_type):
 def cli(*args, hold=None, refused=False):
     """Runs the tool (with hold kept in use, and with writes to the Session
     Manager key refused); its exit code, standard output and standard error."""
-    held = (["--hold", hold] if hold else []) + (["--refused"] if refused else [])
-    code, status, out, err = recorded("run", *held, windows_path(CLI), *args)
+    return cli_holding(*args, hold=[hold] if hold else [], refused=refused)[:3]
+
+
+def cli_holding(*args, hold=(), exclusive=(), load=(), refused=False):
+    """Runs the tool while each path of hold is kept open, each of exclusive
+    kept unreadable to others and each of load loaded as a DLL, each by a
+    process of its own; its exit code, standard output and standard error,
+    and the process ids of the holders, in that order."""
+    held = [option for path in hold for option in ("--hold", path)]
+    held += [option for path in exclusive for option in ("--exclusive", path)]
+    held += [option for path in load for option in ("--load", path)]
+    held += ["--refused"] if refused else []
+    code, status, out, err, pids = recorded("run", *held, windows_path(CLI), *args)
     assert status == 0, "the helper could not run the tool: %d %r" % (status, err[-300:])
-    return code, out.decode("utf-8"), err.decode("utf-8")
+    return code, out.decode("utf-8"), err.decode("utf-8"), pids
+
+
+class LoadedLibrary:
+    """A program that keeps running with path loaded as a DLL, started from
+    here so that it outlives the tool's runs; its process id as holders
+    finds it."""
+
+    def __init__(self, path):
+        holder = os.path.join(os.path.dirname(HELPER), "file_holder.exe")
+        self.process = subprocess.Popen(["wine", holder, path, "PendrixLoadedLibrary", "load"],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 60
+        self.pid = None
+        while self.pid is None:
+            assert self.process.poll() is None, "the program loading %s ended: %d" % (path, self.process.returncode)
+            assert time.monotonic() < deadline, "nobody came to hold " + path
+            holders = json.loads(cli("holders", path, "--json")[1])["holders"]
+            self.pid = holders[0]["processId"] if holders else None
+
+    def running(self):
+        return self.process.poll() is None
+
+    def end(self):
+        self.process.kill()
+        self.process.wait()
+
+
+def short_name(path):
+    status, out, _ = helper("short", path)
+    assert status == 0, "no short name for %s: %d" % (path, status)
+    return out.decode("utf-8")
 
 
 def win(name):
@@ -133,6 +180,11 @@ def stamp(name):
 
 def read(name):
     with open(linux(name)) as f:
+        return f.read()
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
         return f.read()
 
 
@@ -167,7 +219,9 @@ class ConsoleToolTest(unittest.TestCase):
 
     def test_bad_usage_changes_nothing(self):
         set_value(stored(*GAP))
-        for args in ([], ["bogus"], ["list", "--at-restart"], ["replace", "", "b"], ["remove", "0"], ["verify"]):
+        for args in ([], ["bogus"], ["list", "--at-restart"], ["replace", "", "b"], ["remove", "0"], ["verify"],
+                     ["holders"], ["holders", "a", "b"], ["holders", "a", "--at-restart"],
+                     ["replace", "a", "b", "--move-aside", "--at-restart"]):
             with self.subTest(args=args):
                 code, out, err = cli(*args)
                 self.assertEqual((code, out), (USAGE, ""))
@@ -311,7 +365,10 @@ class ConsoleToolTest(unittest.TestCase):
     def test_replace_and_delete_now_or_when_in_use(self):
         write("new.txt", "new")
         write("old.txt", "old")
-        self.assertEqual(cli("replace", win("new.txt"), win("old.txt"), hold=win("old.txt"))[0], RESTART)
+        code, out, _, (holder,) = cli_holding("replace", win("new.txt"), win("old.txt"), hold=[win("old.txt")])
+        self.assertEqual((code, out), (RESTART, 'Scheduled: "%s" is replaced with "%s" at the next start of Windows '
+                                               '(in use by file_holder.exe, process %d). Restart Windows to carry it '
+                                               'out.\r\n' % (win("old.txt"), win("new.txt"), holder)))
         self.assertEqual((read("old.txt"), read("new.txt")), ("old", "new"))
         self.assertEqual(value(), stored("\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")))
         set_value(None)
@@ -329,14 +386,93 @@ class ConsoleToolTest(unittest.TestCase):
 
         write("in_use.log", "x")
         write("free.log", "y")
-        code, out, _ = cli("delete", win("*.log"), hold=win("in_use.log"))
+        code, out, _, (holder,) = cli_holding("delete", win("*.log"), hold=[win("in_use.log")])
         self.assertEqual(code, RESTART)
-        self.assertIn('"%s"' % win("in_use.log"), out)
+        self.assertIn('"%s" (in use by file_holder.exe, process %d).' % (win("in_use.log"), holder), out)
         self.assertFalse(os.path.exists(linux("free.log")))
         self.assertEqual(value(), stored("\\??\\" + win("in_use.log"), ""))
         set_value(None)
         self.assertEqual(cli("delete", win("in_use.log")), (0, 'Deleted "%s" now.\r\n' % win("in_use.log"), ""))
         self.assertFalse(os.path.exists(linux("in_use.log")))
+
+    def test_holders_by_any_spelling(self):
+        shutil.copy(LIBRARY, linux("Report Library.dll"))
+        write("Held Data File.txt", "data")
+        write("bystander.txt", "nothing to do with it")
+        data, library = win("Held Data File.txt"), win("Report Library.dll")
+        short_data, short_library = short_name(data), short_name(library)
+        self.assertNotEqual(short_data.lower(), data.lower())
+        holder_path = windows_path(os.path.join(os.path.dirname(HELPER), "file_holder.exe"))
+        holding = dict(hold=[data, win("bystander.txt")], load=[library])
+
+        code, out, err, (data_holder, _, library_holder) = cli_holding("holders", data.upper(), **holding)
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(out, '"%s" is held by:\r\n%d file_holder.exe "%s" (open file)\r\n' %
+                         (data.upper(), data_holder, holder_path))
+
+        for path, opened in [(short_data, True), (library, False), (short_library.lower(), False)]:
+            with self.subTest(path=path):
+                code, out, err, (data_holder, _, library_holder) = cli_holding("holders", path, "--json", **holding)
+                self.assertEqual((code, err), (0, ""))
+                document = json.loads(out)
+                self.assertEqual((document["path"], document["notExamined"], document["handlesNotAnswering"]),
+                                 (path, 0, 0))
+                self.assertEqual([(h["processId"], h["imageName"], h["imagePath"], h["openFile"], h["loadedModule"])
+                                  for h in document["holders"]],
+                                 [(data_holder if opened else library_holder, "file_holder.exe", holder_path, opened,
+                                   not opened)])
+
+    def test_holders_of_a_free_or_missing_file(self):
+        write("free.txt", "x")
+        self.assertEqual(cli("holders", win("free.txt")), (0, '"%s": nobody holds it.\r\n' % win("free.txt"), ""))
+        document = json.loads(cli("holders", win("free.txt"), "--json")[1])
+        self.assertEqual((document["holders"], document["notExamined"]), ([], 0))
+        for path, code in [(win("missing.txt"), 2), (win("missing\\free.txt"), 3)]:
+            with self.subTest(path=path):
+                result, out, err = cli("holders", path)
+                self.assertEqual((result, out), (code, ""))
+                self.assertFailureLine(err, path, "(error %d)" % code)
+
+    def test_move_aside_replaces_a_loaded_library_now(self):
+        shutil.copy(LIBRARY, linux("report.dll"))
+        shutil.copy(LIBRARY_V2, linux("new.dll"))
+        report, old_copy = win("report.dll"), win("report.dll.pendrix-old-1")
+        running = LoadedLibrary(report)
+        try:
+            code, out, err = cli("replace", win("new.dll"), report, "--move-aside")
+            self.assertEqual((code, err), (0, ""))
+            self.assertEqual(out, 'Replaced "%s" with "%s" now. Programs that use it keep the old copy until they end '
+                                  '(file_holder.exe, process %d); it is now "%s" and is deleted at the next start of '
+                                  'Windows.\r\n' % (report, win("new.dll"), running.pid, old_copy))
+            # A program started now loads the new version; the first one runs on.
+            self.assertEqual(helper("version", report)[0], 2)
+            self.assertTrue(running.running())
+            self.assertEqual(read_bytes(linux("report.dll.pendrix-old-1")), read_bytes(LIBRARY))
+            self.assertEqual(value(), stored("\\??\\" + old_copy, ""))
+            self.assertEqual(cli("list"), (0, '1 delete "%s"\r\n' % old_copy, ""))
+        finally:
+            running.end()
+
+    def test_move_aside_falls_back_to_scheduling(self):
+        shutil.copy(LIBRARY, linux("report.dll"))
+        shutil.copy(LIBRARY_V2, linux("new.dll"))
+        new, report = win("new.dll"), win("report.dll")
+        replacement = stored("\\??\\" + new, "!\\??\\" + report)
+        for name, holding in [
+            # Held open without delete sharing: it cannot be renamed.
+            ("held open", dict(hold=[report])),
+            # A source that cannot be read: nothing is renamed.
+            ("source unreadable", dict(exclusive=[new], load=[report])),
+        ]:
+            with self.subTest(name):
+                set_value(None)
+                code, out, err, _ = cli_holding("replace", new, report, "--move-aside", **holding)
+                self.assertEqual((code, err), (RESTART, ""))
+                self.assertTrue(out.startswith('Scheduled: "%s" is replaced with "%s" at the next start of Windows '
+                                               '(in use by file_holder.exe, process ' % (report, new)), out)
+                self.assertEqual(value(), replacement)
+                self.assertEqual(read_bytes(linux("report.dll")), read_bytes(LIBRARY))
+                self.assertEqual(sorted(os.listdir(FOLDER)), ["exit_code.txt", "new.dll", "report.dll"])
 
     def test_remove_an_entry_of_another_program(self):
         for before, command, code, after in [
@@ -471,5 +607,5 @@ class ConsoleToolTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    CLI, HELPER = sys.argv[1], sys.argv[2]
+    CLI, HELPER, LIBRARY, LIBRARY_V2 = sys.argv[1:5]
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -65,6 +65,9 @@ public:
     std::uint32_t ReadAll(const std::string& path, std::string& bytes) override { return Real().ReadAll(path, bytes); }
     std::uint32_t FullPath(const std::string& path, std::string& full) override { return Real().FullPath(path, full); }
     std::uint32_t DriveType(const std::string& root) override { return Real().DriveType(root); }
+    std::uint32_t Rename(const std::string& source, const std::string& target) override {
+        return Real().Rename(source, target);
+    }
 
 private:
     FileSystemApi& Real() {

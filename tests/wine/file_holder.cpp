@@ -1,17 +1,23 @@
 // Keeps a file in use for the Windows tests, as another program would:
-// "file_holder PATH EVENT [exclusive]" opens PATH without FILE_SHARE_DELETE
-// (and, with "exclusive", without FILE_SHARE_READ either), signals the
-// named event and waits until it is ended.
+// "file_holder PATH EVENT [exclusive|load]" opens PATH without
+// FILE_SHARE_DELETE (and, with "exclusive", without FILE_SHARE_READ
+// either), or with "load" loads it as a DLL, signals the named event and
+// waits until it is ended.
 #include <windows.h>
 
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
-    const bool exclusive = argc > 3 && std::wcscmp(argv[3], L"exclusive") == 0;
-    const HANDLE file = CreateFileW(argv[1], GENERIC_READ, exclusive ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 3;
+    const wchar_t* how = argc > 3 ? argv[3] : L"";
+    if (std::wcscmp(how, L"load") == 0) {
+        if (LoadLibraryW(argv[1]) == nullptr) return 3;
+    } else {
+        const bool exclusive = std::wcscmp(how, L"exclusive") == 0;
+        const HANDLE file = CreateFileW(argv[1], GENERIC_READ, exclusive ? 0 : FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 3;
+    }
     // Opens the caller's event, or makes it when the caller is a script.
     const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, argv[2]);
     if (ready == nullptr || !SetEvent(ready)) return 4;

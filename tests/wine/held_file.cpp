@@ -16,14 +16,15 @@ std::wstring HolderPath() {
 
 }  // namespace
 
-HeldFile::HeldFile(const std::wstring& path, bool exclusive) {
+HeldFile::HeldFile(const std::wstring& path, HeldAs how) {
     static int count = 0;
     const std::wstring eventName =
         L"Local\\PendrixHeldFile" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++count);
     const UniqueKernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     const std::wstring holder = HolderPath();
     std::wstring commandLine = L"\"" + holder + L"\" \"" + path + L"\" " + eventName;
-    if (exclusive) commandLine += L" exclusive";
+    if (how == HeldAs::Exclusive) commandLine += L" exclusive";
+    if (how == HeldAs::Loaded) commandLine += L" load";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -32,6 +33,7 @@ HeldFile::HeldFile(const std::wstring& path, bool exclusive) {
         return;
     CloseHandle(process.hThread);
     process_ = UniqueKernelHandle(process.hProcess);
+    processId_ = process.dwProcessId;
     const HANDLE waits[] = {ready.Get(), process_.Get()};
     holding_ = WaitForMultipleObjects(2, waits, FALSE, kHolderStartTimeoutMs) == WAIT_OBJECT_0;
 }

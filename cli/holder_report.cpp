@@ -1,0 +1,163 @@
+#include "cli/holder_report.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "cli/json_text.h"
+#include "common/name_folding.h"
+
+namespace pendrix::cli {
+namespace {
+
+constexpr char kUnknownImage[] = "(unknown program)";
+
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    return quoted.append(1, '"').append(text).append(1, '"');
+}
+
+const char* JsonBool(bool value) { return value ? "true" : "false"; }
+
+void AppendJsonStringOrNull(std::string& out, const std::string& text) {
+    if (text.empty())
+        out += "null";
+    else
+        AppendJsonString(out, text);
+}
+
+std::string Count(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// "(open file, loaded module; service Spooler; application "Print Spooler")"
+std::string HowItHolds(const Holder& holder) {
+    std::vector<std::string> ways;
+    if (holder.openHandle) ways.emplace_back("open file");
+    if (holder.loadedModule) ways.emplace_back("loaded module");
+    if (ways.empty()) ways.emplace_back("named by the Restart Manager");
+    std::string text = "(";
+    for (std::size_t i = 0; i < ways.size(); ++i) text += (i > 0 ? ", " : "") + ways[i];
+    if (!holder.services.empty()) {
+        text += holder.services.size() == 1 ? "; service " : "; services ";
+        for (std::size_t i = 0; i < holder.services.size(); ++i) text += (i > 0 ? ", " : "") + holder.services[i];
+    }
+    if (!holder.applicationName.empty() && FoldName(holder.applicationName) != FoldName(holder.imageName))
+        text += "; application " + Quoted(holder.applicationName);
+    return text + ")";
+}
+
+std::string ImageName(const Holder& holder) {
+    return holder.imageName.empty() ? kUnknownImage : holder.imageName;
+}
+
+}  // namespace
+
+HolderReport MergeHolders(const HolderScan& scan) {
+    std::map<std::uint32_t, Holder> byProcess;
+    std::map<std::uint32_t, std::set<std::string>> serviceKeys;  // folded: service names ignore case
+    for (const HolderSighting& sighting : scan.sightings) {
+        Holder& holder = byProcess[sighting.processId];
+        holder.processId = sighting.processId;
+        switch (sighting.how) {
+        case HoldKind::OpenHandle: holder.openHandle = true; break;
+        case HoldKind::LoadedModule: holder.loadedModule = true; break;
+        case HoldKind::RestartManager: holder.restartManager = true; break;
+        }
+        if (holder.applicationName.empty()) holder.applicationName = sighting.applicationName;
+        if (sighting.serviceName.empty()) continue;
+        if (serviceKeys[sighting.processId].insert(FoldName(sighting.serviceName)).second)
+            holder.services.push_back(sighting.serviceName);
+    }
+
+    HolderReport report;
+    report.elevated = scan.elevated;
+    report.handlesNotAnswering = scan.handlesNotAnswering;
+    for (auto& [processId, holder] : byProcess) {
+        const auto image = scan.images.find(processId);
+        if (image != scan.images.end()) {
+            holder.imageName = image->second.name;
+            holder.imagePath = image->second.path;
+        }
+        std::sort(holder.services.begin(), holder.services.end());
+        report.holders.push_back(std::move(holder));
+    }
+    std::set<std::uint32_t> notExamined(scan.notExamined.begin(), scan.notExamined.end());
+    for (const Holder& holder : report.holders) notExamined.erase(holder.processId);
+    report.notExamined = notExamined.size();
+    return report;
+}
+
+std::string FormatHoldersText(const std::string& path, const HolderReport& report) {
+    std::string out;
+    if (report.holders.empty()) {
+        out = Quoted(path) + ": nobody holds it.\r\n";
+    } else {
+        out = Quoted(path) + " is held by:\r\n";
+        for (const Holder& holder : report.holders) {
+            out.append(std::to_string(holder.processId)).append(" ").append(ImageName(holder));
+            if (!holder.imagePath.empty()) out.append(" ").append(Quoted(holder.imagePath));
+            out.append(" ").append(HowItHolds(holder)).append("\r\n");
+        }
+    }
+    if (report.notExamined > 0) {
+        const bool one = report.notExamined == 1;
+        out += "Warning: " + Count(report.notExamined, "process", "processes") + " could not be examined: " +
+               (report.elevated ? (one ? "Windows protects it" : "Windows protects them") : "run elevated") +
+               ".\r\n";
+    }
+    if (report.handlesNotAnswering > 0)
+        out += "Warning: " + Count(report.handlesNotAnswering, "open file", "open files") +
+               " of other processes did not answer in time and could not be examined.\r\n";
+    return out;
+}
+
+std::string FormatHoldersJson(const std::string& path, const HolderReport& report) {
+    std::string out = "{\"path\": ";
+    AppendJsonString(out, path);
+    out += ", \"holders\": [";
+    const char* separator = "\r\n";
+    for (const Holder& holder : report.holders) {
+        out.append(separator).append("{\"processId\": ").append(std::to_string(holder.processId));
+        out += ", \"imageName\": ";
+        AppendJsonStringOrNull(out, holder.imageName);
+        out += ", \"imagePath\": ";
+        AppendJsonStringOrNull(out, holder.imagePath);
+        out.append(", \"openFile\": ").append(JsonBool(holder.openHandle));
+        out.append(", \"loadedModule\": ").append(JsonBool(holder.loadedModule));
+        out.append(", \"restartManager\": ").append(JsonBool(holder.restartManager));
+        out += ", \"applicationName\": ";
+        AppendJsonStringOrNull(out, holder.applicationName);
+        out += ", \"services\": [";
+        for (std::size_t i = 0; i < holder.services.size(); ++i) {
+            if (i > 0) out += ", ";
+            AppendJsonString(out, holder.services[i]);
+        }
+        out += "]}";
+        separator = ",\r\n";
+    }
+    out += report.holders.empty() ? "]" : "\r\n]";
+    out.append(", \"notExamined\": ").append(std::to_string(report.notExamined));
+    out.append(", \"handlesNotAnswering\": ").append(std::to_string(report.handlesNotAnswering));
+    return out + "}\r\n";
+}
+
+std::string HolderNamesText(const HolderReport& report) {
+    std::string text;
+    const std::size_t named = std::min(report.holders.size(), kHoldersNamedInALine);
+    for (std::size_t i = 0; i < named; ++i) {
+        const Holder& holder = report.holders[i];
+        if (i > 0) text += "; ";
+        text.append(ImageName(holder)).append(", process ").append(std::to_string(holder.processId));
+    }
+    if (report.holders.size() > named) text += "; and " + std::to_string(report.holders.size() - named) + " more";
+    return text;
+}
+
+std::string InUseByText(const HolderReport& report) {
+    if (report.holders.empty()) return {};
+    return " (in use by " + HolderNamesText(report) + ")";
+}
+
+}  // namespace pendrix::cli

@@ -1,0 +1,60 @@
+// Who holds a file, as pendrix-cli tells it: the raw sightings of the
+// handle table, the module lists and the Restart Manager merged into one
+// entry per process, and their forms for a person, a script and the line of
+// a scheduled command.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/holder_finder.h"
+
+namespace pendrix::cli {
+
+struct Holder {
+    std::uint32_t processId = 0;
+    std::string imageName;
+    std::string imagePath;  // empty when it could not be read
+    bool openHandle = false;
+    bool loadedModule = false;
+    bool restartManager = false;
+    std::string applicationName;        // the Restart Manager's, when it named one
+    std::vector<std::string> services;  // short names, each once
+};
+
+struct HolderReport {
+    std::vector<Holder> holders;  // by process id
+    // Processes that could not be examined and are not among the holders.
+    std::size_t notExamined = 0;
+    std::size_t handlesNotAnswering = 0;
+    bool elevated = false;
+};
+
+// One entry per process, by process id: what every source saw of it.
+HolderReport MergeHolders(const HolderScan& scan);
+
+// Lines ended by CR LF for holders PATH: a heading, then one line per
+// process ("1234 viewer.exe "C:\Viewer\viewer.exe" (open file)"), or
+// ""PATH": nobody holds it."; then a warning for every process that could
+// not be examined and every handle that did not answer.
+std::string FormatHoldersText(const std::string& path, const HolderReport& report);
+
+// One JSON document, plain ASCII:
+// {"path": "...", "holders": [{"processId": 1234, "imageName": "...",
+//   "imagePath": "..." or null, "openFile": true, "loadedModule": false,
+//   "restartManager": false, "applicationName": "..." or null,
+//   "services": ["..."]}, ...], "notExamined": 0, "handlesNotAnswering": 0}
+std::string FormatHoldersJson(const std::string& path, const HolderReport& report);
+
+// "viewer.exe, process 1234; ..." naming at most kHoldersNamedInALine
+// processes and how many more there are; empty when there are none.
+std::string HolderNamesText(const HolderReport& report);
+
+// " (in use by " HolderNamesText ")"; empty when there are no holders.
+std::string InUseByText(const HolderReport& report);
+
+inline constexpr std::size_t kHoldersNamedInALine = 3;
+
+}  // namespace pendrix::cli
