@@ -193,7 +193,11 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         };
         RegistryRoutines routines(registry);
         RecordedOutput output;
-        CliContext context{routines, files, output, [](std::int32_t) { return std::string("text"); }};
+        // remove never asks who holds a file; a finder that finds nobody.
+        struct NoHolders : HolderFinder {
+            std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
+        } holders;
+        CliContext context{routines, files, holders, output, [](std::int32_t) { return std::string("text"); }};
         CliArguments arguments;
         arguments.command = CliCommand::Remove;
         arguments.entry = test.entry;

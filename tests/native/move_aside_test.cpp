@@ -145,7 +145,7 @@ TEST(MoveAsideReplacement, Outcomes) {
 
         const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
         ASSERT_NE(value, nullptr);
-        const std::string stored(value->data.begin(), value->data.end());
+        const std::string stored = value->Text();
         if (test.outcome == MoveAsideOutcome::MovedAside) {
             EXPECT_EQ(stored, S("\\??\\C:\\x\0\0\\??\\") + test.oldCopy + S("\0\0\0"));
             EXPECT_EQ(result.oldCopy, test.oldCopy);
