@@ -78,6 +78,17 @@ const char* KindName(EntryKind kind) {
     return "delete";
 }
 
+void AppendJsonEntryHead(std::string& out, const PendingEntry& entry) {
+    out.append("{\"number\": ").append(std::to_string(entry.number));
+    out.append(", \"kind\": \"").append(KindName(entry.kind)).append("\", \"source\": ");
+    AppendJsonString(out, entry.source);
+    out += ", \"destination\": ";
+    if (entry.kind == EntryKind::Delete)
+        out += "null";
+    else
+        AppendJsonString(out, entry.destination);
+}
+
 std::string DescribeEntry(const PendingEntry& entry) {
     std::string line = KindName(entry.kind);
     line += ' ';
@@ -126,14 +137,8 @@ std::string FormatListJson(const PendingEntries& list) {
     out += ", \"entries\": [";
     const char* separator = "\r\n";
     for (const PendingEntry& entry : list.entries) {
-        out.append(separator).append("{\"number\": ").append(std::to_string(entry.number));
-        out.append(", \"kind\": \"").append(KindName(entry.kind)).append("\", \"source\": ");
-        AppendJsonString(out, entry.source);
-        out += ", \"destination\": ";
-        if (entry.kind == EntryKind::Delete)
-            out += "null";
-        else
-            AppendJsonString(out, entry.destination);
+        out += separator;
+        AppendJsonEntryHead(out, entry);
         out += ", \"first\": ";
         AppendJsonString(out, entry.first);
         out += ", \"second\": ";

@@ -42,4 +42,9 @@ const char* KindName(EntryKind kind);
 // An entry on one line, as list shows it: kind, source and destination.
 std::string DescribeEntry(const PendingEntry& entry);
 
+// Opens an entry's JSON object with what names it, as list --json and
+// verify --json both write it: {"number": N, "kind": ..., "source": ...,
+// "destination": ... (null for a deletion); the caller adds the rest.
+void AppendJsonEntryHead(std::string& out, const PendingEntry& entry);
+
 }  // namespace pendrix::cli

@@ -63,14 +63,8 @@ std::string FormatVerifyJson(const PendingEntries& listed, const std::vector<Ver
     const char* separator = "\r\n";
     for (std::size_t i = 0; i < verdicts.size(); ++i) {
         const PendingEntry& entry = listed.entries[i];
-        out.append(separator).append("{\"number\": ").append(std::to_string(entry.number));
-        out.append(", \"kind\": \"").append(KindName(entry.kind)).append("\", \"source\": ");
-        AppendJsonString(out, entry.source);
-        out += ", \"destination\": ";
-        if (entry.kind == EntryKind::Delete)
-            out += "null";
-        else
-            AppendJsonString(out, entry.destination);
+        out += separator;
+        AppendJsonEntryHead(out, entry);
         out.append(", \"outcome\": \"").append(NamesOf(verdicts[i].outcome).json).append("\", \"reason\": ");
         if (*verdicts[i].reason == '\0')
             out += "null";
