@@ -297,7 +297,12 @@ std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::str
         return kErrorPathNotFound;
     }
     if (const std::uint32_t status = Fault("MoveOver", target)) return status;
-    Name moved = name->second;
+    MoveName(from, to, target);
+    return kErrorSuccess;
+}
+
+void FakeFileSystem::MoveName(const std::string& from, const std::string& to, const std::string& target) {
+    Name moved = names_.at(from);
     std::string full;
     FullPath(target, full);
     moved.stored = full;
@@ -305,7 +310,6 @@ std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::str
     names_.erase(from);
     if (names_.count(to) != 0) Unname(to);
     names_[to] = moved;
-    return kErrorSuccess;
 }
 
 // As Wine's ReplaceFileW with a backup: the replaced file (refused when
@@ -484,13 +488,7 @@ std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::strin
     if (names_.count(to) != 0) return kErrorAlreadyExists;
     if (!FolderExists(ParentKey(to))) return kErrorPathNotFound;
     if (const std::uint32_t status = Fault("Rename", target)) return status;
-    Name moved = name->second;
-    std::string full;
-    FullPath(target, full);
-    moved.stored = full;
-    moved.shortName.clear();
-    names_.erase(from);
-    names_[to] = moved;
+    MoveName(from, to, target);
     return kErrorSuccess;
 }
 

@@ -113,6 +113,9 @@ private:
     File* FileOf(const std::string& key);
     std::size_t NamesOf(std::uint64_t file) const;
     void Unname(const std::string& key);
+    // Gives the file named from (a key) the name target (key to), replacing
+    // whatever had that name; it keeps no short name.
+    void MoveName(const std::string& from, const std::string& to, const std::string& target);
     std::uint32_t Fault(const std::string& call, const std::string& path) const;
     // What the name key (a link followed) tells, as a folder listing does.
     FileFacts FactsOf(const std::string& key);

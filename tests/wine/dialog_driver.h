@@ -23,6 +23,9 @@ HWND FileTypeCombo(HWND dialog);
 
 // A window's text, read whole with the W function.
 std::wstring TextOf(HWND window);
+
+// The child (at any depth) of window whose control id is id; null when none.
+HWND FindControl(HWND window, int id);
 // The folder the dialog shows (CDM_GETFOLDERPATH).
 std::string CurrentFolder(HWND dialog);
 void TypeFileName(HWND dialog, const std::string& text);

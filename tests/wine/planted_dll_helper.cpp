@@ -20,6 +20,7 @@ namespace {
 constexpr DWORD kProgramEndMs = 30000;
 constexpr int kUsage = 87;
 
+using pendrix::wine::FindControl;
 using pendrix::wine::WaitUntil;
 
 struct WindowSearch {
@@ -42,23 +43,6 @@ HWND FindTopLevel(WindowSearch search) {
             const bool ours = s.owner != nullptr ? GetWindow(window, GW_OWNER) == s.owner : process == s.process;
             if (!ours || !IsWindowVisible(window) || lstrcmpW(name, s.className) != 0) return TRUE;
             s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND FindControl(HWND form, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    EnumChildWindows(
-        form,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) != s.id) return TRUE;
-            s.found = child;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));

@@ -28,6 +28,7 @@ FILE* g_log = nullptr;
 DWORD g_pendrixProcess = 0;
 
 using pendrix::TextOfWide;
+using pendrix::wine::FindControl;
 using pendrix::wine::FindMessageBox;
 using pendrix::wine::TextOf;
 
@@ -125,23 +126,6 @@ void Shot(const char* name) {
     Say(std::string("SHOT ") + name);
     const std::wstring done = g_folder + L"\\" + wideName + L".done";
     WaitFor([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
-}
-
-HWND FindControl(HWND form, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    EnumChildWindows(
-        form,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) != s.id) return TRUE;
-            s.found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
