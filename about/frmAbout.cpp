@@ -5,9 +5,9 @@
 #include <exception>
 #include <string>
 
-#include "common/dpi_scale.h"
-#include "common/message_loop.h"
-#include "common/window_instance.h"
+#include "window/dpi_scale.h"
+#include "window/message_loop.h"
+#include "window/window_instance.h"
 #include "resources/resource_ids.h"
 
 namespace pendrix {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "about/about_layout.h"
-#include "common/gdi_handles.h"
-#include "common/window_instance.h"
+#include "window/gdi_handles.h"
+#include "window/window_instance.h"
 
 namespace pendrix {
 

@@ -6,8 +6,8 @@
 
 #include "about/frmAbout.h"
 #include "common/pendrix_error.h"
-#include "common/dpi_scale.h"
-#include "common/window_instance.h"
+#include "window/dpi_scale.h"
+#include "window/window_instance.h"
 #include "resources/resource_ids.h"
 #include "platform/system_error_text.h"
 #include "app/restart_message.h"

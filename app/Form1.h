@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/gdi_handles.h"
-#include "common/window_instance.h"
+#include "window/gdi_handles.h"
+#include "window/window_instance.h"
 #include "platform/cFileDialog.h"
 #include "platform/file_dialog_api.h"
 #include "platform/shutdown_api.h"
@@ -27,7 +27,7 @@
 #include "app/command_messages.h"
 #include "scheduler/file_commands.h"
 #include "platform/file_system_api.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
 namespace pendrix {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/Form1.h"
-#include "common/message_loop.h"
+#include "window/message_loop.h"
 #include "platform/system_dlls_only.h"
 
 // The C runtime's entry point, which runs WinMain.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "registry/RegistryRoutines.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
 #include "cli/cli_commands.h"
 
 #include "cli/exit_codes.h"
-#include "cli/holder_report.h"
+#include "cli/holders_format.h"
 #include "cli/list_format.h"
-#include "cli/pending_entries.h"
-#include "cli/source_existence.h"
+#include "pending_list/pending_entries.h"
+#include "pending_list/source_existence.h"
 #include "cli/verify_command.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
 #include "scheduler/move_aside_replacement.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 #include "scheduler/refusal_text.h"
-#include "scheduler/stored_list.h"
+#include "pending_list/stored_list.h"
 
 namespace pendrix::cli {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "cli/file_time_text.h"
-#include "cli/json_text.h"
+#include "common/file_time_text.h"
+#include "common/json_text.h"
 #include "registry/registry_type_names.h"
 
 namespace pendrix::cli {
@@ -67,15 +67,6 @@ std::string AnotherFormText(const StoredShape& shape) {
                ", not a list of strings, and is never changed";
     return "PendingFileRenameOperations holds an odd number of bytes (" + std::to_string(shape.bytes) +
            "), the last of them no whole character, and is never changed";
-}
-
-const char* KindName(EntryKind kind) {
-    switch (kind) {
-    case EntryKind::Replace: return "replace";
-    case EntryKind::Rename: return "rename";
-    case EntryKind::Delete: break;
-    }
-    return "delete";
 }
 
 void AppendJsonEntryHead(std::string& out, const PendingEntry& entry) {

@@ -4,13 +4,9 @@
 
 #include <string>
 
-#include "cli/pending_entries.h"
+#include "pending_list/pending_entries.h"
 
 namespace pendrix::cli {
-
-// The value a listing shows, as its JSON form names it.
-inline constexpr char kListedValuePath[] =
-    "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations";
 
 // Lines ended by CR LF: one per entry ("1 replace "SOURCE" -> "DESTINATION""),
 // each warning indented under its entry. A control character in a name
@@ -35,9 +31,6 @@ std::string FormatListJson(const PendingEntries& list);
 // What a value of another form is (scheduler/pending_rename_list.h), on one
 // line: "PendingFileRenameOperations is of type REG_BINARY, ...".
 std::string AnotherFormText(const StoredShape& shape);
-
-// "replace", "rename" or "delete".
-const char* KindName(EntryKind kind);
 
 // An entry on one line, as list shows it: kind, source and destination.
 std::string DescribeEntry(const PendingEntry& entry);

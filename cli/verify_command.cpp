@@ -4,10 +4,10 @@
 #include <string>
 
 #include "cli/exit_codes.h"
-#include "cli/saved_listing.h"
-#include "cli/verification.h"
+#include "pending_list/saved_listing.h"
+#include "pending_list/verification.h"
 #include "cli/verify_format.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
 namespace pendrix::cli {
 namespace {

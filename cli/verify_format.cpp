@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "cli/json_text.h"
+#include "common/json_text.h"
 #include "cli/list_format.h"
 
 namespace pendrix::cli {

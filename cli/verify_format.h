@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/pending_entries.h"
-#include "cli/verification.h"
+#include "pending_list/pending_entries.h"
+#include "pending_list/verification.h"
 
 namespace pendrix::cli {
 

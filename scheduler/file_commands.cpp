@@ -5,7 +5,7 @@
 #include "registry/registry_constants.h"
 #include "scheduler/immediate_replacement.h"
 #include "scheduler/name_pattern.h"
-#include "scheduler/stored_strings.h"
+#include "pending_list/stored_strings.h"
 
 namespace pendrix {
 

@@ -22,7 +22,7 @@
 
 #include "scheduler/file_names.h"
 #include "platform/file_system_api.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
 namespace pendrix {
 

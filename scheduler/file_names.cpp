@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "common/utf16_text.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
 namespace pendrix {
 namespace {

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "cli/file_time_text.h"
+#include "common/file_time_text.h"
 #include "cli/list_format.h"
-#include "cli/saved_listing.h"
+#include "pending_list/saved_listing.h"
 #include "common/pendrix_error.h"
 #include "common/utf16_text.h"
 #include "platform/cFileDialog.h"
@@ -16,8 +16,8 @@
 #include "registry/registry_codec.h"
 #include "registry/registry_constants.h"
 #include "registry/registry_data.h"
-#include "scheduler/pending_rename_list.h"
-#include "scheduler/stored_list.h"
+#include "pending_list/pending_rename_list.h"
+#include "pending_list/stored_list.h"
 
 namespace pendrix::fuzz {
 namespace {
@@ -294,11 +294,10 @@ void CheckParseMultiFileName(std::string_view input) {
 }
 
 void CheckSavedListing(std::string_view input) {
-    using cli::PendingEntries;
     // The input as a saved file.
-    if (const std::optional<PendingEntries> read = cli::ReadSavedListing(input)) {
+    if (const std::optional<PendingEntries> read = ReadSavedListing(input)) {
         const std::string document = cli::FormatListJson(*read);
-        const std::optional<PendingEntries> again = cli::ReadSavedListing(document);
+        const std::optional<PendingEntries> again = ReadSavedListing(document);
         Require(again && cli::FormatListJson(*again) == document, "a listing read back writes one that reads back");
     }
 
@@ -306,13 +305,13 @@ void CheckSavedListing(std::string_view input) {
     // stamp drawn from them too.
     const std::u16string units = UnitsOf(input);
     const std::string stored = TextFromUtf16(units);
-    PendingEntries list = cli::DescribeEntries(stored, !stored.empty());
+    PendingEntries list = DescribeEntries(stored, !stored.empty());
     for (std::size_t i = 0; i < list.entries.size(); ++i) {
         const std::uint64_t draw = (units[i % units.size()] + i) * 0x9E37'79B9'7F4A'7C15ull;
-        cli::PendingEntry& entry = list.entries[i];
-        entry.sourceState = static_cast<cli::SourceState>(draw % 3);
-        if (entry.sourceState == cli::SourceState::Exists && draw % 5 != 0)
-            entry.sourceStamp = cli::FileStamp{draw >> 8, (draw >> 1) & cli::kLatestFileTime};
+        PendingEntry& entry = list.entries[i];
+        entry.sourceState = static_cast<SourceState>(draw % 3);
+        if (entry.sourceState == SourceState::Exists && draw % 5 != 0)
+            entry.sourceStamp = FileStamp{draw >> 8, (draw >> 1) & kLatestFileTime};
     }
     const std::string document = cli::FormatListJson(list);
     // Saved as it was written, after a UTF-8 mark, or as Windows PowerShell
@@ -325,7 +324,7 @@ void CheckSavedListing(std::string_view input) {
         file = "\xFF\xFE";
         for (const char c : document) file.append(1, c).append(1, '\0');
     }
-    const std::optional<PendingEntries> read = cli::ReadSavedListing(file);
+    const std::optional<PendingEntries> read = ReadSavedListing(file);
     Require(read && read->entries.size() == list.entries.size(), "what list --json writes reads back");
     for (std::size_t i = 0; i < list.entries.size(); ++i)
         Require(read->entries[i].first == list.entries[i].first && read->entries[i].second == list.entries[i].second,

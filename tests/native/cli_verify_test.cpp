@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/file_time_text.h"
-#include "cli/json_reader.h"
-#include "cli/saved_listing.h"
-#include "cli/verification.h"
+#include "common/file_time_text.h"
+#include "common/json_reader.h"
+#include "pending_list/saved_listing.h"
+#include "pending_list/verification.h"
 
 namespace pendrix::cli {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/holder_report.h"
+#include "cli/holders_format.h"
 #include "common/time_limited_calls.h"
 
 namespace pendrix::cli {

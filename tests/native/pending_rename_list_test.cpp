@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "registry/registry_constants.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_registry.h"
 

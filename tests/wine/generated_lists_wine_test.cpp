@@ -14,7 +14,7 @@
 
 #include "common/utf16_text.h"
 #include "registry/RegistryRoutines.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 #include "tests/wine/wine_registry_fixture.h"
 
 namespace pendrix::wine {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "common/message_loop.h"
+#include "window/message_loop.h"
 
 namespace pendrix::wine {
 

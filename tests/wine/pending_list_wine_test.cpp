@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "registry/RegistryRoutines.h"
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 #include "tests/common/literal_text.h"
 #include "tests/wine/wine_registry_fixture.h"
 

@@ -26,8 +26,8 @@
 #include "common/unique_handle.h"
 #include "platform/cls_exitWindows.h"
 #include "registry/RegistryRoutines.h"
-#include "scheduler/pending_rename_list.h"
-#include "scheduler/stored_list.h"
+#include "pending_list/pending_rename_list.h"
+#include "pending_list/stored_list.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "cli/json_reader.h"
+#include "common/json_reader.h"
 
 #include <set>
 
 #include "common/utf16_text.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 class Reader {
@@ -170,4 +170,4 @@ std::optional<JsonValue> ReadJson(std::string_view document) {
     return value;
 }
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

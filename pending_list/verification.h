@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "cli/pending_entries.h"
-#include "cli/source_existence.h"
+#include "pending_list/pending_entries.h"
+#include "pending_list/source_existence.h"
 #include "platform/file_system_api.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 
 enum class Outcome {
     CarriedOut,     // a deletion's file is gone; a rename's source is gone and its destination is that file
@@ -37,4 +37,4 @@ Verdict Classify(const PendingEntry& listed, const EntryNow& now);
 // now) and the files as they are.
 std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEntries& current, FileSystemApi& files);
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "scheduler/pending_rename_list.h"
-#include "scheduler/stored_list.h"
+#include "pending_list/pending_rename_list.h"
+#include "pending_list/stored_list.h"
 
 namespace pendrix {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace pendrix::cli {
+namespace pendrix {
 
 // Appends text as a JSON string, quotes included.
 void AppendJsonString(std::string& out, std::string_view text);
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

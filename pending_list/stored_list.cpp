@@ -1,4 +1,4 @@
-#include "scheduler/stored_list.h"
+#include "pending_list/stored_list.h"
 
 namespace pendrix {
 

@@ -1,10 +1,10 @@
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
 #include <utility>
 
 #include "common/utf16_text.h"
 #include "registry/registry_constants.h"
-#include "scheduler/stored_list.h"
+#include "pending_list/stored_list.h"
 
 namespace pendrix {
 

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/pending_entries.h"
+#include "pending_list/pending_entries.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 
 // The entries of the listing in file as list described them: each entry's
 // stored strings (and so its kind and names), whether the start-up walk
@@ -21,4 +21,4 @@ namespace pendrix::cli {
 // of order, or names that disagree with the stored strings.
 std::optional<PendingEntries> ReadSavedListing(std::string_view file);
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/pending_entries.h"
+#include "pending_list/pending_entries.h"
 #include "platform/file_system_api.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 
 // How many of the names a folder must hold before it is asked about first.
 inline constexpr std::size_t kNamesWorthAFolderQuestion = 4;
@@ -41,4 +41,4 @@ struct FileState {
 // Unknown).
 std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::string>& paths);
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -1,8 +1,8 @@
-#include "cli/file_time_text.h"
+#include "common/file_time_text.h"
 
 #include <chrono>
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 using std::chrono::days;
@@ -79,4 +79,4 @@ std::optional<std::uint64_t> FileTimeOfText(std::string_view text) {
     return ticks;
 }
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -1,4 +1,4 @@
-#include "common/message_loop.h"
+#include "window/message_loop.h"
 
 namespace pendrix {
 

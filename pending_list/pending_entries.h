@@ -1,6 +1,6 @@
 // The entries of a stored pending list as pendrix-cli shows them: every pair
 // in stored order, numbered from 1, with what it does and whether the
-// start-up processing of Windows will ever reach it (scheduler/stored_list.h
+// start-up processing of Windows will ever reach it (pending_list/stored_list.h
 // models that walk).
 #pragma once
 
@@ -11,9 +11,13 @@
 #include <string_view>
 #include <vector>
 
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
-namespace pendrix::cli {
+namespace pendrix {
+
+// The value a listing shows, as its JSON form names it.
+inline constexpr char kListedValuePath[] =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations";
 
 enum class EntryKind {
     Replace,  // the second string begins with "!": the rename may replace a file
@@ -76,6 +80,9 @@ struct PendingEntries {
 // start-up walk, and every entry after them is marked unreached.
 PendingEntries DescribeEntries(std::string_view stored, bool exists);
 
+// "replace", "rename" or "delete", as listings name the kinds.
+const char* KindName(EntryKind kind);
+
 // Sets entry's kind, source and destination from its first and second
 // strings.
 void DescribePair(PendingEntry& entry);
@@ -89,4 +96,4 @@ std::string Win32PathOf(std::string_view storedName);
 // go, every other byte stays; a list left with no string becomes no data.
 bool RemoveEntry(std::string& stored, const PendingEntry& entry);
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

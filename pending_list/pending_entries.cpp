@@ -1,10 +1,10 @@
-#include "cli/pending_entries.h"
+#include "pending_list/pending_entries.h"
 
-#include "scheduler/pending_rename_list.h"
-#include "scheduler/stored_list.h"
-#include "scheduler/stored_strings.h"
+#include "pending_list/pending_rename_list.h"
+#include "pending_list/stored_list.h"
+#include "pending_list/stored_strings.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 std::string_view WithoutPrefix(std::string_view name, std::string_view prefix) {
@@ -51,6 +51,15 @@ PendingEntries DescribeEntries(std::string_view stored, bool exists) {
     return result;
 }
 
+const char* KindName(EntryKind kind) {
+    switch (kind) {
+    case EntryKind::Replace: return "replace";
+    case EntryKind::Rename: return "rename";
+    case EntryKind::Delete: break;
+    }
+    return "delete";
+}
+
 void DescribePair(PendingEntry& entry) {
     entry.source = WithoutPrefix(entry.first, kObjectPathPrefix);
     entry.destination = std::string_view();
@@ -81,4 +90,4 @@ bool RemoveEntry(std::string& stored, const PendingEntry& entry) {
     return true;
 }
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -1,13 +1,13 @@
-#include "cli/saved_listing.h"
+#include "pending_list/saved_listing.h"
 
 #include <limits>
 #include <string>
 
-#include "cli/file_time_text.h"
-#include "cli/json_reader.h"
-#include "cli/list_format.h"
+#include "common/file_time_text.h"
+#include "common/json_reader.h"
+#include "pending_list/pending_entries.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 using Kind = JsonValue::Kind;
@@ -141,4 +141,4 @@ std::optional<PendingEntries> ReadSavedListing(std::string_view file) {
     return listing;
 }
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -1,4 +1,4 @@
-#include "common/dpi_scale.h"
+#include "window/dpi_scale.h"
 
 namespace pendrix {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace pendrix::cli {
+namespace pendrix {
 
 // The latest time a FILETIME can hold (Windows refuses larger ones).
 inline constexpr std::uint64_t kLatestFileTime = 0x7FFF'FFFF'FFFF'FFFF;
@@ -20,4 +20,4 @@ std::string FileTimeText(std::uint64_t ticks);
 // The time FileTimeText wrote; nothing for any other text.
 std::optional<std::uint64_t> FileTimeOfText(std::string_view text);
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "common/gdi_handles.h"
+#include "window/gdi_handles.h"
 
 namespace pendrix {
 

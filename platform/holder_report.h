@@ -1,7 +1,6 @@
-// Who holds a file, as pendrix-cli tells it: the raw sightings of the
-// handle table, the module lists and the Restart Manager merged into one
-// entry per process, and their forms for a person, a script and the line of
-// a scheduled command.
+// Who holds a file: the raw sightings of the handle table, the module lists
+// and the Restart Manager merged into one entry per process, and the holders
+// named in the line of a scheduled command.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +10,7 @@
 
 #include "platform/holder_finder.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 
 struct Holder {
     std::uint32_t processId = 0;
@@ -35,18 +34,8 @@ struct HolderReport {
 // One entry per process, by process id: what every source saw of it.
 HolderReport MergeHolders(const HolderScan& scan);
 
-// Lines ended by CR LF for holders PATH: a heading, then one line per
-// process ("1234 viewer.exe "C:\Viewer\viewer.exe" (open file)"), or
-// ""PATH": nobody holds it."; then a warning for every process that could
-// not be examined and every handle that did not answer.
-std::string FormatHoldersText(const std::string& path, const HolderReport& report);
-
-// One JSON document, plain ASCII:
-// {"path": "...", "holders": [{"processId": 1234, "imageName": "...",
-//   "imagePath": "..." or null, "openFile": true, "loadedModule": false,
-//   "restartManager": false, "applicationName": "..." or null,
-//   "services": ["..."]}, ...], "notExamined": 0, "handlesNotAnswering": 0}
-std::string FormatHoldersJson(const std::string& path, const HolderReport& report);
+// The image name, or "(unknown program)" when it could not be read.
+std::string ImageName(const Holder& holder);
 
 // "viewer.exe, process 1234; ..." naming at most kHoldersNamedInALine
 // processes and how many more there are; empty when there are none.
@@ -57,4 +46,4 @@ std::string InUseByText(const HolderReport& report);
 
 inline constexpr std::size_t kHoldersNamedInALine = 3;
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -38,7 +38,7 @@ RenamePair DeletionPair(std::string_view path);
 bool IsStorablePair(const RenamePair& pair);
 
 // The data to store after adding pair to the stored data of the value (see
-// scheduler/stored_list.h for the layout). The pair goes at the end of the
+// pending_list/stored_list.h for the layout). The pair goes at the end of the
 // part the start-up walk reaches, so it is carried out; every string stored
 // before stays, unchanged and in its order:
 // - the strings the walk reaches come first; when the last of them is a

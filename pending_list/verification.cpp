@@ -1,12 +1,12 @@
-#include "cli/verification.h"
+#include "pending_list/verification.h"
 
 #include <set>
 #include <string>
 #include <utility>
 
-#include "scheduler/pending_rename_list.h"
+#include "pending_list/pending_rename_list.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 constexpr char kStillThere[] = "it still exists";
@@ -76,4 +76,4 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     return verdicts;
 }
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pendrix::cli {
+namespace pendrix {
 
 struct JsonMember;
 
@@ -40,4 +40,4 @@ inline constexpr std::size_t kMaxJsonDepth = 32;
 // deeper than kMaxJsonDepth.
 std::optional<JsonValue> ReadJson(std::string_view document);
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -1,8 +1,8 @@
-#include "cli/json_text.h"
+#include "common/json_text.h"
 
 #include "common/utf16_text.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
@@ -52,4 +52,4 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -1,12 +1,12 @@
-#include "cli/source_existence.h"
+#include "pending_list/source_existence.h"
 
 #include <map>
 #include <thread>
 
-#include "cli/file_time_text.h"
+#include "common/file_time_text.h"
 #include "common/name_folding.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 struct Folder {
@@ -123,4 +123,4 @@ std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::s
     return states;
 }
 
-}  // namespace pendrix::cli
+}  // namespace pendrix

@@ -1,4 +1,4 @@
-#include "scheduler/stored_strings.h"
+#include "pending_list/stored_strings.h"
 
 namespace pendrix {
 namespace {
