@@ -87,7 +87,7 @@ int main() {
 
             Store(key, stored);
             QueryPerformanceCounter(&start);
-            const bool written = list.Append(list.Read(), pair);
+            const bool written = list.Append(list.Read(), {pair}).written;
             QueryPerformanceCounter(&stop);
             apply.push_back(Seconds(start, stop));
             if (!written) {

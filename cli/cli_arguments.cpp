@@ -1,6 +1,9 @@
 #include "cli/cli_arguments.h"
 
 #include <limits>
+#include <string_view>
+
+#include "cli/command_table.h"
 
 namespace pendrix::cli {
 namespace {
@@ -15,35 +18,30 @@ ParsedArguments Failure(std::string error) {
     return parsed;
 }
 
-struct CommandSyntax {
-    const char* name;
-    CliCommand command;
-    std::size_t operands;
-    const char* usage;
-};
+std::string UsageOf(const CommandRow& command) { return "; usage: pendrix-cli " + CommandSyntax(command); }
 
-constexpr CommandSyntax kCommands[] = {
-    {"list", CliCommand::List, 0, "list [--json]"},
-    {"replace", CliCommand::Replace, 2, "replace SOURCE DESTINATION [--at-restart | --move-aside]"},
-    {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
-    {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
-    {"verify", CliCommand::Verify, 1, "verify FILE [--json]"},
-    {"holders", CliCommand::Holders, 1, "holders PATH [--json]"},
-};
+std::size_t WordCount(const char* text) {
+    std::size_t count = 0;
+    bool inWord = false;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c != ' ' && !inWord) ++count;
+        inWord = *c != ' ';
+    }
+    return count;
+}
 
-// Takes one option of the command; false when the command has no such option.
-bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
-    if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify ||
-         syntax.command == CliCommand::Holders) &&
-        option == "--json") {
-        arguments.json = true;
+// Takes one option without a value; false when the command has no such option.
+bool TakeOption(const CommandRow& command, const std::string& option, CliArguments& arguments) {
+    const auto has = [&](CommandOption bit) { return (command.options & bit) != 0; };
+    if (has(kOptionJson) && option == "--json") {
+        arguments.format = OutputFormat::Json;
         return true;
     }
-    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete) && option == "--at-restart") {
+    if (has(kOptionAtRestart) && option == "--at-restart") {
         arguments.atRestart = true;
         return true;
     }
-    if (syntax.command == CliCommand::Replace && option == "--move-aside") {
+    if (has(kOptionMoveAside) && option == "--move-aside") {
         arguments.moveAside = true;
         return true;
     }
@@ -77,93 +75,44 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
     }
     if (arguments.empty()) return Failure("no command given; run pendrix-cli --help for the usage");
 
-    const CommandSyntax* syntax = nullptr;
-    for (const CommandSyntax& candidate : kCommands)
-        if (arguments[0] == candidate.name) syntax = &candidate;
-    if (syntax == nullptr) return Failure("unknown command \"" + arguments[0] + "\"; run pendrix-cli --help for the usage");
+    const CommandRow* command = FindCommand(arguments[0]);
+    if (command == nullptr) return Failure("unknown command \"" + arguments[0] + "\"; run pendrix-cli --help for the usage");
 
     ParsedArguments parsed;
     CliArguments& result = parsed.arguments;
-    result.command = syntax->command;
-    std::vector<std::string> operands;
+    result.command = command;
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (optionsEnded || argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
-            operands.push_back(argument);
+            result.operands.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
-        } else if (syntax->command == CliCommand::Remove && argument == "--source") {
+        } else if ((command->options & kOptionSource) != 0 && argument == "--source") {
             if (i + 1 >= arguments.size()) return Failure("--source needs a path");
             result.expectedSource = arguments[++i];
-        } else if (!TakeOption(*syntax, argument, result)) {
-            return Failure("unknown option \"" + argument + "\" for " + syntax->name + "; usage: pendrix-cli " +
-                           syntax->usage);
+        } else if (!TakeOption(*command, argument, result)) {
+            return Failure("unknown option \"" + argument + "\" for " + command->name + UsageOf(*command));
         }
     }
-    if (operands.size() != syntax->operands)
-        return Failure(std::string("wrong number of arguments for ") + syntax->name + "; usage: pendrix-cli " +
-                       syntax->usage);
-    for (const std::string& operand : operands)
-        if (operand.empty()) return Failure(std::string("an empty argument for ") + syntax->name +
-                                            "; usage: pendrix-cli " + syntax->usage);
+    if (result.operands.size() != WordCount(command->operands))
+        return Failure(std::string("wrong number of arguments for ") + command->name + UsageOf(*command));
+    for (const std::string& operand : result.operands)
+        if (operand.empty()) return Failure(std::string("an empty argument for ") + command->name + UsageOf(*command));
 
     if (result.atRestart && result.moveAside)
         return Failure("--move-aside replaces now and --at-restart at the next start: give one of them");
 
-    switch (syntax->command) {
-    case CliCommand::Replace:
-        result.source = operands[0];
-        result.destination = operands[1];
-        break;
-    case CliCommand::Delete:
-    case CliCommand::Verify:
-    case CliCommand::Holders:
-        result.path = operands[0];
-        break;
-    case CliCommand::Remove: {
-        const std::optional<std::size_t> number = ParseEntryNumber(operands[0]);
-        if (!number) return Failure("\"" + operands[0] + "\" is not an entry number (1, 2, ... as list shows them)");
-        if (result.expectedSource && result.expectedSource->empty()) return Failure("--source needs a path");
+    // An operand named N is an entry number, as list numbers the entries.
+    if (std::string_view(command->operands) == "N") {
+        const std::optional<std::size_t> number = ParseEntryNumber(result.operands[0]);
+        if (!number)
+            return Failure("\"" + result.operands[0] + "\" is not an entry number (1, 2, ... as list shows them)");
         result.entry = *number;
-        break;
     }
-    case CliCommand::List:
-    case CliCommand::Help:
-        break;
-    }
+    if (result.expectedSource && result.expectedSource->empty()) return Failure("--source needs a path");
     parsed.ok = true;
     return parsed;
-}
-
-const char* UsageText() {
-    return "Usage: pendrix-cli COMMAND [OPTIONS]\r\n"
-           "Lists and changes the file operations Windows carries out at its next start\r\n"
-           "(the registry value PendingFileRenameOperations).\r\n"
-           "\r\n"
-           "  list [--json]                   every pending operation, numbered from 1\r\n"
-           "  replace SOURCE DESTINATION [--at-restart | --move-aside]\r\n"
-           "                                  replace DESTINATION by SOURCE\r\n"
-           "  delete PATH [--at-restart]      delete PATH (wildcards * and ? in its last part)\r\n"
-           "  remove N [--source PATH]        withdraw entry N as list numbers it\r\n"
-           "  holders PATH [--json]           the processes that hold PATH open or loaded\r\n"
-           "  verify FILE [--json]            after a restart: what became of each entry of a\r\n"
-           "                                  list --json saved in FILE before it\r\n"
-           "  --help, -h, /?                  this text\r\n"
-           "\r\n"
-           "replace and delete act at once when they can and otherwise schedule the operation\r\n"
-           "for the next restart, naming the programs that hold the file; --at-restart\r\n"
-           "schedules it without trying. replace --move-aside renames a DESTINATION in use\r\n"
-           "aside, puts SOURCE in its place now and deletes the old copy at the next start;\r\n"
-           "running programs keep the old copy until they end. remove --source refuses\r\n"
-           "unless entry N's source is exactly PATH.\r\n"
-           "\r\n"
-           "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
-           "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
-           "2 or 3 (holders) the path does not exist;\r\n"
-           "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
-           "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
-           "denied, run elevated).\r\n";
 }
 
 }  // namespace pendrix::cli

@@ -1,6 +1,7 @@
-// The command line of pendrix-cli, parsed into one command and its operands.
-// Arguments arrive whole (from the wide command line) as the program's 8-bit
-// text; paths are taken exactly as given.
+// The command line of pendrix-cli, parsed into one command of the table
+// (cli/command_table.h) and its operands and options. Arguments arrive whole
+// (from the wide command line) as the program's 8-bit text; paths are taken
+// exactly as given.
 #pragma once
 
 #include <cstddef>
@@ -10,16 +11,18 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders };
+struct CommandRow;
+
+// What a command writes on standard output: lines for a person, or one JSON
+// document for a script (--json).
+enum class OutputFormat { Text, Json };
 
 struct CliArguments {
-    CliCommand command = CliCommand::Help;
-    bool json = false;         // list, verify, holders: --json
+    const CommandRow* command = nullptr;  // nothing: the usage was asked for
+    OutputFormat format = OutputFormat::Text;
     bool atRestart = false;    // replace, delete: schedule without trying now
     bool moveAside = false;    // replace: a destination in use is renamed aside and replaced now
-    std::string source;        // replace
-    std::string destination;   // replace
-    std::string path;          // delete, holders; verify: the saved listing
+    std::vector<std::string> operands;  // as the command's row names them, none empty
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
 };
@@ -37,8 +40,5 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments);
 
 // A decimal entry number from 1 up, digits only; nothing when text is not one.
 std::optional<std::size_t> ParseEntryNumber(const std::string& text);
-
-// The usage, as --help prints it.
-const char* UsageText();
 
 }  // namespace pendrix::cli

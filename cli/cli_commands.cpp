@@ -1,27 +1,24 @@
 #include "cli/cli_commands.h"
 
+#include "cli/command_table.h"
 #include "cli/exit_codes.h"
-#include "cli/holders_format.h"
 #include "cli/list_format.h"
-#include "pending_list/pending_entries.h"
-#include "pending_list/source_existence.h"
-#include "cli/verify_command.h"
-#include "registry/registry_constants.h"
-#include "scheduler/file_commands.h"
-#include "scheduler/move_aside_replacement.h"
-#include "pending_list/pending_rename_list.h"
 #include "scheduler/refusal_text.h"
-#include "pending_list/stored_list.h"
 
 namespace pendrix::cli {
 namespace {
 
 constexpr char kProgramPrefix[] = "pendrix-cli: ";
-constexpr char kRestartHint[] = " Restart Windows to carry it out.";
+
+}  // namespace
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-}  // namespace
+std::string QuotedList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list.append(list.empty() ? "" : ", ").append(Quoted(name));
+    return list;
+}
 
 int Fail(CliContext& context, const std::string& what, int code) {
     context.output.Error(kProgramPrefix + what + "\r\n");
@@ -34,44 +31,20 @@ int FailWithStatus(CliContext& context, const std::string& what, std::int32_t st
     return Fail(context, line, status != 0 ? status : kExitUnknownFailure);
 }
 
-namespace {
-
 int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status) {
     return FailWithStatus(context, std::string(nothingDone) + ": the list of pending file operations could not be read",
                           status);
 }
 
-// A value no write may replace: what it is, and the refusal.
+int FailToWrite(CliContext& context, const char* nothingDone, std::int32_t status) {
+    return FailWithStatus(context, std::string(nothingDone) + ": Windows refused to change the list of pending file "
+                                                              "operations", status);
+}
+
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape) {
     return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape), kExitInvalidList);
 }
 
-int RunList(const CliArguments& arguments, CliContext& context) {
-    const PendingListRead read = PendingRenameList(context.registry).Read();
-    if (!read.readable) return FailToRead(context, "nothing was listed", read.status);
-    PendingEntries list = DescribeEntries(read.stored, read.exists);
-    list.shape = read.shape;
-    std::vector<std::string> paths;
-    paths.reserve(list.entries.size());
-    for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
-    const std::vector<FileState> states = FileStates(context.files, paths);
-    for (std::size_t i = 0; i < states.size(); ++i) {
-        list.entries[i].sourceState = states[i].state;
-        list.entries[i].sourceStamp = states[i].stamp;
-    }
-    context.output.Out(arguments.json ? FormatListJson(list) : FormatListText(list));
-    return kExitDone;
-}
-
-// "a", "b", "c"
-std::string QuotedList(const std::vector<std::string>& names) {
-    std::string list;
-    for (const std::string& name : names) list.append(list.empty() ? "" : ", ").append(Quoted(name));
-    return list;
-}
-
-// The exit code and line of a replace or delete that did not end in the
-// list: done at once, refused, or failed.
 int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow, const char* nothingDone) {
     switch (result.outcome) {
     case CommandOutcome::DoneNow:
@@ -101,197 +74,25 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
     case CommandOutcome::NotScheduled:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         if (result.readFailed) return FailToRead(context, "nothing was scheduled", result.status);
-        return FailWithStatus(context, "nothing was scheduled: Windows refused to change the list of pending file "
-                                       "operations", result.status);
+        return FailToWrite(context, "nothing was scheduled", result.status);
     case CommandOutcome::Scheduled:
         break;
     }
     return kExitRestartNeeded;
 }
 
-// Who holds the files; nobody when that could not be looked at.
 HolderReport HoldersOf(CliContext& context, const std::vector<std::string>& paths) {
     HolderScan scan;
     if (context.holders.Find(paths, scan) != kErrorSuccess) return {};
     return MergeHolders(scan);
 }
 
-// " (in use by ...)" for the files a command had to schedule because it
-// could not act on them now; empty when nobody is found holding them.
 std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) {
     return InUseByText(HoldersOf(context, paths));
 }
 
-int RunReplace(const CliArguments& arguments, CliContext& context);
-
-// replace --move-aside: a destination in use is renamed aside and replaced
-// now; what cannot be moved aside is replaced or scheduled as without it.
-int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, PendingListRead{});
-    MoveAsideReplacement replacement(context.files, commands);
-    HolderReport holders;
-    const MoveAsideResult result = replacement.Replace(arguments.source, arguments.destination, [&] {
-        holders = HoldersOf(context, {arguments.destination});
-    });
-    const std::string replaced =
-        "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now";
-    switch (result.outcome) {
-    case MoveAsideOutcome::NotMovedAside: break;
-    case MoveAsideOutcome::ReplacedNow:
-        context.output.Out(replaced + ".\r\n");
-        return kExitDone;
-    case MoveAsideOutcome::MovedAside: {
-        std::string line = replaced + ". ";
-        if (!holders.holders.empty())
-            line += "Programs that use it keep the old copy until they end (" + HolderNamesText(holders) + "); it";
-        else
-            line += "The old copy was in use; it";
-        line += " is now " + Quoted(result.oldCopy) + " and is deleted at the next start of Windows.";
-        context.output.Out(line + "\r\n");
-        return kExitDone;
-    }
-    case MoveAsideOutcome::Interrupted:
-        return FailWithStatus(context, "the replacement of " + Quoted(result.destination) +
-                                           " stopped half-way; its old content is kept in " + Quoted(result.oldCopy) +
-                                           "; nothing was scheduled", result.status);
-    case MoveAsideOutcome::NotScheduled:
-        if (result.deletion.readFailed) return FailToRead(context, "nothing was replaced or scheduled", result.status);
-        return FailWithStatus(context, "nothing was replaced or scheduled: Windows refused to change the list of "
-                                       "pending file operations", result.status);
-    case MoveAsideOutcome::LeftHalfWay:
-        if (!result.destinationMissing)
-            return FailWithStatus(context, replaced + ", but the deletion of the old copy " + Quoted(result.oldCopy) +
-                                               " could not be scheduled, nor the old file put back", result.status);
-        return FailWithStatus(context, Quoted(result.destination) + " is missing: its old content is " +
-                                           Quoted(result.oldCopy) + " and the new copy " + Quoted(result.newCopy) +
-                                           "; putting them back failed", result.status);
-    }
-    return RunReplace(arguments, context);
-}
-
-int RunReplace(const CliArguments& arguments, CliContext& context) {
-    // The tool takes nothing back, so the commands need no list of the
-    // session's start.
-    FileCommands commands(context.registry, context.files, PendingListRead{});
-    const CommandResult result = commands.Replace(arguments.source, arguments.destination, !arguments.atRestart);
-    if (result.outcome != CommandOutcome::Scheduled)
-        return Finish(context, result,
-                      "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
-                      "nothing was replaced or scheduled");
-
-    std::string line = "Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
-                       " at the next start of Windows";
-    if (!arguments.atRestart) line += InUseBy(context, {result.destination});
-    context.output.Out(line + "." + kRestartHint + "\r\n");
-    return kExitRestartNeeded;
-}
-
-int RunDelete(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, PendingListRead{});
-    const CommandResult result = commands.Delete(arguments.path, !arguments.atRestart);
-    const bool pattern = HasWildcards(arguments.path);
-    if (result.outcome != CommandOutcome::Scheduled) {
-        const std::string deleted = pattern ? "Deleted every file matching " + Quoted(arguments.path) + " now: " +
-                                                  QuotedList(result.deletedNow) + "."
-                                            : "Deleted " + QuotedList(result.deletedNow) + " now.";
-        return Finish(context, result, deleted, "nothing was deleted or scheduled");
-    }
-
-    std::vector<std::string> scheduled;
-    for (const RenamePair& pair : result.scheduled) scheduled.push_back(pair.first.substr(kObjectPathPrefix.size()));
-    std::string line;
-    // Who holds what had to wait, unless it was not tried now.
-    const std::string inUseBy = arguments.atRestart ? std::string() : InUseBy(context, scheduled);
-    if (!pattern) {
-        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";
-    } else {
-        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + inUseBy + ".";
-        if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
-    }
-    context.output.Out(line + kRestartHint + "\r\n");
-    return kExitRestartNeeded;
-}
-
-// The same stored strings: an entry found again in a list read later.
-bool SameEntry(const PendingEntry& a, const PendingEntry& b) {
-    return a.first == b.first && a.second == b.second && a.stringCount == b.stringCount;
-}
-
-int RunRemove(const CliArguments& arguments, CliContext& context) {
-    PendingRenameList list(context.registry);
-    const PendingListRead read = list.Read();
-    if (!read.readable) return FailToRead(context, "nothing was withdrawn", read.status);
-    if (HoldsAnotherForm(read)) return FailOnAnotherForm(context, "nothing was withdrawn", read.shape);
-    const PendingEntries entries = DescribeEntries(read.stored, read.exists);
-    const std::string number = std::to_string(arguments.entry);
-    if (arguments.entry > entries.entries.size())
-        return Fail(context, "there is no entry " + number + " (the list holds " +
-                                 std::to_string(entries.entries.size()) + "); nothing was withdrawn",
-                    kExitNoSuchEntry);
-
-    const PendingEntry& entry = entries.entries[arguments.entry - 1];
-    if (arguments.expectedSource && *arguments.expectedSource != entry.source &&
-        *arguments.expectedSource != entry.first)
-        return Fail(context, "entry " + number + " is " + DescribeEntry(entry) + ", not of the source " +
-                                 Quoted(*arguments.expectedSource) + "; nothing was withdrawn",
-                    kExitNoSuchEntry);
-
-    // Read again just before the write: another program may have changed the
-    // list since. The entry goes only when it is still entry N, string for
-    // string; every other byte of the list as it is now stays.
-    const PendingListRead current = list.Read();
-    if (!current.readable) return FailToRead(context, "nothing was withdrawn", current.status);
-    if (HoldsAnotherForm(current)) return FailOnAnotherForm(context, "nothing was withdrawn", current.shape);
-    const PendingEntries now = DescribeEntries(current.stored, current.exists);
-    if (arguments.entry > now.entries.size() || !SameEntry(now.entries[arguments.entry - 1], entry))
-        return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " +
-                                 DescribeEntry(entry) + "; nothing was withdrawn",
-                    kExitNoSuchEntry);
-
-    std::string data = current.stored;
-    RemoveEntry(data, now.entries[arguments.entry - 1]);
-    // Taking out the last entry of a list that lacks its closing NUL can
-    // leave it closed, and the start-up processing would then carry out
-    // entries it ignores now.
-    if (!now.closed && IsClosedProperly(data))
-        return Fail(context, "withdrawing entry " + number + " would let the start-up processing carry out the "
-                                 "rest of a list it ignores now; nothing was withdrawn",
-                    kExitInvalidList);
-    // A list left with no string goes, as the start-up processing leaves it:
-    // a value of no data makes other programs' additions go wrong.
-    const std::int32_t status = data.empty() ? list.Delete() : list.Store(data);
-    if (status != kErrorSuccess)
-        return FailWithStatus(context, "nothing was withdrawn: Windows refused to change the list of pending file "
-                                       "operations", status);
-    context.output.Out("Withdrew entry " + number + ": " + DescribeEntry(entry) + ".\r\n");
-    return kExitDone;
-}
-
-int RunHolders(const CliArguments& arguments, CliContext& context) {
-    HolderScan scan;
-    const std::uint32_t status = context.holders.Find({arguments.path}, scan);
-    if (status != kErrorSuccess)
-        return FailWithStatus(context, "could not look for the holders of " + Quoted(arguments.path),
-                              static_cast<std::int32_t>(status));
-    const HolderReport report = MergeHolders(scan);
-    context.output.Out(arguments.json ? FormatHoldersJson(arguments.path, report)
-                                      : FormatHoldersText(arguments.path, report));
-    return kExitDone;
-}
-
-}  // namespace
-
 int RunCommand(const CliArguments& arguments, CliContext& context) {
-    switch (arguments.command) {
-    case CliCommand::List: return RunList(arguments, context);
-    case CliCommand::Replace:
-        return arguments.moveAside ? RunReplaceMovingAside(arguments, context) : RunReplace(arguments, context);
-    case CliCommand::Delete: return RunDelete(arguments, context);
-    case CliCommand::Remove: return RunRemove(arguments, context);
-    case CliCommand::Verify: return RunVerify(arguments, context);
-    case CliCommand::Holders: return RunHolders(arguments, context);
-    case CliCommand::Help: break;
-    }
+    if (arguments.command != nullptr) return arguments.command->run(arguments, context);
     context.output.Out(UsageText());
     return kExitDone;
 }

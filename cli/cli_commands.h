@@ -1,19 +1,22 @@
-// The commands of pendrix-cli over the program's shared code: the list as
-// read and described, replace and delete through FileCommands (exactly what
-// the window's Apply does), the withdrawal of one entry, and who holds a
-// file. Each returns the exit code and writes one line (or the listing) to
-// the output. verify is in cli/verify_command.h.
+// What every command of pendrix-cli shares: the context it runs in, the
+// dispatch through the table of commands, and its ways of failing. Each
+// command writes one line (or its report) to the output and returns the
+// exit code (cli/exit_codes.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
-#include "platform/holder_finder.h"
-#include "registry/RegistryRoutines.h"
-#include "platform/system_error_text.h"
+#include "pending_list/pending_rename_list.h"
 #include "platform/file_system_api.h"
+#include "platform/holder_finder.h"
+#include "platform/holder_report.h"
+#include "platform/system_error_text.h"
+#include "registry/RegistryRoutines.h"
+#include "scheduler/file_commands.h"
 
 namespace pendrix::cli {
 
@@ -25,6 +28,7 @@ struct CliContext {
     ErrorTextFunction errorText;  // the system's words for a Windows error code
 };
 
+// Runs the command of arguments, or prints the usage when it has none.
 int RunCommand(const CliArguments& arguments, CliContext& context);
 
 // One line on standard error, after the program's name; gives code.
@@ -33,5 +37,32 @@ int Fail(CliContext& context, const std::string& what, int code);
 // A failed Windows call: what was not done, why in the system's words, and
 // the code, which it gives as the exit code.
 int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status);
+
+// The list could not be read: nothingDone ("nothing was listed"), and why.
+int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status);
+
+// Windows refused the write of the list: nothingDone, and why.
+int FailToWrite(CliContext& context, const char* nothingDone, std::int32_t status);
+
+// A value no write may replace: what it is, and the refusal.
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape);
+
+// The exit code and line of a replace or delete that did not end in the
+// list: done at once (doneNow), refused, or failed (nothingDone).
+int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow, const char* nothingDone);
+
+// Who holds the files; nobody when that could not be looked at.
+HolderReport HoldersOf(CliContext& context, const std::vector<std::string>& paths);
+
+// " (in use by ...)" for the files a command had to schedule because it
+// could not act on them now; empty when nobody is found holding them.
+std::string InUseBy(CliContext& context, const std::vector<std::string>& paths);
+
+// "name", and "a", "b", "c".
+std::string Quoted(const std::string& name);
+std::string QuotedList(const std::vector<std::string>& names);
+
+// Ends the line of a scheduled command.
+inline constexpr char kRestartHint[] = " Restart Windows to carry it out.";
 
 }  // namespace pendrix::cli

@@ -1,13 +1,10 @@
-#include "cli/verify_command.h"
+#include "cli/commands.h"
 
-#include <optional>
 #include <string>
 
 #include "cli/exit_codes.h"
-#include "pending_list/saved_listing.h"
-#include "pending_list/verification.h"
 #include "cli/verify_format.h"
-#include "pending_list/pending_rename_list.h"
+#include "pending_list/verification.h"
 
 namespace pendrix::cli {
 namespace {
@@ -25,25 +22,23 @@ int ExitCodeOf(const std::vector<Verdict>& verdicts) {
 }  // namespace
 
 int RunVerify(const CliArguments& arguments, CliContext& context) {
-    const std::string named = "\"" + arguments.path + "\"";
-    std::string file;
-    const std::uint32_t status = context.files.ReadAll(arguments.path, file);
-    if (status != kErrorSuccess)
-        return FailWithStatus(context, "nothing was verified: " + named + " could not be read",
-                              static_cast<std::int32_t>(status));
-    const std::optional<PendingEntries> listed = ReadSavedListing(file);
-    if (!listed)
-        return Fail(context, "nothing was verified: " + named + " is not a listing saved from pendrix-cli list --json",
+    using Failure = ListingVerification::Failure;
+    const std::string& path = arguments.operands[0];
+    PendingRenameList list(context.registry);
+    const ListingVerification result = VerifySavedListing(path, list, context.files);
+    switch (result.failure) {
+    case Failure::None: break;
+    case Failure::FileUnreadable:
+        return FailWithStatus(context, "nothing was verified: " + Quoted(path) + " could not be read", result.status);
+    case Failure::NotAListing:
+        return Fail(context,
+                    "nothing was verified: " + Quoted(path) + " is not a listing saved from pendrix-cli list --json",
                     kExitNotAListing);
-
-    const PendingListRead read = PendingRenameList(context.registry).Read();
-    if (!read.readable)
-        return FailWithStatus(context, "nothing was verified: the list of pending file operations could not be read",
-                              read.status);
-    const PendingEntries current = DescribeEntries(read.stored, read.exists);
-    const std::vector<Verdict> verdicts = VerifyEntries(*listed, current, context.files);
-    context.output.Out(arguments.json ? FormatVerifyJson(*listed, verdicts) : FormatVerifyText(*listed, verdicts));
-    return ExitCodeOf(verdicts);
+    case Failure::ListUnreadable: return FailToRead(context, "nothing was verified", result.status);
+    }
+    context.output.Out(arguments.format == OutputFormat::Json ? FormatVerifyJson(result.listed, result.verdicts)
+                                                              : FormatVerifyText(result.listed, result.verdicts));
+    return ExitCodeOf(result.verdicts);
 }
 
 }  // namespace pendrix::cli

@@ -75,16 +75,6 @@ std::string AppendPairToStored(std::string_view stored, const RenamePair& pair) 
     return data;
 }
 
-std::string StoredFromListText(std::string_view listText) {
-    std::string data(listText);
-    if (!data.empty()) data.append(2, '\0');
-    return data;
-}
-
-std::string AppendPair(std::string_view listText, const RenamePair& pair) {
-    return AppendPairToStored(StoredFromListText(listText), pair);
-}
-
 void PendingRenameList::AimAtSessionManager() {
     registry_.hkey(kHkeyLocalMachine);
     registry_.KeyRoot(kSessionManagerKeyRoot);
@@ -131,14 +121,34 @@ bool IsAnotherForm(const StoredShape& shape) { return shape.type != kRegMultiSz 
 
 bool HoldsAnotherForm(const PendingListRead& read) { return read.readable && read.exists && IsAnotherForm(read.shape); }
 
-bool PendingRenameList::Append(const PendingListRead& current, const RenamePair& pair) {
-    if (!current.readable || HoldsAnotherForm(current) || !IsStorablePair(pair)) return false;
-    return Store(AppendPairToStored(current.stored, pair)) == kErrorSuccess;
+namespace {
+
+bool Changeable(const PendingListRead& read) { return read.readable && !HoldsAnotherForm(read); }
+
+ListWrite Written(std::int32_t status, std::string data) {
+    ListWrite write;
+    write.written = status == kErrorSuccess;
+    write.status = status;
+    if (write.written) write.stored = std::move(data);
+    return write;
 }
 
-bool PendingRenameList::Restore(const PendingListRead& snapshot) {
-    if (!snapshot.readable || HoldsAnotherForm(snapshot)) return false;
-    return (snapshot.exists ? Store(snapshot.stored) : Delete()) == kErrorSuccess;
+}  // namespace
+
+ListWrite PendingRenameList::Append(const PendingListRead& current, const std::vector<RenamePair>& pairs) {
+    for (const RenamePair& pair : pairs)
+        if (!IsStorablePair(pair)) return Written(kErrorInvalidData, {});
+    if (!Changeable(current)) return Written(kErrorInvalidData, {});
+    std::string data = current.stored;
+    for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
+    const std::int32_t status = Store(data);
+    return Written(status, std::move(data));
+}
+
+ListWrite PendingRenameList::Restore(const PendingListRead& snapshot) {
+    if (!Changeable(snapshot)) return Written(kErrorInvalidData, {});
+    if (!snapshot.exists) return Written(Delete(), {});
+    return Written(Store(snapshot.stored), snapshot.stored);
 }
 
 std::int32_t PendingRenameList::Delete() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "registry/RegistryRoutines.h"
 #include "registry/registry_constants.h"
@@ -52,13 +53,6 @@ bool IsStorablePair(const RenamePair& pair);
 // pair must be storable (IsStorablePair).
 std::string AppendPairToStored(std::string_view stored, const RenamePair& pair);
 
-// The stored form of a list text: the text with its two closing NULs, or no
-// data at all for an empty list.
-std::string StoredFromListText(std::string_view listText);
-
-// AppendPairToStored on the stored form of a list text.
-std::string AppendPair(std::string_view listText, const RenamePair& pair);
-
 // How the value is stored: its type and the size of its data in bytes as
 // Windows holds it (strings as UTF-16).
 struct StoredShape {
@@ -91,7 +85,19 @@ bool IsAnotherForm(const StoredShape& shape);
 // Whether the value read exists in another form.
 bool HoldsAnotherForm(const PendingListRead& read);
 
-// The read-append-write procedure over a RegistryRoutines object.
+// What a write of the list did: written, or the Windows status of the
+// write that failed (ERROR_INVALID_DATA when nothing was written because
+// the list read could not be changed); and the data stored.
+struct ListWrite {
+    bool written = false;
+    std::int32_t status = 0;
+    std::string stored;  // the value's data now, when written (empty: no value)
+    explicit operator bool() const noexcept { return written; }
+};
+
+// The read-append-write procedure over a RegistryRoutines object. Apply
+// appends through Append, "Cancel All" and the withdrawal of an entry write
+// back through Restore.
 class PendingRenameList {
 public:
     explicit PendingRenameList(RegistryRoutines& registry) : registry_(registry) {}
@@ -101,26 +107,22 @@ public:
 
     PendingListRead Read();
 
-    // Makes sure the key exists and stores the data read with pair added
-    // (AppendPairToStored). False, and nothing written, when the list could
-    // not be read, holds another form or the pair is not storable; false
-    // when the write was refused.
-    bool Append(const PendingListRead& current, const RenamePair& pair);
+    // Makes sure the key exists and stores the data read with the pairs
+    // added in order (AppendPairToStored). Nothing written when the list
+    // could not be read, holds another form or a pair is not storable.
+    ListWrite Append(const PendingListRead& current, const std::vector<RenamePair>& pairs);
 
     // Writes a snapshot back, so the value becomes byte for byte what was
-    // read then, or is deleted when the snapshot found no value. False, and
-    // nothing written, when the snapshot could not be read or holds another
-    // form: restoring it would wipe a list never seen, or change it.
-    bool Restore(const PendingListRead& snapshot);
-
-    // Makes sure the key exists and stores data exactly as the list's value;
-    // the Windows status of the write.
-    std::int32_t Store(std::string_view data);
-
-    // Deletes the value; 0 also when there was none, else the Windows status.
-    std::int32_t Delete();
+    // read then, or is deleted when the snapshot found no value (deleting a
+    // value that is not there succeeds). Nothing written when the snapshot
+    // could not be read or holds another form: restoring it would wipe a
+    // list never seen, or change it.
+    ListWrite Restore(const PendingListRead& snapshot);
 
 private:
+    std::int32_t Store(std::string_view data);
+    std::int32_t Delete();
+
     RegistryRoutines& registry_;
 };
 

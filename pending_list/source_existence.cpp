@@ -123,4 +123,15 @@ std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::s
     return states;
 }
 
+void AddSourceStates(PendingEntries& list, FileSystemApi& files) {
+    std::vector<std::string> paths;
+    paths.reserve(list.entries.size());
+    for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
+    const std::vector<FileState> states = FileStates(files, paths);
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        list.entries[i].sourceState = states[i].state;
+        list.entries[i].sourceStamp = states[i].stamp;
+    }
+}
+
 }  // namespace pendrix

@@ -41,4 +41,7 @@ struct FileState {
 // Unknown).
 std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::string>& paths);
 
+// Sets each entry's source state and stamp, as the files are now.
+void AddSourceStates(PendingEntries& list, FileSystemApi& files);
+
 }  // namespace pendrix

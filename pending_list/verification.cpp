@@ -1,10 +1,12 @@
 #include "pending_list/verification.h"
 
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "pending_list/pending_rename_list.h"
+#include "pending_list/saved_listing.h"
 
 namespace pendrix {
 namespace {
@@ -74,6 +76,33 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     verdicts.reserve(listed.entries.size());
     for (std::size_t i = 0; i < listed.entries.size(); ++i) verdicts.push_back(Classify(listed.entries[i], now[i]));
     return verdicts;
+}
+
+ListingVerification VerifySavedListing(const std::string& path, PendingRenameList& list, FileSystemApi& files) {
+    using Failure = ListingVerification::Failure;
+    ListingVerification result;
+    std::string file;
+    const std::uint32_t status = files.ReadAll(path, file);
+    if (status != kErrorSuccess) {
+        result.failure = Failure::FileUnreadable;
+        result.status = static_cast<std::int32_t>(status);
+        return result;
+    }
+    std::optional<PendingEntries> listed = ReadSavedListing(file);
+    if (!listed) {
+        result.failure = Failure::NotAListing;
+        return result;
+    }
+    result.listed = std::move(*listed);
+    const PendingListRead read = list.Read();
+    if (!read.readable) {
+        result.failure = Failure::ListUnreadable;
+        result.status = read.status;
+        return result;
+    }
+    const PendingEntries current = DescribeEntries(read.stored, read.exists);
+    result.verdicts = VerifyEntries(result.listed, current, files);
+    return result;
 }
 
 }  // namespace pendrix

@@ -3,9 +3,12 @@
 // each operation succeeded, so the files themselves are asked.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "pending_list/pending_entries.h"
+#include "pending_list/pending_rename_list.h"
 #include "pending_list/source_existence.h"
 #include "platform/file_system_api.h"
 
@@ -36,5 +39,23 @@ Verdict Classify(const PendingEntry& listed, const EntryNow& now);
 // A verdict for each entry of listed, against current (the list as it is
 // now) and the files as they are.
 std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEntries& current, FileSystemApi& files);
+
+// What became of the entries of the listing saved in a file.
+struct ListingVerification {
+    enum class Failure {
+        None,
+        FileUnreadable,  // status: why the file could not be read
+        NotAListing,     // the file holds no listing saved by list --json
+        ListUnreadable,  // status: why the list could not be read now
+    };
+    Failure failure = Failure::None;
+    std::int32_t status = 0;
+    PendingEntries listed;
+    std::vector<Verdict> verdicts;  // one per listed entry
+};
+
+// Reads the listing saved in path and verifies it against the list and
+// the files as they are now.
+ListingVerification VerifySavedListing(const std::string& path, PendingRenameList& list, FileSystemApi& files);
 
 }  // namespace pendrix

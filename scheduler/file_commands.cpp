@@ -256,16 +256,13 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
         result.listShape = current.shape;
         return;
     }
-    std::string data = current.stored;
-    for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
-
-    const std::int32_t status = list_.Store(data);
-    if (status != kErrorSuccess) {
-        result.status = status;
+    ListWrite written = list_.Append(current, pairs);
+    if (!written) {
+        result.status = written.status;
         return;
     }
     if (current.exists != lastWrittenExists_ || current.stored != lastWritten_) onlyOwnChanges_ = false;
-    lastWritten_ = std::move(data);
+    lastWritten_ = std::move(written.stored);
     lastWrittenExists_ = true;
     added_.insert(added_.end(), pairs.begin(), pairs.end());
     result.outcome = CommandOutcome::Scheduled;
@@ -286,16 +283,14 @@ UndoResult FileCommands::CancelAll() {
         return result;
     }
 
-    std::string data;
-    bool keepValue = true;
+    // The registry as at launch (no value when there was none), or the list
+    // as it is now without this session's pairs.
+    PendingListRead target = atLaunch_;
     const bool untouchedByOthers =
         onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
-    if (untouchedByOthers) {
-        // The registry as at launch: no value when there was none.
-        data = atLaunch_.stored;
-        keepValue = atLaunch_.exists;
-    } else {
-        data = current.stored;
+    if (!untouchedByOthers) {
+        target = current;
+        std::string& data = target.stored;
         bool removed = false;
         for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
             removed = RemoveLastPair(data, *pair) || removed;
@@ -310,17 +305,17 @@ UndoResult FileCommands::CancelAll() {
         // leaves it: a value of no data makes other programs' additions go
         // wrong.
         DropLoneClosingNul(data);
-        keepValue = !data.empty();
+        target.exists = !data.empty();
     }
 
-    const std::int32_t status = keepValue ? list_.Store(data) : list_.Delete();
-    if (status != kErrorSuccess) {
-        result.status = status;
+    const ListWrite written = list_.Restore(target);
+    if (!written) {
+        result.status = written.status;
         return result;
     }
     onlyOwnChanges_ = untouchedByOthers;
-    lastWritten_ = std::move(data);
-    lastWrittenExists_ = keepValue;
+    lastWritten_ = std::move(target.stored);
+    lastWrittenExists_ = target.exists;
     added_.clear();
     result.reversed = true;
     return result;

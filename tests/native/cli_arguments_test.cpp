@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "cli/cli_arguments.h"
+#include "cli/command_table.h"
 
 namespace pendrix::cli {
 namespace {
 
 struct ArgumentsCase {
     std::vector<std::string> arguments;
-    // What was understood, as "command|json|when|source|destination|path|entry|expected"
+    // What was understood, as "command|json|when|operands|entry|expected"
     // (when: "restart" for --at-restart, "aside" for --move-aside),
     // or "error" for a refused command line.
     std::string understood;
@@ -22,29 +23,31 @@ struct ArgumentsCase {
 std::string Understood(const ParsedArguments& parsed) {
     if (!parsed.ok) return "error";
     const CliArguments& a = parsed.arguments;
-    const char* names[] = {"help", "list", "replace", "delete", "remove", "verify", "holders"};
-    return std::string(names[static_cast<int>(a.command)]) + "|" + (a.json ? "json" : "") + "|" +
-           (a.atRestart ? "restart" : "") + (a.moveAside ? "aside" : "") + "|" + a.source + "|" + a.destination +
-           "|" + a.path + "|" + std::to_string(a.entry) + "|" + (a.expectedSource ? "=" + *a.expectedSource : "");
+    std::string operands;
+    for (const std::string& operand : a.operands) operands += (operands.empty() ? "" : ";") + operand;
+    return std::string(a.command != nullptr ? a.command->name : "help") + "|" +
+           (a.format == OutputFormat::Json ? "json" : "") + "|" + (a.atRestart ? "restart" : "") +
+           (a.moveAside ? "aside" : "") + "|" + operands + "|" + std::to_string(a.entry) + "|" +
+           (a.expectedSource ? "=" + *a.expectedSource : "");
 }
 
 TEST(CliArguments, UnderstandsEachCommandLine) {
     const ArgumentsCase cases[] = {
-        {{"--help"}, "help||||||0|"},
-        {{"/?"}, "help||||||0|"},
-        {{"replace", "a", "/?"}, "help||||||0|"},
-        {{"list"}, "list||||||0|"},
-        {{"list", "--json"}, "list|json|||||0|"},
-        {{"replace", "C:\\a b.dll", " C:\\c.dll "}, "replace|||C:\\a b.dll| C:\\c.dll ||0|"},
-        {{"replace", "--at-restart", "s", "d"}, "replace||restart|s|d||0|"},
-        {{"replace", "s", "d", "--move-aside"}, "replace||aside|s|d||0|"},
-        {{"delete", "C:\\x\\*.log"}, "delete|||||C:\\x\\*.log|0|"},
-        {{"delete", "--", "--odd"}, "delete|||||--odd|0|"},
-        {{"delete", "--", "/?"}, "delete|||||/?|0|"},
-        {{"remove", "007", "--source", "C:\\s"}, "remove||||||7|=C:\\s"},
-        {{"remove", "--source", "C:\\s", "2"}, "remove||||||2|=C:\\s"},
-        {{"holders", "C:\\app\\report.dll"}, "holders|||||C:\\app\\report.dll|0|"},
-        {{"holders", "--json", "--", "--x"}, "holders|json||||--x|0|"},
+        {{"--help"}, "help||||0|"},
+        {{"/?"}, "help||||0|"},
+        {{"replace", "a", "/?"}, "help||||0|"},
+        {{"list"}, "list||||0|"},
+        {{"list", "--json"}, "list|json|||0|"},
+        {{"replace", "C:\\a b.dll", " C:\\c.dll "}, "replace|||C:\\a b.dll; C:\\c.dll |0|"},
+        {{"replace", "--at-restart", "s", "d"}, "replace||restart|s;d|0|"},
+        {{"replace", "s", "d", "--move-aside"}, "replace||aside|s;d|0|"},
+        {{"delete", "C:\\x\\*.log"}, "delete|||C:\\x\\*.log|0|"},
+        {{"delete", "--", "--odd"}, "delete|||--odd|0|"},
+        {{"delete", "--", "/?"}, "delete|||/?|0|"},
+        {{"remove", "007", "--source", "C:\\s"}, "remove|||007|7|=C:\\s"},
+        {{"remove", "--source", "C:\\s", "2"}, "remove|||2|2|=C:\\s"},
+        {{"holders", "C:\\app\\report.dll"}, "holders|||C:\\app\\report.dll|0|"},
+        {{"holders", "--json", "--", "--x"}, "holders|json||--x|0|"},
         {{}, "error"},
         {{"lst"}, "error"},
         {{"list", "extra"}, "error"},
@@ -57,7 +60,7 @@ TEST(CliArguments, UnderstandsEachCommandLine) {
         {{"remove", "1", "--source"}, "error"},
         {{"remove", "1", "--source", ""}, "error"},
         {{"replace", "s", "d", "--source", "x"}, "error"},
-        {{"verify", "--json", "C:\\before.json"}, "verify|json||||C:\\before.json|0|"},
+        {{"verify", "--json", "C:\\before.json"}, "verify|json||C:\\before.json|0|"},
         {{"verify"}, "error"},
         {{"verify", "a", "b"}, "error"},
         {{"verify", "a", "--at-restart"}, "error"},

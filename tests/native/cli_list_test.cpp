@@ -148,67 +148,6 @@ TEST(ListText, EveryEntryIsOneLine) {
     }
 }
 
-struct RecordedOutput : CliOutput {
-    std::string out;
-    std::string error;
-    void Out(std::string_view text) override { out += text; }
-    void Error(std::string_view text) override { error += text; }
-};
-
-// remove N reads the list twice: to find entry N, and again just before its
-// write. Another program's change in between is kept; entry N goes only when
-// it is still the same strings. Each row: the list at the first read, the
-// list another program leaves before the second, N, the exit code and the
-// value afterwards ("<absent>" for none).
-TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
-    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-    const std::string a = S("\\??\\C:\\a\0!\\??\\C:\\b\0");
-    const std::string c = S("\\??\\C:\\c\0\0");
-    const std::string setup = S("\\??\\C:\\setup\0\0");
-    const struct {
-        std::string first;
-        std::string meanwhile;  // empty: no change
-        std::size_t entry;
-        int code;
-        std::string after;
-    } cases[] = {
-        {a + c + '\0', "", 2, 0, a + '\0'},
-        {a + c + '\0', a + c + setup + '\0', 2, 0, a + setup + '\0'},
-        {a + c + '\0', setup + a + c + '\0', 2, 1168, setup + a + c + '\0'},  // entry 2 is now a
-        {a + c + '\0', a + '\0', 2, 1168, a + '\0'},                        // entry 2 is gone
-        // The last entry of a list: the value goes with it.
-        {a + '\0', "", 1, 0, "<absent>"},
-        {c, "", 1, 0, "<absent>"},
-        {S("\\??\\C:\\unclosed"), "", 1, 0, "<absent>"},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(::testing::PrintToString(test.meanwhile) + " entry " + std::to_string(test.entry));
-        ::pendrix::testing::FakeRegistry registry;
-        ::pendrix::testing::FakeFileSystem files;
-        registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.first);
-        int queries = 0;
-        registry.beforeQuery = [&] {
-            if (++queries == 2 && !test.meanwhile.empty())
-                registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.meanwhile);
-        };
-        RegistryRoutines routines(registry);
-        RecordedOutput output;
-        // remove never asks who holds a file; a finder that finds nobody.
-        struct NoHolders : HolderFinder {
-            std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
-        } holders;
-        CliContext context{routines, files, holders, output, [](std::int32_t) { return std::string("text"); }};
-        CliArguments arguments;
-        arguments.command = CliCommand::Remove;
-        arguments.entry = test.entry;
-        EXPECT_EQ(RunCommand(arguments, context), test.code) << output.error;
-        EXPECT_EQ(output.error.empty(), test.code == 0) << output.error;
-        const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
-        EXPECT_EQ(value == nullptr ? "<absent>" : value->Text(), test.after);
-        EXPECT_EQ(registry.OpenHandles(), 0u);
-    }
-}
-
 TEST(PendingEntries, Win32PathOfEachKindOfName) {
     const std::pair<std::string, std::string> cases[] = {
         {"\\??\\C:\\x\\y.dll", "\\\\?\\C:\\x\\y.dll"},

@@ -21,20 +21,6 @@ TEST(RenamePairs, CarryTheObjectPrefixAndTheReplaceMarker) {
     EXPECT_EQ(remove.second, "");
 }
 
-TEST(AppendPair, WorkedExampleFromAnEmptyList) {
-    std::string stored = AppendPair("", ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll"));
-    EXPECT_EQ(stored, S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
-
-    // What the next read gives: the stored data less its two closing NULs.
-    std::string listText = stored.substr(0, stored.size() - 2);
-    stored = AppendPair(listText, DeletionPair("C:\\app\\old.log"));
-    EXPECT_EQ(stored, listText + S("\0\\??\\C:\\app\\old.log\0\0\0"));
-
-    listText = stored.substr(0, stored.size() - 2);
-    stored = AppendPair(listText, ReplacementPair("C:\\new\\x.ini", "C:\\app\\x.ini"));
-    EXPECT_EQ(stored, listText + S("\0\\??\\C:\\new\\x.ini\0!\\??\\C:\\app\\x.ini\0\0"));
-}
-
 // Stored data -> data after appending the deletion of "n". Every old string
 // stays; the pair lands where the start-up walk reaches it.
 TEST(AppendPairToStored, PutsThePairWhereTheStartUpWalkReachesIt) {
@@ -87,7 +73,7 @@ TEST_F(PendingRenameListTest, CreatesTheKeyAndValueWhenAbsent) {
     const PendingListRead read = list.Read();
     EXPECT_TRUE(read.readable);
     EXPECT_EQ(read.listText, "");
-    EXPECT_TRUE(list.Append(read, ReplacementPair("C:\\s", "C:\\d")));
+    EXPECT_TRUE(list.Append(read, {ReplacementPair("C:\\s", "C:\\d")}));
     EXPECT_EQ(fake.FindValue(kSessionManager, kPendingValueName)->type, kRegMultiSz);
     EXPECT_EQ(Stored(), S("\\??\\C:\\s\0!\\??\\C:\\d\0\0"));
     EXPECT_EQ(registry.hkey(), kHkeyLocalMachine);
@@ -97,15 +83,15 @@ TEST_F(PendingRenameListTest, CreatesTheKeyAndValueWhenAbsent) {
 
 TEST_F(PendingRenameListTest, KeepsEveryStoredPairInOrder) {
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\x\0\0\0"));
-    EXPECT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
-    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\e")));
+    EXPECT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\s", "C:\\d")}));
+    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\e")}));
     EXPECT_EQ(Stored(), S("\\??\\C:\\x\0\0\\??\\C:\\s\0!\\??\\C:\\d\0\\??\\C:\\e\0\0\0"));
 }
 
 TEST_F(PendingRenameListTest, AListStoredWithoutClosingNulsSurvivesAnApply) {
     // Another program left off the closing NULs: the rename must stay a rename.
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0!\\??\\C:\\b"));
-    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\c")}));
     EXPECT_EQ(Stored(), S("\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0"));
 }
 
@@ -116,7 +102,7 @@ TEST_F(PendingRenameListTest, AListWithAnEmptyFirstStringKeepsItsStrings) {
     EXPECT_TRUE(read.exists);
     EXPECT_EQ(read.listText, "");
     EXPECT_EQ(read.stored, S("\0\\??\\C:\\never\0\0\0"));
-    EXPECT_TRUE(list.Append(read, DeletionPair("C:\\c")));
+    EXPECT_TRUE(list.Append(read, {DeletionPair("C:\\c")}));
     EXPECT_EQ(Stored(), S("\\??\\C:\\c\0\0\0\\??\\C:\\never\0\0\0"));
 }
 
@@ -129,7 +115,7 @@ TEST_F(PendingRenameListTest, AnUnreadableListIsNeverOverwritten) {
     EXPECT_FALSE(read.readable);
     EXPECT_EQ(read.status, kErrorMoreData);
     fake.growthsLeft = 0;
-    EXPECT_FALSE(list.Append(read, DeletionPair("C:\\c")));
+    EXPECT_FALSE(list.Append(read, {DeletionPair("C:\\c")}));
     EXPECT_EQ(fake.setCalls, 0);
 
     fake.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
@@ -138,7 +124,7 @@ TEST_F(PendingRenameListTest, AnUnreadableListIsNeverOverwritten) {
 
 TEST_F(PendingRenameListTest, ARefusedWriteIsReported) {
     fake.refuseWrites = true;
-    EXPECT_FALSE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    EXPECT_FALSE(list.Append(list.Read(), {DeletionPair("C:\\c")}));
     EXPECT_EQ(Stored(), "<absent>");
 }
 
@@ -147,7 +133,7 @@ TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBackByteForByte) {
     for (const std::string& original : {S("\\??\\C:\\a\0\0\0"), S("a\0b\0\0\0x\0\0\0"), std::string("a")}) {
         fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, original);
         const PendingListRead snapshot = list.Read();
-        EXPECT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
+        EXPECT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\s", "C:\\d")}));
         EXPECT_TRUE(list.Restore(snapshot));
         EXPECT_EQ(Stored(), original);
     }
@@ -156,7 +142,7 @@ TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBackByteForByte) {
 TEST_F(PendingRenameListTest, RestoringAnAbsentListDeletesTheValue) {
     const PendingListRead absent = list.Read();
     EXPECT_FALSE(absent.exists);
-    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\x")));
+    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\x")}));
     EXPECT_TRUE(list.Restore(absent));
     EXPECT_EQ(Stored(), "<absent>") << "the registry as it was: no value";
     EXPECT_TRUE(list.Restore(absent)) << "nothing to delete is no failure";
@@ -164,7 +150,7 @@ TEST_F(PendingRenameListTest, RestoringAnAbsentListDeletesTheValue) {
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, "");
     const PendingListRead empty = list.Read();
     EXPECT_TRUE(empty.exists);
-    EXPECT_TRUE(list.Append(list.Read(), DeletionPair("C:\\x")));
+    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\x")}));
     EXPECT_TRUE(list.Restore(empty));
     EXPECT_EQ(Stored(), "") << "a value of no data at launch stays one";
 }

@@ -149,7 +149,7 @@ TEST_F(GeneratedListsOnWine, EveryListKeepsItsStringsAndGetsThePairWhereTheWalkR
         const PendingListRead read = list.Read();
         ASSERT_TRUE(read.readable && read.exists);
         ASSERT_EQ(Utf16FromText(read.stored), written) << "the list is read unit for unit";
-        ASSERT_TRUE(list.Append(read, pair));
+        ASSERT_TRUE(list.Append(read, {pair}));
 
         const Units after = Stored();
         const std::vector<Units> before = Split(written);

@@ -25,14 +25,14 @@ protected:
 };
 
 TEST_F(PendingListOnWine, WorkedExampleStoresTheExactStrings) {
-    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll")));
+    ASSERT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll")}));
     RawValue raw = StoredA();
     EXPECT_EQ(raw.type, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(std::string(raw.bytes.begin(), raw.bytes.end()),
               S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
 
-    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\app\\old.log")));
-    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\new\\x.ini", "C:\\app\\x.ini")));
+    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\app\\old.log")}));
+    ASSERT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\new\\x.ini", "C:\\app\\x.ini")}));
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0"
                            L"\\??\\C:\\app\\old.log\0\0"
                            L"\\??\\C:\\new\\x.ini\0!\\??\\C:\\app\\x.ini\0\0"));
@@ -45,7 +45,7 @@ TEST_F(PendingListOnWine, CreatesTheSessionManagerKeyWhenItIsGone) {
         const PendingListRead read = list.Read();
         EXPECT_TRUE(read.readable);
         EXPECT_EQ(read.listText, "");
-        EXPECT_TRUE(list.Append(read, DeletionPair("C:\\gone.txt")));
+        EXPECT_TRUE(list.Append(read, {DeletionPair("C:\\gone.txt")}));
         HKEY recreated = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                                 KEY_READ, &recreated), ERROR_SUCCESS);
@@ -56,27 +56,27 @@ TEST_F(PendingListOnWine, CreatesTheSessionManagerKeyWhenItIsGone) {
 }
 
 TEST_F(PendingListOnWine, UnicodePathsPassThroughUnchanged) {
-    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\новый\\файл.dll", "C:\\程序\\文件.dll")));
+    ASSERT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\новый\\файл.dll", "C:\\程序\\文件.dll")}));
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\новый\\файл.dll\0!\\??\\C:\\程序\\文件.dll\0\0"));
 }
 
 TEST_F(PendingListOnWine, EntriesStoredThroughTheWideFunctionsSurviveAnApply) {
     const std::wstring theirs = W(L"\\??\\C:\\Ünïcødé\\ß.sys\0!\\??\\C:\\Windows\\系统.sys\0\\??\\D:\\Δ\0\0");
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, theirs + W(L"\0")), ERROR_SUCCESS);
-    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\Тест.log")));
+    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\Тест.log")}));
     EXPECT_EQ(StoredW(), theirs + W(L"\\??\\C:\\Тест.log\0\0\0"));
 }
 
 TEST_F(PendingListOnWine, AListWithoutClosingNulsKeepsItsLastRename) {
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, W(L"\\??\\C:\\a\0!\\??\\C:\\bb")),
               ERROR_SUCCESS);
-    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\c")}));
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\a\0!\\??\\C:\\bb\0\\??\\C:\\c\0\0\0"));
 }
 
 TEST_F(PendingListOnWine, AnOddListGetsItsLastPairCompleted) {
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, W(L"\\??\\C:\\lone\0\0")), ERROR_SUCCESS);
-    ASSERT_TRUE(list.Append(list.Read(), ReplacementPair("C:\\s", "C:\\d")));
+    ASSERT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\s", "C:\\d")}));
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\lone\0\0\\??\\C:\\s\0!\\??\\C:\\d\0\0"));
 }
 
@@ -87,7 +87,7 @@ TEST_F(PendingListOnWine, AnotherProgramsLoneSurrogateComesBackUnitForUnit) {
     theirs += W(L"b\0!\\??\\C:\\c\0\0");
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, theirs), ERROR_SUCCESS);
     const PendingListRead snapshot = list.Read();
-    ASSERT_TRUE(list.Append(snapshot, DeletionPair("C:\\d")));
+    ASSERT_TRUE(list.Append(snapshot, {DeletionPair("C:\\d")}));
     EXPECT_EQ(StoredW(), theirs.substr(0, theirs.size() - 1) + W(L"\\??\\C:\\d\0\0\0"));
     ASSERT_TRUE(list.Restore(snapshot));
     EXPECT_EQ(StoredW(), theirs);
@@ -96,7 +96,7 @@ TEST_F(PendingListOnWine, AnotherProgramsLoneSurrogateComesBackUnitForUnit) {
 TEST_F(PendingListOnWine, APairAfterASurplusNulIsStillCarriedOut) {
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, W(L"\\??\\C:\\a\0!\\??\\C:\\b\0\0\0")),
               ERROR_SUCCESS);
-    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\c")));
+    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\c")}));
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0\0"));
 }
 
@@ -123,14 +123,14 @@ TEST_F(PendingListOnWine, RestorePutsBackTheSnapshotByteForByte) {
         ASSERT_EQ(WriteExactW(key, REG_MULTI_SZ, Utf16Bytes(original)), ERROR_SUCCESS);
         ASSERT_EQ(ReadRawW(key, Widen(kPendingValueName)).bytes, Utf16Bytes(original));
         const PendingListRead snapshot = list.Read();
-        ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
+        ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\z")}));
         ASSERT_TRUE(list.Restore(snapshot));
         EXPECT_EQ(ReadRawW(key, Widen(kPendingValueName)).bytes, Utf16Bytes(original)) << Narrow(original);
     }
 
     RegDeleteValueA(key, kPendingValueName);
     const PendingListRead absent = list.Read();
-    ASSERT_TRUE(list.Append(list.Read(), DeletionPair("C:\\z")));
+    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\z")}));
     ASSERT_TRUE(list.Restore(absent));
     EXPECT_EQ(StoredA().status, ERROR_FILE_NOT_FOUND) << "no value at launch: no value again";
     EXPECT_EQ(list.Read().listText, "");
@@ -154,7 +154,7 @@ TEST_F(PendingListOnWine, AValueOfAnotherFormIsNeverWritten) {
         EXPECT_EQ(read.shape.type, c.type);
         EXPECT_EQ(read.shape.bytes, c.bytes.size());
         EXPECT_EQ(read.stored, Narrow(pair)) << "its whole units";
-        EXPECT_FALSE(list.Append(read, DeletionPair("C:\\x")));
+        EXPECT_FALSE(list.Append(read, {DeletionPair("C:\\x")}));
         EXPECT_FALSE(list.Restore(read));
         const RawValue raw = ReadRawW(key, Widen(kPendingValueName));
         EXPECT_EQ(raw.type, c.type);

@@ -205,7 +205,7 @@ int ScheduleAndRestart(const std::string& root) {
         }
         const pendrix::RenamePair pair =
             IsDeletion(op.kind) ? pendrix::DeletionPair(target) : pendrix::ReplacementPair(source, target);
-        if (!list.Append(list.Read(), pair)) return Fail("scheduling " + op.destination);
+        if (!list.Append(list.Read(), {pair})) return Fail("scheduling " + op.destination);
     }
     const pendrix::StoredListLayout layout = pendrix::DescribeStoredList(list.Read().stored);
     std::printf("scheduled: %d replacements of a free, %d of an in-use, %d of an absent destination, "

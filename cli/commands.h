@@ -1,0 +1,36 @@
+// The commands of pendrix-cli, one function each (cli/command_table.cpp
+// names them), each in a file of its own. Each runs the shared code of both
+// programs and presents its result: it writes one line (or its report) to
+// the output and returns the exit code.
+#pragma once
+
+#include "cli/cli_arguments.h"
+#include "cli/cli_commands.h"
+
+namespace pendrix::cli {
+
+// list: every entry of the list as read, with whether its source exists.
+int RunList(const CliArguments& arguments, CliContext& context);
+
+// replace SOURCE DESTINATION: through FileCommands, exactly what the
+// window's Apply does; with --move-aside a destination in use is renamed
+// aside and replaced now.
+int RunReplace(const CliArguments& arguments, CliContext& context);
+
+// delete PATH: through FileCommands, exactly what the window's Apply does.
+int RunDelete(const CliArguments& arguments, CliContext& context);
+
+// remove N: the withdrawal of entry N.
+int RunRemove(const CliArguments& arguments, CliContext& context);
+
+// holders PATH: the processes that hold PATH.
+int RunHolders(const CliArguments& arguments, CliContext& context);
+
+// verify FILE: reports each entry and a summary. Exit code: 0 when every
+// entry the start-up walk reaches was carried out; 1 when one was not (or
+// cannot be checked); otherwise 3010 when some are still pending (restart
+// Windows); 13 when FILE is not a saved listing; the Windows error code
+// when FILE or the list cannot be read.
+int RunVerify(const CliArguments& arguments, CliContext& context);
+
+}  // namespace pendrix::cli

@@ -1,0 +1,41 @@
+#include "cli/commands.h"
+
+#include "cli/exit_codes.h"
+#include "cli/list_format.h"
+#include "scheduler/entry_withdrawal.h"
+
+namespace pendrix::cli {
+
+int RunRemove(const CliArguments& arguments, CliContext& context) {
+    constexpr char kNothingDone[] = "nothing was withdrawn";
+    PendingRenameList list(context.registry);
+    const Withdrawal result = WithdrawEntry(list, arguments.entry, arguments.expectedSource);
+    const std::string number = std::to_string(arguments.entry);
+    const auto entry = [&] { return DescribeEntry(result.entries.entries[arguments.entry - 1]); };
+    switch (result.outcome) {
+    case WithdrawalOutcome::Withdrawn: break;
+    case WithdrawalOutcome::ListUnreadable: return FailToRead(context, kNothingDone, result.status);
+    case WithdrawalOutcome::AnotherForm: return FailOnAnotherForm(context, kNothingDone, result.shape);
+    case WithdrawalOutcome::NoSuchEntry:
+        return Fail(context, "there is no entry " + number + " (the list holds " +
+                                 std::to_string(result.entries.entries.size()) + "); " + kNothingDone,
+                    kExitNoSuchEntry);
+    case WithdrawalOutcome::OtherSource:
+        return Fail(context, "entry " + number + " is " + entry() + ", not of the source " +
+                                 Quoted(*arguments.expectedSource) + "; " + kNothingDone,
+                    kExitNoSuchEntry);
+    case WithdrawalOutcome::ListChanged:
+        return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " + entry() + "; " +
+                                 kNothingDone,
+                    kExitNoSuchEntry);
+    case WithdrawalOutcome::WouldWakeList:
+        return Fail(context, "withdrawing entry " + number + " would let the start-up processing carry out the "
+                                 "rest of a list it ignores now; " + kNothingDone,
+                    kExitInvalidList);
+    case WithdrawalOutcome::WriteRefused: return FailToWrite(context, kNothingDone, result.status);
+    }
+    context.output.Out("Withdrew entry " + number + ": " + entry() + ".\r\n");
+    return kExitDone;
+}
+
+}  // namespace pendrix::cli

@@ -1,0 +1,79 @@
+#include "cli/commands.h"
+
+#include <optional>
+
+#include "cli/exit_codes.h"
+#include "scheduler/move_aside_replacement.h"
+
+namespace pendrix::cli {
+namespace {
+
+// replace --move-aside: a destination in use is renamed aside and replaced
+// now. Nothing when it was not moved aside: it is then replaced or
+// scheduled as without the option.
+std::optional<int> ReplaceMovingAside(const std::string& source, const std::string& destination, CliContext& context) {
+    FileCommands commands(context.registry, context.files, PendingListRead{});
+    MoveAsideReplacement replacement(context.files, commands);
+    HolderReport holders;
+    const MoveAsideResult result = replacement.Replace(source, destination, [&] {
+        holders = HoldersOf(context, {destination});
+    });
+    const std::string replaced =
+        "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now";
+    switch (result.outcome) {
+    case MoveAsideOutcome::NotMovedAside: break;
+    case MoveAsideOutcome::ReplacedNow:
+        context.output.Out(replaced + ".\r\n");
+        return kExitDone;
+    case MoveAsideOutcome::MovedAside: {
+        std::string line = replaced + ". ";
+        if (!holders.holders.empty())
+            line += "Programs that use it keep the old copy until they end (" + HolderNamesText(holders) + "); it";
+        else
+            line += "The old copy was in use; it";
+        line += " is now " + Quoted(result.oldCopy) + " and is deleted at the next start of Windows.";
+        context.output.Out(line + "\r\n");
+        return kExitDone;
+    }
+    case MoveAsideOutcome::Interrupted:
+        return FailWithStatus(context, "the replacement of " + Quoted(result.destination) +
+                                           " stopped half-way; its old content is kept in " + Quoted(result.oldCopy) +
+                                           "; nothing was scheduled", result.status);
+    case MoveAsideOutcome::NotScheduled:
+        if (result.deletion.readFailed) return FailToRead(context, "nothing was replaced or scheduled", result.status);
+        return FailToWrite(context, "nothing was replaced or scheduled", result.status);
+    case MoveAsideOutcome::LeftHalfWay:
+        if (!result.destinationMissing)
+            return FailWithStatus(context, replaced + ", but the deletion of the old copy " + Quoted(result.oldCopy) +
+                                               " could not be scheduled, nor the old file put back", result.status);
+        return FailWithStatus(context, Quoted(result.destination) + " is missing: its old content is " +
+                                           Quoted(result.oldCopy) + " and the new copy " + Quoted(result.newCopy) +
+                                           "; putting them back failed", result.status);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunReplace(const CliArguments& arguments, CliContext& context) {
+    const std::string& source = arguments.operands[0];
+    const std::string& destination = arguments.operands[1];
+    if (arguments.moveAside)
+        if (const std::optional<int> code = ReplaceMovingAside(source, destination, context)) return *code;
+    // The tool takes nothing back, so the commands need no list of the
+    // session's start.
+    FileCommands commands(context.registry, context.files, PendingListRead{});
+    const CommandResult result = commands.Replace(source, destination, !arguments.atRestart);
+    if (result.outcome != CommandOutcome::Scheduled)
+        return Finish(context, result,
+                      "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
+                      "nothing was replaced or scheduled");
+
+    std::string line = "Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
+                       " at the next start of Windows";
+    if (!arguments.atRestart) line += InUseBy(context, {result.destination});
+    context.output.Out(line + "." + kRestartHint + "\r\n");
+    return kExitRestartNeeded;
+}
+
+}  // namespace pendrix::cli

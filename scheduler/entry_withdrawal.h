@@ -1,0 +1,42 @@
+// Withdrawing one entry of the pending list, as list numbers it: the list is
+// read again just before the write, and the entry goes only when it is
+// still entry N, string for string; every other byte of the list as it is
+// then stays.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "pending_list/pending_entries.h"
+#include "pending_list/pending_rename_list.h"
+
+namespace pendrix {
+
+enum class WithdrawalOutcome {
+    Withdrawn,
+    ListUnreadable,  // status: the read that failed
+    AnotherForm,     // the value is of a form no write may replace (shape)
+    NoSuchEntry,     // the list holds fewer entries
+    OtherSource,     // entry N's source is not the one expected
+    ListChanged,     // another program changed the list meanwhile: entry N is another now
+    WouldWakeList,   // the list is not closed, and taking the entry out would close it
+    WriteRefused,    // status: the write that failed
+};
+
+struct Withdrawal {
+    WithdrawalOutcome outcome = WithdrawalOutcome::ListUnreadable;
+    std::int32_t status = 0;
+    StoredShape shape;
+    // The list as first read; the entry is entries.entries[number - 1] when
+    // the list holds it.
+    PendingEntries entries;
+};
+
+// Withdraws entry number (from 1); expectedSource, when given, must be its
+// source as listed (without "\??\") or its first string as stored.
+Withdrawal WithdrawEntry(PendingRenameList& list, std::size_t number,
+                         const std::optional<std::string>& expectedSource);
+
+}  // namespace pendrix
