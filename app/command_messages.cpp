@@ -1,25 +1,24 @@
 #include "app/command_messages.h"
 
+#include "pending_list/list_wording.h"
 #include "registry/registry_constants.h"
-#include "registry/registry_type_names.h"
 #include "scheduler/refusal_text.h"
 
 namespace pendrix {
 namespace {
 
-// "Nothing was scheduled: ..." with the reason and the system's words.
-std::string FailureText(const char* nothingDone, bool readFailed, std::int32_t status,
-                        const ErrorTextFunction& errorText) {
-    std::string text = nothingDone;
-    text += readFailed ? " The list of pending file operations could not be read."
-                       : " Windows refused to change the list of pending file operations.";
-    text += "\r\n" + errorText(status) + " (error " + std::to_string(status) + ")";
-    if (status == kErrorAccessDenied) text += "\r\nRun Pendrix as an administrator.";
+std::string Capitalized(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
     return text;
 }
 
-std::string Capitalized(std::string text) {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+// "Nothing was scheduled: ..." with the reason and the system's words.
+std::string FailureText(const char* nothingDone, bool readFailed, WinStatus status,
+                        const ErrorTextFunction& errorText) {
+    std::string text = nothingDone;
+    text.append(" ").append(Capitalized(readFailed ? kListUnreadable : kListWriteRefused)).append(".");
+    text += "\r\n" + errorText(status) + " (error " + std::to_string(status) + ")";
+    if (status == kErrorAccessDenied) text += "\r\nRun Pendrix as an administrator.";
     return text;
 }
 
@@ -35,12 +34,7 @@ std::string DeletedBefore(const CommandResult& result) {
 
 // What is wrong with a value of another form, then what was not done.
 std::string AnotherFormText(const StoredShape& shape, const char* nothingDone) {
-    std::string text = "The list of pending file operations ";
-    if (shape.type != kRegMultiSz)
-        text += "is stored as " + RegistryTypeText(shape.type) + ", not as a list of strings,";
-    else
-        text += "holds an odd number of bytes (" + std::to_string(shape.bytes) + "),";
-    return text + " and Pendrix does not overwrite it. " + nothingDone;
+    return AnotherFormSentence(shape) + " " + nothingDone;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "cli/command_table.h"
 #include "cli/exit_codes.h"
-#include "cli/list_format.h"
+#include "pending_list/list_wording.h"
 #include "scheduler/refusal_text.h"
 
 namespace pendrix::cli {
@@ -12,37 +12,28 @@ constexpr char kProgramPrefix[] = "pendrix-cli: ";
 
 }  // namespace
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-std::string QuotedList(const std::vector<std::string>& names) {
-    std::string list;
-    for (const std::string& name : names) list.append(list.empty() ? "" : ", ").append(Quoted(name));
-    return list;
-}
-
 int Fail(CliContext& context, const std::string& what, int code) {
     context.output.Error(kProgramPrefix + what + "\r\n");
     return code;
 }
 
-int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status) {
+int FailWithStatus(CliContext& context, const std::string& what, WinStatus status) {
     std::string line = what + ": " + context.errorText(status) + " (error " + std::to_string(status) + ")";
     if (status == kErrorAccessDenied) line += "; run it elevated";
     return Fail(context, line, status != 0 ? status : kExitUnknownFailure);
 }
 
-int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status) {
-    return FailWithStatus(context, std::string(nothingDone) + ": the list of pending file operations could not be read",
+int FailToRead(CliContext& context, const char* nothingDone, WinStatus status) {
+    return FailWithStatus(context, std::string(nothingDone) + ": " + kListUnreadable,
                           status);
 }
 
-int FailToWrite(CliContext& context, const char* nothingDone, std::int32_t status) {
-    return FailWithStatus(context, std::string(nothingDone) + ": Windows refused to change the list of pending file "
-                                                              "operations", status);
+int FailToWrite(CliContext& context, const char* nothingDone, WinStatus status) {
+    return FailWithStatus(context, std::string(nothingDone) + ": " + kListWriteRefused, status);
 }
 
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape) {
-    return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape), kExitInvalidList);
+    return Fail(context, std::string(nothingDone) + ": " + AnotherFormLine(shape), kExitInvalidList);
 }
 
 int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow, const char* nothingDone) {

@@ -10,6 +10,7 @@
 
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
+#include "common/quoted.h"
 #include "pending_list/pending_rename_list.h"
 #include "platform/file_system_api.h"
 #include "platform/holder_finder.h"
@@ -36,13 +37,13 @@ int Fail(CliContext& context, const std::string& what, int code);
 
 // A failed Windows call: what was not done, why in the system's words, and
 // the code, which it gives as the exit code.
-int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status);
+int FailWithStatus(CliContext& context, const std::string& what, WinStatus status);
 
 // The list could not be read: nothingDone ("nothing was listed"), and why.
-int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status);
+int FailToRead(CliContext& context, const char* nothingDone, WinStatus status);
 
 // Windows refused the write of the list: nothingDone, and why.
-int FailToWrite(CliContext& context, const char* nothingDone, std::int32_t status);
+int FailToWrite(CliContext& context, const char* nothingDone, WinStatus status);
 
 // A value no write may replace: what it is, and the refusal.
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape);
@@ -57,10 +58,6 @@ HolderReport HoldersOf(CliContext& context, const std::vector<std::string>& path
 // " (in use by ...)" for the files a command had to schedule because it
 // could not act on them now; empty when nobody is found holding them.
 std::string InUseBy(CliContext& context, const std::vector<std::string>& paths);
-
-// "name", and "a", "b", "c".
-std::string Quoted(const std::string& name);
-std::string QuotedList(const std::vector<std::string>& names);
 
 // Ends the line of a scheduled command.
 inline constexpr char kRestartHint[] = " Restart Windows to carry it out.";

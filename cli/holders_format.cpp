@@ -2,17 +2,10 @@
 
 #include "common/json_text.h"
 #include "common/name_folding.h"
+#include "common/quoted.h"
 
 namespace pendrix::cli {
 namespace {
-
-std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    return quoted.append(1, '"').append(text).append(1, '"');
-}
-
-const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 void AppendJsonStringOrNull(std::string& out, const std::string& text) {
     if (text.empty())

@@ -4,6 +4,7 @@
 
 #include "common/file_time_text.h"
 #include "common/json_text.h"
+#include "pending_list/list_wording.h"
 #include "registry/registry_type_names.h"
 
 namespace pendrix::cli {
@@ -57,17 +58,7 @@ void AppendQuoted(std::string& out, std::string_view path) {
     out += '"';
 }
 
-const char* JsonBool(bool value) { return value ? "true" : "false"; }
-
 }  // namespace
-
-std::string AnotherFormText(const StoredShape& shape) {
-    if (shape.type != kRegMultiSz)
-        return "PendingFileRenameOperations is of type " + RegistryTypeText(shape.type) +
-               ", not a list of strings, and is never changed";
-    return "PendingFileRenameOperations holds an odd number of bytes (" + std::to_string(shape.bytes) +
-           "), the last of them no whole character, and is never changed";
-}
 
 void AppendJsonEntryHead(std::string& out, const PendingEntry& entry) {
     out.append("{\"number\": ").append(std::to_string(entry.number));
@@ -94,7 +85,7 @@ std::string DescribeEntry(const PendingEntry& entry) {
 std::string FormatListText(const PendingEntries& list) {
     std::string out;
     if (!list.exists) return "Nothing is pending: PendingFileRenameOperations does not exist.\r\n";
-    if (IsAnotherForm(list.shape)) out.append("Warning: ").append(AnotherFormText(list.shape)).append(".\r\n");
+    if (IsAnotherForm(list.shape)) out.append("Warning: ").append(AnotherFormLine(list.shape)).append(".\r\n");
     if (!list.closed && !list.entries.empty())
         out += "Warning: the list does not end with two NULs: the start-up processing carries out none of it.\r\n";
     if (list.entries.empty()) return out + "Nothing is pending: PendingFileRenameOperations holds no entry.\r\n";
@@ -103,7 +94,7 @@ std::string FormatListText(const PendingEntries& list) {
         out += ' ';
         out += DescribeEntry(entry);
         out += "\r\n";
-        if (entry.sourceState == SourceState::Missing) out.append("  warning: ").append(kSourceMissingText).append("\r\n");
+        if (entry.sourceState == Presence::Missing) out.append("  warning: ").append(kSourceMissingText).append("\r\n");
         if (entry.unreached == Unreached::NotClosed) out.append("  warning: ").append(kNotClosedText).append("\r\n");
         if (entry.unreached == Unreached::AfterEmptyString)
             out.append("  warning: ").append(kAfterEmptyText).append("\r\n");
@@ -135,7 +126,7 @@ std::string FormatListJson(const PendingEntries& list) {
         out += ", \"second\": ";
         AppendJsonString(out, entry.second);
         out += ", \"sourceExists\": ";
-        out += entry.sourceState == SourceState::Unknown ? "null" : JsonBool(entry.sourceState == SourceState::Exists);
+        out += entry.sourceState == Presence::Unknown ? "null" : JsonBool(entry.sourceState == Presence::Exists);
         if (entry.sourceStamp) {
             out.append(", \"sourceSize\": ").append(std::to_string(entry.sourceStamp->size));
             out.append(", \"sourceLastWrite\": \"").append(FileTimeText(entry.sourceStamp->lastWrite)).append("\"");
@@ -145,7 +136,7 @@ std::string FormatListJson(const PendingEntries& list) {
         out.append(", \"reached\": ").append(JsonBool(entry.unreached == Unreached::No));
         out += ", \"warnings\": [";
         const char* comma = "";
-        if (entry.sourceState == SourceState::Missing) {
+        if (entry.sourceState == Presence::Missing) {
             out.append(comma).append("\"source-missing\"");
             comma = ", ";
         }

@@ -28,10 +28,6 @@ std::string FormatListText(const PendingEntries& list);
 // value of another form (it is never written).
 std::string FormatListJson(const PendingEntries& list);
 
-// What a value of another form is (scheduler/pending_rename_list.h), on one
-// line: "PendingFileRenameOperations is of type REG_BINARY, ...".
-std::string AnotherFormText(const StoredShape& shape);
-
 // An entry on one line, as list shows it: kind, source and destination.
 std::string DescribeEntry(const PendingEntry& entry);
 

@@ -12,4 +12,7 @@ namespace pendrix {
 // Appends text as a JSON string, quotes included.
 void AppendJsonString(std::string& out, std::string_view text);
 
+// "true" or "false".
+inline const char* JsonBool(bool value) { return value ? "true" : "false"; }
+
 }  // namespace pendrix

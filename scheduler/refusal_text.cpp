@@ -1,9 +1,9 @@
 #include "scheduler/refusal_text.h"
 
+#include "common/quoted.h"
+
 namespace pendrix {
 namespace {
-
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
 // "the source file "C:\x"", "the destination "C:\x"", ""C:\x"".
 std::string Named(const CommandResult& result, const char* what) {
