@@ -69,22 +69,22 @@ public:
     // Session, pages and exits.
     void Form_Load();
     void Form_Unload();
-    void Replace_Click();
-    void Delete_Click();
-    void Command8_Click();
-    void Command10_Click();
-    void Command4_Click();
-    void Exit_Click();
+    void Replace_Click();    // the menu item "Replace A File"
+    void Delete_Click();     // the menu item "Delete A File"
+    void Command8_Click();   // "Replace A File" on the start page
+    void Command10_Click();  // "Delete A File" on the start page
+    void Command4_Click();   // "Exit"
+    void Exit_Click();       // the menu item "Exit"
     // Restart and Info.
-    void Command5_Click();
-    void Command6_Click();
+    void Command5_Click();   // "Restart"
+    void Command6_Click();   // "Info"
     // Apply, Cancel All and the "..." buttons.
-    void Command1_Click();
-    void Command7_Click();
-    void chameleonButton1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command9_Click();
+    void Command1_Click();   // "Apply" on the replace page
+    void Command7_Click();   // "Apply" on the delete page
+    void chameleonButton1_Click();  // "Cancel All"
+    void Command2_Click();   // "..." beside Source File (Text1)
+    void Command3_Click();   // "..." beside Destination (Text2)
+    void Command9_Click();   // "..." beside File To Delete (Text4)
 
 private:
     template <typename Window>

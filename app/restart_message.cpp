@@ -3,9 +3,9 @@
 #include "platform/system_error_text.h"
 
 namespace pendrix {
-std::string RestartRefusedMessage(std::uint32_t error) {
+std::string RestartRefusedMessage(WinStatus error) {
     std::string message = "Windows refused to restart the computer.\r\n\r\n";
-    const std::string reason = SystemErrorText(static_cast<std::int32_t>(error));
+    const std::string reason = SystemErrorText(error);
     message += reason.empty() ? "Unknown error" : reason;
     message += " (error " + std::to_string(error) + ")";
     return message;

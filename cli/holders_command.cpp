@@ -8,10 +8,10 @@ namespace pendrix::cli {
 int RunHolders(const CliArguments& arguments, CliContext& context) {
     const std::string& path = arguments.operands[0];
     HolderScan scan;
-    const std::uint32_t status = context.holders.Find({path}, scan);
+    const WinStatus status = context.holders.Find({path}, scan);
     if (status != kErrorSuccess)
         return FailWithStatus(context, "could not look for the holders of " + Quoted(path),
-                              static_cast<std::int32_t>(status));
+                              status);
     const HolderReport report = MergeHolders(scan);
     context.output.Out(arguments.format == OutputFormat::Json ? FormatHoldersJson(path, report)
                                                               : FormatHoldersText(path, report));

@@ -12,9 +12,9 @@ namespace {
 int ExitCodeOf(const std::vector<Verdict>& verdicts) {
     bool pending = false;
     for (const Verdict& verdict : verdicts) {
-        if (verdict.outcome == Outcome::NotCarriedOut || verdict.outcome == Outcome::NotChecked)
+        if (verdict.fate == EntryFate::NotCarriedOut || verdict.fate == EntryFate::NotChecked)
             return kExitNotCarriedOut;
-        pending = pending || verdict.outcome == Outcome::StillPending;
+        pending = pending || verdict.fate == EntryFate::StillPending;
     }
     return pending ? kExitRestartNeeded : kExitDone;
 }

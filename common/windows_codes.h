@@ -9,38 +9,44 @@
 
 namespace pendrix {
 
-// Status codes (winerror.h). Signed, like the registry functions' LONG; every
-// one is non-negative, so it compares with a DWORD as well.
-inline constexpr std::int32_t kErrorSuccess = 0;                 // ERROR_SUCCESS
-inline constexpr std::int32_t kErrorInvalidFunction = 1;         // ERROR_INVALID_FUNCTION
-inline constexpr std::int32_t kErrorFileNotFound = 2;            // ERROR_FILE_NOT_FOUND
-inline constexpr std::int32_t kErrorPathNotFound = 3;            // ERROR_PATH_NOT_FOUND
-inline constexpr std::int32_t kErrorAccessDenied = 5;            // ERROR_ACCESS_DENIED
-inline constexpr std::int32_t kErrorInvalidHandle = 6;           // ERROR_INVALID_HANDLE
-inline constexpr std::int32_t kErrorInvalidData = 13;            // ERROR_INVALID_DATA
-inline constexpr std::int32_t kErrorGenFailure = 31;             // ERROR_GEN_FAILURE
-inline constexpr std::int32_t kErrorSharingViolation = 32;       // ERROR_SHARING_VIOLATION
-inline constexpr std::int32_t kErrorLockViolation = 33;          // ERROR_LOCK_VIOLATION
-inline constexpr std::int32_t kErrorNotSupported = 50;           // ERROR_NOT_SUPPORTED
-inline constexpr std::int32_t kErrorBadNetPath = 53;             // ERROR_BAD_NETPATH
-inline constexpr std::int32_t kErrorFileExists = 80;             // ERROR_FILE_EXISTS
-inline constexpr std::int32_t kErrorInvalidParameter = 87;       // ERROR_INVALID_PARAMETER
-inline constexpr std::int32_t kErrorCallNotImplemented = 120;    // ERROR_CALL_NOT_IMPLEMENTED
-inline constexpr std::int32_t kErrorInvalidName = 123;           // ERROR_INVALID_NAME
-inline constexpr std::int32_t kErrorDirNotEmpty = 145;           // ERROR_DIR_NOT_EMPTY
-inline constexpr std::int32_t kErrorBadPathname = 161;           // ERROR_BAD_PATHNAME
-inline constexpr std::int32_t kErrorAlreadyExists = 183;         // ERROR_ALREADY_EXISTS
-inline constexpr std::int32_t kErrorFilenameExcedRange = 206;    // ERROR_FILENAME_EXCED_RANGE
-inline constexpr std::int32_t kErrorMoreData = 234;              // ERROR_MORE_DATA
-inline constexpr std::int32_t kErrorNoMoreItems = 259;           // ERROR_NO_MORE_ITEMS
-inline constexpr std::int32_t kErrorDirectory = 267;             // ERROR_DIRECTORY
-inline constexpr std::int32_t kErrorDirectoryNotSupported = 336; // ERROR_DIRECTORY_NOT_SUPPORTED
+// A Windows error code (winerror.h), as GetLastError and the registry
+// functions give it: the one type that carries a status across every seam
+// (registry, file system, holders, restart) and in every result. Signed,
+// like the registry functions' LONG; every code is non-negative, so it
+// compares with a DWORD as well.
+using WinStatus = std::int32_t;
+
+// Status codes (winerror.h).
+inline constexpr WinStatus kErrorSuccess = 0;                 // ERROR_SUCCESS
+inline constexpr WinStatus kErrorInvalidFunction = 1;         // ERROR_INVALID_FUNCTION
+inline constexpr WinStatus kErrorFileNotFound = 2;            // ERROR_FILE_NOT_FOUND
+inline constexpr WinStatus kErrorPathNotFound = 3;            // ERROR_PATH_NOT_FOUND
+inline constexpr WinStatus kErrorAccessDenied = 5;            // ERROR_ACCESS_DENIED
+inline constexpr WinStatus kErrorInvalidHandle = 6;           // ERROR_INVALID_HANDLE
+inline constexpr WinStatus kErrorInvalidData = 13;            // ERROR_INVALID_DATA
+inline constexpr WinStatus kErrorGenFailure = 31;             // ERROR_GEN_FAILURE
+inline constexpr WinStatus kErrorSharingViolation = 32;       // ERROR_SHARING_VIOLATION
+inline constexpr WinStatus kErrorLockViolation = 33;          // ERROR_LOCK_VIOLATION
+inline constexpr WinStatus kErrorNotSupported = 50;           // ERROR_NOT_SUPPORTED
+inline constexpr WinStatus kErrorBadNetPath = 53;             // ERROR_BAD_NETPATH
+inline constexpr WinStatus kErrorFileExists = 80;             // ERROR_FILE_EXISTS
+inline constexpr WinStatus kErrorInvalidParameter = 87;       // ERROR_INVALID_PARAMETER
+inline constexpr WinStatus kErrorCallNotImplemented = 120;    // ERROR_CALL_NOT_IMPLEMENTED
+inline constexpr WinStatus kErrorInvalidName = 123;           // ERROR_INVALID_NAME
+inline constexpr WinStatus kErrorDirNotEmpty = 145;           // ERROR_DIR_NOT_EMPTY
+inline constexpr WinStatus kErrorBadPathname = 161;           // ERROR_BAD_PATHNAME
+inline constexpr WinStatus kErrorAlreadyExists = 183;         // ERROR_ALREADY_EXISTS
+inline constexpr WinStatus kErrorFilenameExcedRange = 206;    // ERROR_FILENAME_EXCED_RANGE
+inline constexpr WinStatus kErrorMoreData = 234;              // ERROR_MORE_DATA
+inline constexpr WinStatus kErrorNoMoreItems = 259;           // ERROR_NO_MORE_ITEMS
+inline constexpr WinStatus kErrorDirectory = 267;             // ERROR_DIRECTORY
+inline constexpr WinStatus kErrorDirectoryNotSupported = 336; // ERROR_DIRECTORY_NOT_SUPPORTED
 // ReplaceFileW: the replaced file could not be moved aside; nothing changed.
-inline constexpr std::int32_t kErrorUnableToRemoveReplaced = 1175;    // ERROR_UNABLE_TO_REMOVE_REPLACED
+inline constexpr WinStatus kErrorUnableToRemoveReplaced = 1175;    // ERROR_UNABLE_TO_REMOVE_REPLACED
 // ReplaceFileW with a backup: the replaced file is under the backup's name,
 // the replacement still under its own.
-inline constexpr std::int32_t kErrorUnableToMoveReplacement2 = 1177;  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
-inline constexpr std::int32_t kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
+inline constexpr WinStatus kErrorUnableToMoveReplacement2 = 1177;  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+inline constexpr WinStatus kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
 
 // File attributes (winnt.h).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;     // FILE_ATTRIBUTE_READONLY

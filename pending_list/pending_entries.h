@@ -27,14 +27,14 @@ enum class EntryKind {
 
 // Whether the file an entry's first string names exists now. Unknown for a
 // name that is not a drive or UNC path in the object namespace ("\??\").
-enum class SourceState { Unknown, Exists, Missing };
+enum class Presence { Unknown, Exists, Missing };
 
 // What a rename keeps of a file and the start-up processing cannot forge:
 // its size in bytes and its last-write time (FILETIME ticks).
-struct FileStamp {
+struct ContentStamp {
     std::uint64_t size = 0;
     std::uint64_t lastWrite = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    friend bool operator==(const ContentStamp&, const ContentStamp&) = default;
 };
 
 enum class Unreached {
@@ -56,8 +56,8 @@ struct PendingEntry {
     std::string_view source;      // first without "\??\"
     std::string_view destination; // second without "!" and "\??\"; empty for a deletion
     Unreached unreached = Unreached::No;
-    SourceState sourceState = SourceState::Unknown;
-    std::optional<FileStamp> sourceStamp;  // when the source is a file that exists
+    Presence sourceState = Presence::Unknown;
+    std::optional<ContentStamp> sourceStamp;  // when the source is a file that exists
 };
 
 // Move-only: the entries' views stay valid when it moves, not when copied.

@@ -125,7 +125,7 @@ namespace {
 
 bool Changeable(const PendingListRead& read) { return read.readable && !HoldsAnotherForm(read); }
 
-ListWrite Written(std::int32_t status, std::string data) {
+ListWrite Written(WinStatus status, std::string data) {
     ListWrite write;
     write.written = status == kErrorSuccess;
     write.status = status;
@@ -141,7 +141,7 @@ ListWrite PendingRenameList::Append(const PendingListRead& current, const std::v
     if (!Changeable(current)) return Written(kErrorInvalidData, {});
     std::string data = current.stored;
     for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
-    const std::int32_t status = Store(data);
+    const WinStatus status = Store(data);
     return Written(status, std::move(data));
 }
 
@@ -153,7 +153,7 @@ ListWrite PendingRenameList::Restore(const PendingListRead& snapshot) {
 
 std::int32_t PendingRenameList::Delete() {
     AimAtSessionManager();
-    const std::int32_t status = registry_.DeleteValue(kPendingValueName);
+    const WinStatus status = registry_.DeleteValue(kPendingValueName);
     return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 

@@ -65,7 +65,7 @@ struct StoredShape {
 struct PendingListRead {
     std::string listText;
     bool readable = true;
-    std::int32_t status = 0;
+    WinStatus status = 0;
     // The value's data exactly as stored, as 8-bit text: every string with
     // every NUL. Empty when the value is absent or holds no data. For a value
     // of a type other than strings: its bytes read as UTF-16 units, as the
@@ -90,7 +90,7 @@ bool HoldsAnotherForm(const PendingListRead& read);
 // the list read could not be changed); and the data stored.
 struct ListWrite {
     bool written = false;
-    std::int32_t status = 0;
+    WinStatus status = 0;
     std::string stored;  // the value's data now, when written (empty: no value)
     explicit operator bool() const noexcept { return written; }
 };

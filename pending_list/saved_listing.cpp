@@ -61,12 +61,12 @@ bool ReadStamp(const JsonValue& item, PendingEntry& entry) {
     const JsonValue* size = item.Member("sourceSize");
     const JsonValue* written = item.Member("sourceLastWrite");
     if (IsAbsentOrNull(size) && IsAbsentOrNull(written)) return true;
-    if (IsAbsentOrNull(size) || IsAbsentOrNull(written) || entry.sourceState != SourceState::Exists) return false;
+    if (IsAbsentOrNull(size) || IsAbsentOrNull(written) || entry.sourceState != Presence::Exists) return false;
     const std::optional<std::uint64_t> bytes = WholeNumber(*size);
     const std::optional<std::uint64_t> time =
         written->kind == Kind::String ? FileTimeOfText(written->text) : std::nullopt;
     if (!bytes || !time) return false;
-    entry.sourceStamp = FileStamp{*bytes, *time};
+    entry.sourceStamp = ContentStamp{*bytes, *time};
     return true;
 }
 
@@ -106,7 +106,7 @@ bool ReadEntry(const JsonValue& item, std::size_t number, bool closed, std::vect
         if (warning.kind != Kind::String) return false;
 
     if (existed->kind == Kind::Boolean)
-        entry.sourceState = existed->boolean ? SourceState::Exists : SourceState::Missing;
+        entry.sourceState = existed->boolean ? Presence::Exists : Presence::Missing;
     else if (existed->kind != Kind::Null)
         return false;
     entry.unreached = reached->boolean ? Unreached::No : closed ? Unreached::AfterEmptyString : Unreached::NotClosed;

@@ -24,18 +24,18 @@ std::size_t NameStart(const std::string& path) {
     return separator == std::string::npos ? 0 : separator + 1;
 }
 
-FileState Existing(const FileFacts& facts) {
-    FileState state{SourceState::Exists, std::nullopt};
+PathPresence Existing(const FileFacts& facts) {
+    PathPresence state{Presence::Exists, std::nullopt};
     if (!(facts.attributes & kAttributeDirectory) && facts.lastWrite <= kLatestFileTime)
-        state.stamp = FileStamp{facts.size, facts.lastWrite};
+        state.stamp = ContentStamp{facts.size, facts.lastWrite};
     return state;
 }
 
-FileState StateOfOne(FileSystemApi& files, const std::string& path) {
+PathPresence StateOfOne(FileSystemApi& files, const std::string& path) {
     FileFacts facts;
-    const std::uint32_t status = files.Facts(path, facts);
+    const WinStatus status = files.Facts(path, facts);
     if (status == kErrorSuccess) return Existing(facts);
-    return {status == kErrorFileNotFound || status == kErrorPathNotFound ? SourceState::Missing : SourceState::Unknown,
+    return {status == kErrorFileNotFound || status == kErrorPathNotFound ? Presence::Missing : Presence::Unknown,
             std::nullopt};
 }
 
@@ -59,7 +59,7 @@ bool Listed(FileSystemApi& files, const std::string& path, Folder& folder) {
 
 }  // namespace
 
-std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::string>& paths) {
+std::vector<PathPresence> PathPresences(FileSystemApi& files, const std::vector<std::string>& paths) {
     // Folders by their path without the closing separator; a drive's root
     // is not asked about.
     std::map<std::string, Folder> folders;
@@ -69,7 +69,7 @@ std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::s
     };
     for (const std::string& path : paths) ++folders[folderOf(path)].count;
 
-    std::vector<FileState> states(paths.size());
+    std::vector<PathPresence> states(paths.size());
     std::vector<std::size_t> toAsk;  // names the file system answers one by one
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (paths[i].empty()) continue;
@@ -77,11 +77,11 @@ std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::s
         Folder& folder = folders[folderPath];
         if (!folderPath.empty() && folder.count >= kNamesWorthAFolderQuestion) {
             if (!folder.asked) {
-                folder.missing = StateOfOne(files, folderPath).state == SourceState::Missing;
+                folder.missing = StateOfOne(files, folderPath).state == Presence::Missing;
                 folder.asked = true;
             }
             if (folder.missing) {
-                states[i].state = SourceState::Missing;  // no folder, no file in it
+                states[i].state = Presence::Missing;  // no folder, no file in it
                 continue;
             }
             const std::string name = paths[i].substr(NameStart(paths[i]));
@@ -89,7 +89,7 @@ std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::s
                 if (folder.listed) {
                     const auto found = folder.names.find(FoldName(name));
                     if (found == folder.names.end())
-                        states[i].state = SourceState::Missing;
+                        states[i].state = Presence::Missing;
                     else
                         states[i] = Existing(found->second);
                     continue;
@@ -99,8 +99,8 @@ std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::s
                 // folder's first missing name has it listed once instead.
                 if (!folder.listAsked && folder.present < kPresentBeforeAskingOneByOne) {
                     states[i] = StateOfOne(files, paths[i]);
-                    if (states[i].state == SourceState::Missing) Listed(files, folderPath, folder);
-                    if (states[i].state == SourceState::Exists) ++folder.present;
+                    if (states[i].state == Presence::Missing) Listed(files, folderPath, folder);
+                    if (states[i].state == Presence::Exists) ++folder.present;
                     continue;
                 }
             }
@@ -127,7 +127,7 @@ void AddSourceStates(PendingEntries& list, FileSystemApi& files) {
     std::vector<std::string> paths;
     paths.reserve(list.entries.size());
     for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
-    const std::vector<FileState> states = FileStates(files, paths);
+    const std::vector<PathPresence> states = PathPresences(files, paths);
     for (std::size_t i = 0; i < states.size(); ++i) {
         list.entries[i].sourceState = states[i].state;
         list.entries[i].sourceStamp = states[i].stamp;

@@ -31,15 +31,15 @@ inline constexpr std::size_t kPresentBeforeAskingOneByOne = 4;
 inline constexpr std::size_t kQuestionsWorthAThread = 64;
 
 // What one path names now.
-struct FileState {
-    SourceState state = SourceState::Unknown;
-    std::optional<FileStamp> stamp;  // a file's (not a folder's), when it exists
-    friend bool operator==(const FileState&, const FileState&) = default;
+struct PathPresence {
+    Presence state = Presence::Unknown;
+    std::optional<ContentStamp> stamp;  // a file's (not a folder's), when it exists
+    friend bool operator==(const PathPresence&, const PathPresence&) = default;
 };
 
 // One state per path (Win32PathOf of the stored names; an empty path is
 // Unknown).
-std::vector<FileState> FileStates(FileSystemApi& files, const std::vector<std::string>& paths);
+std::vector<PathPresence> PathPresences(FileSystemApi& files, const std::vector<std::string>& paths);
 
 // Sets each entry's source state and stamp, as the files are now.
 void AddSourceStates(PendingEntries& list, FileSystemApi& files);

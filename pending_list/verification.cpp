@@ -29,26 +29,26 @@ std::string DestinationPath(const PendingEntry& entry) {
 }  // namespace
 
 Verdict Classify(const PendingEntry& listed, const EntryNow& now) {
-    if (listed.unreached != Unreached::No) return {Outcome::NeverReached};
-    if (now.pending) return {Outcome::StillPending};
-    const SourceState source = now.source.state;
-    if (source == SourceState::Unknown) return {Outcome::NotChecked, kCannotTell};
+    if (listed.unreached != Unreached::No) return {EntryFate::NeverReached};
+    if (now.pending) return {EntryFate::StillPending};
+    const Presence source = now.source.state;
+    if (source == Presence::Unknown) return {EntryFate::NotChecked, kCannotTell};
     if (listed.kind == EntryKind::Delete) {
-        if (source == SourceState::Missing) return {Outcome::CarriedOut};
-        return {Outcome::NotCarriedOut, kStillThere};
+        if (source == Presence::Missing) return {EntryFate::CarriedOut};
+        return {EntryFate::NotCarriedOut, kStillThere};
     }
 
-    if (source == SourceState::Exists) return {Outcome::NotCarriedOut, kSourceStillThere};
+    if (source == Presence::Exists) return {EntryFate::NotCarriedOut, kSourceStillThere};
     switch (now.destination.state) {
-    case SourceState::Unknown: return {Outcome::NotChecked, kCannotTell};
-    case SourceState::Missing: return {Outcome::NotCarriedOut, kNoDestination};
-    case SourceState::Exists: break;
+    case Presence::Unknown: return {EntryFate::NotChecked, kCannotTell};
+    case Presence::Missing: return {EntryFate::NotCarriedOut, kNoDestination};
+    case Presence::Exists: break;
     }
     // A destination that existed before (a replacement's) proves nothing by
     // itself: it must be the file that was the source.
-    if (listed.sourceState == SourceState::Missing) return {Outcome::NotCarriedOut, kSourceWasMissing};
-    if (listed.sourceStamp && listed.sourceStamp != now.destination.stamp) return {Outcome::NotCarriedOut, kOtherFile};
-    return {Outcome::CarriedOut};
+    if (listed.sourceState == Presence::Missing) return {EntryFate::NotCarriedOut, kSourceWasMissing};
+    if (listed.sourceStamp && listed.sourceStamp != now.destination.stamp) return {EntryFate::NotCarriedOut, kOtherFile};
+    return {EntryFate::CarriedOut};
 }
 
 std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEntries& current, FileSystemApi& files) {
@@ -58,7 +58,7 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     // The files of the entries that the files decide, asked about at once.
     std::vector<EntryNow> now(listed.entries.size());
     std::vector<std::string> paths;
-    std::vector<FileState*> answers;  // where each path's state goes
+    std::vector<PathPresence*> answers;  // where each path's state goes
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
         const PendingEntry& entry = listed.entries[i];
         now[i].pending = pendingNow.count({entry.first, entry.second}) != 0;
@@ -69,7 +69,7 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
         paths.push_back(DestinationPath(entry));
         answers.push_back(&now[i].destination);
     }
-    const std::vector<FileState> states = FileStates(files, paths);
+    const std::vector<PathPresence> states = PathPresences(files, paths);
     for (std::size_t k = 0; k < states.size(); ++k) *answers[k] = states[k];
 
     std::vector<Verdict> verdicts;
@@ -82,10 +82,10 @@ ListingVerification VerifySavedListing(const std::string& path, PendingRenameLis
     using Failure = ListingVerification::Failure;
     ListingVerification result;
     std::string file;
-    const std::uint32_t status = files.ReadAll(path, file);
+    const WinStatus status = files.ReadAll(path, file);
     if (status != kErrorSuccess) {
         result.failure = Failure::FileUnreadable;
-        result.status = static_cast<std::int32_t>(status);
+        result.status = status;
         return result;
     }
     std::optional<PendingEntries> listed = ReadSavedListing(file);

@@ -14,7 +14,7 @@
 
 namespace pendrix {
 
-enum class Outcome {
+enum class EntryFate {
     CarriedOut,     // a deletion's file is gone; a rename's source is gone and its destination is that file
     NotCarriedOut,  // the file to delete or move is still there, or the destination is not it
     StillPending,   // in the list now: no restart yet, or scheduled again
@@ -23,15 +23,15 @@ enum class Outcome {
 };
 
 struct Verdict {
-    Outcome outcome = Outcome::NotChecked;
+    EntryFate fate = EntryFate::NotChecked;
     const char* reason = "";  // why, for NotCarriedOut and NotChecked
 };
 
 // What is there now for one listed entry.
 struct EntryNow {
     bool pending = false;  // the same strings are in the list now
-    FileState source;      // the file its first string names
-    FileState destination; // the file its second string names (a rename or replacement)
+    PathPresence source;      // the file its first string names
+    PathPresence destination; // the file its second string names (a rename or replacement)
 };
 
 Verdict Classify(const PendingEntry& listed, const EntryNow& now);
@@ -49,7 +49,7 @@ struct ListingVerification {
         ListUnreadable,  // status: why the list could not be read now
     };
     Failure failure = Failure::None;
-    std::int32_t status = 0;
+    WinStatus status = 0;
     PendingEntries listed;
     std::vector<Verdict> verdicts;  // one per listed entry
 };

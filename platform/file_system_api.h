@@ -59,53 +59,53 @@ public:
 
     // GetFileAttributesW: 2 for a missing file, 3 for a missing folder on
     // the way, 123 for a name Windows cannot hold.
-    virtual std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) = 0;
+    virtual WinStatus Attributes(const std::string& path, std::uint32_t& attributes) = 0;
     // GetFileAttributesExW: attributes, size and last-write time at once.
-    virtual std::uint32_t Facts(const std::string& path, FileFacts& facts) = 0;
+    virtual WinStatus Facts(const std::string& path, FileFacts& facts) = 0;
     // SetFileAttributesW.
-    virtual std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+    virtual WinStatus SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
     // DeleteFileW: fails for a file in use, read-only, absent or a folder.
-    virtual std::uint32_t Remove(const std::string& path) = 0;
+    virtual WinStatus Remove(const std::string& path) = 0;
     // RemoveDirectoryW: 145 for a folder that holds anything.
-    virtual std::uint32_t RemoveFolder(const std::string& path) = 0;
+    virtual WinStatus RemoveFolder(const std::string& path) = 0;
     // CopyFileW over an existing target, which keeps its identity: its other
     // names see the new content.
-    virtual std::uint32_t Copy(const std::string& source, const std::string& target) = 0;
+    virtual WinStatus Copy(const std::string& source, const std::string& target) = 0;
     // MoveFileExW with MOVEFILE_REPLACE_EXISTING, within one folder.
-    virtual std::uint32_t MoveOver(const std::string& source, const std::string& target) = 0;
+    virtual WinStatus MoveOver(const std::string& source, const std::string& target) = 0;
     // ReplaceFileW(replaced, replacement, backup): the replaced file goes to
     // the backup's name, the replacement takes its place. Any failure but
     // kErrorUnableToMoveReplacement2 leaves both files under their own names.
-    virtual std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+    virtual WinStatus Replace(const std::string& replaced, const std::string& replacement,
                                   const std::string& backup) = 0;
     // Creates an empty file of a new name ("pdx" and a number, ".tmp") in
     // folder, which must exist, and gives its path. Works for a folder of
     // any length; 206 when the name would pass kMaxNameUnits.
-    virtual std::uint32_t CreateTempFile(const std::string& folder, std::string& path) = 0;
+    virtual WinStatus CreateTempFile(const std::string& folder, std::string& path) = 0;
     // GetFileInformationByHandle on the file (or folder) path names.
-    virtual std::uint32_t Identity(const std::string& path, FileIdentity& identity) = 0;
+    virtual WinStatus Identity(const std::string& path, FileIdentity& identity) = 0;
     // The file path names, opened as a program opens it (a symbolic link
     // followed): its attributes, its number of names and its final name.
-    virtual std::uint32_t Describe(const std::string& path, FileDescription& description) = 0;
+    virtual WinStatus Describe(const std::string& path, FileDescription& description) = 0;
     // Every entry (files and folders, without "." and "..") that FindFirstFileW
     // gives for a pattern with wildcards in its last component. Like the
     // function, it matches the pattern against the short names too: the
     // caller chooses by the long name. kErrorFileNotFound when there is none.
-    virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) = 0;
+    virtual WinStatus FindFiles(const std::string& pattern, std::vector<FoundFile>& found) = 0;
     // Every name in folder, files and folders alike, each by its long name
     // and, where it has one, its short name, with what it names
     // (FindFirstFileW on folder\*).
-    virtual std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
+    virtual WinStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
     // Every byte of the file (CreateFileW and ReadFile), shared with writers.
-    virtual std::uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
+    virtual WinStatus ReadAll(const std::string& path, std::string& bytes) = 0;
     // GetFullPathNameW.
-    virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
+    virtual WinStatus FullPath(const std::string& path, std::string& full) = 0;
     // GetDriveTypeW of a root ("C:\"): the drive's type, not a status.
     virtual std::uint32_t DriveType(const std::string& root) = 0;
     // MoveFileExW without MOVEFILE_REPLACE_EXISTING, within one folder:
     // kErrorAlreadyExists (or kErrorFileExists) when target exists. A file
     // that programs have loaded may be renamed.
-    virtual std::uint32_t Rename(const std::string& source, const std::string& target) = 0;
+    virtual WinStatus Rename(const std::string& source, const std::string& target) = 0;
 };
 
 // The file system of this computer (Windows build only).

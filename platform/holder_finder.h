@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "common/windows_codes.h"
 
 namespace pendrix {
 
@@ -55,7 +56,7 @@ public:
     // name, however spelt, into scan. Gives a Windows status code: 0, or
     // the code of opening the first path when none of them could be opened
     // (2 or 3 when it does not exist), or of reading the handle table.
-    virtual std::uint32_t Find(const std::vector<std::string>& paths, HolderScan& scan) = 0;
+    virtual WinStatus Find(const std::vector<std::string>& paths, HolderScan& scan) = 0;
 };
 
 // The processes of this computer (Windows build only).

@@ -6,7 +6,7 @@
 
 namespace pendrix {
 
-std::string SystemErrorText(std::int32_t error) {
+std::string SystemErrorText(WinStatus error) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

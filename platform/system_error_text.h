@@ -5,14 +5,16 @@
 #include <functional>
 #include <string>
 
+#include "common/windows_codes.h"
+
 namespace pendrix {
 
 // FormatMessage's text for error, without its line break; empty when the
 // system has none.
-std::string SystemErrorText(std::int32_t error);
+std::string SystemErrorText(WinStatus error);
 
 // A source of descriptions of Windows error codes: SystemErrorText, or a
 // stand-in in tests.
-using ErrorTextFunction = std::function<std::string(std::int32_t)>;
+using ErrorTextFunction = std::function<std::string(WinStatus)>;
 
 }  // namespace pendrix

@@ -15,7 +15,7 @@
 namespace pendrix {
 namespace {
 
-std::uint32_t Status(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
+WinStatus Status(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
 
 std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
 
@@ -44,7 +44,7 @@ std::string HexNumber(unsigned number) {
 // A wide function that fills a buffer of a given size and answers the size
 // it needs when the buffer is too small (counting the NUL, or not), or 0.
 template <typename Fill>
-std::uint32_t GrowingText(Fill fill, std::string& text) {
+WinStatus GrowingText(Fill fill, std::string& text) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         SetLastError(ERROR_SUCCESS);
@@ -60,43 +60,43 @@ std::uint32_t GrowingText(Fill fill, std::string& text) {
 
 class Win32FileSystemApi final : public FileSystemApi {
 public:
-    std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
+    WinStatus Attributes(const std::string& path, std::uint32_t& attributes) override {
         const DWORD found = GetFileAttributesW(Wide(path).c_str());
         if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
         attributes = found;
         return ERROR_SUCCESS;
     }
 
-    std::uint32_t Facts(const std::string& path, FileFacts& facts) override {
+    WinStatus Facts(const std::string& path, FileFacts& facts) override {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return GetLastError();
         facts = FactsOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
         return ERROR_SUCCESS;
     }
 
-    std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    WinStatus SetAttributes(const std::string& path, std::uint32_t attributes) override {
         return Status(SetFileAttributesW(Wide(path).c_str(), attributes));
     }
 
-    std::uint32_t Remove(const std::string& path) override { return Status(DeleteFileW(Wide(path).c_str())); }
+    WinStatus Remove(const std::string& path) override { return Status(DeleteFileW(Wide(path).c_str())); }
 
-    std::uint32_t RemoveFolder(const std::string& path) override {
+    WinStatus RemoveFolder(const std::string& path) override {
         return Status(RemoveDirectoryW(Wide(path).c_str()));
     }
 
-    std::uint32_t Copy(const std::string& source, const std::string& target) override {
+    WinStatus Copy(const std::string& source, const std::string& target) override {
         return Status(CopyFileW(Wide(source).c_str(), Wide(target).c_str(), FALSE));
     }
 
-    std::uint32_t MoveOver(const std::string& source, const std::string& target) override {
+    WinStatus MoveOver(const std::string& source, const std::string& target) override {
         return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING));
     }
 
-    std::uint32_t Rename(const std::string& source, const std::string& target) override {
+    WinStatus Rename(const std::string& source, const std::string& target) override {
         return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), 0));
     }
 
-    std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+    WinStatus Replace(const std::string& replaced, const std::string& replacement,
                           const std::string& backup) override {
         return Status(ReplaceFileW(Wide(replaced).c_str(), Wide(replacement).c_str(), Wide(backup).c_str(), 0,
                                    nullptr, nullptr));
@@ -104,7 +104,7 @@ public:
 
     // GetTempFileNameW's way (a new name, created with CREATE_NEW until one
     // is free), but with no fixed buffer: it takes a folder of any length.
-    std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
+    WinStatus CreateTempFile(const std::string& folder, std::string& path) override {
         const std::string where = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
         const unsigned start = static_cast<unsigned>(GetTickCount() ^ GetCurrentProcessId());
         for (unsigned tried = 0; tried < kTemporaryNames; ++tried) {
@@ -122,25 +122,25 @@ public:
         return ERROR_FILE_EXISTS;
     }
 
-    std::uint32_t Identity(const std::string& path, FileIdentity& identity) override {
+    WinStatus Identity(const std::string& path, FileIdentity& identity) override {
         BY_HANDLE_FILE_INFORMATION information{};
-        const std::uint32_t status = Information(path, information, nullptr);
+        const WinStatus status = Information(path, information, nullptr);
         if (status != ERROR_SUCCESS) return status;
         identity.volume = information.dwVolumeSerialNumber;
         identity.index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
         return ERROR_SUCCESS;
     }
 
-    std::uint32_t Describe(const std::string& path, FileDescription& description) override {
+    WinStatus Describe(const std::string& path, FileDescription& description) override {
         BY_HANDLE_FILE_INFORMATION information{};
-        const std::uint32_t status = Information(path, information, &description.finalPath);
+        const WinStatus status = Information(path, information, &description.finalPath);
         if (status != ERROR_SUCCESS) return status;
         description.attributes = information.dwFileAttributes;
         description.links = information.nNumberOfLinks;
         return ERROR_SUCCESS;
     }
 
-    std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override {
+    WinStatus FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override {
         found.clear();
         WIN32_FIND_DATAW entry{};
         UniqueFindHandle search(FindFirstFileW(Wide(pattern).c_str(), &entry));
@@ -153,7 +153,7 @@ public:
         return found.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     }
 
-    std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+    WinStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
         entries.clear();
         WIN32_FIND_DATAW found{};
         UniqueFindHandle search(FindFirstFileW(Wide(folder + "\\*").c_str(), &found));
@@ -170,7 +170,7 @@ public:
         return ERROR_SUCCESS;
     }
 
-    std::uint32_t ReadAll(const std::string& path, std::string& bytes) override {
+    WinStatus ReadAll(const std::string& path, std::string& bytes) override {
         const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -185,7 +185,7 @@ public:
         }
     }
 
-    std::uint32_t FullPath(const std::string& path, std::string& full) override {
+    WinStatus FullPath(const std::string& path, std::string& full) override {
         const std::wstring wide = WideText(path);
         return GrowingText(
             [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); }, full);
@@ -198,7 +198,7 @@ private:
     // followed, with no access rights (none are needed to ask about it) and
     // every sharing mode (so a file in use can be asked about); its
     // information and, when asked, its final name.
-    static std::uint32_t Information(const std::string& path, BY_HANDLE_FILE_INFORMATION& information,
+    static WinStatus Information(const std::string& path, BY_HANDLE_FILE_INFORMATION& information,
                                      std::string* finalPath) {
         UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

@@ -27,7 +27,7 @@ enum class WithdrawalOutcome {
 
 struct Withdrawal {
     WithdrawalOutcome outcome = WithdrawalOutcome::ListUnreadable;
-    std::int32_t status = 0;
+    WinStatus status = 0;
     StoredShape shape;
     // The list as first read; the entry is entries.entries[number - 1] when
     // the list holds it.

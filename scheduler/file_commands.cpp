@@ -11,15 +11,15 @@ namespace pendrix {
 
 namespace {
 
-void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRole subject, std::string name) {
+void Refuse(CommandResult& result, Refusal refusal, WinStatus status, NameRole subject, std::string name) {
     result.outcome = CommandOutcome::Refused;
     result.refusal = refusal;
-    result.status = static_cast<std::int32_t>(status);
+    result.status = status;
     result.subject = subject;
     result.subjectName = std::move(name);
 }
 
-bool IsMissing(std::uint32_t status) { return status == kErrorFileNotFound || status == kErrorPathNotFound; }
+bool IsMissing(WinStatus status) { return status == kErrorFileNotFound || status == kErrorPathNotFound; }
 
 // attributes without read-only (FILE_ATTRIBUTE_NORMAL when nothing is left).
 std::uint32_t Writable(std::uint32_t attributes) {
@@ -63,7 +63,7 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     // The source must be a file that is there; one that cannot be read now
     // may be read at the next start.
     std::uint32_t sourceAttributes = 0;
-    const std::uint32_t sourceStatus = files_.Attributes(from.name.path, sourceAttributes);
+    const WinStatus sourceStatus = files_.Attributes(from.name.path, sourceAttributes);
     if (IsMissing(sourceStatus)) {
         Refuse(result, Refusal::Missing, sourceStatus, NameRole::Source, from.name.full);
         return result;
@@ -74,7 +74,7 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     }
     // The destination need not be there yet, but its folder must.
     std::uint32_t destinationAttributes = 0;
-    const std::uint32_t destinationStatus = files_.Attributes(to.name.path, destinationAttributes);
+    const WinStatus destinationStatus = files_.Attributes(to.name.path, destinationAttributes);
     if (destinationStatus == kErrorPathNotFound) {
         Refuse(result, Refusal::DestinationFolderMissing, kErrorPathNotFound, NameRole::Destination, to.name.full);
         return result;
@@ -96,7 +96,7 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         }
         if (attempt.outcome == ReplacementOutcome::Interrupted) {
             result.outcome = CommandOutcome::Interrupted;
-            result.status = static_cast<std::int32_t>(attempt.status);
+            result.status = attempt.status;
             result.subjectName = to.name.full;
             result.keptAt = attempt.keptAt;
             return result;
@@ -131,7 +131,7 @@ CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
         DeleteMatches(target.name, path, tryNow, result);
     } else {
         std::uint32_t attributes = 0;
-        const std::uint32_t status = files_.Attributes(target.name.path, attributes);
+        const WinStatus status = files_.Attributes(target.name.path, attributes);
         if (IsMissing(status)) {
             Refuse(result, Refusal::Missing, status, NameRole::Path, target.name.full);
         } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
@@ -173,7 +173,7 @@ void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, Co
         Refuse(result, Refusal::FolderNotEmpty, kErrorDirNotEmpty, NameRole::Path, target.full);
         return;
     }
-    const std::uint32_t status = tryNow ? files_.RemoveFolder(target.path) : kErrorSharingViolation;
+    const WinStatus status = tryNow ? files_.RemoveFolder(target.path) : kErrorSharingViolation;
     if (status == kErrorSuccess) {
         result.outcome = CommandOutcome::DoneNow;
         result.deletedNow.push_back(target.full);
@@ -196,7 +196,7 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
     if (!typed.empty() && typed.back() == '.') last.push_back('.');
 
     std::vector<FoundFile> found;
-    const std::uint32_t status = files_.FindFiles(pattern.path, found);
+    const WinStatus status = files_.FindFiles(pattern.path, found);
     if (status != kErrorSuccess && status != kErrorFileNotFound) {
         Refuse(result, Refusal::NoMatch, status, NameRole::Path, pattern.full);
         return;
@@ -211,7 +211,7 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         const std::string path = folderPath + file.name;
         MakeWritable(path, file.attributes);
         if (tryNow) {
-            const std::uint32_t removed = files_.Remove(path);
+            const WinStatus removed = files_.Remove(path);
             if (removed == kErrorSuccess) result.deletedNow.push_back(folder + file.name);
             if (removed == kErrorSuccess || IsMissing(removed)) continue;  // gone
         }

@@ -62,7 +62,7 @@ struct CommandResult {
     std::vector<RenamePair> scheduled;
     // For NotScheduled: the Windows status of the read or write that failed;
     // for Refused and Interrupted: the code that fits.
-    std::int32_t status = 0;
+    WinStatus status = 0;
     // For NotScheduled: whether the list could not be read (else: written).
     bool readFailed = false;
     // For Refused.
@@ -86,7 +86,7 @@ struct CommandResult {
 
 struct UndoResult {
     bool reversed = false;
-    std::int32_t status = 0;  // when not reversed: the read or write that failed
+    WinStatus status = 0;  // when not reversed: the read or write that failed
     bool readFailed = false;
     // Not reversed because the value is now of a form no write may replace.
     bool anotherForm = false;

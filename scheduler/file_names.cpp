@@ -36,7 +36,7 @@ bool StartsWithDevicePrefix(std::string_view typed) {
            IsSeparator(typed[3]);
 }
 
-NameResolution Problem(NameProblem problem, std::uint32_t status) {
+NameResolution Problem(NameProblem problem, WinStatus status) {
     NameResolution resolution;
     resolution.problem = problem;
     resolution.status = status;
@@ -133,7 +133,7 @@ NameResolution ResolveVerbatim(std::string_view rest, NameUse use, FileSystemApi
 // A name as Win32 takes it: made full by the file system.
 NameResolution ResolvePlain(std::string_view typed, NameUse use, FileSystemApi& files) {
     std::string full;
-    const std::uint32_t status = files.FullPath(std::string(typed), full);
+    const WinStatus status = files.FullPath(std::string(typed), full);
     if (status != kErrorSuccess) return Problem(NameProblem::Unresolved, status);
     if (StartsWithDevicePrefix(full)) return NotAFile();  // "CON", "C:\dir\NUL" and the like
     if (StartsWithDriveRoot(full)) return CheckDriveName(full, full, false, use, files);

@@ -46,7 +46,7 @@ struct ResolvedName {
 
 struct NameResolution {
     NameProblem problem = NameProblem::None;
-    std::uint32_t status = 0;  // the Windows code of the problem
+    WinStatus status = 0;  // the Windows code of the problem
     ResolvedName name;
 };
 

@@ -33,25 +33,25 @@ public:
 private:
     FileSystemApi& files_;
     std::string path_;
-    std::uint32_t status_ = 0;
+    WinStatus status_ = 0;
     bool owned_ = false;
 };
 
 
 // ReplaceFileW answers these where it cannot be used at all (a file system
 // or an implementation without it); both files keep their names.
-bool ReplaceUnavailable(std::uint32_t status) {
+bool ReplaceUnavailable(WinStatus status) {
     return status == kErrorInvalidFunction || status == kErrorNotSupported || status == kErrorInvalidParameter ||
            status == kErrorCallNotImplemented;
 }
 
 // A copy onto the file failed before it was opened for writing: nothing of
 // it changed.
-bool FailedBeforeWriting(std::uint32_t status) {
+bool FailedBeforeWriting(WinStatus status) {
     return status == kErrorSharingViolation || status == kErrorAccessDenied || status == kErrorLockViolation;
 }
 
-ReplacementAttempt NotNow(std::uint32_t status) { return {ReplacementOutcome::NotNow, status, {}}; }
+ReplacementAttempt NotNow(WinStatus status) { return {ReplacementOutcome::NotNow, status, {}}; }
 ReplacementAttempt Done() { return {ReplacementOutcome::Done, kErrorSuccess, {}}; }
 
 // attributes without those of mask (FILE_ATTRIBUTE_NORMAL when none is left).
@@ -67,7 +67,7 @@ constexpr std::uint32_t kKeptFromCopies = kAttributeReadOnly | kAttributeHidden 
 // if the writing fails.
 ReplacementAttempt RewriteInPlace(FileSystemApi& files, const std::string& file, std::uint32_t attributes,
                                   TemporaryFile& copy, TemporaryFile& backup) {
-    std::uint32_t status = files.Copy(file, backup.Path());
+    WinStatus status = files.Copy(file, backup.Path());
     if (status != kErrorSuccess) return NotNow(status);
     // A copy may not write over a read-only, hidden or system file.
     if (attributes & kKeptFromCopies) files.SetAttributes(file, Without(attributes, kKeptFromCopies));
@@ -91,7 +91,7 @@ ReplacementAttempt RewriteInPlace(FileSystemApi& files, const std::string& file,
 ReplacementAttempt DropOldContent(FileSystemApi& files, const std::string& file, std::uint32_t attributes,
                                   TemporaryFile& copy, TemporaryFile& backup) {
     files.SetAttributes(backup.Path(), kAttributeNormal);
-    const std::uint32_t removed = files.Remove(backup.Path());
+    const WinStatus removed = files.Remove(backup.Path());
     if (removed == kErrorSuccess) {
         backup.Release();
         return Done();
@@ -117,7 +117,7 @@ ReplacementAttempt Swap(FileSystemApi& files, const std::string& file, std::uint
     // ReplaceFileW refuses a read-only file; the attribute comes back below.
     const bool readOnly = (attributes & kAttributeReadOnly) != 0;
     if (readOnly) files.SetAttributes(file, Without(attributes, kAttributeReadOnly));
-    const std::uint32_t status = files.Replace(file, copy.Path(), backup.Path());
+    const WinStatus status = files.Replace(file, copy.Path(), backup.Path());
     if (status == kErrorSuccess) {
         copy.Release();
         files.SetAttributes(file, attributes);
@@ -150,7 +150,7 @@ ReplacementAttempt ReplaceAtOnce(FileSystemApi& files, const std::string& source
     // The file itself: a symbolic link is followed, so that the link stays
     // and leads to the new content.
     FileDescription target;
-    std::uint32_t status = files.Describe(destination, target);
+    WinStatus status = files.Describe(destination, target);
     if (status != kErrorSuccess) return NotNow(status);
     if (target.attributes & kAttributeDirectory) return NotNow(kErrorDirectoryNotSupported);
     const std::string& file = target.finalPath.empty() ? destination : target.finalPath;

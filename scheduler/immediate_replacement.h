@@ -23,7 +23,7 @@ enum class ReplacementOutcome {
 
 struct ReplacementAttempt {
     ReplacementOutcome outcome = ReplacementOutcome::NotNow;
-    std::uint32_t status = 0;  // the call that failed, when not done
+    WinStatus status = 0;  // the call that failed, when not done
     std::string keptAt;        // Interrupted: the file holding the old content
 };
 

@@ -8,7 +8,7 @@
 namespace pendrix {
 namespace {
 
-bool Taken(std::uint32_t status) { return status == kErrorAlreadyExists || status == kErrorFileExists; }
+bool Taken(WinStatus status) { return status == kErrorAlreadyExists || status == kErrorFileExists; }
 
 }  // namespace
 
@@ -50,7 +50,7 @@ MoveAsideResult MoveAsideReplacement::Replace(const std::string& source, const s
     }
     if (attempt.outcome == ReplacementOutcome::Interrupted) {
         result.outcome = MoveAsideOutcome::Interrupted;
-        result.status = static_cast<std::int32_t>(attempt.status);
+        result.status = attempt.status;
         result.oldCopy = attempt.keptAt;
         return result;
     }
@@ -66,25 +66,25 @@ MoveAsideResult MoveAsideReplacement::Replace(const std::string& source, const s
 
     if (beforeRename) beforeRename();
     std::string oldCopy;
-    const std::uint32_t renamed = RenameAside(path, oldCopy);
+    const WinStatus renamed = RenameAside(path, oldCopy);
     if (renamed != kErrorSuccess) {
         RemoveTemporary(temporary);
-        result.status = static_cast<std::int32_t>(renamed);
+        result.status = renamed;
         return result;
     }
-    const std::uint32_t placed = files_.Rename(temporary, path);
+    const WinStatus placed = files_.Rename(temporary, path);
     if (placed != kErrorSuccess) {
-        const std::uint32_t back = files_.Rename(oldCopy, path);
+        const WinStatus back = files_.Rename(oldCopy, path);
         if (back != kErrorSuccess) {
             result.outcome = MoveAsideOutcome::LeftHalfWay;
             result.oldCopy = oldCopy;
             result.newCopy = temporary;
             result.destinationMissing = true;
-            result.status = static_cast<std::int32_t>(back);
+            result.status = back;
             return result;
         }
         RemoveTemporary(temporary);
-        result.status = static_cast<std::int32_t>(placed);
+        result.status = placed;
         return result;
     }
 
@@ -101,7 +101,7 @@ MoveAsideResult MoveAsideReplacement::Replace(const std::string& source, const s
     // Not scheduled: the new copy goes back to its temporary name and the
     // old file to its own.
     result.status = result.deletion.status;
-    std::uint32_t status = files_.Rename(path, temporary);
+    WinStatus status = files_.Rename(path, temporary);
     if (status == kErrorSuccess) {
         status = files_.Rename(oldCopy, path);
         if (status == kErrorSuccess) {
@@ -115,19 +115,19 @@ MoveAsideResult MoveAsideReplacement::Replace(const std::string& source, const s
             result.oldCopy = oldCopy;
             result.newCopy = temporary;
             result.destinationMissing = true;
-            result.status = static_cast<std::int32_t>(status);
+            result.status = status;
             return result;
         }
     }
     result.outcome = MoveAsideOutcome::LeftHalfWay;
     result.oldCopy = oldCopy;
     result.newCopy = path;
-    result.status = static_cast<std::int32_t>(status);
+    result.status = status;
     return result;
 }
 
 std::uint32_t MoveAsideReplacement::RenameAside(const std::string& destination, std::string& oldCopy) {
-    std::uint32_t status = kErrorAlreadyExists;
+    WinStatus status = kErrorAlreadyExists;
     for (int number = 1; number <= kMostOldCopyNumbers && Taken(status); ++number) {
         oldCopy = destination + kOldCopySuffix + std::to_string(number);
         status = files_.Rename(destination, oldCopy);

@@ -61,7 +61,7 @@ struct MoveAsideResult {
     bool destinationMissing = false;
     // The Windows code of the step that failed (NotMovedAside: the rename,
     // or 0 when none was tried; Interrupted, NotScheduled and LeftHalfWay).
-    std::int32_t status = 0;
+    WinStatus status = 0;
     // MovedAside and NotScheduled: the scheduling of the old copy's deletion.
     CommandResult deletion;
 };

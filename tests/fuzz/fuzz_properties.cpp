@@ -300,9 +300,9 @@ void CheckSavedListing(std::string_view input) {
     for (std::size_t i = 0; i < list.entries.size(); ++i) {
         const std::uint64_t draw = (units[i % units.size()] + i) * 0x9E37'79B9'7F4A'7C15ull;
         PendingEntry& entry = list.entries[i];
-        entry.sourceState = static_cast<SourceState>(draw % 3);
-        if (entry.sourceState == SourceState::Exists && draw % 5 != 0)
-            entry.sourceStamp = FileStamp{draw >> 8, (draw >> 1) & kLatestFileTime};
+        entry.sourceState = static_cast<Presence>(draw % 3);
+        if (entry.sourceState == Presence::Exists && draw % 5 != 0)
+            entry.sourceStamp = ContentStamp{draw >> 8, (draw >> 1) & kLatestFileTime};
     }
     const std::string document = cli::FormatListJson(list);
     // Saved as it was written, after a UTF-8 mark, or as Windows PowerShell

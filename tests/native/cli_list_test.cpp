@@ -189,7 +189,7 @@ std::u16string JsonUnits(const std::string& literal) {
 // sizes and times are those the file system gives name by name; a missing folder holding many
 // of the names costs one question, and an existing one one listing, not one
 // question per name.
-TEST(FileStates, AgreeWithAQuestionPerName) {
+TEST(PathPresences, AgreeWithAQuestionPerName) {
     std::mt19937 random(99);
     const char* const folders[] = {"C:\\a\\", "C:\\b\\", "C:\\a\\deep\\", "C:\\none\\", "C:\\"};
     for (int round = 0; round < 300; ++round) {
@@ -207,19 +207,19 @@ TEST(FileStates, AgreeWithAQuestionPerName) {
             if (random() % 2 && !nameless && path.find("none") == std::string::npos) files.Put(path, "x");
             paths.push_back(random() % 10 == 0 ? std::string() : path);
         }
-        std::vector<FileState> expected;
+        std::vector<PathPresence> expected;
         for (const std::string& path : paths) {
             // Only "not found" is missing; any other failure leaves it unknown.
             FileFacts facts;
             const std::uint32_t status = path.empty() ? kErrorInvalidName : files.Facts(path, facts);
             if (status == kErrorSuccess)
-                expected.push_back({SourceState::Exists, FileStamp{facts.size, facts.lastWrite}});
+                expected.push_back({Presence::Exists, ContentStamp{facts.size, facts.lastWrite}});
             else if (status == kErrorFileNotFound || status == kErrorPathNotFound)
-                expected.push_back({SourceState::Missing, std::nullopt});
+                expected.push_back({Presence::Missing, std::nullopt});
             else
                 expected.emplace_back();
         }
-        EXPECT_EQ(FileStates(files, paths), expected) << round;
+        EXPECT_EQ(PathPresences(files, paths), expected) << round;
     }
 
     ::pendrix::testing::FakeFileSystem files;
@@ -229,9 +229,9 @@ TEST(FileStates, AgreeWithAQuestionPerName) {
         if (i % 3 != 0) files.Put(paths.back(), "x");
         paths.push_back("c:\\gone\\f" + std::to_string(i));
     }
-    const std::vector<FileState> states = FileStates(files, paths);
+    const std::vector<PathPresence> states = PathPresences(files, paths);
     for (std::size_t i = 0; i < states.size(); ++i)
-        EXPECT_EQ(states[i].state, i % 2 == 0 && i / 2 % 3 != 0 ? SourceState::Exists : SourceState::Missing) << i;
+        EXPECT_EQ(states[i].state, i % 2 == 0 && i / 2 % 3 != 0 ? Presence::Exists : Presence::Missing) << i;
     EXPECT_EQ(files.attributeCalls.value, 3);  // big, its first (missing) name, then one listing; gone
 }
 

@@ -16,48 +16,48 @@
 namespace pendrix::cli {
 namespace {
 
-constexpr FileStamp kListed{10, 100};
-constexpr FileStamp kOther{10, 101};
-const FileState kGone{SourceState::Missing, std::nullopt};
-const FileState kUnknown{SourceState::Unknown, std::nullopt};
-const FileState kFolder{SourceState::Exists, std::nullopt};
-FileState File(FileStamp stamp) { return {SourceState::Exists, stamp}; }
+constexpr ContentStamp kListed{10, 100};
+constexpr ContentStamp kOther{10, 101};
+const PathPresence kGone{Presence::Missing, std::nullopt};
+const PathPresence kUnknown{Presence::Unknown, std::nullopt};
+const PathPresence kFolder{Presence::Exists, std::nullopt};
+PathPresence File(ContentStamp stamp) { return {Presence::Exists, stamp}; }
 
 TEST(Verification, ClassifiesEachListedEntryAgainstTheFilesNow) {
     constexpr auto kDelete = EntryKind::Delete, kReplace = EntryKind::Replace, kRename = EntryKind::Rename;
-    constexpr auto kExists = SourceState::Exists, kMissing = SourceState::Missing;
+    constexpr auto kExists = Presence::Exists, kMissing = Presence::Missing;
     const struct {
         const char* what;
         EntryKind kind;
         Unreached unreached;
-        SourceState listed;
-        std::optional<FileStamp> listedStamp;
+        Presence listed;
+        std::optional<ContentStamp> listedStamp;
         bool pending;
-        FileState source, destination;
-        Outcome outcome;
+        PathPresence source, destination;
+        EntryFate fate;
     } cases[] = {
-        {"deleted", kDelete, Unreached::No, kExists, kListed, false, kGone, {}, Outcome::CarriedOut},
-        {"deletion left", kDelete, Unreached::No, kExists, kListed, false, File(kListed), {}, Outcome::NotCarriedOut},
-        {"deletion unknown", kDelete, Unreached::No, kExists, kListed, false, kUnknown, {}, Outcome::NotChecked},
-        {"still listed", kDelete, Unreached::No, kExists, kListed, true, kGone, {}, Outcome::StillPending},
+        {"deleted", kDelete, Unreached::No, kExists, kListed, false, kGone, {}, EntryFate::CarriedOut},
+        {"deletion left", kDelete, Unreached::No, kExists, kListed, false, File(kListed), {}, EntryFate::NotCarriedOut},
+        {"deletion unknown", kDelete, Unreached::No, kExists, kListed, false, kUnknown, {}, EntryFate::NotChecked},
+        {"still listed", kDelete, Unreached::No, kExists, kListed, true, kGone, {}, EntryFate::StillPending},
         {"after a gap", kDelete, Unreached::AfterEmptyString, kExists, kListed, true, kGone, {},
-         Outcome::NeverReached},
+         EntryFate::NeverReached},
         {"not closed", kRename, Unreached::NotClosed, kExists, kListed, false, kGone, File(kListed),
-         Outcome::NeverReached},
-        {"replaced", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kListed), Outcome::CarriedOut},
+         EntryFate::NeverReached},
+        {"replaced", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kListed), EntryFate::CarriedOut},
         {"source left", kReplace, Unreached::No, kExists, kListed, false, File(kListed), File(kOther),
-         Outcome::NotCarriedOut},
+         EntryFate::NotCarriedOut},
         {"old file left", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kOther),
-         Outcome::NotCarriedOut},
-        {"folder there", kReplace, Unreached::No, kExists, kListed, false, kGone, kFolder, Outcome::NotCarriedOut},
-        {"no destination", kRename, Unreached::No, kExists, kListed, false, kGone, kGone, Outcome::NotCarriedOut},
+         EntryFate::NotCarriedOut},
+        {"folder there", kReplace, Unreached::No, kExists, kListed, false, kGone, kFolder, EntryFate::NotCarriedOut},
+        {"no destination", kRename, Unreached::No, kExists, kListed, false, kGone, kGone, EntryFate::NotCarriedOut},
         {"destination unknown", kRename, Unreached::No, kExists, kListed, false, kGone, kUnknown,
-         Outcome::NotChecked},
-        {"folder renamed", kRename, Unreached::No, kExists, std::nullopt, false, kGone, kFolder, Outcome::CarriedOut},
-        {"no stamp listed", kReplace, Unreached::No, SourceState::Unknown, std::nullopt, false, kGone, File(kOther),
-         Outcome::CarriedOut},
+         EntryFate::NotChecked},
+        {"folder renamed", kRename, Unreached::No, kExists, std::nullopt, false, kGone, kFolder, EntryFate::CarriedOut},
+        {"no stamp listed", kReplace, Unreached::No, Presence::Unknown, std::nullopt, false, kGone, File(kOther),
+         EntryFate::CarriedOut},
         {"source was missing", kReplace, Unreached::No, kMissing, std::nullopt, false, kGone, File(kOther),
-         Outcome::NotCarriedOut},
+         EntryFate::NotCarriedOut},
     };
     for (const auto& c : cases) {
         PendingEntry listed;
@@ -66,8 +66,8 @@ TEST(Verification, ClassifiesEachListedEntryAgainstTheFilesNow) {
         listed.sourceState = c.listed;
         listed.sourceStamp = c.listedStamp;
         const Verdict verdict = Classify(listed, EntryNow{c.pending, c.source, c.destination});
-        EXPECT_EQ(verdict.outcome, c.outcome) << c.what;
-        const bool explained = verdict.outcome == Outcome::NotCarriedOut || verdict.outcome == Outcome::NotChecked;
+        EXPECT_EQ(verdict.fate, c.fate) << c.what;
+        const bool explained = verdict.fate == EntryFate::NotCarriedOut || verdict.fate == EntryFate::NotChecked;
         EXPECT_EQ(*verdict.reason != '\0', explained) << c.what;
     }
 }
@@ -85,7 +85,7 @@ TEST(SavedListing, TakesOnlyWhatListWrites) {
     const std::optional<PendingEntries> read = ReadSavedListing(Listing());
     ASSERT_TRUE(read.has_value());
     ASSERT_EQ(read->entries.size(), 1u);
-    EXPECT_EQ(read->entries[0].sourceStamp, (FileStamp{5, *FileTimeOfText("2024-05-01T12:34:56.1234567Z")}));
+    EXPECT_EQ(read->entries[0].sourceStamp, (ContentStamp{5, *FileTimeOfText("2024-05-01T12:34:56.1234567Z")}));
     // A listing from before sizes and times were recorded.
     EXPECT_TRUE(ReadSavedListing(Listing(R"("number": 1, "kind": "delete", "source": "C:\\x",
         "destination": null, "first": "\\??\\C:\\x", "second": "", "sourceExists": null, "reached": true,

@@ -105,7 +105,7 @@ bool FakeFileSystem::FolderExists(const std::string& key) const {
     return next != names_.end() && next->first.compare(0, inside.size(), inside) == 0;
 }
 
-std::uint32_t FakeFileSystem::Missing(const std::string& path) const {
+WinStatus FakeFileSystem::Missing(const std::string& path) const {
     const std::string key = Key(path);
     if (key.empty()) return kErrorInvalidName;
     const std::size_t rootEnd = key[1] == ':' ? 3 : key.find('\\', key.find('\\', 2) + 1) + 1;
@@ -130,7 +130,7 @@ void FakeFileSystem::Unname(const std::string& key) {
     if (file != 0 && NamesOf(file) == 0) files_.erase(file);
 }
 
-std::uint32_t FakeFileSystem::Fault(const std::string& call, const std::string& path) const {
+WinStatus FakeFileSystem::Fault(const std::string& call, const std::string& path) const {
     return fault ? fault(call, path) : kErrorSuccess;
 }
 
@@ -180,7 +180,7 @@ std::vector<std::string> FakeFileSystem::Paths() const {
 
 // ---- kernel32 ----
 
-std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t& attributes) {
+WinStatus FakeFileSystem::Attributes(const std::string& path, std::uint32_t& attributes) {
     ++attributeCalls.value;
     const std::string key = Followed(path);
     if (const File* file = FileOf(key)) {
@@ -194,7 +194,7 @@ std::uint32_t FakeFileSystem::Attributes(const std::string& path, std::uint32_t&
     return Missing(path);
 }
 
-std::uint32_t FakeFileSystem::Facts(const std::string& path, FileFacts& facts) {
+WinStatus FakeFileSystem::Facts(const std::string& path, FileFacts& facts) {
     std::uint32_t attributes = 0;
     if (const std::uint32_t status = Attributes(path, attributes)) return status;  // counted there
     facts = FactsOf(Followed(path));
@@ -207,14 +207,14 @@ FileFacts FakeFileSystem::FactsOf(const std::string& key) {
     return FileFacts{file->attributes, file->content.size(), file->lastWrite};
 }
 
-std::uint32_t FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+WinStatus FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
     File* file = Find(path);
     if (file == nullptr) return FolderExists(Followed(path)) ? kErrorSuccess : Missing(path);
     file->attributes = attributes == kAttributeNormal ? kAttributeNormal : attributes & ~kAttributeNormal;
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::Remove(const std::string& path) {
+WinStatus FakeFileSystem::Remove(const std::string& path) {
     if (onRemove) onRemove(path);
     const std::string key = Lookup(path);
     const auto name = names_.find(key);
@@ -231,7 +231,7 @@ std::uint32_t FakeFileSystem::Remove(const std::string& path) {
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
+WinStatus FakeFileSystem::RemoveFolder(const std::string& path) {
     const std::string key = Lookup(path);
     if (!FolderExists(key)) return names_.count(key) != 0 ? kErrorDirectory : Missing(path);
     const std::string inside = key + "\\";
@@ -242,7 +242,7 @@ std::uint32_t FakeFileSystem::RemoveFolder(const std::string& path) {
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string& target) {
+WinStatus FakeFileSystem::Copy(const std::string& source, const std::string& target) {
     const File* from = Find(source);
     if (from == nullptr) return FolderExists(Followed(source)) ? kErrorAccessDenied : Missing(source);
     if (from->lockedForRead) return kErrorSharingViolation;
@@ -281,7 +281,7 @@ std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string&
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::string& target) {
+WinStatus FakeFileSystem::MoveOver(const std::string& source, const std::string& target) {
     const std::string from = Lookup(source);
     const auto name = names_.find(from);
     if (name == names_.end()) return Missing(source);
@@ -315,7 +315,7 @@ void FakeFileSystem::MoveName(const std::string& from, const std::string& to, co
 // As Wine's ReplaceFileW with a backup: the replaced file (refused when
 // read-only) is renamed to the backup's name, the replacement to the
 // replaced file's; attributes are not carried over.
-std::uint32_t FakeFileSystem::Replace(const std::string& replaced, const std::string& replacement,
+WinStatus FakeFileSystem::Replace(const std::string& replaced, const std::string& replacement,
                                       const std::string& backup) {
     const File* old = Find(replaced);
     if (old == nullptr) return Missing(replaced);
@@ -329,7 +329,7 @@ std::uint32_t FakeFileSystem::Replace(const std::string& replaced, const std::st
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::CreateTempFile(const std::string& folder, std::string& path) {
+WinStatus FakeFileSystem::CreateTempFile(const std::string& folder, std::string& path) {
     std::string where = folder.empty() ? currentFolder : folder;
     if (where.back() != '\\') where.push_back('\\');
     const std::string key = Key(where);
@@ -342,7 +342,7 @@ std::uint32_t FakeFileSystem::CreateTempFile(const std::string& folder, std::str
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::Identity(const std::string& path, FileIdentity& identity) {
+WinStatus FakeFileSystem::Identity(const std::string& path, FileIdentity& identity) {
     identity.volume = 7;
     const std::string key = Followed(path);
     if (const File* file = FileOf(key)) {
@@ -354,7 +354,7 @@ std::uint32_t FakeFileSystem::Identity(const std::string& path, FileIdentity& id
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::Describe(const std::string& path, FileDescription& description) {
+WinStatus FakeFileSystem::Describe(const std::string& path, FileDescription& description) {
     const std::string key = Followed(path);
     const File* file = FileOf(key);
     if (file == nullptr) return Missing(path);
@@ -364,7 +364,7 @@ std::uint32_t FakeFileSystem::Describe(const std::string& path, FileDescription&
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& found) {
+WinStatus FakeFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& found) {
     found.clear();
     const std::string key = Key(pattern);
     const std::string folder = ParentKey(key);
@@ -382,7 +382,7 @@ std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<
     return found.empty() ? kErrorFileNotFound : kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+WinStatus FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     entries.clear();
     const std::string key = Lookup(folder);
     if (!FolderExists(key)) return names_.count(key) != 0 ? kErrorDirectory : kErrorPathNotFound;
@@ -402,7 +402,7 @@ std::uint32_t FakeFileSystem::ListFolder(const std::string& folder, std::vector<
     return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
+WinStatus FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
     const File* file = Find(path);
     if (file == nullptr) return FolderExists(Followed(path)) ? kErrorAccessDenied : Missing(path);
     if (file->lockedForRead) return kErrorSharingViolation;
@@ -413,7 +413,7 @@ std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& byte
 // As GetFullPathNameW: "/" is "\", relative names start at the current
 // folder (of their drive), "." and ".." go, trailing periods and blanks of
 // every part go, a device's name becomes "\\.\NAME"; "\\?\" names stay.
-std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& full) {
+WinStatus FakeFileSystem::FullPath(const std::string& path, std::string& full) {
     if (path.empty()) return kErrorInvalidName;
     if (path.rfind(kVerbatim, 0) == 0) {
         full = path;
@@ -479,7 +479,7 @@ std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& ful
 }
 
 // MoveFileExW without replacing: the name moves, the file stays itself.
-std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::string& target) {
+WinStatus FakeFileSystem::Rename(const std::string& source, const std::string& target) {
     const std::string from = Lookup(source);
     const auto name = names_.find(from);
     if (name == names_.end()) return Missing(source);

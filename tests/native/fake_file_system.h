@@ -59,26 +59,26 @@ public:
     // fails half-way through ReplaceFileW): asked with the call's name and
     // its target before the call acts; a status other than 0 fails it. A
     // copy that fails so over an existing file leaves half of it written.
-    std::function<std::uint32_t(const std::string& call, const std::string& path)> fault;
+    std::function<WinStatus(const std::string& call, const std::string& path)> fault;
 
-    std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override;
-    std::uint32_t Facts(const std::string& path, FileFacts& facts) override;
-    std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    std::uint32_t Remove(const std::string& path) override;
-    std::uint32_t RemoveFolder(const std::string& path) override;
-    std::uint32_t Copy(const std::string& source, const std::string& target) override;
-    std::uint32_t MoveOver(const std::string& source, const std::string& target) override;
-    std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+    WinStatus Attributes(const std::string& path, std::uint32_t& attributes) override;
+    WinStatus Facts(const std::string& path, FileFacts& facts) override;
+    WinStatus SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    WinStatus Remove(const std::string& path) override;
+    WinStatus RemoveFolder(const std::string& path) override;
+    WinStatus Copy(const std::string& source, const std::string& target) override;
+    WinStatus MoveOver(const std::string& source, const std::string& target) override;
+    WinStatus Replace(const std::string& replaced, const std::string& replacement,
                           const std::string& backup) override;
-    std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override;
-    std::uint32_t Identity(const std::string& path, FileIdentity& identity) override;
-    std::uint32_t Describe(const std::string& path, FileDescription& description) override;
-    std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override;
-    std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
-    std::uint32_t ReadAll(const std::string& path, std::string& bytes) override;
-    std::uint32_t FullPath(const std::string& path, std::string& full) override;
+    WinStatus CreateTempFile(const std::string& folder, std::string& path) override;
+    WinStatus Identity(const std::string& path, FileIdentity& identity) override;
+    WinStatus Describe(const std::string& path, FileDescription& description) override;
+    WinStatus FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override;
+    WinStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
+    WinStatus ReadAll(const std::string& path, std::string& bytes) override;
+    WinStatus FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
-    std::uint32_t Rename(const std::string& source, const std::string& target) override;
+    WinStatus Rename(const std::string& source, const std::string& target) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {
@@ -109,14 +109,14 @@ private:
     std::string Followed(const std::string& path) const;
     bool FolderExists(const std::string& key) const;
     // 2, or 3 when the folder path lies in does not exist, or 123.
-    std::uint32_t Missing(const std::string& path) const;
+    WinStatus Missing(const std::string& path) const;
     File* FileOf(const std::string& key);
     std::size_t NamesOf(std::uint64_t file) const;
     void Unname(const std::string& key);
     // Gives the file named from (a key) the name target (key to), replacing
     // whatever had that name; it keeps no short name.
     void MoveName(const std::string& from, const std::string& to, const std::string& target);
-    std::uint32_t Fault(const std::string& call, const std::string& path) const;
+    WinStatus Fault(const std::string& call, const std::string& path) const;
     // What the name key (a link followed) tells, as a folder listing does.
     FileFacts FactsOf(const std::string& key);
 

@@ -28,44 +28,44 @@ class FileSystemThatCanThrow : public FileSystemApi {
 public:
     bool armed = false;
 
-    std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
+    WinStatus Attributes(const std::string& path, std::uint32_t& attributes) override {
         return Real().Attributes(path, attributes);
     }
-    std::uint32_t Facts(const std::string& path, FileFacts& facts) override { return Real().Facts(path, facts); }
-    std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    WinStatus Facts(const std::string& path, FileFacts& facts) override { return Real().Facts(path, facts); }
+    WinStatus SetAttributes(const std::string& path, std::uint32_t attributes) override {
         return Real().SetAttributes(path, attributes);
     }
-    std::uint32_t Remove(const std::string& path) override { return Real().Remove(path); }
-    std::uint32_t RemoveFolder(const std::string& path) override { return Real().RemoveFolder(path); }
-    std::uint32_t Copy(const std::string& source, const std::string& target) override {
+    WinStatus Remove(const std::string& path) override { return Real().Remove(path); }
+    WinStatus RemoveFolder(const std::string& path) override { return Real().RemoveFolder(path); }
+    WinStatus Copy(const std::string& source, const std::string& target) override {
         return Real().Copy(source, target);
     }
-    std::uint32_t MoveOver(const std::string& source, const std::string& target) override {
+    WinStatus MoveOver(const std::string& source, const std::string& target) override {
         return Real().MoveOver(source, target);
     }
-    std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
+    WinStatus Replace(const std::string& replaced, const std::string& replacement,
                           const std::string& backup) override {
         return Real().Replace(replaced, replacement, backup);
     }
-    std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
+    WinStatus CreateTempFile(const std::string& folder, std::string& path) override {
         return Real().CreateTempFile(folder, path);
     }
-    std::uint32_t Identity(const std::string& path, FileIdentity& identity) override {
+    WinStatus Identity(const std::string& path, FileIdentity& identity) override {
         return Real().Identity(path, identity);
     }
-    std::uint32_t Describe(const std::string& path, FileDescription& description) override {
+    WinStatus Describe(const std::string& path, FileDescription& description) override {
         return Real().Describe(path, description);
     }
-    std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override {
+    WinStatus FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override {
         return Real().FindFiles(pattern, found);
     }
-    std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+    WinStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
         return Real().ListFolder(folder, entries);
     }
-    std::uint32_t ReadAll(const std::string& path, std::string& bytes) override { return Real().ReadAll(path, bytes); }
-    std::uint32_t FullPath(const std::string& path, std::string& full) override { return Real().FullPath(path, full); }
+    WinStatus ReadAll(const std::string& path, std::string& bytes) override { return Real().ReadAll(path, bytes); }
+    WinStatus FullPath(const std::string& path, std::string& full) override { return Real().FullPath(path, full); }
     std::uint32_t DriveType(const std::string& root) override { return Real().DriveType(root); }
-    std::uint32_t Rename(const std::string& source, const std::string& target) override {
+    WinStatus Rename(const std::string& source, const std::string& target) override {
         return Real().Rename(source, target);
     }
 
