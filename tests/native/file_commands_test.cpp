@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "registry/registry_constants.h"
-#include "app/command_messages.h"
 #include "scheduler/file_commands.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
@@ -553,113 +552,6 @@ TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
     registry.refuseWrites = false;
     EXPECT_TRUE(commands->CancelAll().reversed);
     EXPECT_EQ(Stored(), kAbsent);
-}
-
-}  // namespace
-}  // namespace pendrix
-
-namespace pendrix {
-namespace {
-
-// Over every outcome, kind and status: only what was done is told as done,
-// and every failure says what was not done, whether the list could not be
-// read, and the system's words with the code.
-TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
-    const ErrorTextFunction errorText = [](std::int32_t status) { return "system text " + std::to_string(status); };
-    const std::string successes[] = {kMsgReplacedNow, kMsgDeletedNow, kMsgRebootNeeded, kMsgReversed};
-    const auto toldAsDone = [&](const std::string& text) {
-        for (const std::string& success : successes)
-            if (text.find(success) != std::string::npos) return true;
-        return false;
-    };
-    const auto checkFailure = [&](const std::string& text, const char* nothingDone, bool readFailed,
-                                  std::int32_t status) {
-        SCOPED_TRACE(text);
-        EXPECT_FALSE(toldAsDone(text));
-        EXPECT_EQ(text.rfind(nothingDone, 0), 0u);
-        EXPECT_EQ(text.find("could not be read") != std::string::npos, readFailed);
-        const std::string code = " (error " + std::to_string(status) + ")";
-        EXPECT_NE(text.find(errorText(status) + code), std::string::npos);
-        EXPECT_EQ(text.find("administrator") != std::string::npos, status == kErrorAccessDenied);
-    };
-    const CommandOutcome outcomes[] = {CommandOutcome::NeedsInput, CommandOutcome::DoneNow, CommandOutcome::SameFile,
-                                       CommandOutcome::Scheduled, CommandOutcome::NotScheduled,
-                                       CommandOutcome::ListOfAnotherForm};
-    for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
-        for (const CommandOutcome outcome : outcomes) {
-            for (const bool readFailed : {false, true}) {
-                for (const std::int32_t status : {kErrorFileNotFound, kErrorAccessDenied, kErrorMoreData, 1314}) {
-                    CommandResult result;
-                    result.outcome = outcome;
-                    result.readFailed = readFailed;
-                    result.status = status;
-                    const std::string text = MessageFor(kind, result, errorText);
-                    if (outcome == CommandOutcome::NotScheduled) {
-                        checkFailure(text, "Nothing was scheduled.", readFailed, status);
-                    } else {
-                        const bool done = outcome == CommandOutcome::DoneNow || outcome == CommandOutcome::Scheduled;
-                        EXPECT_EQ(toldAsDone(text), done) << text;
-                        EXPECT_EQ(text.find("(error"), std::string::npos) << text;
-                    }
-                    UndoResult undo;
-                    undo.reversed = outcome == CommandOutcome::DoneNow;
-                    undo.readFailed = readFailed;
-                    undo.status = status;
-                    const std::string undone = MessageFor(undo, errorText);
-                    if (undo.reversed) {
-                        EXPECT_EQ(undone, kMsgReversed);
-                    } else {
-                        checkFailure(undone, "Nothing was reversed.", readFailed, status);
-                    }
-                }
-            }
-        }
-    }
-
-    // A list of another form: one sentence on what it is, then what was not done.
-    CommandResult result;
-    result.outcome = CommandOutcome::ListOfAnotherForm;
-    result.listShape = {kRegBinary, 22};
-    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText),
-              "The list of pending file operations is stored as REG_BINARY, not as a list of strings, and Pendrix "
-              "does not overwrite it. Nothing was scheduled.");
-    UndoResult undo;
-    undo.anotherForm = true;
-    undo.listShape = {kRegMultiSz, 59};
-    EXPECT_EQ(MessageFor(undo, errorText),
-              "The list of pending file operations holds an odd number of bytes (59), and Pendrix does not overwrite "
-              "it. Nothing was reversed.");
-}
-
-// Every refusal is one sentence naming what is wrong, and says that
-// nothing was done; a replacement stopped half-way says where the old
-// content is.
-TEST(CommandMessages, EveryRefusalNamesItsNameAndThatNothingWasDone) {
-    const ErrorTextFunction errorText = [](std::int32_t) { return std::string("unused"); };
-    for (int refusal = static_cast<int>(Refusal::InvalidName); refusal <= static_cast<int>(Refusal::Network);
-         ++refusal) {
-        for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
-            CommandResult result;
-            result.outcome = CommandOutcome::Refused;
-            result.refusal = static_cast<Refusal>(refusal);
-            result.status = 2;
-            result.subject = kind == CommandKind::Replace ? NameRole::Source : NameRole::Path;
-            result.subjectName = "C:\\named\\file.dll";
-            const std::string text = MessageFor(kind, result, errorText);
-            const std::string ending = kind == CommandKind::Replace ? kMsgNothingReplaced : kMsgNothingDeleted;
-            EXPECT_NE(text.find("\"C:\\named\\file.dll\""), std::string::npos) << text;
-            EXPECT_EQ(text.size() - ending.size(), text.rfind(". " + ending) + 2) << text;
-            EXPECT_TRUE((text[0] >= 'A' && text[0] <= 'Z') || text[0] == '"') << text;
-        }
-    }
-    CommandResult stopped;
-    stopped.outcome = CommandOutcome::Interrupted;
-    stopped.status = 112;
-    stopped.subjectName = "C:\\app.dll";
-    stopped.keptAt = "C:\\pdx1.tmp";
-    const std::string text = MessageFor(CommandKind::Replace, stopped, errorText);
-    EXPECT_NE(text.find("\"C:\\pdx1.tmp\""), std::string::npos) << text;
-    EXPECT_EQ(text.find(kMsgReplacedNow), std::string::npos) << text;
 }
 
 }  // namespace

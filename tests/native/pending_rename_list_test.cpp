@@ -81,20 +81,6 @@ TEST_F(PendingRenameListTest, CreatesTheKeyAndValueWhenAbsent) {
     EXPECT_EQ(registry.Subkey(), "Session Manager");
 }
 
-TEST_F(PendingRenameListTest, KeepsEveryStoredPairInOrder) {
-    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\x\0\0\0"));
-    EXPECT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\s", "C:\\d")}));
-    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\e")}));
-    EXPECT_EQ(Stored(), S("\\??\\C:\\x\0\0\\??\\C:\\s\0!\\??\\C:\\d\0\\??\\C:\\e\0\0\0"));
-}
-
-TEST_F(PendingRenameListTest, AListStoredWithoutClosingNulsSurvivesAnApply) {
-    // Another program left off the closing NULs: the rename must stay a rename.
-    fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0!\\??\\C:\\b"));
-    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\c")}));
-    EXPECT_EQ(Stored(), S("\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0"));
-}
-
 TEST_F(PendingRenameListTest, AListWithAnEmptyFirstStringKeepsItsStrings) {
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\0\\??\\C:\\never\0\0\0"));
     const PendingListRead read = list.Read();

@@ -331,7 +331,7 @@ class ConsoleToolTest(unittest.TestCase):
                 self.assertEqual([(e["reached"], e["warnings"]) for e in document["entries"]], entries)
                 self.assertEqual(value(), data)
 
-    def test_scheduling_on_absent_well_formed_and_damaged_lists(self):
+    def test_scheduling_on_absent_and_existing_lists(self):
         write("new.txt", "new")
         write("gone.txt", "gone")
         new = ["\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")]
@@ -341,11 +341,6 @@ class ConsoleToolTest(unittest.TestCase):
             (None, ["delete", win("gone.txt"), "--at-restart"], stored(*gone)),
             (stored(*FOREIGN), ["replace", win("new.txt"), win("old.txt"), "--at-restart"], stored(*FOREIGN, *new)),
             (stored(*FOREIGN), ["delete", win("gone.txt"), "--at-restart"], stored(*FOREIGN, *gone)),
-            # The new pair goes where the start-up processing reaches it.
-            (stored(*GAP), ["replace", win("new.txt"), win("old.txt"), "--at-restart"],
-             stored(GAP[0], GAP[1], *new, *GAP[2:])),
-            (stored(*UNCLOSED, closing=""), ["delete", win("gone.txt"), "--at-restart"],
-             stored(*UNCLOSED, *gone)),
         ]:
             with self.subTest(before=before, command=command):
                 set_value(before)

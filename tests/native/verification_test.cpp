@@ -1,4 +1,4 @@
-// pendrix-cli verify: what became of each entry of a saved listing, over a
+// What became of each entry of a saved listing, over a
 // table of listed entries and the files after a restart; listings refused
 // by the reader; file times as text. (The reader's round trip is a fuzz
 // property; the command runs for real in the Wine restart test.)
@@ -13,7 +13,7 @@
 #include "pending_list/saved_listing.h"
 #include "pending_list/verification.h"
 
-namespace pendrix::cli {
+namespace pendrix {
 namespace {
 
 constexpr ContentStamp kListed{10, 100};
@@ -144,4 +144,4 @@ TEST(FileTimeText, GivesBackTheVeryTime) {
 }
 
 }  // namespace
-}  // namespace pendrix::cli
+}  // namespace pendrix
