@@ -36,7 +36,7 @@ extern "C" int PendrixEntry() {
 namespace {
 
 // The system's words for a Windows error code, on one line of a message.
-std::string ErrorText(WinStatus status) {
+std::string ErrorText(pendrix::WinStatus status) {
     const std::string text = pendrix::cli::OneLine(pendrix::SystemErrorText(status));
     return text.empty() ? "Windows error" : text;
 }

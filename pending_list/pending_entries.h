@@ -1,4 +1,4 @@
-// The entries of a stored pending list as pendrix-cli shows them: every pair
+// The entries of a stored pending list, as both programs describe them: every pair
 // in stored order, numbered from 1, with what it does and whether the
 // start-up processing of Windows will ever reach it (pending_list/stored_list.h
 // models that walk).

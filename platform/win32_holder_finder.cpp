@@ -90,7 +90,7 @@ std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
             FindLoadedModules(targets, processIds, moduleScan);
         });
     }
-    const WinStatus status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
+    const std::uint32_t status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
     if (modules.valid()) modules.get();
     scan.sightings.insert(scan.sightings.end(), moduleScan.sightings.begin(), moduleScan.sightings.end());
     scan.notExamined.insert(scan.notExamined.end(), moduleScan.notExamined.begin(), moduleScan.notExamined.end());
@@ -100,7 +100,7 @@ std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
 class Win32HolderFinder final : public HolderFinder {
 public:
     WinStatus Find(const std::vector<std::string>& paths, HolderScan& scan) override {
-        WinStatus status = ERROR_SUCCESS;
+        std::uint32_t status = ERROR_SUCCESS;
         const std::vector<HeldTarget> targets = OpenHeldTargets(paths, status);
         if (targets.empty()) return status != ERROR_SUCCESS ? status : ERROR_INVALID_PARAMETER;
         scan.elevated = PrepareToken();
