@@ -103,7 +103,10 @@ std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorT
     if (result.nothing != NothingToTakeBack::No) {
         std::string text = result.nothing == NothingToTakeBack::NothingScheduled ? kMsgNothingScheduledToReverse
                                                                                  : kMsgNothingLeftToReverse;
-        if (result.stillPending.known) text += " " + StillPendingText(result.stillPending.operations);
+        if (result.stillPending.known) {
+            text += ' ';
+            text += StillPendingText(result.stillPending.operations);
+        }
         return text;
     }
     if (result.anotherForm) return AnotherFormText(result.listShape, "Nothing was reversed.");
