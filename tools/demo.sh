@@ -78,7 +78,7 @@ while :; do
         done
     fi
     waited=$((waited + 1))
-    [ $waited -gt 600 ] && fail "the driver stopped answering"
+    [ $waited -gt 1200 ] && fail "the driver stopped answering"
     sleep 0.2
 done
 

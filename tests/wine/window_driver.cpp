@@ -24,6 +24,9 @@
 namespace {
 
 constexpr DWORD kTimeoutMs = 60000;
+// How long the restart may take to end Pendrix: wineboot is started, and
+// each program with a window is asked in turn, which a loaded machine slows.
+constexpr DWORD kRestartTimeoutMs = 180000;
 constexpr wchar_t kForm1Class[] = L"PendrixForm1";
 
 std::wstring g_folder;
@@ -220,7 +223,7 @@ int Replace(const std::wstring& pendrix, const std::wstring& holder, const std::
     Click(GetDlgItem(box, IDYES));
     // The restart asks every program with a window to close, Pendrix and
     // the holder included, then carries out the list.
-    const bool ended = WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0;
+    const bool ended = WaitForSingleObject(process, kRestartTimeoutMs) == WAIT_OBJECT_0;
     CloseHandle(process);
     if (!ended) return Fail("Pendrix still runs after the restart was asked for");
     Say("The restart has ended Pendrix.");
