@@ -136,6 +136,24 @@ void Shot(const char* name) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+// Writes every visible top-level window of this desktop with its process,
+// to tell what a restart that did not come waits for (a message box, Wine's
+// dialog for a program that does not answer).
+void SayVisibleWindows() {
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+            if (!IsWindowVisible(window)) return TRUE;
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t className[64] = {};
+            GetClassNameW(window, className, 64);
+            Say("Window of process " + std::to_string(process) + ", class " + TextOfWide(className) + ": " +
+                TextOfWide(TextOf(window)));
+            return TRUE;
+        },
+        0);
+}
+
 // Starts a program with commandLine; its process, or null.
 HANDLE Start(const std::wstring& program, std::wstring commandLine) {
     STARTUPINFOW startup{};
@@ -225,7 +243,10 @@ int Replace(const std::wstring& pendrix, const std::wstring& holder, const std::
     // the holder included, then carries out the list.
     const bool ended = WaitForSingleObject(process, kRestartTimeoutMs) == WAIT_OBJECT_0;
     CloseHandle(process);
-    if (!ended) return Fail("Pendrix still runs after the restart was asked for");
+    if (!ended) {
+        SayVisibleWindows();
+        return Fail("Pendrix still runs after the restart was asked for");
+    }
     Say("The restart has ended Pendrix.");
     return 0;
 }
