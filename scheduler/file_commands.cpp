@@ -2,9 +2,11 @@
 
 #include <utility>
 
+#include "common/name_folding.h"
 #include "registry/registry_constants.h"
 #include "scheduler/immediate_replacement.h"
 #include "scheduler/name_pattern.h"
+#include "scheduler/stored_list.h"
 #include "scheduler/stored_strings.h"
 
 namespace pendrix {
@@ -55,7 +57,8 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     const NameResolution from = ResolveName(source, files_, NameUse::File);
     const NameResolution to = ResolveName(destination, files_, NameUse::File);
     if (from.problem == NameProblem::Blank || to.problem == NameProblem::Blank) return result;
-    if (!Accepts(from, NameRole::Source, source, result) || !Accepts(to, NameRole::Destination, destination, result))
+    if (!Accepts(from, NameRole::Source, WithoutSurroundingQuotes(source), result) ||
+        !Accepts(to, NameRole::Destination, WithoutSurroundingQuotes(destination), result))
         return result;
     result.source = from.name.full;
     result.destination = to.name.full;
@@ -109,19 +112,20 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         return result;
     }
     // The start-up processing cannot replace a read-only file.
-    const bool readOnly = destinationStatus == kErrorSuccess && (destinationAttributes & kAttributeReadOnly);
-    if (readOnly) files_.SetAttributes(to.name.path, Writable(destinationAttributes));
+    madeWritable_.clear();
+    if (destinationStatus == kErrorSuccess) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
     Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
-    if (readOnly && result.outcome != CommandOutcome::Scheduled)
-        files_.SetAttributes(to.name.path, destinationAttributes);
+    SettleWritable(result);
     return result;
 }
 
-CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
+CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
     CommandResult result;
     result.listTextRead = list_.Read().listText;
+    // The name as the user meant it, for the pattern and the messages.
+    const std::string_view path = WithoutSurroundingQuotes(typed);
     const bool pattern = HasWildcards(path);
-    const NameResolution target = ResolveName(path, files_, pattern ? NameUse::Pattern : NameUse::File);
+    const NameResolution target = ResolveName(typed, files_, pattern ? NameUse::Pattern : NameUse::File);
     if (target.problem == NameProblem::Blank || !Accepts(target, NameRole::Path, path, result)) return result;
     // The start-up processing cannot delete a read-only file: each is made
     // writable first, and gets its attributes back if it is neither deleted
@@ -137,19 +141,65 @@ CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
         } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
             DeleteEmptyFolder(target.name, tryNow, result);
         } else {
-            if (status == kErrorSuccess) MakeWritable(target.name.path, attributes);
+            if (status == kErrorSuccess) MakeWritable(target.name.path, NtNameOf(target.name), attributes);
             DeleteOneFile(target.name, tryNow, result);
         }
     }
-    if (result.outcome == CommandOutcome::NotScheduled || result.outcome == CommandOutcome::Refused)
-        for (const auto& [file, attributes] : madeWritable_) files_.SetAttributes(file, attributes);
-    madeWritable_.clear();
+    SettleWritable(result);
     return result;
 }
 
-void FileCommands::MakeWritable(const std::string& path, std::uint32_t attributes) {
-    if ((attributes & kAttributeReadOnly) && files_.SetAttributes(path, Writable(attributes)) == kErrorSuccess)
-        madeWritable_.emplace_back(path, attributes);
+void FileCommands::MakeWritable(const std::string& path, const std::string& ntName, std::uint32_t attributes) {
+    if (!(attributes & kAttributeReadOnly) || files_.SetAttributes(path, Writable(attributes)) != kErrorSuccess)
+        return;
+    // What the file system made of it, so that Cancel All can tell whether
+    // anyone changed it since.
+    std::uint32_t left = Writable(attributes);
+    files_.Attributes(path, left);
+    madeWritable_.push_back({path, ntName, attributes, left});
+}
+
+namespace {
+
+// Whether a string of the list names ntName (a first string, or a second
+// one after its "!").
+bool ListNames(const std::vector<std::string>& strings, const std::string& ntName) {
+    const std::string folded = FoldName(ntName);
+    for (std::string_view name : strings) {
+        if (name.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker)
+            name.remove_prefix(kReplaceExistingMarker.size());
+        if (FoldName(name) == folded) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void FileCommands::SettleWritable(const CommandResult& result) {
+    std::vector<std::string> scheduled;
+    for (const RenamePair& pair : result.scheduled) {
+        scheduled.push_back(pair.first);
+        scheduled.push_back(pair.second);
+    }
+    for (WritableFile& file : madeWritable_) {
+        if (ListNames(scheduled, file.ntName))
+            writableForRestart_.push_back(std::move(file));
+        else if (result.outcome != CommandOutcome::DoneNow && result.outcome != CommandOutcome::Scheduled)
+            files_.SetAttributes(file.path, file.original);  // neither done nor scheduled: as it was
+    }
+    madeWritable_.clear();
+}
+
+void FileCommands::GiveAttributesBack(std::string_view stored) {
+    const std::vector<std::string> strings = SplitStoredStrings(stored);
+    for (const WritableFile& file : writableForRestart_) {
+        // Another pair still needs it writable, or someone changed it since.
+        if (ListNames(strings, file.ntName)) continue;
+        std::uint32_t now = 0;
+        if (files_.Attributes(file.path, now) == kErrorSuccess && now == file.left)
+            files_.SetAttributes(file.path, file.original);
+    }
+    writableForRestart_.clear();
 }
 
 void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result) {
@@ -209,7 +259,7 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         if ((file.attributes & kAttributeDirectory) || !MatchesPattern(last, file.name)) continue;
         matched = true;
         const std::string path = folderPath + file.name;
-        MakeWritable(path, file.attributes);
+        MakeWritable(path, std::string(kObjectPathPrefix) + folder + file.name, file.attributes);
         if (tryNow) {
             const std::uint32_t removed = files_.Remove(path);
             if (removed == kErrorSuccess) result.deletedNow.push_back(folder + file.name);
@@ -268,6 +318,7 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     lastWritten_ = std::move(data);
     lastWrittenExists_ = true;
     added_.insert(added_.end(), pairs.begin(), pairs.end());
+    scheduledAny_ = true;
     result.outcome = CommandOutcome::Scheduled;
     result.scheduled = std::move(pairs);
 }
@@ -285,6 +336,14 @@ UndoResult FileCommands::CancelAll() {
         result.listShape = current.shape;
         return result;
     }
+    // Nothing of this session's is in the list: nothing is written.
+    const auto nothingToTakeBack = [&] {
+        result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
+        GiveAttributesBack(current.stored);
+        result.stillPending = CountPending();
+        return result;
+    };
+    if (added_.empty()) return nothingToTakeBack();
 
     std::string data;
     bool keepValue = true;
@@ -300,11 +359,9 @@ UndoResult FileCommands::CancelAll() {
         for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
             removed = RemoveLastPair(data, *pair) || removed;
         if (!removed) {
-            // Nothing of this session's is left to take back.
             added_.clear();
             onlyOwnChanges_ = false;
-            result.reversed = true;
-            return result;
+            return nothingToTakeBack();
         }
         // A list left with no string at all goes, as the start-up processing
         // leaves it: a value of no data makes other programs' additions go
@@ -322,8 +379,17 @@ UndoResult FileCommands::CancelAll() {
     lastWritten_ = std::move(data);
     lastWrittenExists_ = keepValue;
     added_.clear();
+    GiveAttributesBack(keepValue ? lastWritten_ : std::string());
     result.reversed = true;
     return result;
+}
+
+PendingCount FileCommands::CountPending() {
+    const PendingListRead current = list_.Read();
+    PendingCount count;
+    count.known = current.readable;
+    if (count.known) count.operations = ReachedEntryCount(current.stored);
+    return count;
 }
 
 }  // namespace pendrix

@@ -84,9 +84,28 @@ struct CommandResult {
     StoredShape listShape;
 };
 
+// How many operations the start-up processing will carry out, as the list
+// holds them now; not known when the list could not be read.
+struct PendingCount {
+    bool known = false;
+    std::size_t operations = 0;
+};
+
+// Why Cancel All found nothing to take back (and changed nothing).
+enum class NothingToTakeBack {
+    No,
+    NothingScheduled,  // this session scheduled nothing
+    AlreadyGone,       // what it scheduled is no longer in the list (taken back, or removed by others)
+};
+
 struct UndoResult {
+    // Pairs this session scheduled were taken back.
     bool reversed = false;
-    std::int32_t status = 0;  // when not reversed: the read or write that failed
+    // When nothing failed but there was nothing to take back: why, and what
+    // the list still holds.
+    NothingToTakeBack nothing = NothingToTakeBack::No;
+    PendingCount stillPending;
+    std::int32_t status = 0;  // when neither: the read or write that failed
     bool readFailed = false;
     // Not reversed because the value is now of a form no write may replace.
     bool anotherForm = false;
@@ -117,8 +136,14 @@ public:
     // the value since this session's last write, the value becomes exactly
     // what was read at launch (deleted when there was none); otherwise only
     // this session's pairs go, and a list left with no string is deleted.
-    // A value of another form is never written.
+    // A value of another form is never written; with nothing of this
+    // session's in the list, nothing is. A file made writable for a
+    // scheduling gets its attributes back when they are still as they were
+    // left and no pair left in the list names it.
     UndoResult CancelAll();
+
+    // The operations the list holds now.
+    PendingCount CountPending();
 
     const PendingListRead& AtLaunch() const noexcept { return atLaunch_; }
 
@@ -129,14 +154,30 @@ private:
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
     void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
-    void MakeWritable(const std::string& path, std::uint32_t attributes);
+
+    // A read-only file made writable so that the start-up processing can
+    // delete or replace it.
+    struct WritableFile {
+        std::string path;      // as the file system is handed it
+        std::string ntName;    // as the list names it
+        std::uint32_t original = 0;
+        std::uint32_t left = 0;  // the attributes it was left with
+    };
+    void MakeWritable(const std::string& path, const std::string& ntName, std::uint32_t attributes);
+    // After a command: the files made writable for what it scheduled are
+    // kept for Cancel All; every other gets its attributes back.
+    void SettleWritable(const CommandResult& result);
+    // After Cancel All has left stored in the list.
+    void GiveAttributesBack(std::string_view stored);
 
     PendingRenameList list_;
     FileSystemApi& files_;
     PendingListRead atLaunch_;
-    // The read-only files the running deletion made writable, with their
-    // attributes.
-    std::vector<std::pair<std::string, std::uint32_t>> madeWritable_;
+    // The read-only files the running command made writable.
+    std::vector<WritableFile> madeWritable_;
+    // Those made writable for what this session scheduled.
+    std::vector<WritableFile> writableForRestart_;
+    bool scheduledAny_ = false;
 
     // What this session wrote: the pairs it added, the data of its last
     // write, and whether every change to the value since launch was its own.
