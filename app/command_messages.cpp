@@ -55,7 +55,11 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
     case CommandOutcome::SameFile:
         return kMsgSameFile;
     case CommandOutcome::Scheduled:
-        return kMsgRebootNeeded;
+        return result.alreadyScheduled ? std::string(kMsgAlreadyScheduled) + kMsgRebootNeeded : kMsgRebootNeeded;
+    case CommandOutcome::ListBusy:
+        return DeletedBefore(result) + Capitalized(ListBusyReason()) + ". Nothing was scheduled.";
+    case CommandOutcome::NotKept:
+        return DeletedBefore(result) + Capitalized(NotKeptReason()) + ". Nothing was scheduled.";
     case CommandOutcome::Refused:
         if (!result.deletedNow.empty())
             return Capitalized(RefusalReason(result)) + ". " + DeletedBefore(result) +
@@ -82,6 +86,8 @@ std::string NameTooLongMessage(CommandKind kind, std::string_view boxLabel) {
 std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorText) {
     if (result.reversed) return kMsgReversed;
     if (result.anotherForm) return AnotherFormText(result.listShape, "Nothing was reversed.");
+    if (result.status == kErrorTimeout) return Capitalized(ListBusyReason()) + ". Nothing was reversed.";
+    if (result.status == kErrorRetry) return Capitalized(NotKeptReason()) + ". Nothing was reversed.";
     return FailureText("Nothing was reversed.", result.readFailed, result.status, errorText);
 }
 

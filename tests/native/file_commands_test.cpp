@@ -9,12 +9,14 @@
 #include "scheduler/file_commands.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::FakeListLock;
 using testing::FakeRegistry;
 
 const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -37,7 +39,7 @@ protected:
     }
     // Starts the session as the window does at load.
     FileCommands& Launch() {
-        commands.emplace(routines, files, PendingRenameList(routines).Read());
+        commands.emplace(routines, files, lock, PendingRenameList(routines).Read());
         return *commands;
     }
     // No file the commands made for themselves is left behind.
@@ -48,6 +50,7 @@ protected:
     FakeRegistry registry;
     FakeFileSystem files;
     RegistryRoutines routines{registry};
+    FakeListLock lock;
     std::optional<FileCommands> commands;
 };
 
