@@ -8,6 +8,7 @@
 #include "cli/verify_command.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/file_names.h"
 #include "scheduler/list_update.h"
 #include "scheduler/move_aside_replacement.h"
 #include "scheduler/pending_rename_list.h"
@@ -309,6 +310,13 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
 }
 
 int RunHolders(const CliArguments& arguments, CliContext& context) {
+    // A device, a pipe or a volume holds no file: one line, as the other
+    // commands refuse it.
+    const NameResolution name = ResolveName(arguments.path, context.files, NameUse::File);
+    if (name.problem == NameProblem::NotAFile)
+        return Fail(context, Quoted(arguments.path) + " names a drive, a volume or a device, not a file; nobody was "
+                                                      "looked for",
+                    kErrorBadPathname);
     HolderScan scan;
     const std::uint32_t status = context.holders.Find({arguments.path}, scan);
     if (status != kErrorSuccess)

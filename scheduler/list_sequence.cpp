@@ -70,10 +70,7 @@ ListSimulation::ListSimulation(const std::vector<ListedOperation>& operations) {
         } else {
             // What was at the destination is replaced, and ends there.
             const std::size_t replaced = FileAt(operation.destination);
-            if (replaced != kNoEntry && replaced != file) {
-                files_[replaced].at.reset();
-                if (files_[replaced].takenBy == kNoEntry) files_[replaced].takenBy = index;
-            }
+            if (replaced != kNoEntry && replaced != file) files_[replaced].at.reset();
             files_[file].at = operation.destination;
             byName_[FoldName(operation.destination)] = file;
         }

@@ -65,15 +65,14 @@ public:
     // is there. Only for a name an entry names.
     std::size_t FinalFileAt(std::string_view name) const;
     // The first entry that takes away the file name holds before the list
-    // runs (deletes it, moves it elsewhere or replaces it); kNoEntry when
-    // none does.
+    // runs (deletes it or moves it elsewhere); kNoEntry when none does.
     std::size_t TakesAway(std::string_view name) const;
 
 private:
     struct File {
         std::string original;
         std::optional<std::string> at;  // where it is now in the walk, as spelt there
-        std::size_t takenBy = kNoEntry; // the first entry that moved or deleted it
+        std::size_t takenBy = kNoEntry; // the first entry that moved it away or deleted it
     };
     std::size_t FileAt(const std::string& name);
 
