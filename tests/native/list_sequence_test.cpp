@@ -100,6 +100,29 @@ TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
     }
 }
 
+// A pattern whose files are partly pending already adds only the others, and
+// "Cancel All" takes back only what it added, also when another program
+// changed the list meanwhile.
+TEST(ListSequence, CancelAllTakesBackOnlyWhatWasAdded) {
+    testing::FakeRegistry registry;
+    testing::FakeFileSystem files;
+    testing::FakeListLock lock;
+    RegistryRoutines routines(registry);
+    files.PutFolder("C:\\w");
+    files.Put("C:\\w\\a.tmp", "a");
+    files.Put("C:\\w\\b.tmp", "b");
+    const std::string pendingA = S("\\??\\C:\\w\\a.tmp\0\0");
+    const std::string addedB = S("\\??\\C:\\w\\b.tmp\0\0");
+    const std::string theirs = S("\\??\\C:\\theirs\0\0");
+    registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, pendingA + '\0');
+    FileCommands commands(routines, files, lock, PendingRenameList(routines).Read());
+    ASSERT_EQ(commands.Delete("C:\\w\\*.tmp", false).outcome, CommandOutcome::Scheduled);
+    EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->Text(), pendingA + addedB + '\0');
+    registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, pendingA + addedB + theirs + '\0');
+    EXPECT_TRUE(commands.CancelAll().reversed);
+    EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->Text(), pendingA + theirs + '\0');
+}
+
 // Each row: the operations, then for each where its file ends ("-" deleted,
 // "x" no effect, "u" unreached).
 TEST(ListSequence, FollowsEachFileThroughTheList) {
