@@ -587,7 +587,8 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     };
     const CommandOutcome outcomes[] = {CommandOutcome::NeedsInput, CommandOutcome::DoneNow, CommandOutcome::SameFile,
                                        CommandOutcome::Scheduled, CommandOutcome::NotScheduled,
-                                       CommandOutcome::ListOfAnotherForm};
+                                       CommandOutcome::ListOfAnotherForm, CommandOutcome::ListBusy,
+                                       CommandOutcome::NotKept};
     for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
         for (const CommandOutcome outcome : outcomes) {
             for (const bool readFailed : {false, true}) {
@@ -617,6 +618,16 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
                 }
             }
         }
+    }
+
+    // The list kept busy by another Pendrix process, or changed back by other
+    // programs each time: said so, never with a system message of success.
+    for (const std::int32_t status : {kErrorTimeout, kErrorRetry}) {
+        UndoResult undo;
+        undo.status = status;
+        const std::string undone = MessageFor(undo, errorText);
+        EXPECT_NE(undone.find(status == kErrorTimeout ? "busy" : "did not stay"), std::string::npos) << undone;
+        EXPECT_EQ(undone.rfind(" Nothing was reversed."), undone.size() - 22) << undone;
     }
 
     // A list of another form: one sentence on what it is, then what was not done.
