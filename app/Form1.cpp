@@ -9,6 +9,7 @@
 #include "common/dpi_scale.h"
 #include "common/window_instance.h"
 #include "resources/resource_ids.h"
+#include "platform/list_lock.h"
 #include "platform/system_error_text.h"
 #include "app/restart_message.h"
 
@@ -312,7 +313,7 @@ void Form1::Form_Load() {
         m_PendingAtLaunch = PendingListRead{};
         m_PendingAtLaunch.readable = false;
     }
-    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, m_PendingAtLaunch);
+    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch);
 }
 
 void Form1::Form_Unload() { m_FileDialog.reset(); }

@@ -55,7 +55,11 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
     case CommandOutcome::SameFile:
         return kMsgSameFile;
     case CommandOutcome::Scheduled:
-        return kMsgRebootNeeded;
+        return result.alreadyScheduled ? std::string(kMsgAlreadyScheduled) + kMsgRebootNeeded : kMsgRebootNeeded;
+    case CommandOutcome::ListBusy:
+        return DeletedBefore(result) + Capitalized(ListBusyReason()) + ". Nothing was scheduled.";
+    case CommandOutcome::NotKept:
+        return DeletedBefore(result) + Capitalized(NotKeptReason()) + ". Nothing was scheduled.";
     case CommandOutcome::Refused:
         if (!result.deletedNow.empty())
             return Capitalized(RefusalReason(result)) + ". " + DeletedBefore(result) +
@@ -110,6 +114,8 @@ std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorT
         return text;
     }
     if (result.anotherForm) return AnotherFormText(result.listShape, "Nothing was reversed.");
+    if (result.status == kErrorTimeout) return Capitalized(ListBusyReason()) + ". Nothing was reversed.";
+    if (result.status == kErrorRetry) return Capitalized(NotKeptReason()) + ". Nothing was reversed.";
     return FailureText("Nothing was reversed.", result.readFailed, result.status, errorText);
 }
 

@@ -17,6 +17,7 @@ inline constexpr const char* kMsgNeedFileToDelete = "Make sure you enter a File 
 inline constexpr const char* kMsgReplacedNow = "File Was Not In Use..\r\nFile Copy Successful.";
 inline constexpr const char* kMsgDeletedNow = "Forced File Deletion Successful.";
 inline constexpr const char* kMsgRebootNeeded = "Please reboot for your changes to take effect.";
+inline constexpr const char* kMsgAlreadyScheduled = "This is already scheduled exactly so; nothing was added.\r\n";
 inline constexpr const char* kMsgReversed =
     "Changes on files in use since this program launched have been reversed.";
 // Cancel All with nothing of this session's to take back; what the list

@@ -5,6 +5,8 @@
 #include "common/name_folding.h"
 #include "registry/registry_constants.h"
 #include "scheduler/immediate_replacement.h"
+#include "scheduler/list_sequence.h"
+#include "scheduler/list_update.h"
 #include "scheduler/name_pattern.h"
 #include "scheduler/stored_list.h"
 #include "scheduler/stored_strings.h"
@@ -31,8 +33,9 @@ std::uint32_t Writable(std::uint32_t attributes) {
 
 }  // namespace
 
-FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch)
-    : list_(registry), files_(files), atLaunch_(std::move(atLaunch)) {
+FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock,
+                           PendingListRead atLaunch)
+    : list_(registry), lock_(lock), files_(files), atLaunch_(std::move(atLaunch)) {
     lastWritten_ = atLaunch_.stored;
     lastWrittenExists_ = atLaunch_.exists;
     // A snapshot of another form is never written back.
@@ -91,6 +94,7 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         return result;
     }
 
+    if (tryNow && UndoneAtRestart(to.name.full, result)) return result;
     if (tryNow) {
         const ReplacementAttempt attempt = ReplaceAtOnce(files_, from.name.path, to.name.path);
         if (attempt.outcome == ReplacementOutcome::Done) {
@@ -291,95 +295,142 @@ bool FileCommands::IsSameFile(const std::string& first, const std::string& secon
     return files_.Identity(first, a) == kErrorSuccess && files_.Identity(second, b) == kErrorSuccess && a == b;
 }
 
+bool FileCommands::UndoneAtRestart(const std::string& destination, CommandResult& result) {
+    const PendingListRead current = list_.Read();
+    if (!current.readable || HoldsAnotherForm(current)) return false;  // said when it is written
+    const SequenceCheck check = CheckChangeNow(current.stored, destination);
+    if (check.verdict != SequenceCheck::Verdict::SourceTaken) return false;
+    Refuse(result, Refusal::UndoneAtRestart, kErrorFileNotFound, NameRole::Destination, destination);
+    result.earlierEntry = check.entry + 1;
+    result.earlierPair = check.earlier;
+    return true;
+}
+
+namespace {
+
+// The stored data with pairs appended, or what stands in the way.
+ListChange AppendChange(const PendingListRead& current, const std::vector<RenamePair>& pairs, SequenceCheck& check) {
+    ListChange change;
+    check = CheckSequence(current.stored, pairs);
+    if (check.verdict == SequenceCheck::Verdict::AlreadyScheduled) return change;
+    if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
+        change.kind = ListChange::Kind::Refuse;
+        return change;
+    }
+    change.kind = ListChange::Kind::Store;
+    change.data = current.stored;
+    for (const RenamePair& pair : check.toAdd) change.data = AppendPairToStored(change.data, pair);
+    return change;
+}
+
+}  // namespace
+
 void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
     result.outcome = CommandOutcome::NotScheduled;
-    // Read again just before the write, so that a change another program
-    // made meanwhile is kept.
-    const PendingListRead current = list_.Read();
-    if (!current.readable) {
-        result.status = current.status;
-        result.readFailed = true;
-        return;
-    }
-    if (HoldsAnotherForm(current)) {
+    // Read again under the mutex just before the write, so that a change
+    // another program made meanwhile is kept.
+    SequenceCheck check;
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(
+        [&](const PendingListRead& current) { return AppendChange(current, pairs, check); });
+    result.status = update.status;
+    switch (update.outcome) {
+    case UpdateOutcome::ReadFailed: result.readFailed = true; return;
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed: return;
+    case UpdateOutcome::Busy: result.outcome = CommandOutcome::ListBusy; return;
+    case UpdateOutcome::NotKept: result.outcome = CommandOutcome::NotKept; return;
+    case UpdateOutcome::AnotherForm:
         result.outcome = CommandOutcome::ListOfAnotherForm;
-        result.listShape = current.shape;
+        result.listShape = update.current.shape;
         return;
+    case UpdateOutcome::NotWritten:
+        if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
+            const bool replacement = !pairs.front().second.empty();
+            Refuse(result, Refusal::TakenEarlier, kErrorFileNotFound, replacement ? NameRole::Source : NameRole::Path,
+                   check.name);
+            result.earlierEntry = check.entry + 1;
+            result.earlierPair = check.earlier;
+            return;
+        }
+        result.alreadyScheduled = true;
+        break;
+    case UpdateOutcome::Written: {
+        const PendingListRead& current = update.current;
+        if (current.exists != lastWrittenExists_ || current.stored != lastWritten_ || update.attempts > 1)
+            onlyOwnChanges_ = false;
+        lastWritten_ = update.change.data;
+        lastWrittenExists_ = true;
+        added_.insert(added_.end(), check.toAdd.begin(), check.toAdd.end());
+        scheduledAny_ = true;
+        break;
     }
-    std::string data = current.stored;
-    for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
-
-    const std::int32_t status = list_.Store(data);
-    if (status != kErrorSuccess) {
-        result.status = status;
-        return;
     }
-    if (current.exists != lastWrittenExists_ || current.stored != lastWritten_) onlyOwnChanges_ = false;
-    lastWritten_ = std::move(data);
-    lastWrittenExists_ = true;
-    added_.insert(added_.end(), pairs.begin(), pairs.end());
-    scheduledAny_ = true;
+    result.status = 0;
     result.outcome = CommandOutcome::Scheduled;
     result.scheduled = std::move(pairs);
 }
 
 UndoResult FileCommands::CancelAll() {
     UndoResult result;
-    const PendingListRead current = list_.Read();
-    if (!current.readable) {
-        result.status = current.status;
-        result.readFailed = true;
-        return result;
-    }
-    if (HoldsAnotherForm(current)) {
-        result.anotherForm = true;
-        result.listShape = current.shape;
-        return result;
-    }
     // Nothing of this session's is in the list: nothing is written.
-    const auto nothingToTakeBack = [&] {
+    const auto nothingToTakeBack = [&](const std::string& stored) {
         result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
-        GiveAttributesBack(current.stored);
+        GiveAttributesBack(stored);
         result.stillPending = CountPending();
         return result;
     };
-    if (added_.empty()) return nothingToTakeBack();
-
-    std::string data;
-    bool keepValue = true;
-    const bool untouchedByOthers =
-        onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
-    if (untouchedByOthers) {
-        // The registry as at launch: no value when there was none.
-        data = atLaunch_.stored;
-        keepValue = atLaunch_.exists;
-    } else {
-        data = current.stored;
+    bool untouchedByOthers = false;
+    const auto change = [&](const PendingListRead& current) {
+        ListChange made;
+        if (added_.empty()) return made;  // this session scheduled nothing still held
+        made.withdrawn = added_;
+        untouchedByOthers = onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
+        if (untouchedByOthers) {
+            // The registry as at launch: no value when there was none.
+            made.data = atLaunch_.stored;
+            made.kind = atLaunch_.exists ? ListChange::Kind::Store : ListChange::Kind::DeleteValue;
+            return made;
+        }
+        // Only this session's pairs go, each only while it is still the
+        // same strings.
+        made.data = current.stored;
         bool removed = false;
         for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
-            removed = RemoveLastPair(data, *pair) || removed;
-        if (!removed) {
-            added_.clear();
-            onlyOwnChanges_ = false;
-            return nothingToTakeBack();
-        }
+            removed = RemoveLastPair(made.data, *pair) || removed;
+        if (!removed) return made;  // nothing of this session's is left to take back
         // A list left with no string at all goes, as the start-up processing
         // leaves it: a value of no data makes other programs' additions go
         // wrong.
-        DropLoneClosingNul(data);
-        keepValue = !data.empty();
-    }
-
-    const std::int32_t status = keepValue ? list_.Store(data) : list_.Delete();
-    if (status != kErrorSuccess) {
-        result.status = status;
+        DropLoneClosingNul(made.data);
+        made.kind = made.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
+        return made;
+    };
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(change);
+    switch (update.outcome) {
+    case UpdateOutcome::AnotherForm:
+        result.anotherForm = true;
+        result.listShape = update.current.shape;
         return result;
+    case UpdateOutcome::ReadFailed:
+        result.readFailed = true;
+        [[fallthrough]];
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed:
+    case UpdateOutcome::Busy:
+    case UpdateOutcome::NotKept:
+        result.status = update.status;
+        return result;
+    case UpdateOutcome::NotWritten:
+        added_.clear();
+        onlyOwnChanges_ = false;
+        return nothingToTakeBack(update.current.stored);
+    case UpdateOutcome::Written: break;
     }
-    onlyOwnChanges_ = untouchedByOthers;
-    lastWritten_ = std::move(data);
-    lastWrittenExists_ = keepValue;
+    onlyOwnChanges_ = untouchedByOthers && update.attempts == 1;
+    lastWritten_ = update.change.data;
+    lastWrittenExists_ = update.change.kind == ListChange::Kind::Store;
     added_.clear();
-    GiveAttributesBack(keepValue ? lastWritten_ : std::string());
+    GiveAttributesBack(lastWrittenExists_ ? lastWritten_ : std::string());
     result.reversed = true;
     return result;
 }

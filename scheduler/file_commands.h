@@ -14,6 +14,7 @@
 // locked or unreadable source are scheduled.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@
 
 #include "scheduler/file_names.h"
 #include "platform/file_system_api.h"
+#include "platform/list_lock.h"
 #include "scheduler/pending_rename_list.h"
 
 namespace pendrix {
@@ -35,6 +37,8 @@ enum class CommandOutcome {
     Refused,       // the names cannot be acted on (refusal says why); nothing scheduled
     Interrupted,   // the replacement stopped half-way; the old content is in keptAt
     ListOfAnotherForm,  // the list is a value no write may replace; nothing changed
+    ListBusy,      // another Pendrix process kept the list past the timeout; nothing changed
+    NotKept,       // other programs' writes undid the change each time it was made
 };
 
 // Why a command was refused; status holds the Windows code that fits.
@@ -49,6 +53,9 @@ enum class Refusal {
     FolderNotEmpty,            // the folder to delete holds something (145)
     NoMatch,                   // the pattern matches no file (2)
     Network,                   // on the network: cannot be scheduled (50)
+    TakenEarlier,              // an earlier pending entry deletes or moves the source away (2)
+    UndoneAtRestart,           // an earlier pending entry takes the destination away after it is
+                               // replaced now (2)
 };
 
 // Which of the command's names a refusal concerns.
@@ -82,6 +89,13 @@ struct CommandResult {
     std::string destination;
     // For ListOfAnotherForm: how the value is stored.
     StoredShape listShape;
+    // Scheduled: every pair was pending exactly so already, and nothing was
+    // added.
+    bool alreadyScheduled = false;
+    // TakenEarlier and UndoneAtRestart: the pending entry in the way (its
+    // number from 1, as the list shows it, and its strings).
+    std::size_t earlierEntry = 0;
+    RenamePair earlierPair;
 };
 
 // How many operations the start-up processing will carry out, as the list
@@ -105,7 +119,10 @@ struct UndoResult {
     // the list still holds.
     NothingToTakeBack nothing = NothingToTakeBack::No;
     PendingCount stillPending;
-    std::int32_t status = 0;  // when neither: the read or write that failed
+    // When neither: the read or write that failed; kErrorTimeout when
+    // another Pendrix process kept the list busy, kErrorRetry when other
+    // programs' writes undid the change each time.
+    std::int32_t status = 0;
     bool readFailed = false;
     // Not reversed because the value is now of a form no write may replace.
     bool anotherForm = false;
@@ -116,13 +133,18 @@ class FileCommands {
 public:
     // atLaunch: the list as read when the session began; "Cancel All" takes
     // the list back to it.
-    FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch);
+    // lock: the mutex every change of the list is made under.
+    FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock, PendingListRead atLaunch);
 
     // Replaces destination by source: at once when tryNow and the
     // destination is a free file (scheduler/immediate_replacement.h; it is
     // never lost), otherwise at the next start. A read-only destination is
     // made writable first, so that the start-up processing can replace it.
-    // One file named twice is refused.
+    // One file named twice is refused. The pending list is read as the
+    // sequence it is: a source that an earlier entry deletes or moves away
+    // is refused, and so is a replacement now of a destination that an
+    // entry takes away at the next start; a replacement pending exactly so
+    // is not added again.
     CommandResult Replace(std::string_view source, std::string_view destination, bool tryNow);
 
     // Deletes path, a file or an empty folder: at once when tryNow,
@@ -131,6 +153,12 @@ public:
     // whose long names match (scheduler/name_pattern.h): each is deleted at
     // once or scheduled by its full name.
     CommandResult Delete(std::string_view path, bool tryNow);
+
+    // Whether the replacement now of the file at destination (a full name)
+    // would be undone at the next start by a pending entry that takes it
+    // away; then result is the refusal, naming that entry. The move aside
+    // asks too.
+    bool UndoneAtRestart(const std::string& destination, CommandResult& result);
 
     // Takes back the pairs this session scheduled. When nobody else changed
     // the value since this session's last write, the value becomes exactly
@@ -171,6 +199,7 @@ private:
     void GiveAttributesBack(std::string_view stored);
 
     PendingRenameList list_;
+    ListLockApi& lock_;
     FileSystemApi& files_;
     PendingListRead atLaunch_;
     // The read-only files the running command made writable.

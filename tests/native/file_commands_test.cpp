@@ -10,12 +10,14 @@
 #include "scheduler/file_commands.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::FakeListLock;
 using testing::FakeRegistry;
 
 const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -38,7 +40,7 @@ protected:
     }
     // Starts the session as the window does at load.
     FileCommands& Launch() {
-        commands.emplace(routines, files, PendingRenameList(routines).Read());
+        commands.emplace(routines, files, lock, PendingRenameList(routines).Read());
         return *commands;
     }
     // No file the commands made for themselves is left behind.
@@ -49,6 +51,7 @@ protected:
     FakeRegistry registry;
     FakeFileSystem files;
     RegistryRoutines routines{registry};
+    FakeListLock lock;
     std::optional<FileCommands> commands;
 };
 
@@ -690,7 +693,8 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     };
     const CommandOutcome outcomes[] = {CommandOutcome::NeedsInput, CommandOutcome::DoneNow, CommandOutcome::SameFile,
                                        CommandOutcome::Scheduled, CommandOutcome::NotScheduled,
-                                       CommandOutcome::ListOfAnotherForm};
+                                       CommandOutcome::ListOfAnotherForm, CommandOutcome::ListBusy,
+                                       CommandOutcome::NotKept};
     for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
         for (const CommandOutcome outcome : outcomes) {
             for (const bool readFailed : {false, true}) {
@@ -720,6 +724,16 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
                 }
             }
         }
+    }
+
+    // The list kept busy by another Pendrix process, or changed back by other
+    // programs each time: said so, never with a system message of success.
+    for (const std::int32_t status : {kErrorTimeout, kErrorRetry}) {
+        UndoResult undo;
+        undo.status = status;
+        const std::string undone = MessageFor(undo, errorText);
+        EXPECT_NE(undone.find(status == kErrorTimeout ? "busy" : "did not stay"), std::string::npos) << undone;
+        EXPECT_EQ(undone.rfind(" Nothing was reversed."), undone.size() - 22) << undone;
     }
 
     // A list of another form: one sentence on what it is, then what was not done.
