@@ -13,6 +13,7 @@
 
 #include "registry/RegistryRoutines.h"
 #include "pending_list/pending_rename_list.h"
+#include "scheduler/list_update.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ int main() {
 
     pendrix::RegistryRoutines registry;
     pendrix::PendingRenameList list(registry);
+    pendrix::PendingListUpdate update(registry, pendrix::SystemListLock());
     const pendrix::RenamePair pair = pendrix::ReplacementPair("C:\\new\\file.dll", "C:\\Windows\\file.dll");
 
     std::printf("%8s %10s %14s %14s %8s %14s\n", "pairs", "bytes", "raw (ms)", "apply (ms)", "ratio",
@@ -87,7 +89,7 @@ int main() {
 
             Store(key, stored);
             QueryPerformanceCounter(&start);
-            const bool written = list.Append(list.Read(), {pair}).written;
+            const bool written = update.Append({pair}).outcome == pendrix::UpdateOutcome::Written;
             QueryPerformanceCounter(&stop);
             apply.push_back(Seconds(start, stop));
             if (!written) {

@@ -32,6 +32,10 @@ int FailToWrite(CliContext& context, const char* nothingDone, WinStatus status) 
     return FailWithStatus(context, std::string(nothingDone) + ": " + kListWriteRefused, status);
 }
 
+int FailToChange(CliContext& context, const char* nothingDone, WinStatus status) {
+    return Fail(context, (status == kErrorTimeout ? ListBusyReason() : NotKeptReason()) + "; " + nothingDone, status);
+}
+
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape) {
     return Fail(context, std::string(nothingDone) + ": " + AnotherFormLine(shape), kExitInvalidList);
 }
@@ -62,6 +66,10 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
     case CommandOutcome::ListOfAnotherForm:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         return FailOnAnotherForm(context, "nothing was scheduled", result.listShape);
+    case CommandOutcome::ListBusy:
+    case CommandOutcome::NotKept:
+        if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
+        return FailToChange(context, nothingDone, result.status);
     case CommandOutcome::NotScheduled:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         if (result.readFailed) return FailToRead(context, "nothing was scheduled", result.status);

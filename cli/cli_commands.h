@@ -15,6 +15,7 @@
 #include "platform/file_system_api.h"
 #include "platform/holder_finder.h"
 #include "platform/holder_report.h"
+#include "platform/list_lock.h"
 #include "platform/system_error_text.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/file_commands.h"
@@ -25,6 +26,7 @@ struct CliContext {
     RegistryRoutines& registry;
     FileSystemApi& files;
     HolderFinder& holders;
+    ListLockApi& listLock;  // every change of the list is made under it
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
 };
@@ -44,6 +46,11 @@ int FailToRead(CliContext& context, const char* nothingDone, WinStatus status);
 
 // Windows refused the write of the list: nothingDone, and why.
 int FailToWrite(CliContext& context, const char* nothingDone, WinStatus status);
+
+// Another Pendrix process kept the list busy (kErrorTimeout), or other
+// programs' writes undid the change each time (kErrorRetry); the code is
+// the exit code.
+int FailToChange(CliContext& context, const char* nothingDone, WinStatus status);
 
 // A value no write may replace: what it is, and the refusal.
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape);

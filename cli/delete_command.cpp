@@ -7,7 +7,7 @@ namespace pendrix::cli {
 
 int RunDelete(const CliArguments& arguments, CliContext& context) {
     const std::string& path = arguments.operands[0];
-    FileCommands commands(context.registry, context.files, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
     const CommandResult result = commands.Delete(path, !arguments.atRestart);
     const bool pattern = HasWildcards(path);
     if (result.outcome != CommandOutcome::Scheduled) {
@@ -21,11 +21,13 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     for (const RenamePair& pair : result.scheduled) scheduled.push_back(pair.first.substr(kObjectPathPrefix.size()));
     std::string line;
     // Who holds what had to wait, unless it was not tried now.
-    const std::string inUseBy = arguments.atRestart ? std::string() : InUseBy(context, scheduled);
+    const std::string inUseBy =
+        arguments.atRestart || result.alreadyScheduled ? std::string() : InUseBy(context, scheduled);
+    const std::string scheduledWord = result.alreadyScheduled ? "Already scheduled" : "Scheduled";
     if (!pattern) {
-        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";
+        line = scheduledWord + ": " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";
     } else {
-        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + inUseBy + ".";
+        line = scheduledWord + " for deletion at the next start of Windows: " + QuotedList(scheduled) + inUseBy + ".";
         if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");

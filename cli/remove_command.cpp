@@ -8,8 +8,8 @@ namespace pendrix::cli {
 
 int RunRemove(const CliArguments& arguments, CliContext& context) {
     constexpr char kNothingDone[] = "nothing was withdrawn";
-    PendingRenameList list(context.registry);
-    const Withdrawal result = WithdrawEntry(list, arguments.entry, arguments.expectedSource);
+    const Withdrawal result =
+        WithdrawEntry(context.registry, context.listLock, arguments.entry, arguments.expectedSource);
     const std::string number = std::to_string(arguments.entry);
     const auto entry = [&] { return DescribeEntry(result.entries.entries[arguments.entry - 1]); };
     switch (result.outcome) {
@@ -33,6 +33,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                                  "rest of a list it ignores now; " + kNothingDone,
                     kExitInvalidList);
     case WithdrawalOutcome::WriteRefused: return FailToWrite(context, kNothingDone, result.status);
+    case WithdrawalOutcome::NotChanged: return FailToChange(context, kNothingDone, result.status);
     }
     context.output.Out("Withdrew entry " + number + ": " + entry() + ".\r\n");
     return kExitDone;

@@ -4,6 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "scheduler/move_aside_replacement.h"
+#include "scheduler/refusal_text.h"
 
 namespace pendrix::cli {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 // now. Nothing when it was not moved aside: it is then replaced or
 // scheduled as without the option.
 std::optional<int> ReplaceMovingAside(const std::string& source, const std::string& destination, CliContext& context) {
-    FileCommands commands(context.registry, context.files, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
     MoveAsideReplacement replacement(context.files, commands);
     HolderReport holders;
     const MoveAsideResult result = replacement.Replace(source, destination, [&] {
@@ -40,6 +41,13 @@ std::optional<int> ReplaceMovingAside(const std::string& source, const std::stri
                                            " stopped half-way; its old content is kept in " + Quoted(result.oldCopy) +
                                            "; nothing was scheduled", result.status);
     case MoveAsideOutcome::NotScheduled:
+        if (result.deletion.outcome == CommandOutcome::ListOfAnotherForm)
+            return FailOnAnotherForm(context, "nothing was replaced or scheduled", result.deletion.listShape);
+        if (result.deletion.outcome == CommandOutcome::ListBusy || result.deletion.outcome == CommandOutcome::NotKept)
+            return FailToChange(context, "nothing was replaced or scheduled", result.deletion.status);
+        if (result.deletion.outcome == CommandOutcome::Refused)
+            return Fail(context, RefusalReason(result.deletion) + "; nothing was replaced or scheduled",
+                        result.deletion.status);
         if (result.deletion.readFailed) return FailToRead(context, "nothing was replaced or scheduled", result.status);
         return FailToWrite(context, "nothing was replaced or scheduled", result.status);
     case MoveAsideOutcome::LeftHalfWay:
@@ -62,16 +70,17 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
         if (const std::optional<int> code = ReplaceMovingAside(source, destination, context)) return *code;
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
-    FileCommands commands(context.registry, context.files, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
     const CommandResult result = commands.Replace(source, destination, !arguments.atRestart);
     if (result.outcome != CommandOutcome::Scheduled)
         return Finish(context, result,
                       "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
                       "nothing was replaced or scheduled");
 
-    std::string line = "Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
+    std::string line = std::string(result.alreadyScheduled ? "Already scheduled" : "Scheduled") + ": " +
+                       Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
                        " at the next start of Windows";
-    if (!arguments.atRestart) line += InUseBy(context, {result.destination});
+    if (!arguments.atRestart && !result.alreadyScheduled) line += InUseBy(context, {result.destination});
     context.output.Out(line + "." + kRestartHint + "\r\n");
     return kExitRestartNeeded;
 }

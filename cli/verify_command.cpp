@@ -12,9 +12,9 @@ namespace {
 int ExitCodeOf(const std::vector<Verdict>& verdicts) {
     bool pending = false;
     for (const Verdict& verdict : verdicts) {
-        if (verdict.fate == EntryFate::NotCarriedOut || verdict.fate == EntryFate::NotChecked)
+        if (verdict.result == VerifyResult::NotCarriedOut || verdict.result == VerifyResult::NotChecked)
             return kExitNotCarriedOut;
-        pending = pending || verdict.fate == EntryFate::StillPending;
+        pending = pending || verdict.result == VerifyResult::StillPending;
     }
     return pending ? kExitRestartNeeded : kExitDone;
 }

@@ -14,7 +14,7 @@ struct OutcomeNames {
     const char* counted;  // the member counting it
 };
 
-// By EntryFate.
+// By VerifyResult.
 constexpr OutcomeNames kOutcomeNames[] = {
     {"carried out", "carried-out", "carriedOut"},
     {"not carried out", "not-carried-out", "notCarriedOut"},
@@ -23,13 +23,13 @@ constexpr OutcomeNames kOutcomeNames[] = {
     {"not checked", "not-checked", "notChecked"},
 };
 constexpr std::size_t kOutcomes = std::size(kOutcomeNames);
-static_assert(kOutcomes == static_cast<std::size_t>(EntryFate::NotChecked) + 1, "a name for every outcome");
+static_assert(kOutcomes == static_cast<std::size_t>(VerifyResult::NotChecked) + 1, "a name for every outcome");
 
-const OutcomeNames& NamesOf(EntryFate fate) { return kOutcomeNames[static_cast<std::size_t>(fate)]; }
+const OutcomeNames& NamesOf(VerifyResult result) { return kOutcomeNames[static_cast<std::size_t>(result)]; }
 
 std::array<std::size_t, kOutcomes> Counts(const std::vector<Verdict>& verdicts) {
     std::array<std::size_t, kOutcomes> counts{};
-    for (const Verdict& verdict : verdicts) ++counts[static_cast<std::size_t>(verdict.fate)];
+    for (const Verdict& verdict : verdicts) ++counts[static_cast<std::size_t>(verdict.result)];
     return counts;
 }
 
@@ -39,15 +39,15 @@ std::string FormatVerifyText(const PendingEntries& listed, const std::vector<Ver
     std::string out;
     for (std::size_t i = 0; i < verdicts.size(); ++i) {
         out.append(std::to_string(listed.entries[i].number)).append(" ");
-        out.append(NamesOf(verdicts[i].fate).text).append(": ").append(DescribeEntry(listed.entries[i]));
-        if (*verdicts[i].reason != '\0') out.append(" (").append(verdicts[i].reason).append(")");
+        out.append(NamesOf(verdicts[i].result).text).append(": ").append(DescribeEntry(listed.entries[i]));
+        if (!verdicts[i].reason.empty()) out.append(" (").append(verdicts[i].reason).append(")");
         out += "\r\n";
     }
     const std::array<std::size_t, kOutcomes> counts = Counts(verdicts);
     out += "Summary:";
     const char* separator = " ";
     for (std::size_t k = 0; k < kOutcomes; ++k) {
-        if (static_cast<EntryFate>(k) == EntryFate::NotChecked && counts[k] == 0) continue;
+        if (static_cast<VerifyResult>(k) == VerifyResult::NotChecked && counts[k] == 0) continue;
         out.append(separator).append(std::to_string(counts[k])).append(" ").append(kOutcomeNames[k].text);
         separator = ", ";
     }
@@ -65,8 +65,8 @@ std::string FormatVerifyJson(const PendingEntries& listed, const std::vector<Ver
         const PendingEntry& entry = listed.entries[i];
         out += separator;
         AppendJsonEntryHead(out, entry);
-        out.append(", \"outcome\": \"").append(NamesOf(verdicts[i].fate).json).append("\", \"reason\": ");
-        if (*verdicts[i].reason == '\0')
+        out.append(", \"outcome\": \"").append(NamesOf(verdicts[i].result).json).append("\", \"reason\": ");
+        if (verdicts[i].reason.empty())
             out += "null";
         else
             AppendJsonString(out, verdicts[i].reason);

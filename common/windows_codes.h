@@ -46,7 +46,10 @@ inline constexpr WinStatus kErrorUnableToRemoveReplaced = 1175;    // ERROR_UNAB
 // ReplaceFileW with a backup: the replaced file is under the backup's name,
 // the replacement still under its own.
 inline constexpr WinStatus kErrorUnableToMoveReplacement2 = 1177;  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+inline constexpr WinStatus kErrorNotFound = 1168;             // ERROR_NOT_FOUND
+inline constexpr WinStatus kErrorRetry = 1237;                // ERROR_RETRY
 inline constexpr WinStatus kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
+inline constexpr WinStatus kErrorTimeout = 1460;              // ERROR_TIMEOUT
 
 // File attributes (winnt.h).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;     // FILE_ATTRIBUTE_READONLY

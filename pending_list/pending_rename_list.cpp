@@ -121,43 +121,13 @@ bool IsAnotherForm(const StoredShape& shape) { return shape.type != kRegMultiSz 
 
 bool HoldsAnotherForm(const PendingListRead& read) { return read.readable && read.exists && IsAnotherForm(read.shape); }
 
-namespace {
-
-bool Changeable(const PendingListRead& read) { return read.readable && !HoldsAnotherForm(read); }
-
-ListWrite Written(WinStatus status, std::string data) {
-    ListWrite write;
-    write.written = status == kErrorSuccess;
-    write.status = status;
-    if (write.written) write.stored = std::move(data);
-    return write;
-}
-
-}  // namespace
-
-ListWrite PendingRenameList::Append(const PendingListRead& current, const std::vector<RenamePair>& pairs) {
-    for (const RenamePair& pair : pairs)
-        if (!IsStorablePair(pair)) return Written(kErrorInvalidData, {});
-    if (!Changeable(current)) return Written(kErrorInvalidData, {});
-    std::string data = current.stored;
-    for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
-    const WinStatus status = Store(data);
-    return Written(status, std::move(data));
-}
-
-ListWrite PendingRenameList::Restore(const PendingListRead& snapshot) {
-    if (!Changeable(snapshot)) return Written(kErrorInvalidData, {});
-    if (!snapshot.exists) return Written(Delete(), {});
-    return Written(Store(snapshot.stored), snapshot.stored);
-}
-
-std::int32_t PendingRenameList::Delete() {
+WinStatus PendingRenameList::Delete() {
     AimAtSessionManager();
     const WinStatus status = registry_.DeleteValue(kPendingValueName);
     return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 
-std::int32_t PendingRenameList::Store(std::string_view data) {
+WinStatus PendingRenameList::Store(std::string_view data) {
     AimAtSessionManager();
     if (!registry_.KeyExists()) registry_.CreateKey();
     return registry_.WriteRegistryValue(kPendingValueName, RegistryData(std::string(data)),

@@ -85,19 +85,10 @@ bool IsAnotherForm(const StoredShape& shape);
 // Whether the value read exists in another form.
 bool HoldsAnotherForm(const PendingListRead& read);
 
-// What a write of the list did: written, or the Windows status of the
-// write that failed (ERROR_INVALID_DATA when nothing was written because
-// the list read could not be changed); and the data stored.
-struct ListWrite {
-    bool written = false;
-    WinStatus status = 0;
-    std::string stored;  // the value's data now, when written (empty: no value)
-    explicit operator bool() const noexcept { return written; }
-};
-
-// The read-append-write procedure over a RegistryRoutines object. Apply
-// appends through Append, "Cancel All" and the withdrawal of an entry write
-// back through Restore.
+// The value's read, store and deletion over a RegistryRoutines object.
+// Every change goes through scheduler/list_update.h, which makes it under
+// the list's mutex and reads it back: Apply appends and "Cancel All"
+// restores there.
 class PendingRenameList {
 public:
     explicit PendingRenameList(RegistryRoutines& registry) : registry_(registry) {}
@@ -107,22 +98,16 @@ public:
 
     PendingListRead Read();
 
-    // Makes sure the key exists and stores the data read with the pairs
-    // added in order (AppendPairToStored). Nothing written when the list
-    // could not be read, holds another form or a pair is not storable.
-    ListWrite Append(const PendingListRead& current, const std::vector<RenamePair>& pairs);
+    // Makes sure the key exists and stores data exactly as the list's value;
+    // the Windows status of the write.
+    WinStatus Store(std::string_view data);
 
-    // Writes a snapshot back, so the value becomes byte for byte what was
-    // read then, or is deleted when the snapshot found no value (deleting a
-    // value that is not there succeeds). Nothing written when the snapshot
-    // could not be read or holds another form: restoring it would wipe a
-    // list never seen, or change it.
-    ListWrite Restore(const PendingListRead& snapshot);
+    // Deletes the value; 0 also when there was none, else the Windows status.
+    WinStatus Delete();
+
+    RegistryRoutines& Registry() const noexcept { return registry_; }
 
 private:
-    std::int32_t Store(std::string_view data);
-    std::int32_t Delete();
-
     RegistryRoutines& registry_;
 };
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 
 namespace pendrix {
 
-enum class EntryFate {
+enum class VerifyResult {
     CarriedOut,     // a deletion's file is gone; a rename's source is gone and its destination is that file
     NotCarriedOut,  // the file to delete or move is still there, or the destination is not it
     StillPending,   // in the list now: no restart yet, or scheduled again
@@ -23,21 +24,46 @@ enum class EntryFate {
 };
 
 struct Verdict {
-    EntryFate fate = EntryFate::NotChecked;
-    const char* reason = "";  // why, for NotCarriedOut and NotChecked
+    VerifyResult result = VerifyResult::NotChecked;
+    std::string reason;  // why, for NotCarriedOut and NotChecked
 };
 
-// What is there now for one listed entry.
+// What is there now for one listed entry, and what the entries after it
+// (the listing simulated in order) make of its names.
 struct EntryNow {
     bool pending = false;  // the same strings are in the list now
     PathPresence source;      // the file its first string names
-    PathPresence destination; // the file its second string names (a rename or replacement)
+    // The file where the entry's file should be after the whole listing:
+    // its destination, or where later entries moved it on (a rename or
+    // replacement).
+    PathPresence destination;
+    // A later entry moved the file on to another name (the one destination
+    // tells of) or deleted it: then it proves nothing at the destination
+    // itself.
+    bool movedOn = false;
+    bool deletedLater = false;
+    // A later entry puts another file at the source's name; its size and
+    // last-write time when the listing recorded them.
+    bool sourceFilledLater = false;
+    std::optional<ContentStamp> laterSourceStamp;
+    // The size and last-write time of the file the entry acts on, as
+    // recorded (the file at its source when listed, or the one an earlier
+    // entry moved there).
+    std::optional<ContentStamp> fileStamp;
+    bool fileWasMissing = false;  // the listing said that file did not exist
+    // An earlier entry deleted or moved away its source: it could never run
+    // (its number, from 1).
+    std::size_t sourceTakenBy = 0;
+    // A name's drive or share that is not there on this computer ("the
+    // drive Q: does not exist here"); empty when both are there.
+    std::string volumeMissing;
 };
 
 Verdict Classify(const PendingEntry& listed, const EntryNow& now);
 
 // A verdict for each entry of listed, against current (the list as it is
-// now) and the files as they are.
+// now) and the files as they are, the listing read in order: what each
+// entry does to the names after it.
 std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEntries& current, FileSystemApi& files);
 
 // What became of the entries of the listing saved in a file.

@@ -37,6 +37,7 @@ HolderReport MergeHolders(const HolderScan& scan) {
     HolderReport report;
     report.elevated = scan.elevated;
     report.handlesNotAnswering = scan.handlesNotAnswering;
+    report.modulesByLoadedName = scan.modulesByLoadedName;
     for (auto& [processId, holder] : byProcess) {
         const auto image = scan.images.find(processId);
         if (image != scan.images.end()) {

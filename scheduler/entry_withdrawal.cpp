@@ -1,6 +1,7 @@
 #include "scheduler/entry_withdrawal.h"
 
 #include "pending_list/stored_list.h"
+#include "scheduler/list_update.h"
 
 namespace pendrix {
 namespace {
@@ -10,28 +11,21 @@ bool SameEntry(const PendingEntry& a, const PendingEntry& b) {
     return a.first == b.first && a.second == b.second && a.stringCount == b.stringCount;
 }
 
-// Whether read can be changed; otherwise result says why not.
-bool Changeable(const PendingListRead& read, Withdrawal& result) {
+}  // namespace
+
+Withdrawal WithdrawEntry(RegistryRoutines& registry, ListLockApi& lock, std::size_t number,
+                         const std::optional<std::string>& expectedSource) {
+    Withdrawal result;
+    const PendingListRead read = PendingRenameList(registry).Read();
     if (!read.readable) {
-        result.outcome = WithdrawalOutcome::ListUnreadable;
         result.status = read.status;
-        return false;
+        return result;
     }
     if (HoldsAnotherForm(read)) {
         result.outcome = WithdrawalOutcome::AnotherForm;
         result.shape = read.shape;
-        return false;
+        return result;
     }
-    return true;
-}
-
-}  // namespace
-
-Withdrawal WithdrawEntry(PendingRenameList& list, std::size_t number,
-                         const std::optional<std::string>& expectedSource) {
-    Withdrawal result;
-    const PendingListRead read = list.Read();
-    if (!Changeable(read, result)) return result;
     result.entries = DescribeEntries(read.stored, read.exists);
     if (number > result.entries.entries.size()) {
         result.outcome = WithdrawalOutcome::NoSuchEntry;
@@ -43,31 +37,47 @@ Withdrawal WithdrawEntry(PendingRenameList& list, std::size_t number,
         return result;
     }
 
-    // Read again just before the write: another program may have changed the
-    // list since.
-    const PendingListRead current = list.Read();
-    if (!Changeable(current, result)) return result;
-    const PendingEntries now = DescribeEntries(current.stored, current.exists);
-    if (number > now.entries.size() || !SameEntry(now.entries[number - 1], entry)) {
-        result.outcome = WithdrawalOutcome::ListChanged;
-        return result;
+    // Under the mutex, on the list as it is now: another program may have
+    // changed it since.
+    bool changedMeanwhile = false;
+    bool wouldWake = false;
+    const auto withdraw = [&](const PendingListRead& current) {
+        ListChange change;
+        change.kind = ListChange::Kind::Refuse;
+        const PendingEntries now = DescribeEntries(current.stored, current.exists);
+        changedMeanwhile = number > now.entries.size() || !SameEntry(now.entries[number - 1], entry);
+        if (changedMeanwhile) return change;
+        const PendingEntry& there = now.entries[number - 1];
+        change.data = current.stored;
+        RemoveEntry(change.data, there);
+        // Taking out the last entry of a list that lacks its closing NUL can
+        // leave it closed, and the start-up processing would then carry out
+        // entries it ignores now.
+        wouldWake = !now.closed && IsClosedProperly(change.data);
+        if (wouldWake) return change;
+        change.withdrawn.push_back({std::string(there.first), std::string(there.second)});
+        // A list left with no string goes, as the start-up processing leaves
+        // it: a value of no data makes other programs' additions go wrong.
+        change.kind = change.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
+        return change;
+    };
+    const UpdateResult update = PendingListUpdate(registry, lock).Run(withdraw);
+    result.status = update.status;
+    switch (update.outcome) {
+    case UpdateOutcome::Written: result.outcome = WithdrawalOutcome::Withdrawn; break;
+    case UpdateOutcome::ReadFailed: result.outcome = WithdrawalOutcome::ListUnreadable; break;
+    case UpdateOutcome::AnotherForm:
+        result.outcome = WithdrawalOutcome::AnotherForm;
+        result.shape = update.current.shape;
+        break;
+    case UpdateOutcome::Busy:
+    case UpdateOutcome::NotKept: result.outcome = WithdrawalOutcome::NotChanged; break;
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed: result.outcome = WithdrawalOutcome::WriteRefused; break;
+    case UpdateOutcome::NotWritten:
+        result.outcome = wouldWake ? WithdrawalOutcome::WouldWakeList : WithdrawalOutcome::ListChanged;
+        break;
     }
-
-    PendingListRead withdrawn = current;
-    RemoveEntry(withdrawn.stored, now.entries[number - 1]);
-    // Taking out the last entry of a list that lacks its closing NUL can
-    // leave it closed, and the start-up processing would then carry out
-    // entries it ignores now.
-    if (!now.closed && IsClosedProperly(withdrawn.stored)) {
-        result.outcome = WithdrawalOutcome::WouldWakeList;
-        return result;
-    }
-    // A list left with no string goes, as the start-up processing leaves it:
-    // a value of no data makes other programs' additions go wrong.
-    withdrawn.exists = !withdrawn.stored.empty();
-    const ListWrite written = list.Restore(withdrawn);
-    result.outcome = written ? WithdrawalOutcome::Withdrawn : WithdrawalOutcome::WriteRefused;
-    result.status = written.status;
     return result;
 }
 

@@ -1,7 +1,7 @@
-// Withdrawing one entry of the pending list, as list numbers it: the list is
-// read again just before the write, and the entry goes only when it is
-// still entry N, string for string; every other byte of the list as it is
-// then stays.
+// Withdrawing one entry of the pending list, as list numbers it: under the
+// list's mutex, on the list as it is then (scheduler/list_update.h), the
+// entry goes only when it is still entry N, string for string; every other
+// byte of the list stays.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 
 #include "pending_list/pending_entries.h"
 #include "pending_list/pending_rename_list.h"
+#include "platform/list_lock.h"
 
 namespace pendrix {
 
@@ -22,7 +23,9 @@ enum class WithdrawalOutcome {
     OtherSource,     // entry N's source is not the one expected
     ListChanged,     // another program changed the list meanwhile: entry N is another now
     WouldWakeList,   // the list is not closed, and taking the entry out would close it
-    WriteRefused,    // status: the write that failed
+    WriteRefused,    // status: the write (or the mutex) that failed
+    NotChanged,      // status: another Pendrix process kept the list busy (kErrorTimeout), or
+                     // other programs' writes undid the change each time (kErrorRetry)
 };
 
 struct Withdrawal {
@@ -36,7 +39,7 @@ struct Withdrawal {
 
 // Withdraws entry number (from 1); expectedSource, when given, must be its
 // source as listed (without "\??\") or its first string as stored.
-Withdrawal WithdrawEntry(PendingRenameList& list, std::size_t number,
+Withdrawal WithdrawEntry(RegistryRoutines& registry, ListLockApi& lock, std::size_t number,
                          const std::optional<std::string>& expectedSource);
 
 }  // namespace pendrix

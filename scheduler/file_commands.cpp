@@ -2,9 +2,13 @@
 
 #include <utility>
 
+#include "common/name_folding.h"
 #include "registry/registry_constants.h"
 #include "scheduler/immediate_replacement.h"
+#include "pending_list/list_sequence.h"
+#include "scheduler/list_update.h"
 #include "scheduler/name_pattern.h"
+#include "pending_list/stored_list.h"
 #include "pending_list/stored_strings.h"
 
 namespace pendrix {
@@ -29,8 +33,9 @@ std::uint32_t Writable(std::uint32_t attributes) {
 
 }  // namespace
 
-FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch)
-    : list_(registry), files_(files), atLaunch_(std::move(atLaunch)) {
+FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock,
+                           PendingListRead atLaunch)
+    : list_(registry), lock_(lock), files_(files), atLaunch_(std::move(atLaunch)) {
     lastWritten_ = atLaunch_.stored;
     lastWrittenExists_ = atLaunch_.exists;
     // A snapshot of another form is never written back.
@@ -55,7 +60,8 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     const NameResolution from = ResolveName(source, files_, NameUse::File);
     const NameResolution to = ResolveName(destination, files_, NameUse::File);
     if (from.problem == NameProblem::Blank || to.problem == NameProblem::Blank) return result;
-    if (!Accepts(from, NameRole::Source, source, result) || !Accepts(to, NameRole::Destination, destination, result))
+    if (!Accepts(from, NameRole::Source, WithoutSurroundingQuotes(source), result) ||
+        !Accepts(to, NameRole::Destination, WithoutSurroundingQuotes(destination), result))
         return result;
     result.source = from.name.full;
     result.destination = to.name.full;
@@ -88,6 +94,7 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         return result;
     }
 
+    if (tryNow && UndoneAtRestart(to.name.full, result)) return result;
     if (tryNow) {
         const ReplacementAttempt attempt = ReplaceAtOnce(files_, from.name.path, to.name.path);
         if (attempt.outcome == ReplacementOutcome::Done) {
@@ -109,19 +116,20 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         return result;
     }
     // The start-up processing cannot replace a read-only file.
-    const bool readOnly = destinationStatus == kErrorSuccess && (destinationAttributes & kAttributeReadOnly);
-    if (readOnly) files_.SetAttributes(to.name.path, Writable(destinationAttributes));
+    madeWritable_.clear();
+    if (destinationStatus == kErrorSuccess) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
     Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
-    if (readOnly && result.outcome != CommandOutcome::Scheduled)
-        files_.SetAttributes(to.name.path, destinationAttributes);
+    SettleWritable(result);
     return result;
 }
 
-CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
+CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
     CommandResult result;
     result.listTextRead = list_.Read().listText;
+    // The name as the user meant it, for the pattern and the messages.
+    const std::string_view path = WithoutSurroundingQuotes(typed);
     const bool pattern = HasWildcards(path);
-    const NameResolution target = ResolveName(path, files_, pattern ? NameUse::Pattern : NameUse::File);
+    const NameResolution target = ResolveName(typed, files_, pattern ? NameUse::Pattern : NameUse::File);
     if (target.problem == NameProblem::Blank || !Accepts(target, NameRole::Path, path, result)) return result;
     // The start-up processing cannot delete a read-only file: each is made
     // writable first, and gets its attributes back if it is neither deleted
@@ -137,19 +145,65 @@ CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
         } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
             DeleteEmptyFolder(target.name, tryNow, result);
         } else {
-            if (status == kErrorSuccess) MakeWritable(target.name.path, attributes);
+            if (status == kErrorSuccess) MakeWritable(target.name.path, NtNameOf(target.name), attributes);
             DeleteOneFile(target.name, tryNow, result);
         }
     }
-    if (result.outcome == CommandOutcome::NotScheduled || result.outcome == CommandOutcome::Refused)
-        for (const auto& [file, attributes] : madeWritable_) files_.SetAttributes(file, attributes);
-    madeWritable_.clear();
+    SettleWritable(result);
     return result;
 }
 
-void FileCommands::MakeWritable(const std::string& path, std::uint32_t attributes) {
-    if ((attributes & kAttributeReadOnly) && files_.SetAttributes(path, Writable(attributes)) == kErrorSuccess)
-        madeWritable_.emplace_back(path, attributes);
+void FileCommands::MakeWritable(const std::string& path, const std::string& ntName, std::uint32_t attributes) {
+    if (!(attributes & kAttributeReadOnly) || files_.SetAttributes(path, Writable(attributes)) != kErrorSuccess)
+        return;
+    // What the file system made of it, so that Cancel All can tell whether
+    // anyone changed it since.
+    std::uint32_t left = Writable(attributes);
+    files_.Attributes(path, left);
+    madeWritable_.push_back({path, ntName, attributes, left});
+}
+
+namespace {
+
+// Whether a string of the list names ntName (a first string, or a second
+// one after its "!").
+bool ListNames(const std::vector<std::string>& strings, const std::string& ntName) {
+    const std::string folded = FoldName(ntName);
+    for (std::string_view name : strings) {
+        if (name.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker)
+            name.remove_prefix(kReplaceExistingMarker.size());
+        if (FoldName(name) == folded) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void FileCommands::SettleWritable(const CommandResult& result) {
+    std::vector<std::string> scheduled;
+    for (const RenamePair& pair : result.scheduled) {
+        scheduled.push_back(pair.first);
+        scheduled.push_back(pair.second);
+    }
+    for (WritableFile& file : madeWritable_) {
+        if (ListNames(scheduled, file.ntName))
+            writableForRestart_.push_back(std::move(file));
+        else if (result.outcome != CommandOutcome::DoneNow && result.outcome != CommandOutcome::Scheduled)
+            files_.SetAttributes(file.path, file.original);  // neither done nor scheduled: as it was
+    }
+    madeWritable_.clear();
+}
+
+void FileCommands::GiveAttributesBack(std::string_view stored) {
+    const std::vector<std::string> strings = SplitStoredStrings(stored);
+    for (const WritableFile& file : writableForRestart_) {
+        // Another pair still needs it writable, or someone changed it since.
+        if (ListNames(strings, file.ntName)) continue;
+        std::uint32_t now = 0;
+        if (files_.Attributes(file.path, now) == kErrorSuccess && now == file.left)
+            files_.SetAttributes(file.path, file.original);
+    }
+    writableForRestart_.clear();
 }
 
 void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result) {
@@ -209,7 +263,7 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         if ((file.attributes & kAttributeDirectory) || !MatchesPattern(last, file.name)) continue;
         matched = true;
         const std::string path = folderPath + file.name;
-        MakeWritable(path, file.attributes);
+        MakeWritable(path, std::string(kObjectPathPrefix) + folder + file.name, file.attributes);
         if (tryNow) {
             const WinStatus removed = files_.Remove(path);
             if (removed == kErrorSuccess) result.deletedNow.push_back(folder + file.name);
@@ -241,84 +295,149 @@ bool FileCommands::IsSameFile(const std::string& first, const std::string& secon
     return files_.Identity(first, a) == kErrorSuccess && files_.Identity(second, b) == kErrorSuccess && a == b;
 }
 
+bool FileCommands::UndoneAtRestart(const std::string& destination, CommandResult& result) {
+    const PendingListRead current = list_.Read();
+    if (!current.readable || HoldsAnotherForm(current)) return false;  // said when it is written
+    const SequenceCheck check = CheckChangeNow(current.stored, destination);
+    if (check.verdict != SequenceCheck::Verdict::SourceTaken) return false;
+    Refuse(result, Refusal::UndoneAtRestart, kErrorFileNotFound, NameRole::Destination, destination);
+    result.earlierEntry = check.entry + 1;
+    result.earlierPair = check.earlier;
+    return true;
+}
+
+namespace {
+
+// The stored data with pairs appended, or what stands in the way.
+ListChange SequencedAppend(const PendingListRead& current, const std::vector<RenamePair>& pairs, SequenceCheck& check) {
+    check = CheckSequence(current.stored, pairs);
+    if (check.verdict == SequenceCheck::Verdict::AlreadyScheduled) return {};
+    if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
+        ListChange refused;
+        refused.kind = ListChange::Kind::Refuse;
+        return refused;
+    }
+    return AppendChange(current, check.toAdd);
+}
+
+}  // namespace
+
 void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
     result.outcome = CommandOutcome::NotScheduled;
-    // Read again just before the write, so that a change another program
-    // made meanwhile is kept.
-    const PendingListRead current = list_.Read();
-    if (!current.readable) {
-        result.status = current.status;
-        result.readFailed = true;
-        return;
-    }
-    if (HoldsAnotherForm(current)) {
+    // Read again under the mutex just before the write, so that a change
+    // another program made meanwhile is kept.
+    SequenceCheck check;
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(
+        [&](const PendingListRead& current) { return SequencedAppend(current, pairs, check); });
+    result.status = update.status;
+    switch (update.outcome) {
+    case UpdateOutcome::ReadFailed: result.readFailed = true; return;
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed: return;
+    case UpdateOutcome::Busy: result.outcome = CommandOutcome::ListBusy; return;
+    case UpdateOutcome::NotKept: result.outcome = CommandOutcome::NotKept; return;
+    case UpdateOutcome::AnotherForm:
         result.outcome = CommandOutcome::ListOfAnotherForm;
-        result.listShape = current.shape;
+        result.listShape = update.current.shape;
         return;
+    case UpdateOutcome::NotWritten:
+        if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
+            const bool replacement = !pairs.front().second.empty();
+            Refuse(result, Refusal::TakenEarlier, kErrorFileNotFound, replacement ? NameRole::Source : NameRole::Path,
+                   check.name);
+            result.earlierEntry = check.entry + 1;
+            result.earlierPair = check.earlier;
+            return;
+        }
+        result.alreadyScheduled = true;
+        break;
+    case UpdateOutcome::Written: {
+        const PendingListRead& current = update.current;
+        if (current.exists != lastWrittenExists_ || current.stored != lastWritten_ || update.attempts > 1)
+            onlyOwnChanges_ = false;
+        lastWritten_ = update.change.data;
+        lastWrittenExists_ = true;
+        added_.insert(added_.end(), check.toAdd.begin(), check.toAdd.end());
+        scheduledAny_ = true;
+        break;
     }
-    ListWrite written = list_.Append(current, pairs);
-    if (!written) {
-        result.status = written.status;
-        return;
     }
-    if (current.exists != lastWrittenExists_ || current.stored != lastWritten_) onlyOwnChanges_ = false;
-    lastWritten_ = std::move(written.stored);
-    lastWrittenExists_ = true;
-    added_.insert(added_.end(), pairs.begin(), pairs.end());
+    result.status = 0;
     result.outcome = CommandOutcome::Scheduled;
     result.scheduled = std::move(pairs);
 }
 
 UndoResult FileCommands::CancelAll() {
     UndoResult result;
-    const PendingListRead current = list_.Read();
-    if (!current.readable) {
-        result.status = current.status;
-        result.readFailed = true;
+    // Nothing of this session's is in the list: nothing is written.
+    const auto nothingToTakeBack = [&](const std::string& stored) {
+        result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
+        GiveAttributesBack(stored);
+        result.stillPending = CountPending();
         return result;
-    }
-    if (HoldsAnotherForm(current)) {
-        result.anotherForm = true;
-        result.listShape = current.shape;
-        return result;
-    }
-
-    // The registry as at launch (no value when there was none), or the list
-    // as it is now without this session's pairs.
-    PendingListRead target = atLaunch_;
-    const bool untouchedByOthers =
-        onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
-    if (!untouchedByOthers) {
-        target = current;
-        std::string& data = target.stored;
+    };
+    bool untouchedByOthers = false;
+    const auto change = [&](const PendingListRead& current) {
+        ListChange made;
+        if (added_.empty()) return made;  // this session scheduled nothing still held
+        made.withdrawn = added_;
+        untouchedByOthers = onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
+        if (untouchedByOthers) {
+            // The registry as at launch: no value when there was none.
+            ListChange restored = RestoreChange(atLaunch_);
+            restored.withdrawn = added_;
+            return restored;
+        }
+        // Only this session's pairs go, each only while it is still the
+        // same strings.
+        made.data = current.stored;
         bool removed = false;
         for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
-            removed = RemoveLastPair(data, *pair) || removed;
-        if (!removed) {
-            // Nothing of this session's is left to take back.
-            added_.clear();
-            onlyOwnChanges_ = false;
-            result.reversed = true;
-            return result;
-        }
+            removed = RemoveLastPair(made.data, *pair) || removed;
+        if (!removed) return made;  // nothing of this session's is left to take back
         // A list left with no string at all goes, as the start-up processing
         // leaves it: a value of no data makes other programs' additions go
         // wrong.
-        DropLoneClosingNul(data);
-        target.exists = !data.empty();
-    }
-
-    const ListWrite written = list_.Restore(target);
-    if (!written) {
-        result.status = written.status;
+        DropLoneClosingNul(made.data);
+        made.kind = made.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
+        return made;
+    };
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(change);
+    switch (update.outcome) {
+    case UpdateOutcome::AnotherForm:
+        result.anotherForm = true;
+        result.listShape = update.current.shape;
         return result;
+    case UpdateOutcome::ReadFailed:
+        result.readFailed = true;
+        [[fallthrough]];
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed:
+    case UpdateOutcome::Busy:
+    case UpdateOutcome::NotKept:
+        result.status = update.status;
+        return result;
+    case UpdateOutcome::NotWritten:
+        added_.clear();
+        onlyOwnChanges_ = false;
+        return nothingToTakeBack(update.current.stored);
+    case UpdateOutcome::Written: break;
     }
-    onlyOwnChanges_ = untouchedByOthers;
-    lastWritten_ = std::move(target.stored);
-    lastWrittenExists_ = target.exists;
+    onlyOwnChanges_ = untouchedByOthers && update.attempts == 1;
+    lastWritten_ = update.change.data;
+    lastWrittenExists_ = update.change.kind == ListChange::Kind::Store;
     added_.clear();
+    GiveAttributesBack(lastWrittenExists_ ? lastWritten_ : std::string());
     result.reversed = true;
     return result;
+}
+
+PendingCount FileCommands::CountPending() {
+    const PendingListRead current = list_.Read();
+    PendingCount count;
+    count.known = current.readable;
+    if (count.known) count.operations = ReachedEntryCount(current.stored);
+    return count;
 }
 
 }  // namespace pendrix

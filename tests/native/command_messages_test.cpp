@@ -30,7 +30,8 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     };
     const CommandOutcome outcomes[] = {CommandOutcome::NeedsInput, CommandOutcome::DoneNow, CommandOutcome::SameFile,
                                        CommandOutcome::Scheduled, CommandOutcome::NotScheduled,
-                                       CommandOutcome::ListOfAnotherForm};
+                                       CommandOutcome::ListOfAnotherForm, CommandOutcome::ListBusy,
+                                       CommandOutcome::NotKept};
     for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
         for (const CommandOutcome outcome : outcomes) {
             for (const bool readFailed : {false, true}) {
@@ -62,6 +63,16 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
         }
     }
 
+    // The list kept busy by another Pendrix process, or changed back by other
+    // programs each time: said so, never with a system message of success.
+    for (const std::int32_t status : {kErrorTimeout, kErrorRetry}) {
+        UndoResult undo;
+        undo.status = status;
+        const std::string undone = MessageFor(undo, errorText);
+        EXPECT_NE(undone.find(status == kErrorTimeout ? "busy" : "did not stay"), std::string::npos) << undone;
+        EXPECT_EQ(undone.rfind(" Nothing was reversed."), undone.size() - 22) << undone;
+    }
+
     // A list of another form: one sentence on what it is, then what was not done.
     CommandResult result;
     result.outcome = CommandOutcome::ListOfAnotherForm;
@@ -75,6 +86,43 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     EXPECT_EQ(MessageFor(undo, errorText),
               "The list of pending file operations holds an odd number of bytes (59), and Pendrix does not overwrite "
               "it. Nothing was reversed.");
+}
+
+// Cancel All says it reversed something only when it did; the restart
+// question says what waits for the restart.
+TEST(CommandMessages, CancelAllAndRestartSayWhatTheListHolds) {
+    const ErrorTextFunction errorText = [](std::int32_t) { return std::string("unused"); };
+    const struct {
+        NothingToTakeBack nothing;
+        PendingCount pending;
+        const char* said;
+    } undos[] = {
+        {NothingToTakeBack::NothingScheduled, {true, 3},
+         "This session scheduled nothing, so nothing was reversed. 3 file operations are still pending."},
+        {NothingToTakeBack::NothingScheduled, {true, 0},
+         "This session scheduled nothing, so nothing was reversed. No file operations are pending."},
+        {NothingToTakeBack::AlreadyGone, {true, 1},
+         "Nothing this session scheduled was left to take back. 1 file operation is still pending."},
+        {NothingToTakeBack::AlreadyGone, {false, 0}, "Nothing this session scheduled was left to take back."},
+    };
+    for (const auto& u : undos) {
+        UndoResult undo;
+        undo.nothing = u.nothing;
+        undo.stillPending = u.pending;
+        EXPECT_EQ(MessageFor(undo, errorText), u.said);
+    }
+
+    const struct {
+        PendingCount waiting;
+        const char* asked;
+    } questions[] = {
+        {{true, 2}, "Restart Windows now? 2 file operations are waiting for the restart."},
+        {{true, 1}, "Restart Windows now? 1 file operation is waiting for the restart."},
+        {{true, 0}, "Restart Windows now? Nothing is waiting for a restart."},
+        {{false, 0}, "Restart Windows now? The list of pending file operations could not be read."},
+    };
+    for (const auto& q : questions)
+        EXPECT_EQ(RestartQuestion(q.waiting), std::string(q.asked) + "\r\n\r\nOpen programs will be asked to close first.");
 }
 
 // Every refusal is one sentence naming what is wrong, and says that

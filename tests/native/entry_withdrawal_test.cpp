@@ -8,15 +8,17 @@
 #include "registry/registry_constants.h"
 #include "scheduler/entry_withdrawal.h"
 #include "tests/common/literal_text.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
 namespace {
 
+using testing::FakeListLock;
 using testing::FakeRegistry;
 
-// A withdrawal reads the list twice: to find entry N, and again just before
-// its write. Another program's change in between is kept; entry N goes only when
+// A withdrawal reads the list twice: to find entry N, and again under the
+// list's mutex just before its write. Another program's change in between is kept; entry N goes only when
 // it is still the same strings. Each row: the list at the first read, the
 // list another program leaves before the second, N, whether it was
 // withdrawn and the value afterwards ("<absent>" for none).
@@ -51,8 +53,8 @@ TEST(EntryWithdrawal, AppliesToTheListAsItIsJustBeforeTheWrite) {
                 registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.meanwhile);
         };
         RegistryRoutines routines(registry);
-        PendingRenameList list(routines);
-        const Withdrawal result = WithdrawEntry(list, test.entry, std::nullopt);
+        FakeListLock lock;
+        const Withdrawal result = WithdrawEntry(routines, lock, test.entry, std::nullopt);
         EXPECT_EQ(result.outcome,
                   test.withdrawn ? WithdrawalOutcome::Withdrawn : WithdrawalOutcome::ListChanged);
         const auto* value = registry.FindValue(kSessionManager, kPendingValueName);

@@ -3,17 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::FakeListLock;
 using testing::FakeRegistry;
 
 const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -36,7 +39,7 @@ protected:
     }
     // Starts the session as the window does at load.
     FileCommands& Launch() {
-        commands.emplace(routines, files, PendingRenameList(routines).Read());
+        commands.emplace(routines, files, lock, PendingRenameList(routines).Read());
         return *commands;
     }
     // No file the commands made for themselves is left behind.
@@ -47,6 +50,7 @@ protected:
     FakeRegistry registry;
     FakeFileSystem files;
     RegistryRoutines routines{registry};
+    FakeListLock lock;
     std::optional<FileCommands> commands;
 };
 
@@ -249,6 +253,19 @@ const NameCase kNameCases[] = {
     {"s", "C:\\dir\\nul.txt", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "\\\\server\\share\\a.txt", CommandOutcome::Refused, "", kErrorNotSupported},
     {"s", "\\\\server\\share", CommandOutcome::Refused, "", kErrorBadPathname},
+    // One pair of quotes around a name, as "Copy as path" gives it, is taken
+    // off; a quote anywhere else is refused, as Windows refuses it.
+    {"\"C:\\work\\s\"", "\"C:\\dir\\a b.txt\"", CommandOutcome::Scheduled,
+     S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
+    {"\"s\"", "\"\\\\?\\C:\\dir\\f1.\"", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\f1.")},
+    {"\"\"", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"\" \"", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"s", "\"\"C:\\dir\\a.txt\"\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\dir\\a.txt\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"C:\\dir\\\"a\".txt\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"C:\\dir\\a<b.txt\"", CommandOutcome::Refused, "", kErrorInvalidName},
 };
 
 TEST_F(FileCommandsTest, NamesAreResolvedOrRefusedAsWindowsReadsThem) {
@@ -261,6 +278,10 @@ TEST_F(FileCommandsTest, NamesAreResolvedOrRefusedAsWindowsReadsThem) {
         const CommandResult result = Launch().Replace(test.source, test.destination, false);
         EXPECT_EQ(result.outcome, test.outcome);
         EXPECT_EQ(result.status, test.status);
+        // A refusal names the name without the quotes taken off.
+        if (result.outcome == CommandOutcome::Refused && std::string(test.destination) == "\"C:\\dir\\a<b.txt\"") {
+            EXPECT_EQ(result.subjectName, "C:\\dir\\a<b.txt");
+        }
         if (!test.stored.empty()) {
             EXPECT_EQ(Stored(), test.stored + S("\0\0"));
         } else {
@@ -352,6 +373,10 @@ const DeleteCase kDeleteCases[] = {
     {"a drive's root", "c:\\", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"a volume", "\\\\.\\C:", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"NT form", "\\??\\c:\\t\\a.tmp", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp"}, {}},
+    {"quoted file", "\"c:\\t\\a.tmp\"", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\a.tmp"}},
+    {"quoted pattern without extension", "\"c:\\w\\*.\"", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
+    {"quoted twice", "\"\"c:\\t\\a.tmp\"\"", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
+    {"quote inside", "c:\\t\\\"a\".tmp", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
     {"network drive, in use", "n:\\share\\a.tmp", true, {"n:\\share\\a.tmp"}, CommandOutcome::Refused, {}, {},
      kErrorNotSupported},
     {"network drive, free", "n:\\share\\a.tmp", true, {}, CommandOutcome::DoneNow, {}, {"n:\\share\\a.tmp"}},
@@ -443,7 +468,9 @@ TEST_F(FileCommandsTest, CancelAllRestoresTheValueReadAtLaunch) {
     EXPECT_EQ(commands->Replace("C:\\s", "C:\\d", false).outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
     for (int click = 0; click < 2; ++click) {
-        EXPECT_TRUE(commands->CancelAll().reversed);
+        const UndoResult undo = commands->CancelAll();
+        EXPECT_EQ(undo.reversed, click == 0);
+        EXPECT_EQ(undo.nothing, click == 0 ? NothingToTakeBack::No : NothingToTakeBack::AlreadyGone);
         EXPECT_EQ(Stored(), atLaunch);
     }
     // Scheduling goes on from the restored list.
@@ -453,7 +480,7 @@ TEST_F(FileCommandsTest, CancelAllRestoresTheValueReadAtLaunch) {
 
 TEST_F(FileCommandsTest, CancelAllWithNoValueAtLaunchDeletesTheValue) {
     Launch();
-    EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(commands->CancelAll().nothing, NothingToTakeBack::NothingScheduled);
     EXPECT_EQ(Stored(), kAbsent);
     EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
     EXPECT_TRUE(commands->CancelAll().reversed);
@@ -520,7 +547,7 @@ TEST_F(FileCommandsTest, CancelAllKeepsWhatOtherProgramsScheduledMeanwhile) {
 
     const std::string expected = S("\\??\\C:\\a\0\0\\??\\C:\\setup\0!\\??\\C:\\app\0\0");
     for (int click = 0; click < 2; ++click) {
-        EXPECT_TRUE(commands->CancelAll().reversed);
+        EXPECT_EQ(commands->CancelAll().reversed, click == 0);
         EXPECT_EQ(Stored(), expected);
     }
 }
@@ -534,11 +561,93 @@ TEST_F(FileCommandsTest, CancelAllNeverWritesASnapshotItCouldNotRead) {
     const std::string other = Stored();
     EXPECT_FALSE(commands->AtLaunch().readable);
     // Nothing of this session's to take back: the list stays as it is.
-    EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(commands->CancelAll().nothing, NothingToTakeBack::NothingScheduled);
     EXPECT_EQ(Stored(), other);
     EXPECT_EQ(commands->Delete("C:\\mine", false).outcome, CommandOutcome::Scheduled);
     EXPECT_TRUE(commands->CancelAll().reversed);
     EXPECT_EQ(Stored(), other);
+}
+
+// Nothing is said to be reversed that was not: with nothing of this
+// session's in the list, nothing is written, and the result says why and
+// what the list still holds.
+TEST_F(FileCommandsTest, CancelAllSaysWhyNothingWasTakenBack) {
+    const std::string others = S("\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0");
+    Store(others);
+    Launch();
+    const int writes = registry.setCalls;
+    UndoResult undo = commands->CancelAll();
+    EXPECT_FALSE(undo.reversed);
+    EXPECT_EQ(undo.nothing, NothingToTakeBack::NothingScheduled);
+    EXPECT_TRUE(undo.stillPending.known);
+    EXPECT_EQ(undo.stillPending.operations, 2u);
+    EXPECT_EQ(registry.setCalls, writes);
+
+    // Another program took this session's deletion out again.
+    EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
+    EXPECT_EQ(commands->CountPending().operations, 3u);
+    Store(S("\\??\\C:\\a\0!\\??\\C:\\b\0\0"));
+    undo = commands->CancelAll();
+    EXPECT_FALSE(undo.reversed);
+    EXPECT_EQ(undo.nothing, NothingToTakeBack::AlreadyGone);
+    EXPECT_EQ(undo.stillPending.operations, 1u);
+    EXPECT_EQ(Stored(), S("\\??\\C:\\a\0!\\??\\C:\\b\0\0"));
+}
+
+// A read-only file made writable for a scheduled deletion or replacement
+// is read-only again once Cancel All has taken the entry back, unless its
+// attributes changed since or another entry still needs it writable.
+TEST_F(FileCommandsTest, CancelAllGivesTheReadOnlyAttributeBack) {
+    constexpr std::uint32_t kReadOnlyHidden = kAttributeReadOnly | kAttributeHidden;
+    const char* const kFiles[] = {"c:\\t\\del.txt", "c:\\t\\app.dll", "c:\\t\\p1.log", "c:\\t\\p2.log"};
+    struct Case {
+        const char* name;
+        std::function<void()> between;  // after scheduling, before Cancel All
+        bool givenBack;
+        bool writeNeeded;  // Cancel All has this session's entries to take out
+    };
+    const Case cases[] = {
+        {"as left", [] {}, true, true},
+        {"changed since", [this, &kFiles] {
+             for (const char* path : kFiles) files.Find(path)->attributes = kAttributeArchive;
+         }, false, true},
+        {"taken out by another program", [this] { Store(S("\\??\\C:\\x\0\0\0")); }, true, false},
+        {"named again by another program", [this] {
+             Store(Stored().substr(0, Stored().size() - 1) +
+                   S("\\??\\C:\\T\\DEL.TXT\0\0\\??\\c:\\new.dll\0!\\??\\c:\\t\\app.dll\0\\??\\c:\\t\\p1.log\0"
+                     "\0\\??\\c:\\t\\p2.log\0\0\0"));
+         }, false, true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        files = FakeFileSystem();
+        registry = FakeRegistry();
+        Store(S("\\??\\C:\\x\0\0\0"));
+        files.Put("c:\\new.dll", "new");
+        for (const char* path : kFiles) {
+            files.Put(path, "x");
+            files.Find(path)->attributes = kReadOnlyHidden;
+            files.Find(path)->inUse = true;
+        }
+        Launch();
+        ASSERT_EQ(commands->Delete("c:\\t\\del.txt", true).outcome, CommandOutcome::Scheduled);
+        ASSERT_EQ(commands->Replace("c:\\new.dll", "c:\\t\\app.dll", true).outcome, CommandOutcome::Scheduled);
+        ASSERT_EQ(commands->Delete("c:\\t\\p?.log", true).outcome, CommandOutcome::Scheduled);
+        for (const char* path : kFiles) EXPECT_FALSE(files.Find(path)->attributes & kAttributeReadOnly) << path;
+        test.between();
+        const std::uint32_t before = files.Find(kFiles[0])->attributes;
+
+        // Refused: the entries stay, and so does what they need.
+        registry.refuseWrites = true;
+        commands->CancelAll();
+        const std::uint32_t afterRefusal = test.writeNeeded || !test.givenBack ? before : kReadOnlyHidden;
+        for (const char* path : kFiles) EXPECT_EQ(files.Find(path)->attributes, afterRefusal) << path;
+        registry.refuseWrites = false;
+
+        commands->CancelAll();
+        for (const char* path : kFiles)
+            EXPECT_EQ(files.Find(path)->attributes, test.givenBack ? kReadOnlyHidden : before) << path;
+    }
 }
 
 TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {

@@ -2,7 +2,10 @@
 
 #include "registry/registry_constants.h"
 #include "pending_list/pending_rename_list.h"
+#include "pending_list/stored_list.h"
+#include "scheduler/list_update.h"
 #include "tests/common/literal_text.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
@@ -19,6 +22,26 @@ TEST(RenamePairs, CarryTheObjectPrefixAndTheReplaceMarker) {
     const RenamePair remove = DeletionPair(" C:\\a b.log ");
     EXPECT_EQ(remove.first, "\\??\\ C:\\a b.log ") << "paths are used exactly as given";
     EXPECT_EQ(remove.second, "");
+}
+
+// What the restart question and Cancel All count: the operations the
+// start-up walk carries out.
+TEST(ReachedEntryCount, CountsThePairsTheStartUpWalkCarriesOut) {
+    const struct {
+        std::string stored;
+        std::size_t operations;
+    } cases[] = {
+        {"", 0},
+        {S("\0\0"), 0},
+        {S("A\0!B\0\0"), 1},
+        {S("A\0\0"), 1},                      // a deletion with the closing NUL as its second string
+        {S("A\0\0\0"), 1},                   // a deletion
+        {S("A\0B\0C\0\0\0"), 2},           // a rename and a deletion
+        {S("A\0B\0\0C\0D\0\0"), 1},       // C and D lie after an empty first string
+        {S("A\0B\0C\0D\0"), 0},             // not closed: nothing runs
+        {S("\0A\0B\0\0"), 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReachedEntryCount(c.stored), c.operations) << c.stored.size();
 }
 
 // Stored data -> data after appending the deletion of "n". Every old string
@@ -67,13 +90,17 @@ protected:
     FakeRegistry fake;
     RegistryRoutines registry{fake};
     PendingRenameList list{registry};
+    testing::FakeListLock lock;
+    PendingListUpdate update{registry, lock};
 };
+
+bool Written(const UpdateResult& result) { return result.outcome == UpdateOutcome::Written; }
 
 TEST_F(PendingRenameListTest, CreatesTheKeyAndValueWhenAbsent) {
     const PendingListRead read = list.Read();
     EXPECT_TRUE(read.readable);
     EXPECT_EQ(read.listText, "");
-    EXPECT_TRUE(list.Append(read, {ReplacementPair("C:\\s", "C:\\d")}));
+    EXPECT_TRUE(Written(update.Append({ReplacementPair("C:\\s", "C:\\d")})));
     EXPECT_EQ(fake.FindValue(kSessionManager, kPendingValueName)->type, kRegMultiSz);
     EXPECT_EQ(Stored(), S("\\??\\C:\\s\0!\\??\\C:\\d\0\0"));
     EXPECT_EQ(registry.hkey(), kHkeyLocalMachine);
@@ -88,7 +115,7 @@ TEST_F(PendingRenameListTest, AListWithAnEmptyFirstStringKeepsItsStrings) {
     EXPECT_TRUE(read.exists);
     EXPECT_EQ(read.listText, "");
     EXPECT_EQ(read.stored, S("\0\\??\\C:\\never\0\0\0"));
-    EXPECT_TRUE(list.Append(read, {DeletionPair("C:\\c")}));
+    EXPECT_TRUE(Written(update.Append({DeletionPair("C:\\c")})));
     EXPECT_EQ(Stored(), S("\\??\\C:\\c\0\0\0\\??\\C:\\never\0\0\0"));
 }
 
@@ -100,9 +127,9 @@ TEST_F(PendingRenameListTest, AnUnreadableListIsNeverOverwritten) {
     const PendingListRead read = list.Read();
     EXPECT_FALSE(read.readable);
     EXPECT_EQ(read.status, kErrorMoreData);
-    fake.growthsLeft = 0;
-    EXPECT_FALSE(list.Append(read, {DeletionPair("C:\\c")}));
+    EXPECT_FALSE(Written(update.Append({DeletionPair("C:\\c")})));
     EXPECT_EQ(fake.setCalls, 0);
+    fake.growthsLeft = 0;
 
     fake.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
     EXPECT_FALSE(list.Read().readable);
@@ -110,7 +137,7 @@ TEST_F(PendingRenameListTest, AnUnreadableListIsNeverOverwritten) {
 
 TEST_F(PendingRenameListTest, ARefusedWriteIsReported) {
     fake.refuseWrites = true;
-    EXPECT_FALSE(list.Append(list.Read(), {DeletionPair("C:\\c")}));
+    EXPECT_FALSE(Written(update.Append({DeletionPair("C:\\c")})));
     EXPECT_EQ(Stored(), "<absent>");
 }
 
@@ -119,8 +146,8 @@ TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBackByteForByte) {
     for (const std::string& original : {S("\\??\\C:\\a\0\0\0"), S("a\0b\0\0\0x\0\0\0"), std::string("a")}) {
         fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, original);
         const PendingListRead snapshot = list.Read();
-        EXPECT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\s", "C:\\d")}));
-        EXPECT_TRUE(list.Restore(snapshot));
+        EXPECT_TRUE(Written(update.Append({ReplacementPair("C:\\s", "C:\\d")})));
+        EXPECT_TRUE(Written(update.Restore(snapshot)));
         EXPECT_EQ(Stored(), original);
     }
 }
@@ -128,16 +155,16 @@ TEST_F(PendingRenameListTest, RestoreWritesTheSnapshotBackByteForByte) {
 TEST_F(PendingRenameListTest, RestoringAnAbsentListDeletesTheValue) {
     const PendingListRead absent = list.Read();
     EXPECT_FALSE(absent.exists);
-    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\x")}));
-    EXPECT_TRUE(list.Restore(absent));
+    EXPECT_TRUE(Written(update.Append({DeletionPair("C:\\x")})));
+    EXPECT_TRUE(Written(update.Restore(absent)));
     EXPECT_EQ(Stored(), "<absent>") << "the registry as it was: no value";
-    EXPECT_TRUE(list.Restore(absent)) << "nothing to delete is no failure";
+    EXPECT_TRUE(Written(update.Restore(absent))) << "nothing to delete is no failure";
 
     fake.PutText(kSessionManager, kPendingValueName, kRegMultiSz, "");
     const PendingListRead empty = list.Read();
     EXPECT_TRUE(empty.exists);
-    EXPECT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\x")}));
-    EXPECT_TRUE(list.Restore(empty));
+    EXPECT_TRUE(Written(update.Append({DeletionPair("C:\\x")})));
+    EXPECT_TRUE(Written(update.Restore(empty)));
     EXPECT_EQ(Stored(), "") << "a value of no data at launch stays one";
 }
 
@@ -146,7 +173,7 @@ TEST_F(PendingRenameListTest, AnUnreadableSnapshotIsNeverRestored) {
     fake.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
     const PendingListRead snapshot = list.Read();
     fake.deniedPaths.clear();
-    EXPECT_FALSE(list.Restore(snapshot));
+    EXPECT_FALSE(Written(update.Restore(snapshot)));
     EXPECT_EQ(fake.setCalls, 0);
     EXPECT_EQ(Stored(), S("\\??\\C:\\a\0\0\0"));
 }

@@ -12,6 +12,8 @@
 #include "common/json_reader.h"
 #include "pending_list/saved_listing.h"
 #include "pending_list/verification.h"
+#include "tests/common/literal_text.h"
+#include "tests/native/fake_file_system.h"
 
 namespace pendrix {
 namespace {
@@ -34,41 +36,95 @@ TEST(Verification, ClassifiesEachListedEntryAgainstTheFilesNow) {
         std::optional<ContentStamp> listedStamp;
         bool pending;
         PathPresence source, destination;
-        EntryFate fate;
+        VerifyResult result;
     } cases[] = {
-        {"deleted", kDelete, Unreached::No, kExists, kListed, false, kGone, {}, EntryFate::CarriedOut},
-        {"deletion left", kDelete, Unreached::No, kExists, kListed, false, File(kListed), {}, EntryFate::NotCarriedOut},
-        {"deletion unknown", kDelete, Unreached::No, kExists, kListed, false, kUnknown, {}, EntryFate::NotChecked},
-        {"still listed", kDelete, Unreached::No, kExists, kListed, true, kGone, {}, EntryFate::StillPending},
+        {"deleted", kDelete, Unreached::No, kExists, kListed, false, kGone, {}, VerifyResult::CarriedOut},
+        {"deletion left", kDelete, Unreached::No, kExists, kListed, false, File(kListed), {}, VerifyResult::NotCarriedOut},
+        {"deletion unknown", kDelete, Unreached::No, kExists, kListed, false, kUnknown, {}, VerifyResult::NotChecked},
+        {"still listed", kDelete, Unreached::No, kExists, kListed, true, kGone, {}, VerifyResult::StillPending},
         {"after a gap", kDelete, Unreached::AfterEmptyString, kExists, kListed, true, kGone, {},
-         EntryFate::NeverReached},
+         VerifyResult::NeverReached},
         {"not closed", kRename, Unreached::NotClosed, kExists, kListed, false, kGone, File(kListed),
-         EntryFate::NeverReached},
-        {"replaced", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kListed), EntryFate::CarriedOut},
+         VerifyResult::NeverReached},
+        {"replaced", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kListed), VerifyResult::CarriedOut},
         {"source left", kReplace, Unreached::No, kExists, kListed, false, File(kListed), File(kOther),
-         EntryFate::NotCarriedOut},
+         VerifyResult::NotCarriedOut},
         {"old file left", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kOther),
-         EntryFate::NotCarriedOut},
-        {"folder there", kReplace, Unreached::No, kExists, kListed, false, kGone, kFolder, EntryFate::NotCarriedOut},
-        {"no destination", kRename, Unreached::No, kExists, kListed, false, kGone, kGone, EntryFate::NotCarriedOut},
+         VerifyResult::NotCarriedOut},
+        {"folder there", kReplace, Unreached::No, kExists, kListed, false, kGone, kFolder, VerifyResult::NotCarriedOut},
+        {"no destination", kRename, Unreached::No, kExists, kListed, false, kGone, kGone, VerifyResult::NotCarriedOut},
         {"destination unknown", kRename, Unreached::No, kExists, kListed, false, kGone, kUnknown,
-         EntryFate::NotChecked},
-        {"folder renamed", kRename, Unreached::No, kExists, std::nullopt, false, kGone, kFolder, EntryFate::CarriedOut},
+         VerifyResult::NotChecked},
+        {"folder renamed", kRename, Unreached::No, kExists, std::nullopt, false, kGone, kFolder, VerifyResult::CarriedOut},
         {"no stamp listed", kReplace, Unreached::No, Presence::Unknown, std::nullopt, false, kGone, File(kOther),
-         EntryFate::CarriedOut},
+         VerifyResult::CarriedOut},
         {"source was missing", kReplace, Unreached::No, kMissing, std::nullopt, false, kGone, File(kOther),
-         EntryFate::NotCarriedOut},
+         VerifyResult::NotCarriedOut},
     };
     for (const auto& c : cases) {
         PendingEntry listed;
         listed.kind = c.kind;
         listed.unreached = c.unreached;
-        listed.sourceState = c.listed;
-        listed.sourceStamp = c.listedStamp;
-        const Verdict verdict = Classify(listed, EntryNow{c.pending, c.source, c.destination});
-        EXPECT_EQ(verdict.fate, c.fate) << c.what;
-        const bool explained = verdict.fate == EntryFate::NotCarriedOut || verdict.fate == EntryFate::NotChecked;
-        EXPECT_EQ(*verdict.reason != '\0', explained) << c.what;
+        EntryNow now;
+        now.pending = c.pending;
+        now.source = c.source;
+        now.destination = c.destination;
+        now.fileStamp = c.listedStamp;
+        now.fileWasMissing = c.listed == kMissing;
+        const Verdict verdict = Classify(listed, now);
+        EXPECT_EQ(verdict.result, c.result) << c.what;
+        const bool explained = verdict.result == VerifyResult::NotCarriedOut || verdict.result == VerifyResult::NotChecked;
+        EXPECT_EQ(!verdict.reason.empty(), explained) << c.what;
+    }
+}
+
+// A listing read in order, against the files after the restart: each row
+// the stored strings, the size of each entry's source when listed (0: none
+// recorded), the files there now (name and size) and the outcomes.
+TEST(Verification, ReadsTheListingInOrder) {
+    using O = VerifyResult;
+    const struct {
+        const char* what;
+        std::string stored;
+        std::vector<std::uint64_t> sizes;
+        std::vector<std::pair<const char*, std::uint64_t>> filesNow;
+        std::vector<VerifyResult> results;
+    } cases[] = {
+        {"an installer's two steps", S("\\??\\C:\\s3\0!\\??\\C:\\t3\0\\??\\C:\\n1\0!\\??\\C:\\s3\0\0"), {3, 1},
+         {{"C:\\t3", 3}, {"C:\\s3", 1}}, {O::CarriedOut, O::CarriedOut}},
+        {"the two steps, the second not carried out", S("\\??\\C:\\s3\0!\\??\\C:\\t3\0\\??\\C:\\n1\0!\\??\\C:\\s3\0\0"),
+         {3, 1}, {{"C:\\t3", 3}, {"C:\\n1", 1}}, {O::CarriedOut, O::NotCarriedOut}},
+        {"the two steps, neither carried out", S("\\??\\C:\\s3\0!\\??\\C:\\t3\0\\??\\C:\\n1\0!\\??\\C:\\s3\0\0"),
+         {3, 1}, {{"C:\\t3", 9}, {"C:\\s3", 3}, {"C:\\n1", 1}}, {O::NotCarriedOut, O::NotCarriedOut}},
+        {"moved on by a later entry", S("\\??\\C:\\a\0\\??\\C:\\b\0\\??\\C:\\b\0\\??\\C:\\c\0\0"), {5, 0},
+         {{"C:\\c", 5}}, {O::CarriedOut, O::CarriedOut}},
+        {"source deleted by an earlier entry", S("\\??\\C:\\a\0\0\\??\\C:\\a\0!\\??\\C:\\b\0\0"), {5, 5},
+         {{"C:\\b", 2}}, {O::CarriedOut, O::NotCarriedOut}},
+        {"a deletion on a drive not here", S("\\??\\Q:\\x\0\0\\??\\C:\\y\0\0\0"), {1, 1}, {},
+         {O::NotChecked, O::CarriedOut}},
+        {"a replacement from a share not here", S("\\??\\UNC\\srv\\sh\\x\0!\\??\\C:\\y\0\0"), {1}, {{"C:\\y", 1}},
+         {O::NotChecked}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::pendrix::testing::FakeFileSystem files;
+        files.missingRoots = {"q:\\", "\\\\srv\\sh\\"};
+        for (const auto& [name, size] : c.filesNow) files.Put(name, std::string(size, 'x'));
+        PendingEntries listed = DescribeEntries(c.stored, true);
+        ASSERT_EQ(listed.entries.size(), c.sizes.size());
+        for (std::size_t i = 0; i < c.sizes.size(); ++i) {
+            listed.entries[i].sourceState = Presence::Exists;
+            if (c.sizes[i] != 0) listed.entries[i].sourceStamp = ContentStamp{c.sizes[i], 0};
+        }
+        // The fake stamps each file with its own time: compare sizes only.
+        for (const auto& [name, size] : c.filesNow) files.Find(name)->lastWrite = 0;
+        const std::vector<Verdict> verdicts = VerifyEntries(listed, DescribeEntries("", false), files);
+        ASSERT_EQ(verdicts.size(), c.results.size());
+        for (std::size_t i = 0; i < verdicts.size(); ++i)
+            EXPECT_EQ(verdicts[i].result, c.results[i]) << i << " " << verdicts[i].reason;
+        if (c.results[0] == O::NotChecked) {
+            EXPECT_NE(verdicts[0].reason.find("does not exist"), std::string::npos);
+        }
     }
 }
 

@@ -15,6 +15,7 @@
 #include "common/utf16_text.h"
 #include "registry/RegistryRoutines.h"
 #include "pending_list/pending_rename_list.h"
+#include "scheduler/list_update.h"
 #include "tests/wine/wine_registry_fixture.h"
 
 namespace pendrix::wine {
@@ -131,7 +132,10 @@ protected:
     HKEY& key = pending.key;
     RegistryRoutines registry;
     PendingRenameList list{registry};
+    PendingListUpdate update{registry, SystemListLock()};
 };
+
+bool Written(const UpdateResult& result) { return result.outcome == UpdateOutcome::Written; }
 
 TEST_F(GeneratedListsOnWine, EveryListKeepsItsStringsAndGetsThePairWhereTheWalkReachesIt) {
     const char* replay = std::getenv("PENDRIX_LIST_SEED");
@@ -149,7 +153,7 @@ TEST_F(GeneratedListsOnWine, EveryListKeepsItsStringsAndGetsThePairWhereTheWalkR
         const PendingListRead read = list.Read();
         ASSERT_TRUE(read.readable && read.exists);
         ASSERT_EQ(Utf16FromText(read.stored), written) << "the list is read unit for unit";
-        ASSERT_TRUE(list.Append(read, {pair}));
+        ASSERT_TRUE(Written(update.Append({pair})));
 
         const Units after = Stored();
         const std::vector<Units> before = Split(written);
@@ -166,7 +170,7 @@ TEST_F(GeneratedListsOnWine, EveryListKeepsItsStringsAndGetsThePairWhereTheWalkR
         EXPECT_TRUE(Closed(after));
         EXPECT_EQ(Reached(Split(after)), reached + reached % 2 + 2) << "the walk reaches the pair";
 
-        ASSERT_TRUE(list.Restore(read));
+        ASSERT_TRUE(Written(update.Restore(read)));
         EXPECT_EQ(Stored(), written) << "the snapshot comes back unit for unit";
         if (::testing::Test::HasFailure()) ++failures;
     }

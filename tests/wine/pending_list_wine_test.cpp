@@ -4,6 +4,7 @@
 
 #include "registry/RegistryRoutines.h"
 #include "pending_list/pending_rename_list.h"
+#include "scheduler/list_update.h"
 #include "tests/common/literal_text.h"
 #include "tests/wine/wine_registry_fixture.h"
 
@@ -22,17 +23,20 @@ protected:
     CountingRegistryApi api;
     RegistryRoutines registry{api};
     PendingRenameList list{registry};
+    PendingListUpdate update{registry, SystemListLock()};
 };
 
+bool Written(const UpdateResult& result) { return result.outcome == UpdateOutcome::Written; }
+
 TEST_F(PendingListOnWine, WorkedExampleStoresTheExactStrings) {
-    ASSERT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll")}));
+    ASSERT_TRUE(Written(update.Append({ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll")})));
     RawValue raw = StoredA();
     EXPECT_EQ(raw.type, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(std::string(raw.bytes.begin(), raw.bytes.end()),
               S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
 
-    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\app\\old.log")}));
-    ASSERT_TRUE(list.Append(list.Read(), {ReplacementPair("C:\\new\\x.ini", "C:\\app\\x.ini")}));
+    ASSERT_TRUE(Written(update.Append({DeletionPair("C:\\app\\old.log")})));
+    ASSERT_TRUE(Written(update.Append({ReplacementPair("C:\\new\\x.ini", "C:\\app\\x.ini")})));
     EXPECT_EQ(StoredW(), W(L"\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0"
                            L"\\??\\C:\\app\\old.log\0\0"
                            L"\\??\\C:\\new\\x.ini\0!\\??\\C:\\app\\x.ini\0\0"));
@@ -45,7 +49,7 @@ TEST_F(PendingListOnWine, CreatesTheSessionManagerKeyWhenItIsGone) {
         const PendingListRead read = list.Read();
         EXPECT_TRUE(read.readable);
         EXPECT_EQ(read.listText, "");
-        EXPECT_TRUE(list.Append(read, {DeletionPair("C:\\gone.txt")}));
+        EXPECT_TRUE(Written(update.Append({DeletionPair("C:\\gone.txt")})));
         HKEY recreated = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
                                 KEY_READ, &recreated), ERROR_SUCCESS);
@@ -58,7 +62,7 @@ TEST_F(PendingListOnWine, CreatesTheSessionManagerKeyWhenItIsGone) {
 TEST_F(PendingListOnWine, EntriesStoredThroughTheWideFunctionsSurviveAnApply) {
     const std::wstring theirs = W(L"\\??\\C:\\Ünïcødé\\ß.sys\0!\\??\\C:\\Windows\\系统.sys\0\\??\\D:\\Δ\0\0");
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, theirs + W(L"\0")), ERROR_SUCCESS);
-    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\Тест.log")}));
+    ASSERT_TRUE(Written(update.Append({DeletionPair("C:\\Тест.log")})));
     EXPECT_EQ(StoredW(), theirs + W(L"\\??\\C:\\Тест.log\0\0\0"));
 }
 
@@ -69,9 +73,9 @@ TEST_F(PendingListOnWine, AnotherProgramsLoneSurrogateComesBackUnitForUnit) {
     theirs += W(L"b\0!\\??\\C:\\c\0\0");
     ASSERT_EQ(WriteRawW(key, Widen(kPendingValueName), REG_MULTI_SZ, theirs), ERROR_SUCCESS);
     const PendingListRead snapshot = list.Read();
-    ASSERT_TRUE(list.Append(snapshot, {DeletionPair("C:\\d")}));
+    ASSERT_TRUE(Written(update.Append({DeletionPair("C:\\d")})));
     EXPECT_EQ(StoredW(), theirs.substr(0, theirs.size() - 1) + W(L"\\??\\C:\\d\0\0\0"));
-    ASSERT_TRUE(list.Restore(snapshot));
+    ASSERT_TRUE(Written(update.Restore(snapshot)));
     EXPECT_EQ(StoredW(), theirs);
 }
 
@@ -98,15 +102,15 @@ TEST_F(PendingListOnWine, RestorePutsBackTheSnapshotByteForByte) {
         ASSERT_EQ(WriteExactW(key, REG_MULTI_SZ, Utf16Bytes(original)), ERROR_SUCCESS);
         ASSERT_EQ(ReadRawW(key, Widen(kPendingValueName)).bytes, Utf16Bytes(original));
         const PendingListRead snapshot = list.Read();
-        ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\z")}));
-        ASSERT_TRUE(list.Restore(snapshot));
+        ASSERT_TRUE(Written(update.Append({DeletionPair("C:\\z")})));
+        ASSERT_TRUE(Written(update.Restore(snapshot)));
         EXPECT_EQ(ReadRawW(key, Widen(kPendingValueName)).bytes, Utf16Bytes(original)) << Narrow(original);
     }
 
     RegDeleteValueA(key, kPendingValueName);
     const PendingListRead absent = list.Read();
-    ASSERT_TRUE(list.Append(list.Read(), {DeletionPair("C:\\z")}));
-    ASSERT_TRUE(list.Restore(absent));
+    ASSERT_TRUE(Written(update.Append({DeletionPair("C:\\z")})));
+    ASSERT_TRUE(Written(update.Restore(absent)));
     EXPECT_EQ(StoredA().status, ERROR_FILE_NOT_FOUND) << "no value at launch: no value again";
     EXPECT_EQ(list.Read().listText, "");
 }
@@ -129,8 +133,8 @@ TEST_F(PendingListOnWine, AValueOfAnotherFormIsNeverWritten) {
         EXPECT_EQ(read.shape.type, c.type);
         EXPECT_EQ(read.shape.bytes, c.bytes.size());
         EXPECT_EQ(read.stored, Narrow(pair)) << "its whole units";
-        EXPECT_FALSE(list.Append(read, {DeletionPair("C:\\x")}));
-        EXPECT_FALSE(list.Restore(read));
+        EXPECT_FALSE(Written(update.Append({DeletionPair("C:\\x")})));
+        EXPECT_FALSE(Written(update.Restore(read)));
         const RawValue raw = ReadRawW(key, Widen(kPendingValueName));
         EXPECT_EQ(raw.type, c.type);
         EXPECT_EQ(raw.bytes, c.bytes);
