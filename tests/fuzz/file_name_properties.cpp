@@ -60,7 +60,9 @@ void CheckResolution(std::string_view typed, NameUse use) {
     files.currentFolder = "C:\\work\\here";
     files.remoteDrives.insert('n');
     const NameResolution resolution = ResolveName(typed, files, use);
-    if (IsBlank(typed)) Require(resolution.problem == NameProblem::Blank, "a blank name is refused as empty");
+    // Blank: nothing but spaces and tabs, decided here apart from the program.
+    const bool blank = std::all_of(typed.begin(), typed.end(), [](char c) { return c == ' ' || c == '\t'; });
+    Require((resolution.problem == NameProblem::Blank) == blank, "a name is refused as empty exactly when blank");
     if (resolution.problem != NameProblem::None) {
         Require(resolution.status != 0, "a refusal carries a Windows code");
         return;

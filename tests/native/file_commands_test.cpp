@@ -7,6 +7,7 @@
 #include "registry/registry_constants.h"
 #include "app/command_messages.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/name_pattern.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_registry.h"
@@ -231,6 +232,8 @@ struct NameCase {
 const NameCase kNameCases[] = {
     {"", "C:\\d", CommandOutcome::NeedsInput, ""},
     {"  ", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"\t", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"s", "//?/C:/dir/f4.txt", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\f4.txt")},
     {"s", "C:/dir/./a b.txt. .", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
     {"..\\work\\s", "\\\\?\\C:\\dir\\a b.txt", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
     {"\\??\\C:\\work\\s", "\\\\.\\C:\\dir\\x\\..\\f3.txt", CommandOutcome::Scheduled,
@@ -241,8 +244,15 @@ const NameCase kNameCases[] = {
     {"s", "C:\\dir\\*.txt", CommandOutcome::Refused, "", kErrorInvalidName},
     {"C:\\di?\\s", "C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
     {"s", "\\\\?\\C:\\dir\\..\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\\\\?\\C:\\.\\a", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\dir\\a\x1f.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\dir\\:stream", CommandOutcome::Refused, "", kErrorInvalidName},
     {"s", "C:\\", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "C:", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "C:.", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "C: ", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "CON:", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "C:\\dir\\CONIN$", CommandOutcome::Refused, "", kErrorBadPathname},
     {"\\\\.\\C:", "C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "\\\\.\\PhysicalDrive0", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "\\\\?\\Volume{6d5f4a2e-0000-0000-0000-100000000000}\\a.txt", CommandOutcome::Refused, "",
@@ -349,6 +359,9 @@ const DeleteCase kDeleteCases[] = {
     {"pattern matching short names, not now", "c:\\w\\*.HTM", false, {}, CommandOutcome::Scheduled,
      {"\\??\\c:\\w\\y.htm"}, {}},
     {"pattern without extension", "c:\\w\\*.", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
+    {"? before the period matches nothing", "c:\\t\\b?.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\b.tmp"}},
+    {"period before * matches the end", "c:\\w\\noext.*", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
+    {"a tab is no name", "\t", true, {}, CommandOutcome::NeedsInput, {}, {}},
     {"pattern in a stream's name", "c:\\t\\a.tmp:*", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
     {"a drive's root", "c:\\", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"a volume", "\\\\.\\C:", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
@@ -405,6 +418,30 @@ TEST_F(FileCommandsTest, DeleteOutcomes) {
                 EXPECT_EQ(files.Find(path)->attributes, kAttributeReadOnly) << path;
             }
         }
+    }
+}
+
+// What FindFirstFileW matches: the program's matcher and the stand-in agree
+// with it.
+TEST_F(FileCommandsTest, PatternsMatchAsTheFindFunctionsMatch) {
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.*", "noext", true},   {"*.", "noext", true},      {"*.", "a.txt", false},   {"a?.txt", "a.txt", true},
+        {"a?.txt", "ab.txt", true}, {"a?.txt", "abc.txt", false}, {"a.*", "a", true},      {"*.?", "ab.c", true},
+        {"*.?", "ab.cd", false},  {"*.htm", "a.htm.htm", true}, {"*.htm", "x.html", false}, {"*.TXT", "a.txt", true},
+        {"??", "a", true},        {"a*.", "ab.c", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " " + c.name);
+        EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches);
+        files = FakeFileSystem();
+        files.Put(std::string("c:\\m\\") + c.name, "x");
+        std::vector<FoundFile> found;
+        EXPECT_EQ(files.FindFiles(std::string("c:\\m\\") + c.pattern, found),
+                  c.matches ? kErrorSuccess : kErrorFileNotFound);
     }
 }
 
