@@ -63,6 +63,8 @@ void CheckResolution(std::string_view typed, NameUse use) {
     // Blank: nothing but spaces and tabs, decided here apart from the program.
     const bool blank = std::all_of(typed.begin(), typed.end(), [](char c) { return c == ' ' || c == '\t'; });
     Require((resolution.problem == NameProblem::Blank) == blank, "a name is refused as empty exactly when blank");
+    if (!blank && typed.find('\0') != std::string_view::npos)
+        Require(resolution.problem == NameProblem::InvalidName, "a name holding a NUL is refused, not cut short");
     if (resolution.problem != NameProblem::None) {
         Require(resolution.status != 0, "a refusal carries a Windows code");
         return;

@@ -461,7 +461,8 @@ std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& byte
 // As GetFullPathNameW: "/" is "\", relative names start at the current
 // folder (of their drive), "." and ".." go, trailing periods and blanks of
 // every part go, a device's name becomes "\\.\NAME"; "\\?\" names stay.
-std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& full) {
+std::uint32_t FakeFileSystem::FullPath(const std::string& typed, std::string& full) {
+    const std::string path = typed.substr(0, typed.find('\0'));  // a wide string ends at its first NUL
     if (path.empty()) return kErrorInvalidName;
     if (path.rfind(kVerbatim, 0) == 0) {
         full = path;

@@ -363,6 +363,7 @@ const DeleteCase kDeleteCases[] = {
     {"period before * matches the end", "c:\\w\\noext.*", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
     {"a tab is no name", "\t", true, {}, CommandOutcome::NeedsInput, {}, {}},
     {"pattern in a stream's name", "c:\\t\\a.tmp:*", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
+    {"wildcard in a folder's name", "c:\\?\\*.tmp", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
     {"a drive's root", "c:\\", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"a volume", "\\\\.\\C:", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"NT form", "\\??\\c:\\t\\a.tmp", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp"}, {}},

@@ -21,6 +21,8 @@ int wmain(int argc, wchar_t** argv) {
     // Opens the caller's event, or makes it when the caller is a script.
     const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, argv[2]);
     if (ready == nullptr || !SetEvent(ready)) return 4;
-    Sleep(INFINITE);  // the test ends this process; Windows closes the handles
+    // The test ends this process and Windows closes the handles; one a test
+    // forgot ends by itself after ten minutes.
+    Sleep(10 * 60 * 1000);
     return 0;
 }

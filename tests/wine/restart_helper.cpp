@@ -92,7 +92,8 @@ int Hold(const char* listPath, const char* eventName) {
     }
     const OwnedHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName));
     if (!ready || !SetEvent(ready.Get())) return Fail("the holder cannot signal");
-    Sleep(INFINITE);  // until the restart ends this process, with its handles
+    // Until the restart ends this process, with its handles; at most ten minutes.
+    Sleep(10 * 60 * 1000);
     return 0;
 }
 

@@ -158,10 +158,9 @@ int Replace(const std::wstring& pendrix, const std::wstring& source, const std::
                         &process))
         return Fail("Pendrix.exe did not start");
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     g_pendrixProcess = process.dwProcessId;
     HWND form = nullptr;
-    if (!WaitFor([&] { return (form = FindWindowW(kForm1Class, nullptr)) != nullptr && IsWindowVisible(form); }))
+    if (!WaitFor([&] { return (form = pendrix::wine::FindProcessWindow(kForm1Class, g_pendrixProcess)) != nullptr; }))
         return Fail("Pendrix's window did not appear");
     Say("Pendrix is running; its start page shows.");
     Shot("1-start-page");
@@ -190,9 +189,12 @@ int Replace(const std::wstring& pendrix, const std::wstring& source, const std::
 
     Say("Pressing Restart.");
     Click(FindControl(form, pendrix::kCommand5));
-    // The restart ends this process with every other of the prefix.
-    Sleep(kTimeoutMs);
-    return Fail("still running after Restart was pressed");
+    // The restart ends Pendrix, and this process, with every other of the prefix.
+    const bool ended = WaitForSingleObject(process.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(process.hProcess);
+    if (!ended) return Fail("Pendrix still running after Restart was pressed");
+    Say("Pendrix ended with the restart.");
+    return 0;
 }
 
 }  // namespace
