@@ -88,8 +88,10 @@ run_mutant() {  # file, text, replacement, line of the row
 
 # The list: a line naming a file, then pairs of lines "- text" and
 # "+ replacement" (either may be followed by nothing); # starts a comment.
+# Read whole first: the list may be edited while the mutants run.
+mapfile -t rows <"$list"
 file="" text="" have_text=0 line_number=0
-while IFS= read -r line || [ -n "$line" ]; do
+for line in "${rows[@]}"; do
     line_number=$((line_number + 1))
     case $line in
     '#'* | '') continue ;;
@@ -104,7 +106,7 @@ while IFS= read -r line || [ -n "$line" ]; do
         have_text=0 ;;
     *) file=$line ;;
     esac
-done <"$list"
+done
 
 tried=$((killed + survived))
 score=$((tried > 0 ? killed * 100 / tried : 0))

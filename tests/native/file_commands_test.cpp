@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "registry/registry_constants.h"
 #include "app/command_messages.h"
@@ -295,6 +296,16 @@ TEST_F(FileCommandsTest, ALongFolderWorksAndLeavesNothingBehind) {
     ExpectNoStrayFile();
 }
 
+// The file's final name on a share is "\\?\UNC\server\share\...".
+TEST_F(FileCommandsTest, AFileOnAShareIsReplacedNow) {
+    files.Put("\\\\server\\share\\new.dll", "new");
+    files.Put("\\\\server\\share\\lib.dll", "old");
+    EXPECT_EQ(Launch().Replace("\\\\server\\share\\new.dll", "\\\\server\\share\\lib.dll", true).outcome,
+              CommandOutcome::DoneNow);
+    EXPECT_EQ(files.Find("\\\\server\\share\\lib.dll")->content, "new");
+    ExpectNoStrayFile();
+}
+
 TEST_F(FileCommandsTest, OneFileNamedTwiceIsRefusedHoweverItIsSpelt) {
     files.Put("c:\\app\\library.dll", "only copy");
     files.ShortName("c:\\app\\library.dll", "LIBRAR~1.DLL");
@@ -347,6 +358,7 @@ const DeleteCase kDeleteCases[] = {
     {"empty folder", "c:\\t\\sub.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\sub.tmp"}},
     {"empty folder, not now", "c:\\t\\sub.tmp\\", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\sub.tmp"}, {}},
     {"folder holding files", "c:\\t", true, {}, CommandOutcome::Refused, {}, {}, kErrorDirNotEmpty},
+    {"folder holding files, not now", "c:\\t", false, {}, CommandOutcome::Refused, {}, {}, kErrorDirNotEmpty},
     {"pattern, all free", "c:\\t\\*.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\a.tmp", "c:\\t\\b.tmp"}},
     {"pattern, one in use", "c:\\t\\?.tmp", true, {"c:\\t\\b.tmp"}, CommandOutcome::Scheduled,
      {"\\??\\c:\\t\\b.tmp"}, {"c:\\t\\a.tmp"}},
@@ -453,6 +465,31 @@ TEST_F(FileCommandsTest, AnotherProgramsChangeDuringTheAttemptIsKept) {
     files.onRemove = [this](const std::string&) { Store(S("\\??\\C:\\installer\0\0\0")); };
     EXPECT_EQ(commands->Delete("c:\\t\\*.tmp", true).outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(Stored(), S("\\??\\C:\\installer\0\0\\??\\c:\\t\\a.tmp\0\0\0"));
+}
+
+// A match that another program deletes before Pendrix does is gone: not
+// told as deleted, not scheduled.
+TEST_F(FileCommandsTest, AMatchDeletedMeanwhileIsGone) {
+    files.Put("c:\\t\\a.tmp", "x");
+    bool first = true;
+    files.onRemove = [&](const std::string& path) {
+        if (std::exchange(first, false)) files.Remove(path);
+    };
+    const CommandResult result = Launch().Delete("c:\\t\\*.tmp", true);
+    EXPECT_EQ(result.outcome, CommandOutcome::DoneNow);
+    EXPECT_TRUE(result.deletedNow.empty());
+    EXPECT_EQ(Stored(), kAbsent);
+}
+
+// A read-only destination that could be neither replaced nor scheduled
+// gets its attribute back.
+TEST_F(FileCommandsTest, AReadOnlyDestinationNotScheduledStaysReadOnly) {
+    files.Put("C:\\d", "old");
+    files.Find("C:\\d")->attributes = kAttributeReadOnly;
+    files.Find("C:\\d")->inUse = true;
+    registry.refuseWrites = true;
+    EXPECT_EQ(Launch().Replace("C:\\s", "C:\\d", true).outcome, CommandOutcome::NotScheduled);
+    EXPECT_EQ(files.Find("C:\\d")->attributes, kAttributeReadOnly);
 }
 
 TEST_F(FileCommandsTest, NothingIsReportedAsScheduledThatWasNot) {
@@ -578,6 +615,17 @@ TEST_F(FileCommandsTest, CancelAllNeverWritesASnapshotItCouldNotRead) {
     EXPECT_EQ(commands->Delete("C:\\mine", false).outcome, CommandOutcome::Scheduled);
     EXPECT_TRUE(commands->CancelAll().reversed);
     EXPECT_EQ(Stored(), other);
+}
+
+// A pair of this session's whose last string another program left without
+// its NUL is not this session's pair any more: Cancel All leaves the list.
+TEST_F(FileCommandsTest, CancelAllLeavesAPairThatLostItsNul) {
+    Launch();
+    EXPECT_EQ(commands->Replace("C:\\s", "C:\\d", false).outcome, CommandOutcome::Scheduled);
+    const std::string cut = S("\\??\\C:\\s\0!\\??\\C:\\d");
+    Store(cut);
+    EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(Stored(), cut);
 }
 
 TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
