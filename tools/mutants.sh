@@ -30,14 +30,24 @@ if command -v ccache >/dev/null && [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; th
     export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
 
-# The copy: the files git knows of (changes not yet committed included),
-# their times kept, so that an unchanged file is not compiled again.
+# The copy: the files git knows of (changes not yet committed included).
+# Only a file whose content changed since the last run is written into it,
+# with a new time: the build there then compiles exactly what changed.
 tree="$work/tree"
 build="$work/build"
-rm -rf "$tree"
-mkdir -p "$tree" "$build"
+incoming="$work/incoming"
+rm -rf "$incoming"
+mkdir -p "$incoming" "$tree" "$build"
 (cd "$here" && git ls-files -co --exclude-standard -z |
-    tar --null --ignore-failed-read -T - -cf - 2>/dev/null) | tar -C "$tree" -xf -
+    tar --null --ignore-failed-read -T - -cf - 2>/dev/null) | tar -C "$incoming" -xf -
+(cd "$incoming" && find . -type f) | while IFS= read -r name; do
+    cmp -s "$incoming/$name" "$tree/$name" && continue
+    mkdir -p "$(dirname "$tree/$name")"
+    cp "$incoming/$name" "$tree/$name"
+done
+(cd "$tree" && find . -type f) | while IFS= read -r name; do
+    [ -e "$incoming/$name" ] || rm -f "$tree/$name"
+done
 
 # The native tests alone, unoptimised: the quickest to rebuild.
 tests="$build/tests/native/native_tests"

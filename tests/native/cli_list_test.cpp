@@ -313,6 +313,19 @@ TEST(FileStates, AgreeWithAQuestionPerName) {
     EXPECT_EQ(files.attributeCalls.value, 3);  // big, its first (missing) name, then one listing; gone
 }
 
+// The UTF-8 of the first and last character of each length, both ways.
+TEST(Utf16Text, EachLengthsFirstAndLastCharacter) {
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"\u007F", "\x7F"},         {u"\u0080", "\xC2\x80"},         {u"\u07FF", "\xDF\xBF"},
+        {u"\u0800", "\xE0\xA0\x80"}, {u"\uFFFF", "\xEF\xBF\xBF"},     {u"\U00010000", "\xF0\x90\x80\x80"},
+        {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+    };
+    for (const auto& [units, text] : cases) {
+        EXPECT_EQ(TextFromUtf16(units), text) << text;
+        EXPECT_EQ(Utf16FromText(text), units) << text;
+    }
+}
+
 TEST(JsonText, EveryUtf16SequenceComesBackUnitForUnit) {
     std::mt19937 random(7);
     const char16_t interesting[] = {0,      u'"',   u'\\',  u'/',   0x1F,   0x7F,   0xE9,   0x416,  0x4E2D,

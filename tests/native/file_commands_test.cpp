@@ -107,6 +107,10 @@ void KeptHiddenSystem(FakeFileSystem& fs) {
 }
 void KeptReadOnly(FakeFileSystem& fs) { EXPECT_EQ(fs.Find(kDestination)->attributes, kAttributeReadOnly); }
 void HardLinked(FakeFileSystem& fs) { fs.Alias("c:\\other\\link.dll", kDestination); }
+void HardLinkedReadOnly(FakeFileSystem& fs) {
+    HardLinked(fs);
+    DestinationReadOnly(fs);
+}
 void LinkSeesNew(FakeFileSystem& fs) {
     EXPECT_EQ(fs.Find("c:\\other\\link.dll")->content, "new");
     FileIdentity a, b;
@@ -177,6 +181,7 @@ const ReplaceCase kReplaceCases[] = {
     {"network drive, free", true, OnNetworkDrive, CommandOutcome::DoneNow, "new"},
     {"hidden system destination", true, HiddenSystem, CommandOutcome::DoneNow, "new", 0, KeptHiddenSystem},
     {"hard-linked destination", true, HardLinked, CommandOutcome::DoneNow, "new", 0, LinkSeesNew},
+    {"hard-linked read-only destination", true, HardLinkedReadOnly, CommandOutcome::DoneNow, "new", 0, KeptReadOnly},
     {"symbolic link", true, SymbolicLinkToReal, CommandOutcome::DoneNow, "new", 0, LinkStaysALink},
     {"swap stops half-way, put back", true, SwapStopsHalfWay, CommandOutcome::Scheduled, "old"},
     {"swap stops half-way, not put back", true, SwapStopsAndStays, CommandOutcome::Interrupted, nullptr,
