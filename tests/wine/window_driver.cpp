@@ -204,7 +204,7 @@ int Replace(const std::wstring& pendrix, const std::wstring& holder, const std::
     if (process == nullptr) return Fail("Pendrix.exe did not start");
     g_pendrixProcess = GetProcessId(process);
     HWND form = nullptr;
-    if (!WaitFor([&] { return (form = FindWindowW(kForm1Class, nullptr)) != nullptr && IsWindowVisible(form); }))
+    if (!WaitFor([&] { return (form = pendrix::wine::FindProcessWindow(kForm1Class, g_pendrixProcess)) != nullptr; }))
         return Fail("Pendrix's window did not appear");
     Say("Pendrix is running; its start page shows.");
     Shot("1-start-page");
