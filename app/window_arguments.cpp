@@ -46,7 +46,11 @@ WindowArguments Refuse(std::string what) {
     return refused;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    std::string quoted(1, '"');
+    quoted.append(text).push_back('"');
+    return quoted;
+}
 
 }  // namespace
 
@@ -67,7 +71,10 @@ WindowArguments ParseWindowArguments(const std::vector<std::string>& arguments) 
     if (arguments[1].empty()) return Refuse(Quoted(arguments[0]) + " is followed by an empty name.");
     if (arguments.size() > 2) {
         std::string rest;
-        for (std::size_t i = 2; i < arguments.size(); ++i) rest += (i > 2 ? " " : "") + Quoted(arguments[i]);
+        for (std::size_t i = 2; i < arguments.size(); ++i) {
+            if (i > 2) rest += ' ';
+            rest += Quoted(arguments[i]);
+        }
         return Refuse("Pendrix did not understand " + rest + " after " + Quoted(arguments[1]) +
                       " on its command line (a name with blanks needs quotation marks around it).");
     }

@@ -6,7 +6,11 @@
 namespace pendrix::cli {
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    std::string quoted(1, '"');
+    quoted.append(text).push_back('"');
+    return quoted;
+}
 
 // "for this user (HKEY_CURRENT_USER\Software\Classes)"
 std::string ForWhom(ShellScope scope) {

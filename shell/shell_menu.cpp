@@ -57,8 +57,10 @@ bool Gone(std::int32_t status) { return status == kErrorSuccess || status == kEr
 std::span<const ShellVerb> ShellVerbs() { return kVerbs; }
 
 std::string ProgramPath(const std::string& programFolder, const char* name) {
-    if (!programFolder.empty() && programFolder.back() == '\\') return programFolder + name;
-    return programFolder + "\\" + name;
+    std::string path = programFolder;
+    if (path.empty() || path.back() != '\\') path += '\\';
+    path += name;
+    return path;
 }
 
 std::vector<ShellKey> ShellMenuKeys(const std::string& programFolder) {
@@ -68,8 +70,8 @@ std::vector<ShellKey> ShellMenuKeys(const std::string& programFolder) {
         ShellKey verbKey{VerbKey(verb), {{"", verb.caption}, {kIconValue, icon}}};
         if (verb.elevates) verbKey.values.push_back({kShieldValue, ""});
         keys.push_back(std::move(verbKey));
-        const std::string command =
-            "\"" + ProgramPath(programFolder, ProgramName(verb.program)) + "\" " + verb.arguments;
+        std::string command = "\"";
+        command.append(ProgramPath(programFolder, ProgramName(verb.program))).append("\" ").append(verb.arguments);
         keys.push_back({CommandKey(verb), {{"", command}}});
     }
     return keys;
