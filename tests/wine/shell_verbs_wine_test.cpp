@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/form1_layout.h"
+#include "common/command_line.h"
 #include "common/wide_text.h"
 #include "tests/wine/dialog_driver.h"
 
@@ -318,6 +319,37 @@ TEST_F(ShellVerbs, HoldersVerbListsWhoHoldsTheFile) {
     std::string output;
     EXPECT_EQ(RunProgram(StoredCommand(L"PendrixHolders", kTarget), &output), 0u);
     EXPECT_NE(output.find("\"C:\\pendrix_shell_test\\in use.dll\": nobody holds it."), std::string::npos) << output;
+}
+
+// Pendrix.exe splits its command line itself, without shell32: as shell32's
+// CommandLineToArgvW does, line for line.
+TEST(CommandLineSplit, AgreesWithCommandLineToArgvW) {
+    const wchar_t* lines[] = {
+        L"p",
+        L"\"C:\\Program Files\\P\\Pendrix.exe\" /replace \"C:\\a b\\c.dll\"",
+        L"\"C:\\x\\\"/delete a",
+        L"C:\\x\\p.exe\t /delete\t\tC:\\t.txt  ",
+        L"p a\\\\\"b c\"",
+        L"p a\\\"b c",
+        L"p a\\\\\\\"b",
+        L"p C:\\a\\b\\ c",
+        L"p /delete \"C:\\\" x",
+        L"p \"\"",
+        L"p \"a\"\"b\" c",
+        L"p \"a\"\" b",
+        L"p a\"b c\"d",
+        L"p \"unclosed name",
+        L"p \u4e2d\u6587.txt",
+    };
+    for (const wchar_t* line : lines) {
+        int count = 0;
+        LPWSTR* windows = CommandLineToArgvW(line, &count);
+        ASSERT_NE(windows, nullptr);
+        std::vector<std::string> expected;
+        for (int i = 0; i < count; ++i) expected.push_back(TextOfWide(windows[i]));
+        LocalFree(windows);
+        EXPECT_EQ(SplitCommandLine(TextOfWide(line)), expected) << TextOfWide(line);
+    }
 }
 
 }  // namespace
