@@ -10,6 +10,7 @@
 #include "scheduler/file_commands.h"
 #include "scheduler/move_aside_replacement.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/pending_values.h"
 #include "scheduler/refusal_text.h"
 #include "scheduler/stored_list.h"
 
@@ -42,23 +43,39 @@ int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status
 }
 
 // A value no write may replace: what it is, and the refusal.
-int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape) {
-    return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape), kExitInvalidList);
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
+                      const char* valueName) {
+    return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape, valueName), kExitInvalidList);
 }
 
 int RunList(const CliArguments& arguments, CliContext& context) {
-    const PendingListRead read = PendingRenameList(context.registry).Read();
-    if (!read.readable) return FailToRead(context, "nothing was listed", read.status);
-    PendingEntries list = DescribeEntries(read.stored, read.exists);
-    list.shape = read.shape;
+    // Taken before the lists are read: a failure logged after it concerns
+    // what the listing shows.
+    const std::optional<std::uint64_t> taken =
+        context.clock != nullptr ? std::optional<std::uint64_t>(context.clock->NowUtc()) : std::nullopt;
+    const PendingValues read = ReadPendingValues(context.registry);
+    for (const PendingListRead& value : read.values)
+        if (!value.readable) return FailToRead(context, "nothing was listed", value.status);
+    PendingEntries list = DescribeValues(read);
+    list.taken = taken;
+    // Every source, then the destination of every plain rename: one that
+    // exists makes it fail at the restart.
     std::vector<std::string> paths;
+    std::vector<std::size_t> renames;
     paths.reserve(list.entries.size());
-    for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
+    for (const PendingEntry& entry : list.entries) paths.push_back(SourcePathOf(entry));
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        if (list.entries[i].kind != EntryKind::Rename) continue;
+        paths.push_back(DestinationPathOf(list.entries[i]));
+        renames.push_back(i);
+    }
     const std::vector<FileState> states = FileStates(context.files, paths);
-    for (std::size_t i = 0; i < states.size(); ++i) {
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
         list.entries[i].sourceState = states[i].state;
         list.entries[i].sourceStamp = states[i].stamp;
     }
+    for (std::size_t k = 0; k < renames.size(); ++k)
+        list.entries[renames[k]].destinationState = states[list.entries.size() + k].state;
     context.output.Out(arguments.json ? FormatListJson(list) : FormatListText(list));
     return kExitDone;
 }
@@ -97,7 +114,8 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
                     result.status != 0 ? result.status : kExitUnknownFailure);
     case CommandOutcome::ListOfAnotherForm:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
-        return FailOnAnotherForm(context, "nothing was scheduled", result.listShape);
+        return FailOnAnotherForm(context, "nothing was scheduled", result.listShape,
+                                 kPendingValueNames[result.listValue]);
     case CommandOutcome::NotScheduled:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         if (result.readFailed) return FailToRead(context, "nothing was scheduled", result.status);
@@ -127,7 +145,7 @@ int RunReplace(const CliArguments& arguments, CliContext& context);
 // replace --move-aside: a destination in use is renamed aside and replaced
 // now; what cannot be moved aside is replaced or scheduled as without it.
 int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, PendingListRead{});
+    FileCommands commands(context.registry, context.files, PendingListRead{}, PendingListRead{});
     MoveAsideReplacement replacement(context.files, commands);
     HolderReport holders;
     const MoveAsideResult result = replacement.Replace(arguments.source, arguments.destination, [&] {
@@ -172,7 +190,7 @@ int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
 int RunReplace(const CliArguments& arguments, CliContext& context) {
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
-    FileCommands commands(context.registry, context.files, PendingListRead{});
+    FileCommands commands(context.registry, context.files, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Replace(arguments.source, arguments.destination, !arguments.atRestart);
     if (result.outcome != CommandOutcome::Scheduled)
         return Finish(context, result,
@@ -187,7 +205,7 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
 }
 
 int RunDelete(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, PendingListRead{});
+    FileCommands commands(context.registry, context.files, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete(arguments.path, !arguments.atRestart);
     const bool pattern = HasWildcards(arguments.path);
     if (result.outcome != CommandOutcome::Scheduled) {
@@ -212,24 +230,33 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     return kExitRestartNeeded;
 }
 
-// The same stored strings: an entry found again in a list read later.
+// The same stored strings in the same value: an entry found again in a
+// list read later.
 bool SameEntry(const PendingEntry& a, const PendingEntry& b) {
-    return a.first == b.first && a.second == b.second && a.stringCount == b.stringCount;
+    return a.value == b.value && a.first == b.first && a.second == b.second && a.stringCount == b.stringCount;
+}
+
+// " from PendingFileRenameOperations2" for an entry of the second value.
+std::string FromValue(const PendingEntry& entry) {
+    return entry.value == 0 ? std::string() : std::string(" from ") + kPendingValueNames[entry.value];
 }
 
 int RunRemove(const CliArguments& arguments, CliContext& context) {
-    PendingRenameList list(context.registry);
-    const PendingListRead read = list.Read();
-    if (!read.readable) return FailToRead(context, "nothing was withdrawn", read.status);
-    if (HoldsAnotherForm(read)) return FailOnAnotherForm(context, "nothing was withdrawn", read.shape);
-    const PendingEntries entries = DescribeEntries(read.stored, read.exists);
+    const PendingValues read = ReadPendingValues(context.registry);
+    for (const PendingListRead& value : read.values)
+        if (!value.readable) return FailToRead(context, "nothing was withdrawn", value.status);
+    const PendingEntries entries = DescribeValues(read);
     const std::string number = std::to_string(arguments.entry);
     if (arguments.entry > entries.entries.size())
-        return Fail(context, "there is no entry " + number + " (the list holds " +
+        return Fail(context, "there is no entry " + number + " (the lists hold " +
                                  std::to_string(entries.entries.size()) + "); nothing was withdrawn",
                     kExitNoSuchEntry);
 
     const PendingEntry& entry = entries.entries[arguments.entry - 1];
+    const std::size_t value = entry.value;
+    PendingRenameList list(context.registry, kPendingValueNames[value]);
+    if (HoldsAnotherForm(read[value]))
+        return FailOnAnotherForm(context, "nothing was withdrawn", read[value].shape, list.ValueName());
     if (arguments.expectedSource && *arguments.expectedSource != entry.source &&
         *arguments.expectedSource != entry.first)
         return Fail(context, "entry " + number + " is " + DescribeEntry(entry) + ", not of the source " +
@@ -237,15 +264,19 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                     kExitNoSuchEntry);
 
     // Read again just before the write: another program may have changed the
-    // list since. The entry goes only when it is still entry N, string for
-    // string; every other byte of the list as it is now stays.
-    const PendingListRead current = list.Read();
-    if (!current.readable) return FailToRead(context, "nothing was withdrawn", current.status);
-    if (HoldsAnotherForm(current)) return FailOnAnotherForm(context, "nothing was withdrawn", current.shape);
-    const PendingEntries now = DescribeEntries(current.stored, current.exists);
+    // lists since. The entry goes only when it is still entry N of the same
+    // value, string for string; every other byte of both values as they are
+    // now stays.
+    const PendingValues currentValues = ReadPendingValues(context.registry);
+    for (const PendingListRead& current : currentValues.values)
+        if (!current.readable) return FailToRead(context, "nothing was withdrawn", current.status);
+    const PendingListRead& current = currentValues[value];
+    if (HoldsAnotherForm(current))
+        return FailOnAnotherForm(context, "nothing was withdrawn", current.shape, list.ValueName());
+    const PendingEntries now = DescribeValues(currentValues);
     if (arguments.entry > now.entries.size() || !SameEntry(now.entries[arguments.entry - 1], entry))
         return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " +
-                                 DescribeEntry(entry) + "; nothing was withdrawn",
+                                 DescribeEntry(entry) + FromValue(entry) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
 
     std::string data = current.stored;
@@ -253,7 +284,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
     // Taking out the last entry of a list that lacks its closing NUL can
     // leave it closed, and the start-up processing would then carry out
     // entries it ignores now.
-    if (!now.closed && IsClosedProperly(data))
+    if (!now.Value(value).closed && IsClosedProperly(data))
         return Fail(context, "withdrawing entry " + number + " would let the start-up processing carry out the "
                                  "rest of a list it ignores now; nothing was withdrawn",
                     kExitInvalidList);
@@ -263,7 +294,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
     if (status != kErrorSuccess)
         return FailWithStatus(context, "nothing was withdrawn: Windows refused to change the list of pending file "
                                        "operations", status);
-    context.output.Out("Withdrew entry " + number + ": " + DescribeEntry(entry) + ".\r\n");
+    context.output.Out("Withdrew entry " + number + FromValue(entry) + ": " + DescribeEntry(entry) + ".\r\n");
     return kExitDone;
 }
 

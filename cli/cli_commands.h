@@ -11,6 +11,7 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
 #include "platform/holder_finder.h"
+#include "platform/system_clock_api.h"
 #include "registry/RegistryRoutines.h"
 #include "platform/system_error_text.h"
 #include "platform/file_system_api.h"
@@ -23,6 +24,9 @@ struct CliContext {
     HolderFinder& holders;
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
+    // The clock, time zone and Windows folder: when a listing was taken, and
+    // the start-up processing's log for verify. Without it neither is used.
+    SystemClockApi* clock = nullptr;
 };
 
 int RunCommand(const CliArguments& arguments, CliContext& context);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/stored_names.h"
 
 namespace pendrix::cli {
 namespace {
@@ -16,13 +17,7 @@ constexpr char kSourceWasMissing[] = "the source did not exist when it was liste
 constexpr char kOtherFile[] =
     "the destination is not the source's file: its size or last-write time differs from the source's when listed";
 constexpr char kCannotTell[] = "the file system cannot say whether its files exist";
-
-// The name a rename gives its source, as Win32 calls take it.
-std::string DestinationPath(const PendingEntry& entry) {
-    std::string_view name = entry.second;
-    if (entry.kind == EntryKind::Replace) name.remove_prefix(kReplaceExistingMarker.size());
-    return Win32PathOf(name);
-}
+constexpr char kLogged[] = "the start-up processing logged";
 
 }  // namespace
 
@@ -61,10 +56,10 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
         const PendingEntry& entry = listed.entries[i];
         now[i].pending = pendingNow.count({entry.first, entry.second}) != 0;
         if (entry.unreached != Unreached::No || now[i].pending) continue;
-        paths.push_back(Win32PathOf(entry.first));
+        paths.push_back(SourcePathOf(entry));
         answers.push_back(&now[i].source);
         if (entry.kind == EntryKind::Delete) continue;
-        paths.push_back(DestinationPath(entry));
+        paths.push_back(DestinationPathOf(entry));
         answers.push_back(&now[i].destination);
     }
     const std::vector<FileState> states = FileStates(files, paths);
@@ -74,6 +69,33 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     verdicts.reserve(listed.entries.size());
     for (std::size_t i = 0; i < listed.entries.size(); ++i) verdicts.push_back(Classify(listed.entries[i], now[i]));
     return verdicts;
+}
+
+void ApplyLoggedFailures(const PendingEntries& listed, const std::vector<TimedFailure>& failures,
+                         std::uint64_t taken, std::vector<Verdict>& verdicts) {
+    if (failures.empty()) return;
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+        Verdict& verdict = verdicts[i];
+        if (verdict.outcome == Outcome::NeverReached || verdict.outcome == Outcome::StillPending) continue;
+        const PendingEntry& entry = listed.entries[i];
+        // The log names the NT names as the start-up processing used them.
+        std::string_view destination = entry.second;
+        if (entry.kind == EntryKind::Replace) destination.remove_prefix(kReplaceExistingMarker.size());
+        const LoggedFailure* failure = LatestFailureFor(failures, taken, WithoutSourceFlag(entry.first), destination,
+                                                        entry.kind == EntryKind::Delete);
+        if (failure == nullptr) continue;
+        verdict.outcome = Outcome::NotCarriedOut;
+        verdict.reason = kLogged;
+        verdict.loggedStatus = failure->status;
+    }
+}
+
+std::string ReasonText(const Verdict& verdict) {
+    if (!verdict.loggedStatus) return verdict.reason;
+    std::string text = std::string(verdict.reason) + " " + StatusHex(*verdict.loggedStatus);
+    if (const std::optional<std::string_view> meaning = StatusMeaning(*verdict.loggedStatus))
+        text.append(": ").append(*meaning);
+    return text;
 }
 
 }  // namespace pendrix::cli

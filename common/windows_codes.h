@@ -40,6 +40,8 @@ inline constexpr std::int32_t kErrorUnableToRemoveReplaced = 1175;    // ERROR_U
 // the replacement still under its own.
 inline constexpr std::int32_t kErrorUnableToMoveReplacement2 = 1177;  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
 inline constexpr std::int32_t kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
+// The registry cannot store a value that large (STATUS_INSUFFICIENT_RESOURCES).
+inline constexpr std::int32_t kErrorNoSystemResources = 1450;    // ERROR_NO_SYSTEM_RESOURCES
 
 // File attributes (winnt.h).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;     // FILE_ATTRIBUTE_READONLY

@@ -29,12 +29,17 @@ std::uint32_t Writable(std::uint32_t attributes) {
 
 }  // namespace
 
-FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch)
-    : list_(registry), files_(files), atLaunch_(std::move(atLaunch)) {
-    lastWritten_ = atLaunch_.stored;
-    lastWrittenExists_ = atLaunch_.exists;
-    // A snapshot of another form is never written back.
-    onlyOwnChanges_ = atLaunch_.readable && !HoldsAnotherForm(atLaunch_);
+FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch,
+                           PendingListRead secondAtLaunch)
+    : registry_(registry), files_(files) {
+    sessions_[0].atLaunch = std::move(atLaunch);
+    sessions_[1].atLaunch = std::move(secondAtLaunch);
+    for (ValueSession& session : sessions_) {
+        session.lastWritten = session.atLaunch.stored;
+        session.lastWrittenExists = session.atLaunch.exists;
+        // A snapshot of another form is never written back.
+        session.onlyOwnChanges = session.atLaunch.readable && !HoldsAnotherForm(session.atLaunch);
+    }
 }
 
 // Whether a resolved name can be acted on; otherwise the result says why.
@@ -51,7 +56,7 @@ bool FileCommands::Accepts(const NameResolution& name, NameRole role, std::strin
 
 CommandResult FileCommands::Replace(std::string_view source, std::string_view destination, bool tryNow) {
     CommandResult result;
-    result.listTextRead = list_.Read().listText;
+    result.listTextRead = PendingRenameList(registry_).Read().listText;
     const NameResolution from = ResolveName(source, files_, NameUse::File);
     const NameResolution to = ResolveName(destination, files_, NameUse::File);
     if (from.problem == NameProblem::Blank || to.problem == NameProblem::Blank) return result;
@@ -119,7 +124,7 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
 
 CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
     CommandResult result;
-    result.listTextRead = list_.Read().listText;
+    result.listTextRead = PendingRenameList(registry_).Read().listText;
     const bool pattern = HasWildcards(path);
     const NameResolution target = ResolveName(path, files_, pattern ? NameUse::Pattern : NameUse::File);
     if (target.problem == NameProblem::Blank || !Accepts(target, NameRole::Path, path, result)) return result;
@@ -245,36 +250,67 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     result.outcome = CommandOutcome::NotScheduled;
     // Read again just before the write, so that a change another program
     // made meanwhile is kept.
-    const PendingListRead current = list_.Read();
-    if (!current.readable) {
-        result.status = current.status;
+    const PendingValues current = ReadPendingValues(registry_);
+    const AppendCheck check = CheckAppend(current);
+    std::size_t target = check.target;
+    result.listValue = target;
+    if (check.block == AppendBlock::Unreadable) {
+        result.status = current[target].status;
         result.readFailed = true;
         return;
     }
-    if (HoldsAnotherForm(current)) {
+    if (check.block == AppendBlock::AnotherForm) {
         result.outcome = CommandOutcome::ListOfAnotherForm;
-        result.listShape = current.shape;
+        result.listShape = current[target].shape;
         return;
     }
-    std::string data = current.stored;
+    std::string data = current[target].stored;
     for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
 
-    const std::int32_t status = list_.Store(data);
+    std::int32_t status = PendingRenameList(registry_, kPendingValueNames[target]).Store(data);
+    if (CallsForASecondValue(target, status)) {
+        // The first list is as large as the registry stores: the pairs start
+        // the second, which runs after it.
+        target = 1;
+        result.listValue = target;
+        data.clear();
+        for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
+        status = PendingRenameList(registry_, kPendingValueNames[target]).Store(data);
+    }
     if (status != kErrorSuccess) {
         result.status = status;
         return;
     }
-    if (current.exists != lastWrittenExists_ || current.stored != lastWritten_) onlyOwnChanges_ = false;
-    lastWritten_ = std::move(data);
-    lastWrittenExists_ = true;
-    added_.insert(added_.end(), pairs.begin(), pairs.end());
+    ValueSession& session = sessions_[target];
+    if (current[target].exists != session.lastWrittenExists || current[target].stored != session.lastWritten)
+        session.onlyOwnChanges = false;
+    session.lastWritten = std::move(data);
+    session.lastWrittenExists = true;
+    session.written = true;
+    session.added.insert(session.added.end(), pairs.begin(), pairs.end());
     result.outcome = CommandOutcome::Scheduled;
     result.scheduled = std::move(pairs);
 }
 
 UndoResult FileCommands::CancelAll() {
+    // The second value only when this session wrote it: nothing else there
+    // is this session's to take back.
+    for (std::size_t index = 0; index < kPendingValueCount; ++index) {
+        if (index != 0 && !sessions_[index].written) continue;
+        UndoResult result = CancelValue(index);
+        if (!result.reversed) return result;
+    }
     UndoResult result;
-    const PendingListRead current = list_.Read();
+    result.reversed = true;
+    return result;
+}
+
+UndoResult FileCommands::CancelValue(std::size_t index) {
+    UndoResult result;
+    result.listValue = index;
+    ValueSession& session = sessions_[index];
+    PendingRenameList list(registry_, kPendingValueNames[index]);
+    const PendingListRead current = list.Read();
     if (!current.readable) {
         result.status = current.status;
         result.readFailed = true;
@@ -289,20 +325,20 @@ UndoResult FileCommands::CancelAll() {
     std::string data;
     bool keepValue = true;
     const bool untouchedByOthers =
-        onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
+        session.onlyOwnChanges && current.exists == session.lastWrittenExists && current.stored == session.lastWritten;
     if (untouchedByOthers) {
         // The registry as at launch: no value when there was none.
-        data = atLaunch_.stored;
-        keepValue = atLaunch_.exists;
+        data = session.atLaunch.stored;
+        keepValue = session.atLaunch.exists;
     } else {
         data = current.stored;
         bool removed = false;
-        for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
+        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair)
             removed = RemoveLastPair(data, *pair) || removed;
         if (!removed) {
             // Nothing of this session's is left to take back.
-            added_.clear();
-            onlyOwnChanges_ = false;
+            session.added.clear();
+            session.onlyOwnChanges = false;
             result.reversed = true;
             return result;
         }
@@ -313,15 +349,15 @@ UndoResult FileCommands::CancelAll() {
         keepValue = !data.empty();
     }
 
-    const std::int32_t status = keepValue ? list_.Store(data) : list_.Delete();
+    const std::int32_t status = keepValue ? list.Store(data) : list.Delete();
     if (status != kErrorSuccess) {
         result.status = status;
         return result;
     }
-    onlyOwnChanges_ = untouchedByOthers;
-    lastWritten_ = std::move(data);
-    lastWrittenExists_ = keepValue;
-    added_.clear();
+    session.onlyOwnChanges = untouchedByOthers;
+    session.lastWritten = std::move(data);
+    session.lastWrittenExists = keepValue;
+    session.added.clear();
     result.reversed = true;
     return result;
 }

@@ -14,6 +14,8 @@
 // locked or unreadable source are scheduled.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +25,7 @@
 #include "scheduler/file_names.h"
 #include "platform/file_system_api.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/pending_values.h"
 
 namespace pendrix {
 
@@ -82,6 +85,9 @@ struct CommandResult {
     std::string destination;
     // For ListOfAnotherForm: how the value is stored.
     StoredShape listShape;
+    // For Scheduled, NotScheduled and ListOfAnotherForm: the value concerned
+    // (0: PendingFileRenameOperations, 1: PendingFileRenameOperations2).
+    std::size_t listValue = 0;
 };
 
 struct UndoResult {
@@ -91,13 +97,16 @@ struct UndoResult {
     // Not reversed because the value is now of a form no write may replace.
     bool anotherForm = false;
     StoredShape listShape;
+    std::size_t listValue = 0;  // the value that could not be taken back
 };
 
 class FileCommands {
 public:
-    // atLaunch: the list as read when the session began; "Cancel All" takes
-    // the list back to it.
-    FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch);
+    // atLaunch and secondAtLaunch: PendingFileRenameOperations and
+    // PendingFileRenameOperations2 as read when the session began; "Cancel
+    // All" takes each value this session wrote back to it.
+    FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch,
+                 PendingListRead secondAtLaunch);
 
     // Replaces destination by source: at once when tryNow and the
     // destination is a free file (scheduler/immediate_replacement.h; it is
@@ -113,14 +122,15 @@ public:
     // once or scheduled by its full name.
     CommandResult Delete(std::string_view path, bool tryNow);
 
-    // Takes back the pairs this session scheduled. When nobody else changed
-    // the value since this session's last write, the value becomes exactly
-    // what was read at launch (deleted when there was none); otherwise only
-    // this session's pairs go, and a list left with no string is deleted.
-    // A value of another form is never written.
+    // Takes back the pairs this session scheduled, value by value: the
+    // first list always, the second when this session wrote it. When
+    // nobody else changed a value since this session's last write, it
+    // becomes exactly what was read at launch (deleted when there was none);
+    // otherwise only this session's pairs go, and a list left with no string
+    // is deleted. A value of another form is never written.
     UndoResult CancelAll();
 
-    const PendingListRead& AtLaunch() const noexcept { return atLaunch_; }
+    const PendingListRead& AtLaunch() const noexcept { return sessions_[0].atLaunch; }
 
 private:
     bool Accepts(const NameResolution& name, NameRole role, std::string_view typed, CommandResult& result);
@@ -130,20 +140,26 @@ private:
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
     void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
     void MakeWritable(const std::string& path, std::uint32_t attributes);
+    UndoResult CancelValue(std::size_t index);
 
-    PendingRenameList list_;
+    RegistryRoutines& registry_;
     FileSystemApi& files_;
-    PendingListRead atLaunch_;
     // The read-only files the running deletion made writable, with their
     // attributes.
     std::vector<std::pair<std::string, std::uint32_t>> madeWritable_;
 
-    // What this session wrote: the pairs it added, the data of its last
-    // write, and whether every change to the value since launch was its own.
-    std::vector<RenamePair> added_;
-    std::string lastWritten_;
-    bool lastWrittenExists_ = false;
-    bool onlyOwnChanges_ = true;
+    // For each value, what this session wrote: the pairs it added, the data
+    // of its last write, and whether every change to the value since launch
+    // was its own.
+    struct ValueSession {
+        PendingListRead atLaunch;
+        std::vector<RenamePair> added;
+        std::string lastWritten;
+        bool lastWrittenExists = false;
+        bool onlyOwnChanges = true;
+        bool written = false;
+    };
+    std::array<ValueSession, kPendingValueCount> sessions_;
 };
 
 }  // namespace pendrix

@@ -119,7 +119,7 @@ TEST(MoveAsideReplacement, Outcomes) {
         test.arrange(files, registry);
         const std::vector<std::string> before = files.Paths();
 
-        FileCommands commands(routines, files, PendingListRead{});
+        FileCommands commands(routines, files, PendingListRead{}, PendingListRead{});
         int announced = 0;
         const MoveAsideResult result = MoveAsideReplacement(files, commands)
                                            .Replace("c:\\new\\lib.dll", test.destination, [&] { ++announced; });
