@@ -245,6 +245,70 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
     }
 }
 
+// list over both values: the first value's entries, then the second's,
+// numbered on and each marked with its value; a flagged source is checked
+// by its path; a plain rename onto a file that exists is warned of.
+TEST(ListCommand, ShowsBothValuesInTheOrderWindowsCarriesThemOut) {
+    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const std::string kAbsent = "<absent>";
+    const std::string kSourceMissing = "  warning: the source does not exist now\r\n";
+    const std::string kUnreplaced =
+        "  warning: the destination exists and the entry does not replace it: the rename fails at the restart\r\n";
+    const struct {
+        std::string first, second;
+        std::string text;
+        std::string jsonPart;  // a part of list --json
+    } cases[] = {
+        {kAbsent, kAbsent, "Nothing is pending: PendingFileRenameOperations does not exist.\r\n", "\"values\": [{\"value\": 1"},
+        {kAbsent, "", "Nothing is pending: PendingFileRenameOperations and PendingFileRenameOperations2 hold no entry.\r\n",
+         "{\"value\": 2, \"name\": \"HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\"
+         "PendingFileRenameOperations2\", \"exists\": true, \"type\": \"REG_MULTI_SZ\", \"bytes\": 0"},
+        {S("\\??\\C:\\here\0\0\0"), S("*1\\??\\C:\\here\0\\??\\C:\\there\0\\??\\C:\\gone\0\0\0"),
+         "1 v1 delete \"C:\\here\"\r\n"
+         "2 v2 rename \"C:\\here\" -> \"C:\\there\" (source flag *1)\r\n" + kUnreplaced +
+         "3 v2 delete \"C:\\gone\"\r\n" + kSourceMissing,
+         "{\"number\": 2, \"value\": 2, \"kind\": \"rename\", \"source\": \"C:\\\\here\", \"destination\": "
+         "\"C:\\\\there\", \"first\": \"*1\\\\??\\\\C:\\\\here\", \"second\": \"\\\\??\\\\C:\\\\there\", "
+         "\"sourceFlag\": \"*1\", \"sourceExists\": true"},
+        // With "!" the destination is replaced: no warning.
+        {S("\\??\\C:\\here\0!\\??\\C:\\there\0\0"), kAbsent, "1 v1 replace \"C:\\here\" -> \"C:\\there\"\r\n",
+         "\"destinationExists\": null, \"reached\": true, \"warnings\": []"},
+        {S("\\??\\C:\\here\0\\??\\C:\\new\0\0"), kAbsent, "1 v1 rename \"C:\\here\" -> \"C:\\new\"\r\n",
+         "\"destinationExists\": false, \"reached\": true, \"warnings\": []"},
+        {S("\\??\\C:\\here\0\0\0"), S("#\\??\\C:\\here\0"),
+         "Warning: PendingFileRenameOperations2 does not end with two NULs: the start-up processing carries out "
+         "none of it.\r\n1 v1 delete \"C:\\here\"\r\n2 v2 delete \"#\\??\\C:\\here\"\r\n"
+         "  warning: a mark before \\??\\ that pendrix-cli does not know; the names are shown as stored\r\n"
+         "  warning: never carried out: the list does not end with two NULs, so the start-up processing ignores it\r\n",
+         "\"warnings\": [\"unknown-mark\", \"not-closed\"]"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(test.first) + " " + ::testing::PrintToString(test.second));
+        ::pendrix::testing::FakeRegistry registry;
+        ::pendrix::testing::FakeFileSystem files;
+        files.Put("C:\\here", "x");
+        files.Put("C:\\there", "y");
+        if (test.first != kAbsent) registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.first);
+        if (test.second != kAbsent) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, test.second);
+        RegistryRoutines routines(registry);
+        struct NoHolders : HolderFinder {
+            std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
+        } holders;
+        for (const bool json : {false, true}) {
+            RecordedOutput output;
+            CliContext context{routines, files, holders, output, [](std::int32_t) { return std::string("text"); }};
+            CliArguments arguments;
+            arguments.command = CliCommand::List;
+            arguments.json = json;
+            EXPECT_EQ(RunCommand(arguments, context), 0) << output.error;
+            if (json)
+                EXPECT_NE(output.out.find(test.jsonPart), std::string::npos) << output.out;
+            else
+                EXPECT_EQ(output.out, test.text);
+        }
+    }
+}
+
 TEST(PendingEntries, Win32PathOfEachKindOfName) {
     const std::pair<std::string, std::string> cases[] = {
         {"\\??\\C:\\x\\y.dll", "\\\\?\\C:\\x\\y.dll"},
