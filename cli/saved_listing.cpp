@@ -113,10 +113,13 @@ bool ReadEntry(const JsonValue& item, std::size_t number, bool closed, std::vect
         return false;
     for (const JsonValue& warning : warnings->items)
         if (warning.kind != Kind::String) return false;
-    // The flag, when written, must be the one the first string holds.
+    // The flag, when written (older listings lack it), must be the one the
+    // first string holds: null for none.
     const JsonValue* flag = item.Member("sourceFlag");
-    if (!IsAbsentOrNull(flag) && (flag->kind != Kind::String || flag->text != entry.sourceFlag)) return false;
-    if (IsAbsentOrNull(flag) != entry.sourceFlag.empty() && flag != nullptr) return false;
+    const bool flagAgrees = flag == nullptr ||
+                            (flag->kind == Kind::Null ? entry.sourceFlag.empty()
+                                                      : flag->kind == Kind::String && flag->text == entry.sourceFlag);
+    if (!flagAgrees) return false;
     if (!ReadState(item.Member("destinationExists"), entry.destinationState)) return false;
     if (entry.destinationState != SourceState::Unknown && entry.kind != EntryKind::Rename) return false;
 
