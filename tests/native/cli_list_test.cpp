@@ -210,7 +210,7 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         {a + '\0', "", 2, 0, a + '\0', c, kAbsent},
         {a + '\0', "", 3, 1168, a + '\0', c, c},
         // Entry 2 of the second value became entry 2 of the first meanwhile.
-        {a + '\0', a + c + '\0', 2, 1168, a + c + '\0', c, c},
+        {a + '\0', a + c + '\0', 2, 1168, a + c + '\0', c + setup + '\0', c + setup + '\0'},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(::testing::PrintToString(test.meanwhile) + " entry " + std::to_string(test.entry) + " " +
