@@ -91,9 +91,12 @@ void frmAbout::ApplyDpi(UINT dpi) {
                      Px(layout->rect.width, dpi), Px(layout->rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     }
-    // The client area's top-left corner goes to its place on the screen.
+    // The client area's top-left corner goes to its place on the screen, and
+    // the window no further from it than the work area needs: at a high DPI
+    // the place scales with the size and would push it off a small screen.
     SizeClientArea(hwnd_, Px(kAboutClientTwips.width, dpi), Px(kAboutClientTwips.height, dpi), dpi);
     MoveClientArea(hwnd_, POINT{Px(kAboutClientTwips.left, dpi), Px(kAboutClientTwips.top, dpi)});
+    KeepWithinWorkArea(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

@@ -9,6 +9,7 @@
 #include "common/dpi_scale.h"
 #include "common/window_instance.h"
 #include "resources/resource_ids.h"
+#include "platform/list_lock.h"
 #include "platform/system_error_text.h"
 #include "app/restart_message.h"
 
@@ -31,6 +32,8 @@ constexpr const char* kDestinationBoxLabel = "Destination";
 constexpr const char* kFileToDeleteBoxLabel = "File To Delete";
 // Posted to the window by Show: makes what is not on the screen yet.
 constexpr UINT kCompleteWindowMessage = WM_APP + 1;
+// Posted when Windows stopped the restart this program asked for.
+constexpr UINT kRestartStoppedMessage = WM_APP + 2;
 
 // Fixed dialog border: a caption with the close button, no sizing, no
 // minimize or maximize button. The window has a taskbar button.
@@ -239,6 +242,8 @@ void Form1::ApplyDpi(UINT dpi) {
 }
 
 void Form1::CentreOnScreen() {
+    // Centred on the part of the screen windows may cover (without the
+    // taskbar), and never beyond it.
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -246,10 +251,10 @@ void Form1::CentreOnScreen() {
     GetWindowRect(hwnd_, &window);
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    const RECT& screen = monitor.rcMonitor;
-    SetWindowPos(hwnd_, nullptr, screen.left + (screen.right - screen.left - width) / 2,
-                 screen.top + (screen.bottom - screen.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepWithinWorkArea(hwnd_);
 }
 
 std::string Form1::Text(Form1ControlId box) const {
@@ -283,6 +288,11 @@ void Form1::ShowMessage(std::string_view text) {
     MessageBoxW(hwnd_, WideText(text).c_str(), WideText(kMessageCaption).c_str(), MB_OK);
 }
 
+bool Form1::AskYesNo(std::string_view question) {
+    return MessageBoxW(hwnd_, WideText(question).c_str(), WideText(kMessageCaption).c_str(),
+                       MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 void Form1::SetVisible(Form1ControlId id, bool visible) {
     ShowWindow(Control(id), visible ? SW_SHOW : SW_HIDE);
 }
@@ -306,7 +316,8 @@ void Form1::Form_Load() {
         m_PendingAtLaunch.readable = false;
         secondAtLaunch = m_PendingAtLaunch;
     }
-    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, m_PendingAtLaunch, secondAtLaunch);
+    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch,
+                                                secondAtLaunch);
 }
 
 void Form1::Form_Unload() { m_FileDialog.reset(); }
@@ -316,6 +327,9 @@ void Form1::Replace_Click() {
     SetVisible(kFrame2, false);
     SetVisible(kCommand8, false);
     SetVisible(kCommand10, false);
+    // The focus follows the page: never left on a control now hidden,
+    // where keys would act on what the user cannot see.
+    GiveFocus(kText2);
 }
 
 void Form1::Delete_Click() {
@@ -323,6 +337,7 @@ void Form1::Delete_Click() {
     SetVisible(kFrame2, true);
     SetVisible(kCommand8, false);
     SetVisible(kCommand10, false);
+    GiveFocus(kText4);
 }
 
 void Form1::Command8_Click() { Replace_Click(); }
@@ -344,6 +359,9 @@ void Form1::Exit_Click() {
 // ---- Restart and Info ----
 
 void Form1::Command5_Click() {
+    // A restart closes every program: asked first, No by default, saying
+    // what it is for.
+    if (!AskYesNo(RestartQuestion(m_Commands->CountPending()))) return;
     std::uint32_t refusal = 0;
     {
         cls_exitWindows exitWindows(shutdownApi_);
@@ -351,7 +369,21 @@ void Form1::Command5_Click() {
     }
     // The restart was refused: say so, instead of leaving the user waiting
     // for a restart that never comes.
-    if (refusal != 0) ShowMessage(RestartRefusedMessage(refusal));
+    if (refusal != 0) {
+        ShowMessage(RestartRefusedMessage(refusal));
+        return;
+    }
+    // Windows goes on without this program; a program that refuses to
+    // close may still stop it (WM_ENDSESSION says so).
+    restartRequested_ = true;
+}
+
+void Form1::OnEndSession(bool ending) {
+    if (ending || !restartRequested_) return;
+    restartRequested_ = false;
+    // Said once the system's message has been answered: the system waits
+    // for the answer.
+    PostMessageW(hwnd_, kRestartStoppedMessage, 0, 0);
 }
 
 void Form1::Command6_Click() {
@@ -484,6 +516,14 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kCompleteWindowMessage:
         CompleteWindow();
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;  // everything scheduled is in the registry already
+    case WM_ENDSESSION:
+        OnEndSession(wParam != FALSE);
+        return 0;
+    case kRestartStoppedMessage:
+        ShowMessage(kMsgRestartStopped);
+        return 0;
     default: break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -537,6 +577,7 @@ void Form1::OnActivate(WPARAM wParam) {
 void Form1::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyDpi(dpi);
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepWithinWorkArea(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

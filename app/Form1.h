@@ -61,6 +61,8 @@ public:
     // Every message of the program: modal to this window, caption "Pendrix",
     // one OK button, no icon.
     void ShowMessage(std::string_view text);
+    // A question with Yes and No, No the default; whether Yes was chosen.
+    bool AskYesNo(std::string_view question);
 
     // Whether m_FileDialog is held: from load to unload.
     bool FileDialogLoaded() const noexcept { return m_FileDialog != nullptr; }
@@ -100,6 +102,8 @@ private:
     void OnCommand(int id);
     void RunCommand(int id);
     void OnActivate(WPARAM wParam);
+    // WM_ENDSESSION: ending is false when the session goes on after all.
+    void OnEndSession(bool ending);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     LRESULT OnControlColour(HDC dc, HWND control);
     void OnDrawItem(const DRAWITEMSTRUCT& item);
@@ -139,6 +143,8 @@ private:
     HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    // A restart was asked for and Windows accepted the request.
+    bool restartRequested_ = false;
     struct CreatedControl {
         Form1ControlId id;
         HWND window;

@@ -55,7 +55,11 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
     case CommandOutcome::SameFile:
         return kMsgSameFile;
     case CommandOutcome::Scheduled:
-        return kMsgRebootNeeded;
+        return result.alreadyScheduled ? std::string(kMsgAlreadyScheduled) + kMsgRebootNeeded : kMsgRebootNeeded;
+    case CommandOutcome::ListBusy:
+        return DeletedBefore(result) + Capitalized(ListBusyReason()) + ". Nothing was scheduled.";
+    case CommandOutcome::NotKept:
+        return DeletedBefore(result) + Capitalized(NotKeptReason()) + ". Nothing was scheduled.";
     case CommandOutcome::Refused:
         if (!result.deletedNow.empty())
             return Capitalized(RefusalReason(result)) + ". " + DeletedBefore(result) +
@@ -79,9 +83,39 @@ std::string NameTooLongMessage(CommandKind kind, std::string_view boxLabel) {
            (kind == CommandKind::Replace ? "Nothing was replaced or scheduled." : "Nothing was deleted or scheduled.");
 }
 
+std::string StillPendingText(std::size_t operations) {
+    if (operations == 0) return "No file operations are pending.";
+    if (operations == 1) return "1 file operation is still pending.";
+    return std::to_string(operations) + " file operations are still pending.";
+}
+
+std::string RestartQuestion(const PendingCount& waiting) {
+    std::string text = "Restart Windows now? ";
+    if (!waiting.known)
+        text += "The list of pending file operations could not be read.";
+    else if (waiting.operations == 0)
+        text += "Nothing is waiting for a restart.";
+    else if (waiting.operations == 1)
+        text += "1 file operation is waiting for the restart.";
+    else
+        text += std::to_string(waiting.operations) + " file operations are waiting for the restart.";
+    return text + "\r\n\r\nOpen programs will be asked to close first.";
+}
+
 std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorText) {
     if (result.reversed) return kMsgReversed;
+    if (result.nothing != NothingToTakeBack::No) {
+        std::string text = result.nothing == NothingToTakeBack::NothingScheduled ? kMsgNothingScheduledToReverse
+                                                                                 : kMsgNothingLeftToReverse;
+        if (result.stillPending.known) {
+            text += ' ';
+            text += StillPendingText(result.stillPending.operations);
+        }
+        return text;
+    }
     if (result.anotherForm) return AnotherFormText(result.listShape, "Nothing was reversed.");
+    if (result.status == kErrorTimeout) return Capitalized(ListBusyReason()) + ". Nothing was reversed.";
+    if (result.status == kErrorRetry) return Capitalized(NotKeptReason()) + ". Nothing was reversed.";
     return FailureText("Nothing was reversed.", result.readFailed, result.status, errorText);
 }
 

@@ -17,8 +17,13 @@ inline constexpr const char* kMsgNeedFileToDelete = "Make sure you enter a File 
 inline constexpr const char* kMsgReplacedNow = "File Was Not In Use..\r\nFile Copy Successful.";
 inline constexpr const char* kMsgDeletedNow = "Forced File Deletion Successful.";
 inline constexpr const char* kMsgRebootNeeded = "Please reboot for your changes to take effect.";
+inline constexpr const char* kMsgAlreadyScheduled = "This is already scheduled exactly so; nothing was added.\r\n";
 inline constexpr const char* kMsgReversed =
     "Changes on files in use since this program launched have been reversed.";
+// Cancel All with nothing of this session's to take back; what the list
+// still holds follows.
+inline constexpr const char* kMsgNothingScheduledToReverse = "This session scheduled nothing, so nothing was reversed.";
+inline constexpr const char* kMsgNothingLeftToReverse = "Nothing this session scheduled was left to take back.";
 // Begins the message of a command that failed with an exception; the
 // exception's description follows.
 inline constexpr const char* kMsgNothingDonePrefix = "Nothing was done: ";
@@ -31,6 +36,17 @@ enum class CommandKind { Replace, Delete };
 
 std::string MessageFor(CommandKind kind, const CommandResult& result, const ErrorTextFunction& errorText);
 std::string MessageFor(const UndoResult& result, const ErrorTextFunction& errorText);
+
+// "N file operations are still pending." and its singular and empty forms.
+std::string StillPendingText(std::size_t operations);
+
+// The question "Restart" asks first: what waits for the restart, and that
+// programs will be asked to close.
+std::string RestartQuestion(const PendingCount& waiting);
+// Said when Windows stopped the restart this program asked for.
+inline constexpr const char* kMsgRestartStopped =
+    "Windows did not restart: a program refused to close, or the restart was cancelled. The scheduled file "
+    "operations are still waiting; close the programs that hold them open and press Restart again.";
 
 // The longest name Windows accepts, in UTF-16 units.
 inline constexpr int kLongestNameUnits = 32767;

@@ -160,7 +160,9 @@ const char* UsageText() {
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
-           "2 or 3 (holders) the path does not exist;\r\n"
+           "2 or 3 (holders) the path does not exist; 2 an earlier pending entry takes the\r\n"
+           "source away; 1460 another Pendrix program kept the list busy; 1237 other programs'\r\n"
+           "writes undid the change each time;\r\n"
            "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
            "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
            "denied, run elevated).\r\n";

@@ -8,6 +8,8 @@
 #include "cli/verify_command.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/file_names.h"
+#include "scheduler/list_update.h"
 #include "scheduler/move_aside_replacement.h"
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/pending_values.h"
@@ -44,8 +46,15 @@ int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status
 
 // A value no write may replace: what it is, and the refusal.
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
-                      const char* valueName) {
+                      const char* valueName = kPendingValueName) {
     return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape, valueName), kExitInvalidList);
+}
+
+// Another Pendrix process kept the list busy (kErrorTimeout), or other
+// programs' writes undid the change each time (kErrorRetry); the code is
+// the exit code.
+int FailToChange(CliContext& context, const char* nothingDone, std::int32_t status) {
+    return Fail(context, (status == kErrorTimeout ? ListBusyReason() : NotKeptReason()) + "; " + nothingDone, status);
 }
 
 int RunList(const CliArguments& arguments, CliContext& context) {
@@ -116,6 +125,10 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         return FailOnAnotherForm(context, "nothing was scheduled", result.listShape,
                                  kPendingValueNames[result.listValue]);
+    case CommandOutcome::ListBusy:
+    case CommandOutcome::NotKept:
+        if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
+        return FailToChange(context, nothingDone, result.status);
     case CommandOutcome::NotScheduled:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
         if (result.readFailed) return FailToRead(context, "nothing was scheduled", result.status);
@@ -145,7 +158,7 @@ int RunReplace(const CliArguments& arguments, CliContext& context);
 // replace --move-aside: a destination in use is renamed aside and replaced
 // now; what cannot be moved aside is replaced or scheduled as without it.
 int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, PendingListRead{}, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     MoveAsideReplacement replacement(context.files, commands);
     HolderReport holders;
     const MoveAsideResult result = replacement.Replace(arguments.source, arguments.destination, [&] {
@@ -173,6 +186,14 @@ int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
                                            " stopped half-way; its old content is kept in " + Quoted(result.oldCopy) +
                                            "; nothing was scheduled", result.status);
     case MoveAsideOutcome::NotScheduled:
+        if (result.deletion.outcome == CommandOutcome::ListOfAnotherForm)
+            return FailOnAnotherForm(context, "nothing was replaced or scheduled", result.deletion.listShape,
+                                     kPendingValueNames[result.deletion.listValue]);
+        if (result.deletion.outcome == CommandOutcome::ListBusy || result.deletion.outcome == CommandOutcome::NotKept)
+            return FailToChange(context, "nothing was replaced or scheduled", result.deletion.status);
+        if (result.deletion.outcome == CommandOutcome::Refused)
+            return Fail(context, RefusalReason(result.deletion) + "; nothing was replaced or scheduled",
+                        result.deletion.status);
         if (result.deletion.readFailed) return FailToRead(context, "nothing was replaced or scheduled", result.status);
         return FailWithStatus(context, "nothing was replaced or scheduled: Windows refused to change the list of "
                                        "pending file operations", result.status);
@@ -190,22 +211,23 @@ int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
 int RunReplace(const CliArguments& arguments, CliContext& context) {
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
-    FileCommands commands(context.registry, context.files, PendingListRead{}, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Replace(arguments.source, arguments.destination, !arguments.atRestart);
     if (result.outcome != CommandOutcome::Scheduled)
         return Finish(context, result,
                       "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
                       "nothing was replaced or scheduled");
 
-    std::string line = "Scheduled: " + Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
+    std::string line = std::string(result.alreadyScheduled ? "Already scheduled" : "Scheduled") + ": " +
+                       Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
                        " at the next start of Windows";
-    if (!arguments.atRestart) line += InUseBy(context, {result.destination});
+    if (!arguments.atRestart && !result.alreadyScheduled) line += InUseBy(context, {result.destination});
     context.output.Out(line + "." + kRestartHint + "\r\n");
     return kExitRestartNeeded;
 }
 
 int RunDelete(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, PendingListRead{}, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete(arguments.path, !arguments.atRestart);
     const bool pattern = HasWildcards(arguments.path);
     if (result.outcome != CommandOutcome::Scheduled) {
@@ -219,11 +241,13 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     for (const RenamePair& pair : result.scheduled) scheduled.push_back(pair.first.substr(kObjectPathPrefix.size()));
     std::string line;
     // Who holds what had to wait, unless it was not tried now.
-    const std::string inUseBy = arguments.atRestart ? std::string() : InUseBy(context, scheduled);
+    const std::string inUseBy =
+        arguments.atRestart || result.alreadyScheduled ? std::string() : InUseBy(context, scheduled);
+    const std::string scheduledWord = result.alreadyScheduled ? "Already scheduled" : "Scheduled";
     if (!pattern) {
-        line = "Scheduled: " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";
+        line = scheduledWord + ": " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";
     } else {
-        line = "Scheduled for deletion at the next start of Windows: " + QuotedList(scheduled) + inUseBy + ".";
+        line = scheduledWord + " for deletion at the next start of Windows: " + QuotedList(scheduled) + inUseBy + ".";
         if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");
@@ -254,51 +278,76 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
 
     const PendingEntry& entry = entries.entries[arguments.entry - 1];
     const std::size_t value = entry.value;
-    PendingRenameList list(context.registry, kPendingValueNames[value]);
     if (HoldsAnotherForm(read[value]))
-        return FailOnAnotherForm(context, "nothing was withdrawn", read[value].shape, list.ValueName());
+        return FailOnAnotherForm(context, "nothing was withdrawn", read[value].shape, kPendingValueNames[value]);
     if (arguments.expectedSource && *arguments.expectedSource != entry.source &&
         *arguments.expectedSource != entry.first)
         return Fail(context, "entry " + number + " is " + DescribeEntry(entry) + ", not of the source " +
                                  Quoted(*arguments.expectedSource) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
 
-    // Read again just before the write: another program may have changed the
-    // lists since. The entry goes only when it is still entry N of the same
-    // value, string for string; every other byte of both values as they are
-    // now stays.
-    const PendingValues currentValues = ReadPendingValues(context.registry);
-    for (const PendingListRead& current : currentValues.values)
-        if (!current.readable) return FailToRead(context, "nothing was withdrawn", current.status);
-    const PendingListRead& current = currentValues[value];
-    if (HoldsAnotherForm(current))
-        return FailOnAnotherForm(context, "nothing was withdrawn", current.shape, list.ValueName());
-    const PendingEntries now = DescribeValues(currentValues);
-    if (arguments.entry > now.entries.size() || !SameEntry(now.entries[arguments.entry - 1], entry))
+    // Under the mutex, on the lists as they are now: the entry goes only
+    // when it is still entry N of the same value, string for string; every
+    // other byte of both values stays.
+    bool changedMeanwhile = false;
+    bool wouldWake = false;
+    const auto withdraw = [&](const PendingListRead& current) {
+        ListChange change;
+        change.kind = ListChange::Kind::Refuse;
+        PendingValues values = ReadPendingValues(context.registry);
+        values[value] = current;
+        const PendingEntries now = DescribeValues(values);
+        changedMeanwhile = !values[1 - value].readable || arguments.entry > now.entries.size() ||
+                           !SameEntry(now.entries[arguments.entry - 1], entry);
+        if (changedMeanwhile) return change;
+        const PendingEntry& there = now.entries[arguments.entry - 1];
+        change.data = current.stored;
+        RemoveEntry(change.data, there);
+        // Taking out the last entry of a list that lacks its closing NUL can
+        // leave it closed, and the start-up processing would then carry out
+        // entries it ignores now.
+        wouldWake = !now.Value(value).closed && IsClosedProperly(change.data);
+        if (wouldWake) return change;
+        change.withdrawn.push_back({std::string(there.first), std::string(there.second)});
+        // A list left with no string goes, as the start-up processing leaves
+        // it: a value of no data makes other programs' additions go wrong.
+        change.kind = change.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
+        return change;
+    };
+    const UpdateResult update =
+        PendingListUpdate(context.registry, context.listLock, kPendingValueNames[value]).Run(withdraw);
+    switch (update.outcome) {
+    case UpdateOutcome::Written: break;
+    case UpdateOutcome::ReadFailed: return FailToRead(context, "nothing was withdrawn", update.status);
+    case UpdateOutcome::AnotherForm:
+        return FailOnAnotherForm(context, "nothing was withdrawn", update.current.shape, kPendingValueNames[value]);
+    case UpdateOutcome::Busy:
+    case UpdateOutcome::NotKept: return FailToChange(context, "nothing was withdrawn", update.status);
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed:
+        return FailWithStatus(context, "nothing was withdrawn: Windows refused to change the list of pending file "
+                                       "operations", update.status);
+    case UpdateOutcome::NotWritten:
+        if (wouldWake)
+            return Fail(context, "withdrawing entry " + number + " would let the start-up processing carry out the "
+                                     "rest of a list it ignores now; nothing was withdrawn",
+                        kExitInvalidList);
         return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " +
                                  DescribeEntry(entry) + FromValue(entry) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
-
-    std::string data = current.stored;
-    RemoveEntry(data, now.entries[arguments.entry - 1]);
-    // Taking out the last entry of a list that lacks its closing NUL can
-    // leave it closed, and the start-up processing would then carry out
-    // entries it ignores now.
-    if (!now.Value(value).closed && IsClosedProperly(data))
-        return Fail(context, "withdrawing entry " + number + " would let the start-up processing carry out the "
-                                 "rest of a list it ignores now; nothing was withdrawn",
-                    kExitInvalidList);
-    // A list left with no string goes, as the start-up processing leaves it:
-    // a value of no data makes other programs' additions go wrong.
-    const std::int32_t status = data.empty() ? list.Delete() : list.Store(data);
-    if (status != kErrorSuccess)
-        return FailWithStatus(context, "nothing was withdrawn: Windows refused to change the list of pending file "
-                                       "operations", status);
+    }
     context.output.Out("Withdrew entry " + number + FromValue(entry) + ": " + DescribeEntry(entry) + ".\r\n");
     return kExitDone;
 }
 
 int RunHolders(const CliArguments& arguments, CliContext& context) {
+    // A device, a pipe or a volume holds no file: one line, as the other
+    // commands refuse it.
+    const NameResolution name = ResolveName(arguments.path, context.files, NameUse::File);
+    if (name.problem == NameProblem::NotAFile)
+        return Fail(context, Quoted(arguments.path) + " names a drive, a volume or a device, not a file; nobody was "
+                                                      "looked for",
+                    kErrorBadPathname);
     HolderScan scan;
     const std::uint32_t status = context.holders.Find({arguments.path}, scan);
     if (status != kErrorSuccess)

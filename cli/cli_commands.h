@@ -12,6 +12,7 @@
 #include "cli/cli_output.h"
 #include "platform/holder_finder.h"
 #include "platform/system_clock_api.h"
+#include "platform/list_lock.h"
 #include "registry/RegistryRoutines.h"
 #include "platform/system_error_text.h"
 #include "platform/file_system_api.h"
@@ -22,6 +23,7 @@ struct CliContext {
     RegistryRoutines& registry;
     FileSystemApi& files;
     HolderFinder& holders;
+    ListLockApi& listLock;  // every change of the list is made under it
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
     // The clock, time zone and Windows folder: when a listing was taken, and

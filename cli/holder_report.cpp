@@ -74,6 +74,7 @@ HolderReport MergeHolders(const HolderScan& scan) {
     HolderReport report;
     report.elevated = scan.elevated;
     report.handlesNotAnswering = scan.handlesNotAnswering;
+    report.modulesByLoadedName = scan.modulesByLoadedName;
     for (auto& [processId, holder] : byProcess) {
         const auto image = scan.images.find(processId);
         if (image != scan.images.end()) {
@@ -110,6 +111,10 @@ std::string FormatHoldersText(const std::string& path, const HolderReport& repor
     if (report.handlesNotAnswering > 0)
         out += "Warning: " + Count(report.handlesNotAnswering, "open file", "open files") +
                " of other processes did not answer in time and could not be examined.\r\n";
+    if (report.modulesByLoadedName)
+        out += "Note: this system names loaded modules only by the name each was loaded under: a program that "
+               "loaded this file under another name (before a rename) is not found, and one that loaded an older "
+               "file of this name may be named.\r\n";
     return out;
 }
 
@@ -140,6 +145,7 @@ std::string FormatHoldersJson(const std::string& path, const HolderReport& repor
     out += report.holders.empty() ? "]" : "\r\n]";
     out.append(", \"notExamined\": ").append(std::to_string(report.notExamined));
     out.append(", \"handlesNotAnswering\": ").append(std::to_string(report.handlesNotAnswering));
+    out.append(", \"modulesByLoadedName\": ").append(JsonBool(report.modulesByLoadedName));
     return out + "}\r\n";
 }
 

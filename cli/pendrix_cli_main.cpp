@@ -58,7 +58,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     try {
         RegistryRoutines registry;
-        CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), output, ErrorText, &SystemClock()};
+        CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(), output, ErrorText,
+                           &SystemClock()};
         return RunCommand(parsed.arguments, context);
     } catch (const std::exception& error) {
         output.Error(std::string("pendrix-cli: failed: ") + error.what() + "\r\n");

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/pending_entries.h"
@@ -24,25 +26,50 @@ enum class Outcome {
 
 struct Verdict {
     Verdict() = default;
-    Verdict(Outcome outcome_, const char* reason_ = "") : outcome(outcome_), reason(reason_) {}
+    Verdict(Outcome outcome_, std::string reason_ = {}) : outcome(outcome_), reason(std::move(reason_)) {}
 
     Outcome outcome = Outcome::NotChecked;
-    const char* reason = "";  // why, for NotCarriedOut and NotChecked
+    std::string reason;  // why, for NotCarriedOut and NotChecked
     // The status the start-up processing logged for it, when it logged one.
     std::optional<std::uint32_t> loggedStatus;
 };
 
-// What is there now for one listed entry.
+// What is there now for one listed entry, and what the entries after it
+// (the listing simulated in order) make of its names.
 struct EntryNow {
     bool pending = false;  // the same strings are in the list now
     FileState source;      // the file its first string names
-    FileState destination; // the file its second string names (a rename or replacement)
+    // The file where the entry's file should be after the whole listing:
+    // its destination, or where later entries moved it on (a rename or
+    // replacement).
+    FileState destination;
+    // A later entry moved the file on to another name (the one destination
+    // tells of) or deleted it: then it proves nothing at the destination
+    // itself.
+    bool movedOn = false;
+    bool deletedLater = false;
+    // A later entry puts another file at the source's name; its size and
+    // last-write time when the listing recorded them.
+    bool sourceFilledLater = false;
+    std::optional<FileStamp> laterSourceStamp;
+    // The size and last-write time of the file the entry acts on, as
+    // recorded (the file at its source when listed, or the one an earlier
+    // entry moved there).
+    std::optional<FileStamp> fileStamp;
+    bool fileWasMissing = false;  // the listing said that file did not exist
+    // An earlier entry deleted or moved away its source: it could never run
+    // (its number, from 1).
+    std::size_t sourceTakenBy = 0;
+    // A name's drive or share that is not there on this computer ("the
+    // drive Q: does not exist here"); empty when both are there.
+    std::string volumeMissing;
 };
 
 Verdict Classify(const PendingEntry& listed, const EntryNow& now);
 
 // A verdict for each entry of listed, against current (the list as it is
-// now) and the files as they are.
+// now) and the files as they are, the listing read in order: what each
+// entry does to the names after it.
 std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEntries& current, FileSystemApi& files);
 
 // What the start-up processing logged after the listing was taken: an

@@ -40,7 +40,7 @@ std::string FormatVerifyText(const PendingEntries& listed, const std::vector<Ver
     for (std::size_t i = 0; i < verdicts.size(); ++i) {
         out.append(std::to_string(listed.entries[i].number)).append(" ");
         out.append(NamesOf(verdicts[i].outcome).text).append(": ").append(DescribeEntry(listed.entries[i]));
-        if (*verdicts[i].reason != '\0') out.append(" (").append(ReasonText(verdicts[i])).append(")");
+        if (!verdicts[i].reason.empty()) out.append(" (").append(ReasonText(verdicts[i])).append(")");
         out += "\r\n";
     }
     const std::array<std::size_t, kOutcomes> counts = Counts(verdicts);
@@ -66,7 +66,7 @@ std::string FormatVerifyJson(const PendingEntries& listed, const std::vector<Ver
         out += separator;
         AppendJsonEntryHead(out, entry);
         out.append(", \"outcome\": \"").append(NamesOf(verdicts[i].outcome).json).append("\", \"reason\": ");
-        if (*verdicts[i].reason == '\0')
+        if (verdicts[i].reason.empty())
             out += "null";
         else
             AppendJsonString(out, ReasonText(verdicts[i]));

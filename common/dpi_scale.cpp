@@ -1,5 +1,7 @@
 #include "common/dpi_scale.h"
 
+#include "common/screen_area.h"
+
 namespace pendrix {
 namespace {
 
@@ -57,6 +59,19 @@ void MoveClientArea(HWND window, POINT origin) {
     ClientToScreen(window, &client);
     SetWindowPos(window, nullptr, origin.x - (client.x - outer.left), origin.y - (client.y - outer.top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void KeepWithinWorkArea(HWND window) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const ScreenRect placed = MovedWithin({outer.left, outer.top, outer.right, outer.bottom},
+                                          {work.left, work.top, work.right, work.bottom});
+    if (placed.left == outer.left && placed.top == outer.top) return;
+    SetWindowPos(window, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace pendrix

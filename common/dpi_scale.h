@@ -25,4 +25,8 @@ void SizeClientArea(HWND window, int width, int height, UINT dpi);
 // the screen.
 void MoveClientArea(HWND window, POINT origin);
 
+// Moves window, just as far as needed, into the work area of the monitor it
+// is on (or nearest to).
+void KeepWithinWorkArea(HWND window);
+
 }  // namespace pendrix

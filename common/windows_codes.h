@@ -39,7 +39,10 @@ inline constexpr std::int32_t kErrorUnableToRemoveReplaced = 1175;    // ERROR_U
 // ReplaceFileW with a backup: the replaced file is under the backup's name,
 // the replacement still under its own.
 inline constexpr std::int32_t kErrorUnableToMoveReplacement2 = 1177;  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+inline constexpr std::int32_t kErrorNotFound = 1168;             // ERROR_NOT_FOUND
+inline constexpr std::int32_t kErrorRetry = 1237;                // ERROR_RETRY
 inline constexpr std::int32_t kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
+inline constexpr std::int32_t kErrorTimeout = 1460;              // ERROR_TIMEOUT
 // The registry cannot store a value that large (STATUS_INSUFFICIENT_RESOURCES).
 inline constexpr std::int32_t kErrorNoSystemResources = 1450;    // ERROR_NO_SYSTEM_RESOURCES
 

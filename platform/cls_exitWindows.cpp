@@ -24,9 +24,9 @@ private:
 
 }  // namespace
 
-std::uint32_t cls_exitWindows::ExitWindows(std::int32_t l_Command) {
+std::uint32_t cls_exitWindows::ExitWindows(std::int32_t l_Command, std::uint32_t reason) {
     const std::uint32_t privilegeError = EnableShutdownPrivilege();
-    if (api_->ExitWindowsEx(static_cast<std::uint32_t>(l_Command | kEwxForce), 0) != 0) return 0;
+    if (api_->ExitWindowsEx(static_cast<std::uint32_t>(l_Command | kEwxForceIfHung), reason) != 0) return 0;
     const std::uint32_t requestError = RefusalCode();
     return privilegeError != 0 ? privilegeError : requestError;
 }

@@ -1,8 +1,12 @@
-// cls_exitWindows: logs off, shuts down or restarts Windows, forcing other
-// applications closed, after enabling the shutdown privilege in the
-// process's own token. Every step runs whatever the one before it gave; the
-// result tells whether the request went through, so that a refusal can be
-// shown to the user instead of leaving the computer silently running.
+// cls_exitWindows: logs off, shuts down or restarts Windows after enabling
+// the shutdown privilege in the process's own token. Other programs are
+// asked to close and may save their work first; only one that hangs is
+// ended (EWX_FORCEIFHUNG, never EWX_FORCE, which closes every program
+// without letting it save). The request carries a planned reason code, so
+// that Windows does not log it as an unexpected shutdown. Every step runs
+// whatever the one before it gave; the result tells whether the request
+// went through, so that a refusal can be shown to the user instead of
+// leaving the computer silently running.
 #pragma once
 
 #include <cstdint>
@@ -20,10 +24,22 @@
 
 namespace pendrix {
 
-// ExitWindowsEx flags (EWX_LOGOFF, EWX_REBOOT, EWX_FORCE).
+// ExitWindowsEx flags (EWX_LOGOFF, EWX_REBOOT, EWX_FORCE, EWX_FORCEIFHUNG).
 inline constexpr std::int32_t kEwxLogoff = 0;
 inline constexpr std::int32_t kEwxReboot = 2;
 inline constexpr std::int32_t kEwxForce = 4;
+inline constexpr std::int32_t kEwxForceIfHung = 0x10;
+
+// Shutdown reason codes (SHTDN_REASON_MAJOR_APPLICATION,
+// SHTDN_REASON_MINOR_INSTALLATION, SHTDN_REASON_FLAG_PLANNED). A reason of 0
+// is logged as an unplanned shutdown.
+inline constexpr std::uint32_t kShtdnReasonMajorApplication = 0x00040000;
+inline constexpr std::uint32_t kShtdnReasonMinorInstallation = 0x00000002;
+inline constexpr std::uint32_t kShtdnReasonFlagPlanned = 0x80000000;
+// What a restart that carries out scheduled file operations is: a planned
+// installation by an application.
+inline constexpr std::uint32_t kPlannedInstallationReason =
+    kShtdnReasonMajorApplication | kShtdnReasonMinorInstallation | kShtdnReasonFlagPlanned;
 
 // Token access TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY.
 inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
@@ -37,11 +53,13 @@ public:
     cls_exitWindows() : cls_exitWindows(SystemShutdownApi()) {}
     explicit cls_exitWindows(ShutdownApi& api) : api_(&api) {}
 
-    // Requests l_Command (ExitWindowsEx flags) with EWX_FORCE added. 0 when
-    // the system accepted the request; otherwise the Windows error code of
-    // the first step that was refused (the cause: a privilege that could
-    // not be enabled makes the request itself fail afterwards).
-    std::uint32_t ExitWindows(std::int32_t l_Command);
+    // Requests l_Command (ExitWindowsEx flags) with EWX_FORCEIFHUNG added,
+    // for reason. 0 when the system accepted the request (it goes on
+    // without this program: Windows may still stop it when a program
+    // refuses to close); otherwise the Windows error code of the first step
+    // that was refused (the cause: a privilege that could not be enabled
+    // makes the request itself fail afterwards).
+    std::uint32_t ExitWindows(std::int32_t l_Command, std::uint32_t reason = kPlannedInstallationReason);
 
 private:
     // The error code of the first refused step, or 0.

@@ -102,4 +102,11 @@ std::vector<HeldTarget> OpenHeldTargets(const std::vector<std::string>& paths, s
     return targets;
 }
 
+bool ProcessHasEnded(DWORD processId) {
+    const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process any more
+    DWORD code = 0;
+    return GetExitCodeProcess(process.Get(), &code) && code != STILL_ACTIVE;
+}
+
 }  // namespace pendrix

@@ -33,6 +33,11 @@ struct HeldTarget {
 // 0, or, when none could be opened, the Windows code of the first one.
 std::vector<HeldTarget> OpenHeldTargets(const std::vector<std::string>& paths, std::uint32_t& status);
 
+// Whether a process that could not be examined has ended meanwhile (it then
+// held nothing): no process of that id, or one with an exit code. False when
+// it runs or cannot be asked (Windows protects it).
+bool ProcessHasEnded(DWORD processId);
+
 // Opens path without any access right (as OpenHeldTargets does) and reads
 // its identity; a Windows status code.
 std::uint32_t IdentityOfPath(const std::wstring& path, FileIdentity& identity);

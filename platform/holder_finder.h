@@ -46,7 +46,19 @@ struct HolderScan {
     std::size_t handlesNotAnswering = 0;
     // Whether this process runs elevated (with an administrator's full token).
     bool elevated = false;
+    // The system could not say which processes use the file itself (Wine),
+    // so modules were matched by the name each was loaded under, which a
+    // rename does not change: a process that loaded the file under an older
+    // name is not found, and one that loaded an older file of this name may
+    // be named.
+    bool modulesByLoadedName = false;
 };
+
+// Adds the processes that the file itself says use it (NtQueryInformationFile
+// with FileProcessIdsUsingFileInformation: those with it open or mapped),
+// but self and those an open handle already explains, as having it mapped:
+// a loaded module.
+void AddMappedUsers(const std::vector<std::uint32_t>& users, std::uint32_t self, HolderScan& scan);
 
 class HolderFinder {
 public:

@@ -92,7 +92,7 @@ void FindLoadedModules(const std::vector<HeldTarget>& targets, const std::vector
         if (!process || !ModuleAddresses(process.Get(), modules)) {
             // A process that has ended meanwhile was not holding anything.
             const DWORD error = GetLastError();
-            if (error != ERROR_INVALID_PARAMETER && error != ERROR_INVALID_HANDLE)
+            if (error != ERROR_INVALID_PARAMETER && error != ERROR_INVALID_HANDLE && !ProcessHasEnded(processId))
                 scan.notExamined.push_back(processId);
             continue;
         }

@@ -1,5 +1,6 @@
 #include "platform/nt_queries.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace pendrix {
@@ -8,6 +9,10 @@ namespace {
 constexpr ULONG kSystemExtendedHandleInformation = 64;
 constexpr ULONG kFileInternalInformation = 6;
 constexpr ULONG kFileFsVolumeInformation = 1;
+constexpr ULONG kFileProcessIdsUsingFileInformation = 47;
+constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
+constexpr std::size_t kFirstUsersBytes = 4096;
+constexpr std::size_t kMostUsersBytes = 1024 * 1024;
 
 // The table grows while it is read: each try asks for what the last one
 // needed and a margin for the handles opened meanwhile.
@@ -115,6 +120,34 @@ LONG QueryVolumeSerial(HANDLE file, std::uint32_t& serial) {
     const LONG status = query(file, &io, &volume, sizeof(volume), kFileFsVolumeInformation);
     if (status == kStatusSuccess) serial = volume.serialNumber;
     return status;
+}
+
+LONG QueryProcessIdsUsingFile(HANDLE file, std::vector<std::uint32_t>& processIds) {
+    const QueryFileFunction query = Nt().queryInformationFile;
+    if (query == nullptr) return kStatusProcedureNotFound;
+    // FILE_PROCESS_IDS_USING_FILE_INFORMATION: a count, then ULONG_PTR ids.
+    struct Header {
+        ULONG count;
+        ULONG_PTR first[1];
+    };
+    std::vector<ULONG_PTR> buffer(kFirstUsersBytes / sizeof(ULONG_PTR));
+    for (;;) {
+        IoStatus io{};
+        const auto bytes = static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR));
+        const LONG status = query(file, &io, buffer.data(), bytes, kFileProcessIdsUsingFileInformation);
+        const bool tooSmall = status == kStatusInfoLengthMismatch || status == kStatusBufferOverflow;
+        if (tooSmall && bytes < kMostUsersBytes) {
+            buffer.resize(buffer.size() * 4);
+            continue;
+        }
+        if (status != kStatusSuccess) return status;
+        const auto* header = reinterpret_cast<const Header*>(buffer.data());
+        const std::size_t room = (bytes - offsetof(Header, first)) / sizeof(ULONG_PTR);
+        const std::size_t count = header->count < room ? header->count : room;
+        processIds.clear();
+        for (std::size_t i = 0; i < count; ++i) processIds.push_back(static_cast<std::uint32_t>(header->first[i]));
+        return status;
+    }
 }
 
 std::uint32_t WindowsErrorOfStatus(LONG status) {

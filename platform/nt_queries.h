@@ -50,6 +50,13 @@ private:
 LONG QueryFileIndex(HANDLE file, std::uint64_t& index);
 LONG QueryVolumeSerial(HANDLE file, std::uint32_t& serial);
 
+// NtQueryInformationFile(FileProcessIdsUsingFileInformation): every process
+// that has the file open or mapped (a loaded image too), asked of the file
+// itself, so that a renamed file is found by whoever uses it. The handle
+// needs FILE_READ_ATTRIBUTES. An NTSTATUS; Wine 8 does not implement the
+// class and answers with a failure.
+LONG QueryProcessIdsUsingFile(HANDLE file, std::vector<std::uint32_t>& processIds);
+
 // RtlNtStatusToDosError: the Windows error code for an NTSTATUS.
 std::uint32_t WindowsErrorOfStatus(LONG status);
 

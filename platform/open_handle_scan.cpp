@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/time_limited_calls.h"
+#include "platform/held_targets.h"
 #include "platform/nt_queries.h"
 #include "common/unique_handle.h"
 
@@ -78,8 +79,8 @@ std::uint32_t FindOpenHandles(const std::vector<FileIdentity>& targets, HANDLE o
                 process->second = work->processes.size();
                 work->processes.push_back(std::move(handle));
                 work->processIds.push_back(processId);
-            } else if (GetLastError() != ERROR_INVALID_PARAMETER) {  // not a process that has ended
-                scan.notExamined.push_back(processId);
+            } else if (GetLastError() != ERROR_INVALID_PARAMETER && !ProcessHasEnded(processId)) {
+                scan.notExamined.push_back(processId);  // not one that has ended
             }
         }
         if (process->second)

@@ -40,7 +40,8 @@ public:
                                                const TokenPrivileges& newState, std::uint32_t bufferLength,
                                                TokenPrivileges& previousState,
                                                std::uint32_t& returnLength) = 0;
-    virtual std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
+    // reason: a shutdown reason code (SHTDN_REASON_...).
+    virtual std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
     virtual std::int32_t CloseHandle(HandleValue handle) = 0;
     // The calling thread's last-error code, as the call before it left it.
     virtual std::uint32_t GetLastError() = 0;

@@ -12,6 +12,7 @@
 #include "platform/held_targets.h"
 #include "platform/holder_finder.h"
 #include "platform/loaded_module_scan.h"
+#include "platform/nt_queries.h"
 #include "platform/open_handle_scan.h"
 #include "platform/restart_manager_scan.h"
 #include "common/unique_handle.h"
@@ -71,8 +72,24 @@ std::string ProgramPath(DWORD processId) {
     return {};
 }
 
-// Reads the module lists on a thread of its own while the handle table is
-// walked: the two sources wait on different things.
+// The processes that use each file that may be loaded, asked of the file
+// itself; false when the system cannot say (Wine 8 does not implement it).
+bool AskTheFiles(const std::vector<HeldTarget>& targets, std::vector<std::uint32_t>& users) {
+    for (const HeldTarget& target : targets) {
+        if (!target.mayBeLoaded) continue;
+        const UniqueKernelHandle file(CreateFileW(target.fullPath.c_str(), FILE_READ_ATTRIBUTES,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        std::vector<std::uint32_t> found;
+        if (!file || QueryProcessIdsUsingFile(file.Get(), found) != kStatusSuccess) return false;
+        users.insert(users.end(), found.begin(), found.end());
+    }
+    return true;
+}
+
+// The file itself says who has it mapped; where it cannot, the module lists
+// are read, on a thread of their own while the handle table is walked: the
+// two sources wait on different things.
 std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
                                     const std::map<DWORD, std::wstring>& names, HolderScan& scan) {
     bool mayBeLoaded = false;
@@ -81,9 +98,12 @@ std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
         identities.push_back(target.identity);
         mayBeLoaded = mayBeLoaded || target.mayBeLoaded;
     }
+    std::vector<std::uint32_t> users;
+    const bool fileAnswered = mayBeLoaded && AskTheFiles(targets, users);
     HolderScan moduleScan;
     std::future<void> modules;
-    if (mayBeLoaded) {
+    if (mayBeLoaded && !fileAnswered) {
+        scan.modulesByLoadedName = true;
         std::vector<DWORD> processIds;
         for (const auto& process : names) processIds.push_back(process.first);
         modules = std::async(std::launch::async, [&targets, &moduleScan, processIds] {
@@ -92,6 +112,7 @@ std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
     }
     const std::uint32_t status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
     if (modules.valid()) modules.get();
+    if (fileAnswered) AddMappedUsers(users, GetCurrentProcessId(), scan);
     scan.sightings.insert(scan.sightings.end(), moduleScan.sightings.begin(), moduleScan.sightings.end());
     scan.notExamined.insert(scan.notExamined.end(), moduleScan.notExamined.begin(), moduleScan.notExamined.end());
     return status;

@@ -1,13 +1,19 @@
 // ShutdownApi over kernel32, advapi32 and user32.
 #include <windows.h>
+#include <reason.h>
 
 #include <cstddef>
 
+#include "platform/cls_exitWindows.h"
 #include "platform/shutdown_api.h"
 
 namespace pendrix {
 namespace {
 
+static_assert(kEwxReboot == EWX_REBOOT && kEwxForce == EWX_FORCE && kEwxForceIfHung == EWX_FORCEIFHUNG);
+static_assert(kShtdnReasonMajorApplication == SHTDN_REASON_MAJOR_APPLICATION &&
+              kShtdnReasonMinorInstallation == SHTDN_REASON_MINOR_INSTALLATION &&
+              kShtdnReasonFlagPlanned == SHTDN_REASON_FLAG_PLANNED);
 static_assert(sizeof(LocallyUniqueId) == sizeof(LUID));
 static_assert(sizeof(LuidAndAttributes) == sizeof(LUID_AND_ATTRIBUTES));
 static_assert(offsetof(LuidAndAttributes, Attributes) == offsetof(LUID_AND_ATTRIBUTES, Attributes));
@@ -56,8 +62,8 @@ public:
         return status;
     }
 
-    std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
-        return ::ExitWindowsEx(flags, reserved);
+    std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
+        return ::ExitWindowsEx(flags, reason);
     }
 
     std::int32_t CloseHandle(HandleValue handle) override { return ::CloseHandle(ToHandle(handle)); }

@@ -2,9 +2,13 @@
 
 #include <utility>
 
+#include "common/name_folding.h"
 #include "registry/registry_constants.h"
 #include "scheduler/immediate_replacement.h"
+#include "scheduler/list_sequence.h"
+#include "scheduler/list_update.h"
 #include "scheduler/name_pattern.h"
+#include "scheduler/stored_list.h"
 #include "scheduler/stored_strings.h"
 
 namespace pendrix {
@@ -29,9 +33,9 @@ std::uint32_t Writable(std::uint32_t attributes) {
 
 }  // namespace
 
-FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch,
-                           PendingListRead secondAtLaunch)
-    : registry_(registry), files_(files) {
+FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock,
+                           PendingListRead atLaunch, PendingListRead secondAtLaunch)
+    : list_(registry), lock_(lock), files_(files) {
     sessions_[0].atLaunch = std::move(atLaunch);
     sessions_[1].atLaunch = std::move(secondAtLaunch);
     for (ValueSession& session : sessions_) {
@@ -56,11 +60,12 @@ bool FileCommands::Accepts(const NameResolution& name, NameRole role, std::strin
 
 CommandResult FileCommands::Replace(std::string_view source, std::string_view destination, bool tryNow) {
     CommandResult result;
-    result.listTextRead = PendingRenameList(registry_).Read().listText;
+    result.listTextRead = list_.Read().listText;
     const NameResolution from = ResolveName(source, files_, NameUse::File);
     const NameResolution to = ResolveName(destination, files_, NameUse::File);
     if (from.problem == NameProblem::Blank || to.problem == NameProblem::Blank) return result;
-    if (!Accepts(from, NameRole::Source, source, result) || !Accepts(to, NameRole::Destination, destination, result))
+    if (!Accepts(from, NameRole::Source, WithoutSurroundingQuotes(source), result) ||
+        !Accepts(to, NameRole::Destination, WithoutSurroundingQuotes(destination), result))
         return result;
     result.source = from.name.full;
     result.destination = to.name.full;
@@ -93,6 +98,7 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         return result;
     }
 
+    if (tryNow && UndoneAtRestart(to.name.full, result)) return result;
     if (tryNow) {
         const ReplacementAttempt attempt = ReplaceAtOnce(files_, from.name.path, to.name.path);
         if (attempt.outcome == ReplacementOutcome::Done) {
@@ -114,19 +120,20 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         return result;
     }
     // The start-up processing cannot replace a read-only file.
-    const bool readOnly = destinationStatus == kErrorSuccess && (destinationAttributes & kAttributeReadOnly);
-    if (readOnly) files_.SetAttributes(to.name.path, Writable(destinationAttributes));
+    madeWritable_.clear();
+    if (destinationStatus == kErrorSuccess) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
     Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
-    if (readOnly && result.outcome != CommandOutcome::Scheduled)
-        files_.SetAttributes(to.name.path, destinationAttributes);
+    SettleWritable(result);
     return result;
 }
 
-CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
+CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
     CommandResult result;
-    result.listTextRead = PendingRenameList(registry_).Read().listText;
+    result.listTextRead = list_.Read().listText;
+    // The name as the user meant it, for the pattern and the messages.
+    const std::string_view path = WithoutSurroundingQuotes(typed);
     const bool pattern = HasWildcards(path);
-    const NameResolution target = ResolveName(path, files_, pattern ? NameUse::Pattern : NameUse::File);
+    const NameResolution target = ResolveName(typed, files_, pattern ? NameUse::Pattern : NameUse::File);
     if (target.problem == NameProblem::Blank || !Accepts(target, NameRole::Path, path, result)) return result;
     // The start-up processing cannot delete a read-only file: each is made
     // writable first, and gets its attributes back if it is neither deleted
@@ -142,19 +149,65 @@ CommandResult FileCommands::Delete(std::string_view path, bool tryNow) {
         } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
             DeleteEmptyFolder(target.name, tryNow, result);
         } else {
-            if (status == kErrorSuccess) MakeWritable(target.name.path, attributes);
+            if (status == kErrorSuccess) MakeWritable(target.name.path, NtNameOf(target.name), attributes);
             DeleteOneFile(target.name, tryNow, result);
         }
     }
-    if (result.outcome == CommandOutcome::NotScheduled || result.outcome == CommandOutcome::Refused)
-        for (const auto& [file, attributes] : madeWritable_) files_.SetAttributes(file, attributes);
-    madeWritable_.clear();
+    SettleWritable(result);
     return result;
 }
 
-void FileCommands::MakeWritable(const std::string& path, std::uint32_t attributes) {
-    if ((attributes & kAttributeReadOnly) && files_.SetAttributes(path, Writable(attributes)) == kErrorSuccess)
-        madeWritable_.emplace_back(path, attributes);
+void FileCommands::MakeWritable(const std::string& path, const std::string& ntName, std::uint32_t attributes) {
+    if (!(attributes & kAttributeReadOnly) || files_.SetAttributes(path, Writable(attributes)) != kErrorSuccess)
+        return;
+    // What the file system made of it, so that Cancel All can tell whether
+    // anyone changed it since.
+    std::uint32_t left = Writable(attributes);
+    files_.Attributes(path, left);
+    madeWritable_.push_back({path, ntName, attributes, left});
+}
+
+namespace {
+
+// Whether a string of the list names ntName (a first string, or a second
+// one after its "!").
+bool ListNames(const std::vector<std::string>& strings, const std::string& ntName) {
+    const std::string folded = FoldName(ntName);
+    for (std::string_view name : strings) {
+        if (name.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker)
+            name.remove_prefix(kReplaceExistingMarker.size());
+        if (FoldName(name) == folded) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void FileCommands::SettleWritable(const CommandResult& result) {
+    std::vector<std::string> scheduled;
+    for (const RenamePair& pair : result.scheduled) {
+        scheduled.push_back(pair.first);
+        scheduled.push_back(pair.second);
+    }
+    for (WritableFile& file : madeWritable_) {
+        if (ListNames(scheduled, file.ntName))
+            writableForRestart_.push_back(std::move(file));
+        else if (result.outcome != CommandOutcome::DoneNow && result.outcome != CommandOutcome::Scheduled)
+            files_.SetAttributes(file.path, file.original);  // neither done nor scheduled: as it was
+    }
+    madeWritable_.clear();
+}
+
+void FileCommands::GiveAttributesBack(std::string_view stored) {
+    const std::vector<std::string> strings = SplitStoredStrings(stored);
+    for (const WritableFile& file : writableForRestart_) {
+        // Another pair still needs it writable, or someone changed it since.
+        if (ListNames(strings, file.ntName)) continue;
+        std::uint32_t now = 0;
+        if (files_.Attributes(file.path, now) == kErrorSuccess && now == file.left)
+            files_.SetAttributes(file.path, file.original);
+    }
+    writableForRestart_.clear();
 }
 
 void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result) {
@@ -214,7 +267,7 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         if ((file.attributes & kAttributeDirectory) || !MatchesPattern(last, file.name)) continue;
         matched = true;
         const std::string path = folderPath + file.name;
-        MakeWritable(path, file.attributes);
+        MakeWritable(path, std::string(kObjectPathPrefix) + folder + file.name, file.attributes);
         if (tryNow) {
             const std::uint32_t removed = files_.Remove(path);
             if (removed == kErrorSuccess) result.deletedNow.push_back(folder + file.name);
@@ -246,120 +299,207 @@ bool FileCommands::IsSameFile(const std::string& first, const std::string& secon
     return files_.Identity(first, a) == kErrorSuccess && files_.Identity(second, b) == kErrorSuccess && a == b;
 }
 
+bool FileCommands::UndoneAtRestart(const std::string& destination, CommandResult& result) {
+    const PendingValues values = ReadPendingValues(list_.Registry());
+    for (const PendingListRead& current : values.values)
+        if (!current.readable || HoldsAnotherForm(current)) return false;  // said when it is written
+    const SequenceCheck check = CheckChangeNow(CombinedSequence(values), destination);
+    if (check.verdict != SequenceCheck::Verdict::SourceTaken) return false;
+    Refuse(result, Refusal::UndoneAtRestart, kErrorFileNotFound, NameRole::Destination, destination);
+    result.earlierEntry = check.entry + 1;
+    result.earlierPair = check.earlier;
+    return true;
+}
+
+namespace {
+
+// The stored data with pairs appended, or what stands in the way. before:
+// the first value, when current is the second, whose entries run first.
+ListChange AppendChange(const PendingListRead* before, const PendingListRead& current,
+                        const std::vector<RenamePair>& pairs, SequenceCheck& check) {
+    ListChange change;
+    check = CheckSequence(before != nullptr ? SequenceAfter(*before, current.stored) : current.stored, pairs);
+    if (check.verdict == SequenceCheck::Verdict::AlreadyScheduled) return change;
+    if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
+        change.kind = ListChange::Kind::Refuse;
+        return change;
+    }
+    change.kind = ListChange::Kind::Store;
+    change.data = current.stored;
+    for (const RenamePair& pair : check.toAdd) change.data = AppendPairToStored(change.data, pair);
+    return change;
+}
+
+}  // namespace
+
 void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
     result.outcome = CommandOutcome::NotScheduled;
-    // Read again just before the write, so that a change another program
-    // made meanwhile is kept.
-    const PendingValues current = ReadPendingValues(registry_);
-    const AppendCheck check = CheckAppend(current);
-    std::size_t target = check.target;
+    // Where MoveFileExW appends: the second value when it exists, which runs
+    // after the first. Decided under the mutex the change is made under (it
+    // counts its owner's waits); when it cannot be had, the update below
+    // says why.
+    const ListLockHold hold(lock_);
+    PendingValues values;
+    if (hold.Status() == kErrorSuccess) values = ReadPendingValues(list_.Registry());
+    const AppendCheck where = CheckAppend(values);
+    std::size_t target = where.target;
     result.listValue = target;
-    if (check.block == AppendBlock::Unreadable) {
-        result.status = current[target].status;
+    if (where.block == AppendBlock::Unreadable) {
+        result.status = values[target].status;
         result.readFailed = true;
         return;
     }
-    if (check.block == AppendBlock::AnotherForm) {
+    if (where.block == AppendBlock::AnotherForm) {
         result.outcome = CommandOutcome::ListOfAnotherForm;
-        result.listShape = current[target].shape;
+        result.listShape = values[target].shape;
         return;
     }
-    std::string data = current[target].stored;
-    for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
-
-    std::int32_t status = PendingRenameList(registry_, kPendingValueNames[target]).Store(data);
-    if (CallsForASecondValue(target, status)) {
+    // Read again under the mutex just before the write, so that a change
+    // another program made meanwhile is kept.
+    SequenceCheck check;
+    const PendingListRead* before = target == 1 ? &values[0] : nullptr;
+    const auto append = [&](const PendingListRead& current) { return AppendChange(before, current, pairs, check); };
+    UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
+    if (update.outcome == UpdateOutcome::WriteFailed && CallsForASecondValue(target, update.status)) {
         // The first list is as large as the registry stores: the pairs start
         // the second, which runs after it.
+        const PendingListRead first = update.current;
+        before = &first;
         target = 1;
         result.listValue = target;
-        data.clear();
-        for (const RenamePair& pair : pairs) data = AppendPairToStored(data, pair);
-        status = PendingRenameList(registry_, kPendingValueNames[target]).Store(data);
+        update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     }
-    if (status != kErrorSuccess) {
-        result.status = status;
+    result.status = update.status;
+    switch (update.outcome) {
+    case UpdateOutcome::ReadFailed: result.readFailed = true; return;
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed: return;
+    case UpdateOutcome::Busy: result.outcome = CommandOutcome::ListBusy; return;
+    case UpdateOutcome::NotKept: result.outcome = CommandOutcome::NotKept; return;
+    case UpdateOutcome::AnotherForm:
+        result.outcome = CommandOutcome::ListOfAnotherForm;
+        result.listShape = update.current.shape;
         return;
+    case UpdateOutcome::NotWritten:
+        if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
+            const bool replacement = !pairs.front().second.empty();
+            Refuse(result, Refusal::TakenEarlier, kErrorFileNotFound, replacement ? NameRole::Source : NameRole::Path,
+                   check.name);
+            result.earlierEntry = check.entry + 1;
+            result.earlierPair = check.earlier;
+            return;
+        }
+        result.alreadyScheduled = true;
+        break;
+    case UpdateOutcome::Written: {
+        ValueSession& session = sessions_[target];
+        const PendingListRead& current = update.current;
+        if (current.exists != session.lastWrittenExists || current.stored != session.lastWritten ||
+            update.attempts > 1)
+            session.onlyOwnChanges = false;
+        session.lastWritten = update.change.data;
+        session.lastWrittenExists = true;
+        session.written = true;
+        session.added.insert(session.added.end(), check.toAdd.begin(), check.toAdd.end());
+        scheduledAny_ = true;
+        break;
     }
-    ValueSession& session = sessions_[target];
-    if (current[target].exists != session.lastWrittenExists || current[target].stored != session.lastWritten)
-        session.onlyOwnChanges = false;
-    session.lastWritten = std::move(data);
-    session.lastWrittenExists = true;
-    session.written = true;
-    session.added.insert(session.added.end(), pairs.begin(), pairs.end());
+    }
+    result.status = 0;
     result.outcome = CommandOutcome::Scheduled;
     result.scheduled = std::move(pairs);
 }
 
+FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult& result) {
+    ValueSession& session = sessions_[index];
+    bool untouchedByOthers = false;
+    const auto change = [&](const PendingListRead& current) {
+        ListChange made;
+        if (session.added.empty()) return made;  // this session scheduled nothing still held
+        made.withdrawn = session.added;
+        untouchedByOthers = session.onlyOwnChanges && current.exists == session.lastWrittenExists &&
+                            current.stored == session.lastWritten;
+        if (untouchedByOthers) {
+            // The registry as at launch: no value when there was none.
+            made.data = session.atLaunch.stored;
+            made.kind = session.atLaunch.exists ? ListChange::Kind::Store : ListChange::Kind::DeleteValue;
+            return made;
+        }
+        // Only this session's pairs go, each only while it is still the
+        // same strings.
+        made.data = current.stored;
+        bool removed = false;
+        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair)
+            removed = RemoveLastPair(made.data, *pair) || removed;
+        if (!removed) return made;  // nothing of this session's is left to take back
+        // A list left with no string at all goes, as the start-up processing
+        // leaves it: a value of no data makes other programs' additions go
+        // wrong.
+        DropLoneClosingNul(made.data);
+        made.kind = made.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
+        return made;
+    };
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[index]).Run(change);
+    result.listValue = index;
+    switch (update.outcome) {
+    case UpdateOutcome::AnotherForm:
+        result.anotherForm = true;
+        result.listShape = update.current.shape;
+        return ValueUndo::Failed;
+    case UpdateOutcome::ReadFailed:
+        result.readFailed = true;
+        [[fallthrough]];
+    case UpdateOutcome::WriteFailed:
+    case UpdateOutcome::LockFailed:
+    case UpdateOutcome::Busy:
+    case UpdateOutcome::NotKept:
+        result.status = update.status;
+        return ValueUndo::Failed;
+    case UpdateOutcome::NotWritten:
+        session.added.clear();
+        session.onlyOwnChanges = false;
+        return ValueUndo::NothingThere;
+    case UpdateOutcome::Written: break;
+    }
+    session.onlyOwnChanges = untouchedByOthers && update.attempts == 1;
+    session.lastWritten = update.change.data;
+    session.lastWrittenExists = update.change.kind == ListChange::Kind::Store;
+    session.added.clear();
+    return ValueUndo::Reversed;
+}
+
 UndoResult FileCommands::CancelAll() {
+    UndoResult result;
+    bool reversed = false;
     // The second value only when this session wrote it: nothing else there
     // is this session's to take back.
     for (std::size_t index = 0; index < kPendingValueCount; ++index) {
         if (index != 0 && !sessions_[index].written) continue;
-        UndoResult result = CancelValue(index);
-        if (!result.reversed) return result;
+        const ValueUndo undo = CancelValue(index, result);
+        if (undo == ValueUndo::Failed) return result;
+        reversed = reversed || undo == ValueUndo::Reversed;
     }
-    UndoResult result;
+    // Both lists as they are now: a file a pair left there names stays
+    // writable.
+    const PendingValues now = ReadPendingValues(list_.Registry());
+    GiveAttributesBack(now[0].stored + '\0' + now[1].stored);
+    if (!reversed) {
+        // Nothing of this session's was in the lists: nothing was written.
+        result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
+        result.stillPending = CountPending();
+        return result;
+    }
     result.reversed = true;
     return result;
 }
 
-UndoResult FileCommands::CancelValue(std::size_t index) {
-    UndoResult result;
-    result.listValue = index;
-    ValueSession& session = sessions_[index];
-    PendingRenameList list(registry_, kPendingValueNames[index]);
-    const PendingListRead current = list.Read();
-    if (!current.readable) {
-        result.status = current.status;
-        result.readFailed = true;
-        return result;
-    }
-    if (HoldsAnotherForm(current)) {
-        result.anotherForm = true;
-        result.listShape = current.shape;
-        return result;
-    }
-
-    std::string data;
-    bool keepValue = true;
-    const bool untouchedByOthers =
-        session.onlyOwnChanges && current.exists == session.lastWrittenExists && current.stored == session.lastWritten;
-    if (untouchedByOthers) {
-        // The registry as at launch: no value when there was none.
-        data = session.atLaunch.stored;
-        keepValue = session.atLaunch.exists;
-    } else {
-        data = current.stored;
-        bool removed = false;
-        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair)
-            removed = RemoveLastPair(data, *pair) || removed;
-        if (!removed) {
-            // Nothing of this session's is left to take back.
-            session.added.clear();
-            session.onlyOwnChanges = false;
-            result.reversed = true;
-            return result;
-        }
-        // A list left with no string at all goes, as the start-up processing
-        // leaves it: a value of no data makes other programs' additions go
-        // wrong.
-        DropLoneClosingNul(data);
-        keepValue = !data.empty();
-    }
-
-    const std::int32_t status = keepValue ? list.Store(data) : list.Delete();
-    if (status != kErrorSuccess) {
-        result.status = status;
-        return result;
-    }
-    session.onlyOwnChanges = untouchedByOthers;
-    session.lastWritten = std::move(data);
-    session.lastWrittenExists = keepValue;
-    session.added.clear();
-    result.reversed = true;
-    return result;
+PendingCount FileCommands::CountPending() {
+    const PendingValues values = ReadPendingValues(list_.Registry());
+    PendingCount count;
+    count.known = values[0].readable && values[1].readable;
+    if (!count.known) return count;
+    for (const PendingListRead& current : values.values) count.operations += ReachedEntryCount(current.stored);
+    return count;
 }
 
 }  // namespace pendrix

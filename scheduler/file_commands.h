@@ -24,6 +24,7 @@
 
 #include "scheduler/file_names.h"
 #include "platform/file_system_api.h"
+#include "platform/list_lock.h"
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/pending_values.h"
 
@@ -38,6 +39,8 @@ enum class CommandOutcome {
     Refused,       // the names cannot be acted on (refusal says why); nothing scheduled
     Interrupted,   // the replacement stopped half-way; the old content is in keptAt
     ListOfAnotherForm,  // the list is a value no write may replace; nothing changed
+    ListBusy,      // another Pendrix process kept the list past the timeout; nothing changed
+    NotKept,       // other programs' writes undid the change each time it was made
 };
 
 // Why a command was refused; status holds the Windows code that fits.
@@ -52,6 +55,9 @@ enum class Refusal {
     FolderNotEmpty,            // the folder to delete holds something (145)
     NoMatch,                   // the pattern matches no file (2)
     Network,                   // on the network: cannot be scheduled (50)
+    TakenEarlier,              // an earlier pending entry deletes or moves the source away (2)
+    UndoneAtRestart,           // an earlier pending entry takes the destination away after it is
+                               // replaced now (2)
 };
 
 // Which of the command's names a refusal concerns.
@@ -88,11 +94,40 @@ struct CommandResult {
     // For Scheduled, NotScheduled and ListOfAnotherForm: the value concerned
     // (0: PendingFileRenameOperations, 1: PendingFileRenameOperations2).
     std::size_t listValue = 0;
+    // Scheduled: every pair was pending exactly so already, and nothing was
+    // added.
+    bool alreadyScheduled = false;
+    // TakenEarlier and UndoneAtRestart: the pending entry in the way (its
+    // number from 1, as the list shows it, and its strings).
+    std::size_t earlierEntry = 0;
+    RenamePair earlierPair;
+};
+
+// How many operations the start-up processing will carry out, as the list
+// holds them now; not known when the list could not be read.
+struct PendingCount {
+    bool known = false;
+    std::size_t operations = 0;
+};
+
+// Why Cancel All found nothing to take back (and changed nothing).
+enum class NothingToTakeBack {
+    No,
+    NothingScheduled,  // this session scheduled nothing
+    AlreadyGone,       // what it scheduled is no longer in the list (taken back, or removed by others)
 };
 
 struct UndoResult {
+    // Pairs this session scheduled were taken back.
     bool reversed = false;
-    std::int32_t status = 0;  // when not reversed: the read or write that failed
+    // When nothing failed but there was nothing to take back: why, and what
+    // the list still holds.
+    NothingToTakeBack nothing = NothingToTakeBack::No;
+    PendingCount stillPending;
+    // When neither: the read or write that failed; kErrorTimeout when
+    // another Pendrix process kept the list busy, kErrorRetry when other
+    // programs' writes undid the change each time.
+    std::int32_t status = 0;
     bool readFailed = false;
     // Not reversed because the value is now of a form no write may replace.
     bool anotherForm = false;
@@ -105,14 +140,19 @@ public:
     // atLaunch and secondAtLaunch: PendingFileRenameOperations and
     // PendingFileRenameOperations2 as read when the session began; "Cancel
     // All" takes each value this session wrote back to it.
-    FileCommands(RegistryRoutines& registry, FileSystemApi& files, PendingListRead atLaunch,
+    // lock: the mutex every change of the list is made under.
+    FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock, PendingListRead atLaunch,
                  PendingListRead secondAtLaunch);
 
     // Replaces destination by source: at once when tryNow and the
     // destination is a free file (scheduler/immediate_replacement.h; it is
     // never lost), otherwise at the next start. A read-only destination is
     // made writable first, so that the start-up processing can replace it.
-    // One file named twice is refused.
+    // One file named twice is refused. The pending list is read as the
+    // sequence it is: a source that an earlier entry deletes or moves away
+    // is refused, and so is a replacement now of a destination that an
+    // entry takes away at the next start; a replacement pending exactly so
+    // is not added again.
     CommandResult Replace(std::string_view source, std::string_view destination, bool tryNow);
 
     // Deletes path, a file or an empty folder: at once when tryNow,
@@ -122,13 +162,25 @@ public:
     // once or scheduled by its full name.
     CommandResult Delete(std::string_view path, bool tryNow);
 
-    // Takes back the pairs this session scheduled, value by value: the
-    // first list always, the second when this session wrote it. When
-    // nobody else changed a value since this session's last write, it
-    // becomes exactly what was read at launch (deleted when there was none);
-    // otherwise only this session's pairs go, and a list left with no string
-    // is deleted. A value of another form is never written.
+    // Whether the replacement now of the file at destination (a full name)
+    // would be undone at the next start by a pending entry that takes it
+    // away; then result is the refusal, naming that entry. The move aside
+    // asks too.
+    bool UndoneAtRestart(const std::string& destination, CommandResult& result);
+
+    // Takes back the pairs this session scheduled, value by value (the
+    // second only when this session wrote it). When nobody else changed
+    // a value since this session's last write, the value becomes exactly
+    // what was read at launch (deleted when there was none); otherwise only
+    // this session's pairs go, and a list left with no string is deleted.
+    // A value of another form is never written; with nothing of this
+    // session's in the list, nothing is. A file made writable for a
+    // scheduling gets its attributes back when they are still as they were
+    // left and no pair left in the list names it.
     UndoResult CancelAll();
+
+    // The operations both lists hold now.
+    PendingCount CountPending();
 
     const PendingListRead& AtLaunch() const noexcept { return sessions_[0].atLaunch; }
 
@@ -139,14 +191,34 @@ private:
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
     void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
-    void MakeWritable(const std::string& path, std::uint32_t attributes);
-    UndoResult CancelValue(std::size_t index);
 
-    RegistryRoutines& registry_;
+    // A read-only file made writable so that the start-up processing can
+    // delete or replace it.
+    struct WritableFile {
+        std::string path;      // as the file system is handed it
+        std::string ntName;    // as the list names it
+        std::uint32_t original = 0;
+        std::uint32_t left = 0;  // the attributes it was left with
+    };
+    void MakeWritable(const std::string& path, const std::string& ntName, std::uint32_t attributes);
+    // After a command: the files made writable for what it scheduled are
+    // kept for Cancel All; every other gets its attributes back.
+    void SettleWritable(const CommandResult& result);
+    // After Cancel All has left stored in the lists.
+    void GiveAttributesBack(std::string_view stored);
+
+    // What taking back one value's pairs came to.
+    enum class ValueUndo { Reversed, NothingThere, Failed };
+    ValueUndo CancelValue(std::size_t index, UndoResult& result);
+
+    PendingRenameList list_;
+    ListLockApi& lock_;
     FileSystemApi& files_;
-    // The read-only files the running deletion made writable, with their
-    // attributes.
-    std::vector<std::pair<std::string, std::uint32_t>> madeWritable_;
+    // The read-only files the running command made writable.
+    std::vector<WritableFile> madeWritable_;
+    // Those made writable for what this session scheduled.
+    std::vector<WritableFile> writableForRestart_;
+    bool scheduledAny_ = false;
 
     // For each value, what this session wrote: the pairs it added, the data
     // of its last write, and whether every change to the value since launch

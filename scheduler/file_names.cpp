@@ -161,7 +161,13 @@ std::string_view LastPartOf(std::string_view path) { return path.substr(FolderOf
 
 bool HasWildcards(std::string_view path) { return LastPartOf(path).find_first_of("*?") != std::string_view::npos; }
 
-NameResolution ResolveName(std::string_view typed, FileSystemApi& files, NameUse use) {
+std::string_view WithoutSurroundingQuotes(std::string_view typed) {
+    if (typed.size() >= 2 && typed.front() == '"' && typed.back() == '"') return typed.substr(1, typed.size() - 2);
+    return typed;
+}
+
+NameResolution ResolveName(std::string_view quotedOrNot, FileSystemApi& files, NameUse use) {
+    const std::string_view typed = WithoutSurroundingQuotes(quotedOrNot);
     if (IsBlank(typed)) return Problem(NameProblem::Blank, kErrorInvalidParameter);
     if (typed.find('\0') != std::string_view::npos) return Invalid();
     if (typed.substr(0, kObjectPathPrefix.size()) == kObjectPathPrefix ||

@@ -50,6 +50,7 @@ struct NameResolution {
     ResolvedName name;
 };
 
+// Resolves typed, taken without one pair of surrounding double quotes.
 NameResolution ResolveName(std::string_view typed, FileSystemApi& files, NameUse use);
 
 // The NT form the start-up processing takes: "\??\C:\dir\file".
@@ -67,5 +68,10 @@ std::string_view LastPartOf(std::string_view path);
 
 // Empty, or nothing but blanks and tabs.
 bool IsBlank(std::string_view text);
+
+// typed without one pair of double quotes around it, as Explorer's "Copy as
+// path" puts them: no name holds a double quote, so a quoted name could only
+// be refused. A quote anywhere else stays, and is refused.
+std::string_view WithoutSurroundingQuotes(std::string_view typed);
 
 }  // namespace pendrix

@@ -42,6 +42,11 @@ MoveAsideResult MoveAsideReplacement::Replace(const std::string& source, const s
         files_.Identity(path, destinationIdentity) == kErrorSuccess && sourceIdentity == destinationIdentity)
         return result;
 
+    // A pending entry that takes the destination away at the next start
+    // would undo the replacement: the plain replacement refuses it.
+    CommandResult undone;
+    if (commands_.UndoneAtRestart(to.name.full, undone)) return result;
+
     // A destination that is not in use is replaced as usual.
     const ReplacementAttempt attempt = ReplaceAtOnce(files_, from.name.path, path);
     if (attempt.outcome == ReplacementOutcome::Done) {

@@ -127,6 +127,8 @@ public:
     // Deletes the value; 0 also when there was none, else the Windows status.
     std::int32_t Delete();
 
+    RegistryRoutines& Registry() const noexcept { return registry_; }
+
 private:
     RegistryRoutines& registry_;
     const char* valueName_;

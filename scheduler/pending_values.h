@@ -8,6 +8,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "registry/RegistryRoutines.h"
 #include "scheduler/pending_rename_list.h"
@@ -44,6 +46,15 @@ struct AppendCheck {
 };
 
 AppendCheck CheckAppend(const PendingValues& values);
+
+// Both values read as the one sequence the start-up processing carries
+// out: the pairs of the first that it reaches (each string with its NUL),
+// then the second's data. Just the first's data when there is no second.
+std::string CombinedSequence(const PendingValues& values);
+
+// The stored data of second read as following the first value's pairs
+// that run (PendingFileRenameOperations as read in first).
+std::string SequenceAfter(const PendingListRead& first, std::string_view second);
 
 // Whether a write that failed with status may go to a new second value
 // instead: the first has grown too large for the registry to store.

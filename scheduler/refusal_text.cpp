@@ -1,5 +1,8 @@
 #include "scheduler/refusal_text.h"
 
+#include "platform/list_lock.h"
+#include "scheduler/list_update.h"
+
 namespace pendrix {
 namespace {
 
@@ -15,7 +18,38 @@ std::string Named(const CommandResult& result, const char* what) {
     return Quoted(result.subjectName);
 }
 
+std::string_view WithoutPrefix(std::string_view name, std::string_view prefix) {
+    return name.substr(0, prefix.size()) == prefix ? name.substr(prefix.size()) : name;
+}
+
+// "entry 2 of the pending operations (the deletion of "C:\x")"
+std::string EarlierEntry(const CommandResult& result) {
+    const RenamePair& pair = result.earlierPair;
+    const std::string source(WithoutPrefix(pair.first, kObjectPathPrefix));
+    const bool replaces = WithoutPrefix(pair.second, kReplaceExistingMarker).size() != pair.second.size();
+    const std::string destination(
+        WithoutPrefix(WithoutPrefix(pair.second, kReplaceExistingMarker), kObjectPathPrefix));
+    std::string what;
+    if (pair.second.empty())
+        what = "the deletion of " + Quoted(source);
+    else if (replaces)
+        what = "the replacement of " + Quoted(destination) + " with " + Quoted(source);
+    else
+        what = "the rename of " + Quoted(source) + " to " + Quoted(destination);
+    return "entry " + std::to_string(result.earlierEntry) + " of the pending operations (" + what + ")";
+}
+
 }  // namespace
+
+std::string ListBusyReason() {
+    return "another Pendrix program kept the list of pending file operations busy for more than " +
+           std::to_string(kListLockTimeoutMilliseconds / 1000) + " seconds";
+}
+
+std::string NotKeptReason() {
+    return "other programs changed the list of pending file operations at the same moment, and the change did "
+           "not stay in it in " + std::to_string(kListWriteAttempts) + " attempts";
+}
 
 std::string RefusalReason(const CommandResult& result) {
     const std::string status = std::to_string(result.status);
@@ -35,6 +69,12 @@ std::string RefusalReason(const CommandResult& result) {
     case Refusal::Network:
         return Named(result, "") + " is on the network, which Windows has not connected yet when it carries out "
                                    "scheduled operations";
+    case Refusal::TakenEarlier:
+        return Named(result, "") + " will be gone when its turn comes at the next start: " + EarlierEntry(result) +
+               " takes it away first";
+    case Refusal::UndoneAtRestart:
+        return Named(result, "") + " would be replaced now, but " + EarlierEntry(result) +
+               " takes it away at the next start";
     case Refusal::None: break;
     }
     return "the command was refused (error " + status + ")";

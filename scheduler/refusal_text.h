@@ -17,4 +17,10 @@ std::string RefusalReason(const CommandResult& result);
 // "C:\pdx1.tmp"".
 std::string InterruptionReason(const CommandResult& result);
 
+// Why the list was not changed, as one clause: another Pendrix process held
+// it past the timeout (kErrorTimeout), or other programs' writes undid the
+// change every time it was made (kErrorRetry).
+std::string ListBusyReason();
+std::string NotKeptReason();
+
 }  // namespace pendrix

@@ -41,4 +41,9 @@ StoredListLayout DescribeStoredList(std::string_view stored) {
     return layout;
 }
 
+std::size_t ReachedEntryCount(std::string_view stored) {
+    if (!IsClosedProperly(stored)) return 0;
+    return (ReachedStringCount(SplitStoredStrings(stored)) + 1) / 2;
+}
+
 }  // namespace pendrix

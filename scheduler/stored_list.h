@@ -50,4 +50,9 @@ struct StoredListLayout {
 
 StoredListLayout DescribeStoredList(std::string_view stored);
 
+// How many operations the start-up processing will carry out of the stored
+// data: the pairs its walk reaches (a last first string without a second
+// is a deletion), none when the data does not end with two NULs.
+std::size_t ReachedEntryCount(std::string_view stored);
+
 }  // namespace pendrix

@@ -2,8 +2,10 @@
 # Shows Pendrix's main job end to end under Wine, on a virtual display when
 # there is none: another program holds a file open, Pendrix is asked through
 # its window to replace it, says it will happen at the next start, and
-# "Restart" restarts the Wine prefix, whose start-up processing replaces the
-# file. Prints each step and saves a screenshot of each.
+# "Restart", once confirmed, restarts Windows as a restart does under Wine:
+# the programs are asked to close and end (the one holding the file too),
+# then the start-up processing replaces the file. Prints each step and saves
+# a screenshot of each.
 # Usage: tools/demo.sh [--built] [OUTPUT_FOLDER]   (default build/demo)
 # --built: use the Windows build as it is, without setup or building.
 set -eu
@@ -36,21 +38,21 @@ prepare_prefix
 
 demo="$WINEPREFIX/drive_c/demo"
 mkdir -p "$demo/new" "$demo/app" "$demo/run"
-cp "$bin/Pendrix.exe" "$bin/tests/wine/window_driver.exe" "$demo/run/"
+cp "$bin/Pendrix.exe" "$bin/tests/wine/window_driver.exe" "$bin/tests/wine/file_holder.exe" "$demo/run/"
 printf 'report library, version 2\n' >"$demo/new/report.dll"
 printf 'report library, version 1\n' >"$demo/app/report.dll"
 printf '%s\n' "C:\\demo\\app\\report.dll: $(cat "$demo/app/report.dll")"
 printf '%s\n' "C:\\demo\\new\\report.dll: $(cat "$demo/new/report.dll")"
 
-step "Another program keeps C:\\demo\\app\\report.dll open, so it cannot be replaced now"
-wine "$bin/tests/wine/file_holder.exe" 'C:\demo\app\report.dll' 'Local\PendrixDemoHolder' >/dev/null 2>&1 &
-
-step "Pendrix starts (in a Wine virtual desktop, which draws title bars), driven through its window"
-# The driver starts Pendrix on its own desktop and plays the user, writing
-# what it does to driver.log; at each "SHOT name" this side keeps the screen
-# it saved.
+step "Another program keeps C:\\demo\\app\\report.dll open; Pendrix starts (in a Wine virtual desktop, which" \
+    "draws title bars), driven through its window"
+# The driver starts the program that holds the file and Pendrix, both on
+# its own desktop (where the restart closes their windows), and plays the
+# user, writing what it does to driver.log; at each "SHOT name" this side
+# keeps the screen it saved.
 wine explorer /desktop=Pendrix,1024x768 'C:\demo\run\window_driver.exe' 'C:\demo\run\Pendrix.exe' \
-    'C:\demo\new\report.dll' 'C:\demo\app\report.dll' 'C:\demo\run' >/dev/null 2>&1 &
+    'C:\demo\run\file_holder.exe' 'C:\demo\new\report.dll' 'C:\demo\app\report.dll' 'C:\demo\run' \
+    >/dev/null 2>&1 &
 log="$demo/run/driver.log"
 seen=0
 waited=0
@@ -72,16 +74,16 @@ while :; do
             "FAILED: "*) fail "${line#FAILED: }" ;;
             *) printf '%s\n' "$line" ;;
             esac
-            [ "$line" = "Pressing Restart." ] && break 2
+            [ "$line" = "The restart has ended Pendrix." ] && break 2
         done
     fi
     waited=$((waited + 1))
-    [ $waited -gt 600 ] && fail "the driver stopped answering"
+    [ $waited -gt 1200 ] && fail "the driver stopped answering"
     sleep 0.2
 done
 
-step "Restart: every process of the prefix ends, the prefix starts again and carries out the list"
-timeout 180 wineserver -w || fail "the prefix did not come back from the restart"
+step "Restart: the programs were asked to close and ended, and the start-up processing carries out the list"
+timeout 180 wineserver -w || fail "the prefix's session did not end after the restart"
 printf '%s\n' "C:\\demo\\app\\report.dll: $(cat "$demo/app/report.dll")"
 [ "$(cat "$demo/app/report.dll")" = "report library, version 2" ] || fail "the file was not replaced"
 [ ! -e "$demo/new/report.dll" ] || fail "the source is still there"

@@ -61,6 +61,12 @@ void CheckResolution(std::string_view typed, NameUse use) {
     files.remoteDrives.insert('n');
     const NameResolution resolution = ResolveName(typed, files, use);
     if (IsBlank(typed)) Require(resolution.problem == NameProblem::Blank, "a blank name is refused as empty");
+    if (typed.find('"') == std::string_view::npos) {
+        const NameResolution quoted = ResolveName("\"" + std::string(typed) + "\"", files, use);
+        Require(quoted.problem == resolution.problem && quoted.status == resolution.status &&
+                    quoted.name.full == resolution.name.full && quoted.name.path == resolution.name.path,
+                "one pair of quotes around a name changes nothing");
+    }
     if (resolution.problem != NameProblem::None) {
         Require(resolution.status != 0, "a refusal carries a Windows code");
         return;

@@ -18,6 +18,7 @@
 #include "scheduler/stored_list.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix::cli {
@@ -230,7 +231,8 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         struct NoHolders : HolderFinder {
             std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
         } holders;
-        CliContext context{routines, files, holders, output, [](std::int32_t) { return std::string("text"); }};
+        testing::FakeListLock lock;
+        CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); }};
         CliArguments arguments;
         arguments.command = CliCommand::Remove;
         arguments.entry = test.entry;
@@ -294,9 +296,10 @@ TEST(ListCommand, ShowsBothValuesInTheOrderWindowsCarriesThemOut) {
         struct NoHolders : HolderFinder {
             std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
         } holders;
+        testing::FakeListLock lock;
         for (const bool json : {false, true}) {
             RecordedOutput output;
-            CliContext context{routines, files, holders, output, [](std::int32_t) { return std::string("text"); }};
+            CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); }};
             CliArguments arguments;
             arguments.command = CliCommand::List;
             arguments.json = json;

@@ -17,6 +17,7 @@
 #include "registry/registry_constants.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix::cli {
@@ -69,12 +70,66 @@ TEST(Verification, ClassifiesEachListedEntryAgainstTheFilesNow) {
         PendingEntry listed;
         listed.kind = c.kind;
         listed.unreached = c.unreached;
-        listed.sourceState = c.listed;
-        listed.sourceStamp = c.listedStamp;
-        const Verdict verdict = Classify(listed, EntryNow{c.pending, c.source, c.destination});
+        EntryNow now;
+        now.pending = c.pending;
+        now.source = c.source;
+        now.destination = c.destination;
+        now.fileStamp = c.listedStamp;
+        now.fileWasMissing = c.listed == kMissing;
+        const Verdict verdict = Classify(listed, now);
         EXPECT_EQ(verdict.outcome, c.outcome) << c.what;
         const bool explained = verdict.outcome == Outcome::NotCarriedOut || verdict.outcome == Outcome::NotChecked;
-        EXPECT_EQ(*verdict.reason != '\0', explained) << c.what;
+        EXPECT_EQ(!verdict.reason.empty(), explained) << c.what;
+    }
+}
+
+// A listing read in order, against the files after the restart: each row
+// the stored strings, the size of each entry's source when listed (0: none
+// recorded), the files there now (name and size) and the outcomes.
+TEST(Verification, ReadsTheListingInOrder) {
+    using O = Outcome;
+    const struct {
+        const char* what;
+        std::string stored;
+        std::vector<std::uint64_t> sizes;
+        std::vector<std::pair<const char*, std::uint64_t>> filesNow;
+        std::vector<Outcome> outcomes;
+    } cases[] = {
+        {"an installer's two steps", S("\\??\\C:\\s3\0!\\??\\C:\\t3\0\\??\\C:\\n1\0!\\??\\C:\\s3\0\0"), {3, 1},
+         {{"C:\\t3", 3}, {"C:\\s3", 1}}, {O::CarriedOut, O::CarriedOut}},
+        {"the two steps, the second not carried out", S("\\??\\C:\\s3\0!\\??\\C:\\t3\0\\??\\C:\\n1\0!\\??\\C:\\s3\0\0"),
+         {3, 1}, {{"C:\\t3", 3}, {"C:\\n1", 1}}, {O::CarriedOut, O::NotCarriedOut}},
+        {"the two steps, neither carried out", S("\\??\\C:\\s3\0!\\??\\C:\\t3\0\\??\\C:\\n1\0!\\??\\C:\\s3\0\0"),
+         {3, 1}, {{"C:\\t3", 9}, {"C:\\s3", 3}, {"C:\\n1", 1}}, {O::NotCarriedOut, O::NotCarriedOut}},
+        {"moved on by a later entry", S("\\??\\C:\\a\0\\??\\C:\\b\0\\??\\C:\\b\0\\??\\C:\\c\0\0"), {5, 0},
+         {{"C:\\c", 5}}, {O::CarriedOut, O::CarriedOut}},
+        {"source deleted by an earlier entry", S("\\??\\C:\\a\0\0\\??\\C:\\a\0!\\??\\C:\\b\0\0"), {5, 5},
+         {{"C:\\b", 2}}, {O::CarriedOut, O::NotCarriedOut}},
+        {"a deletion on a drive not here", S("\\??\\Q:\\x\0\0\\??\\C:\\y\0\0\0"), {1, 1}, {},
+         {O::NotChecked, O::CarriedOut}},
+        {"a replacement from a share not here", S("\\??\\UNC\\srv\\sh\\x\0!\\??\\C:\\y\0\0"), {1}, {{"C:\\y", 1}},
+         {O::NotChecked}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::pendrix::testing::FakeFileSystem files;
+        files.missingRoots = {"q:\\", "\\\\srv\\sh\\"};
+        for (const auto& [name, size] : c.filesNow) files.Put(name, std::string(size, 'x'));
+        PendingEntries listed = DescribeEntries(c.stored, true);
+        ASSERT_EQ(listed.entries.size(), c.sizes.size());
+        for (std::size_t i = 0; i < c.sizes.size(); ++i) {
+            listed.entries[i].sourceState = SourceState::Exists;
+            if (c.sizes[i] != 0) listed.entries[i].sourceStamp = FileStamp{c.sizes[i], 0};
+        }
+        // The fake stamps each file with its own time: compare sizes only.
+        for (const auto& [name, size] : c.filesNow) files.Find(name)->lastWrite = 0;
+        const std::vector<Verdict> verdicts = VerifyEntries(listed, DescribeEntries("", false), files);
+        ASSERT_EQ(verdicts.size(), c.outcomes.size());
+        for (std::size_t i = 0; i < verdicts.size(); ++i)
+            EXPECT_EQ(verdicts[i].outcome, c.outcomes[i]) << i << " " << verdicts[i].reason;
+        if (c.outcomes[0] == O::NotChecked) {
+            EXPECT_NE(verdicts[0].reason.find("does not exist"), std::string::npos);
+        }
     }
 }
 
@@ -223,7 +278,9 @@ TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
         FixedClock clock;
         clock.now = *FileTimeOfText("2026-12-07T09:00:00.0000000Z");
         RecordedOutput listed;
-        CliContext listing{routines, files, holders, listed, [](std::int32_t) { return std::string("text"); }, &clock};
+        testing::FakeListLock lock;
+        CliContext listing{routines, files, holders, lock, listed, [](std::int32_t) { return std::string("text"); },
+                           &clock};
         CliArguments list;
         list.command = CliCommand::List;
         list.json = true;
@@ -234,7 +291,8 @@ TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
         registry = ::pendrix::testing::FakeRegistry();
         if (c.log) files.Put("C:\\Windows\\PFRO.log", *c.log);
         RecordedOutput output;
-        CliContext context{routines, files, holders, output, [](std::int32_t) { return std::string("text"); }, &clock};
+        CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); },
+                           &clock};
         CliArguments verify;
         verify.command = CliCommand::Verify;
         verify.path = "C:\\work\\listing.json";

@@ -43,7 +43,7 @@ public:
     std::uint32_t bufferLength = 0;
     std::vector<HandleValue> closed;
     std::vector<std::uint32_t> exitFlags;
-    std::uint32_t exitReserved = 99;
+    std::uint32_t exitReason = 99;
 
     HandleValue GetCurrentProcess() override {
         calls.push_back("GetCurrentProcess");
@@ -85,10 +85,10 @@ public:
         lastError = privilegeNotHeld || !named ? kErrorNotAllAssigned : 0;
         return 1;
     }
-    std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
+    std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
         calls.push_back("ExitWindowsEx");
         exitFlags.push_back(flags);
-        exitReserved = reserved;
+        exitReason = reason;
         return Refuses("ExitWindowsEx") ? 0 : 1;
     }
     std::uint32_t GetLastError() override { return lastError; }
@@ -108,14 +108,20 @@ private:
 
 static_assert(sizeof(TokenPrivileges) == 16, "a one-entry TOKEN_PRIVILEGES on x64");
 
-TEST(ExitWindows, AddsTheForceFlagByOr) {
+// Programs are asked to close, never forced: EWX_FORCEIFHUNG (0x10) is
+// added by OR, EWX_FORCE (4) only when the caller asks for it; the reason is
+// a planned installation by an application, or the caller's.
+TEST(ExitWindows, AsksProgramsToCloseWithAPlannedReason) {
     struct Case { std::int32_t command; std::uint32_t sent; };
-    for (const Case c : {Case{kEwxReboot, 6}, Case{6, 6}, Case{kEwxLogoff, 4}}) {
+    for (const Case c : {Case{kEwxReboot, 0x12}, Case{0x12, 0x12}, Case{kEwxLogoff, 0x10}, Case{6, 0x16}}) {
         RecordingShutdownApi api;
         EXPECT_EQ(cls_exitWindows(api).ExitWindows(c.command), 0u);
         EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{c.sent}) << c.command;
-        EXPECT_EQ(api.exitReserved, 0u);
+        EXPECT_EQ(api.exitReason, 0x80040002u) << "SHTDN_REASON_MAJOR_APPLICATION | MINOR_INSTALLATION | FLAG_PLANNED";
     }
+    RecordingShutdownApi api;
+    cls_exitWindows(api).ExitWindows(kEwxReboot, 0x80020003u);
+    EXPECT_EQ(api.exitReason, 0x80020003u);
 }
 
 TEST(ExitWindows, EnablesTheShutdownPrivilegeThenRequestsTheRestart) {
@@ -145,7 +151,7 @@ TEST(ExitWindows, ARefusalAtAnyStepRunsTheRestAndReportsTheFirstRefusedStep) {
         api.refused = {step, "ExitWindowsEx"};
         EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), kRefusalErrors.at(step));
         // The later steps run all the same, with zero where a step failed.
-        EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{6});
+        EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{0x12});
         const bool noToken = std::string(step) == "OpenProcessToken";
         EXPECT_EQ(api.adjustedToken, noToken ? 0 : kToken);
         EXPECT_EQ(api.closed, noToken ? std::vector<HandleValue>{} : std::vector<HandleValue>{kToken});

@@ -493,7 +493,7 @@ std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::strin
 }
 
 std::uint32_t FakeFileSystem::DriveType(const std::string& root) {
-    if (root.empty()) return kDriveNoRootDir;
+    if (root.empty() || missingRoots.count(Lower(root)) != 0) return kDriveNoRootDir;
     return remoteDrives.count(static_cast<char>(std::tolower(static_cast<unsigned char>(root[0])))) != 0 ? kDriveRemote
                                                                                                        : kDriveFixed;
 }

@@ -54,6 +54,9 @@ public:
     std::string currentFolder = "C:\\work";
     std::set<std::string> foldersRefusingNewFiles;  // lower case, without a closing "\"
     std::set<char> remoteDrives;                    // lower-case letters of network drives
+    // Roots with no volume here ("q:\\", "\\\\server\\share\\", lower case):
+    // GetDriveTypeW gives DRIVE_NO_ROOT_DIR for them.
+    std::set<std::string> missingRoots;
     std::function<void(const std::string&)> onRemove;  // runs before each Remove
     // A failure that cannot be made real here (a full disk, a rename that
     // fails half-way through ReplaceFileW): asked with the call's name and

@@ -3,18 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "registry/registry_constants.h"
 #include "app/command_messages.h"
 #include "scheduler/file_commands.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::FakeListLock;
 using testing::FakeRegistry;
 
 const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -41,7 +44,7 @@ protected:
     }
     // Starts the session as the window does at load.
     FileCommands& Launch() {
-        commands.emplace(routines, files, PendingRenameList(routines).Read(),
+        commands.emplace(routines, files, lock, PendingRenameList(routines).Read(),
                          PendingRenameList(routines, kPendingValue2Name).Read());
         return *commands;
     }
@@ -53,6 +56,7 @@ protected:
     FakeRegistry registry;
     FakeFileSystem files;
     RegistryRoutines routines{registry};
+    FakeListLock lock;
     std::optional<FileCommands> commands;
 };
 
@@ -255,6 +259,19 @@ const NameCase kNameCases[] = {
     {"s", "C:\\dir\\nul.txt", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "\\\\server\\share\\a.txt", CommandOutcome::Refused, "", kErrorNotSupported},
     {"s", "\\\\server\\share", CommandOutcome::Refused, "", kErrorBadPathname},
+    // One pair of quotes around a name, as "Copy as path" gives it, is taken
+    // off; a quote anywhere else is refused, as Windows refuses it.
+    {"\"C:\\work\\s\"", "\"C:\\dir\\a b.txt\"", CommandOutcome::Scheduled,
+     S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
+    {"\"s\"", "\"\\\\?\\C:\\dir\\f1.\"", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\f1.")},
+    {"\"\"", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"\" \"", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"s", "\"\"C:\\dir\\a.txt\"\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\dir\\a.txt\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"C:\\dir\\\"a\".txt\"", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\"C:\\dir\\a<b.txt\"", CommandOutcome::Refused, "", kErrorInvalidName},
 };
 
 TEST_F(FileCommandsTest, NamesAreResolvedOrRefusedAsWindowsReadsThem) {
@@ -267,6 +284,10 @@ TEST_F(FileCommandsTest, NamesAreResolvedOrRefusedAsWindowsReadsThem) {
         const CommandResult result = Launch().Replace(test.source, test.destination, false);
         EXPECT_EQ(result.outcome, test.outcome);
         EXPECT_EQ(result.status, test.status);
+        // A refusal names the name without the quotes taken off.
+        if (result.outcome == CommandOutcome::Refused && std::string(test.destination) == "\"C:\\dir\\a<b.txt\"") {
+            EXPECT_EQ(result.subjectName, "C:\\dir\\a<b.txt");
+        }
         if (!test.stored.empty()) {
             EXPECT_EQ(Stored(), test.stored + S("\0\0"));
         } else {
@@ -358,6 +379,10 @@ const DeleteCase kDeleteCases[] = {
     {"a drive's root", "c:\\", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"a volume", "\\\\.\\C:", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"NT form", "\\??\\c:\\t\\a.tmp", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp"}, {}},
+    {"quoted file", "\"c:\\t\\a.tmp\"", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\a.tmp"}},
+    {"quoted pattern without extension", "\"c:\\w\\*.\"", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
+    {"quoted twice", "\"\"c:\\t\\a.tmp\"\"", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
+    {"quote inside", "c:\\t\\\"a\".tmp", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
     {"network drive, in use", "n:\\share\\a.tmp", true, {"n:\\share\\a.tmp"}, CommandOutcome::Refused, {}, {},
      kErrorNotSupported},
     {"network drive, free", "n:\\share\\a.tmp", true, {}, CommandOutcome::DoneNow, {}, {"n:\\share\\a.tmp"}},
@@ -449,7 +474,9 @@ TEST_F(FileCommandsTest, CancelAllRestoresTheValueReadAtLaunch) {
     EXPECT_EQ(commands->Replace("C:\\s", "C:\\d", false).outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
     for (int click = 0; click < 2; ++click) {
-        EXPECT_TRUE(commands->CancelAll().reversed);
+        const UndoResult undo = commands->CancelAll();
+        EXPECT_EQ(undo.reversed, click == 0);
+        EXPECT_EQ(undo.nothing, click == 0 ? NothingToTakeBack::No : NothingToTakeBack::AlreadyGone);
         EXPECT_EQ(Stored(), atLaunch);
     }
     // Scheduling goes on from the restored list.
@@ -459,7 +486,7 @@ TEST_F(FileCommandsTest, CancelAllRestoresTheValueReadAtLaunch) {
 
 TEST_F(FileCommandsTest, CancelAllWithNoValueAtLaunchDeletesTheValue) {
     Launch();
-    EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(commands->CancelAll().nothing, NothingToTakeBack::NothingScheduled);
     EXPECT_EQ(Stored(), kAbsent);
     EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
     EXPECT_TRUE(commands->CancelAll().reversed);
@@ -526,7 +553,7 @@ TEST_F(FileCommandsTest, CancelAllKeepsWhatOtherProgramsScheduledMeanwhile) {
 
     const std::string expected = S("\\??\\C:\\a\0\0\\??\\C:\\setup\0!\\??\\C:\\app\0\0");
     for (int click = 0; click < 2; ++click) {
-        EXPECT_TRUE(commands->CancelAll().reversed);
+        EXPECT_EQ(commands->CancelAll().reversed, click == 0);
         EXPECT_EQ(Stored(), expected);
     }
 }
@@ -540,11 +567,93 @@ TEST_F(FileCommandsTest, CancelAllNeverWritesASnapshotItCouldNotRead) {
     const std::string other = Stored();
     EXPECT_FALSE(commands->AtLaunch().readable);
     // Nothing of this session's to take back: the list stays as it is.
-    EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(commands->CancelAll().nothing, NothingToTakeBack::NothingScheduled);
     EXPECT_EQ(Stored(), other);
     EXPECT_EQ(commands->Delete("C:\\mine", false).outcome, CommandOutcome::Scheduled);
     EXPECT_TRUE(commands->CancelAll().reversed);
     EXPECT_EQ(Stored(), other);
+}
+
+// Nothing is said to be reversed that was not: with nothing of this
+// session's in the list, nothing is written, and the result says why and
+// what the list still holds.
+TEST_F(FileCommandsTest, CancelAllSaysWhyNothingWasTakenBack) {
+    const std::string others = S("\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0");
+    Store(others);
+    Launch();
+    const int writes = registry.setCalls;
+    UndoResult undo = commands->CancelAll();
+    EXPECT_FALSE(undo.reversed);
+    EXPECT_EQ(undo.nothing, NothingToTakeBack::NothingScheduled);
+    EXPECT_TRUE(undo.stillPending.known);
+    EXPECT_EQ(undo.stillPending.operations, 2u);
+    EXPECT_EQ(registry.setCalls, writes);
+
+    // Another program took this session's deletion out again.
+    EXPECT_EQ(commands->Delete("C:\\e", false).outcome, CommandOutcome::Scheduled);
+    EXPECT_EQ(commands->CountPending().operations, 3u);
+    Store(S("\\??\\C:\\a\0!\\??\\C:\\b\0\0"));
+    undo = commands->CancelAll();
+    EXPECT_FALSE(undo.reversed);
+    EXPECT_EQ(undo.nothing, NothingToTakeBack::AlreadyGone);
+    EXPECT_EQ(undo.stillPending.operations, 1u);
+    EXPECT_EQ(Stored(), S("\\??\\C:\\a\0!\\??\\C:\\b\0\0"));
+}
+
+// A read-only file made writable for a scheduled deletion or replacement
+// is read-only again once Cancel All has taken the entry back, unless its
+// attributes changed since or another entry still needs it writable.
+TEST_F(FileCommandsTest, CancelAllGivesTheReadOnlyAttributeBack) {
+    constexpr std::uint32_t kReadOnlyHidden = kAttributeReadOnly | kAttributeHidden;
+    const char* const kFiles[] = {"c:\\t\\del.txt", "c:\\t\\app.dll", "c:\\t\\p1.log", "c:\\t\\p2.log"};
+    struct Case {
+        const char* name;
+        std::function<void()> between;  // after scheduling, before Cancel All
+        bool givenBack;
+        bool writeNeeded;  // Cancel All has this session's entries to take out
+    };
+    const Case cases[] = {
+        {"as left", [] {}, true, true},
+        {"changed since", [this, &kFiles] {
+             for (const char* path : kFiles) files.Find(path)->attributes = kAttributeArchive;
+         }, false, true},
+        {"taken out by another program", [this] { Store(S("\\??\\C:\\x\0\0\0")); }, true, false},
+        {"named again by another program", [this] {
+             Store(Stored().substr(0, Stored().size() - 1) +
+                   S("\\??\\C:\\T\\DEL.TXT\0\0\\??\\c:\\new.dll\0!\\??\\c:\\t\\app.dll\0\\??\\c:\\t\\p1.log\0"
+                     "\0\\??\\c:\\t\\p2.log\0\0\0"));
+         }, false, true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        files = FakeFileSystem();
+        registry = FakeRegistry();
+        Store(S("\\??\\C:\\x\0\0\0"));
+        files.Put("c:\\new.dll", "new");
+        for (const char* path : kFiles) {
+            files.Put(path, "x");
+            files.Find(path)->attributes = kReadOnlyHidden;
+            files.Find(path)->inUse = true;
+        }
+        Launch();
+        ASSERT_EQ(commands->Delete("c:\\t\\del.txt", true).outcome, CommandOutcome::Scheduled);
+        ASSERT_EQ(commands->Replace("c:\\new.dll", "c:\\t\\app.dll", true).outcome, CommandOutcome::Scheduled);
+        ASSERT_EQ(commands->Delete("c:\\t\\p?.log", true).outcome, CommandOutcome::Scheduled);
+        for (const char* path : kFiles) EXPECT_FALSE(files.Find(path)->attributes & kAttributeReadOnly) << path;
+        test.between();
+        const std::uint32_t before = files.Find(kFiles[0])->attributes;
+
+        // Refused: the entries stay, and so does what they need.
+        registry.refuseWrites = true;
+        commands->CancelAll();
+        const std::uint32_t afterRefusal = test.writeNeeded || !test.givenBack ? before : kReadOnlyHidden;
+        for (const char* path : kFiles) EXPECT_EQ(files.Find(path)->attributes, afterRefusal) << path;
+        registry.refuseWrites = false;
+
+        commands->CancelAll();
+        for (const char* path : kFiles)
+            EXPECT_EQ(files.Find(path)->attributes, test.givenBack ? kReadOnlyHidden : before) << path;
+    }
 }
 
 TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
@@ -639,7 +748,8 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     };
     const CommandOutcome outcomes[] = {CommandOutcome::NeedsInput, CommandOutcome::DoneNow, CommandOutcome::SameFile,
                                        CommandOutcome::Scheduled, CommandOutcome::NotScheduled,
-                                       CommandOutcome::ListOfAnotherForm};
+                                       CommandOutcome::ListOfAnotherForm, CommandOutcome::ListBusy,
+                                       CommandOutcome::NotKept};
     for (const CommandKind kind : {CommandKind::Replace, CommandKind::Delete}) {
         for (const CommandOutcome outcome : outcomes) {
             for (const bool readFailed : {false, true}) {
@@ -671,6 +781,16 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
         }
     }
 
+    // The list kept busy by another Pendrix process, or changed back by other
+    // programs each time: said so, never with a system message of success.
+    for (const std::int32_t status : {kErrorTimeout, kErrorRetry}) {
+        UndoResult undo;
+        undo.status = status;
+        const std::string undone = MessageFor(undo, errorText);
+        EXPECT_NE(undone.find(status == kErrorTimeout ? "busy" : "did not stay"), std::string::npos) << undone;
+        EXPECT_EQ(undone.rfind(" Nothing was reversed."), undone.size() - 22) << undone;
+    }
+
     // A list of another form: one sentence on what it is, then what was not done.
     CommandResult result;
     result.outcome = CommandOutcome::ListOfAnotherForm;
@@ -684,6 +804,43 @@ TEST(CommandMessages, NothingFailedIsEverToldAsDone) {
     EXPECT_EQ(MessageFor(undo, errorText),
               "The list of pending file operations holds an odd number of bytes (59), and Pendrix does not overwrite "
               "it. Nothing was reversed.");
+}
+
+// Cancel All says it reversed something only when it did; the restart
+// question says what waits for the restart.
+TEST(CommandMessages, CancelAllAndRestartSayWhatTheListHolds) {
+    const ErrorTextFunction errorText = [](std::int32_t) { return std::string("unused"); };
+    const struct {
+        NothingToTakeBack nothing;
+        PendingCount pending;
+        const char* said;
+    } undos[] = {
+        {NothingToTakeBack::NothingScheduled, {true, 3},
+         "This session scheduled nothing, so nothing was reversed. 3 file operations are still pending."},
+        {NothingToTakeBack::NothingScheduled, {true, 0},
+         "This session scheduled nothing, so nothing was reversed. No file operations are pending."},
+        {NothingToTakeBack::AlreadyGone, {true, 1},
+         "Nothing this session scheduled was left to take back. 1 file operation is still pending."},
+        {NothingToTakeBack::AlreadyGone, {false, 0}, "Nothing this session scheduled was left to take back."},
+    };
+    for (const auto& u : undos) {
+        UndoResult undo;
+        undo.nothing = u.nothing;
+        undo.stillPending = u.pending;
+        EXPECT_EQ(MessageFor(undo, errorText), u.said);
+    }
+
+    const struct {
+        PendingCount waiting;
+        const char* asked;
+    } questions[] = {
+        {{true, 2}, "Restart Windows now? 2 file operations are waiting for the restart."},
+        {{true, 1}, "Restart Windows now? 1 file operation is waiting for the restart."},
+        {{true, 0}, "Restart Windows now? Nothing is waiting for a restart."},
+        {{false, 0}, "Restart Windows now? The list of pending file operations could not be read."},
+    };
+    for (const auto& q : questions)
+        EXPECT_EQ(RestartQuestion(q.waiting), std::string(q.asked) + "\r\n\r\nOpen programs will be asked to close first.");
 }
 
 // Every refusal is one sentence naming what is wrong, and says that

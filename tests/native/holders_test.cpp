@@ -30,7 +30,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
     const std::string heading = "\"C:\\app\\report.dll\" is held by:\r\n";
     const HoldersCase cases[] = {
         {"nobody", {}, "\"C:\\app\\report.dll\": nobody holds it.\r\n", "",
-         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 0, \"handlesNotAnswering\": 0}\r\n"},
+         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
         {"one process seen by every source, several times",
          {{{1234, kOpen, {}, {}}, {1234, kLoaded, {}, {}}, {1234, kOpen, {}, {}},
            {1234, kRestartManager, "Report Viewer", {}}},
@@ -41,7 +41,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 1234, \"imageName\": "
          "\"viewer.exe\", \"imagePath\": \"C:\\\\Program Files\\\\Viewer\\\\viewer.exe\", \"openFile\": true, "
          "\"loadedModule\": true, \"restartManager\": true, \"applicationName\": \"Report Viewer\", \"services\": "
-         "[]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0}\r\n"},
+         "[]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
         {"services of a host, by process id, a program path not readable, an unknown program",
          {{{880, kRestartManager, "Print Spooler", "Spooler"}, {12, kOpen, {}, {}},
            {880, kRestartManager, "Print Spooler", "spooler"}, {880, kRestartManager, "Fax", "Fax"}, {99, kLoaded, {}, {}}},
@@ -59,7 +59,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "\"restartManager\": false, \"applicationName\": null, \"services\": []},\r\n"
          "{\"processId\": 880, \"imageName\": \"svchost.exe\", \"imagePath\": null, \"openFile\": false, "
          "\"loadedModule\": false, \"restartManager\": true, \"applicationName\": \"Print Spooler\", \"services\": "
-         "[\"Fax\", \"Spooler\"]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0}\r\n"},
+         "[\"Fax\", \"Spooler\"]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
         {"the Restart Manager names the program itself",
          {{{7, kRestartManager, "NOTEPAD.EXE", {}}}, {{7, {"notepad.exe", "C:\\Windows\\notepad.exe"}}}, {}, 0, true},
          heading + "7 notepad.exe \"C:\\Windows\\notepad.exe\" (named by the Restart Manager)\r\n",
@@ -75,7 +75,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "Warning: 1 process could not be examined: Windows protects it.\r\n"
          "Warning: 1 open file of other processes did not answer in time and could not be examined.\r\n",
          "",
-         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 1, \"handlesNotAnswering\": 1}\r\n"},
+         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 1, \"handlesNotAnswering\": 1, \"modulesByLoadedName\": false}\r\n"},
         {"many holders: the line names a few",
          {{{5, kOpen, {}, {}}, {4, kOpen, {}, {}}, {3, kOpen, {}, {}}, {2, kOpen, {}, {}}, {1, kOpen, {}, {}}},
           {{1, {"a.exe", ""}}, {2, {"b.exe", ""}}, {3, {"c.exe", ""}}, {4, {"d.exe", ""}}, {5, {"e.exe", ""}}}, {}, 3, true},
@@ -83,13 +83,24 @@ TEST(HolderReport, MergesAndTellsEachScan) {
                    "5 e.exe (open file)\r\n"
                    "Warning: 3 open files of other processes did not answer in time and could not be examined.\r\n",
          " (in use by a.exe, process 1; b.exe, process 2; c.exe, process 3; and 2 more)", ""},
+        {"modules matched by the name they were loaded under",
+         {{{9, kLoaded, {}, {}}}, {{9, {"host.exe", ""}}}, {}, 0, true, true},
+         heading + "9 host.exe (loaded module)\r\n"
+                   "Note: this system names loaded modules only by the name each was loaded under: a program that "
+                   "loaded this file under another name (before a rename) is not found, and one that loaded an older "
+                   "file of this name may be named.\r\n",
+         " (in use by host.exe, process 9)",
+         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 9, \"imageName\": \"host.exe\", "
+         "\"imagePath\": null, \"openFile\": false, \"loadedModule\": true, \"restartManager\": false, "
+         "\"applicationName\": null, \"services\": []}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, "
+         "\"modulesByLoadedName\": true}\r\n"},
         {"names in any script, a lone surrogate in the path",
          {{{40, kOpen, {}, {}}}, {{40, {"отчёт.exe", "C:\\数据\\a\xED\xA0\x80.exe"}}}, {}, 0, true},
          heading + "40 отчёт.exe \"C:\\数据\\a\xED\xA0\x80.exe\" (open file)\r\n", " (in use by отчёт.exe, process 40)",
          "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 40, \"imageName\": "
          "\"\\u043e\\u0442\\u0447\\u0451\\u0442.exe\", \"imagePath\": \"C:\\\\\\u6570\\u636e\\\\a\\ud800.exe\", "
          "\"openFile\": true, \"loadedModule\": false, \"restartManager\": false, \"applicationName\": null, "
-         "\"services\": []}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0}\r\n"},
+         "\"services\": []}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
     };
     for (const HoldersCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,6 +111,23 @@ TEST(HolderReport, MergesAndTellsEachScan) {
             EXPECT_EQ(FormatHoldersJson("C:\\app\\report.dll", report), c.json);
         }
     }
+}
+
+// The processes the file itself names: those without an open handle on it
+// have it mapped (a loaded module); this process and repeats are left out.
+TEST(HolderReport, TheFileItselfNamesWhoHasItMapped) {
+    HolderScan scan;
+    scan.sightings = {{20, kOpen, {}, {}}, {30, kRestartManager, "x", {}}};
+    AddMappedUsers({20, 30, 7, 30, 40}, 7, scan);
+    const HolderReport report = MergeHolders(scan);
+    ASSERT_EQ(report.holders.size(), 3u);
+    EXPECT_EQ(report.holders[0].processId, 20u);
+    EXPECT_FALSE(report.holders[0].loadedModule);
+    EXPECT_EQ(report.holders[1].processId, 30u);
+    EXPECT_TRUE(report.holders[1].loadedModule && report.holders[1].restartManager);
+    EXPECT_EQ(report.holders[2].processId, 40u);
+    EXPECT_TRUE(report.holders[2].loadedModule);
+    EXPECT_EQ(scan.sightings.size(), 4u);
 }
 
 // A call that waits until it is released, and says when it has returned.

@@ -11,6 +11,7 @@
 #include "registry/registry_constants.h"
 #include "scheduler/move_aside_replacement.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
 
 namespace pendrix {
@@ -119,7 +120,8 @@ TEST(MoveAsideReplacement, Outcomes) {
         test.arrange(files, registry);
         const std::vector<std::string> before = files.Paths();
 
-        FileCommands commands(routines, files, PendingListRead{}, PendingListRead{});
+        testing::FakeListLock lock;
+        FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
         int announced = 0;
         const MoveAsideResult result = MoveAsideReplacement(files, commands)
                                            .Replace("c:\\new\\lib.dll", test.destination, [&] { ++announced; });

@@ -2,6 +2,7 @@
 
 #include "registry/registry_constants.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/stored_list.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_registry.h"
 
@@ -19,6 +20,26 @@ TEST(RenamePairs, CarryTheObjectPrefixAndTheReplaceMarker) {
     const RenamePair remove = DeletionPair(" C:\\a b.log ");
     EXPECT_EQ(remove.first, "\\??\\ C:\\a b.log ") << "paths are used exactly as given";
     EXPECT_EQ(remove.second, "");
+}
+
+// What the restart question and Cancel All count: the operations the
+// start-up walk carries out.
+TEST(ReachedEntryCount, CountsThePairsTheStartUpWalkCarriesOut) {
+    const struct {
+        std::string stored;
+        std::size_t operations;
+    } cases[] = {
+        {"", 0},
+        {S("\0\0"), 0},
+        {S("A\0!B\0\0"), 1},
+        {S("A\0\0"), 1},                      // a deletion with the closing NUL as its second string
+        {S("A\0\0\0"), 1},                   // a deletion
+        {S("A\0B\0C\0\0\0"), 2},           // a rename and a deletion
+        {S("A\0B\0\0C\0D\0\0"), 1},       // C and D lie after an empty first string
+        {S("A\0B\0C\0D\0"), 0},             // not closed: nothing runs
+        {S("\0A\0B\0\0"), 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReachedEntryCount(c.stored), c.operations) << c.stored.size();
 }
 
 TEST(AppendPair, WorkedExampleFromAnEmptyList) {

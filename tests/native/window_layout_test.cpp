@@ -6,6 +6,7 @@
 
 #include "about/about_layout.h"
 #include "app/form1_layout.h"
+#include "common/screen_area.h"
 
 namespace pendrix {
 namespace {
@@ -56,6 +57,32 @@ TEST(AboutLayout, ControlsAndTheRuleLieInsideTheClientArea) {
         EXPECT_LE(line.x2, kAboutClientTwips.width);
         EXPECT_LE(line.y1, kAboutClientTwips.height);
     }
+}
+
+}  // namespace
+}  // namespace pendrix
+
+namespace pendrix {
+namespace {
+
+// A window goes just as far as needed into the work area (here 1024 x 728
+// below a 40-pixel bar), never resized; one too big keeps its top-left
+// corner in it.
+TEST(ScreenArea, AWindowIsMovedJustIntoTheWorkArea) {
+    const ScreenRect work{0, 40, 1024, 768};
+    const struct {
+        const char* name;
+        ScreenRect window;
+        ScreenRect placed;
+    } cases[] = {
+        {"within", {100, 100, 500, 400}, {100, 100, 500, 400}},
+        {"touching every edge", {0, 40, 1024, 768}, {0, 40, 1024, 768}},
+        {"past the right edge", {477, 394, 1053, 683}, {448, 394, 1024, 683}},
+        {"past the bottom", {10, 600, 410, 900}, {10, 468, 410, 768}},
+        {"above and left", {-30, 0, 370, 300}, {0, 40, 400, 340}},
+        {"wider and taller", {-50, 20, 1100, 900}, {0, 40, 1150, 920}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MovedWithin(c.window, work), c.placed) << c.name;
 }
 
 }  // namespace

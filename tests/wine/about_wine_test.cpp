@@ -30,10 +30,22 @@ void CheckAboutLayout(HWND about, int dpi, AboutVisit& visit) {
     visit.Check(client.right == TwipsToPixels(kAboutClientTwips.width, dpi) &&
                     client.bottom == TwipsToPixels(kAboutClientTwips.height, dpi),
                 "client area");
+    // The client area's corner at its place, unless the window would then
+    // reach past the work area of its monitor (at 144 DPI on 1024 x 768):
+    // then it is moved just inside, its edge on the work area's.
     const POINT origin = ClientOrigin(about);
-    visit.Check(origin.x == TwipsToPixels(kAboutClientTwips.left, dpi) &&
-                    origin.y == TwipsToPixels(kAboutClientTwips.top, dpi),
-                "position of the client area");
+    const POINT place{TwipsToPixels(kAboutClientTwips.left, dpi), TwipsToPixels(kAboutClientTwips.top, dpi)};
+    RECT outer{};
+    GetWindowRect(about, &outer);
+    MONITORINFO monitor{sizeof(monitor), {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(about, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    visit.Check(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
+                    outer.bottom <= work.bottom,
+                "within the work area");
+    visit.Check(origin.x == place.x || (origin.x < place.x && outer.right == work.right), "left edge at its place");
+    visit.Check(origin.y == place.y || (origin.y < place.y && outer.bottom == work.bottom), "top edge at its place");
+    if (dpi == USER_DEFAULT_SCREEN_DPI) visit.Check(origin.x == place.x && origin.y == place.y, "at its place");
     const LONG style = GetWindowLongW(about, GWL_STYLE);
     visit.Check((style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0 && (style & WS_SYSMENU) != 0,
                 "fixed dialog border with the close button");

@@ -462,6 +462,11 @@ class ConsoleToolTest(unittest.TestCase):
                 result, out, err = cli("holders", path)
                 self.assertEqual((result, out), (code, ""))
                 self.assertFailureLine(err, path, "(error %d)" % code)
+        for path in ("\\\\.\\pipe\\x", "NUL", "\\\\.\\C:"):
+            with self.subTest(path=path):
+                result, out, err = cli("holders", path)
+                self.assertEqual((result, out), (BAD_PATHNAME, ""))
+                self.assertFailureLine(err, path, "a device")
 
     def test_move_aside_replaces_a_loaded_library_now(self):
         shutil.copy(LIBRARY, linux("report.dll"))
@@ -482,6 +487,23 @@ class ConsoleToolTest(unittest.TestCase):
             self.assertEqual(cli("list"), (0, '1 v1 delete "%s"\r\n' % old_copy, ""))
         finally:
             running.end()
+
+    def test_move_aside_on_a_list_of_another_form_changes_nothing(self):
+        shutil.copy(LIBRARY, linux("aside.dll"))
+        shutil.copy(LIBRARY_V2, linux("aside-new.dll"))
+        data = stored("\\??\\" + win("a.txt"), "")
+        set_value(data, 3)
+        running = LoadedLibrary(win("aside.dll"))
+        try:
+            code, out, err = cli("replace", win("aside-new.dll"), win("aside.dll"), "--move-aside")
+            self.assertEqual((code, out), (INVALID_DATA, ""))
+            self.assertFailureLine(err, "nothing was replaced or scheduled", "is of type REG_BINARY", "never changed")
+            self.assertEqual(value(3), data)
+            self.assertEqual(read_bytes(linux("aside.dll")), read_bytes(LIBRARY))
+            self.assertFalse(os.path.exists(linux("aside.dll.pendrix-old-1")))
+        finally:
+            running.end()
+            set_value(None)
 
     def test_move_aside_falls_back_to_scheduling(self):
         shutil.copy(LIBRARY, linux("report.dll"))

@@ -9,6 +9,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include <reason.h>
+
 #include "common/utf16_text.h"
 #include "tests/wine/gui_test_support.h"
 #include "tests/wine/held_file.h"
@@ -237,10 +239,12 @@ TEST_F(CommandsOnWine, CancelAllTakesBackExactlyThisSessionsPairs) {
     Type(kText4, Path(L"e.log"));
     EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
     const Texts reversed{L"Changes on files in use since this program launched have been reversed."};
-    for (int click = 0; click < 2; ++click) {
-        EXPECT_EQ(ClickAndAnswer(kChameleonButton1), reversed);
-        EXPECT_EQ(Stored().bytes, before.bytes);
-    }
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1), reversed);
+    EXPECT_EQ(Stored().bytes, before.bytes);
+    // Nothing is said to be reversed that was not.
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
+              Texts{L"Nothing this session scheduled was left to take back. 1 file operation is still pending."});
+    EXPECT_EQ(Stored().bytes, before.bytes);
 
     // An installer schedules its own pair meanwhile: it stays.
     EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
@@ -253,6 +257,9 @@ TEST_F(CommandsOnWine, CancelAllTakesBackExactlyThisSessionsPairs) {
 TEST_F(CommandsOnWine, CancelAllWithNoListAtStartDeletesTheValue) {
     WriteFile(Path(L"e.log"), "x");
     Launch();
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
+              Texts{L"This session scheduled nothing, so nothing was reversed. No file operations are pending."});
+    EXPECT_EQ(Stored().status, ERROR_FILE_NOT_FOUND);
     Click(kCommand10);
     Click(kCheck2);
     Type(kText4, Path(L"e.log"));
@@ -286,6 +293,118 @@ TEST_F(CommandsOnWine, CancelAllGivesBackAListWithoutItsClosingNulsByteForByte) 
     EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
               Texts{L"Changes on files in use since this program launched have been reversed."});
     EXPECT_EQ(Stored().bytes, before.bytes);
+}
+
+// A read-only file is made writable for its scheduled deletion, and is
+// read-only again once Cancel All has taken the deletion back.
+TEST_F(CommandsOnWine, CancelAllGivesTheReadOnlyAttributeBack) {
+    const std::wstring file = Path(L"protected.ini");
+    WriteFile(file, "x");
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    const DWORD before = GetFileAttributesW(file.c_str());
+    const HeldFile held(file);
+    ASSERT_TRUE(held.Holding());
+    Launch();
+    Click(kCommand10);
+    Type(kText4, file);
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    EXPECT_EQ(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "writable for the start-up processing";
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
+              Texts{L"Changes on files in use since this program launched have been reversed."});
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), before);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// "Restart" asks first, with Yes and No (No the default), what waits for
+// the restart; only Yes asks Windows to restart, letting programs close
+// (EWX_FORCEIFHUNG, never EWX_FORCE) with a planned reason. The request
+// goes to a stand-in: a real one would end this session.
+TEST_F(CommandsOnWine, RestartAsksFirstAndRestartsOnlyOnYes) {
+    const std::wstring deletion = L"\\??\\C:\\a.tmp" + kNul + kNul;
+    const std::wstring rename = L"\\??\\C:\\b.tmp" + kNul + L"!\\??\\C:\\c.tmp" + kNul;
+    struct Case {
+        const char* name;
+        std::wstring list;  // empty: none
+        int answer;
+        const wchar_t* waiting;
+    };
+    const Case cases[] = {
+        {"nothing scheduled, No", L"", IDNO, L"Nothing is waiting for a restart."},
+        {"nothing scheduled, Yes", L"", IDYES, L"Nothing is waiting for a restart."},
+        {"one, Yes", deletion + kNul, IDYES, L"1 file operation is waiting for the restart."},
+        // A pair after an empty first string is never reached: not counted.
+        {"two and one unreached, No", rename + deletion + kNul + rename + kNul, IDNO,
+         L"2 file operations are waiting for the restart."},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        if (!test.list.empty()) StoreAsAnotherProgram(test.list);
+        else RegDeleteValueW(key, ClearedPendingValue::kName);
+        shutdown.exitFlags.clear();
+        shutdown.exitReasons.clear();
+        if (form.Window() == nullptr) Launch();
+        const std::vector<MessageBoxSeen> boxes =
+            AnswerMessageBoxes(form.Window(), [&] { Click(kCommand5); }, [&](const MessageBoxSeen&) { return test.answer; });
+        ASSERT_EQ(boxes.size(), 1u) << "one question, nothing after it";
+        EXPECT_EQ(boxes[0].caption, L"Pendrix");
+        EXPECT_EQ(boxes[0].text, L"Restart Windows now? " + std::wstring(test.waiting) +
+                                     L"\r\n\r\nOpen programs will be asked to close first.");
+        EXPECT_EQ(boxes[0].buttonIds, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(boxes[0].defaultButton, IDNO);
+        EXPECT_FALSE(boxes[0].icon);
+        if (test.answer == IDYES) {
+            EXPECT_EQ(shutdown.exitFlags, std::vector<std::uint32_t>{EWX_REBOOT | EWX_FORCEIFHUNG});
+            EXPECT_EQ(shutdown.exitReasons, std::vector<std::uint32_t>{SHTDN_REASON_MAJOR_APPLICATION |
+                                                                       SHTDN_REASON_MINOR_INSTALLATION |
+                                                                       SHTDN_REASON_FLAG_PLANNED});
+        } else {
+            EXPECT_TRUE(shutdown.exitFlags.empty()) << "No restarts nothing";
+        }
+        EXPECT_TRUE(IsWindowVisible(form.Window()));
+    }
+}
+
+// Windows may refuse the request, or a program may stop the restart after
+// it was accepted: the window says so either way.
+TEST_F(CommandsOnWine, ARefusedOrStoppedRestartIsTold) {
+    constexpr DWORD kPrivilegeNotHeld = 1314;
+    shutdown.refuseExitWith = kPrivilegeNotHeld;
+    Launch();
+    Click(kCommand8);
+    Type(kText1, L"C:\\a.dll");
+    const auto yes = [](const MessageBoxSeen& box) { return box.buttons == 2 ? IDYES : IDOK; };
+    std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(form.Window(), [&] { Click(kCommand5); }, yes);
+    ASSERT_EQ(boxes.size(), 2u);
+    const std::wstring& refused = boxes[1].text;
+    EXPECT_EQ(refused.rfind(L"Windows refused to restart the computer.", 0), 0u) << Narrow(refused);
+    EXPECT_NE(refused.find(L"(error 1314)"), std::wstring::npos);
+    wchar_t reason[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, kPrivilegeNotHeld, 0, reason,
+                   256, nullptr);
+    std::wstring systemText = reason;
+    while (!systemText.empty() && (systemText.back() == L'\n' || systemText.back() == L'\r')) systemText.pop_back();
+    EXPECT_NE(refused.find(systemText), std::wstring::npos) << "the system's own text";
+    EXPECT_EQ(boxes[1].buttons, 1);
+    EXPECT_EQ(Box(kText1), L"C:\\a.dll");
+    // A refused request is not waited for: a session that goes on says nothing.
+    const auto sessionGoesOn = [&] {
+        EXPECT_TRUE(SendMessageW(form.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+        SendMessageW(form.Window(), WM_ENDSESSION, FALSE, 0);
+        Pump();
+    };
+    EXPECT_TRUE(AnswerMessageBoxes(form.Window(), sessionGoesOn).empty());
+
+    // Accepted, then stopped: a program refused to close.
+    shutdown.refuseExitWith = 0;
+    boxes = AnswerMessageBoxes(form.Window(), [&] { Click(kCommand5); }, yes);
+    ASSERT_EQ(boxes.size(), 1u) << "an accepted request says nothing";
+    boxes = AnswerMessageBoxes(form.Window(), sessionGoesOn);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Windows did not restart: a program refused to close, or the restart was cancelled. "
+                             L"The scheduled file operations are still waiting; close the programs that hold them "
+                             L"open and press Restart again.");
+    EXPECT_EQ(boxes[0].caption, L"Pendrix");
+    EXPECT_TRUE(AnswerMessageBoxes(form.Window(), sessionGoesOn).empty()) << "said once";
 }
 
 TEST_F(CommandsOnWine, ARefusedWriteIsToldAndKeepsWhatWasTyped) {

@@ -147,7 +147,12 @@ MessageBoxSeen ReadMessageBox(HWND box) {
     seen.text = TextOf(GetDlgItem(box, kMessageBoxTextId));
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsWindowVisible(child)) continue;
-        if (HasClass(child, "Button")) ++seen.buttons;
+        if (HasClass(child, "Button")) {
+            ++seen.buttons;
+            seen.buttonIds.push_back(GetDlgCtrlID(child));
+            if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                seen.defaultButton = GetDlgCtrlID(child);
+        }
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if (HasClass(child, "Static") && (style & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0) != 0)
             seen.icon = true;
@@ -156,6 +161,11 @@ MessageBoxSeen ReadMessageBox(HWND box) {
 }
 
 std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action) {
+    return AnswerMessageBoxes(owner, action, [](const MessageBoxSeen&) { return IDOK; });
+}
+
+std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action,
+                                               const std::function<int(const MessageBoxSeen&)>& answer) {
     std::vector<MessageBoxSeen> seen;
     std::atomic<bool> actionReturned{false};
     std::thread user([&] {
@@ -166,7 +176,7 @@ std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<v
             WaitUntil([&] { return (box = FindMessageBox(owner)) != nullptr || actionReturned; }, INFINITE);
             if (box == nullptr) return;
             seen.push_back(ReadMessageBox(box));
-            Press(box, IDOK);
+            Press(box, answer(seen.back()));
             WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
         }
     });

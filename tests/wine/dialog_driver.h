@@ -48,6 +48,8 @@ struct MessageBoxSeen {
     std::wstring caption;
     std::wstring text;
     int buttons = 0;
+    std::vector<int> buttonIds;  // in the box's order (IDOK, IDYES, IDNO, ...)
+    int defaultButton = 0;       // the id of the default push button
     bool icon = false;
 };
 MessageBoxSeen ReadMessageBox(HWND box);
@@ -57,6 +59,9 @@ MessageBoxSeen ReadMessageBox(HWND box);
 // message box is modal, so none can come after action has returned: that
 // ends the watch, without a guessed wait. The boxes, in the order shown.
 std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action);
+// The same, pressing the button answer chooses for each box (its id).
+std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action,
+                                               const std::function<int(const MessageBoxSeen&)>& answer);
 
 class DialogDriver {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <reason.h>
 
 #include <vector>
 
@@ -42,14 +43,16 @@ bool ShutdownPrivilegeEnabled() {
     return held != FALSE;
 }
 
-TEST(ExitWindowsOnWine, EnablesTheShutdownPrivilegeClosesTheTokenAndAsksForAForcedRestart) {
+TEST(ExitWindowsOnWine, EnablesTheShutdownPrivilegeClosesTheTokenAndAsksForAPlannedRestart) {
     SetShutdownPrivilege(false);
     ASSERT_FALSE(ShutdownPrivilegeEnabled()) << "the privilege could not be switched off to begin with";
     NoRestartShutdownApi api;
     EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), 0u);
 
     EXPECT_TRUE(ShutdownPrivilegeEnabled());
-    EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{EWX_REBOOT | EWX_FORCE});
+    EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{EWX_REBOOT | EWX_FORCEIFHUNG});
+    EXPECT_EQ(api.exitReasons, std::vector<std::uint32_t>{SHTDN_REASON_MAJOR_APPLICATION |
+                                                          SHTDN_REASON_MINOR_INSTALLATION | SHTDN_REASON_FLAG_PLANNED});
     ASSERT_EQ(api.openedTokens.size(), 1u);
     EXPECT_EQ(api.closedHandles, api.openedTokens);
 }

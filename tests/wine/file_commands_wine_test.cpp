@@ -34,7 +34,8 @@ protected:
     std::wstring Path(const std::wstring& name) const { return folder + L"\\" + name; }
     std::wstring StoredW() const { return WideText(ReadRawW(key, L"PendingFileRenameOperations")); }
     FileCommands& Launch() {
-        commands = std::make_unique<FileCommands>(registry, SystemFileSystemApi(), PendingRenameList(registry).Read(),
+        commands = std::make_unique<FileCommands>(registry, SystemFileSystemApi(), SystemListLock(),
+                                                  PendingRenameList(registry).Read(),
                                                   PendingRenameList(registry, kPendingValue2Name).Read());
         return *commands;
     }

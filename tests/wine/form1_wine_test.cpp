@@ -1,10 +1,10 @@
 // Form1's real window under Wine: the layout against the window's tables,
-// the start state, the pages, the keyboard, the two exits and a refused
-// restart. Runs at the DPI of its prefix (96, or 144 for the high-DPI run).
+// the start state, the pages, the keyboard and the focus, and the two exits. Runs at the DPI of its prefix (96, or 144 for the high-DPI run).
 #include "tests/wine/gui_test_support.h"
 
 #include <commctrl.h>
 
+#include <optional>
 #include <vector>
 
 #include "common/wide_text.h"
@@ -143,8 +143,12 @@ TEST_F(Form1Test, WindowIsAFixedDialogOfFourHundredByThreeHundredCentredOnTheScr
     GetWindowRect(window, &outer);
     MONITORINFO monitor{sizeof(monitor), {}, {}, 0};
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    EXPECT_EQ(outer.left, (monitor.rcMonitor.right - (outer.right - outer.left)) / 2);
-    EXPECT_EQ(outer.top, (monitor.rcMonitor.bottom - (outer.bottom - outer.top)) / 2);
+    const RECT& work = monitor.rcWork;
+    EXPECT_EQ(outer.left, work.left + (work.right - work.left - (outer.right - outer.left)) / 2);
+    EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - (outer.bottom - outer.top)) / 2);
+    EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
+                outer.bottom <= work.bottom)
+        << "within the work area";
 
     // The menu: "File" with its four items, the third a separator.
     const HMENU bar = GetMenu(window);
@@ -297,6 +301,73 @@ TEST_F(Form1Test, TabFollowsTheFocusOrderAndSkipsHiddenControls) {
     }
 }
 
+// However the page changes (the start page's two buttons, the menu's two
+// items), from whichever control had the focus, the focus goes to the new
+// page's box: never left on a control now hidden, where keys would act
+// unseen.
+TEST_F(Form1Test, TheFocusFollowsThePageHoweverItChanges) {
+    enum class Way { Command8, Command10, MenuReplace, MenuDelete };
+    const std::vector<Form1ControlId> bottomRow = {kCommand6, kChameleonButton1, kCommand5, kCommand4};
+    struct From {
+        int page;  // 0 start, 1 replace, 2 delete
+        std::vector<Form1ControlId> focused;  // besides the bottom row
+        std::vector<Way> ways;
+    };
+    const std::vector<From> table = {
+        {0, {kCommand8, kCommand10}, {Way::Command8, Way::Command10, Way::MenuReplace, Way::MenuDelete}},
+        {1, {kText2, kText1, kCheck1, kCommand2, kCommand3, kCommand1}, {Way::MenuReplace, Way::MenuDelete}},
+        {2, {kCommand7, kCommand9, kCheck2, kText4}, {Way::MenuReplace, Way::MenuDelete}},
+    };
+    const auto act = [](Form1& window, Way way) {
+        switch (way) {
+        case Way::Command8: SendMessageW(window.Control(kCommand8), BM_CLICK, 0, 0); break;  // as a mouse click
+        case Way::Command10: SendMessageW(window.Control(kCommand10), BM_CLICK, 0, 0); break;
+        case Way::MenuReplace: SendMessageW(window.Window(), WM_COMMAND, MAKEWPARAM(kMenuReplace, 0), 0); break;
+        case Way::MenuDelete: SendMessageW(window.Window(), WM_COMMAND, MAKEWPARAM(kMenuDelete, 0), 0); break;
+        }
+    };
+    for (const From& from : table) {
+        std::vector<Form1ControlId> focused = from.focused;
+        focused.insert(focused.end(), bottomRow.begin(), bottomRow.end());
+        for (const Form1ControlId control : focused) {
+            for (const Way way : from.ways) {
+                SCOPED_TRACE(testing::Message() << "page " << from.page << ", focus on " << control << ", way "
+                                                << static_cast<int>(way));
+                // The start page comes only once: each case from it gets a
+                // window of its own.
+                std::optional<Form1> fresh;
+                if (from.page == 0) {
+                    fresh.emplace(SystemRegistryApi(), SystemFileDialogApi(), shutdown);
+                    ASSERT_TRUE(fresh->Create(GetModuleHandleW(nullptr)));
+                    fresh->Show();
+                    Pump();
+                }
+                Form1& window = from.page == 0 ? *fresh : form;
+                if (from.page != 0) act(window, from.page == 1 ? Way::MenuReplace : Way::MenuDelete);
+                window.GiveFocus(control);
+                Pump();
+                ASSERT_EQ(GetFocus(), window.Control(control));
+
+                act(window, way);
+                const bool toReplace = way == Way::Command8 || way == Way::MenuReplace;
+                const HWND expected = window.Control(toReplace ? kText2 : kText4);
+                EXPECT_TRUE(WaitUntil(
+                    [&] {
+                        Pump();
+                        return GetFocus() == expected;
+                    },
+                    5000))
+                    << "the focus is on " << GetDlgCtrlID(GetFocus());
+                EXPECT_TRUE(IsWindowVisible(GetFocus()));
+                if (fresh) {
+                    DestroyWindow(fresh->Window());
+                    TakeQuit();
+                }
+            }
+        }
+    }
+}
+
 TEST_F(Form1Test, ExitButtonAndCloseButtonUnloadTheWindowAndEndTheProgram) {
     Click(kCommand4);
     EXPECT_FALSE(IsWindow(form.Window()));
@@ -317,41 +388,6 @@ TEST_F(Form1Test, MenuExitEndsTheProgramWithoutUnload) {
     EXPECT_TRUE(TakeQuit()) << "the program ends";
     EXPECT_TRUE(IsWindow(form.Window())) << "the window goes with the process, not by unloading";
     EXPECT_TRUE(form.FileDialogLoaded()) << "Form_Unload did not run";
-}
-
-TEST_F(Form1Test, RefusedRestartSaysWhyAndLeavesTheWindowAsItWas) {
-    constexpr DWORD kPrivilegeNotHeld = 1314;
-    shutdown.refuseExitWith = kPrivilegeNotHeld;
-    Click(kCommand8);
-    form.Text(kText1, "C:\\a.dll");
-    const State before = Snapshot();
-
-    const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(form.Window(), [&] { Click(kCommand5); });
-    ASSERT_EQ(boxes.size(), 1u);
-    const std::wstring& text = boxes[0].text;
-
-    EXPECT_EQ(shutdown.exitFlags, std::vector<std::uint32_t>{6}) << "EWX_REBOOT | EWX_FORCE";
-    EXPECT_EQ(boxes[0].caption, L"Pendrix");
-    EXPECT_NE(text.find(L"Windows refused to restart"), std::wstring::npos) << TextOfWide(text);
-    EXPECT_NE(text.find(L"(error 1314)"), std::wstring::npos);
-    wchar_t reason[256] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, kPrivilegeNotHeld, 0, reason,
-                   256, nullptr);
-    std::wstring systemText = reason;
-    while (!systemText.empty() && (systemText.back() == L'\n' || systemText.back() == L'\r')) systemText.pop_back();
-    EXPECT_NE(text.find(systemText), std::wstring::npos) << "the system's own text";
-    EXPECT_EQ(boxes[0].buttons, 1);
-    EXPECT_FALSE(boxes[0].icon);
-    EXPECT_TRUE(IsWindowVisible(form.Window()));
-    EXPECT_EQ(Snapshot(), before);
-}
-
-TEST_F(Form1Test, AcceptedRestartShowsNothing) {
-    // The real token calls; the request itself is recorded and accepted, as
-    // ExitWindowsEx accepts it, without restarting this test's session.
-    EXPECT_TRUE(AnswerMessageBoxes(form.Window(), [&] { Click(kCommand5); }).empty()) << "no message";
-    EXPECT_EQ(shutdown.exitFlags, std::vector<std::uint32_t>{6});
-    EXPECT_TRUE(IsWindowVisible(form.Window()));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace pendrix::wine {
 class NoRestartShutdownApi : public ShutdownApi {
 public:
     std::vector<std::uint32_t> exitFlags;
+    std::vector<std::uint32_t> exitReasons;
     std::vector<HandleValue> openedTokens;
     std::vector<HandleValue> closedHandles;
     std::uint32_t refuseExitWith = 0;  // 0: accept
@@ -34,8 +35,9 @@ public:
                                        std::uint32_t& returnLength) override {
         return Keep(system_.AdjustTokenPrivileges(token, disableAll, newState, length, previous, returnLength));
     }
-    std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t) override {
+    std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
         exitFlags.push_back(flags);
+        exitReasons.push_back(reason);
         lastError_ = refuseExitWith;
         return refuseExitWith == 0 ? 1 : 0;
     }

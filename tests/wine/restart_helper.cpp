@@ -6,14 +6,16 @@
 // the files "in use" open in a second process, shows that they cannot be
 // deleted now, schedules every operation through the pending rename list,
 // with entries written by Wine's own MoveFileExW in between, and restarts
-// Windows with cls_exitWindows. It writes the expected outcome, one line a
-// file, to expected.txt in the folder: "file<TAB>path<TAB>content" or
-// "none<TAB>path", paths relative and with "/". The restart ends this
-// process; the Linux half of the test then checks the files.
+// Windows with cls_exitWindows, which asks the programs to close. It writes
+// the expected outcome, one line a file, to expected.txt in the folder:
+// "file<TAB>path<TAB>content" or "none<TAB>path", paths relative and with
+// "/". The restart ends this process, as it ends every program, through its
+// window (tests/wine/session_end.h); the Linux half of the test then checks
+// the files.
 //
 // Run as "hold <list> <event>", it is that second process: it opens every
 // path listed (one a line) without FILE_SHARE_DELETE, signals the event and
-// waits to be ended.
+// waits to be ended by the restart, which it lets have the files.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,6 +30,7 @@
 #include "registry/RegistryRoutines.h"
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/stored_list.h"
+#include "tests/wine/session_end.h"
 
 namespace {
 
@@ -81,19 +84,30 @@ bool MakeFolders(const std::string& root, const std::string& relative) {
     return true;
 }
 
+std::vector<HANDLE> g_held;
+
+void LetGo() {
+    for (const HANDLE file : g_held) CloseHandle(file);
+}
+
 int Hold(const char* listPath, const char* eventName) {
     std::ifstream list(listPath, std::ios::binary);
-    std::vector<HANDLE> held;
     for (std::string path; std::getline(list, path);) {
         const HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return Fail("the holder cannot open " + path);
-        held.push_back(file);
+        g_held.push_back(file);
     }
+    if (!pendrix::wine::WatchForSessionEnd(LetGo)) return Fail("the holder has no window");
     const OwnedHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName));
     if (!ready || !SetEvent(ready.Get())) return Fail("the holder cannot signal");
-    Sleep(INFINITE);  // until the restart ends this process, with its handles
+    pendrix::wine::RunUntilSessionEnds(INFINITE);  // the restart ends it
     return 0;
+}
+
+void SayEnded() {
+    std::printf("the restart ended the helper\n");
+    std::fflush(stdout);
 }
 
 // Starts this program again as the holder of the paths in listPath; the
@@ -219,9 +233,11 @@ int ScheduleAndRestart(const std::string& root) {
     if (!WriteWholeFile(root + "\\expected.txt", manifest)) return Fail("cannot write the expected outcome");
     std::fflush(stdout);
 
-    pendrix::cls_exitWindows().ExitWindows(pendrix::kEwxReboot);
+    if (!pendrix::wine::WatchForSessionEnd(SayEnded)) return Fail("the helper has no window");
+    if (const std::uint32_t refused = pendrix::cls_exitWindows().ExitWindows(pendrix::kEwxReboot))
+        return Fail("the restart was refused with " + std::to_string(refused));
     // The restart ends this process (and the holder) while it waits here.
-    WaitForSingleObject(GetCurrentProcess(), kRestartTimeoutMs);
+    pendrix::wine::RunUntilSessionEnds(kRestartTimeoutMs);
     return Fail("still running after the restart was requested");
 }
 

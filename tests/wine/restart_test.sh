@@ -4,8 +4,10 @@
 # in-use and an absent destination, deletion of a free and an in-use file;
 # several scripts, long paths, entries by Wine's own MoveFileExW in between),
 # keeps the files in use open, schedules everything in
-# PendingFileRenameOperations and restarts Windows. The restart ends every
-# process of the prefix, so this side waits for the prefix to come back and
+# PendingFileRenameOperations and restarts Windows as Pendrix does, asking
+# the programs to close (no EWX_FORCE). The restart ends the helper and the
+# program holding the files, as it ends every program with a window, and
+# carries out the list; this side waits for the prefix's session to end and
 # then checks every file against the helper's expected.txt.
 # Usage: restart_test.sh HELPER.exe PREFIX_DIR
 set -eu
@@ -26,6 +28,7 @@ grep -q '^in use: 200 files$' "$log" || fail "the files were not shown in use"
 grep -q '^scheduled: 100 replacements of a free, 100 of an in-use, 100 of an absent destination, 100 deletions of a free and 100 of an in-use file, [0-9]* entries by MoveFileExW$' "$log" \
     || fail "not every operation was scheduled"
 grep -q 'closed: yes$' "$log" || fail "the list is not closed"
+grep -q '^the restart ended the helper$' "$log" || fail "the restart did not end the helper through its window"
 
 # The restart runs the list at the start of the new session; the prefix has
 # come back when its wineserver has ended. No wine command may run before

@@ -1,8 +1,11 @@
 // Plays the user of Pendrix.exe from another process, through its window's
-// controls: "window_driver PENDRIX.exe SOURCE DESTINATION FOLDER" starts
-// Pendrix (on this process's desktop), opens the replace page, types the
-// two names, presses Apply, reads and closes the message box, shows what
-// was scheduled and presses Restart. It writes what it does, line by line,
+// controls: "window_driver PENDRIX.exe HOLDER.exe SOURCE DESTINATION FOLDER"
+// has another program (HOLDER.exe, tests/wine/file_holder.cpp) keep
+// DESTINATION open, starts Pendrix (both on this process's desktop, where
+// the restart reaches their windows), opens the replace page, types the two
+// names, presses Apply, reads and closes the message box, shows what was
+// scheduled, presses Restart, answers its question with Yes and waits for
+// the restart to end Pendrix. It writes what it does, line by line,
 // to FOLDER\driver.log; before each step worth seeing it writes
 // "SHOT name" and waits for the Linux side to take a screenshot and create
 // FOLDER\name.done. A step that does not work writes "FAILED: ...".
@@ -21,6 +24,9 @@
 namespace {
 
 constexpr DWORD kTimeoutMs = 60000;
+// How long the restart may take to end Pendrix: wineboot is started, and
+// each program with a window is asked in turn, which a loaded machine slows.
+constexpr DWORD kRestartTimeoutMs = 180000;
 constexpr wchar_t kForm1Class[] = L"PendrixForm1";
 
 std::wstring g_folder;
@@ -130,6 +136,48 @@ void Shot(const char* name) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+// Writes every visible top-level window of this desktop with its process,
+// to tell what a restart that did not come waits for (a message box, Wine's
+// dialog for a program that does not answer).
+void SayVisibleWindows() {
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+            if (!IsWindowVisible(window)) return TRUE;
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t className[64] = {};
+            GetClassNameW(window, className, 64);
+            Say("Window of process " + std::to_string(process) + ", class " + TextOfWide(className) + ": " +
+                TextOfWide(TextOf(window)));
+            return TRUE;
+        },
+        0);
+}
+
+// Starts a program with commandLine; its process, or null.
+HANDLE Start(const std::wstring& program, std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// Has holder keep path open, and waits until it does.
+bool Hold(const std::wstring& holder, const std::wstring& path) {
+    const wchar_t kReady[] = L"Local\\PendrixDemoHolder";
+    const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReady);
+    const HANDLE process = Start(holder, L"\"" + holder + L"\" \"" + path + L"\" " + kReady);
+    const HANDLE waits[] = {ready, process};
+    const bool holding = process != nullptr && WaitForMultipleObjects(2, waits, FALSE, kTimeoutMs) == WAIT_OBJECT_0;
+    if (process != nullptr) CloseHandle(process);
+    CloseHandle(ready);
+    return holding;
+}
+
 // The stored list, with each NUL shown as " | ".
 std::string StoredList() {
     HKEY key = nullptr;
@@ -149,17 +197,13 @@ std::string StoredList() {
     return shown;
 }
 
-int Replace(const std::wstring& pendrix, const std::wstring& source, const std::wstring& destination) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + pendrix + L"\"";
-    if (!CreateProcessW(pendrix.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return Fail("Pendrix.exe did not start");
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    g_pendrixProcess = process.dwProcessId;
+int Replace(const std::wstring& pendrix, const std::wstring& holder, const std::wstring& source,
+            const std::wstring& destination) {
+    if (!Hold(holder, destination)) return Fail("no program came to hold the destination");
+    Say("Another program keeps " + TextOfWide(destination) + " open, so it cannot be replaced now.");
+    const HANDLE process = Start(pendrix, L"\"" + pendrix + L"\"");
+    if (process == nullptr) return Fail("Pendrix.exe did not start");
+    g_pendrixProcess = GetProcessId(process);
     HWND form = nullptr;
     if (!WaitFor([&] { return (form = FindWindowW(kForm1Class, nullptr)) != nullptr && IsWindowVisible(form); }))
         return Fail("Pendrix's window did not appear");
@@ -190,17 +234,29 @@ int Replace(const std::wstring& pendrix, const std::wstring& source, const std::
 
     Say("Pressing Restart.");
     Click(FindControl(form, pendrix::kCommand5));
-    // The restart ends this process with every other of the prefix.
-    Sleep(kTimeoutMs);
-    return Fail("still running after Restart was pressed");
+    if (!WaitFor([&] { return (box = FindMessageBox(form)) != nullptr; })) return Fail("Restart asked nothing");
+    Say("Message box \"" + TextOfWide(TextOf(box)) + "\": " + TextOfWide(TextOf(GetDlgItem(box, 0xFFFF))));
+    Shot("5-restart-question");
+    Say("Answering Yes.");
+    Click(GetDlgItem(box, IDYES));
+    // The restart asks every program with a window to close, Pendrix and
+    // the holder included, then carries out the list.
+    const bool ended = WaitForSingleObject(process, kRestartTimeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    if (!ended) {
+        SayVisibleWindows();
+        return Fail("Pendrix still runs after the restart was asked for");
+    }
+    Say("The restart has ended Pendrix.");
+    return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 5) return 2;
-    g_folder = argv[4];
+    if (argc != 6) return 2;
+    g_folder = argv[5];
     g_log = _wfopen((g_folder + L"\\driver.log").c_str(), L"w");
     if (g_log == nullptr) return 3;
-    return Replace(argv[1], argv[2], argv[3]);
+    return Replace(argv[1], argv[2], argv[3], argv[4]);
 }

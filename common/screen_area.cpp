@@ -1,0 +1,23 @@
+#include "common/screen_area.h"
+
+namespace pendrix {
+namespace {
+
+// The start of a span of length moved into [low, high), the low end first.
+int StartWithin(int start, int length, int low, int high) {
+    if (start + length > high) start = high - length;
+    if (start < low) start = low;
+    return start;
+}
+
+}  // namespace
+
+ScreenRect MovedWithin(const ScreenRect& rect, const ScreenRect& area) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int left = StartWithin(rect.left, width, area.left, area.right);
+    const int top = StartWithin(rect.top, height, area.top, area.bottom);
+    return {left, top, left + width, top + height};
+}
+
+}  // namespace pendrix
