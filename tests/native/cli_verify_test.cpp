@@ -309,6 +309,42 @@ TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
     }
 }
 
+// verify reads both values as the one sequence the start-up processing
+// carried out: a file the first value renames, the second (by a flagged
+// source) moves on, is looked for where it ended.
+TEST(VerifyCommand, FollowsAFileFromTheFirstValueIntoTheSecond) {
+    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    ::pendrix::testing::FakeRegistry registry;
+    ::pendrix::testing::FakeFileSystem files;
+    registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\\??\\C:\\b\0\0"));
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, S("*1\\??\\C:\\b\0\\??\\C:\\c\0\0"));
+    files.Put("C:\\a", "content");
+    RegistryRoutines routines(registry);
+    NoHolders holders;
+    testing::FakeListLock lock;
+    FixedClock clock;
+    RecordedOutput listed;
+    CliContext listing{routines, files, holders, lock, listed, [](std::int32_t) { return std::string("text"); },
+                       &clock};
+    CliArguments list;
+    list.command = CliCommand::List;
+    list.json = true;
+    ASSERT_EQ(RunCommand(list, listing), 0);
+    files.Put("C:\\work\\listing.json", listed.out);
+    // The restart, as Windows carries out both values.
+    registry = ::pendrix::testing::FakeRegistry();
+    ASSERT_EQ(files.MoveOver("C:\\a", "C:\\c"), kErrorSuccess);
+    RecordedOutput output;
+    CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); },
+                       &clock};
+    CliArguments verify;
+    verify.command = CliCommand::Verify;
+    verify.path = "C:\\work\\listing.json";
+    EXPECT_EQ(RunCommand(verify, context), 0) << output.out;
+    EXPECT_EQ(output.out, "1 carried out: rename \"C:\\a\" -> \"C:\\b\"\r\n2 carried out: rename \"C:\\b\" -> \"C:\\c\"\r\n"
+                          "Summary: 2 carried out, 0 not carried out, 0 still pending, 0 never reached.\r\n");
+}
+
 // A listing of both values, as list --json writes it now: the reader takes
 // it, and refuses what list never writes.
 TEST(SavedListing, TakesBothValuesAndTheTimeTaken) {

@@ -708,6 +708,21 @@ TEST_F(FileCommandsTest, SchedulingAppendsWhereMoveFileExAppendsAndCancelAllTake
         EXPECT_EQ(Stored(), c.first);
         EXPECT_EQ(Stored2(), c.second);
     }
+    // The two values are one sequence: a source the first value deletes
+    // cannot be moved by an entry appended to the second, and a pair pending
+    // exactly so in the first is not added again.
+    registry = FakeRegistry();
+    Store(S("\\??\\C:\\s\0\0\0"));
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, second);
+    Launch();
+    const CommandResult taken = commands->Replace("C:\\s", "C:\\d", false);
+    EXPECT_EQ(taken.outcome, CommandOutcome::Refused);
+    EXPECT_EQ(taken.refusal, Refusal::TakenEarlier);
+    EXPECT_EQ(taken.earlierEntry, 1u);
+    EXPECT_EQ(Stored2(), second);
+    EXPECT_TRUE(commands->Delete("C:\\s", false).alreadyScheduled);
+    EXPECT_EQ(Stored2(), second);
+
     // A second value that cannot be read, or of another form, takes nothing:
     // appending to the first would run before its entries.
     registry = FakeRegistry();
