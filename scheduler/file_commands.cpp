@@ -357,14 +357,15 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     // Read again under the mutex just before the write, so that a change
     // another program made meanwhile is kept.
     SequenceCheck check;
+    PendingListRead firstTooLarge;
     const PendingListRead* before = target == 1 ? &values[0] : nullptr;
     const auto append = [&](const PendingListRead& current) { return AppendChange(before, current, pairs, check); };
     UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     if (update.outcome == UpdateOutcome::WriteFailed && CallsForASecondValue(target, update.status)) {
         // The first list is as large as the registry stores: the pairs start
         // the second, which runs after it.
-        const PendingListRead first = update.current;
-        before = &first;
+        firstTooLarge = update.current;
+        before = &firstTooLarge;
         target = 1;
         result.listValue = target;
         update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
