@@ -43,6 +43,7 @@ inline constexpr std::int32_t kErrorNotFound = 1168;             // ERROR_NOT_FO
 inline constexpr std::int32_t kErrorRetry = 1237;                // ERROR_RETRY
 inline constexpr std::int32_t kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
 inline constexpr std::int32_t kErrorTimeout = 1460;              // ERROR_TIMEOUT
+inline constexpr std::int32_t kErrorCantResolveFilename = 1921;  // ERROR_CANT_RESOLVE_FILENAME
 
 // File attributes (winnt.h).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;     // FILE_ATTRIBUTE_READONLY
@@ -51,6 +52,7 @@ inline constexpr std::uint32_t kAttributeSystem = 0x4;       // FILE_ATTRIBUTE_S
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;   // FILE_ATTRIBUTE_DIRECTORY
 inline constexpr std::uint32_t kAttributeArchive = 0x20;     // FILE_ATTRIBUTE_ARCHIVE
 inline constexpr std::uint32_t kAttributeNormal = 0x80;      // FILE_ATTRIBUTE_NORMAL
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
 
 // Drive types (GetDriveTypeW) the file commands tell apart.
 inline constexpr std::uint32_t kDriveNoRootDir = 1;  // DRIVE_NO_ROOT_DIR

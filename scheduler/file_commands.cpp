@@ -4,10 +4,13 @@
 
 #include "common/name_folding.h"
 #include "registry/registry_constants.h"
+#include "scheduler/final_names.h"
 #include "scheduler/immediate_replacement.h"
 #include "scheduler/list_sequence.h"
 #include "scheduler/list_update.h"
 #include "scheduler/name_pattern.h"
+#include "scheduler/path_links.h"
+#include "scheduler/staged_copy.h"
 #include "scheduler/stored_list.h"
 #include "scheduler/stored_strings.h"
 
@@ -117,10 +120,63 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     }
     // The start-up processing cannot replace a read-only file.
     madeWritable_.clear();
-    if (destinationStatus == kErrorSuccess) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
-    Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
+    const bool destinationExists = destinationStatus == kErrorSuccess;
+    if (destinationExists) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
+    ScheduleReplacement(from.name, to.name, destinationExists, result);
     SettleWritable(result);
     return result;
+}
+
+bool FileCommands::ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result) {
+    const PathFolders folders = CheckPathFolders(files_, name.full);
+    if (!folders.link.empty()) {
+        Refuse(result, Refusal::ThroughLink, kErrorCantResolveFilename, role, name.full);
+        result.link = folders.link;
+        return false;
+    }
+    if (ResolveFinalName(files_, name, exists) != kErrorSuccess) {
+        Refuse(result, Refusal::NotLocal, kErrorNotSupported, role, name.full);
+        return false;
+    }
+    if (result.changeableFolder.empty()) result.changeableFolder = folders.changeableFolder;
+    return true;
+}
+
+bool FileCommands::MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result) {
+    // Denied to the administrators is denied to the start-up processing
+    // too: it would log a failure and go on, and the restart be for nothing.
+    if (files_.OpenForDeleting(name.path) != kErrorAccessDenied) return true;
+    Refuse(result, Refusal::Protected, kErrorAccessDenied, role, name.full);
+    if (files_.Owner(name.path, result.owner) != kErrorSuccess) result.owner.clear();
+    return false;
+}
+
+void FileCommands::ScheduleReplacement(ResolvedName source, ResolvedName destination, bool destinationExists,
+                                       CommandResult& result) {
+    if (destinationExists && !MayBeReplaced(destination, NameRole::Destination, result)) return;
+    if (!ReadyForRestart(destination, NameRole::Destination, destinationExists, result)) return;
+    result.destination = destination.full;
+
+    const Staging staging = StageCopy(files_, source.path, destination.full, destinationExists);
+    if (staging.outcome == StagingOutcome::Failed) {
+        Refuse(result, Refusal::NotStaged, staging.status, NameRole::Destination, destination.full);
+        return;
+    }
+    if (staging.outcome == StagingOutcome::SourceLocked) {
+        // Moved as it is at the next start: its own name must hold then.
+        if (!ReadyForRestart(source, NameRole::Source, true, result)) return;
+        result.source = source.full;
+        result.sourceMovedAsIs = true;
+        Schedule({ReplacementPair(source.full, destination.full)}, result);
+        return;
+    }
+    const RenamePair pair = ReplacementPair(staging.copy, destination.full);
+    Schedule({pair}, result, destination.full, staging.copy);
+    if (result.outcome != CommandOutcome::Scheduled || result.alreadyScheduled) {
+        // Not needed: nothing scheduled, or an earlier copy of the same content is.
+        RemoveStagedCopies(files_, {pair});
+    }
+    if (result.outcome == CommandOutcome::Scheduled) result.stagedCopy = StagedCopyOf(result.scheduled.front());
 }
 
 CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
@@ -216,7 +272,9 @@ void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, Comman
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
         return;
     }
-    Schedule({DeletionPair(target.full)}, result);
+    ResolvedName name = target;
+    if (!MayBeReplaced(name, NameRole::Path, result) || !ReadyForRestart(name, NameRole::Path, true, result)) return;
+    Schedule({DeletionPair(name.full)}, result);
 }
 
 // Only an empty folder: the start-up processing removes nothing else, and a
@@ -236,7 +294,9 @@ void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, Co
     } else if (target.network) {
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
     } else {
-        Schedule({DeletionPair(target.full)}, result);
+        ResolvedName name = target;
+        if (MayBeReplaced(name, NameRole::Path, result) && ReadyForRestart(name, NameRole::Path, true, result))
+            Schedule({DeletionPair(name.full)}, result);
     }
 }
 
@@ -284,8 +344,22 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         result.leftOver = std::move(leftOver);
         return;
     }
+    // Each file by its folder's final name.
+    ResolvedName where = pattern;
+    if (!ReadyForRestart(where, NameRole::Path, false, result)) {
+        result.leftOver = std::move(leftOver);
+        return;
+    }
+    const std::string finalFolder(FolderOf(where.full));
     std::vector<RenamePair> pairs;
-    for (const std::string& name : leftOver) pairs.push_back(DeletionPair(name));
+    for (const std::string& name : leftOver) {
+        ResolvedName file{name, folderPath + std::string(LastPartOf(name)), false};
+        if (!MayBeReplaced(file, NameRole::Path, result)) {
+            result.leftOver = std::move(leftOver);
+            return;
+        }
+        pairs.push_back(DeletionPair(finalFolder + std::string(LastPartOf(name))));
+    }
     Schedule(std::move(pairs), result);
 }
 
@@ -325,13 +399,23 @@ ListChange AppendChange(const PendingListRead& current, const std::vector<Rename
 
 }  // namespace
 
-void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
+void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::string& destination,
+                            const std::string& stagedCopy) {
     result.outcome = CommandOutcome::NotScheduled;
     // Read again under the mutex just before the write, so that a change
     // another program made meanwhile is kept.
     SequenceCheck check;
-    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(
-        [&](const PendingListRead& current) { return AppendChange(current, pairs, check); });
+    RenamePair pending;
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run([&](const PendingListRead& current) {
+        // A copy of the same content pending for the destination already: nothing to add.
+        pending = stagedCopy.empty() ? RenamePair{} : PendingStagedCopy(files_, current.stored, destination, stagedCopy);
+        if (!pending.first.empty()) {
+            check.verdict = SequenceCheck::Verdict::AlreadyScheduled;
+            return ListChange{};
+        }
+        return AppendChange(current, pairs, check);
+    });
+    if (!pending.first.empty()) pairs = {pending};
     result.status = update.status;
     switch (update.outcome) {
     case UpdateOutcome::ReadFailed: result.readFailed = true; return;
@@ -380,12 +464,15 @@ UndoResult FileCommands::CancelAll() {
         return result;
     };
     bool untouchedByOthers = false;
+    std::vector<RenamePair> takenBack;  // the pairs the write takes out
     const auto change = [&](const PendingListRead& current) {
         ListChange made;
+        takenBack.clear();
         if (added_.empty()) return made;  // this session scheduled nothing still held
         made.withdrawn = added_;
         untouchedByOthers = onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
         if (untouchedByOthers) {
+            takenBack = added_;
             // The registry as at launch: no value when there was none.
             made.data = atLaunch_.stored;
             made.kind = atLaunch_.exists ? ListChange::Kind::Store : ListChange::Kind::DeleteValue;
@@ -395,8 +482,11 @@ UndoResult FileCommands::CancelAll() {
         // same strings.
         made.data = current.stored;
         bool removed = false;
-        for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
-            removed = RemoveLastPair(made.data, *pair) || removed;
+        for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair) {
+            if (!RemoveLastPair(made.data, *pair)) continue;
+            removed = true;
+            takenBack.push_back(*pair);
+        }
         if (!removed) return made;  // nothing of this session's is left to take back
         // A list left with no string at all goes, as the start-up processing
         // leaves it: a value of no data makes other programs' additions go
@@ -430,6 +520,8 @@ UndoResult FileCommands::CancelAll() {
     lastWritten_ = update.change.data;
     lastWrittenExists_ = update.change.kind == ListChange::Kind::Store;
     added_.clear();
+    // The copies staged for what was taken back are no longer wanted.
+    RemoveStagedCopies(files_, takenBack);
     GiveAttributesBack(lastWrittenExists_ ? lastWritten_ : std::string());
     result.reversed = true;
     return result;

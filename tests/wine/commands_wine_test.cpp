@@ -70,6 +70,22 @@ public:
     std::uint32_t Rename(const std::string& source, const std::string& target) override {
         return Real().Rename(source, target);
     }
+    std::uint32_t CopyNew(const std::string& source, const std::string& target) override {
+        return Real().CopyNew(source, target);
+    }
+    std::uint32_t OpenForReading(const std::string& path) override { return Real().OpenForReading(path); }
+    std::uint32_t OpenForDeleting(const std::string& path) override { return Real().OpenForDeleting(path); }
+    std::uint32_t Owner(const std::string& path, std::string& owner) override { return Real().Owner(path, owner); }
+    std::uint32_t SecureLike(const std::string& model, const std::string& target) override {
+        return Real().SecureLike(model, target);
+    }
+    std::uint32_t FinalName(const std::string& path, std::string& final) override {
+        return Real().FinalName(path, final);
+    }
+    std::uint32_t IsLink(const std::string& path, bool& link) override { return Real().IsLink(path, link); }
+    std::uint32_t UsersMayChange(const std::string& folder, bool& may) override {
+        return Real().UsersMayChange(folder, may);
+    }
 
 private:
     FileSystemApi& Real() {
