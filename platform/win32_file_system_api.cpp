@@ -218,8 +218,21 @@ public:
         const std::uint32_t status = GrowingText([&](wchar_t* buffer, DWORD size) {
             return GetFinalPathNameByHandleW(file.Get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         }, verbatim);
-        if (status != ERROR_SUCCESS) return status;
-        final = PlainForm(verbatim);
+        if (status == ERROR_SUCCESS) {
+            final = PlainForm(verbatim);
+            return ERROR_SUCCESS;
+        }
+        // Wine's GetFinalPathNameByHandleW holds no name longer than
+        // MAX_PATH: such a name is its folder's final name and its own name
+        // as the folder lists it.
+        const std::size_t separator = path.find_last_of('\\');
+        if (Utf16FromText(path).size() < MAX_PATH || separator == std::string::npos || separator < 3) return status;
+        std::string folder;
+        if (const std::uint32_t folderStatus = FinalName(path.substr(0, separator), folder)) return folderStatus;
+        WIN32_FIND_DATAW entry{};
+        const UniqueFindHandle found(FindFirstFileW(Wide(path).c_str(), &entry));
+        if (!found) return GetLastError();
+        final = folder + (folder.back() == '\\' ? "" : "\\") + TextOfWide(entry.cFileName);
         return ERROR_SUCCESS;
     }
 

@@ -134,8 +134,9 @@ bool FileCommands::ReadyForRestart(ResolvedName& name, NameRole role, bool exist
         result.link = folders.link;
         return false;
     }
-    if (ResolveFinalName(files_, name, exists) != kErrorSuccess) {
-        Refuse(result, Refusal::NotLocal, kErrorNotSupported, role, name.full);
+    // On no local drive, or not to be named at all.
+    if (const std::uint32_t status = ResolveFinalName(files_, name, exists)) {
+        Refuse(result, status == kErrorNotSupported ? Refusal::NotLocal : Refusal::Unresolved, status, role, name.full);
         return false;
     }
     if (result.changeableFolder.empty()) result.changeableFolder = folders.changeableFolder;

@@ -15,9 +15,10 @@
 namespace pendrix {
 
 // Makes name the final name of the file (exists) or of its folder and its
-// last part (!exists). kErrorSuccess, or the status of the call that could
-// not name it on a local drive: then name is unchanged and the name cannot
-// be scheduled. A name on the network stays as it is.
+// last part (!exists). kErrorSuccess; kErrorNotSupported when it resolves
+// to no local drive letter; otherwise the status of the call that failed.
+// Then name is unchanged and cannot be scheduled. A name on the network
+// stays as it is.
 std::uint32_t ResolveFinalName(FileSystemApi& files, ResolvedName& name, bool exists);
 
 }  // namespace pendrix

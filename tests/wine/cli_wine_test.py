@@ -334,7 +334,8 @@ class ConsoleToolTest(unittest.TestCase):
     def test_scheduling_on_absent_well_formed_and_damaged_lists(self):
         write("new.txt", "new")
         write("gone.txt", "gone")
-        new = ["\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")]
+        # What the restart installs is a copy of new.txt staged beside old.txt.
+        new = ["\\??\\" + win("old.txt.pendrix-new-1"), "!\\??\\" + win("old.txt")]
         gone = ["\\??\\" + win("gone.txt"), ""]
         for before, command, after in [
             (None, ["replace", win("new.txt"), win("old.txt"), "--at-restart"], stored(*new)),
@@ -354,6 +355,8 @@ class ConsoleToolTest(unittest.TestCase):
                 self.assertTrue(out.startswith("Scheduled: ") and out.endswith("Restart Windows to carry it out.\r\n"))
                 self.assertEqual(out.count("\n"), 1)
                 self.assertEqual(value(), after)
+                if os.path.exists(linux("old.txt.pendrix-new-1")):
+                    os.remove(linux("old.txt.pendrix-new-1"))
 
     def test_replace_and_delete_now_or_when_in_use(self):
         write("new.txt", "new")
