@@ -131,8 +131,8 @@ public:
     // The name Windows resolves path to (GetFinalPathNameByHandleW with
     // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS): long names, subst drives,
     // junctions, mount points and symbolic links followed, in the plain
-    // form ("C:\dir\file", "\\server\share\file"). 3 (ERROR_PATH_NOT_FOUND)
-    // for a file on a volume with no drive letter.
+    // form ("C:\dir\file", "\\server\share\file"); a file on a volume with no
+    // drive letter by the volume's GUID name ("Volume{...}\dir\file").
     virtual std::uint32_t FinalName(const std::string& path, std::string& final) = 0;
     // Whether the name itself is a junction, a mount point or a symbolic link
     // (GetFileAttributesW, which does not follow the last part: FILE_ATTRIBUTE_REPARSE_POINT).

@@ -214,13 +214,18 @@ public:
         UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!file) return GetLastError();
+        // A volume without a drive letter has no DOS name: its GUID name
+        // ("Volume{...}\dir\file" once plain) tells the caller so.
         std::string verbatim;
-        const std::uint32_t status = GrowingText([&](wchar_t* buffer, DWORD size) {
-            return GetFinalPathNameByHandleW(file.Get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        }, verbatim);
-        if (status == ERROR_SUCCESS) {
-            final = PlainForm(verbatim);
-            return ERROR_SUCCESS;
+        std::uint32_t status = ERROR_SUCCESS;
+        for (const DWORD volume : {VOLUME_NAME_DOS, VOLUME_NAME_GUID}) {
+            status = GrowingText([&](wchar_t* buffer, DWORD size) {
+                return GetFinalPathNameByHandleW(file.Get(), buffer, size, FILE_NAME_NORMALIZED | volume);
+            }, verbatim);
+            if (status == ERROR_SUCCESS) {
+                final = PlainForm(verbatim);
+                return ERROR_SUCCESS;
+            }
         }
         // Wine's GetFinalPathNameByHandleW holds no name longer than
         // MAX_PATH: such a name is its folder's final name and its own name

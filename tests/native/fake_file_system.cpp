@@ -564,7 +564,10 @@ std::uint32_t FakeFileSystem::SecureLike(const std::string& model, const std::st
 std::uint32_t FakeFileSystem::FinalName(const std::string& path, std::string& final) {
     const std::string key = Followed(path);
     if (FileOf(key) == nullptr && !FolderExists(key)) return Missing(path);
-    if (volumesWithoutLetter.count(key.substr(0, 3)) != 0) return kErrorPathNotFound;
+    if (volumesWithoutLetter.count(key.substr(0, 3)) != 0) {
+        final = "Volume{6d5f4a2e-0000-0000-0000-100000000000}\\" + key.substr(3);
+        return kErrorSuccess;
+    }
     if (const auto name = names_.find(key); name != names_.end()) {
         final = name->second.stored;
         return kErrorSuccess;

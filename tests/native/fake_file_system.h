@@ -64,8 +64,8 @@ public:
     std::set<std::string> missingRoots;
     // subst drives: a lower-case letter and the folder it stands for ("C:\\data").
     std::map<char, std::string> substDrives;
-    // Roots of volumes mounted with no drive letter: GetFinalPathNameByHandleW
-    // with VOLUME_NAME_DOS gives 3 for their files.
+    // Roots of volumes mounted with no drive letter: their files' final
+    // names are by the volume's GUID name.
     std::set<std::string> volumesWithoutLetter;
     // Folders (lower case, without a closing "\\") whose rules let ordinary users change them.
     std::set<std::string> foldersUsersMayChange;
