@@ -190,7 +190,7 @@ TEST_F(StagedCopyTest, StoredNamesAreTheFinalNames) {
 // A file the administrators may not delete or replace is refused, naming its
 // owner, never answered "reboot".
 TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
-    files.Find(kDestination)->deniesAdministrators = true;
+    files.Find(kDestination)->deleteDenied = true;
     files.Find(kDestination)->owner = "NT SERVICE\\TrustedInstaller";
     for (const bool replace : {true, false}) {
         SCOPED_TRACE(replace ? "replace" : "delete");
@@ -204,7 +204,7 @@ TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
         EXPECT_EQ(StagedCopies(), 0u);
     }
     // A loaded program file is only in use: it may be renamed, so it is scheduled.
-    files.Find(kDestination)->deniesAdministrators = false;
+    files.Find(kDestination)->deleteDenied = false;
     files.Find(kDestination)->inUse = false;
     files.Find(kDestination)->loaded = true;
     EXPECT_EQ(Commands().Delete(kDestination, true).outcome, CommandOutcome::Scheduled);
