@@ -39,7 +39,9 @@ protected:
         return value == nullptr ? std::string() : value->Text();
     }
     FileCommands& Commands() {
-        if (!commands) commands.emplace(routines, files, lock, PendingRenameList(routines).Read());
+        if (!commands)
+            commands.emplace(routines, files, lock, PendingRenameList(routines).Read(),
+                             PendingRenameList(routines, kPendingValue2Name).Read());
         return *commands;
     }
     // The names of staged copies on the stand-in.
