@@ -64,9 +64,9 @@ run 3010 "$cli" replace "$win\\Source.txt" "$win\\withdrawn.exe" --at-restart
 
 run 0 "$cli" list
 printf '%s\n' \
-    "1 replace \"$win\\destination.txt.pendrix-new-1\" -> \"$win\\destination.txt\"" \
-    "2 replace \"$win\\library.dll.pendrix-new-1\" -> \"$win\\library.dll\"" \
-    "3 replace \"$win\\withdrawn.exe.pendrix-new-1\" -> \"$win\\withdrawn.exe\"" | diff - "$folder/out.txt" ||
+    "1 v1 replace \"$win\\destination.txt.pendrix-new-1\" -> \"$win\\destination.txt\"" \
+    "2 v1 replace \"$win\\library.dll.pendrix-new-1\" -> \"$win\\library.dll\"" \
+    "3 v1 replace \"$win\\withdrawn.exe.pendrix-new-1\" -> \"$win\\withdrawn.exe\"" | diff - "$folder/out.txt" ||
     fail "the list does not name the staged copies"
 run 0 "$cli" remove 3 --source "$win\\withdrawn.exe.pendrix-new-1"
 [ ! -e "$folder/withdrawn.exe.pendrix-new-1" ] || fail "the withdrawn entry's staged copy is still there"
