@@ -15,6 +15,8 @@
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/pending_values.h"
 #include "scheduler/refusal_text.h"
+#include "scheduler/staged_copy.h"
+#include "scheduler/staging_text.h"
 #include "scheduler/stored_list.h"
 
 namespace pendrix::cli {
@@ -223,7 +225,9 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
                        Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
                        " at the next start of Windows";
     if (!arguments.atRestart && !result.alreadyScheduled) line += InUseBy(context, {result.destination});
-    context.output.Out(line + "." + kRestartHint + "\r\n");
+    const std::string staging = StagingSentence(result);
+    context.output.Out(line + "." + (staging.empty() ? std::string() : " " + staging) + kRestartHint + "\r\n");
+    if (!result.changeableFolder.empty()) context.output.Out(ChangeableFolderWarning(result) + "\r\n");
     return kExitRestartNeeded;
 }
 
@@ -252,6 +256,7 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
         if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");
+    if (!result.changeableFolder.empty()) context.output.Out(ChangeableFolderWarning(result) + "\r\n");
     return kExitRestartNeeded;
 }
 
@@ -337,6 +342,8 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                                  DescribeEntry(entry) + FromValue(entry) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
     }
+    // A copy staged for the entry goes with it.
+    RemoveStagedCopies(context.files, update.change.withdrawn);
     context.output.Out("Withdrew entry " + number + FromValue(entry) + ": " + DescribeEntry(entry) + ".\r\n");
     return kExitDone;
 }

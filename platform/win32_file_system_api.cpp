@@ -10,6 +10,7 @@
 #include "common/unique_handle.h"
 #include "common/wide_text.h"
 #include "platform/extended_path.h"
+#include "platform/file_security.h"
 #include "platform/file_system_api.h"
 
 namespace pendrix {
@@ -193,7 +194,82 @@ public:
 
     std::uint32_t DriveType(const std::string& root) override { return GetDriveTypeW(WideText(root).c_str()); }
 
+    std::uint32_t CopyNew(const std::string& source, const std::string& target) override {
+        return Status(CopyFileW(Wide(source).c_str(), Wide(target).c_str(), TRUE));
+    }
+
+    std::uint32_t OpenForReading(const std::string& path) override {
+        return Opens(path, GENERIC_READ);
+    }
+
+    std::uint32_t OpenForDeleting(const std::string& path) override { return Opens(path, DELETE); }
+
+    std::uint32_t Owner(const std::string& path, std::string& owner) override { return FileOwnerName(path, owner); }
+
+    std::uint32_t SecureLike(const std::string& model, const std::string& target) override {
+        return GiveSecurityOf(model, target);
+    }
+
+    std::uint32_t FinalName(const std::string& path, std::string& final) override {
+        UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file) return GetLastError();
+        // A volume without a drive letter has no DOS name: its GUID name
+        // ("Volume{...}\dir\file" once plain) tells the caller so.
+        std::string verbatim;
+        std::uint32_t status = ERROR_SUCCESS;
+        for (const DWORD volume : {VOLUME_NAME_DOS, VOLUME_NAME_GUID}) {
+            status = GrowingText([&](wchar_t* buffer, DWORD size) {
+                return GetFinalPathNameByHandleW(file.Get(), buffer, size, FILE_NAME_NORMALIZED | volume);
+            }, verbatim);
+            if (status == ERROR_SUCCESS) {
+                final = PlainForm(verbatim);
+                return ERROR_SUCCESS;
+            }
+        }
+        // Wine's GetFinalPathNameByHandleW holds no name longer than
+        // MAX_PATH: such a name is its folder's final name and its own name
+        // as the folder lists it.
+        const std::size_t separator = path.find_last_of('\\');
+        if (Utf16FromText(path).size() < MAX_PATH || separator == std::string::npos || separator < 3) return status;
+        std::string folder;
+        if (const std::uint32_t folderStatus = FinalName(path.substr(0, separator), folder)) return folderStatus;
+        WIN32_FIND_DATAW entry{};
+        const UniqueFindHandle found(FindFirstFileW(Wide(path).c_str(), &entry));
+        if (!found) return GetLastError();
+        final = folder + (folder.back() == '\\' ? "" : "\\") + TextOfWide(entry.cFileName);
+        return ERROR_SUCCESS;
+    }
+
+    std::uint32_t IsLink(const std::string& path, bool& link) override {
+        const DWORD found = GetFileAttributesW(Wide(path).c_str());
+        if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
+        link = (found & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        return ERROR_SUCCESS;
+    }
+
+    std::uint32_t UsersMayChange(const std::string& folder, bool& may) override {
+        return OrdinaryUsersMayChange(folder, may);
+    }
+
 private:
+    // Whether the file (or folder) opens with access, shared with everyone.
+    static std::uint32_t Opens(const std::string& path, DWORD access) {
+        const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), access,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return file ? ERROR_SUCCESS : GetLastError();
+    }
+
+    // "\\?\C:\dir" as "C:\dir", "\\?\UNC\server\share" as "\\server\share".
+    static std::string PlainForm(const std::string& verbatim) {
+        constexpr std::string_view kVerbatim = "\\\\?\\";
+        constexpr std::string_view kVerbatimUnc = "\\\\?\\UNC\\";
+        if (verbatim.rfind(kVerbatimUnc, 0) == 0) return "\\\\" + verbatim.substr(kVerbatimUnc.size());
+        if (verbatim.rfind(kVerbatim, 0) == 0) return verbatim.substr(kVerbatim.size());
+        return verbatim;
+    }
+
     // Opens the file (or folder) as a program opens it, a symbolic link
     // followed, with no access rights (none are needed to ask about it) and
     // every sharing mode (so a file in use can be asked about); its

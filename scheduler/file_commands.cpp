@@ -4,10 +4,13 @@
 
 #include "common/name_folding.h"
 #include "registry/registry_constants.h"
+#include "scheduler/final_names.h"
 #include "scheduler/immediate_replacement.h"
 #include "scheduler/list_sequence.h"
 #include "scheduler/list_update.h"
 #include "scheduler/name_pattern.h"
+#include "scheduler/path_links.h"
+#include "scheduler/staged_copy.h"
 #include "scheduler/stored_list.h"
 #include "scheduler/stored_strings.h"
 
@@ -121,10 +124,64 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     }
     // The start-up processing cannot replace a read-only file.
     madeWritable_.clear();
-    if (destinationStatus == kErrorSuccess) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
-    Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
+    const bool destinationExists = destinationStatus == kErrorSuccess;
+    if (destinationExists) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
+    ScheduleReplacement(from.name, to.name, destinationExists, result);
     SettleWritable(result);
     return result;
+}
+
+bool FileCommands::ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result) {
+    const PathFolders folders = CheckPathFolders(files_, name.full);
+    if (!folders.link.empty()) {
+        Refuse(result, Refusal::ThroughLink, kErrorCantResolveFilename, role, name.full);
+        result.link = folders.link;
+        return false;
+    }
+    // On no local drive, or not to be named at all.
+    if (const std::uint32_t status = ResolveFinalName(files_, name, exists)) {
+        Refuse(result, status == kErrorNotSupported ? Refusal::NotLocal : Refusal::Unresolved, status, role, name.full);
+        return false;
+    }
+    if (result.changeableFolder.empty()) result.changeableFolder = folders.changeableFolder;
+    return true;
+}
+
+bool FileCommands::MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result) {
+    // Denied to the administrators is denied to the start-up processing
+    // too: it would log a failure and go on, and the restart be for nothing.
+    if (files_.OpenForDeleting(name.path) != kErrorAccessDenied) return true;
+    Refuse(result, Refusal::Protected, kErrorAccessDenied, role, name.full);
+    if (files_.Owner(name.path, result.owner) != kErrorSuccess) result.owner.clear();
+    return false;
+}
+
+void FileCommands::ScheduleReplacement(ResolvedName source, ResolvedName destination, bool destinationExists,
+                                       CommandResult& result) {
+    if (destinationExists && !MayBeReplaced(destination, NameRole::Destination, result)) return;
+    if (!ReadyForRestart(destination, NameRole::Destination, destinationExists, result)) return;
+    result.destination = destination.full;
+
+    const Staging staging = StageCopy(files_, source.path, destination.full, destinationExists);
+    if (staging.outcome == StagingOutcome::Failed) {
+        Refuse(result, Refusal::NotStaged, staging.status, NameRole::Destination, destination.full);
+        return;
+    }
+    if (staging.outcome == StagingOutcome::SourceLocked) {
+        // Moved as it is at the next start: its own name must hold then.
+        if (!ReadyForRestart(source, NameRole::Source, true, result)) return;
+        result.source = source.full;
+        result.sourceMovedAsIs = true;
+        Schedule({ReplacementPair(source.full, destination.full)}, result);
+        return;
+    }
+    const RenamePair pair = ReplacementPair(staging.copy, destination.full);
+    Schedule({pair}, result, destination.full, staging.copy);
+    if (result.outcome != CommandOutcome::Scheduled || result.alreadyScheduled) {
+        // Not needed: nothing scheduled, or an earlier copy of the same content is.
+        RemoveStagedCopies(files_, {pair});
+    }
+    if (result.outcome == CommandOutcome::Scheduled) result.stagedCopy = StagedCopyOf(result.scheduled.front());
 }
 
 CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
@@ -220,7 +277,9 @@ void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, Comman
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
         return;
     }
-    Schedule({DeletionPair(target.full)}, result);
+    ResolvedName name = target;
+    if (!MayBeReplaced(name, NameRole::Path, result) || !ReadyForRestart(name, NameRole::Path, true, result)) return;
+    Schedule({DeletionPair(name.full)}, result);
 }
 
 // Only an empty folder: the start-up processing removes nothing else, and a
@@ -240,7 +299,9 @@ void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, Co
     } else if (target.network) {
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
     } else {
-        Schedule({DeletionPair(target.full)}, result);
+        ResolvedName name = target;
+        if (MayBeReplaced(name, NameRole::Path, result) && ReadyForRestart(name, NameRole::Path, true, result))
+            Schedule({DeletionPair(name.full)}, result);
     }
 }
 
@@ -288,8 +349,22 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         result.leftOver = std::move(leftOver);
         return;
     }
+    // Each file by its folder's final name.
+    ResolvedName where = pattern;
+    if (!ReadyForRestart(where, NameRole::Path, false, result)) {
+        result.leftOver = std::move(leftOver);
+        return;
+    }
+    const std::string finalFolder(FolderOf(where.full));
     std::vector<RenamePair> pairs;
-    for (const std::string& name : leftOver) pairs.push_back(DeletionPair(name));
+    for (const std::string& name : leftOver) {
+        ResolvedName file{name, folderPath + std::string(LastPartOf(name)), false};
+        if (!MayBeReplaced(file, NameRole::Path, result)) {
+            result.leftOver = std::move(leftOver);
+            return;
+        }
+        pairs.push_back(DeletionPair(finalFolder + std::string(LastPartOf(name))));
+    }
     Schedule(std::move(pairs), result);
 }
 
@@ -332,7 +407,8 @@ ListChange AppendChange(const PendingListRead* before, const PendingListRead& cu
 
 }  // namespace
 
-void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
+void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::string& destination,
+                            const std::string& stagedCopy) {
     result.outcome = CommandOutcome::NotScheduled;
     // Where MoveFileExW appends: the second value when it exists, which runs
     // after the first. Decided under the mutex the change is made under (it
@@ -359,7 +435,17 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     SequenceCheck check;
     PendingListRead firstTooLarge;
     const PendingListRead* before = target == 1 ? &values[0] : nullptr;
-    const auto append = [&](const PendingListRead& current) { return AppendChange(before, current, pairs, check); };
+    RenamePair pending;
+    const auto append = [&](const PendingListRead& current) {
+        // A copy of the same content pending for the destination already (in
+        // the list it would go to): nothing to add.
+        pending = stagedCopy.empty() ? RenamePair{} : PendingStagedCopy(files_, current.stored, destination, stagedCopy);
+        if (!pending.first.empty()) {
+            check.verdict = SequenceCheck::Verdict::AlreadyScheduled;
+            return ListChange{};
+        }
+        return AppendChange(before, current, pairs, check);
+    };
     UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     if (update.outcome == UpdateOutcome::WriteFailed && CallsForASecondValue(target, update.status)) {
         // The first list is as large as the registry stores: the pairs start
@@ -370,6 +456,7 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
         result.listValue = target;
         update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     }
+    if (!pending.first.empty()) pairs = {pending};
     result.status = update.status;
     switch (update.outcome) {
     case UpdateOutcome::ReadFailed: result.readFailed = true; return;
@@ -414,13 +501,16 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
 FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult& result) {
     ValueSession& session = sessions_[index];
     bool untouchedByOthers = false;
+    std::vector<RenamePair> takenBack;  // the pairs the write takes out
     const auto change = [&](const PendingListRead& current) {
         ListChange made;
+        takenBack.clear();
         if (session.added.empty()) return made;  // this session scheduled nothing still held
         made.withdrawn = session.added;
         untouchedByOthers = session.onlyOwnChanges && current.exists == session.lastWrittenExists &&
                             current.stored == session.lastWritten;
         if (untouchedByOthers) {
+            takenBack = session.added;
             // The registry as at launch: no value when there was none.
             made.data = session.atLaunch.stored;
             made.kind = session.atLaunch.exists ? ListChange::Kind::Store : ListChange::Kind::DeleteValue;
@@ -430,8 +520,11 @@ FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult&
         // same strings.
         made.data = current.stored;
         bool removed = false;
-        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair)
-            removed = RemoveLastPair(made.data, *pair) || removed;
+        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair) {
+            if (!RemoveLastPair(made.data, *pair)) continue;
+            removed = true;
+            takenBack.push_back(*pair);
+        }
         if (!removed) return made;  // nothing of this session's is left to take back
         // A list left with no string at all goes, as the start-up processing
         // leaves it: a value of no data makes other programs' additions go
@@ -466,6 +559,8 @@ FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult&
     session.lastWritten = update.change.data;
     session.lastWrittenExists = update.change.kind == ListChange::Kind::Store;
     session.added.clear();
+    // The copies staged for what was taken back are no longer wanted.
+    RemoveStagedCopies(files_, takenBack);
     return ValueUndo::Reversed;
 }
 

@@ -58,6 +58,10 @@ enum class Refusal {
     TakenEarlier,              // an earlier pending entry deletes or moves the source away (2)
     UndoneAtRestart,           // an earlier pending entry takes the destination away after it is
                                // replaced now (2)
+    NotStaged,                 // the copy of the source beside the destination could not be made (status)
+    Protected,                 // the administrators may not delete or replace the file (5); owner says whose it is
+    ThroughLink,               // a folder on the way is a junction, mount point or symbolic link (1921); link names it
+    NotLocal,                  // no name on a local drive could be found for it (50)
 };
 
 // Which of the command's names a refusal concerns.
@@ -101,6 +105,18 @@ struct CommandResult {
     // number from 1, as the list shows it, and its strings).
     std::size_t earlierEntry = 0;
     RenamePair earlierPair;
+    // Scheduled replacement: the copy of the source made now beside the
+    // destination, which the next start renames onto it; empty when the
+    // source could not be read now and is moved as it is then
+    // (sourceMovedAsIs).
+    std::string stagedCopy;
+    bool sourceMovedAsIs = false;
+    // Protected: the file's owner. ThroughLink: the link on the way.
+    std::string owner;
+    std::string link;
+    // Scheduled: a folder on the way that ordinary users may change (a
+    // warning); empty when there is none.
+    std::string changeableFolder;
 };
 
 // How many operations the start-up processing will carry out, as the list
@@ -190,7 +206,20 @@ private:
     void DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
-    void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
+    // stagedCopy: a copy just made for destination, which is not added when
+    // one of the same content is pending for it already.
+    void Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::string& destination = {},
+                  const std::string& stagedCopy = {});
+    // Whether name may be scheduled: no link among its folders, a final
+    // name on a local drive (name becomes it); otherwise result is the refusal.
+    bool ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result);
+    // Whether the administrators may delete or replace the file; otherwise
+    // result is the refusal, naming its owner.
+    bool MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result);
+    // The replacement for the next start: a staged copy of the source, or
+    // the source itself when it cannot be read now.
+    void ScheduleReplacement(ResolvedName source, ResolvedName destination, bool destinationExists,
+                             CommandResult& result);
 
     // A read-only file made writable so that the start-up processing can
     // delete or replace it.
