@@ -29,18 +29,25 @@ constexpr CommandSyntax kCommands[] = {
     {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
     {"verify", CliCommand::Verify, 1, "verify FILE [--json]"},
     {"holders", CliCommand::Holders, 1, "holders PATH [--json]"},
+    {"status", CliCommand::Status, 0, "status [--json]"},
+    {"prune", CliCommand::Prune, 0, "prune [--backup FILE] [--dry-run] [--json]"},
 };
 
 // Takes one option of the command; false when the command has no such option.
 bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
     if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify ||
-         syntax.command == CliCommand::Holders) &&
+         syntax.command == CliCommand::Holders || syntax.command == CliCommand::Status ||
+         syntax.command == CliCommand::Prune) &&
         option == "--json") {
         arguments.json = true;
         return true;
     }
     if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete) && option == "--at-restart") {
         arguments.atRestart = true;
+        return true;
+    }
+    if (syntax.command == CliCommand::Prune && option == "--dry-run") {
+        arguments.dryRun = true;
         return true;
     }
     if (syntax.command == CliCommand::Replace && option == "--move-aside") {
@@ -96,6 +103,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         } else if (syntax->command == CliCommand::Remove && argument == "--source") {
             if (i + 1 >= arguments.size()) return Failure("--source needs a path");
             result.expectedSource = arguments[++i];
+        } else if (syntax->command == CliCommand::Prune && argument == "--backup") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return Failure("--backup needs a file name");
+            result.backupPath = arguments[++i];
         } else if (!TakeOption(*syntax, argument, result)) {
             return Failure("unknown option \"" + argument + "\" for " + syntax->name + "; usage: pendrix-cli " +
                            syntax->usage);
@@ -129,6 +139,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         break;
     }
     case CliCommand::List:
+    case CliCommand::Status:
+    case CliCommand::Prune:
     case CliCommand::Help:
         break;
     }
@@ -149,6 +161,12 @@ const char* UsageText() {
            "  holders PATH [--json]           the processes that hold PATH open or loaded\r\n"
            "  verify FILE [--json]            after a restart: what became of each entry of a\r\n"
            "                                  list --json saved in FILE before it\r\n"
+           "  status [--json]                 does this machine need a restart, and why: each\r\n"
+           "                                  pending entry in the order Windows runs them, and\r\n"
+           "                                  the other restart signals of the registry\r\n"
+           "  prune [--backup FILE] [--dry-run] [--json]\r\n"
+           "                                  withdraw the entries that can have no effect,\r\n"
+           "                                  after saving the list to a .reg file\r\n"
            "  --help, -h, /?                  this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
@@ -164,7 +182,10 @@ const char* UsageText() {
            "source away; 1460 another Pendrix program kept the list busy; 1237 other programs'\r\n"
            "writes undid the change each time;\r\n"
            "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
-           "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
+           "not a saved listing; status: 0 no restart needed, 3010 a restart is needed, 5 (or\r\n"
+           "another code) a key could not be read and nothing else needs a restart; prune: 0\r\n"
+           "withdrawn or nothing to withdraw, 80 the backup file exists, 1168 the list changed\r\n"
+           "after the backup; otherwise the Windows error code of the failure (5: access\r\n"
            "denied, run elevated).\r\n";
 }
 

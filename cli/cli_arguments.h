@@ -10,11 +10,11 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders };
+enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Status, Prune };
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
-    bool json = false;         // list, verify, holders: --json
+    bool json = false;         // list, verify, holders, status, prune: --json
     bool atRestart = false;    // replace, delete: schedule without trying now
     bool moveAside = false;    // replace: a destination in use is renamed aside and replaced now
     std::string source;        // replace
@@ -22,6 +22,8 @@ struct CliArguments {
     std::string path;          // delete, holders; verify: the saved listing
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
+    std::optional<std::string> backupPath;      // prune --backup
+    bool dryRun = false;                        // prune: say what would go, change nothing
 };
 
 struct ParsedArguments {
