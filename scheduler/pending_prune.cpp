@@ -32,15 +32,15 @@ PruneResult PendingPrune::Run(const PruneRequest& request, const PresenceFunctio
         result.status = first.read.status;
         return result;
     }
-    result.entries = ClassifyEntries(result.values, presence);
-    for (const ClassifiedEntry& entry : result.entries)
-        if (entry.effect == EntryClass::NoEffect) result.withdrawn.push_back(entry);
-    if (result.withdrawn.empty()) return result;
     if (HoldsAnotherForm(first.read)) {
         result.outcome = PruneOutcome::AnotherForm;
         result.status = kErrorInvalidData;
         return result;
     }
+    result.entries = ClassifyEntries(result.values, presence);
+    for (const ClassifiedEntry& entry : result.entries)
+        if (entry.effect == EntryClass::NoEffect) result.withdrawn.push_back(entry);
+    if (result.withdrawn.empty()) return result;
     if (request.dryRun) {
         result.outcome = PruneOutcome::WouldWithdraw;
         return result;

@@ -31,7 +31,7 @@ std::string DefaultBackupName(const LocalTime& time);
 std::string BackupFileBytes(const PendingValue& value);
 
 enum class PruneOutcome {
-    NothingToWithdraw,  // no entry can be withdrawn (status may be kErrorInvalidData: a value of another form)
+    NothingToWithdraw,  // no entry can be shown to have no effect
     WouldWithdraw,      // a dry run: withdrawn lists what would go
     Withdrawn,          // withdrawn, read back; the backup is at backupPath
     ReadFailed,         // the list could not be read (status)
