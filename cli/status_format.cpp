@@ -127,8 +127,10 @@ std::string FormatStatusText(const MachineStatus& status) {
     case RestartVerdict::NotNeeded:
         out += "No restart is needed";
         if (noEffect + unreached != 0)
-            out += ": " + Plural(noEffect + unreached, "pending file operation", "pending file operations") +
-                   " can have no effect or is never reached (prune withdraws those with no effect)";
+            out += ": " +
+                   Plural(noEffect + unreached, "pending file operation can have no effect or is never reached",
+                          "pending file operations can have no effect or are never reached") +
+                   " (prune withdraws those with no effect)";
         out += ".";
         break;
     case RestartVerdict::CannotTell:
