@@ -10,7 +10,10 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Status, Prune };
+enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Shell, Status, Prune };
+
+// shell install, shell uninstall, shell status.
+enum class ShellAction { Install, Uninstall, Status };
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
@@ -24,6 +27,9 @@ struct CliArguments {
     std::optional<std::string> expectedSource;  // remove --source
     std::optional<std::string> backupPath;      // prune --backup
     bool dryRun = false;                        // prune: say what would go, change nothing
+    bool pause = false;        // holders: wait for a key before ending (the Explorer menu's console)
+    ShellAction shellAction = ShellAction::Status;  // shell
+    bool allUsers = false;     // shell install, uninstall: every user's menu instead of this user's
 };
 
 struct ParsedArguments {

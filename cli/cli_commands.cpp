@@ -5,6 +5,7 @@
 #include "cli/json_text.h"
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
+#include "cli/shell_command.h"
 #include "cli/source_existence.h"
 #include "cli/status_command.h"
 #include "cli/verify_command.h"
@@ -357,7 +358,8 @@ int RunOneCommand(const CliArguments& arguments, CliContext& context);
 int RunCommand(const CliArguments& arguments, CliContext& context) {
     if (!arguments.json) return RunOneCommand(arguments, context);
     JsonOutput json(context.output);
-    CliContext collecting{context.registry, context.files, context.holders, context.listLock, json, context.errorText};
+    CliContext collecting{context.registry, context.files, context.holders, context.listLock,
+                          json,             context.errorText, context.programFolder};
     const int code = RunOneCommand(arguments, collecting);
     context.output.Out(WithExitCode(json.Document(), code, json.LastError()));
     return code;
@@ -376,6 +378,7 @@ int RunOneCommand(const CliArguments& arguments, CliContext& context) {
     case CliCommand::Holders: return RunHolders(arguments, context);
     case CliCommand::Status: return RunStatus(arguments, context);
     case CliCommand::Prune: return RunPrune(arguments, context);
+    case CliCommand::Shell: return RunShell(arguments, context);
     case CliCommand::Help: break;
     }
     context.output.Out(UsageText());
