@@ -55,13 +55,9 @@ RestartSignal ReadRow(RegistryRoutines& registry, const RestartSignalRow& row) {
     case SignalTest::ValueExists:
     case SignalTest::ValueNonZero: {
         Aim(registry, row.key);
+        // 2 when the key or the value is missing; a key that cannot be
+        // opened gives its own status.
         const RegistryValueRead read = registry.ReadRegistryValue(row.item);
-        if (read.status == kErrorFileNotFound) {
-            // Which was missing, the value or its key? A key that cannot be
-            // read must not pass for an absent value.
-            const std::int32_t keyStatus = registry.KeyStatus();
-            if (keyStatus != kErrorSuccess) return FromStatus(row, keyStatus, row.key, false);
-        }
         return FromStatus(row, read.status, row.key, row.test == SignalTest::ValueExists || NonZero(read));
     }
     case SignalTest::ValuesDiffer: {
