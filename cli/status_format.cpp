@@ -1,5 +1,7 @@
 #include "cli/status_format.h"
 
+#include <iterator>
+
 #include "cli/json_text.h"
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
@@ -19,6 +21,8 @@ constexpr EffectNames kEffectNames[] = {{"takes effect", "effective"}, {"no effe
 constexpr const char* kReasonJson[] = {"source-exists",        "source-unknown", "source-from-earlier-entry",
                                        "source-missing",       "source-taken-by-earlier-entry",
                                        "after-empty-string",   "not-closed"};
+static_assert(std::size(kEffectNames) == static_cast<std::size_t>(EntryClass::Unreached) + 1, "a name for every effect");
+static_assert(std::size(kReasonJson) == static_cast<std::size_t>(EntryReason::NotClosed) + 1, "a name for every reason");
 
 // The entry's strings described as list describes them.
 PendingEntry Described(const ClassifiedEntry& classified) {
