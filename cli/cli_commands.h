@@ -11,6 +11,7 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
 #include "platform/holder_finder.h"
+#include "platform/system_clock_api.h"
 #include "platform/list_lock.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/pending_rename_list.h"
@@ -26,6 +27,9 @@ struct CliContext {
     ListLockApi& listLock;  // every change of the list is made under it
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
+    // The clock, time zone and Windows folder: when a listing was taken, and
+    // the start-up processing's log for verify. Without it neither is used.
+    SystemClockApi* clock = nullptr;
     // The folder pendrix-cli.exe runs from, Pendrix.exe beside it: what the
     // Explorer menu starts.
     std::string programFolder = {};
@@ -44,7 +48,8 @@ int FailWithStatus(CliContext& context, const std::string& what, std::int32_t st
 int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status);
 
 // A value no write may replace: what it is, and the refusal.
-int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape);
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
+                      const char* valueName = kPendingValueName);
 
 // Another Pendrix process kept the list busy (kErrorTimeout), or other
 // programs' writes undid the change each time (kErrorRetry); the code is

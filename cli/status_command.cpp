@@ -5,6 +5,7 @@
 #include "cli/source_existence.h"
 #include "cli/status_format.h"
 #include "scheduler/pending_prune.h"
+#include "scheduler/pending_values.h"
 #include "scheduler/restart_signals.h"
 
 namespace pendrix::cli {
@@ -33,7 +34,9 @@ int StatusExitCode(const MachineStatus& status) {
 }
 
 int RunStatus(const CliArguments& arguments, CliContext& context) {
-    std::vector<PendingValue> values{{kPendingValueName, PendingRenameList(context.registry).Read()}};
+    // Both values, in the order the start-up processing runs them.
+    std::vector<PendingValue> values;
+    for (const char* name : kPendingValueNames) values.push_back({name, PendingRenameList(context.registry, name).Read()});
     std::vector<ClassifiedEntry> entries = ClassifyEntries(values, PresenceThrough(context.files));
     const MachineStatus status =
         JudgeMachine(std::move(values), std::move(entries), ReadRestartSignals(context.registry));
@@ -58,7 +61,11 @@ int RunPrune(const CliArguments& arguments, CliContext& context) {
         context.output.Out(arguments.json ? FormatPruneJson(result) : FormatPruneText(result));
         return kExitDone;
     case PruneOutcome::ReadFailed: return FailToRead(context, nothing, result.status);
-    case PruneOutcome::AnotherForm: return FailOnAnotherForm(context, nothing, result.values.front().read.shape);
+    case PruneOutcome::AnotherForm:
+        for (const PendingValue& value : result.values)
+            if (HoldsAnotherForm(value.read))
+                return FailOnAnotherForm(context, nothing, value.read.shape, value.name.c_str());
+        break;
     case PruneOutcome::BackupFailed:
         return FailWithStatus(context, std::string(nothing) + ": the backup \"" + request.backupPath +
                                            "\" could not be written" +

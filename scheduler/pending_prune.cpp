@@ -2,6 +2,7 @@
 
 
 #include "registry/reg_file.h"
+#include "scheduler/pending_values.h"
 
 namespace pendrix {
 namespace {
@@ -15,28 +16,35 @@ std::string DefaultBackupName(const LocalTime& time) {
            TwoDigits(time.hour) + TwoDigits(time.minute) + TwoDigits(time.second) + ".reg";
 }
 
-std::string BackupFileBytes(const PendingValue& value) {
-    RegFileValue saved;
-    saved.name = value.name;
-    saved.type = value.read.shape.type;
-    saved.data = StoredBytesOfText(value.read.stored);
-    return RegFileBytes(PendingListKeyPath(), {saved});
+std::string BackupFileBytes(const std::vector<PendingValue>& values) {
+    std::vector<RegFileValue> saved;
+    for (const PendingValue& value : values) {
+        if (!value.read.exists) continue;
+        saved.push_back({value.name, value.read.shape.type, StoredBytesOfText(value.read.stored)});
+    }
+    return RegFileBytes(PendingListKeyPath(), saved);
 }
 
 PruneResult PendingPrune::Run(const PruneRequest& request, const PresenceFunction& presence) {
     PruneResult result;
-    PendingValue first{kPendingValueName, PendingRenameList(registry_).Read()};
-    result.values.push_back(first);
-    if (!first.read.readable) {
-        result.outcome = PruneOutcome::ReadFailed;
-        result.status = first.read.status;
-        return result;
+    // Both values, in the order the start-up processing runs them.
+    for (const char* name : kPendingValueNames) {
+        result.values.push_back({name, PendingRenameList(registry_, name).Read()});
+        const PendingListRead& read = result.values.back().read;
+        if (!read.readable) {
+            result.outcome = PruneOutcome::ReadFailed;
+            result.status = read.status;
+            return result;
+        }
     }
-    if (HoldsAnotherForm(first.read)) {
-        result.outcome = PruneOutcome::AnotherForm;
-        result.status = kErrorInvalidData;
-        return result;
-    }
+    // A value of another form is never written, and the start-up
+    // processing's reading of it cannot be trusted to judge the other.
+    for (const PendingValue& value : result.values)
+        if (HoldsAnotherForm(value.read)) {
+            result.outcome = PruneOutcome::AnotherForm;
+            result.status = kErrorInvalidData;
+            return result;
+        }
     result.entries = ClassifyEntries(result.values, presence);
     for (const ClassifiedEntry& entry : result.entries)
         if (entry.effect == EntryClass::NoEffect) result.withdrawn.push_back(entry);
@@ -46,48 +54,59 @@ PruneResult PendingPrune::Run(const PruneRequest& request, const PresenceFunctio
         return result;
     }
 
-    // The backup first: nothing is withdrawn that it does not hold.
+    // The backup first, of both values: nothing is withdrawn that it does
+    // not hold.
     std::string full;
     if (const std::uint32_t status = files_.FullPath(request.backupPath, full); status != kErrorSuccess) {
         result.outcome = PruneOutcome::BackupFailed;
         result.status = static_cast<std::int32_t>(status);
         return result;
     }
-    if (const std::uint32_t status = files_.CreateNewFile(full, BackupFileBytes(first)); status != kErrorSuccess) {
+    if (const std::uint32_t status = files_.CreateNewFile(full, BackupFileBytes(result.values));
+        status != kErrorSuccess) {
         result.outcome = PruneOutcome::BackupFailed;
         result.status = static_cast<std::int32_t>(status);
         return result;
     }
     result.backupPath = full;
 
-    // Under the mutex, on the list as it is just before the write: only the
-    // value exactly as saved is changed.
-    std::vector<const ClassifiedEntry*> taken;
-    for (const ClassifiedEntry& entry : result.withdrawn) taken.push_back(&entry);
-    bool changed = false;
-    const auto withdraw = [&](const PendingListRead& current) {
-        ListChange change;
-        changed = current.exists != first.read.exists || current.stored != first.read.stored;
-        if (changed) {
-            change.kind = ListChange::Kind::Refuse;
+    // Each value under the mutex, on the value as it is just before the
+    // write: only a value exactly as saved is changed. The first value
+    // first; when it cannot be changed, the second is left too.
+    for (std::size_t v = 0; v < result.values.size(); ++v) {
+        const PendingListRead& saved = result.values[v].read;
+        std::vector<const ClassifiedEntry*> taken;
+        for (const ClassifiedEntry& entry : result.withdrawn)
+            if (entry.value == v) taken.push_back(&entry);
+        if (taken.empty()) continue;
+        bool changed = false;
+        const auto withdraw = [&](const PendingListRead& current) {
+            ListChange change;
+            changed = current.exists != saved.exists || current.stored != saved.stored;
+            if (changed) {
+                change.kind = ListChange::Kind::Refuse;
+                return change;
+            }
+            change.data = WithoutEntries(current.stored, taken);
+            for (const ClassifiedEntry* entry : taken) change.withdrawn.push_back(entry->pair);
+            change.kind = change.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
             return change;
+        };
+        const UpdateResult update =
+            PendingListUpdate(registry_, lock_, result.values[v].name.c_str()).Run(withdraw);
+        result.update = update.outcome;
+        result.status = update.status;
+        if (update.outcome == UpdateOutcome::Written) {
+            result.written.push_back(v);
+            continue;
         }
-        change.data = WithoutEntries(current.stored, taken);
-        for (const ClassifiedEntry* entry : taken) change.withdrawn.push_back(entry->pair);
-        change.kind = change.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
-        return change;
-    };
-    const UpdateResult update = PendingListUpdate(registry_, lock_).Run(withdraw);
-    result.update = update.outcome;
-    result.status = update.status;
-    if (update.outcome == UpdateOutcome::Written)
-        result.outcome = PruneOutcome::Withdrawn;
-    else if (update.outcome == UpdateOutcome::NotWritten && changed)
-        result.outcome = PruneOutcome::ChangedMeanwhile;
-    else if (update.outcome == UpdateOutcome::AnotherForm)
-        result.outcome = PruneOutcome::ChangedMeanwhile;
-    else
-        result.outcome = PruneOutcome::UpdateFailed;
+        result.outcome = (update.outcome == UpdateOutcome::NotWritten && changed) ||
+                                 update.outcome == UpdateOutcome::AnotherForm
+                             ? PruneOutcome::ChangedMeanwhile
+                             : PruneOutcome::UpdateFailed;
+        return result;
+    }
+    result.outcome = PruneOutcome::Withdrawn;
     return result;
 }
 

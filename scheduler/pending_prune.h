@@ -13,22 +13,18 @@
 
 #include "platform/file_system_api.h"
 #include "platform/list_lock.h"
+#include "platform/system_clock_api.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/list_update.h"
 #include "scheduler/pending_verdict.h"
 
 namespace pendrix {
 
-// The local time a default backup name is made of.
-struct LocalTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-
 // "pendrix-backup-YYYYMMDD-HHMMSS.reg".
 std::string DefaultBackupName(const LocalTime& time);
 
-// The .reg file that puts the value back as read.
-std::string BackupFileBytes(const PendingValue& value);
+// The .reg file that puts the values that exist back as read.
+std::string BackupFileBytes(const std::vector<PendingValue>& values);
 
 enum class PruneOutcome {
     NothingToWithdraw,  // no entry can be shown to have no effect
@@ -48,6 +44,7 @@ struct PruneResult {
     std::vector<ClassifiedEntry> entries;    // every entry, classified
     std::vector<ClassifiedEntry> withdrawn;  // those withdrawn (or that a dry run would withdraw)
     std::string backupPath;                  // the backup's full name, once written
+    std::vector<std::size_t> written;        // the values withdrawn from (ChangedMeanwhile: before it)
     UpdateOutcome update = UpdateOutcome::NotWritten;
 };
 

@@ -103,6 +103,22 @@ TEST_F(PruneTest, WithdrawsOnlyTheEntriesWithNoEffectAfterABackup) {
     EXPECT_EQ(Stored(), kPruned);
 }
 
+TEST_F(PruneTest, BothValuesInTheOrderTheStartUpRunsThem) {
+    // The second value deletes what the first moves there: it takes effect;
+    // its deletion of a file that is gone does not.
+    Store(S("\\??\\C:\\w\\new\0\\??\\C:\\w\\moved\0\\??\\C:\\tmp\\gone\0\0\0"));
+    const std::string second = S("\\??\\C:\\w\\moved\0\0\\??\\C:\\tmp\\gone2\0\0\0");
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, second);
+    EXPECT_EQ(Run(cli::CliCommand::Prune), 0) << output.error;
+    EXPECT_EQ(Stored(), S("\\??\\C:\\w\\new\0\\??\\C:\\w\\moved\0\0"));
+    EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValue2Name)->Text(), S("\\??\\C:\\w\\moved\0\0\0"));
+    EXPECT_EQ(Backup(),
+              RegFileBytes("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                           {{"PendingFileRenameOperations", kRegMultiSz,
+                             StoredBytesOfText(S("\\??\\C:\\w\\new\0\\??\\C:\\w\\moved\0\\??\\C:\\tmp\\gone\0\0\0"))},
+                            {"PendingFileRenameOperations2", kRegMultiSz, StoredBytesOfText(second)}}));
+}
+
 TEST_F(PruneTest, WhatPruneLeavesAsItIs) {
     const struct {
         const char* what;
