@@ -17,6 +17,7 @@ inline constexpr std::int32_t kErrorFileNotFound = 2;            // ERROR_FILE_N
 inline constexpr std::int32_t kErrorPathNotFound = 3;            // ERROR_PATH_NOT_FOUND
 inline constexpr std::int32_t kErrorAccessDenied = 5;            // ERROR_ACCESS_DENIED
 inline constexpr std::int32_t kErrorInvalidHandle = 6;           // ERROR_INVALID_HANDLE
+inline constexpr std::int32_t kErrorInvalidData = 13;           // ERROR_INVALID_DATA
 inline constexpr std::int32_t kErrorGenFailure = 31;             // ERROR_GEN_FAILURE
 inline constexpr std::int32_t kErrorSharingViolation = 32;       // ERROR_SHARING_VIOLATION
 inline constexpr std::int32_t kErrorLockViolation = 33;          // ERROR_LOCK_VIOLATION

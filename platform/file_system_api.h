@@ -99,6 +99,10 @@ public:
     virtual std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
     // Every byte of the file (CreateFileW and ReadFile), shared with writers.
     virtual std::uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
+    // A new file holding bytes (CreateFileW with CREATE_NEW, WriteFile,
+    // FlushFileBuffers): 80 when a file of that name exists, which is never
+    // overwritten; a file written only in part is deleted again.
+    virtual std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) = 0;
     // GetFullPathNameW.
     virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
     // GetDriveTypeW of a root ("C:\"): the drive's type, not a status.

@@ -4,6 +4,7 @@
 // the "\\?\" form. No fixed buffer ever receives a path.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,26 @@ public:
             if (read == 0) return ERROR_SUCCESS;
             bytes.append(chunk.data(), read);
         }
+    }
+
+    std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) override {
+        const std::wstring wide = Wide(path);
+        std::uint32_t status = ERROR_SUCCESS;
+        {
+            const UniqueKernelHandle file(
+                CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) return GetLastError();
+            for (std::size_t done = 0; done < bytes.size() && status == ERROR_SUCCESS;) {
+                const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kReadChunk));
+                DWORD written = 0;
+                if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr))
+                    status = GetLastError();
+                done += written;
+            }
+            if (status == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) status = GetLastError();
+        }
+        if (status != ERROR_SUCCESS) DeleteFileW(wide.c_str());
+        return status;
     }
 
     std::uint32_t FullPath(const std::string& path, std::string& full) override {

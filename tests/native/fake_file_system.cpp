@@ -467,6 +467,16 @@ std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& byte
     return kErrorSuccess;
 }
 
+// As CreateFileW with CREATE_NEW: an existing name (file or folder) gives 80.
+std::uint32_t FakeFileSystem::CreateNewFile(const std::string& path, const std::string& bytes) {
+    const std::string key = Key(path);
+    if (names_.count(key) != 0 || FolderExists(key)) return kErrorFileExists;
+    if (!FolderExists(ParentKey(key))) return kErrorPathNotFound;
+    if (foldersRefusingNewFiles.count(ParentKey(key)) != 0) return kErrorAccessDenied;
+    Put(path, bytes);
+    return kErrorSuccess;
+}
+
 // As GetFullPathNameW: "/" is "\", relative names start at the current
 // folder (of their drive), "." and ".." go, trailing periods and blanks of
 // every part go, a device's name becomes "\\.\NAME"; "\\?\" names stay.

@@ -94,6 +94,7 @@ public:
     std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override;
     std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
     std::uint32_t ReadAll(const std::string& path, std::string& bytes) override;
+    std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
     std::uint32_t Rename(const std::string& source, const std::string& target) override;

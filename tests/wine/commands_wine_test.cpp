@@ -52,6 +52,9 @@ public:
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
         return Real().CreateTempFile(folder, path);
     }
+    std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) override {
+        return Real().CreateNewFile(path, bytes);
+    }
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override {
         return Real().Identity(path, identity);
     }
