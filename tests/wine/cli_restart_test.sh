@@ -49,7 +49,12 @@ wineserver -p </dev/null >/dev/null 2>&1
 run() {
     expected=$1
     shift
-    wine "$helper" run "$code" "$@" </dev/null >"$folder/out.crlf" 2>&1 || fail "the helper could not run: $*"
+    # The helper fails by itself (not by the tool's exit code) only when Wine
+    # did not start it or the holder it starts; that is tried once more.
+    if ! wine "$helper" run "$code" "$@" </dev/null >"$folder/out.crlf" 2>&1; then
+        echo "the helper could not run (its holder did not start?); once more: $*"
+        wine "$helper" run "$code" "$@" </dev/null >"$folder/out.crlf" 2>&1 || fail "the helper could not run: $*"
+    fi
     tr -d '\r' <"$folder/out.crlf" >"$folder/out.txt"
     cat "$folder/out.txt"
     got=$(head -n 1 "$folder/exit_code.txt")  # the exit code; the holders' process ids follow
