@@ -22,7 +22,7 @@ using testing::FakeFileSystem;
 using testing::FakeListLock;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kAbsent = "<absent>";
 
 class FileCommandsTest : public ::testing::Test {

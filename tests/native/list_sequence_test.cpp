@@ -19,7 +19,7 @@
 namespace pendrix {
 namespace {
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const char kSrc[] = "C:\\w\\q\\src.txt";
 const char kDst[] = "C:\\w\\q\\dst.txt";
 const std::string kDeleteSrc = S("\\??\\C:\\w\\q\\src.txt\0\0");

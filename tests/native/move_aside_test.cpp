@@ -21,7 +21,7 @@ namespace {
 using testing::FakeFileSystem;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kListBefore = S("\\??\\C:\\x\0\0\0");
 constexpr char kDestination[] = "c:\\app\\lib.dll";
 

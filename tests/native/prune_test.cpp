@@ -24,7 +24,7 @@ using testing::FakeFileSystem;
 using testing::FakeListLock;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kBackup = "C:\\b\\backup.reg";
 // 1: a deletion of a file that is gone; 2: a replacement that takes
 // effect; 3: a rename whose source is gone; 4: a deletion never reached.

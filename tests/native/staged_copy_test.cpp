@@ -19,7 +19,7 @@ namespace {
 
 using testing::FakeFileSystem;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const char kSource[] = "C:\\Users\\Ann\\Downloads\\lib.dll";
 const char kDestination[] = "C:\\App\\lib.dll";
 const char kStaged[] = "C:\\App\\lib.dll.pendrix-new-1";
