@@ -84,11 +84,12 @@ bool VisibleAtStart(const ControlLayout& layout) {
 }  // namespace
 
 Form1::Form1(RegistryApi& registryApi, FileDialogApi& fileDialogApi, ShutdownApi& shutdownApi,
-             FileSystemApi& fileSystemApi)
+             FileSystemApi& fileSystemApi, DropApi& dropApi)
     : registryApi_(registryApi),
       fileDialogApi_(fileDialogApi),
       shutdownApi_(shutdownApi),
-      fileSystemApi_(fileSystemApi) {}
+      fileSystemApi_(fileSystemApi),
+      dropApi_(dropApi) {}
 
 Form1::~Form1() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -152,6 +153,7 @@ void Form1::CompleteWindow() {
     if (Control(kText1) == nullptr) {
         CreateControls(true);
         ApplyDpi(dpi_);
+        AcceptDroppedFiles();
     }
     CreateTooltips();
 }
@@ -305,15 +307,19 @@ void Form1::Form_Load() {
     SetVisible(kFrame2, false);
     m_Registry = std::make_unique<RegistryRoutines>(registryApi_);
     m_FileDialog = std::make_unique<cFileDialog>(fileDialogApi_);
+    PendingListRead secondAtLaunch;
     try {
         m_PendingAtLaunch = PendingRenameList(*m_Registry).Read();
+        secondAtLaunch = PendingRenameList(*m_Registry, kPendingValue2Name).Read();
     } catch (const std::exception&) {
-        // The list was not read: keep it marked unknown, so that nothing
+        // The lists were not read: keep them marked unknown, so that nothing
         // ever writes a snapshot that was never taken.
         m_PendingAtLaunch = PendingListRead{};
         m_PendingAtLaunch.readable = false;
+        secondAtLaunch = m_PendingAtLaunch;
     }
-    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch);
+    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch,
+                                                secondAtLaunch);
 }
 
 void Form1::Form_Unload() { m_FileDialog.reset(); }

@@ -1,7 +1,7 @@
 #include "cli/cli_arguments.h"
 
 #include <limits>
-#include <string_view>
+#include <utility>
 
 #include "cli/command_table.h"
 
@@ -18,31 +18,32 @@ ParsedArguments Failure(std::string error) {
     return parsed;
 }
 
-std::string UsageOf(const CommandRow& command) { return "; usage: pendrix-cli " + CommandSyntax(command); }
+std::string UsageOf(const CommandRow& command) { return std::string("; usage: pendrix-cli ") + command.syntax; }
 
-std::size_t WordCount(const char* text) {
-    std::size_t count = 0;
-    bool inWord = false;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c != ' ' && !inWord) ++count;
-        inWord = *c != ' ';
-    }
-    return count;
-}
+struct FlagOption {
+    CommandOption bit;
+    const char* name;
+    bool CliArguments::*field;
+};
+
+// The options that take no value.
+const FlagOption kFlagOptions[] = {
+    {kOptionAtRestart, "--at-restart", &CliArguments::atRestart},
+    {kOptionMoveAside, "--move-aside", &CliArguments::moveAside},
+    {kOptionPause, "--pause", &CliArguments::pause},
+    {kOptionAllUsers, "--all-users", &CliArguments::allUsers},
+    {kOptionDryRun, "--dry-run", &CliArguments::dryRun},
+};
 
 // Takes one option without a value; false when the command has no such option.
 bool TakeOption(const CommandRow& command, const std::string& option, CliArguments& arguments) {
-    const auto has = [&](CommandOption bit) { return (command.options & bit) != 0; };
-    if (has(kOptionJson) && option == "--json") {
+    if ((command.options & kOptionJson) != 0 && option == "--json") {
         arguments.format = OutputFormat::Json;
         return true;
     }
-    if (has(kOptionAtRestart) && option == "--at-restart") {
-        arguments.atRestart = true;
-        return true;
-    }
-    if (has(kOptionMoveAside) && option == "--move-aside") {
-        arguments.moveAside = true;
+    for (const FlagOption& flag : kFlagOptions) {
+        if ((command.options & flag.bit) == 0 || option != flag.name) continue;
+        arguments.*flag.field = true;
         return true;
     }
     return false;
@@ -91,11 +92,14 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         } else if ((command->options & kOptionSource) != 0 && argument == "--source") {
             if (i + 1 >= arguments.size()) return Failure("--source needs a path");
             result.expectedSource = arguments[++i];
+        } else if ((command->options & kOptionBackup) != 0 && argument == "--backup") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return Failure("--backup needs a file name");
+            result.backupPath = arguments[++i];
         } else if (!TakeOption(*command, argument, result)) {
             return Failure("unknown option \"" + argument + "\" for " + command->name + UsageOf(*command));
         }
     }
-    if (result.operands.size() != WordCount(command->operands))
+    if (result.operands.size() != command->operands)
         return Failure(std::string("wrong number of arguments for ") + command->name + UsageOf(*command));
     for (const std::string& operand : result.operands)
         if (operand.empty()) return Failure(std::string("an empty argument for ") + command->name + UsageOf(*command));
@@ -103,14 +107,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
     if (result.atRestart && result.moveAside)
         return Failure("--move-aside replaces now and --at-restart at the next start: give one of them");
 
-    // An operand named N is an entry number, as list numbers the entries.
-    if (std::string_view(command->operands) == "N") {
-        const std::optional<std::size_t> number = ParseEntryNumber(result.operands[0]);
-        if (!number)
-            return Failure("\"" + result.operands[0] + "\" is not an entry number (1, 2, ... as list shows them)");
-        result.entry = *number;
+    if (command->check != nullptr) {
+        std::string error = command->check(result);
+        if (!error.empty()) return Failure(std::move(error));
     }
-    if (result.expectedSource && result.expectedSource->empty()) return Failure("--source needs a path");
     parsed.ok = true;
     return parsed;
 }

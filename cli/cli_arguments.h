@@ -17,6 +17,9 @@ struct CommandRow;
 // document for a script (--json).
 enum class OutputFormat { Text, Json };
 
+// shell install, shell uninstall, shell status.
+enum class ShellAction { Install, Uninstall, Status };
+
 struct CliArguments {
     const CommandRow* command = nullptr;  // nothing: the usage was asked for
     OutputFormat format = OutputFormat::Text;
@@ -25,6 +28,11 @@ struct CliArguments {
     std::vector<std::string> operands;  // as the command's row names them, none empty
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
+    std::optional<std::string> backupPath;      // prune --backup
+    bool dryRun = false;       // prune: say what would go, change nothing
+    bool pause = false;        // holders: wait for a key before ending (the Explorer menu's console)
+    ShellAction shellAction = ShellAction::Status;  // shell
+    bool allUsers = false;     // shell install, uninstall: every user's menu instead of this user's
 };
 
 struct ParsedArguments {

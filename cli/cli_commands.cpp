@@ -2,6 +2,7 @@
 
 #include "cli/command_table.h"
 #include "cli/exit_codes.h"
+#include "common/json_text.h"
 #include "pending_list/list_wording.h"
 #include "scheduler/refusal_text.h"
 
@@ -36,8 +37,9 @@ int FailToChange(CliContext& context, const char* nothingDone, WinStatus status)
     return Fail(context, (status == kErrorTimeout ? ListBusyReason() : NotKeptReason()) + "; " + nothingDone, status);
 }
 
-int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape) {
-    return Fail(context, std::string(nothingDone) + ": " + AnotherFormLine(shape), kExitInvalidList);
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
+                      const char* valueName) {
+    return Fail(context, std::string(nothingDone) + ": " + AnotherFormLine(shape, valueName), kExitInvalidList);
 }
 
 int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow, const char* nothingDone) {
@@ -65,7 +67,8 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
                     result.status != 0 ? result.status : kExitUnknownFailure);
     case CommandOutcome::ListOfAnotherForm:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
-        return FailOnAnotherForm(context, "nothing was scheduled", result.listShape);
+        return FailOnAnotherForm(context, "nothing was scheduled", result.listShape,
+                                 kPendingValueNames[result.listValue]);
     case CommandOutcome::ListBusy:
     case CommandOutcome::NotKept:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
@@ -90,10 +93,42 @@ std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) 
     return InUseByText(HoldersOf(context, paths));
 }
 
+namespace {
+
+// Keeps what a command writes to standard output, so that its JSON document
+// can carry the exit code; failures go on to standard error at once.
+class JsonOutput final : public CliOutput {
+public:
+    explicit JsonOutput(CliOutput& inner) : inner_(inner) {}
+    void Out(std::string_view text) override { document_ += text; }
+    void Error(std::string_view text) override {
+        inner_.Error(text);
+        error_ = text.substr(0, text.find_first_of("\r\n"));
+        if (error_.rfind(kProgramPrefix, 0) == 0) error_.erase(0, sizeof kProgramPrefix - 1);
+    }
+    const std::string& Document() const noexcept { return document_; }
+    const std::string& LastError() const noexcept { return error_; }
+
+private:
+    CliOutput& inner_;
+    std::string document_;
+    std::string error_;
+};
+
+}  // namespace
+
 int RunCommand(const CliArguments& arguments, CliContext& context) {
-    if (arguments.command != nullptr) return arguments.command->run(arguments, context);
-    context.output.Out(UsageText());
-    return kExitDone;
+    if (arguments.command == nullptr) {
+        context.output.Out(UsageText());
+        return kExitDone;
+    }
+    if (arguments.format != OutputFormat::Json) return arguments.command->run(arguments, context);
+    JsonOutput json(context.output);
+    CliContext collecting{context.registry, context.files, context.holders, context.listLock,
+                          json,             context.errorText, context.clock, context.programFolder};
+    const int code = arguments.command->run(arguments, collecting);
+    context.output.Out(WithExitCode(json.Document(), code, json.LastError()));
+    return code;
 }
 
 }  // namespace pendrix::cli

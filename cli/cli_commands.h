@@ -16,6 +16,7 @@
 #include "platform/holder_finder.h"
 #include "platform/holder_report.h"
 #include "platform/list_lock.h"
+#include "platform/system_clock_api.h"
 #include "platform/system_error_text.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/file_commands.h"
@@ -29,9 +30,17 @@ struct CliContext {
     ListLockApi& listLock;  // every change of the list is made under it
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
+    // The clock, time zone and Windows folder: when a listing was taken, and
+    // the start-up processing's log for verify. Without it neither is used.
+    SystemClockApi* clock = nullptr;
+    // The folder pendrix-cli.exe runs from, Pendrix.exe beside it: what the
+    // Explorer menu starts.
+    std::string programFolder = {};
 };
 
-// Runs the command of arguments, or prints the usage when it has none.
+// Runs the command of arguments, or prints the usage when it has none. A
+// command's JSON document carries its exit code ("exitCode"), and a failure's
+// line as "error" when it wrote no document.
 int RunCommand(const CliArguments& arguments, CliContext& context);
 
 // One line on standard error, after the program's name; gives code.
@@ -52,8 +61,10 @@ int FailToWrite(CliContext& context, const char* nothingDone, WinStatus status);
 // the exit code.
 int FailToChange(CliContext& context, const char* nothingDone, WinStatus status);
 
-// A value no write may replace: what it is, and the refusal.
-int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape);
+// A value no write may replace (the first, or given its name, the second):
+// what it is, and the refusal.
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
+                      const char* valueName = kPendingValueName);
 
 // The exit code and line of a replace or delete that did not end in the
 // list: done at once (doneNow), refused, or failed (nothingDone).

@@ -1,32 +1,44 @@
 #include "cli/command_table.h"
 
+#include <iterator>
+
 #include "cli/commands.h"
 
 namespace pendrix::cli {
 namespace {
 
+constexpr UsageLine kShellUsage[] = {
+    {"shell install [--all-users]",
+     "adds Pendrix to Explorer's menu of files and\nfolders (this user's, or every user's: elevated)"},
+    {"shell uninstall [--all-users]", "takes those menu entries away again"},
+    {"shell status", "the menu entries there, and whether the programs\nthey start still exist"},
+};
+
 // In the order the usage lists them.
 constexpr CommandRow kCommands[] = {
-    {"list", "", kOptionJson, "every pending operation, numbered from 1", RunList},
-    {"replace", "SOURCE DESTINATION", kOptionAtRestart | kOptionMoveAside, "replace DESTINATION by SOURCE",
-     RunReplace},
-    {"delete", "PATH", kOptionAtRestart, "delete PATH (wildcards * and ? in its last part)", RunDelete},
-    {"remove", "N", kOptionSource, "withdraw entry N as list numbers it", RunRemove},
-    {"holders", "PATH", kOptionJson, "the processes that hold PATH open or loaded", RunHolders},
-    {"verify", "FILE", kOptionJson,
-     "after a restart: what became of each entry of a\nlist --json saved in FILE before it", RunVerify},
-};
-
-struct OptionSyntax {
-    CommandOption bit;
-    const char* syntax;
-};
-
-constexpr OptionSyntax kOptionSyntax[] = {
-    {kOptionJson, "--json"},
-    {kOptionAtRestart, "--at-restart"},
-    {kOptionMoveAside, "--move-aside"},
-    {kOptionSource, "--source PATH"},
+    {"list", 0, kOptionJson, "list [--json]", "every pending operation, numbered from 1", nullptr, 0, nullptr,
+     RunList},
+    {"replace", 2, kOptionAtRestart | kOptionMoveAside, "replace SOURCE DESTINATION [--at-restart | --move-aside]",
+     "replace DESTINATION by SOURCE", nullptr, 0, nullptr, RunReplace},
+    {"delete", 1, kOptionAtRestart, "delete PATH [--at-restart]", "delete PATH (wildcards * and ? in its last part)",
+     nullptr, 0, nullptr, RunDelete},
+    {"remove", 1, kOptionSource, "remove N [--source PATH]", "withdraw entry N as list numbers it", nullptr, 0,
+     CheckRemove, RunRemove},
+    {"holders", 1, kOptionJson | kOptionPause, "holders PATH [--json] [--pause]",
+     "the processes that hold PATH open or loaded;\n--pause waits for a key in a console of its own", nullptr, 0,
+     nullptr, RunHolders},
+    {"shell", 1, kOptionAllUsers, "shell install|uninstall [--all-users], or shell status", nullptr, kShellUsage,
+     std::size(kShellUsage), CheckShell, RunShell},
+    {"verify", 1, kOptionJson, "verify FILE [--json]",
+     "after a restart: what became of each entry of a\nlist --json saved in FILE before it", nullptr, 0, nullptr,
+     RunVerify},
+    {"status", 0, kOptionJson, "status [--json]",
+     "does this machine need a restart, and why: each\npending entry in the order Windows runs them, and\nthe other "
+     "restart signals of the registry",
+     nullptr, 0, nullptr, RunStatus},
+    {"prune", 0, kOptionBackup | kOptionDryRun | kOptionJson, "prune [--backup FILE] [--dry-run] [--json]",
+     "withdraw the entries that can have no effect,\nafter saving the list to a .reg file", nullptr, 0, nullptr,
+     RunPrune},
 };
 
 // The usage's second column: where each command's summary begins.
@@ -34,7 +46,7 @@ constexpr std::size_t kSummaryColumn = 34;
 
 // A usage line: text, then the summary in its column (on the next line
 // when text reaches it), each further line of it under the first.
-std::string UsageLine(const std::string& text, std::string_view summary) {
+std::string FormatUsageLine(const std::string& text, std::string_view summary) {
     std::string line = "  " + text;
     if (line.size() >= kSummaryColumn) line += "\r\n" + std::string(kSummaryColumn, ' ');
     else line.append(kSummaryColumn - line.size(), ' ');
@@ -56,28 +68,18 @@ const CommandRow* FindCommand(std::string_view name) {
     return nullptr;
 }
 
-std::string CommandSyntax(const CommandRow& command) {
-    std::string syntax = command.name;
-    if (*command.operands != '\0') syntax.append(" ").append(command.operands);
-    // The options of one command exclude each other where there are several.
-    const char* separator = " [";
-    for (const OptionSyntax& option : kOptionSyntax) {
-        if ((command.options & option.bit) == 0) continue;
-        syntax.append(separator).append(option.syntax);
-        separator = " | ";
-    }
-    if (command.options != 0) syntax += "]";
-    return syntax;
-}
-
 std::string UsageText() {
     std::string usage =
         "Usage: pendrix-cli COMMAND [OPTIONS]\r\n"
         "Lists and changes the file operations Windows carries out at its next start\r\n"
         "(the registry value PendingFileRenameOperations).\r\n"
         "\r\n";
-    for (const CommandRow& command : kCommands) usage += UsageLine(CommandSyntax(command), command.summary);
-    usage += UsageLine("--help, -h, /?", "this text");
+    for (const CommandRow& command : kCommands) {
+        if (command.usage == nullptr) usage += FormatUsageLine(command.syntax, command.summary);
+        for (std::size_t i = 0; i < command.usageLines; ++i)
+            usage += FormatUsageLine(command.usage[i].syntax, command.usage[i].summary);
+    }
+    usage += FormatUsageLine("--help, -h, /?", "this text");
     return usage +
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
@@ -91,9 +93,13 @@ std::string UsageText() {
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
            "2 or 3 (holders) the path does not exist; 2 an earlier pending entry takes the\r\n"
            "source away; 1460 another Pendrix program kept the list busy; 1237 other programs'\r\n"
-           "writes undid the change each time;\r\n"
+           "writes undid the change each time; shell status: 1168 nothing installed, 2 a\r\n"
+           "program an entry starts does not exist;\r\n"
            "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
-           "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
+           "not a saved listing; status: 0 no restart needed, 3010 a restart is needed, 5 (or\r\n"
+           "another code) a key could not be read and nothing else needs a restart; prune: 0\r\n"
+           "withdrawn or nothing to withdraw, 80 the backup file exists, 1168 the list changed\r\n"
+           "after the backup; otherwise the Windows error code of the failure (5: access\r\n"
            "denied, run elevated).\r\n";
 }
 

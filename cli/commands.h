@@ -33,4 +33,20 @@ int RunHolders(const CliArguments& arguments, CliContext& context);
 // when FILE or the list cannot be read.
 int RunVerify(const CliArguments& arguments, CliContext& context);
 
+// status: does this machine need a restart, and why. Exit code: 0 no, 3010
+// yes, or the status of what could not be read when nothing else needs one.
+int RunStatus(const CliArguments& arguments, CliContext& context);
+
+// prune: withdraws the entries that can have no effect, after saving the
+// list to a .reg file (or, --dry-run, says which).
+int RunPrune(const CliArguments& arguments, CliContext& context);
+
+// shell install|uninstall|status: Pendrix on Explorer's menu.
+int RunShell(const CliArguments& arguments, CliContext& context);
+
+// What the operands of remove and shell mean (CommandRow::check): the entry's
+// number; the shell action. An error line, or empty.
+std::string CheckRemove(CliArguments& arguments);
+std::string CheckShell(CliArguments& arguments);
+
 }  // namespace pendrix::cli

@@ -2,12 +2,13 @@
 
 #include "cli/exit_codes.h"
 #include "scheduler/file_names.h"
+#include "scheduler/staging_text.h"
 
 namespace pendrix::cli {
 
 int RunDelete(const CliArguments& arguments, CliContext& context) {
     const std::string& path = arguments.operands[0];
-    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete(path, !arguments.atRestart);
     const bool pattern = HasWildcards(path);
     if (result.outcome != CommandOutcome::Scheduled) {
@@ -31,6 +32,7 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
         if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");
+    if (!result.changeableFolder.empty()) context.output.Out(ChangeableFolderWarning(result) + "\r\n");
     return kExitRestartNeeded;
 }
 

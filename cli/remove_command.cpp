@@ -5,19 +5,36 @@
 #include "scheduler/entry_withdrawal.h"
 
 namespace pendrix::cli {
+namespace {
+
+// " from PendingFileRenameOperations2" for an entry of the second value.
+std::string FromValue(const Withdrawal& result) {
+    return result.value == 0 ? std::string() : std::string(" from ") + kPendingValueNames[result.value];
+}
+
+}  // namespace
+
+std::string CheckRemove(CliArguments& arguments) {
+    const std::optional<std::size_t> number = ParseEntryNumber(arguments.operands[0]);
+    if (!number) return "\"" + arguments.operands[0] + "\" is not an entry number (1, 2, ... as list shows them)";
+    if (arguments.expectedSource && arguments.expectedSource->empty()) return "--source needs a path";
+    arguments.entry = *number;
+    return std::string();
+}
 
 int RunRemove(const CliArguments& arguments, CliContext& context) {
     constexpr char kNothingDone[] = "nothing was withdrawn";
     const Withdrawal result =
-        WithdrawEntry(context.registry, context.listLock, arguments.entry, arguments.expectedSource);
+        WithdrawEntry(context.registry, context.listLock, context.files, arguments.entry, arguments.expectedSource);
     const std::string number = std::to_string(arguments.entry);
     const auto entry = [&] { return DescribeEntry(result.entries.entries[arguments.entry - 1]); };
     switch (result.outcome) {
     case WithdrawalOutcome::Withdrawn: break;
     case WithdrawalOutcome::ListUnreadable: return FailToRead(context, kNothingDone, result.status);
-    case WithdrawalOutcome::AnotherForm: return FailOnAnotherForm(context, kNothingDone, result.shape);
+    case WithdrawalOutcome::AnotherForm:
+        return FailOnAnotherForm(context, kNothingDone, result.shape, kPendingValueNames[result.value]);
     case WithdrawalOutcome::NoSuchEntry:
-        return Fail(context, "there is no entry " + number + " (the list holds " +
+        return Fail(context, "there is no entry " + number + " (the lists hold " +
                                  std::to_string(result.entries.entries.size()) + "); " + kNothingDone,
                     kExitNoSuchEntry);
     case WithdrawalOutcome::OtherSource:
@@ -25,7 +42,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                                  Quoted(*arguments.expectedSource) + "; " + kNothingDone,
                     kExitNoSuchEntry);
     case WithdrawalOutcome::ListChanged:
-        return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " + entry() + "; " +
+        return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " + entry() + FromValue(result) + "; " +
                                  kNothingDone,
                     kExitNoSuchEntry);
     case WithdrawalOutcome::WouldWakeList:
@@ -35,7 +52,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
     case WithdrawalOutcome::WriteRefused: return FailToWrite(context, kNothingDone, result.status);
     case WithdrawalOutcome::NotChanged: return FailToChange(context, kNothingDone, result.status);
     }
-    context.output.Out("Withdrew entry " + number + ": " + entry() + ".\r\n");
+    context.output.Out("Withdrew entry " + number + FromValue(result) + ": " + entry() + ".\r\n");
     return kExitDone;
 }
 

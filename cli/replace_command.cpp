@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "scheduler/move_aside_replacement.h"
 #include "scheduler/refusal_text.h"
+#include "scheduler/staging_text.h"
 
 namespace pendrix::cli {
 namespace {
@@ -13,7 +14,7 @@ namespace {
 // now. Nothing when it was not moved aside: it is then replaced or
 // scheduled as without the option.
 std::optional<int> ReplaceMovingAside(const std::string& source, const std::string& destination, CliContext& context) {
-    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     MoveAsideReplacement replacement(context.files, commands);
     HolderReport holders;
     const MoveAsideResult result = replacement.Replace(source, destination, [&] {
@@ -42,7 +43,8 @@ std::optional<int> ReplaceMovingAside(const std::string& source, const std::stri
                                            "; nothing was scheduled", result.status);
     case MoveAsideOutcome::NotScheduled:
         if (result.deletion.outcome == CommandOutcome::ListOfAnotherForm)
-            return FailOnAnotherForm(context, "nothing was replaced or scheduled", result.deletion.listShape);
+            return FailOnAnotherForm(context, "nothing was replaced or scheduled", result.deletion.listShape,
+                                     kPendingValueNames[result.deletion.listValue]);
         if (result.deletion.outcome == CommandOutcome::ListBusy || result.deletion.outcome == CommandOutcome::NotKept)
             return FailToChange(context, "nothing was replaced or scheduled", result.deletion.status);
         if (result.deletion.outcome == CommandOutcome::Refused)
@@ -70,7 +72,7 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
         if (const std::optional<int> code = ReplaceMovingAside(source, destination, context)) return *code;
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
-    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Replace(source, destination, !arguments.atRestart);
     if (result.outcome != CommandOutcome::Scheduled)
         return Finish(context, result,
@@ -81,7 +83,9 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
                        Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
                        " at the next start of Windows";
     if (!arguments.atRestart && !result.alreadyScheduled) line += InUseBy(context, {result.destination});
-    context.output.Out(line + "." + kRestartHint + "\r\n");
+    const std::string staging = StagingSentence(result);
+    context.output.Out(line + "." + (staging.empty() ? std::string() : " " + staging) + kRestartHint + "\r\n");
+    if (!result.changeableFolder.empty()) context.output.Out(ChangeableFolderWarning(result) + "\r\n");
     return kExitRestartNeeded;
 }
 

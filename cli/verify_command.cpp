@@ -19,13 +19,31 @@ int ExitCodeOf(const std::vector<Verdict>& verdicts) {
     return pending ? kExitRestartNeeded : kExitDone;
 }
 
+// Why the start-up processing's log was not used; empty when it was (or
+// there is none).
+std::string WhyLogAside(const ListingVerification& result, CliContext& context) {
+    const std::string named = Quoted(result.logPath);
+    switch (result.logAside) {
+    case LogAside::None: break;
+    case LogAside::Unreadable:
+        return named + " could not be read: " + context.errorText(result.logStatus) + " (error " +
+               std::to_string(result.logStatus) + ")";
+    case LogAside::Empty: return named + " holds no line";
+    case LogAside::NotUtf16: return named + " is not UTF-16 text";
+    case LogAside::OtherForm:
+        return named + " line " + std::to_string(result.logLine) + " is not of the form the start-up processing writes";
+    case LogAside::Untimed:
+        return "the listing does not say when it was taken, so " + named + " cannot tell which restart its lines are of";
+    }
+    return std::string();
+}
+
 }  // namespace
 
 int RunVerify(const CliArguments& arguments, CliContext& context) {
     using Failure = ListingVerification::Failure;
     const std::string& path = arguments.operands[0];
-    PendingRenameList list(context.registry);
-    const ListingVerification result = VerifySavedListing(path, list, context.files);
+    const ListingVerification result = VerifySavedListing(path, context.registry, context.files, context.clock);
     switch (result.failure) {
     case Failure::None: break;
     case Failure::FileUnreadable:
@@ -36,6 +54,9 @@ int RunVerify(const CliArguments& arguments, CliContext& context) {
                     kExitNotAListing);
     case Failure::ListUnreadable: return FailToRead(context, "nothing was verified", result.status);
     }
+    const std::string logAside = WhyLogAside(result, context);
+    // Said once on standard error: the outcomes then go by the files alone.
+    if (!logAside.empty()) Fail(context, logAside + "; the outcomes go by the files alone", kExitDone);
     context.output.Out(arguments.format == OutputFormat::Json ? FormatVerifyJson(result.listed, result.verdicts)
                                                               : FormatVerifyText(result.listed, result.verdicts));
     return ExitCodeOf(result.verdicts);

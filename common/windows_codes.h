@@ -50,6 +50,9 @@ inline constexpr WinStatus kErrorNotFound = 1168;             // ERROR_NOT_FOUND
 inline constexpr WinStatus kErrorRetry = 1237;                // ERROR_RETRY
 inline constexpr WinStatus kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
 inline constexpr WinStatus kErrorTimeout = 1460;              // ERROR_TIMEOUT
+// The registry cannot store a value that large (STATUS_INSUFFICIENT_RESOURCES).
+inline constexpr WinStatus kErrorNoSystemResources = 1450;    // ERROR_NO_SYSTEM_RESOURCES
+inline constexpr WinStatus kErrorCantResolveFilename = 1921;  // ERROR_CANT_RESOLVE_FILENAME
 
 // File attributes (winnt.h).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;     // FILE_ATTRIBUTE_READONLY
@@ -58,6 +61,7 @@ inline constexpr std::uint32_t kAttributeSystem = 0x4;       // FILE_ATTRIBUTE_S
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;   // FILE_ATTRIBUTE_DIRECTORY
 inline constexpr std::uint32_t kAttributeArchive = 0x20;     // FILE_ATTRIBUTE_ARCHIVE
 inline constexpr std::uint32_t kAttributeNormal = 0x80;      // FILE_ATTRIBUTE_NORMAL
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
 
 // Drive types (GetDriveTypeW) the file commands tell apart.
 inline constexpr std::uint32_t kDriveNoRootDir = 1;  // DRIVE_NO_ROOT_DIR

@@ -14,11 +14,11 @@ std::string AnotherFormSentence(const StoredShape& shape) {
     return text + " and Pendrix does not overwrite it.";
 }
 
-std::string AnotherFormLine(const StoredShape& shape) {
+std::string AnotherFormLine(const StoredShape& shape, const char* valueName) {
     if (shape.type != kRegMultiSz)
-        return "PendingFileRenameOperations is of type " + RegistryTypeText(shape.type) +
+        return std::string(valueName) + " is of type " + RegistryTypeText(shape.type) +
                ", not a list of strings, and is never changed";
-    return "PendingFileRenameOperations holds an odd number of bytes (" + std::to_string(shape.bytes) +
+    return std::string(valueName) + " holds an odd number of bytes (" + std::to_string(shape.bytes) +
            "), the last of them no whole character, and is never changed";
 }
 

@@ -20,9 +20,9 @@ inline constexpr char kListWriteRefused[] = "Windows refused to change the list 
 // not as a list of strings, and Pendrix does not overwrite it."
 std::string AnotherFormSentence(const StoredShape& shape);
 
-// The same on one line, naming the value, as the console tool says it:
-// "PendingFileRenameOperations is of type REG_BINARY, not a list of
-// strings, and is never changed".
-std::string AnotherFormLine(const StoredShape& shape);
+// The same on one line, naming the value (the first, or given its name, the
+// second), as the console tool says it: "PendingFileRenameOperations is of
+// type REG_BINARY, not a list of strings, and is never changed".
+std::string AnotherFormLine(const StoredShape& shape, const char* valueName = kPendingValueName);
 
 }  // namespace pendrix

@@ -99,7 +99,7 @@ std::string TextOfUtf16Bytes(std::string_view bytes) {
 
 PendingListRead PendingRenameList::Read() {
     AimAtSessionManager();
-    RegistryValueRead read = registry_.ReadRegistryValue(kPendingValueName, RegistryData(""));
+    RegistryValueRead read = registry_.ReadRegistryValue(valueName_, RegistryData(""));
     PendingListRead result;
     result.status = read.status;
     // A missing key or value is an empty list; any other failure leaves the
@@ -123,14 +123,14 @@ bool HoldsAnotherForm(const PendingListRead& read) { return read.readable && rea
 
 WinStatus PendingRenameList::Delete() {
     AimAtSessionManager();
-    const WinStatus status = registry_.DeleteValue(kPendingValueName);
+    const WinStatus status = registry_.DeleteValue(valueName_);
     return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 
 WinStatus PendingRenameList::Store(std::string_view data) {
     AimAtSessionManager();
     if (!registry_.KeyExists()) registry_.CreateKey();
-    return registry_.WriteRegistryValue(kPendingValueName, RegistryData(std::string(data)),
+    return registry_.WriteRegistryValue(valueName_, RegistryData(std::string(data)),
                                         static_cast<std::int32_t>(kRegMultiSz));
 }
 

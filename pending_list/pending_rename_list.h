@@ -18,6 +18,9 @@ namespace pendrix {
 inline constexpr const char* kSessionManagerKeyRoot = "SYSTEM\\CurrentControlSet\\Control";
 inline constexpr const char* kSessionManagerSubkey = "Session Manager";
 inline constexpr const char* kPendingValueName = "PendingFileRenameOperations";
+// The second list, in the same key and of the same form: Windows carries it
+// out after the first, and MoveFileExW appends to it once it exists.
+inline constexpr const char* kPendingValue2Name = "PendingFileRenameOperations2";
 // Marks a drive-letter path in the namespace Windows uses at that stage.
 inline constexpr std::string_view kObjectPathPrefix = "\\??\\";
 // On a second string: the rename may replace an existing file.
@@ -85,13 +88,16 @@ bool IsAnotherForm(const StoredShape& shape);
 // Whether the value read exists in another form.
 bool HoldsAnotherForm(const PendingListRead& read);
 
-// The value's read, store and deletion over a RegistryRoutines object.
-// Every change goes through scheduler/list_update.h, which makes it under
-// the list's mutex and reads it back: Apply appends and "Cancel All"
-// restores there.
+// The value's read, store and deletion over a RegistryRoutines object, on
+// the first list or, given its name, on the second. Every change goes
+// through scheduler/list_update.h, which makes it under the list's mutex and
+// reads it back: Apply appends and "Cancel All" restores there.
 class PendingRenameList {
 public:
-    explicit PendingRenameList(RegistryRoutines& registry) : registry_(registry) {}
+    explicit PendingRenameList(RegistryRoutines& registry, const char* valueName = kPendingValueName)
+        : registry_(registry), valueName_(valueName) {}
+
+    const char* ValueName() const noexcept { return valueName_; }
 
     // Aims the registry object at the Session Manager key.
     void AimAtSessionManager();
@@ -109,6 +115,7 @@ public:
 
 private:
     RegistryRoutines& registry_;
+    const char* valueName_;
 };
 
 }  // namespace pendrix

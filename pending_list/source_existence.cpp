@@ -123,15 +123,36 @@ std::vector<PathPresence> PathPresences(FileSystemApi& files, const std::vector<
     return states;
 }
 
-void AddSourceStates(PendingEntries& list, FileSystemApi& files) {
+PresenceFunction PresenceThrough(FileSystemApi& files) {
+    return [&files](const std::vector<std::string>& names) {
+        std::vector<std::string> paths;
+        paths.reserve(names.size());
+        for (const std::string& name : names) paths.push_back(Win32PathOf(std::string(kObjectPathPrefix) + name));
+        std::vector<Presence> answers;
+        for (const PathPresence& path : PathPresences(files, paths)) answers.push_back(path.state);
+        return answers;
+    };
+}
+
+void AddPresences(PendingEntries& list, FileSystemApi& files) {
+    // Every source, then the destination of every plain rename: one that
+    // exists makes it fail at the restart.
     std::vector<std::string> paths;
+    std::vector<std::size_t> renames;
     paths.reserve(list.entries.size());
-    for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
+    for (const PendingEntry& entry : list.entries) paths.push_back(SourcePathOf(entry));
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        if (list.entries[i].kind != EntryKind::Rename) continue;
+        paths.push_back(DestinationPathOf(list.entries[i]));
+        renames.push_back(i);
+    }
     const std::vector<PathPresence> states = PathPresences(files, paths);
-    for (std::size_t i = 0; i < states.size(); ++i) {
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
         list.entries[i].sourceState = states[i].state;
         list.entries[i].sourceStamp = states[i].stamp;
     }
+    for (std::size_t k = 0; k < renames.size(); ++k)
+        list.entries[renames[k]].destinationState = states[list.entries.size() + k].state;
 }
 
 }  // namespace pendrix

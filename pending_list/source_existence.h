@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pending_list/pending_entries.h"
+#include "pending_list/pending_verdict.h"
 #include "platform/file_system_api.h"
 
 namespace pendrix {
@@ -41,7 +42,12 @@ struct PathPresence {
 // Unknown).
 std::vector<PathPresence> PathPresences(FileSystemApi& files, const std::vector<std::string>& paths);
 
-// Sets each entry's source state and stamp, as the files are now.
-void AddSourceStates(PendingEntries& list, FileSystemApi& files);
+// Whether each name exists, as the file system answers (the batched
+// questions above), for the classification of entries.
+PresenceFunction PresenceThrough(FileSystemApi& files);
+
+// Sets each entry's source state and stamp, and each plain rename's
+// destination state, as the files are now.
+void AddPresences(PendingEntries& list, FileSystemApi& files);
 
 }  // namespace pendrix

@@ -9,7 +9,9 @@
 #include "common/name_folding.h"
 #include "pending_list/list_sequence.h"
 #include "pending_list/pending_rename_list.h"
+#include "pending_list/pending_values.h"
 #include "pending_list/saved_listing.h"
+#include "pending_list/stored_names.h"
 
 namespace pendrix {
 namespace {
@@ -23,6 +25,7 @@ constexpr char kOtherFile[] =
 constexpr char kOldFileLeft[] =
     "the file it takes away is still there: its size and last-write time are those recorded for it";
 constexpr char kCannotTell[] = "the file system cannot say whether its files exist";
+constexpr char kLogged[] = "the start-up processing logged";
 constexpr char kCannotTellApart[] =
     "a later entry puts another file at its name, and the listing recorded no size and time to tell the two apart";
 
@@ -90,14 +93,17 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     std::vector<ListedOperation> operations;
     // Names as stored (a name outside the object namespace stays one that
     // cannot be checked).
+    // Both values' entries, the first's then the second's, as the start-up
+    // processing runs them; sources by their paths, without a flag.
     for (const PendingEntry& entry : listed.entries)
-        operations.push_back({std::string(entry.first), std::string(WithoutPrefix(entry.second, kReplaceExistingMarker)),
+        operations.push_back({std::string(WithoutSourceFlag(entry.first)),
+                              std::string(WithoutPrefix(entry.second, kReplaceExistingMarker)),
                               entry.unreached == Unreached::No});
     const ListSimulation simulation(operations);
     // What the listing recorded of the file each name held before the list
     // ran: the first entry whose source it is.
     std::map<std::string, const PendingEntry*> recordedAt;
-    for (const PendingEntry& entry : listed.entries) recordedAt.try_emplace(FoldName(entry.first), &entry);
+    for (const PendingEntry& entry : listed.entries) recordedAt.try_emplace(FoldName(WithoutSourceFlag(entry.first)), &entry);
     const auto recorded = [&](std::size_t file) -> const PendingEntry* {
         const auto found = recordedAt.find(FoldName(simulation.OriginalName(file)));
         return found == recordedAt.end() ? nullptr : found->second;
@@ -123,7 +129,9 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
         EntryNow& state = now[i];
         state.pending = pendingNow.count({entry.first, entry.second}) != 0;
         if (entry.unreached != Unreached::No || state.pending) continue;
-        state.volumeMissing = volumeMissing(entry.first);
+        // The source by its path: a flag Windows set before it is no part of it.
+        const std::string_view source = WithoutSourceFlag(entry.first);
+        state.volumeMissing = volumeMissing(source);
         if (state.volumeMissing.empty() && entry.kind != EntryKind::Delete) state.volumeMissing = volumeMissing(entry.second);
         if (!state.volumeMissing.empty()) continue;
         const EntryFate& fate = simulation.Fates()[i];
@@ -135,12 +143,12 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
             state.fileStamp = record->sourceStamp;
             state.fileWasMissing = record->sourceState == Presence::Missing;
         }
-        const std::size_t atSource = simulation.FinalFileAt(entry.first);
+        const std::size_t atSource = simulation.FinalFileAt(source);
         if (atSource != kNoEntry) {
             state.sourceFilledLater = true;
             if (const PendingEntry* record = recorded(atSource)) state.laterSourceStamp = record->sourceStamp;
         }
-        paths.push_back(Win32PathOf(entry.first));
+        paths.push_back(SourcePathOf(entry));
         answers.push_back(&state.source);
         if (entry.kind == EntryKind::Delete) continue;
         const std::optional<std::string> ends = simulation.FinalName(fate.file);
@@ -159,7 +167,46 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     return verdicts;
 }
 
-ListingVerification VerifySavedListing(const std::string& path, PendingRenameList& list, FileSystemApi& files) {
+namespace {
+
+// The failures the start-up processing's log holds, with their times in UTC
+// (pointing into log); none when there is no log, and none, with why, when
+// it cannot be used.
+std::vector<TimedFailure> ReadLoggedFailures(FileSystemApi& files, SystemClockApi* clock, StartupLog& log,
+                                             ListingVerification& result) {
+    if (clock == nullptr) return {};
+    const std::string folder = clock->WindowsFolder();
+    if (folder.empty()) return {};
+    result.logPath = folder + "\\" + kStartupLogName;
+    std::string file;
+    const WinStatus status = files.ReadAll(result.logPath, file);
+    if (status == kErrorFileNotFound || status == kErrorPathNotFound) return {};
+    if (status != kErrorSuccess) {
+        result.logAside = LogAside::Unreadable;
+        result.logStatus = status;
+        return {};
+    }
+    log = ReadStartupLog(file);
+    switch (log.problem) {
+    case StartupLogProblem::None: break;
+    case StartupLogProblem::Empty: result.logAside = LogAside::Empty; return {};
+    case StartupLogProblem::NotUtf16: result.logAside = LogAside::NotUtf16; return {};
+    case StartupLogProblem::OtherForm:
+        result.logAside = LogAside::OtherForm;
+        result.logLine = log.otherLine;
+        return {};
+    }
+    if (!result.listed.taken) {
+        result.logAside = LogAside::Untimed;
+        return {};
+    }
+    return TimeFailures(log, [&](const LocalTime& local, std::uint64_t& utc) { return clock->LocalToUtc(local, utc); });
+}
+
+}  // namespace
+
+ListingVerification VerifySavedListing(const std::string& path, RegistryRoutines& registry, FileSystemApi& files,
+                                       SystemClockApi* clock) {
     using Failure = ListingVerification::Failure;
     ListingVerification result;
     std::string file;
@@ -175,15 +222,46 @@ ListingVerification VerifySavedListing(const std::string& path, PendingRenameLis
         return result;
     }
     result.listed = std::move(*listed);
-    const PendingListRead read = list.Read();
-    if (!read.readable) {
+    const PendingValues read = ReadPendingValues(registry);
+    for (const PendingListRead& value : read.values) {
+        if (value.readable) continue;
         result.failure = Failure::ListUnreadable;
-        result.status = read.status;
+        result.status = value.status;
         return result;
     }
-    const PendingEntries current = DescribeEntries(read.stored, read.exists);
+    const PendingEntries current = DescribeValues(read);
     result.verdicts = VerifyEntries(result.listed, current, files);
+    StartupLog log;
+    const std::vector<TimedFailure> logged = ReadLoggedFailures(files, clock, log, result);
+    if (result.listed.taken) ApplyLoggedFailures(result.listed, logged, *result.listed.taken, result.verdicts);
     return result;
+}
+
+void ApplyLoggedFailures(const PendingEntries& listed, const std::vector<TimedFailure>& failures,
+                         std::uint64_t taken, std::vector<Verdict>& verdicts) {
+    if (failures.empty()) return;
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+        Verdict& verdict = verdicts[i];
+        if (verdict.result == VerifyResult::NeverReached || verdict.result == VerifyResult::StillPending) continue;
+        const PendingEntry& entry = listed.entries[i];
+        // The log names the NT names as the start-up processing used them.
+        std::string_view destination = entry.second;
+        if (entry.kind == EntryKind::Replace) destination.remove_prefix(kReplaceExistingMarker.size());
+        const LoggedFailure* failure = LatestFailureFor(failures, taken, WithoutSourceFlag(entry.first), destination,
+                                                        entry.kind == EntryKind::Delete);
+        if (failure == nullptr) continue;
+        verdict.result = VerifyResult::NotCarriedOut;
+        verdict.reason = kLogged;
+        verdict.loggedStatus = failure->status;
+    }
+}
+
+std::string ReasonText(const Verdict& verdict) {
+    if (!verdict.loggedStatus) return verdict.reason;
+    std::string text = std::string(verdict.reason) + " " + StatusHex(*verdict.loggedStatus);
+    if (const std::optional<std::string_view> meaning = StatusMeaning(*verdict.loggedStatus))
+        text.append(": ").append(*meaning);
+    return text;
 }
 
 }  // namespace pendrix

@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pending_list/pending_entries.h"
 #include "pending_list/pending_rename_list.h"
 #include "pending_list/source_existence.h"
 #include "platform/file_system_api.h"
+#include "platform/system_clock_api.h"
+#include "pending_list/startup_log.h"
 
 namespace pendrix {
 
@@ -24,8 +27,13 @@ enum class VerifyResult {
 };
 
 struct Verdict {
+    Verdict() = default;
+    Verdict(VerifyResult result_, std::string reason_ = {}) : result(result_), reason(std::move(reason_)) {}
+
     VerifyResult result = VerifyResult::NotChecked;
     std::string reason;  // why, for NotCarriedOut and NotChecked
+    // The status the start-up processing logged for it, when it logged one.
+    std::optional<std::uint32_t> loggedStatus;
 };
 
 // What is there now for one listed entry, and what the entries after it
@@ -66,6 +74,17 @@ Verdict Classify(const PendingEntry& listed, const EntryNow& now);
 // entry does to the names after it.
 std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEntries& current, FileSystemApi& files);
 
+// Why the start-up processing's log (%SystemRoot%\PFRO.log) was not used:
+// the outcomes then go by the files alone.
+enum class LogAside {
+    None,         // used, or there is none (no log, no clock or Windows folder to find it)
+    Unreadable,   // status: why it could not be read
+    Empty,        // it holds no line
+    NotUtf16,     // it is not UTF-16 text
+    OtherForm,    // line otherLine is not of the form the start-up processing writes
+    Untimed,      // the listing does not say when it was taken, so which restart a line is of is unknown
+};
+
 // What became of the entries of the listing saved in a file.
 struct ListingVerification {
     enum class Failure {
@@ -78,10 +97,29 @@ struct ListingVerification {
     WinStatus status = 0;
     PendingEntries listed;
     std::vector<Verdict> verdicts;  // one per listed entry
+    // The start-up processing's log, when it could not be used.
+    LogAside logAside = LogAside::None;
+    WinStatus logStatus = 0;
+    std::size_t logLine = 0;
+    std::string logPath;
 };
 
-// Reads the listing saved in path and verifies it against the list and
-// the files as they are now.
-ListingVerification VerifySavedListing(const std::string& path, PendingRenameList& list, FileSystemApi& files);
+// Reads the listing saved in path and verifies it against both values and
+// the files as they are now, then against what the start-up processing
+// logged after the listing was taken (its log found through clock, which
+// may be null).
+ListingVerification VerifySavedListing(const std::string& path, RegistryRoutines& registry, FileSystemApi& files,
+                                       SystemClockApi* clock);
+
+// What the start-up processing logged after the listing was taken: an
+// entry it reaches, not pending again, that a failure names is not carried
+// out, with the status logged (the latest, when several name it). Windows
+// says so itself; the files only let it be guessed.
+void ApplyLoggedFailures(const PendingEntries& listed, const std::vector<TimedFailure>& failures,
+                         std::uint64_t taken, std::vector<Verdict>& verdicts);
+
+// The reason of a verdict in words: its reason, or for a logged failure
+// "the start-up processing logged 0xC0000034: the file was not found".
+std::string ReasonText(const Verdict& verdict);
 
 }  // namespace pendrix

@@ -34,6 +34,9 @@ public:
     RegistryRoutines() : RegistryRoutines(SystemRegistryApi()) {}
     explicit RegistryRoutines(RegistryApi& api) : api_(&api) {}
 
+    // The registry this object reaches.
+    RegistryApi& Api() const noexcept { return *api_; }
+
     std::int32_t hkey() const noexcept { return hkey_; }
     void hkey(std::int32_t vData) noexcept { hkey_ = vData; }
     const std::string& KeyRoot() const noexcept { return keyRoot_; }
@@ -43,6 +46,9 @@ public:
 
     // Whether the object's key can be opened for reading.
     bool KeyExists();
+    // The Windows status of opening the object's key for reading: 0 when it
+    // opens, 2 when it does not exist, else why it cannot be read.
+    std::int32_t KeyStatus();
     // Creates (or opens) KeyRoot\KeyName, or KeyRoot\Subkey without a name,
     // with every missing key above it. "0" on success, "" on failure.
     std::string CreateKey(const std::optional<RegistryData>& KeyName = std::nullopt);

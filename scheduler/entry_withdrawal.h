@@ -1,7 +1,8 @@
-// Withdrawing one entry of the pending list, as list numbers it: under the
-// list's mutex, on the list as it is then (scheduler/list_update.h), the
-// entry goes only when it is still entry N, string for string; every other
-// byte of the list stays.
+// Withdrawing one entry of the pending lists, as list numbers them (the
+// first value's entries, then the second's): under the list's mutex, on the
+// lists as they are then (scheduler/list_update.h), the entry goes only when
+// it is still entry N of the same value, string for string; every other byte
+// of both values stays. A copy staged for the entry goes with it.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 
 #include "pending_list/pending_entries.h"
 #include "pending_list/pending_rename_list.h"
+#include "platform/file_system_api.h"
 #include "platform/list_lock.h"
 
 namespace pendrix {
@@ -19,7 +21,7 @@ enum class WithdrawalOutcome {
     Withdrawn,
     ListUnreadable,  // status: the read that failed
     AnotherForm,     // the value is of a form no write may replace (shape)
-    NoSuchEntry,     // the list holds fewer entries
+    NoSuchEntry,     // the lists hold fewer entries
     OtherSource,     // entry N's source is not the one expected
     ListChanged,     // another program changed the list meanwhile: entry N is another now
     WouldWakeList,   // the list is not closed, and taking the entry out would close it
@@ -32,14 +34,15 @@ struct Withdrawal {
     WithdrawalOutcome outcome = WithdrawalOutcome::ListUnreadable;
     WinStatus status = 0;
     StoredShape shape;
-    // The list as first read; the entry is entries.entries[number - 1] when
-    // the list holds it.
+    std::size_t value = 0;  // the value that holds the entry (and the shape)
+    // Both lists as first read; the entry is entries.entries[number - 1]
+    // when they hold it.
     PendingEntries entries;
 };
 
 // Withdraws entry number (from 1); expectedSource, when given, must be its
 // source as listed (without "\??\") or its first string as stored.
-Withdrawal WithdrawEntry(RegistryRoutines& registry, ListLockApi& lock, std::size_t number,
+Withdrawal WithdrawEntry(RegistryRoutines& registry, ListLockApi& lock, FileSystemApi& files, std::size_t number,
                          const std::optional<std::string>& expectedSource);
 
 }  // namespace pendrix

@@ -4,10 +4,13 @@
 
 #include "common/name_folding.h"
 #include "registry/registry_constants.h"
+#include "scheduler/final_names.h"
 #include "scheduler/immediate_replacement.h"
 #include "pending_list/list_sequence.h"
 #include "scheduler/list_update.h"
 #include "scheduler/name_pattern.h"
+#include "scheduler/path_links.h"
+#include "scheduler/staged_copy.h"
 #include "pending_list/stored_list.h"
 #include "pending_list/stored_strings.h"
 
@@ -34,12 +37,16 @@ std::uint32_t Writable(std::uint32_t attributes) {
 }  // namespace
 
 FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock,
-                           PendingListRead atLaunch)
-    : list_(registry), lock_(lock), files_(files), atLaunch_(std::move(atLaunch)) {
-    lastWritten_ = atLaunch_.stored;
-    lastWrittenExists_ = atLaunch_.exists;
-    // A snapshot of another form is never written back.
-    onlyOwnChanges_ = atLaunch_.readable && !HoldsAnotherForm(atLaunch_);
+                           PendingListRead atLaunch, PendingListRead secondAtLaunch)
+    : list_(registry), lock_(lock), files_(files) {
+    sessions_[0].atLaunch = std::move(atLaunch);
+    sessions_[1].atLaunch = std::move(secondAtLaunch);
+    for (ValueSession& session : sessions_) {
+        session.lastWritten = session.atLaunch.stored;
+        session.lastWrittenExists = session.atLaunch.exists;
+        // A snapshot of another form is never written back.
+        session.onlyOwnChanges = session.atLaunch.readable && !HoldsAnotherForm(session.atLaunch);
+    }
 }
 
 // Whether a resolved name can be acted on; otherwise the result says why.
@@ -117,10 +124,64 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     }
     // The start-up processing cannot replace a read-only file.
     madeWritable_.clear();
-    if (destinationStatus == kErrorSuccess) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
-    Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
+    const bool destinationExists = destinationStatus == kErrorSuccess;
+    if (destinationExists) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
+    ScheduleReplacement(from.name, to.name, destinationExists, result);
     SettleWritable(result);
     return result;
+}
+
+bool FileCommands::ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result) {
+    const PathFolders folders = CheckPathFolders(files_, name.full);
+    if (!folders.link.empty()) {
+        Refuse(result, Refusal::ThroughLink, kErrorCantResolveFilename, role, name.full);
+        result.link = folders.link;
+        return false;
+    }
+    // On no local drive, or not to be named at all.
+    if (const WinStatus status = ResolveFinalName(files_, name, exists)) {
+        Refuse(result, status == kErrorNotSupported ? Refusal::NotLocal : Refusal::Unresolved, status, role, name.full);
+        return false;
+    }
+    if (result.changeableFolder.empty()) result.changeableFolder = folders.changeableFolder;
+    return true;
+}
+
+bool FileCommands::MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result) {
+    // Denied to the administrators is denied to the start-up processing
+    // too: it would log a failure and go on, and the restart be for nothing.
+    if (files_.OpenForDeleting(name.path) != kErrorAccessDenied) return true;
+    Refuse(result, Refusal::Protected, kErrorAccessDenied, role, name.full);
+    if (files_.Owner(name.path, result.owner) != kErrorSuccess) result.owner.clear();
+    return false;
+}
+
+void FileCommands::ScheduleReplacement(ResolvedName source, ResolvedName destination, bool destinationExists,
+                                       CommandResult& result) {
+    if (destinationExists && !MayBeReplaced(destination, NameRole::Destination, result)) return;
+    if (!ReadyForRestart(destination, NameRole::Destination, destinationExists, result)) return;
+    result.destination = destination.full;
+
+    const Staging staging = StageCopy(files_, source.path, destination.full, destinationExists);
+    if (staging.outcome == StagingOutcome::Failed) {
+        Refuse(result, Refusal::NotStaged, staging.status, NameRole::Destination, destination.full);
+        return;
+    }
+    if (staging.outcome == StagingOutcome::SourceLocked) {
+        // Moved as it is at the next start: its own name must hold then.
+        if (!ReadyForRestart(source, NameRole::Source, true, result)) return;
+        result.source = source.full;
+        result.sourceMovedAsIs = true;
+        Schedule({ReplacementPair(source.full, destination.full)}, result);
+        return;
+    }
+    const RenamePair pair = ReplacementPair(staging.copy, destination.full);
+    Schedule({pair}, result, destination.full, staging.copy);
+    if (result.outcome != CommandOutcome::Scheduled || result.alreadyScheduled) {
+        // Not needed: nothing scheduled, or an earlier copy of the same content is.
+        RemoveStagedCopies(files_, {pair});
+    }
+    if (result.outcome == CommandOutcome::Scheduled) result.stagedCopy = StagedCopyOf(result.scheduled.front());
 }
 
 CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
@@ -216,7 +277,9 @@ void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, Comman
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
         return;
     }
-    Schedule({DeletionPair(target.full)}, result);
+    ResolvedName name = target;
+    if (!MayBeReplaced(name, NameRole::Path, result) || !ReadyForRestart(name, NameRole::Path, true, result)) return;
+    Schedule({DeletionPair(name.full)}, result);
 }
 
 // Only an empty folder: the start-up processing removes nothing else, and a
@@ -236,7 +299,9 @@ void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, Co
     } else if (target.network) {
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
     } else {
-        Schedule({DeletionPair(target.full)}, result);
+        ResolvedName name = target;
+        if (MayBeReplaced(name, NameRole::Path, result) && ReadyForRestart(name, NameRole::Path, true, result))
+            Schedule({DeletionPair(name.full)}, result);
     }
 }
 
@@ -284,8 +349,22 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         result.leftOver = std::move(leftOver);
         return;
     }
+    // Each file by its folder's final name.
+    ResolvedName where = pattern;
+    if (!ReadyForRestart(where, NameRole::Path, false, result)) {
+        result.leftOver = std::move(leftOver);
+        return;
+    }
+    const std::string finalFolder(FolderOf(where.full));
     std::vector<RenamePair> pairs;
-    for (const std::string& name : leftOver) pairs.push_back(DeletionPair(name));
+    for (const std::string& name : leftOver) {
+        ResolvedName file{name, folderPath + std::string(LastPartOf(name)), false};
+        if (!MayBeReplaced(file, NameRole::Path, result)) {
+            result.leftOver = std::move(leftOver);
+            return;
+        }
+        pairs.push_back(DeletionPair(finalFolder + std::string(LastPartOf(name))));
+    }
     Schedule(std::move(pairs), result);
 }
 
@@ -296,9 +375,10 @@ bool FileCommands::IsSameFile(const std::string& first, const std::string& secon
 }
 
 bool FileCommands::UndoneAtRestart(const std::string& destination, CommandResult& result) {
-    const PendingListRead current = list_.Read();
-    if (!current.readable || HoldsAnotherForm(current)) return false;  // said when it is written
-    const SequenceCheck check = CheckChangeNow(current.stored, destination);
+    const PendingValues values = ReadPendingValues(list_.Registry());
+    for (const PendingListRead& current : values.values)
+        if (!current.readable || HoldsAnotherForm(current)) return false;  // said when it is written
+    const SequenceCheck check = CheckChangeNow(CombinedSequence(values), destination);
     if (check.verdict != SequenceCheck::Verdict::SourceTaken) return false;
     Refuse(result, Refusal::UndoneAtRestart, kErrorFileNotFound, NameRole::Destination, destination);
     result.earlierEntry = check.entry + 1;
@@ -308,9 +388,11 @@ bool FileCommands::UndoneAtRestart(const std::string& destination, CommandResult
 
 namespace {
 
-// The stored data with pairs appended, or what stands in the way.
-ListChange SequencedAppend(const PendingListRead& current, const std::vector<RenamePair>& pairs, SequenceCheck& check) {
-    check = CheckSequence(current.stored, pairs);
+// The stored data with pairs appended, or what stands in the way. before:
+// the first value, when current is the second, whose entries run first.
+ListChange SequencedAppend(const PendingListRead* before, const PendingListRead& current,
+                           const std::vector<RenamePair>& pairs, SequenceCheck& check) {
+    check = CheckSequence(before != nullptr ? SequenceAfter(*before, current.stored) : current.stored, pairs);
     if (check.verdict == SequenceCheck::Verdict::AlreadyScheduled) return {};
     if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
         ListChange refused;
@@ -322,13 +404,56 @@ ListChange SequencedAppend(const PendingListRead& current, const std::vector<Ren
 
 }  // namespace
 
-void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
+void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::string& destination,
+                            const std::string& stagedCopy) {
     result.outcome = CommandOutcome::NotScheduled;
+    // Where MoveFileExW appends: the second value when it exists, which runs
+    // after the first. Decided under the mutex the change is made under (it
+    // counts its owner's waits); when it cannot be had, the update below
+    // says why.
+    const ListLockHold hold(lock_);
+    PendingValues values;
+    if (hold.Status() == kErrorSuccess) values = ReadPendingValues(list_.Registry());
+    const AppendCheck where = CheckAppend(values);
+    std::size_t target = where.target;
+    result.listValue = target;
+    if (where.block == AppendBlock::Unreadable) {
+        result.status = values[target].status;
+        result.readFailed = true;
+        return;
+    }
+    if (where.block == AppendBlock::AnotherForm) {
+        result.outcome = CommandOutcome::ListOfAnotherForm;
+        result.listShape = values[target].shape;
+        return;
+    }
     // Read again under the mutex just before the write, so that a change
     // another program made meanwhile is kept.
     SequenceCheck check;
-    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(
-        [&](const PendingListRead& current) { return SequencedAppend(current, pairs, check); });
+    PendingListRead firstTooLarge;
+    const PendingListRead* before = target == 1 ? &values[0] : nullptr;
+    RenamePair pending;
+    const auto append = [&](const PendingListRead& current) {
+        // A copy of the same content pending for the destination already (in
+        // the list it would go to): nothing to add.
+        pending = stagedCopy.empty() ? RenamePair{} : PendingStagedCopy(files_, current.stored, destination, stagedCopy);
+        if (!pending.first.empty()) {
+            check.verdict = SequenceCheck::Verdict::AlreadyScheduled;
+            return ListChange{};
+        }
+        return SequencedAppend(before, current, pairs, check);
+    };
+    UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
+    if (update.outcome == UpdateOutcome::WriteFailed && CallsForASecondValue(target, update.status)) {
+        // The first list is as large as the registry stores: the pairs start
+        // the second, which runs after it.
+        firstTooLarge = update.current;
+        before = &firstTooLarge;
+        target = 1;
+        result.listValue = target;
+        update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
+    }
+    if (!pending.first.empty()) pairs = {pending};
     result.status = update.status;
     switch (update.outcome) {
     case UpdateOutcome::ReadFailed: result.readFailed = true; return;
@@ -352,12 +477,15 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
         result.alreadyScheduled = true;
         break;
     case UpdateOutcome::Written: {
+        ValueSession& session = sessions_[target];
         const PendingListRead& current = update.current;
-        if (current.exists != lastWrittenExists_ || current.stored != lastWritten_ || update.attempts > 1)
-            onlyOwnChanges_ = false;
-        lastWritten_ = update.change.data;
-        lastWrittenExists_ = true;
-        added_.insert(added_.end(), check.toAdd.begin(), check.toAdd.end());
+        if (current.exists != session.lastWrittenExists || current.stored != session.lastWritten ||
+            update.attempts > 1)
+            session.onlyOwnChanges = false;
+        session.lastWritten = update.change.data;
+        session.lastWrittenExists = true;
+        session.written = true;
+        session.added.insert(session.added.end(), check.toAdd.begin(), check.toAdd.end());
         scheduledAny_ = true;
         break;
     }
@@ -367,33 +495,33 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     result.scheduled = std::move(pairs);
 }
 
-UndoResult FileCommands::CancelAll() {
-    UndoResult result;
-    // Nothing of this session's is in the list: nothing is written.
-    const auto nothingToTakeBack = [&](const std::string& stored) {
-        result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
-        GiveAttributesBack(stored);
-        result.stillPending = CountPending();
-        return result;
-    };
+FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult& result) {
+    ValueSession& session = sessions_[index];
     bool untouchedByOthers = false;
+    std::vector<RenamePair> takenBack;  // the pairs the write takes out
     const auto change = [&](const PendingListRead& current) {
         ListChange made;
-        if (added_.empty()) return made;  // this session scheduled nothing still held
-        made.withdrawn = added_;
-        untouchedByOthers = onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
+        takenBack.clear();
+        if (session.added.empty()) return made;  // this session scheduled nothing still held
+        made.withdrawn = session.added;
+        untouchedByOthers = session.onlyOwnChanges && current.exists == session.lastWrittenExists &&
+                            current.stored == session.lastWritten;
         if (untouchedByOthers) {
+            takenBack = session.added;
             // The registry as at launch: no value when there was none.
-            ListChange restored = RestoreChange(atLaunch_);
-            restored.withdrawn = added_;
+            ListChange restored = RestoreChange(session.atLaunch);
+            restored.withdrawn = session.added;
             return restored;
         }
         // Only this session's pairs go, each only while it is still the
         // same strings.
         made.data = current.stored;
         bool removed = false;
-        for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
-            removed = RemoveLastPair(made.data, *pair) || removed;
+        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair) {
+            if (!RemoveLastPair(made.data, *pair)) continue;
+            removed = true;
+            takenBack.push_back(*pair);
+        }
         if (!removed) return made;  // nothing of this session's is left to take back
         // A list left with no string at all goes, as the start-up processing
         // leaves it: a value of no data makes other programs' additions go
@@ -402,12 +530,13 @@ UndoResult FileCommands::CancelAll() {
         made.kind = made.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
         return made;
     };
-    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(change);
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[index]).Run(change);
+    result.listValue = index;
     switch (update.outcome) {
     case UpdateOutcome::AnotherForm:
         result.anotherForm = true;
         result.listShape = update.current.shape;
-        return result;
+        return ValueUndo::Failed;
     case UpdateOutcome::ReadFailed:
         result.readFailed = true;
         [[fallthrough]];
@@ -416,27 +545,53 @@ UndoResult FileCommands::CancelAll() {
     case UpdateOutcome::Busy:
     case UpdateOutcome::NotKept:
         result.status = update.status;
-        return result;
+        return ValueUndo::Failed;
     case UpdateOutcome::NotWritten:
-        added_.clear();
-        onlyOwnChanges_ = false;
-        return nothingToTakeBack(update.current.stored);
+        session.added.clear();
+        session.onlyOwnChanges = false;
+        return ValueUndo::NothingThere;
     case UpdateOutcome::Written: break;
     }
-    onlyOwnChanges_ = untouchedByOthers && update.attempts == 1;
-    lastWritten_ = update.change.data;
-    lastWrittenExists_ = update.change.kind == ListChange::Kind::Store;
-    added_.clear();
-    GiveAttributesBack(lastWrittenExists_ ? lastWritten_ : std::string());
+    session.onlyOwnChanges = untouchedByOthers && update.attempts == 1;
+    session.lastWritten = update.change.data;
+    session.lastWrittenExists = update.change.kind == ListChange::Kind::Store;
+    session.added.clear();
+    // The copies staged for what was taken back are no longer wanted.
+    RemoveStagedCopies(files_, takenBack);
+    return ValueUndo::Reversed;
+}
+
+UndoResult FileCommands::CancelAll() {
+    UndoResult result;
+    bool reversed = false;
+    // The second value only when this session wrote it: nothing else there
+    // is this session's to take back.
+    for (std::size_t index = 0; index < kPendingValueCount; ++index) {
+        if (index != 0 && !sessions_[index].written) continue;
+        const ValueUndo undo = CancelValue(index, result);
+        if (undo == ValueUndo::Failed) return result;
+        reversed = reversed || undo == ValueUndo::Reversed;
+    }
+    // Both lists as they are now: a file a pair left there names stays
+    // writable.
+    const PendingValues now = ReadPendingValues(list_.Registry());
+    GiveAttributesBack(now[0].stored + '\0' + now[1].stored);
+    if (!reversed) {
+        // Nothing of this session's was in the lists: nothing was written.
+        result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
+        result.stillPending = CountPending();
+        return result;
+    }
     result.reversed = true;
     return result;
 }
 
 PendingCount FileCommands::CountPending() {
-    const PendingListRead current = list_.Read();
+    const PendingValues values = ReadPendingValues(list_.Registry());
     PendingCount count;
-    count.known = current.readable;
-    if (count.known) count.operations = ReachedEntryCount(current.stored);
+    count.known = values[0].readable && values[1].readable;
+    if (!count.known) return count;
+    for (const PendingListRead& current : values.values) count.operations += ReachedEntryCount(current.stored);
     return count;
 }
 

@@ -4,8 +4,8 @@
 # up, or sideways to a folder not below, and fails when there is one.
 #
 # Floors, lowest first: common/; registry/ and platform/ (the seams);
-# pending_list/ (the list); scheduler/ (the commands); window/ (the window
-# helpers); about/; and the programs, app/ and cli/.
+# pending_list/ (the list); scheduler/ (the commands) and shell/ (Explorer's
+# menu); window/ (the window helpers); about/; and the programs, app/ and cli/.
 cd "$(dirname "$0")/.." || exit 2
 
 allowed() {
@@ -15,15 +15,16 @@ allowed() {
         platform) echo "common platform" ;;
         pending_list) echo "common registry platform pending_list" ;;
         scheduler) echo "common registry platform pending_list scheduler" ;;
+        shell) echo "common registry platform shell" ;;
         window) echo "common window" ;;
         about) echo "common window about resources" ;;
-        app) echo "common registry platform pending_list scheduler window about resources app" ;;
-        cli) echo "common registry platform pending_list scheduler cli" ;;
+        app) echo "common registry platform pending_list scheduler shell window about resources app" ;;
+        cli) echo "common registry platform pending_list scheduler shell cli" ;;
     esac
 }
 
 status=0
-for folder in common registry platform pending_list scheduler window about app cli; do
+for folder in common registry platform pending_list scheduler shell window about app cli; do
     for file in "$folder"/*.h "$folder"/*.cpp "$folder"/*.inc; do
         [ -f "$file" ] || continue
         for included in $(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^/"]*\)\/.*/\1/p' "$file"); do

@@ -56,6 +56,12 @@ void CheckFileNames(std::string_view input);
 // any stored list reads back entry for entry, saved as it is or as UTF-16.
 void CheckSavedListing(std::string_view input);
 
+// Any file read as the start-up processing's log: the log is set aside, or
+// every line read is a valid time, a name and a status that, written back
+// as Windows writes them, read back the same; each failure names its own
+// path. The input is read as it is and as ASCII made UTF-16.
+void CheckStartupLog(std::string_view input);
+
 struct FuzzTarget {
     const char* name;
     void (*check)(std::string_view input);
@@ -71,6 +77,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"parse_multi_file_name", CheckParseMultiFileName},
     {"file_names", CheckFileNames},
     {"saved_listing", CheckSavedListing},
+    {"startup_log", CheckStartupLog},
 };
 
 }  // namespace pendrix::fuzz

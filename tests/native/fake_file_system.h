@@ -37,6 +37,10 @@ public:
         bool deleteDenied = false;   // its security refuses DELETE: no deletion, no rename (5)
         std::uint64_t index = 0;
         std::uint64_t lastWrite = 0;
+        std::string owner = "BUILTIN\\Administrators";
+        // Its access rules, by a word standing for them; "inherited" for
+        // those its folder passed on when it was made.
+        std::string rules = "inherited";
     };
 
     void Put(const std::string& path, const std::string& content);
@@ -59,6 +63,15 @@ public:
     // Roots with no volume here ("q:\\", "\\\\server\\share\\", lower case):
     // GetDriveTypeW gives DRIVE_NO_ROOT_DIR for them.
     std::set<std::string> missingRoots;
+    // subst drives: a lower-case letter and the folder it stands for ("C:\\data").
+    std::map<char, std::string> substDrives;
+    // Roots of volumes mounted with no drive letter: their files' final
+    // names are by the volume's GUID name.
+    std::set<std::string> volumesWithoutLetter;
+    // Folders (lower case, without a closing "\\") whose rules let ordinary users change them.
+    std::set<std::string> foldersUsersMayChange;
+    // Who makes new files here (an elevated administrator's files are owned by the account).
+    std::string creatingAccount = "PC\\Admin";
     std::function<void(const std::string&)> onRemove;  // runs before each Remove
     // A failure that cannot be made real here (a full disk, a rename that
     // fails half-way through ReplaceFileW): asked with the call's name and
@@ -81,9 +94,18 @@ public:
     WinStatus FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override;
     WinStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
     WinStatus ReadAll(const std::string& path, std::string& bytes) override;
+    WinStatus CreateNewFile(const std::string& path, const std::string& bytes) override;
     WinStatus FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
     WinStatus Rename(const std::string& source, const std::string& target) override;
+    WinStatus CopyNew(const std::string& source, const std::string& target) override;
+    WinStatus OpenForReading(const std::string& path) override;
+    WinStatus OpenForDeleting(const std::string& path) override;
+    WinStatus Owner(const std::string& path, std::string& owner) override;
+    WinStatus SecureLike(const std::string& model, const std::string& target) override;
+    WinStatus FinalName(const std::string& path, std::string& final) override;
+    WinStatus IsLink(const std::string& path, bool& link) override;
+    WinStatus UsersMayChange(const std::string& folder, bool& may) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {
@@ -105,6 +127,9 @@ private:
         std::string linkTarget;
     };
 
+    // The full name path stands for, as stored: "\\\\?\\" taken off, a subst
+    // drive and links in its folders followed (not in its last part).
+    std::string Real(const std::string& path) const;
     // The name's key: its full name in lower case, without "\\?\" and
     // without a closing "\" (but a root's); empty when it has none.
     std::string Key(const std::string& path) const;
@@ -122,7 +147,7 @@ private:
     // whatever had that name; it keeps no short name.
     void MoveName(const std::string& from, const std::string& to, const std::string& target);
     WinStatus Fault(const std::string& call, const std::string& path) const;
-    std::uint32_t RenameRefused(const std::string& from) const;
+    WinStatus RenameRefused(const std::string& from) const;
     // A drive is there when it is the current folder's, a network one, or holds a name.
     bool DriveExists(char letter) const;
     // What the name key (a link followed) tells, as a folder listing does.

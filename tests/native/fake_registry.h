@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <optional>
@@ -20,6 +21,9 @@
 #include "registry/registry_api.h"
 
 namespace pendrix::testing {
+
+// The key the pending list lives under, as the stand-in names keys.
+inline const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 class FakeRegistry : public RegistryApi {
 public:
@@ -50,6 +54,9 @@ public:
     // Faults.
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
     bool refuseWrites = false;               // SetValue, DeleteValue give ERROR_ACCESS_DENIED
+    // SetValue of more stored bytes than this gives ERROR_NO_SYSTEM_RESOURCES,
+    // as Windows answers when the hive cannot hold a value that large.
+    std::size_t largestValue = SIZE_MAX;
     int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
     bool growsFourfold = false;              // by 100 bytes, or to four times its size:
                                              // past the seam's upper bound for string data

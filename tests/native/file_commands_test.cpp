@@ -21,7 +21,7 @@ using testing::FakeFileSystem;
 using testing::FakeListLock;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kAbsent = "<absent>";
 
 class FileCommandsTest : public ::testing::Test {
@@ -39,9 +39,14 @@ protected:
     void Store(const std::string& data) {
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, data);
     }
+    std::string Stored2() const {
+        const auto* value = registry.FindValue(kSessionManager, kPendingValue2Name);
+        return value == nullptr ? kAbsent : value->Text();
+    }
     // Starts the session as the window does at load.
     FileCommands& Launch() {
-        commands.emplace(routines, files, lock, PendingRenameList(routines).Read());
+        commands.emplace(routines, files, lock, PendingRenameList(routines).Read(),
+                         PendingRenameList(routines, kPendingValue2Name).Read());
         return *commands;
     }
     // No file the commands made for themselves is left behind.
@@ -66,6 +71,7 @@ struct ReplaceCase {
     const char* destinationAfter;  // nullptr: absent
     std::int32_t status = 0;       // of a refusal or an interruption
     void (*check)(FakeFileSystem&) = nullptr;
+    bool sourceMovedAsIs = false;  // scheduled: the source itself, not a copy staged now
 };
 
 const char kSource[] = "c:\\new\\lib.dll";
@@ -173,9 +179,9 @@ const ReplaceCase kReplaceCases[] = {
     {"destination absent", true, DestinationAbsent, CommandOutcome::Scheduled, nullptr},
     {"destination read-only", true, DestinationReadOnly, CommandOutcome::DoneNow, "new", 0, KeptReadOnly},
     {"source absent", true, SourceAbsent, CommandOutcome::Refused, "old", kErrorFileNotFound},
-    {"source locked", true, SourceLocked, CommandOutcome::Scheduled, "old"},
+    {"source locked", true, SourceLocked, CommandOutcome::Scheduled, "old", 0, nullptr, true},
     {"read-only copy, destination in use", true, SourceReadOnlyDestinationInUse, CommandOutcome::Scheduled, "old"},
-    {"folder refuses new files", true, FolderRefusesNewFiles, CommandOutcome::Scheduled, "old"},
+    {"folder refuses new files", true, FolderRefusesNewFiles, CommandOutcome::Refused, "old", kErrorAccessDenied},
     {"not asked to try now", false, Free, CommandOutcome::Scheduled, "old"},
     {"source is a folder", true, SourceIsFolder, CommandOutcome::Refused, "old", kErrorDirectoryNotSupported},
     {"destination is a folder", false, DestinationIsFolder, CommandOutcome::Refused, nullptr, kErrorDirectoryNotSupported},
@@ -219,8 +225,21 @@ TEST_F(FileCommandsTest, ReplaceOutcomes) {
         }
         if (test.check) test.check(files);
         if (test.outcome != CommandOutcome::Interrupted) ExpectNoStrayFile();
-        const std::string scheduled = S("\\??\\C:\\x\0\0\\??\\c:\\new\\lib.dll\0!\\??\\c:\\app\\lib.dll\0\0");
+        const std::string scheduled =
+            test.sourceMovedAsIs ? S("\\??\\C:\\x\0\0\\??\\c:\\new\\lib.dll\0!\\??\\c:\\app\\lib.dll\0\0")
+                                 : S("\\??\\C:\\x\0\0\\??\\c:\\app\\lib.dll.pendrix-new-1\0!\\??\\c:\\app\\lib.dll\0\0");
         EXPECT_EQ(Stored(), test.outcome == CommandOutcome::Scheduled ? scheduled : S("\\??\\C:\\x\0\0\0"));
+        EXPECT_EQ(result.sourceMovedAsIs, test.sourceMovedAsIs);
+        // A staged copy holds the source's content, owned by the administrators, with the destination's rules.
+        const FakeFileSystem::File* staged = files.Find("c:\\app\\lib.dll.pendrix-new-1");
+        if (test.outcome == CommandOutcome::Scheduled && !test.sourceMovedAsIs) {
+            ASSERT_NE(staged, nullptr);
+            EXPECT_EQ(staged->content, "new");
+            EXPECT_EQ(staged->owner, "BUILTIN\\Administrators");
+            EXPECT_EQ(result.stagedCopy, "c:\\app\\lib.dll.pendrix-new-1");
+        } else {
+            EXPECT_EQ(staged, nullptr) << "no staged copy is left when none is scheduled";
+        }
         if (files.Exists(kSource)) {
             EXPECT_EQ(files.Find(kSource)->content, "new");
         }
@@ -286,6 +305,8 @@ const NameCase kNameCases[] = {
 
 TEST_F(FileCommandsTest, NamesAreResolvedOrRefusedAsWindowsReadsThem) {
     files.Put("C:\\work\\s", "new");
+    // Locked, so that the list names the source itself, as resolved.
+    files.Find("C:\\work\\s")->lockedForRead = true;
     files.PutFolder("C:\\dir");
     files.PutFolder("\\\\server\\share");
     for (const NameCase& test : kNameCases) {
@@ -317,7 +338,7 @@ TEST_F(FileCommandsTest, ALongFolderWorksAndLeavesNothingBehind) {
     ExpectNoStrayFile();
     files.Find(folder + "\\lib.dll")->inUse = true;
     EXPECT_EQ(commands->Replace(folder + "\\new.dll", folder + "\\lib.dll", true).outcome, CommandOutcome::Scheduled);
-    EXPECT_EQ(Stored(), "\\??\\" + folder + S("\\new.dll\0!\\??\\") + folder + S("\\lib.dll\0\0"));
+    EXPECT_EQ(Stored(), "\\??\\" + folder + S("\\lib.dll.pendrix-new-1\0!\\??\\") + folder + S("\\lib.dll\0\0"));
     ExpectNoStrayFile();
 }
 
@@ -351,7 +372,7 @@ TEST_F(FileCommandsTest, ANewListGetsExactlyOnePair) {
     files.Put("C:\\new\\lib.dll", "new");
     files.PutFolder("C:\\app");
     EXPECT_EQ(Launch().Replace("C:\\new\\lib.dll", "C:\\app\\lib.dll", false).outcome, CommandOutcome::Scheduled);
-    EXPECT_EQ(Stored(), S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
+    EXPECT_EQ(Stored(), S("\\??\\C:\\app\\lib.dll.pendrix-new-1\0!\\??\\C:\\app\\lib.dll\0\0"));
 }
 
 struct DeleteCase {
@@ -753,6 +774,73 @@ TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
     EXPECT_EQ(Stored(), S("\\??\\C:\\mine\0\0\0"));
     registry.refuseWrites = false;
     EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(Stored(), kAbsent);
+}
+
+// A new pair goes where MoveFileExW appends, after every entry pending: to
+// the second value when it exists, else to the first, and to a new second
+// value when the registry cannot store the first any larger. Cancel All then
+// gives each value back exactly, and touches no other.
+TEST_F(FileCommandsTest, SchedulingAppendsWhereMoveFileExAppendsAndCancelAllTakesItBack) {
+    const std::string first = S("\\??\\C:\\a\0\0\0");      // 20 bytes stored
+    const std::string second = S("*1\\??\\C:\\b\0\0\0");
+    const std::string mine = S("\\??\\C:\\mine\0\0");       // the pair, 24 bytes
+    const auto open = [](const std::string& list) { return list.substr(0, list.size() - 1); };
+    const struct {
+        const char* what;
+        std::string first, second;  // kAbsent: no value
+        std::size_t largest;
+        std::string firstAfter, secondAfter;
+        std::size_t listValue;
+    } cases[] = {
+        {"no list", kAbsent, kAbsent, SIZE_MAX, mine + '\0', kAbsent, 0},
+        {"the first", first, kAbsent, SIZE_MAX, open(first) + mine + '\0', kAbsent, 0},
+        {"both", first, second, SIZE_MAX, first, open(second) + mine + '\0', 1},
+        {"the second alone", kAbsent, second, SIZE_MAX, kAbsent, open(second) + mine + '\0', 1},
+        {"an empty second", first, "", SIZE_MAX, first, mine + '\0', 1},
+        {"a first too large", first, kAbsent, 30, first, mine + '\0', 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        registry = FakeRegistry();
+        if (c.first != kAbsent) Store(c.first);
+        if (c.second != kAbsent) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, c.second);
+        registry.largestValue = c.largest;
+        Launch();
+        const CommandResult result = commands->Delete("C:\\mine", false);
+        EXPECT_EQ(result.outcome, CommandOutcome::Scheduled);
+        EXPECT_EQ(result.listValue, c.listValue);
+        EXPECT_EQ(Stored(), c.firstAfter);
+        EXPECT_EQ(Stored2(), c.secondAfter);
+        EXPECT_TRUE(commands->CancelAll().reversed);
+        EXPECT_EQ(Stored(), c.first);
+        EXPECT_EQ(Stored2(), c.second);
+    }
+    // The two values are one sequence: a source the first value deletes
+    // cannot be moved by an entry appended to the second, and a pair pending
+    // exactly so in the first is not added again.
+    registry = FakeRegistry();
+    Store(S("\\??\\C:\\s\0\0\0"));
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, second);
+    Launch();
+    files.Find("C:\\s")->lockedForRead = true;  // moved as it is, not copied now
+    const CommandResult taken = commands->Replace("C:\\s", "C:\\d", false);
+    files.Find("C:\\s")->lockedForRead = false;
+    EXPECT_EQ(taken.outcome, CommandOutcome::Refused);
+    EXPECT_EQ(taken.refusal, Refusal::TakenEarlier);
+    EXPECT_EQ(taken.earlierEntry, 1u);
+    EXPECT_EQ(Stored2(), second);
+    EXPECT_TRUE(commands->Delete("C:\\s", false).alreadyScheduled);
+    EXPECT_EQ(Stored2(), second);
+
+    // A second value that cannot be read, or of another form, takes nothing:
+    // appending to the first would run before its entries.
+    registry = FakeRegistry();
+    registry.PutValue(kSessionManager, kPendingValue2Name, kRegBinary, ByteList{1, 2});
+    Launch();
+    const CommandResult refused = commands->Delete("C:\\mine", false);
+    EXPECT_EQ(refused.outcome, CommandOutcome::ListOfAnotherForm);
+    EXPECT_EQ(refused.listValue, 1u);
     EXPECT_EQ(Stored(), kAbsent);
 }
 

@@ -1,14 +1,20 @@
-// pendrix-cli's text forms: each entry of a listing on one line, and text
-// for a redirected handle and for one-line messages.
+// pendrix-cli's text forms: each entry of a listing on one line, text for a
+// redirected handle and for one-line messages; and list over both values.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "cli/console_text.h"
 #include "cli/list_format.h"
 #include "common/utf16_text.h"
 #include "pending_list/pending_entries.h"
+#include "registry/registry_constants.h"
 #include "tests/common/literal_text.h"
+#include "tests/native/cli_test_support.h"
+#include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
+#include "tests/native/fake_registry.h"
 
 namespace pendrix::cli {
 namespace {
@@ -31,7 +37,7 @@ TEST(ListText, EveryEntryIsOneLine) {
         const std::string stored = "\\??\\" + name + S("\0!\\??\\C:\\d\0\\??\\") + name + S("\0\0\0");
         PendingEntries list = DescribeEntries(stored, true);
         const std::string text = FormatListText(list);
-        EXPECT_EQ(text, "1 replace \"" + shown + "\" -> \"C:\\d\"\r\n2 delete \"" + shown + "\"\r\n") << name;
+        EXPECT_EQ(text, "1 v1 replace \"" + shown + "\" -> \"C:\\d\"\r\n2 v1 delete \"" + shown + "\"\r\n") << name;
     }
 }
 
@@ -49,6 +55,68 @@ TEST(ConsoleText, RedirectedTextIsStrictUtf8) {
     }
     EXPECT_EQ(OneLine("Access is denied.\r\n"), "Access is denied");
     EXPECT_EQ(OneLine("Two\r\nlines. "), "Two  lines");
+}
+
+// list over both values: the first value's entries, then the second's,
+// numbered on and each marked with its value; a flagged source is checked
+// by its path; a plain rename onto a file that exists is warned of.
+TEST(ListCommand, ShowsBothValuesInTheOrderWindowsCarriesThemOut) {
+    using ::pendrix::testing::kSessionManager;
+    const std::string kAbsent = "<absent>";
+    const std::string kSourceMissing = "  warning: the source does not exist now\r\n";
+    const std::string kUnreplaced =
+        "  warning: the destination exists and the entry does not replace it: the rename fails at the restart\r\n";
+    const struct {
+        std::string first, second;
+        std::string text;
+        std::string jsonPart;  // a part of list --json
+    } cases[] = {
+        {kAbsent, kAbsent, "Nothing is pending: PendingFileRenameOperations does not exist.\r\n", "\"values\": [{\"value\": 1"},
+        {kAbsent, "", "Nothing is pending: PendingFileRenameOperations and PendingFileRenameOperations2 hold no entry.\r\n",
+         "{\"value\": 2, \"name\": \"HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\"
+         "PendingFileRenameOperations2\", \"exists\": true, \"type\": \"REG_MULTI_SZ\", \"bytes\": 0"},
+        {S("\\??\\C:\\here\0\0\0"), S("*1\\??\\C:\\here\0\\??\\C:\\there\0\\??\\C:\\gone\0\0\0"),
+         "1 v1 delete \"C:\\here\"\r\n"
+         "2 v2 rename \"C:\\here\" -> \"C:\\there\" (source flag *1)\r\n" + kUnreplaced +
+         "3 v2 delete \"C:\\gone\"\r\n" + kSourceMissing,
+         "{\"number\": 2, \"value\": 2, \"kind\": \"rename\", \"source\": \"C:\\\\here\", \"destination\": "
+         "\"C:\\\\there\", \"first\": \"*1\\\\??\\\\C:\\\\here\", \"second\": \"\\\\??\\\\C:\\\\there\", "
+         "\"sourceFlag\": \"*1\", \"sourceExists\": true"},
+        // With "!" the destination is replaced: no warning.
+        {S("\\??\\C:\\here\0!\\??\\C:\\there\0\0"), kAbsent, "1 v1 replace \"C:\\here\" -> \"C:\\there\"\r\n",
+         "\"destinationExists\": null, \"reached\": true, \"warnings\": []"},
+        {S("\\??\\C:\\here\0\\??\\C:\\new\0\0"), kAbsent, "1 v1 rename \"C:\\here\" -> \"C:\\new\"\r\n",
+         "\"destinationExists\": false, \"reached\": true, \"warnings\": []"},
+        {S("\\??\\C:\\here\0\0\0"), S("#\\??\\C:\\here\0"),
+         "Warning: PendingFileRenameOperations2 does not end with two NULs: the start-up processing carries out "
+         "none of it.\r\n1 v1 delete \"C:\\here\"\r\n2 v2 delete \"#\\??\\C:\\here\"\r\n"
+         "  warning: a mark before \\??\\ that pendrix-cli does not know; the names are shown as stored\r\n"
+         "  warning: never carried out: the list does not end with two NULs, so the start-up processing ignores it\r\n",
+         "\"warnings\": [\"unknown-mark\", \"not-closed\"]"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(test.first) + " " + ::testing::PrintToString(test.second));
+        ::pendrix::testing::FakeRegistry registry;
+        ::pendrix::testing::FakeFileSystem files;
+        files.Put("C:\\here", "x");
+        files.Put("C:\\there", "y");
+        if (test.first != kAbsent) registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.first);
+        if (test.second != kAbsent) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, test.second);
+        RegistryRoutines routines(registry);
+        ::pendrix::testing::NoHolders holders;
+        testing::FakeListLock lock;
+        for (const bool json : {false, true}) {
+            ::pendrix::testing::RecordedOutput output;
+            CliContext context{routines, files, holders, lock, output, ::pendrix::testing::ErrorTextStandIn};
+            const std::vector<std::string> line =
+                json ? std::vector<std::string>{"list", "--json"} : std::vector<std::string>{"list"};
+            EXPECT_EQ(::pendrix::testing::RunCommandLine(line, context), 0) << output.error;
+            if (json)
+                EXPECT_NE(output.out.find(test.jsonPart), std::string::npos) << output.out;
+            else
+                EXPECT_EQ(output.out, test.text);
+        }
+    }
 }
 
 }  // namespace

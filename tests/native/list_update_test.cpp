@@ -25,7 +25,7 @@ using testing::FakeFileSystem;
 using testing::FakeListLock;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kTheirs = S("\\??\\C:\\theirs\0\0");
 const std::string kMine = S("\\??\\C:\\w\\mine\0\0");
 const std::string kFirst = S("\\??\\C:\\first\0\0");
@@ -88,7 +88,7 @@ TEST_F(ListUpdateTest, TheMutexAnswersAsWindowsDoes) {
         lock.heldByAnother = c.heldByAnother;
         lock.abandoned = c.abandoned;
         lock.openFailure = c.openFailure;
-        FileCommands commands(routines, files, lock, PendingListRead{});
+        FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
         const CommandResult result = commands.Delete("C:\\w\\mine", true);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.status, c.status);
@@ -102,7 +102,7 @@ TEST_F(ListUpdateTest, TheMutexAnswersAsWindowsDoes) {
 TEST_F(ListUpdateTest, AWriteThatAnotherProgramUndidIsMadeAgainOnItsList) {
     Store(kFirst + '\0');
     OtherProgramWritesTheOldList(1);
-    FileCommands commands(routines, files, lock, PendingListRead{});
+    FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete("C:\\w\\mine", true);
     EXPECT_EQ(result.outcome, CommandOutcome::Scheduled);
     // Its pair and the other program's both stay.
@@ -114,7 +114,7 @@ TEST_F(ListUpdateTest, AWriteThatAnotherProgramUndidIsMadeAgainOnItsList) {
 TEST_F(ListUpdateTest, AChangeUndoneEveryTimeIsReportedNeverDone) {
     Store(kFirst + '\0');
     OtherProgramWritesTheOldList(1000);
-    FileCommands commands(routines, files, lock, PendingListRead{});
+    FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete("C:\\w\\mine", true);
     EXPECT_EQ(result.outcome, CommandOutcome::NotKept);
     EXPECT_EQ(result.status, kErrorRetry);
@@ -124,7 +124,7 @@ TEST_F(ListUpdateTest, AChangeUndoneEveryTimeIsReportedNeverDone) {
 
 TEST_F(ListUpdateTest, CancelAllWhoseWithdrawalCameBackWithdrawsAgain) {
     Store(kFirst + '\0');
-    FileCommands commands(routines, files, lock, PendingRenameList(routines).Read());
+    FileCommands commands(routines, files, lock, PendingRenameList(routines).Read(), PendingListRead{});
     ASSERT_EQ(commands.Delete("C:\\w\\mine", true).outcome, CommandOutcome::Scheduled);
     // Another program read the list with this session's pair and writes it
     // back after the withdrawal, adding its own.

@@ -21,13 +21,16 @@ namespace pendrix {
 namespace {
 
 // Each entry as "kind source>destination" with "!" when unreached after an
-// empty string and "?" when the value is not closed.
+// empty string, "?" when the value is not closed, the source's flag in
+// brackets and "~" for a mark this program does not know.
 std::string Summary(const PendingEntries& list) {
     std::string out;
     for (const PendingEntry& e : list.entries) {
         const char* kinds[] = {"replace", "rename", "delete"};
         out += std::to_string(e.number) + ":" + kinds[static_cast<int>(e.kind)] + " " + std::string(e.source);
         if (e.kind != EntryKind::Delete) out += ">" + std::string(e.destination);
+        if (!e.sourceFlag.empty()) out += "[" + std::string(e.sourceFlag) + "]";
+        if (e.unknownMark) out += "~";
         if (e.unreached == Unreached::AfterEmptyString) out += "!";
         if (e.unreached == Unreached::NotClosed) out += "?";
         out += ";";
@@ -55,6 +58,16 @@ TEST(PendingEntries, DescribesEachLayout) {
         {S("A\0B\0\0\0"), "1:rename A>B;"},
         {S("A\0B\0\0C\0D\0\0"), "1:rename A>B;2:rename C>D!;"},
         {S("A\0B\0\0\0\0C\0\0\0"), "1:rename A>B;2:delete C!;"},
+        // Sources as Windows 10 and 11 write them: the flag is kept apart.
+        {S("*1\\??\\C:\\s\0!\\??\\C:\\d\0\0"), "1:replace C:\\s>C:\\d[*1];"},
+        {S("*23\\??\\C:\\s\0\0"), "1:delete C:\\s[*23];"},
+        // Marks this program does not know: shown as stored, never guessed at.
+        {S("*\\??\\C:\\s\0\0"), "1:delete *\\??\\C:\\s~;"},
+        {S("*1x\\??\\C:\\s\0\0"), "1:delete *1x\\??\\C:\\s~;"},
+        {S("#\\??\\C:\\s\0\0"), "1:delete #\\??\\C:\\s~;"},
+        {S("\\??\\C:\\s\0@\\??\\C:\\d\0\0"), "1:rename C:\\s>@\\??\\C:\\d~;"},
+        {S("\\??\\C:\\s\0!*1\\??\\C:\\d\0\0"), "1:replace C:\\s>*1\\??\\C:\\d~;"},
+        {S("\\??\\C:\\s\0@C:\\d\0\0"), "1:rename C:\\s>@C:\\d~;"},
     };
     for (const auto& c : cases) {
         const PendingEntries list = DescribeEntries(c.stored, true);

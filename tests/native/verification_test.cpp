@@ -219,6 +219,59 @@ TEST(JsonReader, TakesJsonAndNothingElse) {
     EXPECT_EQ(escaped->text, "\xC3\xA9" "A\n");
 }
 
+// A listing of both values, as list --json writes it now: the reader takes
+// it, and refuses what list never writes.
+TEST(SavedListing, TakesBothValuesAndTheTimeTaken) {
+    const std::string listing =
+        "{\"value\": \"HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\"
+        "PendingFileRenameOperations\", \"exists\": true, \"type\": \"REG_MULTI_SZ\", \"bytes\": 20, "
+        "\"changeable\": true, \"closedProperly\": true, \"taken\": \"2026-12-07T09:00:00.0000000Z\", "
+        "\"values\": [{\"value\": 1, \"exists\": true, \"closedProperly\": true}, "
+        "{\"value\": 2, \"exists\": true, \"type\": \"REG_MULTI_SZ\", \"bytes\": 40, \"closedProperly\": false}], "
+        "\"entries\": [\r\n"
+        "{\"number\": 1, \"value\": 1, \"kind\": \"delete\", \"source\": \"C:\\\\a\", \"destination\": null, "
+        "\"first\": \"\\\\??\\\\C:\\\\a\", \"second\": \"\", \"sourceFlag\": null, \"sourceExists\": true, "
+        "\"reached\": true, \"warnings\": []},\r\n"
+        "{\"number\": 2, \"value\": 2, \"kind\": \"rename\", \"source\": \"C:\\\\s\", \"destination\": \"C:\\\\d\", "
+        "\"first\": \"*1\\\\??\\\\C:\\\\s\", \"second\": \"\\\\??\\\\C:\\\\d\", \"sourceFlag\": \"*1\", "
+        "\"sourceExists\": true, \"destinationExists\": true, \"reached\": false, "
+        "\"warnings\": [\"destination-exists\", \"not-closed\"]}\r\n]}\r\n";
+    const std::optional<PendingEntries> read = ReadSavedListing(listing);
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(read->entries.size(), 2u);
+    EXPECT_EQ(read->taken, FileTimeOfText("2026-12-07T09:00:00.0000000Z"));
+    EXPECT_EQ(read->entries[1].value, 1u);
+    EXPECT_EQ(read->entries[1].sourceFlag, "*1");
+    EXPECT_EQ(read->entries[1].destinationState, Presence::Exists);
+    EXPECT_EQ(read->entries[1].unreached, Unreached::NotClosed) << "the second value is not closed";
+    EXPECT_EQ(read->second.shape.bytes, 40u);
+
+    const std::pair<std::string, std::string> edits[] = {
+        {"\"value\": 2, \"kind\"", "\"value\": 3, \"kind\""},
+        {"\"value\": 1, \"kind\"", "\"value\": 2, \"kind\""},   // fine alone; then 2 before... see below
+        {"\"sourceFlag\": \"*1\"", "\"sourceFlag\": \"*2\""},
+        {"\"sourceFlag\": \"*1\"", "\"sourceFlag\": null"},
+        {"\"sourceFlag\": null", "\"sourceFlag\": \"*1\""},
+        {"2026-12-07T09:00:00.0000000Z", "yesterday"},
+        {"{\"value\": 2, \"exists\": true", "{\"value\": 2, \"exists\": false"},
+        {"{\"value\": 2, \"exists\": true, \"type\": \"REG_MULTI_SZ\"", "{\"value\": 2, \"exists\": true, \"type\": \"REG_TEXT\""},
+        {"\"bytes\": 40", "\"bytes\": 4294967296"},
+        {"{\"value\": 1, \"exists\": true, \"closedProperly\": true}, ", ""},
+        {"\"destinationExists\": true", "\"destinationExists\": 1"},
+    };
+    for (const auto& [from, to] : edits) {
+        std::string changed = listing;
+        ASSERT_NE(changed.find(from), std::string::npos) << from;
+        changed.replace(changed.find(from), from.size(), to);
+        EXPECT_EQ(ReadSavedListing(changed).has_value(), from == "\"value\": 1, \"kind\"") << to;
+    }
+    // The second value's entries after the first's only.
+    std::string swapped = listing;
+    swapped.replace(swapped.find("\"value\": 1, \"kind\""), 21, "\"value\": 2, \"kind\"");
+    swapped.replace(swapped.find("\"value\": 2, \"kind\": \"rename"), 21, "\"value\": 1, \"kind\"");
+    EXPECT_FALSE(ReadSavedListing(swapped).has_value());
+}
+
 TEST(FileTimeText, GivesBackTheVeryTime) {
     const std::pair<std::uint64_t, const char*> times[] = {
         {0, "1601-01-01T00:00:00.0000000Z"},

@@ -52,6 +52,9 @@ public:
     WinStatus CreateTempFile(const std::string& folder, std::string& path) override {
         return Real().CreateTempFile(folder, path);
     }
+    WinStatus CreateNewFile(const std::string& path, const std::string& bytes) override {
+        return Real().CreateNewFile(path, bytes);
+    }
     WinStatus Identity(const std::string& path, FileIdentity& identity) override {
         return Real().Identity(path, identity);
     }
@@ -69,6 +72,22 @@ public:
     std::uint32_t DriveType(const std::string& root) override { return Real().DriveType(root); }
     WinStatus Rename(const std::string& source, const std::string& target) override {
         return Real().Rename(source, target);
+    }
+    WinStatus CopyNew(const std::string& source, const std::string& target) override {
+        return Real().CopyNew(source, target);
+    }
+    WinStatus OpenForReading(const std::string& path) override { return Real().OpenForReading(path); }
+    WinStatus OpenForDeleting(const std::string& path) override { return Real().OpenForDeleting(path); }
+    WinStatus Owner(const std::string& path, std::string& owner) override { return Real().Owner(path, owner); }
+    WinStatus SecureLike(const std::string& model, const std::string& target) override {
+        return Real().SecureLike(model, target);
+    }
+    WinStatus FinalName(const std::string& path, std::string& final) override {
+        return Real().FinalName(path, final);
+    }
+    WinStatus IsLink(const std::string& path, bool& link) override { return Real().IsLink(path, link); }
+    WinStatus UsersMayChange(const std::string& folder, bool& may) override {
+        return Real().UsersMayChange(folder, may);
     }
 
 private:
@@ -135,7 +154,9 @@ TEST_F(CommandsOnWine, AScheduledReplacementOfAnAbsentListIsExactlyOnePair) {
     Type(kText1, source);
     Type(kText2, destination);
     EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
-    EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"lib.dll") + kNul + L"!\\??\\" + destination + kNul + kNul);
+    // What the restart installs is a copy made now beside the destination.
+    EXPECT_EQ(StoredText(), L"\\??\\" + destination + L".pendrix-new-1" + kNul + L"!\\??\\" + destination + kNul + kNul);
+    EXPECT_EQ(ReadFile(destination + L".pendrix-new-1"), "new");
     EXPECT_EQ(Box(kText1), L"");
     EXPECT_EQ(Box(kText2), L"");
     EXPECT_EQ(Box(kText3), L"");
@@ -143,7 +164,7 @@ TEST_F(CommandsOnWine, AScheduledReplacementOfAnAbsentListIsExactlyOnePair) {
 
     // Nothing typed: asked for both names, nothing written.
     EXPECT_EQ(ClickAndAnswer(kCommand1), Texts{L"Make sure you enter a Source AND Destination file"});
-    EXPECT_EQ(Box(kText3), L"\\??\\" + Path(L"lib.dll")) << "the first string of the list read";
+    EXPECT_EQ(Box(kText3), L"\\??\\" + destination + L".pendrix-new-1") << "the first string of the list read";
 }
 
 TEST_F(CommandsOnWine, ADestinationInUseIsScheduledAfterAnotherProgramsList) {
@@ -161,9 +182,9 @@ TEST_F(CommandsOnWine, ADestinationInUseIsScheduledAfterAnotherProgramsList) {
     Type(kText2, Path(L"app.dll"));
     EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
     EXPECT_EQ(StoredText(),
-              other + L"\\??\\" + Path(L"new.dll") + kNul + L"!\\??\\" + Path(L"app.dll") + kNul + kNul);
+              other + L"\\??\\" + Path(L"app.dll.pendrix-new-1") + kNul + L"!\\??\\" + Path(L"app.dll") + kNul + kNul);
     EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
-    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"new.dll"}));
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"app.dll.pendrix-new-1", L"new.dll"}));
 }
 
 TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnce) {
@@ -259,6 +280,26 @@ TEST_F(CommandsOnWine, CancelAllWithNoListAtStartDeletesTheValue) {
     WriteFile(Path(L"setup.tmp"), "x");
     ASSERT_TRUE(MoveFileExW(Path(L"setup.tmp").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"setup.tmp") + kNul + kNul + kNul);
+}
+
+// A list another program stored without its closing NULs (RegSetValueExW
+// given exactly its units): one Apply, then Cancel All, and the value is
+// again the very bytes found at start, not one NUL more.
+TEST_F(CommandsOnWine, CancelAllGivesBackAListWithoutItsClosingNulsByteForByte) {
+    const std::wstring atStart = L"\\??\\C:\\pendrix commands\\a.txt" + kNul + L"!\\??\\C:\\pendrix commands\\b.txt";
+    ASSERT_EQ(WriteExactW(key, ClearedPendingValue::kName, REG_MULTI_SZ, atStart), ERROR_SUCCESS);
+    const RawValue before = Stored();
+    ASSERT_EQ(before.bytes.size(), atStart.size() * sizeof(wchar_t));
+    WriteFile(Path(L"e.log"), "x");
+    Launch();
+    Click(kCommand10);
+    Click(kCheck2);
+    Type(kText4, Path(L"e.log"));
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    EXPECT_EQ(StoredText(), atStart + kNul + L"\\??\\" + Path(L"e.log") + kNul + kNul + kNul);
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
+              Texts{L"Changes on files in use since this program launched have been reversed."});
+    EXPECT_EQ(Stored().bytes, before.bytes);
 }
 
 // A read-only file is made writable for its scheduled deletion, and is

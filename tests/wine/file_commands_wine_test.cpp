@@ -11,6 +11,7 @@
 #include "common/utf16_text.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/refusal_text.h"
 #include "common/unique_handle.h"
 #include "tests/wine/held_file.h"
 #include "tests/wine/real_registry_test.h"
@@ -34,7 +35,9 @@ protected:
     std::wstring Path(const std::wstring& name) const { return folder + L"\\" + name; }
     std::wstring StoredW() const { return WideText(ReadRawW(key, L"PendingFileRenameOperations")); }
     FileCommands& Launch() {
-        commands = std::make_unique<FileCommands>(registry, SystemFileSystemApi(), SystemListLock(), PendingRenameList(registry).Read());
+        commands = std::make_unique<FileCommands>(registry, SystemFileSystemApi(), SystemListLock(),
+                                                  PendingRenameList(registry).Read(),
+                                                  PendingRenameList(registry, kPendingValue2Name).Read());
         return *commands;
     }
 
@@ -52,6 +55,7 @@ struct ReplaceRow {
     CommandOutcome outcome;
     const char* destinationAfter;  // nullptr: absent
     DWORD attributesAfter = FILE_ATTRIBUTE_ARCHIVE;
+    bool movedAsIs = false;  // scheduled: the source itself, not a copy staged beside the destination
 };
 
 TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
@@ -81,7 +85,8 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
              return nullptr;
          },
          CommandOutcome::Scheduled, nullptr},
-        {"source locked", [&](FileCommandsOnWine&) { return hold(source, true); }, CommandOutcome::Scheduled, "old"},
+        {"source locked", [&](FileCommandsOnWine&) { return hold(source, true); }, CommandOutcome::Scheduled, "old",
+         FILE_ATTRIBUTE_ARCHIVE, true},
     };
     for (const ReplaceRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -103,12 +108,19 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
             EXPECT_EQ(*after, row.destinationAfter);
             EXPECT_EQ(GetFileAttributesW(destination.c_str()), row.attributesAfter);
         }
-        // Nothing of the attempt is left behind: just the two files.
+        // Nothing of the attempt is left behind: the two files, and the copy staged for the restart.
+        const bool staged = row.outcome == CommandOutcome::Scheduled && !row.movedAsIs;
         for (const std::wstring& name : FolderContents(folder)) {
-            EXPECT_TRUE(name == L"новый файл.dll" || name == L"旧 library.dll") << Narrow(name);
+            EXPECT_TRUE(name == L"новый файл.dll" || name == L"旧 library.dll" ||
+                        (staged && name == L"旧 library.dll.pendrix-new-1"))
+                << Narrow(name);
         }
         if (row.outcome == CommandOutcome::Scheduled) {
-            EXPECT_EQ(StoredW(), L"\\??\\" + source + std::wstring(1, L'\0') + L"!\\??\\" + destination +
+            const std::wstring installed = staged ? destination + L".pendrix-new-1" : source;
+            if (staged) {
+                EXPECT_EQ(ReadFile(installed), "new");
+            }
+            EXPECT_EQ(StoredW(), L"\\??\\" + installed + std::wstring(1, L'\0') + L"!\\??\\" + destination +
                                      std::wstring(2, L'\0'));
         } else {
             EXPECT_EQ(ReadRawW(key, L"PendingFileRenameOperations").status, ERROR_FILE_NOT_FOUND);
@@ -214,12 +226,14 @@ TEST_F(FileCommandsOnWine, LongPathsWorkAndLeaveNothingBehind) {
         const HeldFile held(destination);
         ASSERT_TRUE(held.Holding());
         WriteFile(source, "newer");
-        EXPECT_EQ(Launch().Replace(Narrow(source), Narrow(destination), true).outcome, CommandOutcome::Scheduled);
-        EXPECT_EQ(StoredW(), L"\\??\\" + source + std::wstring(1, L'\0') + L"!\\??\\" + destination +
-                                 std::wstring(2, L'\0'));
+        const CommandResult scheduled = Launch().Replace(Narrow(source), Narrow(destination), true);
+        EXPECT_EQ(scheduled.outcome, CommandOutcome::Scheduled) << RefusalReason(scheduled);
+        EXPECT_EQ(StoredW(), L"\\??\\" + destination + L".pendrix-new-1" + std::wstring(1, L'\0') + L"!\\??\\" +
+                                 destination + std::wstring(2, L'\0'));
         EXPECT_EQ(ReadFile(destination), "new");
     }
-    EXPECT_EQ(FolderContents(deep), (std::vector<std::wstring>{L"lib.dll", L"new.dll"}));
+    EXPECT_EQ(FolderContents(deep), (std::vector<std::wstring>{L"lib.dll", L"lib.dll.pendrix-new-1", L"new.dll"}));
+    EXPECT_TRUE(DeleteFileW(AnyLength(destination + L".pendrix-new-1").c_str()));
     RegDeleteValueA(key, kPendingValueName);
     EXPECT_EQ(Launch().Delete(Narrow(deep + L"\\*.dll"), true).outcome, CommandOutcome::DoneNow);
     EXPECT_TRUE(FolderContents(deep).empty());
@@ -276,6 +290,54 @@ TEST_F(FileCommandsOnWine, APatternSchedulesWhatItCouldNotDeleteByFullName) {
     EXPECT_EQ(Launch().Delete(Narrow(Path(L"*.tmp")), true).outcome, CommandOutcome::DoneNow);
     EXPECT_EQ(FolderContents(folder), std::vector<std::wstring>{L"keep.log"});
     EXPECT_EQ(ReadRawW(key, L"PendingFileRenameOperations").status, ERROR_FILE_NOT_FOUND);
+}
+
+// Cancel All gives back exactly the bytes found at start, whatever form
+// another program stored (with RegSetValueExW, unit for unit), in either
+// value; the value this session did not write stays as it is.
+TEST_F(FileCommandsOnWine, CancelAllGivesBackExactlyTheBytesFoundAtStart) {
+    const std::wstring nul(1, L'\0');
+    const std::wstring pair = L"\\??\\C:\\a.txt" + nul + L"!\\??\\C:\\b.txt";
+    const std::wstring forms[] = {
+        pair,                                                                  // no closing NUL
+        pair + nul,                                                            // one
+        pair + nul + nul,                                                      // two
+        pair + nul + nul + nul + nul,                                          // surplus
+        L"\\??\\C:\\a" + nul + nul + nul + L"\\??\\C:\\c" + nul + nul + nul,  // an empty string inside
+        L"\\??\\C:\\\xD800x" + nul + L"!\\??\\C:\\\xDC00\xDBFF" + nul + nul,   // lone surrogates
+        L"",                                                                   // no data
+    };
+    const std::wstring other = L"*1\\??\\C:\\other" + nul + nul + nul;
+    WriteFile(Path(L"e.log"), "x");
+    const std::wstring names[] = {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"};
+    for (std::size_t written = 0; written < 2; ++written) {
+        for (const std::wstring& form : forms) {
+            SCOPED_TRACE(::testing::PrintToString(Narrow(names[written])) + " " +
+                         ::testing::PrintToString(form.size()));
+            for (const std::wstring& name : names) RegDeleteValueW(key, name.c_str());
+            ASSERT_EQ(WriteExactW(key, names[written], REG_MULTI_SZ, form), ERROR_SUCCESS);
+            // The first value, when the second is written, holds another
+            // program's entry: it is neither appended to nor rewritten.
+            if (written == 1) {
+                ASSERT_EQ(WriteExactW(key, names[0], REG_MULTI_SZ, other), ERROR_SUCCESS);
+            }
+            const RawValue before = ReadRawW(key, names[written]);
+            ASSERT_EQ(before.bytes.size(), form.size() * sizeof(wchar_t));
+            Launch();
+            EXPECT_EQ(commands->Delete(Narrow(Path(L"e.log")), false).outcome, CommandOutcome::Scheduled);
+            EXPECT_NE(ReadRawW(key, names[written]).bytes, before.bytes) << "appended to the value that runs last";
+            EXPECT_TRUE(commands->CancelAll().reversed);
+            const RawValue after = ReadRawW(key, names[written]);
+            EXPECT_EQ(after.type, DWORD{REG_MULTI_SZ});
+            EXPECT_EQ(after.bytes, before.bytes);
+            if (written == 1) {
+                EXPECT_EQ(WideText(ReadRawW(key, names[0])), other);
+            } else {
+                EXPECT_EQ(ReadRawW(key, names[1]).status, ERROR_FILE_NOT_FOUND);
+            }
+        }
+    }
+    for (const std::wstring& name : names) RegDeleteValueW(key, name.c_str());
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#include "cli/commands.h"
+
+#include "cli/exit_codes.h"
+#include "cli/status_format.h"
+#include "pending_list/source_existence.h"
+#include "scheduler/pending_prune.h"
+
+namespace pendrix::cli {
+
+int RunPrune(const CliArguments& arguments, CliContext& context) {
+    PruneRequest request;
+    request.backupPath = arguments.backupPath.value_or(std::string());
+    request.dryRun = arguments.dryRun;
+    if (request.backupPath.empty() && !request.dryRun)
+        return Fail(context, "no backup file given; nothing was withdrawn", kExitBadUsage);
+    const PruneResult result =
+        PendingPrune(context.registry, context.listLock, context.files).Run(request, PresenceThrough(context.files));
+    const char* nothing = "nothing was withdrawn";
+    switch (result.outcome) {
+    case PruneOutcome::NothingToWithdraw:
+    case PruneOutcome::WouldWithdraw:
+    case PruneOutcome::Withdrawn:
+        context.output.Out(arguments.format == OutputFormat::Json ? FormatPruneJson(result) : FormatPruneText(result));
+        return kExitDone;
+    case PruneOutcome::ReadFailed: return FailToRead(context, nothing, result.status);
+    case PruneOutcome::AnotherForm:
+        for (const PendingValue& value : result.values)
+            if (HoldsAnotherForm(value.read))
+                return FailOnAnotherForm(context, nothing, value.read.shape, value.name.c_str());
+        break;
+    case PruneOutcome::BackupFailed:
+        return FailWithStatus(context, std::string(nothing) + ": the backup \"" + request.backupPath +
+                                           "\" could not be written" +
+                                           (result.status == kErrorFileExists ? " (a file of that name exists, and "
+                                                                                "is never overwritten)"
+                                                                              : ""),
+                              result.status);
+    case PruneOutcome::ChangedMeanwhile:
+        return Fail(context, "the list changed after the backup \"" + result.backupPath + "\" was saved; " + nothing,
+                    kExitNoSuchEntry);
+    case PruneOutcome::UpdateFailed: break;
+    }
+    switch (result.update) {
+    case UpdateOutcome::Busy:
+    case UpdateOutcome::NotKept: return FailToChange(context, nothing, result.status);
+    case UpdateOutcome::ReadFailed: return FailToRead(context, nothing, result.status);
+    default: break;
+    }
+    return FailToWrite(context, nothing, result.status);
+}
+
+}  // namespace pendrix::cli
