@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "common/quoted.h"
+
 namespace pendrix {
 namespace {
 
@@ -44,12 +46,6 @@ WindowArguments Refuse(std::string what) {
     WindowArguments refused;
     refused.refusal = std::move(what) + kRefusalEnd;
     return refused;
-}
-
-std::string Quoted(const std::string& text) {
-    std::string quoted(1, '"');
-    quoted.append(text).push_back('"');
-    return quoted;
 }
 
 }  // namespace

@@ -14,9 +14,11 @@ constexpr char kProgramPrefix[] = "pendrix-cli: ";
 }  // namespace
 
 int Fail(CliContext& context, const std::string& what, int code) {
-    context.output.Error(kProgramPrefix + what + "\r\n");
+    Warn(context, what);
     return code;
 }
+
+void Warn(CliContext& context, const std::string& what) { context.output.Error(kProgramPrefix + what + "\r\n"); }
 
 int FailWithStatus(CliContext& context, const std::string& what, WinStatus status) {
     std::string line = what + ": " + context.errorText(status) + " (error " + std::to_string(status) + ")";

@@ -46,6 +46,10 @@ int RunCommand(const CliArguments& arguments, CliContext& context);
 // One line on standard error, after the program's name; gives code.
 int Fail(CliContext& context, const std::string& what, int code);
 
+// One line on standard error, after the program's name, that does not end
+// the command: what it could not use.
+void Warn(CliContext& context, const std::string& what);
+
 // A failed Windows call: what was not done, why in the system's words, and
 // the code, which it gives as the exit code.
 int FailWithStatus(CliContext& context, const std::string& what, WinStatus status);

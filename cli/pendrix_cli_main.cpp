@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cli/cli_arguments.h"
@@ -92,7 +91,7 @@ int wmain(int argc, wchar_t** argv) {
         return kExitBadUsage;
     }
     CliArguments command = parsed.arguments;
-    if (command.command != nullptr && std::string_view(command.command->name) == "prune" && !command.backupPath) {
+    if (command.command != nullptr && (command.command->options & kOptionBackup) != 0 && !command.backupPath) {
         // pendrix-backup-YYYYMMDD-HHMMSS.reg in the current folder, in local time.
         SYSTEMTIME now{};
         GetLocalTime(&now);

@@ -55,8 +55,7 @@ int RunVerify(const CliArguments& arguments, CliContext& context) {
     case Failure::ListUnreadable: return FailToRead(context, "nothing was verified", result.status);
     }
     const std::string logAside = WhyLogAside(result, context);
-    // Said once on standard error: the outcomes then go by the files alone.
-    if (!logAside.empty()) Fail(context, logAside + "; the outcomes go by the files alone", kExitDone);
+    if (!logAside.empty()) Warn(context, logAside + "; the outcomes go by the files alone");
     context.output.Out(arguments.format == OutputFormat::Json ? FormatVerifyJson(result.listed, result.verdicts)
                                                               : FormatVerifyText(result.listed, result.verdicts));
     return ExitCodeOf(result.verdicts);

@@ -1,11 +1,8 @@
 #include "scheduler/staging_text.h"
 
+#include "common/quoted.h"
+
 namespace pendrix {
-namespace {
-
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
-
-}  // namespace
 
 std::string StagingSentence(const CommandResult& result) {
     if (result.sourceMovedAsIs)

@@ -96,10 +96,11 @@ TEST(CliArguments, EntryNumbersAcrossTheWholeRange) {
         EXPECT_FALSE(ParseEntryNumber(text).has_value()) << text;
 }
 
-TEST(CliArguments, UnderstandsShellAndHoldersPause) {
+TEST(CliArguments, UnderstandsShellHoldersPauseAndPrune) {
     const struct {
         std::vector<std::string> arguments;
-        const char* understood;  // "action|all" for shell, "pause" for holders, or "error"
+        // "action|all" for shell, "pause" for holders, "prune|backup|dry" for prune, or "error"
+        const char* understood;
     } cases[] = {
         {{"shell", "install"}, "install|"},
         {{"shell", "install", "--all-users"}, "install|all"},
@@ -113,6 +114,13 @@ TEST(CliArguments, UnderstandsShellAndHoldersPause) {
         {{"shell", "install", "--pause"}, "error"},
         {{"list", "--pause"}, "error"},
         {{"delete", "x", "--all-users"}, "error"},
+        {{"prune", "--backup", "C:\\b.reg"}, "prune|C:\\b.reg|"},
+        {{"prune", "--dry-run", "--json"}, "prune||dry"},
+        {{"prune", "--backup"}, "error"},
+        {{"prune", "--backup", ""}, "error"},
+        {{"prune", "extra"}, "error"},
+        {{"status", "--dry-run"}, "error"},
+        {{"status", "--backup", "C:\\b.reg"}, "error"},
     };
     for (const auto& c : cases) {
         const ParsedArguments parsed = ParseArguments(c.arguments);
@@ -121,6 +129,9 @@ TEST(CliArguments, UnderstandsShellAndHoldersPause) {
             const char* actions[] = {"install", "uninstall", "status"};
             understood = std::string(actions[static_cast<int>(parsed.arguments.shellAction)]) + "|" +
                          (parsed.arguments.allUsers ? "all" : "");
+        } else if (parsed.ok && parsed.arguments.command->name == std::string("prune")) {
+            understood = "prune|" + parsed.arguments.backupPath.value_or("") + "|" +
+                         (parsed.arguments.dryRun ? "dry" : "");
         } else if (parsed.ok && parsed.arguments.pause) {
             understood = "pause";
         }

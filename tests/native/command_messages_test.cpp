@@ -156,5 +156,27 @@ TEST(CommandMessages, EveryRefusalNamesItsNameAndThatNothingWasDone) {
     EXPECT_EQ(text.find(kMsgReplacedNow), std::string::npos) << text;
 }
 
+// A replacement scheduled with its source itself (it could not be read to
+// stage a copy), in a folder users may change: both said before the request
+// to reboot, the source named.
+TEST(CommandMessages, ASourceMovedAsItIsAndAChangeableFolderAreSaid) {
+    const ErrorTextFunction errorText = [](WinStatus) { return std::string("text"); };
+    CommandResult result;
+    result.outcome = CommandOutcome::Scheduled;
+    result.source = "C:\\new.dll";
+    result.sourceMovedAsIs = true;
+    EXPECT_EQ(MessageFor(CommandKind::Replace, result, errorText),
+              "The source \"C:\\new.dll\" cannot be read now, so it will be moved as it is at the restart.\r\n" +
+                  std::string(kMsgRebootNeeded));
+    result.sourceMovedAsIs = false;
+    result.stagedCopy = "C:\\app\\lib.dll.pendrix-new-1";
+    result.changeableFolder = "C:\\app";
+    result.alreadyScheduled = true;
+    EXPECT_EQ(MessageFor(CommandKind::Replace, result, errorText),
+              std::string(kMsgAlreadyScheduled) +
+                  "Warning: ordinary users may change the folder \"C:\\app\", so what it leads to could be changed "
+                  "before the restart.\r\n" + kMsgRebootNeeded);
+}
+
 }  // namespace
 }  // namespace pendrix

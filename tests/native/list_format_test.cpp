@@ -119,5 +119,27 @@ TEST(ListCommand, ShowsBothValuesInTheOrderWindowsCarriesThemOut) {
     }
 }
 
+// remove of an entry of the second value names that value, in what it did
+// and in a refusal of that value's form.
+TEST(RemoveCommand, NamesTheSecondValue) {
+    using ::pendrix::testing::kSessionManager;
+    ::pendrix::testing::FakeRegistry registry;
+    ::pendrix::testing::FakeFileSystem files;
+    registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\0\0"));
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, S("\\??\\C:\\b\0\0\\??\\C:\\c\0\0\0"));
+    RegistryRoutines routines(registry);
+    ::pendrix::testing::NoHolders holders;
+    testing::FakeListLock lock;
+    ::pendrix::testing::RecordedOutput output;
+    CliContext context{routines, files, holders, lock, output, ::pendrix::testing::ErrorTextStandIn};
+    EXPECT_EQ(::pendrix::testing::RunCommandLine({"remove", "3"}, context), 0) << output.error;
+    EXPECT_EQ(output.out, "Withdrew entry 3 from PendingFileRenameOperations2: delete \"C:\\c\".\r\n");
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegBinary, "xy");
+    EXPECT_EQ(::pendrix::testing::RunCommandLine({"remove", "2"}, context), 13);
+    EXPECT_NE(output.error.find("nothing was withdrawn: PendingFileRenameOperations2 is of type REG_BINARY"),
+              std::string::npos)
+        << output.error;
+}
+
 }  // namespace
 }  // namespace pendrix::cli

@@ -8,65 +8,21 @@
 #include <functional>
 #include <string>
 
-#include "cli/cli_commands.h"
-#include "cli/command_table.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
 #include "scheduler/list_update.h"
 #include "tests/common/literal_text.h"
-#include "tests/native/fake_file_system.h"
-#include "tests/native/fake_list_lock.h"
-#include "tests/native/fake_registry.h"
+#include "tests/native/list_update_fixture.h"
 
 namespace pendrix {
 namespace {
 
-using testing::FakeFileSystem;
 using testing::FakeListLock;
-using testing::FakeRegistry;
-
-using ::pendrix::testing::kSessionManager;
-const std::string kTheirs = S("\\??\\C:\\theirs\0\0");
-const std::string kMine = S("\\??\\C:\\w\\mine\0\0");
-const std::string kFirst = S("\\??\\C:\\first\0\0");
-
-class ListUpdateTest : public ::testing::Test {
-protected:
-    ListUpdateTest() {
-        files.PutFolder("C:\\w");
-        files.Put("C:\\w\\mine", "x");
-        files.Find("C:\\w\\mine")->inUse = true;
-        // Every read of the list happens with the mutex held.
-        registry.beforeQuery = [this] {
-            if (!lock.Held()) ++readsWithoutLock;
-            if (registry.setCalls > writesSeen) {
-                writesSeen = registry.setCalls;
-                if (afterWrite) afterWrite();
-            }
-        };
-    }
-    void Store(const std::string& data) { registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, data); }
-    std::string Stored() const {
-        const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
-        return value == nullptr ? "<absent>" : value->Text();
-    }
-    // Another program that read the list as it was before and writes it back
-    // with its own pair: Pendrix's write is lost.
-    void OtherProgramWritesTheOldList(int times) {
-        const std::string old = Stored();
-        afterWrite = [this, old, times]() mutable {
-            if (times-- > 0) Store(old.substr(0, old.size() - 1) + kTheirs + '\0');
-        };
-    }
-
-    FakeRegistry registry;
-    FakeFileSystem files;
-    RegistryRoutines routines{registry};
-    FakeListLock lock;
-    std::function<void()> afterWrite;
-    int writesSeen = 0;
-    int readsWithoutLock = 0;
-};
+using testing::kFirst;
+using testing::kMine;
+using testing::kSessionManager;
+using testing::kTheirs;
+using testing::ListUpdateTest;
 
 TEST_F(ListUpdateTest, TheMutexAnswersAsWindowsDoes) {
     const struct {
@@ -132,55 +88,6 @@ TEST_F(ListUpdateTest, CancelAllWhoseWithdrawalCameBackWithdrawsAgain) {
     EXPECT_TRUE(commands.CancelAll().reversed);
     EXPECT_EQ(Stored(), kFirst + kTheirs + '\0');
     OtherProgramWritesTheOldList(0);
-}
-
-// The console tool: the codes a script sees, and remove's withdrawal read
-// back.
-struct RecordedOutput : cli::CliOutput {
-    std::string out, error;
-    void Out(std::string_view text) override { out += text; }
-    void Error(std::string_view text) override { error += text; }
-};
-struct NoHolders : HolderFinder {
-    WinStatus Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
-};
-
-TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
-    const std::string list = S("\\??\\C:\\a\0\0\\??\\C:\\c\0\0\0");
-    const std::string theirs = list.substr(0, list.size() - 1) + kTheirs + '\0';
-    const struct {
-        const char* what;
-        const char* command;
-        bool busy;
-        int undone;  // times another program writes the old list back
-        int code;
-        std::string after;
-    } cases[] = {
-        {"delete, busy", "delete", true, 0, 1460, list},
-        {"delete, undone each time", "delete", false, 1000, 1237, theirs},
-        {"remove, busy", "remove", true, 0, 1460, list},
-        {"remove, undone once", "remove", false, 1, 0, S("\\??\\C:\\c\0\0") + kTheirs + '\0'},
-        {"remove, undone each time", "remove", false, 1000, 1237, theirs},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Store(list);
-        lock = FakeListLock();
-        lock.heldByAnother = c.busy;
-        OtherProgramWritesTheOldList(c.undone);
-        RecordedOutput output;
-        NoHolders holders;
-        cli::CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("x"); }};
-        cli::CliArguments arguments;
-        arguments.command = cli::FindCommand(c.command);
-        arguments.operands = {arguments.command->name == std::string("delete") ? "C:\\w\\mine" : "1"};
-        arguments.atRestart = true;
-        arguments.entry = 1;
-        EXPECT_EQ(cli::RunCommand(arguments, context), c.code) << output.error;
-        EXPECT_EQ(Stored(), c.after);
-        EXPECT_EQ(output.error.empty(), c.code == 0) << output.error;
-        EXPECT_EQ(output.out.empty(), c.code != 0) << output.out;
-    }
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ printf 'to be renamed' >"$folder/renamed_from.txt"
 printf 'gone before the restart' >"$folder/lost.txt"
 printf 'stays' >"$folder/kept.txt"
 code="$win\\exit_code.txt"
+. "$(dirname "$0")/cli_restart_session.sh"
 
 # N: a network drive, as the next session's mount manager reads it.
 mkdir -p "$WINEPREFIX/drive_c/pendrix_network"
@@ -43,23 +44,6 @@ timeout 120 wineserver -w || fail "the prefix did not settle"
 
 # One session until the restart: a new session would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1
-
-# Runs the tool through the helper (which records the whole exit code) and
-# checks that code.
-run() {
-    expected=$1
-    shift
-    # The helper fails by itself (not by the tool's exit code) only when Wine
-    # did not start it or the holder it starts; that is tried once more.
-    if ! wine "$helper" run "$code" "$@" </dev/null >"$folder/out.crlf" 2>&1; then
-        echo "the helper could not run (its holder did not start?); once more: $*"
-        wine "$helper" run "$code" "$@" </dev/null >"$folder/out.crlf" 2>&1 || fail "the helper could not run: $*"
-    fi
-    tr -d '\r' <"$folder/out.crlf" >"$folder/out.txt"
-    cat "$folder/out.txt"
-    got=$(head -n 1 "$folder/exit_code.txt")  # the exit code; the holders' process ids follow
-    [ "$got" = "$expected" ] || fail "exit code $got, not $expected: $*"
-}
 
 # The last output must be exactly these lines.
 said() {
@@ -129,12 +113,7 @@ run 0 "$cli" list
 [ "$(tail -n 1 "$folder/out.txt")" = '8 v1 delete "C:\pendrix_cli_restart\report.dll.pendrix-old-1"' ] ||
     fail "the old copy's deletion is not the one entry added"
 
-# The restart: every program of the prefix ends, then Windows starts again.
-wineserver -k </dev/null >/dev/null 2>&1 || true
-timeout 180 wineserver -w || fail "the programs did not end"
-wineboot -r </dev/null >/dev/null 2>&1 || fail "the restart failed"
-wineserver -k </dev/null >/dev/null 2>&1 || true
-timeout 180 wineserver -w || fail "the prefix did not end"
+restart_prefix
 
 [ "$(cat "$folder/destination.txt")" = "the new library" ] || fail "the destination was not replaced"
 [ "$(cat "$folder/source.txt")" = "the new library" ] || fail "the source did not stay where it was"

@@ -24,6 +24,7 @@ printf 'the old content' >"$folder/destination.txt"
 printf 'the old library' >"$folder/library.dll"
 printf 'the old tool' >"$folder/withdrawn.exe"
 code="$win\\exit_code.txt"
+. "$(dirname "$0")/cli_restart_session.sh"
 
 # D: another volume: a folder on another Linux file system.
 other=$(mktemp -d /dev/shm/pendrix_staged.XXXXXX)
@@ -35,16 +36,6 @@ ln -s "$other" "$WINEPREFIX/dosdevices/d:"
 
 # One session until the restart: a new session would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1
-
-run() {
-    expected=$1
-    shift
-    wine "$helper" run "$code" "$@" </dev/null >"$folder/out.crlf" 2>&1 || fail "the helper could not run: $*"
-    tr -d '\r' <"$folder/out.crlf" >"$folder/out.txt"
-    cat "$folder/out.txt"
-    got=$(head -n 1 "$folder/exit_code.txt")
-    [ "$got" = "$expected" ] || fail "exit code $got, not $expected: $*"
-}
 
 # Typed in another case: the list gets the names as they are.
 run 3010 "$cli" replace 'c:\PENDRIX_STAGED\source.TXT' 'C:\Pendrix_Staged\DESTINATION.txt' --at-restart
@@ -71,12 +62,7 @@ printf '%s\n' \
 run 0 "$cli" remove 3 --source "$win\\withdrawn.exe.pendrix-new-1"
 [ ! -e "$folder/withdrawn.exe.pendrix-new-1" ] || fail "the withdrawn entry's staged copy is still there"
 
-# The restart: every program of the prefix ends, then Windows starts again.
-wineserver -k </dev/null >/dev/null 2>&1 || true
-timeout 180 wineserver -w || fail "the programs did not end"
-wineboot -r </dev/null >/dev/null 2>&1 || fail "the restart failed"
-wineserver -k </dev/null >/dev/null 2>&1 || true
-timeout 180 wineserver -w || fail "the prefix did not end"
+restart_prefix
 
 [ "$(cat "$folder/destination.txt")" = "as scheduled" ] || fail "the destination does not hold the content scheduled"
 [ "$(cat "$folder/Source.txt")" = "changed afterwards" ] || fail "the source did not stay where it was"
