@@ -97,6 +97,7 @@ TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\d\\del.txt\0\0\0"));
         registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz,
                          S("*1\\??\\C:\\d\\src.txt\0\\??\\C:\\d\\dst.txt\0\0"));
+        files.PutFolder("C:\\Windows");  // without PFRO.log: no log, not one that cannot be read
         files.Put("C:\\d\\del.txt", "x");
         files.Put("C:\\d\\src.txt", "x");
         RegistryRoutines routines(registry);

@@ -43,6 +43,7 @@ TEST(EntryWithdrawal, AppliesToTheListAsItIsJustBeforeTheWrite) {
         std::string secondAfter = "<absent>";
         std::string source = "";  // empty: none expected
         std::uint32_t meanwhileType = kRegMultiSz;
+        std::uint32_t firstType = kRegMultiSz;
     } cases[] = {
         {a + c + '\0', "", 2, O::Withdrawn, a + '\0'},
         {a + c + '\0', a + c + setup + '\0', 2, O::Withdrawn, a + setup + '\0'},
@@ -58,6 +59,9 @@ TEST(EntryWithdrawal, AppliesToTheListAsItIsJustBeforeTheWrite) {
         {a + c + '\0', "", 1, O::OtherSource, a + c + '\0', kAbsent, kAbsent, "C:\\b"},
         // Another program made the value binary between the two reads.
         {a + c + '\0', a + c + '\0', 1, O::AnotherForm, a + c + '\0', kAbsent, kAbsent, "", kRegBinary},
+        // A value of another form from the start is refused as such, whatever
+        // source is expected.
+        {a + c + '\0', "", 1, O::AnotherForm, a + c + '\0', kAbsent, kAbsent, "C:\\b", kRegMultiSz, kRegBinary},
         // Taking out the unclosed last entry would close the list.
         {c + S("\\??\\C:\\d"), "", 2, O::WouldWakeList, c + S("\\??\\C:\\d")},
         // Numbered on across both values: each withdrawal changes only the
@@ -77,7 +81,7 @@ TEST(EntryWithdrawal, AppliesToTheListAsItIsJustBeforeTheWrite) {
                      ::testing::PrintToString(test.second));
         FakeRegistry registry;
         testing::FakeFileSystem files;
-        registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.first);
+        registry.PutText(kSessionManager, kPendingValueName, test.firstType, test.first);
         if (test.second != kAbsent) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, test.second);
         int queries = 0;
         registry.beforeQuery = [&] {
