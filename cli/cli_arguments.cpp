@@ -29,21 +29,24 @@ constexpr CommandSyntax kCommands[] = {
     {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
     {"verify", CliCommand::Verify, 1, "verify FILE [--json]"},
     {"holders", CliCommand::Holders, 1, "holders PATH [--json]"},
+    {"apply", CliCommand::Apply, 1, "apply PLAN [--at-restart | --move-aside] [--json]"},
 };
 
 // Takes one option of the command; false when the command has no such option.
 bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
     if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify ||
-         syntax.command == CliCommand::Holders) &&
+         syntax.command == CliCommand::Holders || syntax.command == CliCommand::Apply) &&
         option == "--json") {
         arguments.json = true;
         return true;
     }
-    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete) && option == "--at-restart") {
+    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete ||
+         syntax.command == CliCommand::Apply) &&
+        option == "--at-restart") {
         arguments.atRestart = true;
         return true;
     }
-    if (syntax.command == CliCommand::Replace && option == "--move-aside") {
+    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Apply) && option == "--move-aside") {
         arguments.moveAside = true;
         return true;
     }
@@ -118,6 +121,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         break;
     case CliCommand::Delete:
     case CliCommand::Verify:
+    case CliCommand::Apply:
     case CliCommand::Holders:
         result.path = operands[0];
         break;
@@ -149,6 +153,10 @@ const char* UsageText() {
            "  holders PATH [--json]           the processes that hold PATH open or loaded\r\n"
            "  verify FILE [--json]            after a restart: what became of each entry of a\r\n"
            "                                  list --json saved in FILE before it\r\n"
+           "  apply PLAN [--at-restart | --move-aside] [--json]\r\n"
+           "                                  the replacements and deletions of the file PLAN\r\n"
+           "                                  (one a line) as one set: all now or all at the\r\n"
+           "                                  next start, never some of each\r\n"
            "  --help, -h, /?                  this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
@@ -156,7 +164,9 @@ const char* UsageText() {
            "schedules it without trying. replace --move-aside renames a DESTINATION in use\r\n"
            "aside, puts SOURCE in its place now and deletes the old copy at the next start;\r\n"
            "running programs keep the old copy until they end. remove --source refuses\r\n"
-           "unless entry N's source is exactly PATH.\r\n"
+           "unless entry N's source is exactly PATH. apply checks every operation first and\r\n"
+           "does nothing when one is refused; it does all now when no file is in use, and\r\n"
+           "otherwise schedules all for the restart in one write.\r\n"
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"

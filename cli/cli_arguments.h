@@ -10,16 +10,16 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders };
+enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Apply };
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
-    bool json = false;         // list, verify, holders: --json
-    bool atRestart = false;    // replace, delete: schedule without trying now
-    bool moveAside = false;    // replace: a destination in use is renamed aside and replaced now
+    bool json = false;         // list, verify, holders, apply: --json
+    bool atRestart = false;    // replace, delete, apply: schedule without trying now
+    bool moveAside = false;    // replace, apply: a destination in use is renamed aside and replaced now
     std::string source;        // replace
     std::string destination;   // replace
-    std::string path;          // delete, holders; verify: the saved listing
+    std::string path;          // delete, holders; verify: the saved listing; apply: the plan
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
 };

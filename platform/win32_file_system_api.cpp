@@ -96,6 +96,23 @@ public:
         return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), 0));
     }
 
+    std::uint32_t Use(const std::string& path, FileUse& use) override {
+        use = FileUse::Free;
+        constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const std::wstring name = Wide(path);
+        UniqueKernelHandle forDeletion(CreateFileW(name.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!forDeletion) {
+            const DWORD status = GetLastError();
+            if (status != ERROR_SHARING_VIOLATION) return status;
+            use = FileUse::Held;
+            return ERROR_SUCCESS;
+        }
+        UniqueKernelHandle forWriting(
+            CreateFileW(name.c_str(), FILE_WRITE_DATA, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!forWriting && GetLastError() == ERROR_SHARING_VIOLATION) use = FileUse::Loaded;
+        return ERROR_SUCCESS;
+    }
+
     std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
                           const std::string& backup) override {
         return Status(ReplaceFileW(Wide(replaced).c_str(), Wide(replacement).c_str(), Wide(backup).c_str(), 0,

@@ -43,6 +43,9 @@ public:
 
     // Whether the object's key can be opened for reading.
     bool KeyExists();
+    // Whether values of the object's key may be set: 0 when it opens for
+    // writing (or does not exist yet), else the open's status.
+    std::int32_t WriteAccess();
     // Creates (or opens) KeyRoot\KeyName, or KeyRoot\Subkey without a name,
     // with every missing key above it. "0" on success, "" on failure.
     std::string CreateKey(const std::optional<RegistryData>& KeyName = std::nullopt);

@@ -173,6 +173,11 @@ public:
     // The operations the list holds now.
     PendingCount CountPending();
 
+    // Appends pairs (full names, as ReplacementPair and DeletionPair make
+    // them) to the list in one write, read as the sequence it is: all are
+    // scheduled, or none.
+    void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
+
     const PendingListRead& AtLaunch() const noexcept { return atLaunch_; }
 
 private:
@@ -181,7 +186,6 @@ private:
     void DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
-    void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
 
     // A read-only file made writable so that the start-up processing can
     // delete or replace it.

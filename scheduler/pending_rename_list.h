@@ -117,6 +117,10 @@ public:
     // the Windows status of the write.
     std::int32_t Store(std::string_view data);
 
+    // Whether the list may be written: 0, or the Windows status (5 without
+    // the rights of an administrator).
+    std::int32_t WriteAccess();
+
     // Deletes the value; 0 also when there was none, else the Windows status.
     std::int32_t Delete();
 

@@ -492,6 +492,15 @@ std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::strin
     return kErrorSuccess;
 }
 
+std::uint32_t FakeFileSystem::Use(const std::string& path, FileUse& use) {
+    use = FileUse::Free;
+    const File* file = Find(path);
+    if (file == nullptr) return Missing(path);
+    if (file->inUse) use = FileUse::Held;
+    else if (file->loaded) use = FileUse::Loaded;
+    return kErrorSuccess;
+}
+
 std::uint32_t FakeFileSystem::DriveType(const std::string& root) {
     if (root.empty() || missingRoots.count(Lower(root)) != 0) return kDriveNoRootDir;
     return remoteDrives.count(static_cast<char>(std::tolower(static_cast<unsigned char>(root[0])))) != 0 ? kDriveRemote

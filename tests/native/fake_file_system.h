@@ -82,6 +82,7 @@ public:
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
     std::uint32_t Rename(const std::string& source, const std::string& target) override;
+    std::uint32_t Use(const std::string& path, FileUse& use) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {

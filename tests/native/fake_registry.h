@@ -49,7 +49,7 @@ public:
 
     // Faults.
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
-    bool refuseWrites = false;               // SetValue, DeleteValue give ERROR_ACCESS_DENIED
+    bool refuseWrites = false;               // SetValue, DeleteValue and opens to set values give ERROR_ACCESS_DENIED
     int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
     bool growsFourfold = false;              // by 100 bytes, or to four times its size:
                                              // past the seam's upper bound for string data

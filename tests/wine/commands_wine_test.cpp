@@ -70,6 +70,7 @@ public:
     std::uint32_t Rename(const std::string& source, const std::string& target) override {
         return Real().Rename(source, target);
     }
+    std::uint32_t Use(const std::string& path, FileUse& use) override { return Real().Use(path, use); }
 
 private:
     FileSystemApi& Real() {

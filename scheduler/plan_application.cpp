@@ -1,0 +1,296 @@
+#include "scheduler/plan_application.h"
+
+#include <utility>
+
+#include "common/name_folding.h"
+#include "scheduler/pending_rename_list.h"
+
+namespace pendrix {
+namespace {
+
+bool IsFolder(const CheckedOperation& operation) {
+    return operation.targetExists && (operation.targetAttributes & kAttributeDirectory);
+}
+
+// The full name of a step's old copy, as the list names it.
+std::string FullNameOfOldCopy(const PlanStep& step) {
+    const std::string& target = step.operation->target.path;
+    const std::string base = step.file == target ? step.operation->target.full : step.file;
+    return base + step.oldCopy.substr(step.file.size());
+}
+
+}  // namespace
+
+PlanApplication::PlanApplication(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock)
+    : registry_(registry), files_(files), commands_(registry, files, lock, PendingListRead{}) {}
+
+PlanResult PlanApplication::Apply(const std::vector<PlanOperation>& plan, PlanMode mode, const InUseNotice& notice) {
+    PlanResult result;
+    result.operations.resize(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        result.operations[i].source = plan[i].source;
+        result.operations[i].target = plan[i].destination;
+    }
+    const PlanCheck check = CheckPlan(plan, files_);
+    for (std::size_t i = 0; i < check.operations.size(); ++i) {
+        result.operations[i].source = check.operations[i].source.full;
+        result.operations[i].target = check.operations[i].target.full;
+    }
+    if (!check.ok) {
+        result.outcome = PlanOutcome::Refused;
+        result.index = check.index;
+        result.refusal = check.refusal;
+        result.status = check.refusal.status;
+        result.earlier = check.earlier;
+        result.namedTwice = check.namedTwice;
+        return result;
+    }
+    if (ListRefuses(result)) return result;
+    if (mode == PlanMode::AtRestart) {
+        ScheduleAll(check.operations, result);
+        return result;
+    }
+
+    // Who keeps which file from being changed now, asked before anything changes.
+    std::size_t firstInUse = kNoOperation;
+    std::size_t firstHeld = kNoOperation;
+    for (std::size_t i = 0; i < check.operations.size(); ++i) {
+        const CheckedOperation& operation = check.operations[i];
+        FileUse use = FileUse::Free;
+        if (!operation.targetExists || IsFolder(operation) || files_.Use(operation.target.path, use) != kErrorSuccess)
+            continue;
+        result.operations[i].use = use;
+        if (use != FileUse::Free && firstInUse == kNoOperation) firstInUse = i;
+        if (use == FileUse::Held && firstHeld == kNoOperation) firstHeld = i;
+    }
+    if (firstInUse != kNoOperation && notice) notice(result);
+    if (mode == PlanMode::NowOrAtRestart && firstInUse != kNoOperation) {
+        ScheduleAll(check.operations, result);
+        return result;
+    }
+    if (mode == PlanMode::MoveAside && firstHeld != kNoOperation) {
+        result.fellBack = true;
+        result.fallbackIndex = firstHeld;
+        result.fallbackStatus = kErrorSharingViolation;
+        ScheduleAll(check.operations, result);
+        return result;
+    }
+    // A destination replaced now that a pending entry takes away at the
+    // next start would not stay replaced.
+    for (std::size_t i = 0; i < check.operations.size(); ++i) {
+        const CheckedOperation& operation = check.operations[i];
+        if (operation.planned.verb != PlanVerb::Replace) continue;
+        CommandResult undone;
+        if (!commands_.UndoneAtRestart(operation.target.full, undone)) continue;
+        result.outcome = PlanOutcome::Refused;
+        result.index = i;
+        result.refusal = undone;
+        result.status = undone.status;
+        return result;
+    }
+    DoNow(check.operations, mode == PlanMode::MoveAside, notice, result);
+    return result;
+}
+
+bool PlanApplication::ListRefuses(PlanResult& result) {
+    PendingRenameList list(registry_);
+    const PendingListRead read = list.Read();
+    CommandResult& problem = result.list;
+    if (!read.readable) {
+        problem.outcome = CommandOutcome::NotScheduled;
+        problem.readFailed = true;
+        problem.status = read.status;
+    } else if (HoldsAnotherForm(read)) {
+        problem.outcome = CommandOutcome::ListOfAnotherForm;
+        problem.listShape = read.shape;
+        problem.status = kErrorInvalidData;
+    } else if (const std::int32_t status = list.WriteAccess(); status != kErrorSuccess) {
+        problem.outcome = CommandOutcome::NotScheduled;
+        problem.status = status;
+    } else {
+        return false;
+    }
+    result.outcome = PlanOutcome::NotScheduled;
+    result.status = problem.status;
+    return true;
+}
+
+void PlanApplication::ScheduleAll(const std::vector<CheckedOperation>& operations, PlanResult& result) {
+    std::vector<RenamePair> pairs;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const CheckedOperation& operation = operations[i];
+        const bool replacement = operation.planned.verb == PlanVerb::Replace;
+        // The start-up processing runs before the network is there.
+        if ((replacement && operation.source.network) || operation.target.network) {
+            const bool source = replacement && operation.source.network;
+            result.outcome = PlanOutcome::Refused;
+            result.index = i;
+            result.refusal.outcome = CommandOutcome::Refused;
+            result.refusal.refusal = Refusal::Network;
+            result.refusal.status = kErrorNotSupported;
+            result.refusal.subject = source ? NameRole::Source : replacement ? NameRole::Destination : NameRole::Path;
+            result.refusal.subjectName = source ? operation.source.full : operation.target.full;
+            result.status = kErrorNotSupported;
+            return;
+        }
+        pairs.push_back(replacement ? ReplacementPair(operation.source.full, operation.target.full)
+                                    : DeletionPair(operation.target.full));
+    }
+    // The start-up processing can neither replace nor delete a read-only
+    // file: each is made writable, and read-only again if nothing is scheduled.
+    std::vector<std::size_t> madeWritable;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const CheckedOperation& operation = operations[i];
+        if (!operation.targetExists || !(operation.targetAttributes & kAttributeReadOnly)) continue;
+        const std::uint32_t left = operation.targetAttributes & ~kAttributeReadOnly;
+        if (files_.SetAttributes(operation.target.path, left != 0 ? left : kAttributeNormal) == kErrorSuccess)
+            madeWritable.push_back(i);
+    }
+    CommandResult scheduled;
+    commands_.Schedule(std::move(pairs), scheduled);
+    if (scheduled.outcome == CommandOutcome::Scheduled) {
+        result.outcome = PlanOutcome::Scheduled;
+        result.alreadyScheduled = scheduled.alreadyScheduled;
+        for (OperationReport& report : result.operations) report.fate = OperationFate::Scheduled;
+        return;
+    }
+    for (const std::size_t i : madeWritable)
+        files_.SetAttributes(operations[i].target.path, operations[i].targetAttributes);
+    if (scheduled.outcome == CommandOutcome::Refused) {
+        // A pending entry takes a name of the plan away before its turn.
+        const std::string taken = FoldName(scheduled.subjectName);
+        result.outcome = PlanOutcome::Refused;
+        result.refusal = scheduled;
+        result.status = scheduled.status;
+        for (std::size_t i = 0; i < operations.size(); ++i) {
+            const bool replacement = operations[i].planned.verb == PlanVerb::Replace;
+            if (FoldName(operations[i].target.full) == taken) {
+                result.index = i;
+                result.refusal.subject = replacement ? NameRole::Destination : NameRole::Path;
+            } else if (replacement && FoldName(operations[i].source.full) == taken) {
+                result.index = i;
+                result.refusal.subject = NameRole::Source;
+            }
+        }
+        return;
+    }
+    result.outcome = PlanOutcome::NotScheduled;
+    result.list = scheduled;
+    result.status = scheduled.status;
+}
+
+void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, bool moveAside,
+                            const InUseNotice& notice, PlanResult& result) {
+    PlanSteps doer(files_);
+    std::vector<PlanStep> steps(operations.size());
+    const auto discardAll = [&] {
+        for (const PlanStep& step : steps) doer.Discard(step);
+    };
+    // Every source copied beside its destination first: one that cannot be
+    // read stops the set before anything changed.
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const bool loaded = moveAside && result.operations[i].use == FileUse::Loaded;
+        const std::uint32_t status = doer.Stage(operations[i], loaded, steps[i]);
+        if (status == kErrorSuccess) continue;
+        discardAll();
+        Stopped(operations, i, status, true, moveAside, result);
+        if (result.outcome == PlanOutcome::Scheduled && IsInUse(status) && notice) notice(result);
+        return;
+    }
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const std::uint32_t status = doer.Do(steps[i]);
+        if (status == kErrorSuccess) {
+            result.operations[i].fate = OperationFate::DoneNow;
+            continue;
+        }
+        result.operations[i].fate = OperationFate::Failed;
+        if (steps[i].stranded) {
+            result.operations[i].fate = OperationFate::NotPutBack;
+            result.operations[i].oldCopy = FullNameOfOldCopy(steps[i]);
+        }
+        const bool intact = PutBack(doer, steps, result) && !steps[i].stranded;
+        discardAll();
+        if (IsInUse(status)) result.operations[i].use = FileUse::Held;
+        Stopped(operations, i, status, intact, moveAside, result);
+        if (result.outcome == PlanOutcome::Scheduled && IsInUse(status) && notice) notice(result);
+        return;
+    }
+
+    // The old copies of loaded files are deleted at the next start, in one write.
+    std::vector<RenamePair> deletions;
+    for (const PlanStep& step : steps)
+        if (step.loaded && !step.oldCopy.empty()) deletions.push_back(DeletionPair(FullNameOfOldCopy(step)));
+    if (!deletions.empty()) {
+        CommandResult scheduled;
+        commands_.Schedule(deletions, scheduled);
+        if (scheduled.outcome != CommandOutcome::Scheduled) {
+            const bool intact = PutBack(doer, steps, result);
+            discardAll();
+            if (!intact) {
+                result.outcome = PlanOutcome::LeftHalfWay;
+                result.status = scheduled.status;
+                return;
+            }
+            for (OperationReport& report : result.operations) report.fate = OperationFate::NotDone;
+            result.fellBack = true;
+            result.fallbackStatus = scheduled.status;
+            ScheduleAll(operations, result);
+            return;
+        }
+    }
+    // Every operation stays: the other old copies go.
+    std::vector<RenamePair> leftOver;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const PlanStep& step = steps[i];
+        if (step.loaded) {
+            result.operations[i].fate = OperationFate::MovedAside;
+            result.operations[i].oldCopy = FullNameOfOldCopy(step);
+        } else if (doer.Commit(step) != kErrorSuccess) {
+            result.leftOver.push_back(FullNameOfOldCopy(step));
+            leftOver.push_back(DeletionPair(result.leftOver.back()));
+        }
+    }
+    if (!leftOver.empty()) {
+        CommandResult scheduled;
+        commands_.Schedule(leftOver, scheduled);
+    }
+    result.outcome = PlanOutcome::DoneNow;
+}
+
+bool PlanApplication::PutBack(PlanSteps& doer, std::vector<PlanStep>& steps, PlanResult& result) {
+    bool intact = true;
+    for (std::size_t i = steps.size(); i-- > 0;) {
+        if (!steps[i].done) continue;
+        if (doer.Undo(steps[i]) == kErrorSuccess) {
+            result.operations[i].fate = OperationFate::PutBack;
+            continue;
+        }
+        intact = false;
+        result.operations[i].fate = OperationFate::NotPutBack;
+        if (steps[i].stranded) result.operations[i].oldCopy = FullNameOfOldCopy(steps[i]);
+    }
+    return intact;
+}
+
+void PlanApplication::Stopped(const std::vector<CheckedOperation>& operations, std::size_t index,
+                              std::uint32_t status, bool intact, bool moveAside, PlanResult& result) {
+    result.index = index;
+    result.status = static_cast<std::int32_t>(status);
+    if (!intact) {
+        result.outcome = PlanOutcome::LeftHalfWay;
+        return;
+    }
+    if (IsInUse(status) || moveAside) {
+        // In use after all, or move-aside could not do it now: the set waits
+        // for the next start as a whole.
+        result.fellBack = moveAside;
+        result.fallbackIndex = index;
+        result.fallbackStatus = static_cast<std::int32_t>(status);
+        for (OperationReport& report : result.operations) report.fate = OperationFate::NotDone;
+        ScheduleAll(operations, result);
+        return;
+    }
+    result.outcome = PlanOutcome::Failed;
+}
+
+}  // namespace pendrix
