@@ -12,11 +12,14 @@ bool IsFolder(const CheckedOperation& operation) {
     return operation.targetExists && (operation.targetAttributes & kAttributeDirectory);
 }
 
-// The full name of a step's old copy, as the list names it.
-std::string FullNameOfOldCopy(const PlanStep& step) {
-    const std::string& target = step.operation->target.path;
-    const std::string base = step.file == target ? step.operation->target.full : step.file;
-    return base + step.oldCopy.substr(step.file.size());
+// The full name of a step's old copy, as the list names it: the file's
+// (a symbolic link followed) and what was added to it.
+std::string FullNameOfOldCopy(FileSystemApi& files, const PlanStep& step) {
+    const NameResolution file = ResolveName(step.file, files, NameUse::File);
+    const std::string& base = file.problem == NameProblem::None ? file.name.full : step.operation->target.full;
+    if (step.oldCopy.compare(0, step.file.size(), step.file) == 0) return base + step.oldCopy.substr(step.file.size());
+    const NameResolution copy = ResolveName(step.oldCopy, files, NameUse::File);
+    return copy.problem == NameProblem::None ? copy.name.full : step.oldCopy;
 }
 
 }  // namespace
@@ -206,7 +209,7 @@ void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, boo
         result.operations[i].fate = OperationFate::Failed;
         if (steps[i].stranded) {
             result.operations[i].fate = OperationFate::NotPutBack;
-            result.operations[i].oldCopy = FullNameOfOldCopy(steps[i]);
+            result.operations[i].oldCopy = FullNameOfOldCopy(files_, steps[i]);
         }
         const bool intact = PutBack(doer, steps, result) && !steps[i].stranded;
         discardAll();
@@ -219,7 +222,7 @@ void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, boo
     // The old copies of loaded files are deleted at the next start, in one write.
     std::vector<RenamePair> deletions;
     for (const PlanStep& step : steps)
-        if (step.loaded && !step.oldCopy.empty()) deletions.push_back(DeletionPair(FullNameOfOldCopy(step)));
+        if (step.loaded && !step.oldCopy.empty()) deletions.push_back(DeletionPair(FullNameOfOldCopy(files_, step)));
     if (!deletions.empty()) {
         CommandResult scheduled;
         commands_.Schedule(deletions, scheduled);
@@ -244,9 +247,9 @@ void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, boo
         const PlanStep& step = steps[i];
         if (step.loaded) {
             result.operations[i].fate = OperationFate::MovedAside;
-            result.operations[i].oldCopy = FullNameOfOldCopy(step);
+            result.operations[i].oldCopy = FullNameOfOldCopy(files_, step);
         } else if (doer.Commit(step) != kErrorSuccess) {
-            result.leftOver.push_back(FullNameOfOldCopy(step));
+            result.leftOver.push_back(FullNameOfOldCopy(files_, step));
             leftOver.push_back(DeletionPair(result.leftOver.back()));
         }
     }
@@ -267,7 +270,7 @@ bool PlanApplication::PutBack(PlanSteps& doer, std::vector<PlanStep>& steps, Pla
         }
         intact = false;
         result.operations[i].fate = OperationFate::NotPutBack;
-        if (steps[i].stranded) result.operations[i].oldCopy = FullNameOfOldCopy(steps[i]);
+        if (steps[i].stranded) result.operations[i].oldCopy = FullNameOfOldCopy(files_, steps[i]);
     }
     return intact;
 }

@@ -1,0 +1,357 @@
+// A plan applied as one set, through the stand-in file system and registry:
+// its text read as a command line is, every refusal before anything is
+// done, all done now or all scheduled, and a failure at any position of a
+// plan of five putting every file back as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+
+#include "scheduler/plan_application.h"
+#include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
+#include "tests/native/fake_registry.h"
+
+namespace pendrix {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::FakeRegistry;
+
+template <std::size_t N>
+std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
+
+const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+struct SplitCase {
+    const char* line;
+    std::vector<std::string> words;
+    bool closed;
+};
+
+// CommandLineToArgvW's answers for the arguments after a program's name.
+const SplitCase kSplitCases[] = {
+    {R"("abc" d e)", {"abc", "d", "e"}, true},
+    {R"(a\\\b d"e f"g h)", {R"(a\\\b)", "de fg", "h"}, true},
+    {R"(a\\\"b c d)", {R"(a\"b)", "c", "d"}, true},
+    {R"(a\\\\"b c" d e)", {R"(a\\b c)", "d", "e"}, true},
+    {R"(a"b"" c d)", {R"(ab")", "c", "d"}, true},
+    {"  \t spaced\t  out  ", {"spaced", "out"}, true},
+    {R"("" x)", {"", "x"}, true},
+    {R"("C:\Program Files\a.dll")", {R"(C:\Program Files\a.dll)"}, true},
+    {R"("open)", {"open"}, false},
+};
+
+TEST(PlanText, SplitsAsCommandLineToArgvW) {
+    for (const SplitCase& test : kSplitCases) {
+        SCOPED_TRACE(test.line);
+        std::vector<std::string> words;
+        EXPECT_EQ(SplitCommandLine(test.line, words), test.closed);
+        EXPECT_EQ(words, test.words);
+    }
+}
+
+std::string Utf16(const std::u16string& units, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : units) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+struct ReadCase {
+    const char* name;
+    std::string file;
+    std::size_t operations;  // when read
+    std::size_t badLine;     // 0 with operations: read; else the line refused (kNoOperation: the file)
+};
+
+const ReadCase kReadCases[] = {
+    {"both verbs, CR LF, comments, blanks", "# deploy\r\nreplace a b\r\n\r\n  # note\r\n\tdelete \"c d\"\r\n", 2, 0},
+    {"UTF-8 mark", "\xEF\xBB\xBFreplace a b\n", 1, 0},
+    {"UTF-16 LE", Utf16(u"replace \u00e9 b\r\ndelete \"x y\"\r\n", false), 2, 0},
+    {"UTF-16 BE", Utf16(u"delete \u4e2d\n", true), 1, 0},
+    {"unknown verb", "replace a b\nmove a b\n", 0, 2},
+    {"replace with one name", "replace a\n", 0, 1},
+    {"delete with two names", "delete a b\n", 0, 1},
+    {"an empty name", "delete \"\"\n", 0, 1},
+    {"a blank name", "replace \" \" b\n", 0, 1},
+    {"a quote left open", "delete \"a b\n", 0, 1},
+    {"not UTF-8", "delete a\ndelete \xC3(\n", 0, 2},
+    {"a NUL", S("delete a\0b\n"), 0, 1},
+    {"upper-case verb", "REPLACE a b\n", 0, 1},
+    {"no operation", "# only a comment\n\n", 0, kNoOperation},
+    {"UTF-16 of an odd length", "\xFF\xFE" "d\0e", 0, kNoOperation},
+};
+
+TEST(PlanText, ReadsOperationsOrNamesTheLine) {
+    for (const ReadCase& test : kReadCases) {
+        SCOPED_TRACE(test.name);
+        const PlanReading reading = ReadPlan(test.file);
+        EXPECT_EQ(reading.ok, test.badLine == 0);
+        EXPECT_EQ(reading.operations.size(), test.badLine == 0 ? test.operations : 0);
+        if (test.badLine != 0) {
+            EXPECT_EQ(reading.line, test.badLine == kNoOperation ? 0 : test.badLine);
+            EXPECT_FALSE(reading.problem.empty());
+        }
+    }
+    const PlanReading reading = ReadPlan("# x\nreplace \"C:\\a b\\s.dll\" C:\\t.dll\n\ndelete C:\\old.dll\n");
+    ASSERT_EQ(reading.operations.size(), 2u);
+    EXPECT_EQ(reading.operations[0].line, 2u);
+    EXPECT_EQ(reading.operations[0].source, "C:\\a b\\s.dll");
+    EXPECT_EQ(reading.operations[0].destination, "C:\\t.dll");
+    EXPECT_EQ(reading.operations[1].line, 4u);
+    EXPECT_EQ(reading.operations[1].verb, PlanVerb::Delete);
+    EXPECT_EQ(reading.operations[1].destination, "C:\\old.dll");
+}
+
+// Five operations: a replacement of a file, of a read-only file, of a file
+// that does not exist yet, the deletion of a file and of an empty folder.
+constexpr char kPlanOfFive[] =
+    "replace c:\\new\\a.dll c:\\app\\a.dll\n"
+    "replace c:\\new\\b.dll c:\\app\\b.dll\n"
+    "replace c:\\new\\c.dll c:\\app\\c.dll\n"
+    "delete c:\\app\\d.dll\n"
+    "delete c:\\app\\empty\n";
+const char* const kTargets[] = {"c:\\app\\a.dll", "c:\\app\\b.dll", "c:\\app\\c.dll", "c:\\app\\d.dll",
+                                "c:\\app\\empty"};
+
+class PlanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        files.PutFolder("c:\\new");
+        files.PutFolder("c:\\app");
+        files.PutFolder("c:\\app\\empty");
+        for (const char* name : {"a", "b", "c"}) files.Put(std::string("c:\\new\\") + name + ".dll", std::string("new ") + name);
+        files.Put("c:\\app\\a.dll", "old a");
+        files.Put("c:\\app\\b.dll", "old b");
+        files.Find("c:\\app\\b.dll")->attributes = kAttributeReadOnly;
+        files.Put("c:\\app\\d.dll", "old d");
+        registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, kListBefore);
+    }
+
+    PlanResult Apply(const std::string& text, PlanMode mode = PlanMode::NowOrAtRestart) {
+        const PlanReading reading = ReadPlan(text);
+        EXPECT_TRUE(reading.ok) << reading.problem;
+        noticed = 0;
+        return PlanApplication(routines, files, lock).Apply(reading.operations, mode, [&](const PlanResult&) {
+            ++noticed;
+        });
+    }
+
+    // Every name and every file's content and attributes.
+    std::map<std::string, std::string> Snapshot() {
+        std::map<std::string, std::string> state;
+        for (const std::string& path : files.Paths()) {
+            const FakeFileSystem::File* file = files.Find(path);
+            state[path] = file == nullptr ? "folder" : file->content + "/" + std::to_string(file->attributes);
+        }
+        return state;
+    }
+
+    std::string Stored() const { return registry.FindValue(kSessionManager, kPendingValueName)->Text(); }
+
+public:
+    const std::string kListBefore = S("\\??\\C:\\x\0\0\0");
+    FakeRegistry registry;
+    RegistryRoutines routines{registry};
+    FakeFileSystem files;
+    testing::FakeListLock lock;
+    int noticed = 0;
+};
+
+TEST_F(PlanTest, NoFileInUseAllAreDoneNowAndNoOldCopyStays) {
+    const PlanResult result = Apply(kPlanOfFive);
+    ASSERT_EQ(result.outcome, PlanOutcome::DoneNow);
+    for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::DoneNow);
+    EXPECT_EQ(files.Find("c:\\app\\a.dll")->content, "new a");
+    EXPECT_EQ(files.Find("c:\\app\\b.dll")->content, "new b");
+    EXPECT_EQ(files.Find("c:\\app\\b.dll")->attributes, kAttributeReadOnly);
+    EXPECT_EQ(files.Find("c:\\app\\c.dll")->content, "new c");
+    EXPECT_FALSE(files.Exists("c:\\app\\d.dll"));
+    EXPECT_EQ(files.Find("c:\\new\\a.dll")->content, "new a");  // the sources stay
+    EXPECT_EQ(files.Paths(), (std::vector<std::string>{"c:\\app", "c:\\app\\a.dll", "c:\\app\\b.dll",
+                                                       "c:\\app\\c.dll", "c:\\new", "c:\\new\\a.dll",
+                                                       "c:\\new\\b.dll", "c:\\new\\c.dll"}));
+    EXPECT_EQ(Stored(), kListBefore);
+    EXPECT_EQ(noticed, 0);
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// Fails, with status, the call that would change target (a rename or a swap
+// onto it, or a rename of it aside), as a disk or a driver might.
+std::function<std::uint32_t(const std::string&, const std::string&)> FailsChanging(std::string target,
+                                                                                   std::uint32_t status) {
+    return [target, status](const std::string& call, const std::string& path) -> std::uint32_t {
+        const bool change = call == "Replace" || call == "Rename";
+        const std::string name = Lower(path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path);
+        return change && name.rfind(target, 0) == 0 ? status : kErrorSuccess;
+    };
+}
+
+TEST_F(PlanTest, AFailureAtAnyPositionPutsEveryFileBackAsItWas) {
+    for (std::size_t failing = 0; failing < 5; ++failing) {
+        SCOPED_TRACE(kTargets[failing]);
+        TearDown();
+        files = FakeFileSystem();
+        registry = FakeRegistry();
+        SetUp();
+        const std::map<std::string, std::string> before = Snapshot();
+        files.fault = FailsChanging(kTargets[failing], kErrorAccessDenied);
+        const PlanResult result = Apply(kPlanOfFive);
+        files.fault = nullptr;
+        EXPECT_EQ(result.outcome, PlanOutcome::Failed);
+        EXPECT_EQ(result.index, failing);
+        // ReplaceFileW that fails after moving the file aside says so (1177).
+        EXPECT_EQ(result.status, failing < 2 ? kErrorUnableToMoveReplacement2 : kErrorAccessDenied);
+        for (std::size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(result.operations[i].fate, i < failing    ? OperationFate::PutBack
+                                                 : i == failing ? OperationFate::Failed
+                                                                : OperationFate::NotDone);
+        EXPECT_EQ(Snapshot(), before);  // byte for byte, attributes too, and no copy left behind
+        EXPECT_EQ(Stored(), kListBefore);
+    }
+}
+
+TEST_F(PlanTest, AFileInUseSchedulesEveryOperationInOneWriteAndChangesNothingNow) {
+    files.Put("c:\\app\\c.dll", "old c");
+    files.Find("c:\\app\\c.dll")->inUse = true;
+    const std::map<std::string, std::string> before = Snapshot();
+    const PlanResult result = Apply(kPlanOfFive);
+    ASSERT_EQ(result.outcome, PlanOutcome::Scheduled);
+    EXPECT_EQ(result.operations[2].use, FileUse::Held);
+    EXPECT_EQ(noticed, 1);
+    for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::Scheduled);
+    std::map<std::string, std::string> expected = before;
+    expected["c:\\app\\b.dll"] = "old b/" + std::to_string(kAttributeNormal);  // writable for the start-up processing
+    EXPECT_EQ(Snapshot(), expected);
+    EXPECT_EQ(Stored(), S("\\??\\C:\\x\0\0"
+                          "\\??\\c:\\new\\a.dll\0!\\??\\c:\\app\\a.dll\0"
+                          "\\??\\c:\\new\\b.dll\0!\\??\\c:\\app\\b.dll\0"
+                          "\\??\\c:\\new\\c.dll\0!\\??\\c:\\app\\c.dll\0"
+                          "\\??\\c:\\app\\d.dll\0\0"
+                          "\\??\\c:\\app\\empty\0\0\0"));
+    // Scripts run twice: pending exactly so already, nothing is added.
+    EXPECT_TRUE(Apply(kPlanOfFive).alreadyScheduled);
+}
+
+TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
+    struct Case {
+        const char* name;
+        std::function<void(PlanTest&)> arrange;
+        PlanMode mode;
+        PlanOutcome outcome;
+        bool fellBack;
+        std::int32_t status;
+    };
+    const auto loaded = [](PlanTest& test) { test.files.Find("c:\\app\\a.dll")->loaded = true; };
+    const Case cases[] = {
+        {"at the restart, though nothing is in use", [](PlanTest&) {}, PlanMode::AtRestart, PlanOutcome::Scheduled,
+         false, 0},
+        {"a loaded file waits for the restart", loaded, PlanMode::NowOrAtRestart, PlanOutcome::Scheduled, false, 0},
+        {"a held file cannot be moved aside", [](PlanTest& test) { test.files.Find("c:\\app\\d.dll")->inUse = true; },
+         PlanMode::MoveAside, PlanOutcome::Scheduled, true, 0},
+        {"in use only when its turn comes", [](PlanTest& test) {
+             test.files.fault = FailsChanging("c:\\app\\d.dll", kErrorSharingViolation);
+         }, PlanMode::NowOrAtRestart, PlanOutcome::Scheduled, false, 0},
+        {"moved aside, and a later failure puts it back and schedules the set", [&](PlanTest& test) {
+             loaded(test);
+             test.files.fault = FailsChanging("c:\\app\\empty", kErrorAccessDenied);
+         }, PlanMode::MoveAside, PlanOutcome::Scheduled, true, 0},
+        {"the list may not be written", [](PlanTest& test) { test.registry.refuseWrites = true; },
+         PlanMode::NowOrAtRestart, PlanOutcome::NotScheduled, false, kErrorAccessDenied},
+        {"the list is of another form", [](PlanTest& test) {
+             test.registry.PutText(kSessionManager, kPendingValueName, kRegBinary, S("\\??\\C:\\x\0\0\0"));
+         }, PlanMode::AtRestart, PlanOutcome::NotScheduled, false, kErrorInvalidData},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        files = FakeFileSystem();
+        registry = FakeRegistry();
+        SetUp();
+        test.arrange(*this);
+        std::map<std::string, std::string> before = Snapshot();
+        const std::string listBefore = registry.FindValue(kSessionManager, kPendingValueName)->Text();
+        const PlanResult result = Apply(kPlanOfFive, test.mode);
+        files.fault = nullptr;
+        EXPECT_EQ(result.outcome, test.outcome);
+        EXPECT_EQ(result.fellBack, test.fellBack);
+        EXPECT_EQ(result.status, result.outcome == PlanOutcome::NotScheduled ? test.status : result.status);
+        // Nothing is done now; a read-only file to replace at the restart is made writable.
+        if (result.outcome == PlanOutcome::Scheduled) {
+            before["c:\\app\\b.dll"] = "old b/" + std::to_string(kAttributeNormal);
+            EXPECT_NE(Stored(), listBefore);
+        } else {
+            EXPECT_EQ(Stored(), listBefore);
+        }
+        EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+TEST_F(PlanTest, MoveAsideReplacesALoadedFileNowAndSchedulesOnlyItsOldCopy) {
+    files.Find("c:\\app\\a.dll")->loaded = true;
+    const PlanResult result = Apply(kPlanOfFive, PlanMode::MoveAside);
+    ASSERT_EQ(result.outcome, PlanOutcome::DoneNow);
+    EXPECT_EQ(noticed, 1);
+    EXPECT_EQ(result.operations[0].fate, OperationFate::MovedAside);
+    EXPECT_EQ(result.operations[0].oldCopy, "c:\\app\\a.dll.pendrix-old-1");
+    EXPECT_EQ(files.Find("c:\\app\\a.dll")->content, "new a");
+    EXPECT_TRUE(files.Find("c:\\app\\a.dll.pendrix-old-1")->loaded);
+    EXPECT_EQ(files.Find("c:\\app\\c.dll")->content, "new c");
+    EXPECT_FALSE(files.Exists("c:\\app\\d.dll"));
+    EXPECT_EQ(Stored(), S("\\??\\C:\\x\0\0\\??\\c:\\app\\a.dll.pendrix-old-1\0\0\0"));
+}
+
+struct RefusalCase {
+    const char* name;
+    const char* plan;
+    std::size_t index;
+    std::int32_t status;
+};
+
+const RefusalCase kRefusals[] = {
+    {"a source that does not exist", "delete c:\\app\\d.dll\nreplace c:\\new\\x.dll c:\\app\\a.dll\n", 1,
+     kErrorFileNotFound},
+    {"a destination's folder that does not exist", "replace c:\\new\\a.dll c:\\no\\a.dll\n", 0, kErrorPathNotFound},
+    {"a pattern", "delete c:\\app\\*.dll\n", 0, kErrorInvalidName},
+    {"a device", "delete \\\\.\\PhysicalDrive0\n", 0, kErrorBadPathname},
+    {"a folder as the source", "replace c:\\new c:\\app\\a.dll\n", 0, kErrorDirectoryNotSupported},
+    {"a folder that is not empty", "delete c:\\new\n", 0, kErrorDirNotEmpty},
+    {"one file as source and destination", "replace c:\\new\\a.dll C:/NEW/a.dll\n", 0, kErrorBadArguments},
+    {"two operations on one destination",
+     "replace c:\\new\\a.dll c:\\app\\a.dll\nreplace c:\\new\\b.dll C:\\APP\\A.DLL\n", 1, kErrorBadArguments},
+    {"one file twice by another name",
+     "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\alias.dll\n", 1, kErrorBadArguments},
+    {"a destination deleted by another", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\a.dll\n", 1,
+     kErrorBadArguments},
+    {"a file in a folder the plan deletes", "delete c:\\app\\empty\nreplace c:\\new\\a.dll c:\\app\\empty\\a.dll\n",
+     1, kErrorBadArguments},
+    {"a destination a pending entry takes away", "replace c:\\new\\a.dll c:\\x\n", 0, kErrorFileNotFound},
+};
+
+TEST_F(PlanTest, ARefusalAnywhereChangesNothing) {
+    files.Alias("c:\\app\\alias.dll", "c:\\app\\a.dll");
+    files.Put("c:\\x", "x");
+    const std::map<std::string, std::string> before = Snapshot();
+    for (const RefusalCase& test : kRefusals) {
+        SCOPED_TRACE(test.name);
+        const PlanResult result = Apply(test.plan);
+        EXPECT_EQ(result.outcome, PlanOutcome::Refused);
+        EXPECT_EQ(result.index, test.index);
+        EXPECT_EQ(result.status, test.status);
+        for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::NotDone);
+        EXPECT_EQ(Snapshot(), before);
+        EXPECT_EQ(Stored(), kListBefore);
+    }
+}
+
+}  // namespace
+}  // namespace pendrix
