@@ -121,7 +121,9 @@ std::string Operations(std::size_t count) {
 // The set's line, and the exit code: on standard output when it was done or
 // scheduled, else on standard error.
 int Conclude(CliContext& context, const std::vector<PlanOperation>& plan, const PlanResult& result) {
-    const auto lineOf = [&](std::size_t index) { return "line " + std::to_string(plan[index].line); };
+    const auto lineOf = [&](std::size_t index) {
+        return index < plan.size() ? "line " + std::to_string(plan[index].line) : std::string("the plan");
+    };
     const std::string count = Operations(plan.size());
     switch (result.outcome) {
     case PlanOutcome::DoneNow: {
