@@ -41,8 +41,9 @@ struct FileIdentity {
 struct FileDescription {
     std::uint32_t attributes = 0;
     std::uint32_t links = 1;  // its names (hard links) on the volume
-    // The full name of the file itself, a symbolic link followed, in the
-    // plain form ("C:\dir\file", "\\server\share\file").
+    // The full name of the file itself, a symbolic link followed, as
+    // GetFinalPathNameByHandleW gives it ("\\?\C:\dir\file",
+    // "\\?\UNC\server\share\file"); empty when it gave none.
     std::string finalPath;
 };
 

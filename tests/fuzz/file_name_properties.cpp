@@ -60,7 +60,11 @@ void CheckResolution(std::string_view typed, NameUse use) {
     files.currentFolder = "C:\\work\\here";
     files.remoteDrives.insert('n');
     const NameResolution resolution = ResolveName(typed, files, use);
-    if (IsBlank(typed)) Require(resolution.problem == NameProblem::Blank, "a blank name is refused as empty");
+    // Blank: nothing but spaces and tabs, decided here apart from the program.
+    const bool blank = std::all_of(typed.begin(), typed.end(), [](char c) { return c == ' ' || c == '\t'; });
+    Require((resolution.problem == NameProblem::Blank) == blank, "a name is refused as empty exactly when blank");
+    if (!blank && typed.find('\0') != std::string_view::npos)
+        Require(resolution.problem == NameProblem::InvalidName, "a name holding a NUL is refused, not cut short");
     if (typed.find('"') == std::string_view::npos) {
         const NameResolution quoted = ResolveName("\"" + std::string(typed) + "\"", files, use);
         Require(quoted.problem == resolution.problem && quoted.status == resolution.status &&

@@ -172,6 +172,8 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         std::size_t entry;
         int code;
         std::string after;
+        const char* source = nullptr;           // --source
+        std::uint32_t meanwhileType = kRegMultiSz;
     } cases[] = {
         {a + c + '\0', "", 2, 0, a + '\0'},
         {a + c + '\0', a + c + setup + '\0', 2, 0, a + setup + '\0'},
@@ -181,6 +183,14 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         {a + '\0', "", 1, 0, "<absent>"},
         {c, "", 1, 0, "<absent>"},
         {S("\\??\\C:\\unclosed"), "", 1, 0, "<absent>"},
+        // --source as list shows it, or as stored; another source refuses.
+        {a + c + '\0', "", 1, 0, c + '\0', "C:\\a"},
+        {a + c + '\0', "", 1, 0, c + '\0', "\\??\\C:\\a"},
+        {a + c + '\0', "", 1, 1168, a + c + '\0', "C:\\b"},
+        // Another program made the value binary between the two reads.
+        {a + c + '\0', a + c + '\0', 1, 13, a + c + '\0', nullptr, kRegBinary},
+        // Taking out the unclosed last entry would close the list.
+        {c + S("\\??\\C:\\d"), "", 2, 13, c + S("\\??\\C:\\d")},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(::testing::PrintToString(test.meanwhile) + " entry " + std::to_string(test.entry));
@@ -190,7 +200,7 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         int queries = 0;
         registry.beforeQuery = [&] {
             if (++queries == 2 && !test.meanwhile.empty())
-                registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.meanwhile);
+                registry.PutText(kSessionManager, kPendingValueName, test.meanwhileType, test.meanwhile);
         };
         RegistryRoutines routines(registry);
         RecordedOutput output;
@@ -203,10 +213,15 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         CliArguments arguments;
         arguments.command = CliCommand::Remove;
         arguments.entry = test.entry;
+        if (test.source != nullptr) arguments.expectedSource = test.source;
         EXPECT_EQ(RunCommand(arguments, context), test.code) << output.error;
         EXPECT_EQ(output.error.empty(), test.code == 0) << output.error;
         const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
-        EXPECT_EQ(value == nullptr ? "<absent>" : value->Text(), test.after);
+        if (value != nullptr && value->type == kRegBinary) {
+            EXPECT_EQ(std::string(value->data.begin(), value->data.end()), test.after);
+        } else {
+            EXPECT_EQ(value == nullptr ? "<absent>" : value->Text(), test.after);
+        }
         EXPECT_EQ(registry.OpenHandles(), 0u);
     }
 }
@@ -255,7 +270,7 @@ std::u16string JsonUnits(const std::string& literal) {
 TEST(FileStates, AgreeWithAQuestionPerName) {
     std::mt19937 random(99);
     const char* const folders[] = {"C:\\a\\", "C:\\b\\", "C:\\a\\deep\\", "C:\\none\\", "C:\\"};
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 120; ++round) {
         ::pendrix::testing::FakeFileSystem files;
         files.PutFolder("C:\\b");  // empty
         std::vector<std::string> paths;
@@ -267,7 +282,9 @@ TEST(FileStates, AgreeWithAQuestionPerName) {
             // A name no file can have, in a folder that exists.
             const bool nameless = (folder == 1 || folder == 4) && random() % 4 == 0;
             path += std::string(nameless ? "<" : "") + std::to_string(random() % 6) + ".dll";
-            if (random() % 2 && !nameless && path.find("none") == std::string::npos) files.Put(path, "x");
+            // Sizes differ; each file's time is its own.
+            if (random() % 2 && !nameless && path.find("none") == std::string::npos)
+                files.Put(path, std::string(random() % 3, 'x'));
             paths.push_back(random() % 10 == 0 ? std::string() : path);
         }
         std::vector<FileState> expected;
@@ -296,6 +313,19 @@ TEST(FileStates, AgreeWithAQuestionPerName) {
     for (std::size_t i = 0; i < states.size(); ++i)
         EXPECT_EQ(states[i].state, i % 2 == 0 && i / 2 % 3 != 0 ? SourceState::Exists : SourceState::Missing) << i;
     EXPECT_EQ(files.attributeCalls.value, 3);  // big, its first (missing) name, then one listing; gone
+}
+
+// The UTF-8 of the first and last character of each length, both ways.
+TEST(Utf16Text, EachLengthsFirstAndLastCharacter) {
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"\u007F", "\x7F"},         {u"\u0080", "\xC2\x80"},         {u"\u07FF", "\xDF\xBF"},
+        {u"\u0800", "\xE0\xA0\x80"}, {u"\uFFFF", "\xEF\xBF\xBF"},     {u"\U00010000", "\xF0\x90\x80\x80"},
+        {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+    };
+    for (const auto& [units, text] : cases) {
+        EXPECT_EQ(TextFromUtf16(units), text) << text;
+        EXPECT_EQ(Utf16FromText(text), units) << text;
+    }
 }
 
 TEST(JsonText, EveryUtf16SequenceComesBackUnitForUnit) {

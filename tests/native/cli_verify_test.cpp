@@ -47,7 +47,7 @@ TEST(Verification, ClassifiesEachListedEntryAgainstTheFilesNow) {
         {"not closed", kRename, Unreached::NotClosed, kExists, kListed, false, kGone, File(kListed),
          Outcome::NeverReached},
         {"replaced", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kListed), Outcome::CarriedOut},
-        {"source left", kReplace, Unreached::No, kExists, kListed, false, File(kListed), File(kOther),
+        {"source left", kReplace, Unreached::No, kExists, kListed, false, File(kListed), File(kListed),
          Outcome::NotCarriedOut},
         {"old file left", kReplace, Unreached::No, kExists, kListed, false, kGone, File(kOther),
          Outcome::NotCarriedOut},
@@ -128,6 +128,28 @@ TEST(Verification, ReadsTheListingInOrder) {
     }
 }
 
+// Each entry's files are asked about by their Win32 names: a replacement's
+// destination without its "!".
+TEST(Verification, AsksAboutEachEntrysFiles) {
+    ::pendrix::testing::FakeFileSystem files;
+    files.Put("C:\\d", "12345");
+    files.Put("C:\\n", "x");
+    FileFacts facts;
+    ASSERT_EQ(files.Facts("C:\\d", facts), kErrorSuccess);
+    PendingEntries listed = DescribeEntries(S("\\??\\C:\\s\0!\\??\\C:\\d\0\\??\\C:\\r\0\\??\\C:\\n\0\0"), true);
+    ASSERT_EQ(listed.entries.size(), 2u);
+    listed.entries[0].sourceState = SourceState::Exists;
+    listed.entries[0].sourceStamp = FileStamp{facts.size, facts.lastWrite};
+    const std::vector<Verdict> verdicts = VerifyEntries(listed, PendingEntries{}, files);
+    ASSERT_EQ(verdicts.size(), 2u);
+    EXPECT_EQ(verdicts[0].outcome, Outcome::CarriedOut);
+    EXPECT_EQ(verdicts[1].outcome, Outcome::CarriedOut);
+    files.Put("C:\\d", "1234");  // another file now
+    files.Remove("C:\\n");
+    EXPECT_EQ(VerifyEntries(listed, PendingEntries{}, files)[0].outcome, Outcome::NotCarriedOut);
+    EXPECT_EQ(VerifyEntries(listed, PendingEntries{}, files)[1].outcome, Outcome::NotCarriedOut);
+}
+
 // A listing as list --json writes it, with one entry's members replaced.
 std::string Listing(const std::string& entry = R"("number": 1, "kind": "replace", "source": "C:\\s",
     "destination": "C:\\d", "first": "\\??\\C:\\s", "second": "!\\??\\C:\\d", "sourceExists": true,
@@ -177,8 +199,24 @@ TEST(SavedListing, TakesOnlyWhatListWrites) {
     EXPECT_TRUE(ReadSavedListing(utf16));
     EXPECT_FALSE(ReadSavedListing(utf16.substr(0, utf16.size() - 1)));
     EXPECT_FALSE(ReadSavedListing(utf16.substr(2)));
-    EXPECT_FALSE(ReadSavedListing(std::string(kMaxJsonDepth + 1, '[') + std::string(kMaxJsonDepth + 1, ']')));
-    EXPECT_TRUE(ReadJson(std::string(kMaxJsonDepth, '[') + std::string(kMaxJsonDepth, ']')));
+}
+
+TEST(JsonReader, TakesJsonAndNothingElse) {
+    // depth levels of arrays or of objects, the innermost empty.
+    const auto nested = [](std::size_t depth, const std::string& open, const std::string& close) {
+        std::string text = open == "[" ? "[]" : "{}";
+        for (std::size_t i = 1; i < depth; ++i) text = open + text + close;
+        return text;
+    };
+    for (const auto& [open, close] : {std::pair{"[", "]"}, std::pair{"{\"a\": ", "}"}}) {
+        EXPECT_TRUE(ReadJson(nested(kMaxJsonDepth, open, close))) << open;
+        EXPECT_FALSE(ReadJson(nested(kMaxJsonDepth + 1, open, close))) << open;
+    }
+    for (const char* refused : {"[1.]", "[\"\x1F\"]", "{\"a\": 1, \"a\": 2}", "[] x", "[01]", "[\"\\x\"]", "[1e]"})
+        EXPECT_FALSE(ReadJson(refused)) << refused;
+    const std::optional<JsonValue> escaped = ReadJson("\"\\u00e9\\u0041\\n\"");
+    ASSERT_TRUE(escaped);
+    EXPECT_EQ(escaped->text, "\xC3\xA9" "A\n");
 }
 
 TEST(FileTimeText, GivesBackTheVeryTime) {

@@ -22,23 +22,50 @@ std::string Lower(std::string text) {
 
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
-// * matches any run, ? any one character, case ignored: the find
-// functions' plain matching, applied to long and short names alike.
-bool Matches(std::string_view pattern, std::string_view name) {
-    if (pattern.empty()) return name.empty();
-    if (pattern[0] == '*')
-        return Matches(pattern.substr(1), name) || (!name.empty() && Matches(pattern, name.substr(1)));
-    if (name.empty()) return false;
-    const bool same = pattern[0] == '?' || std::tolower(static_cast<unsigned char>(pattern[0])) ==
-                                               std::tolower(static_cast<unsigned char>(name[0]));
-    return same && Matches(pattern.substr(1), name.substr(1));
+// As FindFirstFileW matches, case ignored, long and short names alike: the
+// pattern's trailing periods and blanks go, "*.*" is "*", a ? matches one
+// character but none at a period or the end, a period before a wildcard
+// also matches the end, a * before a period (or a final * of a pattern
+// typed with a final period) may not take the name's last period.
+std::string DosPattern(std::string pattern) {
+    const bool endsInPeriod = !pattern.empty() && pattern.back() == '.';
+    while (!pattern.empty() && (pattern.back() == '.' || pattern.back() == ' ')) pattern.pop_back();
+    if (pattern == "*.*") return "*";
+    std::string rewritten = pattern;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '?') rewritten[i] = '>';
+        if (pattern[i] == '.' && i + 1 < pattern.size() && (pattern[i + 1] == '*' || pattern[i + 1] == '?'))
+            rewritten[i] = '"';
+        if (pattern[i] == '*' && (i + 1 < pattern.size() ? pattern[i + 1] == '.' : endsInPeriod)) rewritten[i] = '<';
+    }
+    return rewritten;
 }
 
-// A name's parts that Windows reads as devices wherever they stand.
+bool Matches(std::string_view pattern, std::string_view name) {
+    if (pattern.empty()) return name.empty();
+    const std::string_view rest = pattern.substr(1);
+    switch (pattern[0]) {
+    case '*': return Matches(rest, name) || (!name.empty() && Matches(pattern, name.substr(1)));
+    case '<':
+        return Matches(rest, name) || (!name.empty() && (name[0] != '.' || name.find('.', 1) != std::string_view::npos) &&
+                                       Matches(pattern, name.substr(1)));
+    case '>': return !name.empty() && name[0] != '.' ? Matches(rest, name.substr(1)) : Matches(rest, name);
+    case '"': return name.empty() ? Matches(rest, name) : name[0] == '.' && Matches(rest, name.substr(1));
+    default:
+        return !name.empty() &&
+               std::tolower(static_cast<unsigned char>(pattern[0])) == std::tolower(static_cast<unsigned char>(name[0])) &&
+               Matches(rest, name.substr(1));
+    }
+}
+
+// A name's parts that Windows reads as devices wherever they stand: what
+// comes before a period, without a closing ":" and blanks ("CON:", "nul .txt").
 bool IsDeviceName(std::string part) {
     part = Lower(part.substr(0, part.find('.')));
+    if (!part.empty() && part.back() == ':') part.pop_back();
     while (!part.empty() && part.back() == ' ') part.pop_back();
-    if (part == "con" || part == "prn" || part == "aux" || part == "nul") return true;
+    if (part == "con" || part == "prn" || part == "aux" || part == "nul" || part == "conin$" || part == "conout$")
+        return true;
     return part.size() == 4 && (part.rfind("com", 0) == 0 || part.rfind("lpt", 0) == 0) && part[3] >= '1' &&
            part[3] <= '9';
 }
@@ -97,7 +124,7 @@ std::string FakeFileSystem::Followed(const std::string& path) const {
 }
 
 bool FakeFileSystem::FolderExists(const std::string& key) const {
-    if (key.size() == 3 && key[1] == ':') return true;
+    if (key.size() == 3 && key[1] == ':') return DriveExists(key[0]);
     const auto name = names_.find(key);
     if (name != names_.end()) return name->second.file == 0 && name->second.linkTarget.empty();
     const std::string inside = key + "\\";
@@ -132,6 +159,22 @@ void FakeFileSystem::Unname(const std::string& key) {
 
 std::uint32_t FakeFileSystem::Fault(const std::string& call, const std::string& path) const {
     return fault ? fault(call, path) : kErrorSuccess;
+}
+
+// A rename needs the right to delete the name (5 without it) and to add a
+// name to the folder it goes to.
+std::uint32_t FakeFileSystem::RenameRefused(const std::string& from) const {
+    const auto name = names_.find(from);
+    if (name != names_.end() && name->second.file != 0 && files_.at(name->second.file).deleteDenied)
+        return kErrorAccessDenied;
+    return kErrorSuccess;
+}
+
+bool FakeFileSystem::DriveExists(char letter) const {
+    if (std::tolower(static_cast<unsigned char>(currentFolder[0])) == letter || remoteDrives.count(letter) != 0)
+        return true;
+    const auto next = names_.lower_bound(std::string(1, letter) + ":");
+    return next != names_.end() && next->first[0] == letter && next->first[1] == ':';
 }
 
 void FakeFileSystem::Put(const std::string& path, const std::string& content) {
@@ -222,7 +265,7 @@ std::uint32_t FakeFileSystem::Remove(const std::string& path) {
     if (const File* file = FileOf(key)) {
         if (file->attributes & kAttributeReadOnly) return kErrorAccessDenied;
         if (file->inUse) return kErrorSharingViolation;
-        if (file->loaded) return kErrorAccessDenied;
+        if (file->loaded || file->deleteDenied) return kErrorAccessDenied;
     } else if (name->second.linkTarget.empty()) {
         return kErrorAccessDenied;  // a folder
     }
@@ -286,16 +329,18 @@ std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::str
     const auto name = names_.find(from);
     if (name == names_.end()) return Missing(source);
     if (const File* file = FileOf(from); file != nullptr && file->inUse) return kErrorSharingViolation;
+    if (const std::uint32_t status = RenameRefused(from)) return status;
     const std::string to = Lookup(target);
     if (names_.count(to) != 0) {
         if (FolderExists(to)) return kErrorAccessDenied;
         if (const File* existing = FileOf(to);
-            existing != nullptr &&
-            (existing->inUse || existing->loaded || (existing->attributes & kAttributeReadOnly)))
+            existing != nullptr && (existing->inUse || existing->loaded || existing->deleteDenied ||
+                                    (existing->attributes & kAttributeReadOnly)))
             return kErrorAccessDenied;
     } else if (!FolderExists(ParentKey(to))) {
         return kErrorPathNotFound;
     }
+    if (foldersRefusingNewFiles.count(ParentKey(to)) != 0) return kErrorAccessDenied;
     if (const std::uint32_t status = Fault("MoveOver", target)) return status;
     MoveName(from, to, target);
     return kErrorSuccess;
@@ -319,7 +364,7 @@ std::uint32_t FakeFileSystem::Replace(const std::string& replaced, const std::st
                                       const std::string& backup) {
     const File* old = Find(replaced);
     if (old == nullptr) return Missing(replaced);
-    if (old->attributes & kAttributeReadOnly) return kErrorAccessDenied;
+    if ((old->attributes & kAttributeReadOnly) || old->deleteDenied) return kErrorAccessDenied;
     const File* fresh = Find(replacement);
     if (fresh == nullptr) return Missing(replacement);
     if (fresh->inUse || fresh->lockedForRead) return kErrorSharingViolation;
@@ -335,7 +380,9 @@ std::uint32_t FakeFileSystem::CreateTempFile(const std::string& folder, std::str
     const std::string key = Key(where);
     if (!FolderExists(key)) return kErrorPathNotFound;
     if (foldersRefusingNewFiles.count(key) != 0) return kErrorAccessDenied;
-    const std::string name = where + "pdx" + std::to_string(nextTemp_++) + ".tmp";
+    std::string name;
+    do name = where + "pdx" + std::to_string(nextTemp_++) + ".tmp";
+    while (Exists(name) || FolderExists(Key(name)));  // a name taken is skipped, never written over
     if (Utf16FromText(name).size() > kMaxNameUnits) return kErrorFilenameExcedRange;
     Put(name, "");
     path = name;
@@ -360,18 +407,19 @@ std::uint32_t FakeFileSystem::Describe(const std::string& path, FileDescription&
     if (file == nullptr) return Missing(path);
     description.attributes = file->attributes;
     description.links = static_cast<std::uint32_t>(NamesOf(file->index));
-    description.finalPath = std::string(kVerbatim) + names_.at(key).stored;
+    // GetFinalPathNameByHandleW: "\\?\C:\dir\file", "\\?\UNC\server\share\file".
+    const std::string& stored = names_.at(key).stored;
+    description.finalPath = stored.rfind("\\\\", 0) == 0 ? std::string(kVerbatimUnc) + stored.substr(2)
+                                                        : std::string(kVerbatim) + stored;
     return kErrorSuccess;
 }
 
 std::uint32_t FakeFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& found) {
     found.clear();
-    const std::string key = Key(pattern);
-    const std::string folder = ParentKey(key);
+    const std::string folder = ParentKey(Key(pattern));
     if (!FolderExists(folder)) return kErrorPathNotFound;
-    std::string full;
-    FullPath(pattern, full);
-    const std::string wanted = LastPart(full);
+    // The last part as typed: its final period still counts.
+    const std::string wanted = DosPattern(pattern.substr(pattern.find_last_of("\\/") + 1));
     for (const auto& [other, name] : names_) {
         if (ParentKey(other) != folder) continue;
         const std::string longName = LastPart(name.stored);
@@ -413,7 +461,8 @@ std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& byte
 // As GetFullPathNameW: "/" is "\", relative names start at the current
 // folder (of their drive), "." and ".." go, trailing periods and blanks of
 // every part go, a device's name becomes "\\.\NAME"; "\\?\" names stay.
-std::uint32_t FakeFileSystem::FullPath(const std::string& path, std::string& full) {
+std::uint32_t FakeFileSystem::FullPath(const std::string& typed, std::string& full) {
+    const std::string path = typed.substr(0, typed.find('\0'));  // a wide string ends at its first NUL
     if (path.empty()) return kErrorInvalidName;
     if (path.rfind(kVerbatim, 0) == 0) {
         full = path;
@@ -484,9 +533,11 @@ std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::strin
     const auto name = names_.find(from);
     if (name == names_.end()) return Missing(source);
     if (const File* file = FileOf(from); file != nullptr && file->inUse) return kErrorSharingViolation;
+    if (const std::uint32_t status = RenameRefused(from)) return status;
     const std::string to = Lookup(target);
     if (names_.count(to) != 0) return kErrorAlreadyExists;
     if (!FolderExists(ParentKey(to))) return kErrorPathNotFound;
+    if (foldersRefusingNewFiles.count(ParentKey(to)) != 0) return kErrorAccessDenied;
     if (const std::uint32_t status = Fault("Rename", target)) return status;
     MoveName(from, to, target);
     return kErrorSuccess;
@@ -501,10 +552,16 @@ std::uint32_t FakeFileSystem::Use(const std::string& path, FileUse& use) {
     return kErrorSuccess;
 }
 
+// GetDriveTypeW wants the root ("C:\"): for "C:", or a drive that is not
+// there, it answers DRIVE_NO_ROOT_DIR.
 std::uint32_t FakeFileSystem::DriveType(const std::string& root) {
-    if (root.empty() || missingRoots.count(Lower(root)) != 0) return kDriveNoRootDir;
-    return remoteDrives.count(static_cast<char>(std::tolower(static_cast<unsigned char>(root[0])))) != 0 ? kDriveRemote
-                                                                                                       : kDriveFixed;
+    if (missingRoots.count(Lower(root)) != 0) return kDriveNoRootDir;
+    // A share's root ("\\server\share\") that can be reached is DRIVE_REMOTE.
+    if (root.size() > 4 && root.compare(0, 2, "\\\\") == 0 && root.back() == '\\') return kDriveRemote;
+    if (root.size() != 3 || !IsLetter(root[0]) || root[1] != ':' || root[2] != '\\') return kDriveNoRootDir;
+    const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(root[0])));
+    if (remoteDrives.count(letter) != 0) return kDriveRemote;
+    return DriveExists(letter) ? kDriveFixed : kDriveNoRootDir;
 }
 
 }  // namespace pendrix::testing

@@ -6,10 +6,11 @@
 // is deleted or renamed). A file held open without sharing cannot be
 // deleted or replaced (32), a read-only one gives 5; one that programs have
 // loaded may be renamed but neither deleted (5) nor written (32) nor
-// replaced by another (5); a missing file gives 2,
+// replaced by another (5); one whose security refuses deletion can be
+// neither deleted nor renamed (5); a missing file gives 2,
 // a missing folder on the way 3, a name Windows cannot hold 123. FullPath
 // resolves as GetFullPathNameW. A folder exists when it was put or holds
-// something; a drive's root always exists. Each file put is written anew:
+// something; a drive's root exists when the drive does. Each file put is written anew:
 // it gets a last-write time of its own, which copies and moves keep.
 #pragma once
 
@@ -33,6 +34,7 @@ public:
         bool inUse = false;          // held open without FILE_SHARE_DELETE or FILE_SHARE_WRITE
         bool lockedForRead = false;  // held open without FILE_SHARE_READ
         bool loaded = false;         // loaded by a program: mapped as an image
+        bool deleteDenied = false;   // its security refuses DELETE: no deletion, no rename (5)
         std::uint64_t index = 0;
         std::uint64_t lastWrite = 0;
     };
@@ -52,7 +54,7 @@ public:
     std::vector<std::string> Paths() const;
 
     std::string currentFolder = "C:\\work";
-    std::set<std::string> foldersRefusingNewFiles;  // lower case, without a closing "\"
+    std::set<std::string> foldersRefusingNewFiles;  // lower case, without a closing "\": 5 for a new name there
     std::set<char> remoteDrives;                    // lower-case letters of network drives
     // Roots with no volume here ("q:\\", "\\\\server\\share\\", lower case):
     // GetDriveTypeW gives DRIVE_NO_ROOT_DIR for them.
@@ -82,6 +84,8 @@ public:
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
     std::uint32_t Rename(const std::string& source, const std::string& target) override;
+    // Windows: a file open without delete sharing refuses an open for DELETE
+    // (32); a loaded image, one for FILE_WRITE_DATA (32).
     std::uint32_t Use(const std::string& path, FileUse& use) override;
 
     // Attributes calls so far, counted from any thread.
@@ -121,6 +125,9 @@ private:
     // whatever had that name; it keeps no short name.
     void MoveName(const std::string& from, const std::string& to, const std::string& target);
     std::uint32_t Fault(const std::string& call, const std::string& path) const;
+    std::uint32_t RenameRefused(const std::string& from) const;
+    // A drive is there when it is the current folder's, a network one, or holds a name.
+    bool DriveExists(char letter) const;
     // What the name key (a link followed) tells, as a folder listing does.
     FileFacts FactsOf(const std::string& key);
 

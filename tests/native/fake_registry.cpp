@@ -261,6 +261,7 @@ std::int32_t FakeRegistry::SetValue(RegHandle key, const std::string& name, std:
 
 std::int32_t FakeRegistry::QueryStoredSize(RegHandle key, const std::string& name, std::uint32_t& type,
                                            std::uint32_t& storedSize) {
+    if (beforeSizeQuery) beforeSizeQuery();
     std::int32_t status = kErrorSuccess;
     const std::optional<std::string> path = Granted(key, kKeyQueryValue, status);
     if (!path) return status;

@@ -59,6 +59,8 @@ public:
     bool expansionFails = false;             // ExpandVariables gives 0
     // Runs as each QueryValue begins: another program's change between reads.
     std::function<void()> beforeQuery;
+    // Runs as each QueryStoredSize begins: a change between the data and its size.
+    std::function<void()> beforeSizeQuery;
 
     // Observations.
     int setCalls = 0;

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "registry/registry_constants.h"
 #include "app/command_messages.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/name_pattern.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_list_lock.h"
@@ -109,6 +111,10 @@ void KeptHiddenSystem(FakeFileSystem& fs) {
 }
 void KeptReadOnly(FakeFileSystem& fs) { EXPECT_EQ(fs.Find(kDestination)->attributes, kAttributeReadOnly); }
 void HardLinked(FakeFileSystem& fs) { fs.Alias("c:\\other\\link.dll", kDestination); }
+void HardLinkedReadOnly(FakeFileSystem& fs) {
+    HardLinked(fs);
+    DestinationReadOnly(fs);
+}
 void LinkSeesNew(FakeFileSystem& fs) {
     EXPECT_EQ(fs.Find("c:\\other\\link.dll")->content, "new");
     FileIdentity a, b;
@@ -179,6 +185,7 @@ const ReplaceCase kReplaceCases[] = {
     {"network drive, free", true, OnNetworkDrive, CommandOutcome::DoneNow, "new"},
     {"hidden system destination", true, HiddenSystem, CommandOutcome::DoneNow, "new", 0, KeptHiddenSystem},
     {"hard-linked destination", true, HardLinked, CommandOutcome::DoneNow, "new", 0, LinkSeesNew},
+    {"hard-linked read-only destination", true, HardLinkedReadOnly, CommandOutcome::DoneNow, "new", 0, KeptReadOnly},
     {"symbolic link", true, SymbolicLinkToReal, CommandOutcome::DoneNow, "new", 0, LinkStaysALink},
     {"swap stops half-way, put back", true, SwapStopsHalfWay, CommandOutcome::Scheduled, "old"},
     {"swap stops half-way, not put back", true, SwapStopsAndStays, CommandOutcome::Interrupted, nullptr,
@@ -235,6 +242,8 @@ struct NameCase {
 const NameCase kNameCases[] = {
     {"", "C:\\d", CommandOutcome::NeedsInput, ""},
     {"  ", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"\t", "C:\\d", CommandOutcome::NeedsInput, ""},
+    {"s", "//?/C:/dir/f4.txt", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\f4.txt")},
     {"s", "C:/dir/./a b.txt. .", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
     {"..\\work\\s", "\\\\?\\C:\\dir\\a b.txt", CommandOutcome::Scheduled, S("\\??\\C:\\work\\s\0!\\??\\C:\\dir\\a b.txt")},
     {"\\??\\C:\\work\\s", "\\\\.\\C:\\dir\\x\\..\\f3.txt", CommandOutcome::Scheduled,
@@ -245,8 +254,15 @@ const NameCase kNameCases[] = {
     {"s", "C:\\dir\\*.txt", CommandOutcome::Refused, "", kErrorInvalidName},
     {"C:\\di?\\s", "C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
     {"s", "\\\\?\\C:\\dir\\..\\a.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "\\\\?\\C:\\.\\a", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\dir\\a\x1f.txt", CommandOutcome::Refused, "", kErrorInvalidName},
+    {"s", "C:\\dir\\:stream", CommandOutcome::Refused, "", kErrorInvalidName},
     {"s", "C:\\", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "C:", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "C:.", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "C: ", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "CON:", CommandOutcome::Refused, "", kErrorBadPathname},
+    {"s", "C:\\dir\\CONIN$", CommandOutcome::Refused, "", kErrorBadPathname},
     {"\\\\.\\C:", "C:\\dir\\a.txt", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "\\\\.\\PhysicalDrive0", CommandOutcome::Refused, "", kErrorBadPathname},
     {"s", "\\\\?\\Volume{6d5f4a2e-0000-0000-0000-100000000000}\\a.txt", CommandOutcome::Refused, "",
@@ -306,6 +322,16 @@ TEST_F(FileCommandsTest, ALongFolderWorksAndLeavesNothingBehind) {
     ExpectNoStrayFile();
 }
 
+// The file's final name on a share is "\\?\UNC\server\share\...".
+TEST_F(FileCommandsTest, AFileOnAShareIsReplacedNow) {
+    files.Put("\\\\server\\share\\new.dll", "new");
+    files.Put("\\\\server\\share\\lib.dll", "old");
+    EXPECT_EQ(Launch().Replace("\\\\server\\share\\new.dll", "\\\\server\\share\\lib.dll", true).outcome,
+              CommandOutcome::DoneNow);
+    EXPECT_EQ(files.Find("\\\\server\\share\\lib.dll")->content, "new");
+    ExpectNoStrayFile();
+}
+
 TEST_F(FileCommandsTest, OneFileNamedTwiceIsRefusedHoweverItIsSpelt) {
     files.Put("c:\\app\\library.dll", "only copy");
     files.ShortName("c:\\app\\library.dll", "LIBRAR~1.DLL");
@@ -358,6 +384,7 @@ const DeleteCase kDeleteCases[] = {
     {"empty folder", "c:\\t\\sub.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\sub.tmp"}},
     {"empty folder, not now", "c:\\t\\sub.tmp\\", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\sub.tmp"}, {}},
     {"folder holding files", "c:\\t", true, {}, CommandOutcome::Refused, {}, {}, kErrorDirNotEmpty},
+    {"folder holding files, not now", "c:\\t", false, {}, CommandOutcome::Refused, {}, {}, kErrorDirNotEmpty},
     {"pattern, all free", "c:\\t\\*.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\a.tmp", "c:\\t\\b.tmp"}},
     {"pattern, one in use", "c:\\t\\?.tmp", true, {"c:\\t\\b.tmp"}, CommandOutcome::Scheduled,
      {"\\??\\c:\\t\\b.tmp"}, {"c:\\t\\a.tmp"}},
@@ -370,7 +397,11 @@ const DeleteCase kDeleteCases[] = {
     {"pattern matching short names, not now", "c:\\w\\*.HTM", false, {}, CommandOutcome::Scheduled,
      {"\\??\\c:\\w\\y.htm"}, {}},
     {"pattern without extension", "c:\\w\\*.", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
+    {"? before the period matches nothing", "c:\\t\\b?.tmp", true, {}, CommandOutcome::DoneNow, {}, {"c:\\t\\b.tmp"}},
+    {"period before * matches the end", "c:\\w\\noext.*", true, {}, CommandOutcome::DoneNow, {}, {"c:\\w\\noext"}},
+    {"a tab is no name", "\t", true, {}, CommandOutcome::NeedsInput, {}, {}},
     {"pattern in a stream's name", "c:\\t\\a.tmp:*", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
+    {"wildcard in a folder's name", "c:\\?\\*.tmp", true, {}, CommandOutcome::Refused, {}, {}, kErrorInvalidName},
     {"a drive's root", "c:\\", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"a volume", "\\\\.\\C:", true, {}, CommandOutcome::Refused, {}, {}, kErrorBadPathname},
     {"NT form", "\\??\\c:\\t\\a.tmp", false, {}, CommandOutcome::Scheduled, {"\\??\\c:\\t\\a.tmp"}, {}},
@@ -433,6 +464,30 @@ TEST_F(FileCommandsTest, DeleteOutcomes) {
     }
 }
 
+// What FindFirstFileW matches: the program's matcher and the stand-in agree
+// with it.
+TEST_F(FileCommandsTest, PatternsMatchAsTheFindFunctionsMatch) {
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.*", "noext", true},   {"*.", "noext", true},      {"*.", "a.txt", false},   {"a?.txt", "a.txt", true},
+        {"a?.txt", "ab.txt", true}, {"a?.txt", "abc.txt", false}, {"a.*", "a", true},      {"*.?", "ab.c", true},
+        {"*.?", "ab.cd", false},  {"*.htm", "a.htm.htm", true}, {"*.htm", "x.html", false}, {"*.TXT", "a.txt", true},
+        {"??", "a", true},        {"a*.", "ab.c", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " " + c.name);
+        EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches);
+        files = FakeFileSystem();
+        files.Put(std::string("c:\\m\\") + c.name, "x");
+        std::vector<FoundFile> found;
+        EXPECT_EQ(files.FindFiles(std::string("c:\\m\\") + c.pattern, found),
+                  c.matches ? kErrorSuccess : kErrorFileNotFound);
+    }
+}
+
 TEST_F(FileCommandsTest, AnotherProgramsChangeDuringTheAttemptIsKept) {
     files.Put("c:\\t\\a.tmp", "x");
     files.Find("c:\\t\\a.tmp")->inUse = true;
@@ -440,6 +495,31 @@ TEST_F(FileCommandsTest, AnotherProgramsChangeDuringTheAttemptIsKept) {
     files.onRemove = [this](const std::string&) { Store(S("\\??\\C:\\installer\0\0\0")); };
     EXPECT_EQ(commands->Delete("c:\\t\\*.tmp", true).outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(Stored(), S("\\??\\C:\\installer\0\0\\??\\c:\\t\\a.tmp\0\0\0"));
+}
+
+// A match that another program deletes before Pendrix does is gone: not
+// told as deleted, not scheduled.
+TEST_F(FileCommandsTest, AMatchDeletedMeanwhileIsGone) {
+    files.Put("c:\\t\\a.tmp", "x");
+    bool first = true;
+    files.onRemove = [&](const std::string& path) {
+        if (std::exchange(first, false)) files.Remove(path);
+    };
+    const CommandResult result = Launch().Delete("c:\\t\\*.tmp", true);
+    EXPECT_EQ(result.outcome, CommandOutcome::DoneNow);
+    EXPECT_TRUE(result.deletedNow.empty());
+    EXPECT_EQ(Stored(), kAbsent);
+}
+
+// A read-only destination that could be neither replaced nor scheduled
+// gets its attribute back.
+TEST_F(FileCommandsTest, AReadOnlyDestinationNotScheduledStaysReadOnly) {
+    files.Put("C:\\d", "old");
+    files.Find("C:\\d")->attributes = kAttributeReadOnly;
+    files.Find("C:\\d")->inUse = true;
+    registry.refuseWrites = true;
+    EXPECT_EQ(Launch().Replace("C:\\s", "C:\\d", true).outcome, CommandOutcome::NotScheduled);
+    EXPECT_EQ(files.Find("C:\\d")->attributes, kAttributeReadOnly);
 }
 
 TEST_F(FileCommandsTest, NothingIsReportedAsScheduledThatWasNot) {
@@ -649,6 +729,19 @@ TEST_F(FileCommandsTest, CancelAllGivesTheReadOnlyAttributeBack) {
         for (const char* path : kFiles)
             EXPECT_EQ(files.Find(path)->attributes, test.givenBack ? kReadOnlyHidden : before) << path;
     }
+}
+
+// A pair of this session's whose last string another program left without
+// its NUL is not this session's pair any more: Cancel All leaves the list.
+TEST_F(FileCommandsTest, CancelAllLeavesAPairThatLostItsNul) {
+    Launch();
+    EXPECT_EQ(commands->Replace("C:\\s", "C:\\d", false).outcome, CommandOutcome::Scheduled);
+    const std::string cut = S("\\??\\C:\\s\0!\\??\\C:\\d");
+    Store(cut);
+    const UndoResult undo = commands->CancelAll();
+    EXPECT_FALSE(undo.reversed);
+    EXPECT_EQ(undo.nothing, NothingToTakeBack::AlreadyGone);
+    EXPECT_EQ(Stored(), cut);
 }
 
 TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {

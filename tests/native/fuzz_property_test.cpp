@@ -24,7 +24,7 @@ std::string ReadFile(const std::filesystem::path& path) {
 }
 
 std::string RandomInput(std::mt19937& random) {
-    static const char kTelling[] = {'\0', '\0', '\0', '|', ':', '\\', '!', '?', 'C', 'a', '.', ' ', '5', 'e', '-',
+    static const char kTelling[] = {'\0', '\0', '\0', '\t', '|', ':', '\\', '!', '?', 'C', 'a', '.', ' ', '5', 'e', '-',
                                     '\xED', '\xA0', '\xB0', '\x80', '\xD0', '\xF0', '\x9F', '\xFF'};
     std::string input(std::uniform_int_distribution<std::size_t>(0, 120)(random), '\0');
     for (char& c : input) {

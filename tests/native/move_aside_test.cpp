@@ -10,6 +10,7 @@
 
 #include "registry/registry_constants.h"
 #include "scheduler/move_aside_replacement.h"
+#include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
@@ -19,9 +20,6 @@ namespace {
 
 using testing::FakeFileSystem;
 using testing::FakeRegistry;
-
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
 
 const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const std::string kListBefore = S("\\??\\C:\\x\0\0\0");
@@ -36,19 +34,23 @@ struct MoveAsideCase {
     const char* destinationAfter;  // its content afterwards
     const char* oldCopy;           // the old copy afterwards, or nullptr when nothing was renamed
     bool renameAnnounced;          // beforeRename ran
+    bool destinationMissing = false;  // left half-way with the new copy under a temporary name
 };
 
 void Loaded(FakeFileSystem& files, FakeRegistry&) { files.Find(kDestination)->loaded = true; }
 
-// Fails the nth rename onto the destination (counted from 1), as a rename
-// that cannot be made to fail for real would.
-std::function<std::uint32_t(const std::string&, const std::string&)> NthRenameOntoDestinationFails(int nth) {
+// Fails the renames onto the destination from the nth on (counted from 1) to
+// the last-th, as a rename that cannot be made to fail for real would.
+std::function<std::uint32_t(const std::string&, const std::string&)> NthRenameOntoDestinationFails(int nth,
+                                                                                                  int last = 0) {
     auto count = std::make_shared<int>(0);
-    return [nth, count](const std::string& call, const std::string& target) -> std::uint32_t {
+    return [nth, last, count](const std::string& call, const std::string& target) -> std::uint32_t {
         std::string name = target.rfind("\\\\?\\", 0) == 0 ? target.substr(4) : target;
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
         if (call != "Rename" || name != kDestination) return kErrorSuccess;
-        return ++*count == nth ? static_cast<std::uint32_t>(kErrorAccessDenied) : kErrorSuccess;
+        ++*count;
+        return *count >= nth && *count <= std::max(nth, last) ? static_cast<std::uint32_t>(kErrorAccessDenied)
+                                                              : kErrorSuccess;
     };
 }
 
@@ -104,6 +106,59 @@ const MoveAsideCase kCases[] = {
          files.fault = NthRenameOntoDestinationFails(2);
      },
      kDestination, MoveAsideOutcome::LeftHalfWay, kErrorAccessDenied, "new", "c:\\app\\lib.dll.pendrix-old-1", true},
+    {"the new copy cannot take the name, nor the old file go back: both stay aside",
+     [](FakeFileSystem& files, FakeRegistry& registry) {
+         Loaded(files, registry);
+         files.fault = NthRenameOntoDestinationFails(1, 2);
+     },
+     kDestination, MoveAsideOutcome::LeftHalfWay, kErrorAccessDenied, nullptr, "c:\\app\\lib.dll.pendrix-old-1", true,
+     true},
+    {"not scheduled, and neither copy can go back: both stay aside",
+     [](FakeFileSystem& files, FakeRegistry& registry) {
+         Loaded(files, registry);
+         registry.refuseWrites = true;
+         files.fault = NthRenameOntoDestinationFails(2, 3);
+     },
+     kDestination, MoveAsideOutcome::LeftHalfWay, kErrorAccessDenied, nullptr, "c:\\app\\lib.dll.pendrix-old-1", true,
+     true},
+    {"read-only source, the new copy cannot take the name: no copy stays",
+     [](FakeFileSystem& files, FakeRegistry& registry) {
+         Loaded(files, registry);
+         files.Find("c:\\new\\lib.dll")->attributes = kAttributeReadOnly;
+         files.fault = NthRenameOntoDestinationFails(1);
+     },
+     kDestination, MoveAsideOutcome::NotMovedAside, kErrorAccessDenied, "old", nullptr, true},
+    {"hard-linked destination: not tried",
+     [](FakeFileSystem& files, FakeRegistry& registry) {
+         Loaded(files, registry);
+         files.Alias("c:\\app\\other.dll", kDestination);
+     },
+     kDestination, MoveAsideOutcome::NotMovedAside, 0, "old", nullptr, false},
+    {"the destination is a link to the source: not tried",
+     [](FakeFileSystem& files, FakeRegistry&) {
+         files.Remove(kDestination);
+         files.SymbolicLink(kDestination, "c:\\new\\lib.dll");
+     },
+     kDestination, MoveAsideOutcome::NotMovedAside, 0, "new", nullptr, false},
+    {"the destination refuses deletion: cannot be renamed",
+     [](FakeFileSystem& files, FakeRegistry& registry) {
+         Loaded(files, registry);
+         files.Find(kDestination)->deleteDenied = true;
+     },
+     kDestination, MoveAsideOutcome::NotMovedAside, kErrorAccessDenied, "old", nullptr, true},
+    {"the folder refuses new files: nothing renamed",
+     [](FakeFileSystem& files, FakeRegistry& registry) {
+         Loaded(files, registry);
+         files.foldersRefusingNewFiles.insert("c:\\app");
+     },
+     kDestination, MoveAsideOutcome::NotMovedAside, 0, "old", nullptr, false},
+    {"loaded, every name of an old copy but the last taken",
+     [](FakeFileSystem& files, FakeRegistry& registry) {
+         Loaded(files, registry);
+         for (int number = 1; number < kMostOldCopyNumbers; ++number)
+             files.Put("c:\\app\\lib.dll.pendrix-old-" + std::to_string(number), "older");
+     },
+     kDestination, MoveAsideOutcome::MovedAside, 0, "new", "c:\\app\\lib.dll.pendrix-old-1000", true},
 };
 
 TEST(MoveAsideReplacement, Outcomes) {
@@ -129,19 +184,36 @@ TEST(MoveAsideReplacement, Outcomes) {
         EXPECT_EQ(result.status, test.status);
         EXPECT_EQ(announced, test.renameAnnounced ? 1 : 0);
 
-        // The destination is never missing; the source stays.
-        ASSERT_NE(files.Find(kDestination), nullptr);
-        EXPECT_EQ(files.Find(kDestination)->content, test.destinationAfter);
-        EXPECT_EQ(files.Find("c:\\new\\lib.dll")->content, "new");
+        // The destination is missing only when said; the source stays.
+        EXPECT_EQ(result.destinationMissing, test.destinationMissing);
         std::vector<std::string> expectedPaths = before;
+        if (test.destinationMissing) {
+            EXPECT_EQ(files.Find(kDestination), nullptr);
+            EXPECT_NE(result.newCopy.find("pdx"), std::string::npos) << result.newCopy;
+            expectedPaths.erase(std::find(expectedPaths.begin(), expectedPaths.end(), kDestination));
+            std::string copy = result.newCopy.substr(result.newCopy.rfind("c:\\"));
+            std::transform(copy.begin(), copy.end(), copy.begin(), [](unsigned char c) { return std::tolower(c); });
+            expectedPaths.push_back(copy);
+        } else {
+            ASSERT_NE(files.Find(kDestination), nullptr);
+            EXPECT_EQ(files.Find(kDestination)->content, test.destinationAfter);
+        }
+        if (test.outcome == MoveAsideOutcome::LeftHalfWay) {
+            ASSERT_NE(files.Find(result.newCopy), nullptr);
+            EXPECT_EQ(files.Find(result.newCopy)->content, "new");
+            EXPECT_EQ(files.Find(result.oldCopy), files.Find(test.oldCopy));
+        }
+        EXPECT_EQ(files.Find("c:\\new\\lib.dll")->content, "new");
         if (test.oldCopy != nullptr) {
             ASSERT_NE(files.Find(test.oldCopy), nullptr);
             EXPECT_EQ(files.Find(test.oldCopy)->content, "old");
             EXPECT_TRUE(files.Find(test.oldCopy)->loaded);
-            EXPECT_FALSE(files.Find(kDestination)->loaded);
+            if (!test.destinationMissing) {
+                EXPECT_FALSE(files.Find(kDestination)->loaded);
+            }
             expectedPaths.push_back(test.oldCopy);
-            std::sort(expectedPaths.begin(), expectedPaths.end());
         }
+        std::sort(expectedPaths.begin(), expectedPaths.end());
         // No temporary file stays, and nothing else appears.
         EXPECT_EQ(files.Paths(), expectedPaths);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "common/pendrix_error.h"
 #include "registry/RegistryRoutines.h"
 #include "registry/registry_constants.h"
@@ -39,6 +41,19 @@ TEST_F(RegistryRoutinesTest, AValueThatGrowsBetweenQueriesIsReadAgain) {
     fake.PutText(kKeyPath, "Text", kRegSz, text);
     fake.growthsLeft = 1;
     EXPECT_EQ(registry.ReadRegistryValue("Text").value, RegistryData(std::string(50, 'g') + text));
+}
+
+TEST_F(RegistryRoutinesTest, AValueWhoseTypeChangesBetweenQueriesIsReadAgain) {
+    fake.PutText(kKeyPath, "List", kRegMultiSz, std::string("a\0\0", 3));
+    bool first = true;
+    fake.beforeSizeQuery = [&] {
+        if (std::exchange(first, false)) fake.PutValue(kKeyPath, "List", kRegBinary, ByteList{'x', 'y', 'z'});
+    };
+    const RegistryValueRead read = registry.ReadRegistryValue("List");
+    EXPECT_EQ(read.status, kErrorSuccess);
+    EXPECT_EQ(read.type, kRegBinary);
+    EXPECT_EQ(read.data, "xyz");
+    EXPECT_EQ(read.storedSize, 3u);
 }
 
 TEST_F(RegistryRoutinesTest, AValueThatKeepsGrowingGivesTheDefault) {

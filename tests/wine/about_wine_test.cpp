@@ -10,7 +10,7 @@
 namespace pendrix::wine {
 namespace {
 
-HWND FindAbout() { return FindWindowW(L"PendrixAbout", nullptr); }
+HWND FindAbout() { return FindProcessWindow(L"PendrixAbout"); }
 
 // What the second thread saw while the About window was open.
 struct AboutVisit {
@@ -50,7 +50,7 @@ void CheckAboutLayout(HWND about, int dpi, AboutVisit& visit) {
     visit.Check((style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0 && (style & WS_SYSMENU) != 0,
                 "fixed dialog border with the close button");
     const HWND owner = GetWindow(about, GW_OWNER);
-    visit.Check(owner != nullptr && !IsWindowVisible(owner) && owner != FindWindowW(L"PendrixForm1", nullptr),
+    visit.Check(owner != nullptr && !IsWindowVisible(owner) && owner != FindProcessWindow(L"PendrixForm1"),
                 "owned by an invisible window of its own: no taskbar button");
     visit.Check((GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) == 0, "no taskbar button");
     const auto pixels = [&](int twips) { return TwipsToPixels(twips, dpi); };

@@ -110,11 +110,10 @@ cp "$built/test_library_v1.dll" "$folder/report.dll"
 cp "$built/test_library_v2.dll" "$folder/new.dll"
 wine "$built/file_holder.exe" 'C:\pendrix_cli_restart\report.dll' PendrixRestartLoaded load </dev/null >/dev/null 2>&1 &
 tries=0
-until grep -q "(loaded module)" "$folder/out.txt"; do
+while run 0 "$cli" holders 'C:\pendrix_cli_restart\report.dll' && ! grep -q "(loaded module)" "$folder/out.txt"; do
     tries=$((tries + 1))
     [ $tries -le 60 ] || fail "no program came to load report.dll"
     sleep 1
-    run 0 "$cli" holders 'C:\pendrix_cli_restart\report.dll'
 done
 run 0 "$cli" replace 'C:\pendrix_cli_restart\new.dll' 'C:\pendrix_cli_restart\report.dll' --move-aside
 cmp -s "$folder/report.dll" "$built/test_library_v2.dll" || fail "report.dll was not replaced now"

@@ -137,6 +137,9 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
+constexpr DWORD kRunLimitMs = 300000;
+constexpr UINT kRanTooLong = 1460;  // ERROR_TIMEOUT
+
 // Runs program with the arguments from argv[first] on and waits for it: its
 // exit code, or nothing when it could not start. With ownHandles, it gets
 // this program's standard handles; otherwise this program's console.
@@ -156,7 +159,10 @@ std::optional<DWORD> RunToEnd(int argc, wchar_t** argv, int first, bool ownHandl
         return std::nullopt;
     const pendrix::UniqueKernelHandle thread(process.hThread);
     const pendrix::UniqueKernelHandle child(process.hProcess);
-    WaitForSingleObject(child.Get(), INFINITE);
+    if (WaitForSingleObject(child.Get(), kRunLimitMs) != WAIT_OBJECT_0) {
+        TerminateProcess(child.Get(), kRanTooLong);  // a hung tool fails the test, with this code
+        WaitForSingleObject(child.Get(), kRunLimitMs);
+    }
     DWORD code = 0;
     GetExitCodeProcess(child.Get(), &code);
     return code;

@@ -49,7 +49,30 @@ BOOL CALLBACK FindEdit(HWND window, LPARAM found) {
     return FALSE;
 }
 
+struct ProcessWindowSearch {
+    const wchar_t* className;
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOfProcess(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<ProcessWindowSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (process != search.process || !IsWindowVisible(window) || lstrcmpiW(name, search.className) != 0) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
 }  // namespace
+
+HWND FindProcessWindow(const wchar_t* className, DWORD process) {
+    ProcessWindowSearch search{className, process, nullptr};
+    EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -171,9 +194,20 @@ std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<v
     std::thread user([&] {
         for (;;) {
             HWND box = nullptr;
-            // No deadline: a box keeps the action from returning until it is
-            // answered, and the action's return ends the watch.
-            WaitUntil([&] { return (box = FindMessageBox(owner)) != nullptr || actionReturned; }, INFINITE);
+            // A box keeps the action from returning until it is answered,
+            // and the action's return ends the watch.
+            if (!WaitUntil([&] { return (box = FindMessageBox(owner)) != nullptr || actionReturned; },
+                           kDialogDeadlineMs)) {
+                // Neither: a box of another owner may hold the action.
+                box = FindProcessWindow(L"#32770");
+                if (box == nullptr) continue;
+                MessageBoxSeen stray = ReadMessageBox(box);
+                stray.caption = L"(not owner's) " + stray.caption;
+                seen.push_back(stray);
+                Press(box, IDOK);
+                WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+                continue;
+            }
             if (box == nullptr) return;
             seen.push_back(ReadMessageBox(box));
             Press(box, answer(seen.back()));
@@ -197,17 +231,20 @@ void DialogDriver::Finish() {
 
 void DialogDriver::Run(const Script& script) {
     HWND dialog = nullptr;
-    // No deadline: the dialog is looked for as long as the call that shows
-    // it runs, so a late one is still driven (or cancelled) and that call
-    // returns.
-    WaitUntil(
+    // The dialog is looked for while the call that shows it runs.
+    const bool settled = WaitUntil(
         [&] {
             EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&dialog));
             return (dialog != nullptr && FileNameEdit(dialog) != nullptr) || shown_;
         },
-        INFINITE);
+        kDialogDeadlineMs);
     found_ = dialog != nullptr && FileNameEdit(dialog) != nullptr;
-    if (!found_) return;
+    if (!found_) {
+        // A dialog without the file-name box (or none) holds the call: it is
+        // cancelled, so that the call returns and the test fails.
+        if (!settled && dialog != nullptr) Press(dialog, IDCANCEL);
+        return;
+    }
     dialog_ = dialog;
     script(dialog);
     closedByScript_ = WaitUntil([&] { return !IsWindow(dialog); });

@@ -14,6 +14,9 @@
 
 namespace pendrix::wine {
 
+// How long a test waits for a dialog or message box to come.
+inline constexpr DWORD kDialogDeadlineMs = 60000;
+
 // Waits for condition by bounded polling; false when it did not come true.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
 
@@ -23,6 +26,10 @@ HWND FileTypeCombo(HWND dialog);
 
 // A window's text, read whole with the W function.
 std::wstring TextOf(HWND window);
+
+// The visible top-level window of class className that process owns (by
+// default this one), or null: never another program's window of the class.
+HWND FindProcessWindow(const wchar_t* className, DWORD process = GetCurrentProcessId());
 
 // The child (at any depth) of window whose control id is id; null when none.
 HWND FindControl(HWND window, int id);
@@ -57,7 +64,11 @@ MessageBoxSeen ReadMessageBox(HWND box);
 // Runs action on this thread while a second thread plays the user of every
 // message box that owner brings up meanwhile: reads it and presses OK. A
 // message box is modal, so none can come after action has returned: that
-// ends the watch, without a guessed wait. The boxes, in the order shown.
+// ends the watch, without a guessed wait. The boxes, in the order shown. A
+// box of this process that another window owns, seen when the action has
+// not returned within kDialogDeadlineMs, is answered too and listed with
+// its caption after "(not owner's) ", so that the test fails instead of
+// hanging.
 std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action);
 // The same, pressing the button answer chooses for each box (its id).
 std::vector<MessageBoxSeen> AnswerMessageBoxes(HWND owner, const std::function<void()>& action,

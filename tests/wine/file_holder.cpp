@@ -35,6 +35,8 @@ int wmain(int argc, wchar_t** argv) {
     // Opens the caller's event, or makes it when the caller is a script.
     const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, argv[2]);
     if (ready == nullptr || !SetEvent(ready)) return 4;
-    pendrix::wine::RunUntilSessionEnds(INFINITE);
+    // Until the session ends (a restart) or the test ends this process; one a
+    // test forgot ends by itself after ten minutes.
+    pendrix::wine::RunUntilSessionEnds(10 * 60 * 1000);
     return 0;
 }

@@ -115,7 +115,8 @@ TEST_F(ExeResources, ProgramFileCarriesTheWindowIconAndAManifestAskingForAnAdmin
     }
 }
 
-// Pendrix.exe started as a user starts it; its main window found by class.
+// Pendrix.exe started as a user starts it; its main window found by class
+// among the windows of the process started.
 class PendrixProcess : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -125,8 +126,8 @@ protected:
         ASSERT_TRUE(CreateProcessW(kExe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &startup, &process));
         ASSERT_TRUE(WaitUntil([&] {
-            window = FindWindowW(L"PendrixForm1", L"Korvane Pendrix");
-            return window != nullptr && IsWindowVisible(window);
+            window = FindProcessWindow(L"PendrixForm1", process.dwProcessId);
+            return window != nullptr && TextOf(window) == L"Korvane Pendrix";
         }));
     }
     void TearDown() override {

@@ -101,7 +101,8 @@ int Hold(const char* listPath, const char* eventName) {
     if (!pendrix::wine::WatchForSessionEnd(LetGo)) return Fail("the holder has no window");
     const OwnedHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName));
     if (!ready || !SetEvent(ready.Get())) return Fail("the holder cannot signal");
-    pendrix::wine::RunUntilSessionEnds(INFINITE);  // the restart ends it
+    // Until the restart ends this process, with its handles; at most ten minutes.
+    pendrix::wine::RunUntilSessionEnds(10 * 60 * 1000);
     return 0;
 }
 

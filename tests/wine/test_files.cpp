@@ -30,7 +30,8 @@ std::vector<std::wstring> FolderContents(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found{};
     UniqueFindHandle search{FindFirstFileW(AnyLength(folder + L"\\*").c_str(), &found)};
-    if (!search) return names;
+    // A folder always lists "." and "..": a failure is told, never an empty folder.
+    if (!search) return {L"<not listed: error " + std::to_wstring(GetLastError()) + L">"};
     do {
         const std::wstring name = found.cFileName;
         if (name != L"." && name != L"..") names.push_back(name);

@@ -136,19 +136,18 @@ void Shot(const char* name) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
-// Writes every visible top-level window of this desktop with its process,
+// Writes every top-level window of this desktop with its process,
 // to tell what a restart that did not come waits for (a message box, Wine's
 // dialog for a program that does not answer).
 void SayVisibleWindows() {
     EnumWindows(
         [](HWND window, LPARAM) -> BOOL {
-            if (!IsWindowVisible(window)) return TRUE;
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
             wchar_t className[64] = {};
             GetClassNameW(window, className, 64);
-            Say("Window of process " + std::to_string(process) + ", class " + TextOfWide(className) + ": " +
-                TextOfWide(TextOf(window)));
+            Say(std::string(IsWindowVisible(window) ? "Window" : "Hidden window") + " of process " +
+                std::to_string(process) + ", class " + TextOfWide(className) + ": " + TextOfWide(TextOf(window)));
             return TRUE;
         },
         0);
@@ -205,7 +204,7 @@ int Replace(const std::wstring& pendrix, const std::wstring& holder, const std::
     if (process == nullptr) return Fail("Pendrix.exe did not start");
     g_pendrixProcess = GetProcessId(process);
     HWND form = nullptr;
-    if (!WaitFor([&] { return (form = FindWindowW(kForm1Class, nullptr)) != nullptr && IsWindowVisible(form); }))
+    if (!WaitFor([&] { return (form = pendrix::wine::FindProcessWindow(kForm1Class, g_pendrixProcess)) != nullptr; }))
         return Fail("Pendrix's window did not appear");
     Say("Pendrix is running; its start page shows.");
     Shot("1-start-page");
@@ -244,6 +243,8 @@ int Replace(const std::wstring& pendrix, const std::wstring& holder, const std::
     const bool ended = WaitForSingleObject(process, kRestartTimeoutMs) == WAIT_OBJECT_0;
     CloseHandle(process);
     if (!ended) {
+        Say("This driver is process " + std::to_string(GetCurrentProcessId()) + ", Pendrix " +
+            std::to_string(g_pendrixProcess) + ".");
         SayVisibleWindows();
         return Fail("Pendrix still runs after the restart was asked for");
     }
