@@ -84,11 +84,12 @@ bool VisibleAtStart(const ControlLayout& layout) {
 }  // namespace
 
 Form1::Form1(RegistryApi& registryApi, FileDialogApi& fileDialogApi, ShutdownApi& shutdownApi,
-             FileSystemApi& fileSystemApi)
+             FileSystemApi& fileSystemApi, DropApi& dropApi)
     : registryApi_(registryApi),
       fileDialogApi_(fileDialogApi),
       shutdownApi_(shutdownApi),
-      fileSystemApi_(fileSystemApi) {}
+      fileSystemApi_(fileSystemApi),
+      dropApi_(dropApi) {}
 
 Form1::~Form1() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -152,6 +153,7 @@ void Form1::CompleteWindow() {
     if (Control(kText1) == nullptr) {
         CreateControls(true);
         ApplyDpi(dpi_);
+        AcceptDroppedFiles();
     }
     CreateTooltips();
 }

@@ -17,6 +17,7 @@
 #include "common/gdi_handles.h"
 #include "common/window_instance.h"
 #include "platform/cFileDialog.h"
+#include "platform/drop_api.h"
 #include "platform/file_dialog_api.h"
 #include "platform/shutdown_api.h"
 #include "registry/RegistryRoutines.h"
@@ -25,6 +26,7 @@
 #include "registry/registry_data.h"
 #include "app/form1_layout.h"
 #include "app/command_messages.h"
+#include "app/window_arguments.h"
 #include "scheduler/file_commands.h"
 #include "platform/file_system_api.h"
 #include "scheduler/pending_rename_list.h"
@@ -37,7 +39,7 @@ inline constexpr const char* kMessageCaption = "Pendrix";
 class Form1 {
 public:
     Form1(RegistryApi& registryApi, FileDialogApi& fileDialogApi, ShutdownApi& shutdownApi,
-          FileSystemApi& fileSystemApi = SystemFileSystemApi());
+          FileSystemApi& fileSystemApi = SystemFileSystemApi(), DropApi& dropApi = SystemDropApi());
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -48,6 +50,10 @@ public:
     bool Create(HINSTANCE instance);
     // Shows the window on its start page with the focus on Command6.
     void Show();
+    // After Show: the page the command line asks for, with its name in the
+    // box, or the start page and a message saying what was not understood.
+    // Nothing is done until Apply is pressed.
+    void OpenFromCommandLine(const WindowArguments& arguments);
 
     HWND Window() const noexcept { return hwnd_; }
     HWND Control(Form1ControlId id) const;
@@ -125,6 +131,12 @@ private:
     void CreateControls(bool pageControls);
     // The pages' controls and the tooltips, once the window shows.
     void CompleteWindow();
+    // Lets the three name boxes take files dropped on them (form1_shell.cpp).
+    void AcceptDroppedFiles();
+    static LRESULT CALLBACK DropBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR form) noexcept;
+    // Puts the name dropped on box into it; several dropped: the first, and says so.
+    void OnDropFiles(Form1ControlId box, std::intptr_t drop);
     void CreateTooltips();
     void AddTooltip(HWND control, const char* text);
     // Fonts, control rectangles and window size for dpi.
@@ -137,6 +149,7 @@ private:
     FileDialogApi& fileDialogApi_;
     ShutdownApi& shutdownApi_;
     FileSystemApi& fileSystemApi_;
+    DropApi& dropApi_;
 
     HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;

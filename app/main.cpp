@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include "app/Form1.h"
+#include "app/window_arguments.h"
+#include "common/command_line.h"
+#include "common/wide_text.h"
 #include "common/message_loop.h"
 #include "platform/system_dlls_only.h"
 
@@ -18,8 +21,19 @@ extern "C" int PendrixEntry() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // The whole command line, in UTF-16: split as Windows splits it, the
+    // program's name dropped.
+    std::vector<std::string> arguments = pendrix::SplitCommandLine(pendrix::TextOfWide(GetCommandLineW()));
+    arguments.erase(arguments.begin());
+    const pendrix::WindowArguments asked = pendrix::ParseWindowArguments(arguments);
+    if (asked.usage) {
+        MessageBoxW(nullptr, pendrix::WideText(pendrix::WindowUsageText()).c_str(),
+                    pendrix::WideText(pendrix::kMessageCaption).c_str(), MB_OK);
+        return 0;
+    }
     pendrix::Form1 form(pendrix::SystemRegistryApi(), pendrix::SystemFileDialogApi(), pendrix::SystemShutdownApi());
     if (!form.Create(instance)) return 1;
     form.Show();
+    form.OpenFromCommandLine(asked);
     return pendrix::RunMessageLoop();
 }

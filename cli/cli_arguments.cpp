@@ -28,8 +28,20 @@ constexpr CommandSyntax kCommands[] = {
     {"delete", CliCommand::Delete, 1, "delete PATH [--at-restart]"},
     {"remove", CliCommand::Remove, 1, "remove N [--source PATH]"},
     {"verify", CliCommand::Verify, 1, "verify FILE [--json]"},
-    {"holders", CliCommand::Holders, 1, "holders PATH [--json]"},
+    {"holders", CliCommand::Holders, 1, "holders PATH [--json] [--pause]"},
+    {"shell", CliCommand::Shell, 1, "shell install|uninstall [--all-users], or shell status"},
     {"apply", CliCommand::Apply, 1, "apply PLAN [--at-restart | --move-aside] [--json]"},
+};
+
+struct ShellActionName {
+    const char* name;
+    ShellAction action;
+};
+
+constexpr ShellActionName kShellActions[] = {
+    {"install", ShellAction::Install},
+    {"uninstall", ShellAction::Uninstall},
+    {"status", ShellAction::Status},
 };
 
 // Takes one option of the command; false when the command has no such option.
@@ -48,6 +60,14 @@ bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArgum
     }
     if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Apply) && option == "--move-aside") {
         arguments.moveAside = true;
+        return true;
+    }
+    if (syntax.command == CliCommand::Holders && option == "--pause") {
+        arguments.pause = true;
+        return true;
+    }
+    if (syntax.command == CliCommand::Shell && option == "--all-users") {
+        arguments.allUsers = true;
         return true;
     }
     return false;
@@ -132,6 +152,18 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         result.entry = *number;
         break;
     }
+    case CliCommand::Shell: {
+        const ShellActionName* action = nullptr;
+        for (const ShellActionName& candidate : kShellActions)
+            if (operands[0] == candidate.name) action = &candidate;
+        if (action == nullptr)
+            return Failure("unknown shell action \"" + operands[0] + "\"; usage: pendrix-cli " + syntax->usage);
+        // status shows this user's and every user's menu by itself.
+        if (action->action == ShellAction::Status && result.allUsers)
+            return Failure("shell status shows this user's and every user's menu; it takes no --all-users");
+        result.shellAction = action->action;
+        break;
+    }
     case CliCommand::List:
     case CliCommand::Help:
         break;
@@ -150,7 +182,13 @@ const char* UsageText() {
            "                                  replace DESTINATION by SOURCE\r\n"
            "  delete PATH [--at-restart]      delete PATH (wildcards * and ? in its last part)\r\n"
            "  remove N [--source PATH]        withdraw entry N as list numbers it\r\n"
-           "  holders PATH [--json]           the processes that hold PATH open or loaded\r\n"
+           "  holders PATH [--json] [--pause] the processes that hold PATH open or loaded;\r\n"
+           "                                  --pause waits for a key in a console of its own\r\n"
+           "  shell install [--all-users]     adds Pendrix to Explorer's menu of files and\r\n"
+           "                                  folders (this user's, or every user's: elevated)\r\n"
+           "  shell uninstall [--all-users]   takes those menu entries away again\r\n"
+           "  shell status                    the menu entries there, and whether the programs\r\n"
+           "                                  they start still exist\r\n"
            "  verify FILE [--json]            after a restart: what became of each entry of a\r\n"
            "                                  list --json saved in FILE before it\r\n"
            "  apply PLAN [--at-restart | --move-aside] [--json]\r\n"
@@ -172,7 +210,8 @@ const char* UsageText() {
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"
            "2 or 3 (holders) the path does not exist; 2 an earlier pending entry takes the\r\n"
            "source away; 1460 another Pendrix program kept the list busy; 1237 other programs'\r\n"
-           "writes undid the change each time;\r\n"
+           "writes undid the change each time; shell status: 1168 nothing installed, 2 a\r\n"
+           "program an entry starts does not exist;\r\n"
            "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
            "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
            "denied, run elevated).\r\n";

@@ -10,7 +10,10 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Apply };
+enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Shell, Apply };
+
+// shell install, shell uninstall, shell status.
+enum class ShellAction { Install, Uninstall, Status };
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
@@ -22,6 +25,9 @@ struct CliArguments {
     std::string path;          // delete, holders; verify: the saved listing; apply: the plan
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
+    bool pause = false;        // holders: wait for a key before ending (the Explorer menu's console)
+    ShellAction shellAction = ShellAction::Status;  // shell
+    bool allUsers = false;     // shell install, uninstall: every user's menu instead of this user's
 };
 
 struct ParsedArguments {

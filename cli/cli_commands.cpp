@@ -5,6 +5,7 @@
 #include "cli/holder_report.h"
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
+#include "cli/shell_command.h"
 #include "cli/source_existence.h"
 #include "cli/verify_command.h"
 #include "registry/registry_constants.h"
@@ -339,6 +340,7 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     case CliCommand::Verify: return RunVerify(arguments, context);
     case CliCommand::Holders: return RunHolders(arguments, context);
     case CliCommand::Apply: return RunApply(arguments, context);
+    case CliCommand::Shell: return RunShell(arguments, context);
     case CliCommand::Help: break;
     }
     context.output.Out(UsageText());

@@ -28,6 +28,9 @@ struct CliContext {
     ListLockApi& listLock;  // every change of the list is made under it
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
+    // The folder pendrix-cli.exe runs from, Pendrix.exe beside it: what the
+    // Explorer menu starts.
+    std::string programFolder = {};
 };
 
 int RunCommand(const CliArguments& arguments, CliContext& context);

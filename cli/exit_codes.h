@@ -16,6 +16,8 @@ inline constexpr int kExitInvalidList = 13;       // ERROR_INVALID_DATA: the lis
                                                   // removal would wake a list the start-up ignores
 inline constexpr int kExitNotAListing = 13;       // ERROR_INVALID_DATA: verify's file is not a saved listing
 inline constexpr int kExitNotCarriedOut = 1;      // verify: an entry was not carried out, or cannot be checked
+inline constexpr int kExitNothingInstalled = 1168;  // ERROR_NOT_FOUND: shell status: no menu entry is there
+inline constexpr int kExitProgramMissing = 2;     // ERROR_FILE_NOT_FOUND: a program the menu starts is not there
 inline constexpr int kExitUnknownFailure = kErrorGenFailure;  // a failure that carried no code
 
 }  // namespace pendrix::cli

@@ -41,6 +41,38 @@ std::string ErrorText(std::int32_t status) {
     return text.empty() ? "Windows error" : text;
 }
 
+// The folder this program runs from, as Windows names it.
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    while (true) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::string();
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() >= pendrix::kMaxNameUnits + 1) return std::string();
+        path.resize(pendrix::kMaxNameUnits + 1);
+    }
+    return pendrix::TextOfWide(path.substr(0, path.find_last_of(L'\\')));
+}
+
+// Keeps a console window of the program's own open until a key is pressed,
+// so that what it shows can be read (the Explorer menu starts the program in
+// one). Without a console to read a key from, nobody could press one.
+void WaitForKey(pendrix::cli::ConsoleOutput& output) {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(input, &mode)) return;
+    output.Out("\r\nPress any key to close this window.\r\n");
+    FlushConsoleInputBuffer(input);
+    INPUT_RECORD record{};
+    DWORD read = 0;
+    while (ReadConsoleInputW(input, &record, 1, &read) && read == 1) {
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -56,12 +88,15 @@ int wmain(int argc, wchar_t** argv) {
         output.Error("pendrix-cli: " + parsed.error + "\r\n");
         return kExitBadUsage;
     }
+    int code = kExitUnknownFailure;
     try {
         RegistryRoutines registry;
-        CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(), output, ErrorText};
-        return RunCommand(parsed.arguments, context);
+        CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(),
+                           output,   ErrorText,             ProgramFolder()};
+        code = RunCommand(parsed.arguments, context);
     } catch (const std::exception& error) {
         output.Error(std::string("pendrix-cli: failed: ") + error.what() + "\r\n");
-        return kExitUnknownFailure;
     }
+    if (parsed.arguments.pause) WaitForKey(output);
+    return code;
 }

@@ -34,6 +34,9 @@ public:
     RegistryRoutines() : RegistryRoutines(SystemRegistryApi()) {}
     explicit RegistryRoutines(RegistryApi& api) : api_(&api) {}
 
+    // The registry this object reaches.
+    RegistryApi& Api() const noexcept { return *api_; }
+
     std::int32_t hkey() const noexcept { return hkey_; }
     void hkey(std::int32_t vData) noexcept { hkey_ = vData; }
     const std::string& KeyRoot() const noexcept { return keyRoot_; }

@@ -1,5 +1,6 @@
 #include "scheduler/plan_text.h"
 
+#include "common/command_line.h"
 #include "common/utf16_text.h"
 
 namespace pendrix {
@@ -8,8 +9,6 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
-
-bool IsBlankCharacter(char c) { return c == ' ' || c == '\t'; }
 
 // The text of a file of UTF-16 units after its mark; false for an odd
 // number of bytes.
@@ -41,58 +40,6 @@ PlanReading Problem(std::size_t line, std::string problem) {
 
 }  // namespace
 
-bool SplitCommandLine(std::string_view line, std::vector<std::string>& words) {
-    words.clear();
-    std::string word;
-    bool inWord = false;
-    int quotes = 0;         // quotes counted as CommandLineToArgvW counts them; inside quotes while not 0
-    std::size_t backslashes = 0;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        const char c = line[i];
-        if (IsBlankCharacter(c) && quotes == 0) {
-            if (inWord) words.push_back(std::move(word));
-            word.clear();
-            inWord = false;
-            backslashes = 0;
-            ++i;
-            continue;
-        }
-        inWord = true;
-        if (c == '\\') {
-            word.push_back(c);
-            ++backslashes;
-            ++i;
-        } else if (c == '"') {
-            // An even number of backslashes before it: half of them, and the
-            // quote opens or closes; an odd number: half of them and a quote.
-            word.resize(word.size() - backslashes / 2);
-            if (backslashes % 2 == 0) {
-                ++quotes;
-            } else {
-                word.back() = '"';
-            }
-            backslashes = 0;
-            ++i;
-            // Quotes that follow: every third one is a quote of the word.
-            while (i < line.size() && line[i] == '"') {
-                if (++quotes == 3) {
-                    word.push_back('"');
-                    quotes = 0;
-                }
-                ++i;
-            }
-            if (quotes == 2) quotes = 0;
-        } else {
-            word.push_back(c);
-            backslashes = 0;
-            ++i;
-        }
-    }
-    if (inWord) words.push_back(std::move(word));
-    return quotes == 0;
-}
-
 PlanReading ReadPlan(std::string_view file) {
     std::string text;
     if (file.substr(0, kUtf16LittleMark.size()) == kUtf16LittleMark ||
@@ -118,7 +65,9 @@ PlanReading ReadPlan(std::string_view file) {
         if (!IsText(line)) return Problem(number, "it is not UTF-8 or UTF-16 text");
         const std::size_t first = line.find_first_not_of(" \t");
         if (first == std::string_view::npos || line[first] == '#') continue;
-        if (!SplitCommandLine(line, words)) return Problem(number, "a quote is not closed");
+        // The words as the arguments after a program's name.
+        words = SplitCommandLine("plan " + std::string(line));
+        words.erase(words.begin());
         PlanOperation operation;
         operation.line = number;
         if (words[0] == "replace" && words.size() == 3) {

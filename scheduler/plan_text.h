@@ -38,8 +38,4 @@ struct PlanReading {
 // The operations of a plan file's bytes, in order.
 PlanReading ReadPlan(std::string_view file);
 
-// One line split into its words as CommandLineToArgvW splits the arguments
-// after a program's name; false when a quote is left open.
-bool SplitCommandLine(std::string_view line, std::vector<std::string>& words);
-
 }  // namespace pendrix

@@ -93,5 +93,37 @@ TEST(CliArguments, EntryNumbersAcrossTheWholeRange) {
         EXPECT_FALSE(ParseEntryNumber(text).has_value()) << text;
 }
 
+TEST(CliArguments, UnderstandsShellAndHoldersPause) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* understood;  // "action|all" for shell, "pause" for holders, or "error"
+    } cases[] = {
+        {{"shell", "install"}, "install|"},
+        {{"shell", "install", "--all-users"}, "install|all"},
+        {{"shell", "--all-users", "uninstall"}, "uninstall|all"},
+        {{"shell", "status"}, "status|"},
+        {{"holders", "C:\\x", "--pause"}, "pause"},
+        {{"shell"}, "error"},
+        {{"shell", "Install"}, "error"},
+        {{"shell", "status", "--all-users"}, "error"},
+        {{"shell", "install", "extra"}, "error"},
+        {{"shell", "install", "--pause"}, "error"},
+        {{"list", "--pause"}, "error"},
+        {{"delete", "x", "--all-users"}, "error"},
+    };
+    for (const auto& c : cases) {
+        const ParsedArguments parsed = ParseArguments(c.arguments);
+        std::string understood = "error";
+        if (parsed.ok && parsed.arguments.command == CliCommand::Shell) {
+            const char* actions[] = {"install", "uninstall", "status"};
+            understood = std::string(actions[static_cast<int>(parsed.arguments.shellAction)]) + "|" +
+                         (parsed.arguments.allUsers ? "all" : "");
+        } else if (parsed.ok && parsed.arguments.pause) {
+            understood = "pause";
+        }
+        EXPECT_EQ(understood, c.understood) << ::testing::PrintToString(c.arguments);
+    }
+}
+
 }  // namespace
 }  // namespace pendrix::cli

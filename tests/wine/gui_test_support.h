@@ -42,9 +42,10 @@ int TabFrom(HWND focused);
 // does; it is destroyed after the test.
 class Form1Window : public ::testing::Test {
 protected:
-    // files: the file system the window's commands work on.
-    explicit Form1Window(FileSystemApi& files = SystemFileSystemApi())
-        : form(SystemRegistryApi(), SystemFileDialogApi(), shutdown, files) {}
+    // files: the file system the window's commands work on; drops: how it
+    // takes dropped files.
+    explicit Form1Window(FileSystemApi& files = SystemFileSystemApi(), DropApi& drops = SystemDropApi())
+        : form(SystemRegistryApi(), SystemFileDialogApi(), shutdown, files, drops) {}
     void Launch();
     void TearDown() override;
     HWND Control(Form1ControlId id) const { return form.Control(id); }

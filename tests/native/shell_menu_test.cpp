@@ -1,0 +1,233 @@
+// Pendrix on Explorer's menu, against the registry stand-in: the keys and
+// values written, exactly, and nothing else; removal of exactly those; the
+// state reported; and pendrix-cli shell's exit codes.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "cli/cli_commands.h"
+#include "cli/shell_command.h"
+#include "registry/registry_constants.h"
+#include "registry/registry_key.h"
+#include "shell/shell_menu.h"
+#include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
+#include "tests/native/fake_registry.h"
+
+namespace pendrix {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::FakeListLock;
+using testing::FakeRegistry;
+
+constexpr const char* kFolder = "C:\\Program Files\\Pendrix";
+constexpr const char* kUserClasses = "HKCU\\Software\\Classes";
+
+// Every key below path (lower case, as the stand-in names them), with its
+// values as name=data, read back through the seam as a program would.
+std::map<std::string, std::set<std::string>> Tree(FakeRegistry& registry, RegHandle root, const std::string& path) {
+    std::map<std::string, std::set<std::string>> tree;
+    RegistryKey key(registry);
+    if (key.Open(root, path, kKeyRead) != kErrorSuccess) return tree;
+    std::set<std::string>& values = tree[path];
+    for (std::uint32_t i = 0;; ++i) {
+        char name[256] = {};
+        std::uint32_t nameRoom = sizeof(name);
+        std::uint8_t data[1024] = {};
+        std::uint32_t size = sizeof(data);
+        std::uint32_t type = 0;
+        if (registry.EnumValue(key.Get(), i, name, nameRoom, type, data, size) != kErrorSuccess) break;
+        std::string text(reinterpret_cast<const char*>(data), size);
+        while (!text.empty() && text.back() == '\0') text.pop_back();
+        values.insert(std::string(name, nameRoom) + "=" + text + (type == kRegSz ? "" : " (not REG_SZ)"));
+    }
+    for (std::uint32_t i = 0;; ++i) {
+        char name[256] = {};
+        std::uint32_t nameRoom = sizeof(name);
+        std::uint32_t classRoom = 0;
+        if (registry.EnumKey(key.Get(), i, name, nameRoom, nullptr, classRoom) != kErrorSuccess) break;
+        tree.merge(Tree(registry, root, path + "\\" + std::string(name, nameRoom)));
+    }
+    return tree;
+}
+
+const std::map<std::string, std::set<std::string>> kInstalled = {
+    {"Software\\Classes", {}},
+    {"Software\\Classes\\*", {}},
+    {"Software\\Classes\\*\\shell", {}},
+    {"Software\\Classes\\*\\shell\\PendrixReplace",
+     {"=Replace with Pendrix...", "Icon=C:\\Program Files\\Pendrix\\Pendrix.exe,0", "HasLUAShield="}},
+    {"Software\\Classes\\*\\shell\\PendrixReplace\\command",
+     {"=\"C:\\Program Files\\Pendrix\\Pendrix.exe\" /replace \"%1\""}},
+    {"Software\\Classes\\*\\shell\\PendrixDelete",
+     {"=Delete with Pendrix...", "Icon=C:\\Program Files\\Pendrix\\Pendrix.exe,0", "HasLUAShield="}},
+    {"Software\\Classes\\*\\shell\\PendrixDelete\\command",
+     {"=\"C:\\Program Files\\Pendrix\\Pendrix.exe\" /delete \"%1\""}},
+    {"Software\\Classes\\*\\shell\\PendrixHolders",
+     {"=Which programs use this?", "Icon=C:\\Program Files\\Pendrix\\Pendrix.exe,0"}},
+    {"Software\\Classes\\*\\shell\\PendrixHolders\\command",
+     {"=\"C:\\Program Files\\Pendrix\\pendrix-cli.exe\" holders \"%1\" --pause"}},
+    {"Software\\Classes\\Directory", {}},
+    {"Software\\Classes\\Directory\\shell", {}},
+    {"Software\\Classes\\Directory\\shell\\PendrixHolders",
+     {"=Which programs use this?", "Icon=C:\\Program Files\\Pendrix\\Pendrix.exe,0"}},
+    {"Software\\Classes\\Directory\\shell\\PendrixHolders\\command",
+     {"=\"C:\\Program Files\\Pendrix\\pendrix-cli.exe\" holders \"%1\" --pause"}},
+};
+
+// The tree with names in lower case, as the stand-in enumerates them.
+std::map<std::string, std::set<std::string>> Lower(const std::map<std::string, std::set<std::string>>& tree) {
+    std::map<std::string, std::set<std::string>> lower;
+    for (const auto& [path, values] : tree) {
+        std::string name = path;
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        lower[name] = values;
+    }
+    return lower;
+}
+
+TEST(ShellMenu, InstallWritesExactlyItsKeysOnceAndUninstallTakesExactlyThemAway) {
+    for (const ShellScope scope : {ShellScope::CurrentUser, ShellScope::AllUsers}) {
+        const RegHandle root = scope == ShellScope::CurrentUser ? kHkeyCurrentUser : kHkeyLocalMachine;
+        FakeRegistry registry;
+        ShellMenu menu(registry, scope);
+        std::string failedKey;
+        ASSERT_EQ(menu.Install(kFolder, failedKey), kErrorSuccess);
+        EXPECT_EQ(Lower(Tree(registry, root, "Software\\Classes")), Lower(kInstalled));
+        ASSERT_EQ(menu.Install(kFolder, failedKey), kErrorSuccess);
+        EXPECT_EQ(Lower(Tree(registry, root, "Software\\Classes")), Lower(kInstalled)) << "twice is once";
+        // The other root is untouched.
+        EXPECT_TRUE(Tree(registry, root == kHkeyCurrentUser ? kHkeyLocalMachine : kHkeyCurrentUser, "Software").empty());
+
+        int removed = 0;
+        ASSERT_EQ(menu.Uninstall(removed, failedKey), kErrorSuccess);
+        EXPECT_EQ(removed, 4);
+        // The shared parents stay, as they may hold other programs' verbs.
+        EXPECT_EQ(Lower(Tree(registry, root, "Software\\Classes")),
+                  Lower({{"Software\\Classes", {}},
+                         {"Software\\Classes\\*", {}},
+                         {"Software\\Classes\\*\\shell", {}},
+                         {"Software\\Classes\\Directory", {}},
+                         {"Software\\Classes\\Directory\\shell", {}}}));
+        ASSERT_EQ(menu.Uninstall(removed, failedKey), kErrorSuccess);
+        EXPECT_EQ(removed, 0);
+        EXPECT_EQ(registry.OpenHandles(), 0u);
+    }
+}
+
+TEST(ShellMenu, UninstallLeavesOtherProgramsVerbsAndStopsAtAKeyItDidNotWrite) {
+    FakeRegistry registry;
+    registry.AddKey(std::string(kUserClasses) + "\\*\\shell\\Other\\command");
+    ShellMenu menu(registry, ShellScope::CurrentUser);
+    std::string failedKey;
+    ASSERT_EQ(menu.Install(kFolder, failedKey), kErrorSuccess);
+    // Someone added a key below one of Pendrix's verbs: that verb's key is
+    // not deleted with it.
+    registry.AddKey(std::string(kUserClasses) + "\\*\\shell\\PendrixDelete\\ddeexec");
+    int removed = 0;
+    EXPECT_EQ(menu.Uninstall(removed, failedKey), kErrorAccessDenied);
+    EXPECT_EQ(failedKey, "Software\\Classes\\*\\shell\\PendrixDelete");
+    EXPECT_EQ(removed, 1);
+    EXPECT_TRUE(registry.HasKey(std::string(kUserClasses) + "\\*\\shell\\Other\\command"));
+    EXPECT_TRUE(registry.HasKey(std::string(kUserClasses) + "\\*\\shell\\PendrixDelete\\ddeexec"));
+}
+
+TEST(ShellMenu, InstallSaysWhichKeyWasRefused) {
+    FakeRegistry registry;
+    registry.deniedPaths.insert("hklm\\software\\classes\\*\\shell\\pendrixreplace");
+    ShellMenu menu(registry, ShellScope::AllUsers);
+    std::string failedKey;
+    EXPECT_EQ(menu.Install(kFolder, failedKey), kErrorAccessDenied);
+    EXPECT_EQ(failedKey, "Software\\Classes\\*\\shell\\PendrixReplace");
+}
+
+TEST(ShellMenu, ProgramOfACommandLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\a b\\Pendrix.exe\" /replace \"%1\"", "C:\\a b\\Pendrix.exe"},
+        {"C:\\x\\p.exe /delete \"%1\"", "C:\\x\\p.exe"},
+        {"\"C:\\unclosed", "C:\\unclosed"},
+        {"", ""},
+    };
+    for (const auto& [command, program] : cases) EXPECT_EQ(ProgramOfCommand(command), program) << command;
+    EXPECT_EQ(ProgramPath("C:\\", "Pendrix.exe"), "C:\\Pendrix.exe");
+}
+
+struct RecordedOutput : cli::CliOutput {
+    std::string out;
+    std::string error;
+    void Out(std::string_view text) override { out += text; }
+    void Error(std::string_view text) override { error += text; }
+};
+
+struct NoHolders : HolderFinder {
+    std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
+};
+
+int RunShell(FakeRegistry& registry, FakeFileSystem& files, cli::ShellAction action, bool allUsers,
+             RecordedOutput& output) {
+    RegistryRoutines routines(registry);
+    NoHolders holders;
+    FakeListLock lock;
+    cli::CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); },
+                            kFolder};
+    cli::CliArguments arguments;
+    arguments.command = cli::CliCommand::Shell;
+    arguments.shellAction = action;
+    arguments.allUsers = allUsers;
+    return cli::RunCommand(arguments, context);
+}
+
+TEST(ShellCommand, ExitCodesOfInstallUninstallAndStatus) {
+    FakeRegistry registry;
+    FakeFileSystem files;
+    files.Put("C:\\Program Files\\Pendrix\\pendrix-cli.exe", "MZ");
+    using cli::ShellAction;
+    RecordedOutput output;
+    // Without Pendrix.exe beside it, nothing is written.
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Install, false, output), 2);
+    EXPECT_NE(output.error.find("Pendrix.exe\" does not exist"), std::string::npos) << output.error;
+    EXPECT_FALSE(registry.HasKey("HKCU\\Software\\Classes"));
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Status, false, output), 1168);
+
+    files.Put("C:\\Program Files\\Pendrix\\Pendrix.exe", "MZ");
+    output = {};
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Install, true, output), 0) << output.error;
+    EXPECT_NE(output.out.find("for every user"), std::string::npos) << output.out;
+    output = {};
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Status, false, output), 0) << output.error;
+    EXPECT_NE(output.out.find("for this user (HKEY_CURRENT_USER\\Software\\Classes): not installed"),
+              std::string::npos)
+        << output.out;
+    EXPECT_NE(output.out.find("\"Delete with Pendrix...\" on every file: \"C:\\Program Files\\Pendrix\\Pendrix.exe\" "
+                              "/delete \"%1\"\r\n"),
+              std::string::npos)
+        << output.out;
+
+    // A program the menu starts has gone: status says which, and exits 2.
+    files.Remove("C:\\Program Files\\Pendrix\\pendrix-cli.exe");
+    output = {};
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Status, false, output), 2);
+    EXPECT_NE(output.out.find("(\"C:\\Program Files\\Pendrix\\pendrix-cli.exe\" does not exist)"), std::string::npos)
+        << output.out;
+
+    output = {};
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Uninstall, false, output), 0);
+    EXPECT_NE(output.out.find("nothing was removed"), std::string::npos) << output.out;
+    output = {};
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Uninstall, true, output), 0);
+    EXPECT_NE(output.out.find("Removed Pendrix's 4 entries"), std::string::npos) << output.out;
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Status, false, output), 1168);
+
+    // Every user's menu needs an administrator: the refusal's code.
+    files.Put("C:\\Program Files\\Pendrix\\pendrix-cli.exe", "MZ");
+    registry.deniedPaths.insert("hklm\\software\\classes\\*\\shell\\pendrixreplace");
+    output = {};
+    EXPECT_EQ(RunShell(registry, files, ShellAction::Install, true, output), 5);
+    EXPECT_NE(output.error.find("run it elevated"), std::string::npos) << output.error;
+}
+
+}  // namespace
+}  // namespace pendrix
