@@ -307,15 +307,19 @@ void Form1::Form_Load() {
     SetVisible(kFrame2, false);
     m_Registry = std::make_unique<RegistryRoutines>(registryApi_);
     m_FileDialog = std::make_unique<cFileDialog>(fileDialogApi_);
+    PendingListRead secondAtLaunch;
     try {
         m_PendingAtLaunch = PendingRenameList(*m_Registry).Read();
+        secondAtLaunch = PendingRenameList(*m_Registry, kPendingValue2Name).Read();
     } catch (const std::exception&) {
-        // The list was not read: keep it marked unknown, so that nothing
+        // The lists were not read: keep them marked unknown, so that nothing
         // ever writes a snapshot that was never taken.
         m_PendingAtLaunch = PendingListRead{};
         m_PendingAtLaunch.readable = false;
+        secondAtLaunch = m_PendingAtLaunch;
     }
-    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch);
+    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch,
+                                                secondAtLaunch);
 }
 
 void Form1::Form_Unload() { m_FileDialog.reset(); }

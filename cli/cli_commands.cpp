@@ -14,6 +14,7 @@
 #include "scheduler/list_update.h"
 #include "scheduler/move_aside_replacement.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/pending_values.h"
 #include "scheduler/refusal_text.h"
 #include "scheduler/stored_list.h"
 
@@ -45,8 +46,9 @@ int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status
 }
 
 // A value no write may replace: what it is, and the refusal.
-int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape) {
-    return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape), kExitInvalidList);
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
+                      const char* valueName = kPendingValueName) {
+    return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape, valueName), kExitInvalidList);
 }
 
 // Another Pendrix process kept the list busy (kErrorTimeout), or other
@@ -57,18 +59,33 @@ int FailToChange(CliContext& context, const char* nothingDone, std::int32_t stat
 }
 
 int RunList(const CliArguments& arguments, CliContext& context) {
-    const PendingListRead read = PendingRenameList(context.registry).Read();
-    if (!read.readable) return FailToRead(context, "nothing was listed", read.status);
-    PendingEntries list = DescribeEntries(read.stored, read.exists);
-    list.shape = read.shape;
+    // Taken before the lists are read: a failure logged after it concerns
+    // what the listing shows.
+    const std::optional<std::uint64_t> taken =
+        context.clock != nullptr ? std::optional<std::uint64_t>(context.clock->NowUtc()) : std::nullopt;
+    const PendingValues read = ReadPendingValues(context.registry);
+    for (const PendingListRead& value : read.values)
+        if (!value.readable) return FailToRead(context, "nothing was listed", value.status);
+    PendingEntries list = DescribeValues(read);
+    list.taken = taken;
+    // Every source, then the destination of every plain rename: one that
+    // exists makes it fail at the restart.
     std::vector<std::string> paths;
+    std::vector<std::size_t> renames;
     paths.reserve(list.entries.size());
-    for (const PendingEntry& entry : list.entries) paths.push_back(Win32PathOf(entry.first));
+    for (const PendingEntry& entry : list.entries) paths.push_back(SourcePathOf(entry));
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        if (list.entries[i].kind != EntryKind::Rename) continue;
+        paths.push_back(DestinationPathOf(list.entries[i]));
+        renames.push_back(i);
+    }
     const std::vector<FileState> states = FileStates(context.files, paths);
-    for (std::size_t i = 0; i < states.size(); ++i) {
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
         list.entries[i].sourceState = states[i].state;
         list.entries[i].sourceStamp = states[i].stamp;
     }
+    for (std::size_t k = 0; k < renames.size(); ++k)
+        list.entries[renames[k]].destinationState = states[list.entries.size() + k].state;
     context.output.Out(arguments.json ? FormatListJson(list) : FormatListText(list));
     return kExitDone;
 }
@@ -107,7 +124,8 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
                     result.status != 0 ? result.status : kExitUnknownFailure);
     case CommandOutcome::ListOfAnotherForm:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
-        return FailOnAnotherForm(context, "nothing was scheduled", result.listShape);
+        return FailOnAnotherForm(context, "nothing was scheduled", result.listShape,
+                                 kPendingValueNames[result.listValue]);
     case CommandOutcome::ListBusy:
     case CommandOutcome::NotKept:
         if (!result.deletedNow.empty()) context.output.Out("Deleted " + QuotedList(result.deletedNow) + " now.\r\n");
@@ -140,7 +158,7 @@ int RunReplace(const CliArguments& arguments, CliContext& context);
 // replace --move-aside: a destination in use is renamed aside and replaced
 // now; what cannot be moved aside is replaced or scheduled as without it.
 int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     MoveAsideReplacement replacement(context.files, commands);
     HolderReport holders;
     const MoveAsideResult result = replacement.Replace(arguments.source, arguments.destination, [&] {
@@ -169,7 +187,8 @@ int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
                                            "; nothing was scheduled", result.status);
     case MoveAsideOutcome::NotScheduled:
         if (result.deletion.outcome == CommandOutcome::ListOfAnotherForm)
-            return FailOnAnotherForm(context, "nothing was replaced or scheduled", result.deletion.listShape);
+            return FailOnAnotherForm(context, "nothing was replaced or scheduled", result.deletion.listShape,
+                                     kPendingValueNames[result.deletion.listValue]);
         if (result.deletion.outcome == CommandOutcome::ListBusy || result.deletion.outcome == CommandOutcome::NotKept)
             return FailToChange(context, "nothing was replaced or scheduled", result.deletion.status);
         if (result.deletion.outcome == CommandOutcome::Refused)
@@ -192,7 +211,7 @@ int RunReplaceMovingAside(const CliArguments& arguments, CliContext& context) {
 int RunReplace(const CliArguments& arguments, CliContext& context) {
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
-    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Replace(arguments.source, arguments.destination, !arguments.atRestart);
     if (result.outcome != CommandOutcome::Scheduled)
         return Finish(context, result,
@@ -208,7 +227,7 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
 }
 
 int RunDelete(const CliArguments& arguments, CliContext& context) {
-    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{});
+    FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete(arguments.path, !arguments.atRestart);
     const bool pattern = HasWildcards(arguments.path);
     if (result.outcome != CommandOutcome::Scheduled) {
@@ -235,40 +254,51 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     return kExitRestartNeeded;
 }
 
-// The same stored strings: an entry found again in a list read later.
+// The same stored strings in the same value: an entry found again in a
+// list read later.
 bool SameEntry(const PendingEntry& a, const PendingEntry& b) {
-    return a.first == b.first && a.second == b.second && a.stringCount == b.stringCount;
+    return a.value == b.value && a.first == b.first && a.second == b.second && a.stringCount == b.stringCount;
+}
+
+// " from PendingFileRenameOperations2" for an entry of the second value.
+std::string FromValue(const PendingEntry& entry) {
+    return entry.value == 0 ? std::string() : std::string(" from ") + kPendingValueNames[entry.value];
 }
 
 int RunRemove(const CliArguments& arguments, CliContext& context) {
-    PendingRenameList list(context.registry);
-    const PendingListRead read = list.Read();
-    if (!read.readable) return FailToRead(context, "nothing was withdrawn", read.status);
-    if (HoldsAnotherForm(read)) return FailOnAnotherForm(context, "nothing was withdrawn", read.shape);
-    const PendingEntries entries = DescribeEntries(read.stored, read.exists);
+    const PendingValues read = ReadPendingValues(context.registry);
+    for (const PendingListRead& value : read.values)
+        if (!value.readable) return FailToRead(context, "nothing was withdrawn", value.status);
+    const PendingEntries entries = DescribeValues(read);
     const std::string number = std::to_string(arguments.entry);
     if (arguments.entry > entries.entries.size())
-        return Fail(context, "there is no entry " + number + " (the list holds " +
+        return Fail(context, "there is no entry " + number + " (the lists hold " +
                                  std::to_string(entries.entries.size()) + "); nothing was withdrawn",
                     kExitNoSuchEntry);
 
     const PendingEntry& entry = entries.entries[arguments.entry - 1];
+    const std::size_t value = entry.value;
+    if (HoldsAnotherForm(read[value]))
+        return FailOnAnotherForm(context, "nothing was withdrawn", read[value].shape, kPendingValueNames[value]);
     if (arguments.expectedSource && *arguments.expectedSource != entry.source &&
         *arguments.expectedSource != entry.first)
         return Fail(context, "entry " + number + " is " + DescribeEntry(entry) + ", not of the source " +
                                  Quoted(*arguments.expectedSource) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
 
-    // Under the mutex, on the list as it is now: the entry goes only when it
-    // is still entry N, string for string; every other byte stays.
+    // Under the mutex, on the lists as they are now: the entry goes only
+    // when it is still entry N of the same value, string for string; every
+    // other byte of both values stays.
     bool changedMeanwhile = false;
     bool wouldWake = false;
     const auto withdraw = [&](const PendingListRead& current) {
         ListChange change;
         change.kind = ListChange::Kind::Refuse;
-        const PendingEntries now = DescribeEntries(current.stored, current.exists);
-        changedMeanwhile =
-            arguments.entry > now.entries.size() || !SameEntry(now.entries[arguments.entry - 1], entry);
+        PendingValues values = ReadPendingValues(context.registry);
+        values[value] = current;
+        const PendingEntries now = DescribeValues(values);
+        changedMeanwhile = !values[1 - value].readable || arguments.entry > now.entries.size() ||
+                           !SameEntry(now.entries[arguments.entry - 1], entry);
         if (changedMeanwhile) return change;
         const PendingEntry& there = now.entries[arguments.entry - 1];
         change.data = current.stored;
@@ -276,7 +306,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
         // Taking out the last entry of a list that lacks its closing NUL can
         // leave it closed, and the start-up processing would then carry out
         // entries it ignores now.
-        wouldWake = !now.closed && IsClosedProperly(change.data);
+        wouldWake = !now.Value(value).closed && IsClosedProperly(change.data);
         if (wouldWake) return change;
         change.withdrawn.push_back({std::string(there.first), std::string(there.second)});
         // A list left with no string goes, as the start-up processing leaves
@@ -284,12 +314,13 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
         change.kind = change.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
         return change;
     };
-    const UpdateResult update = PendingListUpdate(context.registry, context.listLock).Run(withdraw);
+    const UpdateResult update =
+        PendingListUpdate(context.registry, context.listLock, kPendingValueNames[value]).Run(withdraw);
     switch (update.outcome) {
     case UpdateOutcome::Written: break;
     case UpdateOutcome::ReadFailed: return FailToRead(context, "nothing was withdrawn", update.status);
     case UpdateOutcome::AnotherForm:
-        return FailOnAnotherForm(context, "nothing was withdrawn", update.current.shape);
+        return FailOnAnotherForm(context, "nothing was withdrawn", update.current.shape, kPendingValueNames[value]);
     case UpdateOutcome::Busy:
     case UpdateOutcome::NotKept: return FailToChange(context, "nothing was withdrawn", update.status);
     case UpdateOutcome::WriteFailed:
@@ -302,10 +333,10 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                                      "rest of a list it ignores now; nothing was withdrawn",
                         kExitInvalidList);
         return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " +
-                                 DescribeEntry(entry) + "; nothing was withdrawn",
+                                 DescribeEntry(entry) + FromValue(entry) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
     }
-    context.output.Out("Withdrew entry " + number + ": " + DescribeEntry(entry) + ".\r\n");
+    context.output.Out("Withdrew entry " + number + FromValue(entry) + ": " + DescribeEntry(entry) + ".\r\n");
     return kExitDone;
 }
 

@@ -13,6 +13,7 @@
 #include "cli/cli_output.h"
 #include "cli/holder_report.h"
 #include "platform/holder_finder.h"
+#include "platform/system_clock_api.h"
 #include "platform/list_lock.h"
 #include "registry/RegistryRoutines.h"
 #include "platform/system_error_text.h"
@@ -28,6 +29,9 @@ struct CliContext {
     ListLockApi& listLock;  // every change of the list is made under it
     CliOutput& output;
     ErrorTextFunction errorText;  // the system's words for a Windows error code
+    // The clock, time zone and Windows folder: when a listing was taken, and
+    // the start-up processing's log for verify. Without it neither is used.
+    SystemClockApi* clock = nullptr;
     // The folder pendrix-cli.exe runs from, Pendrix.exe beside it: what the
     // Explorer menu starts.
     std::string programFolder = {};

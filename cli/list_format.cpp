@@ -10,6 +10,10 @@ namespace pendrix::cli {
 namespace {
 
 constexpr char kSourceMissingText[] = "the source does not exist now";
+constexpr char kDestinationExistsText[] =
+    "the destination exists and the entry does not replace it: the rename fails at the restart";
+constexpr char kUnknownMarkText[] =
+    "a mark before \\??\\ that pendrix-cli does not know; the names are shown as stored";
 constexpr char kNotClosedText[] =
     "never carried out: the list does not end with two NULs, so the start-up processing ignores it";
 constexpr char kAfterEmptyText[] =
@@ -61,11 +65,11 @@ const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 }  // namespace
 
-std::string AnotherFormText(const StoredShape& shape) {
+std::string AnotherFormText(const StoredShape& shape, const char* valueName) {
     if (shape.type != kRegMultiSz)
-        return "PendingFileRenameOperations is of type " + RegistryTypeText(shape.type) +
+        return std::string(valueName) + " is of type " + RegistryTypeText(shape.type) +
                ", not a list of strings, and is never changed";
-    return "PendingFileRenameOperations holds an odd number of bytes (" + std::to_string(shape.bytes) +
+    return std::string(valueName) + " holds an odd number of bytes (" + std::to_string(shape.bytes) +
            "), the last of them no whole character, and is never changed";
 }
 
@@ -80,6 +84,7 @@ const char* KindName(EntryKind kind) {
 
 void AppendJsonEntryHead(std::string& out, const PendingEntry& entry) {
     out.append("{\"number\": ").append(std::to_string(entry.number));
+    out.append(", \"value\": ").append(std::to_string(entry.value + 1));
     out.append(", \"kind\": \"").append(KindName(entry.kind)).append("\", \"source\": ");
     AppendJsonString(out, entry.source);
     out += ", \"destination\": ";
@@ -100,40 +105,104 @@ std::string DescribeEntry(const PendingEntry& entry) {
     return line;
 }
 
+namespace {
+
+bool DestinationExistsUnreplaced(const PendingEntry& entry) {
+    return entry.kind == EntryKind::Rename && entry.destinationState == SourceState::Exists;
+}
+
+// The warnings about a whole value, before its entries.
+void AppendValueWarnings(std::string& out, const PendingEntries& list, std::size_t index, bool hasEntries) {
+    const ListedValue value = list.Value(index);
+    if (!value.exists) return;
+    if (IsAnotherForm(value.shape))
+        out.append("Warning: ").append(AnotherFormText(value.shape, kPendingValueNames[index])).append(".\r\n");
+    if (!value.closed && hasEntries) {
+        out.append(index == 0 ? "Warning: the list" : "Warning: PendingFileRenameOperations2");
+        out += " does not end with two NULs: the start-up processing carries out none of it.\r\n";
+    }
+}
+
+}  // namespace
+
 std::string FormatListText(const PendingEntries& list) {
     std::string out;
-    if (!list.exists) return "Nothing is pending: PendingFileRenameOperations does not exist.\r\n";
-    if (IsAnotherForm(list.shape)) out.append("Warning: ").append(AnotherFormText(list.shape)).append(".\r\n");
-    if (!list.closed && !list.entries.empty())
-        out += "Warning: the list does not end with two NULs: the start-up processing carries out none of it.\r\n";
-    if (list.entries.empty()) return out + "Nothing is pending: PendingFileRenameOperations holds no entry.\r\n";
+    if (!list.exists && !list.second.exists) return "Nothing is pending: PendingFileRenameOperations does not exist.\r\n";
+    for (std::size_t index = 0; index < kPendingValueCount; ++index) {
+        bool hasEntries = false;
+        for (const PendingEntry& entry : list.entries) hasEntries = hasEntries || entry.value == index;
+        AppendValueWarnings(out, list, index, hasEntries);
+    }
+    if (list.entries.empty()) {
+        if (!list.second.exists) return out + "Nothing is pending: PendingFileRenameOperations holds no entry.\r\n";
+        return out + "Nothing is pending: PendingFileRenameOperations and PendingFileRenameOperations2 hold no entry.\r\n";
+    }
     for (const PendingEntry& entry : list.entries) {
-        out += std::to_string(entry.number);
-        out += ' ';
+        out.append(std::to_string(entry.number)).append(" v").append(std::to_string(entry.value + 1)).append(" ");
         out += DescribeEntry(entry);
+        if (!entry.sourceFlag.empty()) out.append(" (source flag ").append(entry.sourceFlag).append(")");
         out += "\r\n";
-        if (entry.sourceState == SourceState::Missing) out.append("  warning: ").append(kSourceMissingText).append("\r\n");
-        if (entry.unreached == Unreached::NotClosed) out.append("  warning: ").append(kNotClosedText).append("\r\n");
-        if (entry.unreached == Unreached::AfterEmptyString)
-            out.append("  warning: ").append(kAfterEmptyText).append("\r\n");
+        const auto warn = [&](const char* text) { out.append("  warning: ").append(text).append("\r\n"); };
+        if (entry.sourceState == SourceState::Missing) warn(kSourceMissingText);
+        if (DestinationExistsUnreplaced(entry)) warn(kDestinationExistsText);
+        if (entry.unknownMark) warn(kUnknownMarkText);
+        if (entry.unreached == Unreached::NotClosed) warn(kNotClosedText);
+        if (entry.unreached == Unreached::AfterEmptyString) warn(kAfterEmptyText);
     }
     return out;
 }
 
-std::string FormatListJson(const PendingEntries& list) {
-    std::string out;
-    out.reserve(64 + list.entries.size() * 256);
-    out += "{\"value\": ";
-    AppendJsonString(out, kListedValuePath);
-    out.append(", \"exists\": ").append(JsonBool(list.exists));
+namespace {
+
+// "type", "bytes", "changeable" and "closedProperly" of a value.
+void AppendValueFacts(std::string& out, const ListedValue& value) {
+    out.append(", \"exists\": ").append(JsonBool(value.exists));
     out += ", \"type\": ";
-    if (list.exists)
-        AppendJsonString(out, RegistryTypeText(list.shape.type));
+    if (value.exists)
+        AppendJsonString(out, RegistryTypeText(value.shape.type));
     else
         out += "null";
-    out.append(", \"bytes\": ").append(std::to_string(list.exists ? list.shape.bytes : 0));
-    out.append(", \"changeable\": ").append(JsonBool(!list.exists || !IsAnotherForm(list.shape)));
-    out.append(", \"closedProperly\": ").append(JsonBool(list.closed));
+    out.append(", \"bytes\": ").append(std::to_string(value.exists ? value.shape.bytes : 0));
+    out.append(", \"changeable\": ").append(JsonBool(!value.exists || !IsAnotherForm(value.shape)));
+    out.append(", \"closedProperly\": ").append(JsonBool(value.closed));
+}
+
+void AppendValues(std::string& out, const PendingEntries& list) {
+    out += ", \"values\": [";
+    for (std::size_t index = 0; index < kPendingValueCount; ++index) {
+        const ListedValue value = list.Value(index);
+        bool hasEntries = false;
+        for (const PendingEntry& entry : list.entries) hasEntries = hasEntries || entry.value == index;
+        out.append(index == 0 ? "" : ", ").append("{\"value\": ").append(std::to_string(index + 1));
+        out += ", \"name\": ";
+        AppendJsonString(out, index == 0 ? kListedValuePath : kListedValue2Path);
+        AppendValueFacts(out, value);
+        out += ", \"warnings\": [";
+        const char* comma = "";
+        if (value.exists && IsAnotherForm(value.shape)) {
+            out.append("\"another-form\"");
+            comma = ", ";
+        }
+        if (value.exists && !value.closed && hasEntries) out.append(comma).append("\"not-closed\"");
+        out += "]}";
+    }
+    out += "]";
+}
+
+}  // namespace
+
+std::string FormatListJson(const PendingEntries& list) {
+    std::string out;
+    out.reserve(256 + list.entries.size() * 256);
+    out += "{\"value\": ";
+    AppendJsonString(out, kListedValuePath);
+    AppendValueFacts(out, list.Value(0));
+    out += ", \"taken\": ";
+    if (list.taken)
+        out.append("\"").append(FileTimeText(*list.taken)).append("\"");
+    else
+        out += "null";
+    AppendValues(out, list);
     out += ", \"entries\": [";
     const char* separator = "\r\n";
     for (const PendingEntry& entry : list.entries) {
@@ -143,6 +212,11 @@ std::string FormatListJson(const PendingEntries& list) {
         AppendJsonString(out, entry.first);
         out += ", \"second\": ";
         AppendJsonString(out, entry.second);
+        out += ", \"sourceFlag\": ";
+        if (entry.sourceFlag.empty())
+            out += "null";
+        else
+            AppendJsonString(out, entry.sourceFlag);
         out += ", \"sourceExists\": ";
         out += entry.sourceState == SourceState::Unknown ? "null" : JsonBool(entry.sourceState == SourceState::Exists);
         if (entry.sourceStamp) {
@@ -151,15 +225,22 @@ std::string FormatListJson(const PendingEntries& list) {
         } else {
             out += ", \"sourceSize\": null, \"sourceLastWrite\": null";
         }
+        out += ", \"destinationExists\": ";
+        out += entry.kind != EntryKind::Rename || entry.destinationState == SourceState::Unknown
+                   ? "null"
+                   : JsonBool(entry.destinationState == SourceState::Exists);
         out.append(", \"reached\": ").append(JsonBool(entry.unreached == Unreached::No));
         out += ", \"warnings\": [";
         const char* comma = "";
-        if (entry.sourceState == SourceState::Missing) {
-            out.append(comma).append("\"source-missing\"");
+        const auto warn = [&](const char* code) {
+            out.append(comma).append("\"").append(code).append("\"");
             comma = ", ";
-        }
-        if (entry.unreached == Unreached::AfterEmptyString) out.append(comma).append("\"after-empty-string\"");
-        if (entry.unreached == Unreached::NotClosed) out.append(comma).append("\"not-closed\"");
+        };
+        if (entry.sourceState == SourceState::Missing) warn("source-missing");
+        if (DestinationExistsUnreplaced(entry)) warn("destination-exists");
+        if (entry.unknownMark) warn("unknown-mark");
+        if (entry.unreached == Unreached::AfterEmptyString) warn("after-empty-string");
+        if (entry.unreached == Unreached::NotClosed) warn("not-closed");
         out += "]}";
         separator = ",\r\n";
     }

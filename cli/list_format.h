@@ -8,23 +8,38 @@
 
 namespace pendrix::cli {
 
-// The value a listing shows, as its JSON form names it.
+// The value a listing shows, as its JSON form names it, and the second.
 inline constexpr char kListedValuePath[] =
     "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations";
+inline constexpr char kListedValue2Path[] =
+    "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations2";
 
-// Lines ended by CR LF: one per entry ("1 replace "SOURCE" -> "DESTINATION""),
-// each warning indented under its entry. A control character in a name
+// Lines ended by CR LF: one per entry ("1 v1 replace "SOURCE" ->
+// "DESTINATION""; v1 or v2: the value that holds it), each warning indented
+// under its entry. A control character in a name
 // (CR, LF, any C0 or C1 control, DEL, U+2028, U+2029) shows as <U+XXXX>, so
 // that one entry is always one line.
 std::string FormatListText(const PendingEntries& list);
 
 // One JSON document, plain ASCII:
 // {"value": "...", "exists": true, "type": "REG_MULTI_SZ", "bytes": 120,
-//  "changeable": true, "closedProperly": true, "entries": [
-//   {"number": 1, "kind": "replace", "source": "...", "destination": "...",
-//    "first": "...", "second": "...", "sourceExists": true, "sourceSize": 1024,
-//    "sourceLastWrite": "2024-05-01T12:34:56.1234567Z", "reached": true,
-//    "warnings": ["source-missing", "after-empty-string", "not-closed"]}, ...]}
+//  "changeable": true, "closedProperly": true,
+//  "taken": "2026-12-07T09:00:00.0000000Z",
+//  "values": [{"value": 1, "name": "...", "exists": true, "type": "REG_MULTI_SZ",
+//              "bytes": 120, "changeable": true, "closedProperly": true,
+//              "warnings": ["another-form", "not-closed"]}, {"value": 2, ...}],
+//  "entries": [
+//   {"number": 1, "value": 1, "kind": "replace", "source": "...", "destination": "...",
+//    "first": "...", "second": "...", "sourceFlag": "*1", "sourceExists": true,
+//    "sourceSize": 1024, "sourceLastWrite": "2024-05-01T12:34:56.1234567Z",
+//    "destinationExists": false, "reached": true,
+//    "warnings": ["source-missing", "destination-exists", "unknown-mark",
+//                 "after-empty-string", "not-closed"]}, ...]}
+// The members before "taken" describe PendingFileRenameOperations, as they
+// always did; "values" describes both, and each entry names the value that
+// holds it. taken (UTC) is when the listing was taken, null when unknown.
+// sourceFlag is the flag Windows set before "\??\" on the source, null when
+// none; destinationExists is null unless the entry is a plain rename.
 // destination is null for a deletion, sourceExists null when unknown;
 // sourceSize (bytes) and sourceLastWrite (UTC, to 100 ns) are null unless
 // the source is a file that exists: what verify compares after a restart.
@@ -34,7 +49,7 @@ std::string FormatListJson(const PendingEntries& list);
 
 // What a value of another form is (scheduler/pending_rename_list.h), on one
 // line: "PendingFileRenameOperations is of type REG_BINARY, ...".
-std::string AnotherFormText(const StoredShape& shape);
+std::string AnotherFormText(const StoredShape& shape, const char* valueName = kPendingValueName);
 
 // "replace", "rename" or "delete".
 const char* KindName(EntryKind kind);
@@ -43,7 +58,7 @@ const char* KindName(EntryKind kind);
 std::string DescribeEntry(const PendingEntry& entry);
 
 // Opens an entry's JSON object with what names it, as list --json and
-// verify --json both write it: {"number": N, "kind": ..., "source": ...,
+// verify --json both write it: {"number": N, "value": 1, "kind": ..., "source": ...,
 // "destination": ... (null for a deletion); the caller adds the rest.
 void AppendJsonEntryHead(std::string& out, const PendingEntry& entry);
 

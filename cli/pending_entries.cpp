@@ -2,16 +2,10 @@
 
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/stored_list.h"
+#include "scheduler/stored_names.h"
 #include "scheduler/stored_strings.h"
 
 namespace pendrix::cli {
-namespace {
-
-std::string_view WithoutPrefix(std::string_view name, std::string_view prefix) {
-    return name.substr(0, prefix.size()) == prefix ? name.substr(prefix.size()) : name;
-}
-
-}  // namespace
 
 PendingEntries DescribeEntries(std::string_view stored, bool exists) {
     StoredListLayout layout = DescribeStoredList(stored);
@@ -51,17 +45,45 @@ PendingEntries DescribeEntries(std::string_view stored, bool exists) {
     return result;
 }
 
+PendingEntries DescribeValues(const PendingValues& read) {
+    PendingEntries all = DescribeEntries(read[0].stored, read[0].exists);
+    all.shape = read[0].shape;
+    PendingEntries second = DescribeEntries(read[1].stored, read[1].exists);
+    all.second = {read[1].exists, read[1].shape, second.closed};
+    // Moved whole, the strings stay where the entries' views point.
+    all.secondStrings = std::move(second.strings);
+    all.entries.reserve(all.entries.size() + second.entries.size());
+    for (PendingEntry& entry : second.entries) {
+        entry.value = 1;
+        entry.number = all.entries.size() + 1;
+        all.entries.push_back(entry);
+    }
+    return all;
+}
+
 void DescribePair(PendingEntry& entry) {
-    entry.source = WithoutPrefix(entry.first, kObjectPathPrefix);
+    const StoredSourceName source = ReadSourceName(entry.first);
+    entry.source = source.path;
+    entry.sourceFlag = source.flag;
+    entry.unknownMark = source.unknownMark;
     entry.destination = std::string_view();
     if (entry.second.empty()) {
         entry.kind = EntryKind::Delete;
         return;
     }
-    const bool replaces = entry.second.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker;
-    entry.kind = replaces ? EntryKind::Replace : EntryKind::Rename;
-    const std::string_view name = replaces ? entry.second.substr(kReplaceExistingMarker.size()) : entry.second;
-    entry.destination = WithoutPrefix(name, kObjectPathPrefix);
+    const StoredDestinationName destination = ReadDestinationName(entry.second);
+    entry.kind = destination.replaces ? EntryKind::Replace : EntryKind::Rename;
+    entry.destination = destination.path;
+    entry.unknownMark = entry.unknownMark || destination.unknownMark;
+}
+
+std::string SourcePathOf(const PendingEntry& entry) { return Win32PathOf(WithoutSourceFlag(entry.first)); }
+
+std::string DestinationPathOf(const PendingEntry& entry) {
+    if (entry.kind == EntryKind::Delete) return std::string();
+    std::string_view name = entry.second;
+    if (entry.kind == EntryKind::Replace) name.remove_prefix(kReplaceExistingMarker.size());
+    return Win32PathOf(name);
 }
 
 std::string Win32PathOf(std::string_view storedName) {

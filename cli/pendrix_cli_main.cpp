@@ -91,8 +91,8 @@ int wmain(int argc, wchar_t** argv) {
     int code = kExitUnknownFailure;
     try {
         RegistryRoutines registry;
-        CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(),
-                           output,   ErrorText,             ProgramFolder()};
+        CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(), output,
+                           ErrorText, &SystemClock(), ProgramFolder()};
         code = RunCommand(parsed.arguments, context);
     } catch (const std::exception& error) {
         output.Error(std::string("pendrix-cli: failed: ") + error.what() + "\r\n");

@@ -8,6 +8,7 @@
 #include "common/name_folding.h"
 #include "scheduler/list_sequence.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/stored_names.h"
 
 namespace pendrix::cli {
 namespace {
@@ -21,6 +22,7 @@ constexpr char kOtherFile[] =
 constexpr char kOldFileLeft[] =
     "the file it takes away is still there: its size and last-write time are those recorded for it";
 constexpr char kCannotTell[] = "the file system cannot say whether its files exist";
+constexpr char kLogged[] = "the start-up processing logged";
 constexpr char kCannotTellApart[] =
     "a later entry puts another file at its name, and the listing recorded no size and time to tell the two apart";
 
@@ -88,14 +90,17 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     std::vector<ListedOperation> operations;
     // Names as stored (a name outside the object namespace stays one that
     // cannot be checked).
+    // Both values' entries, the first's then the second's, as the start-up
+    // processing runs them; sources by their paths, without a flag.
     for (const PendingEntry& entry : listed.entries)
-        operations.push_back({std::string(entry.first), std::string(WithoutPrefix(entry.second, kReplaceExistingMarker)),
+        operations.push_back({std::string(WithoutSourceFlag(entry.first)),
+                              std::string(WithoutPrefix(entry.second, kReplaceExistingMarker)),
                               entry.unreached == Unreached::No});
     const ListSimulation simulation(operations);
     // What the listing recorded of the file each name held before the list
     // ran: the first entry whose source it is.
     std::map<std::string, const PendingEntry*> recordedAt;
-    for (const PendingEntry& entry : listed.entries) recordedAt.try_emplace(FoldName(entry.first), &entry);
+    for (const PendingEntry& entry : listed.entries) recordedAt.try_emplace(FoldName(WithoutSourceFlag(entry.first)), &entry);
     const auto recorded = [&](std::size_t file) -> const PendingEntry* {
         const auto found = recordedAt.find(FoldName(simulation.OriginalName(file)));
         return found == recordedAt.end() ? nullptr : found->second;
@@ -121,7 +126,9 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
         EntryNow& state = now[i];
         state.pending = pendingNow.count({entry.first, entry.second}) != 0;
         if (entry.unreached != Unreached::No || state.pending) continue;
-        state.volumeMissing = volumeMissing(entry.first);
+        // The source by its path: a flag Windows set before it is no part of it.
+        const std::string_view source = WithoutSourceFlag(entry.first);
+        state.volumeMissing = volumeMissing(source);
         if (state.volumeMissing.empty() && entry.kind != EntryKind::Delete) state.volumeMissing = volumeMissing(entry.second);
         if (!state.volumeMissing.empty()) continue;
         const EntryFate& fate = simulation.Fates()[i];
@@ -133,12 +140,12 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
             state.fileStamp = record->sourceStamp;
             state.fileWasMissing = record->sourceState == SourceState::Missing;
         }
-        const std::size_t atSource = simulation.FinalFileAt(entry.first);
+        const std::size_t atSource = simulation.FinalFileAt(source);
         if (atSource != kNoEntry) {
             state.sourceFilledLater = true;
             if (const PendingEntry* record = recorded(atSource)) state.laterSourceStamp = record->sourceStamp;
         }
-        paths.push_back(Win32PathOf(entry.first));
+        paths.push_back(SourcePathOf(entry));
         answers.push_back(&state.source);
         if (entry.kind == EntryKind::Delete) continue;
         const std::optional<std::string> ends = simulation.FinalName(fate.file);
@@ -155,6 +162,33 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     verdicts.reserve(listed.entries.size());
     for (std::size_t i = 0; i < listed.entries.size(); ++i) verdicts.push_back(Classify(listed.entries[i], now[i]));
     return verdicts;
+}
+
+void ApplyLoggedFailures(const PendingEntries& listed, const std::vector<TimedFailure>& failures,
+                         std::uint64_t taken, std::vector<Verdict>& verdicts) {
+    if (failures.empty()) return;
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+        Verdict& verdict = verdicts[i];
+        if (verdict.outcome == Outcome::NeverReached || verdict.outcome == Outcome::StillPending) continue;
+        const PendingEntry& entry = listed.entries[i];
+        // The log names the NT names as the start-up processing used them.
+        std::string_view destination = entry.second;
+        if (entry.kind == EntryKind::Replace) destination.remove_prefix(kReplaceExistingMarker.size());
+        const LoggedFailure* failure = LatestFailureFor(failures, taken, WithoutSourceFlag(entry.first), destination,
+                                                        entry.kind == EntryKind::Delete);
+        if (failure == nullptr) continue;
+        verdict.outcome = Outcome::NotCarriedOut;
+        verdict.reason = kLogged;
+        verdict.loggedStatus = failure->status;
+    }
+}
+
+std::string ReasonText(const Verdict& verdict) {
+    if (!verdict.loggedStatus) return verdict.reason;
+    std::string text = std::string(verdict.reason) + " " + StatusHex(*verdict.loggedStatus);
+    if (const std::optional<std::string_view> meaning = StatusMeaning(*verdict.loggedStatus))
+        text.append(": ").append(*meaning);
+    return text;
 }
 
 }  // namespace pendrix::cli

@@ -3,13 +3,16 @@
 // each operation succeeded, so the files themselves are asked.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/pending_entries.h"
 #include "cli/source_existence.h"
 #include "platform/file_system_api.h"
+#include "scheduler/startup_log.h"
 
 namespace pendrix::cli {
 
@@ -22,8 +25,13 @@ enum class Outcome {
 };
 
 struct Verdict {
+    Verdict() = default;
+    Verdict(Outcome outcome_, std::string reason_ = {}) : outcome(outcome_), reason(std::move(reason_)) {}
+
     Outcome outcome = Outcome::NotChecked;
     std::string reason;  // why, for NotCarriedOut and NotChecked
+    // The status the start-up processing logged for it, when it logged one.
+    std::optional<std::uint32_t> loggedStatus;
 };
 
 // What is there now for one listed entry, and what the entries after it
@@ -63,5 +71,16 @@ Verdict Classify(const PendingEntry& listed, const EntryNow& now);
 // now) and the files as they are, the listing read in order: what each
 // entry does to the names after it.
 std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEntries& current, FileSystemApi& files);
+
+// What the start-up processing logged after the listing was taken: an
+// entry it reaches, not pending again, that a failure names is not carried
+// out, with the status logged (the latest, when several name it). Windows
+// says so itself; the files only let it be guessed.
+void ApplyLoggedFailures(const PendingEntries& listed, const std::vector<TimedFailure>& failures,
+                         std::uint64_t taken, std::vector<Verdict>& verdicts);
+
+// The reason of a verdict in words: its reason, or for a logged failure
+// "the start-up processing logged 0xC0000034: the file was not found".
+std::string ReasonText(const Verdict& verdict);
 
 }  // namespace pendrix::cli

@@ -40,7 +40,7 @@ std::string FormatVerifyText(const PendingEntries& listed, const std::vector<Ver
     for (std::size_t i = 0; i < verdicts.size(); ++i) {
         out.append(std::to_string(listed.entries[i].number)).append(" ");
         out.append(NamesOf(verdicts[i].outcome).text).append(": ").append(DescribeEntry(listed.entries[i]));
-        if (!verdicts[i].reason.empty()) out.append(" (").append(verdicts[i].reason).append(")");
+        if (!verdicts[i].reason.empty()) out.append(" (").append(ReasonText(verdicts[i])).append(")");
         out += "\r\n";
     }
     const std::array<std::size_t, kOutcomes> counts = Counts(verdicts);
@@ -69,7 +69,12 @@ std::string FormatVerifyJson(const PendingEntries& listed, const std::vector<Ver
         if (verdicts[i].reason.empty())
             out += "null";
         else
-            AppendJsonString(out, verdicts[i].reason);
+            AppendJsonString(out, ReasonText(verdicts[i]));
+        out += ", \"loggedStatus\": ";
+        if (verdicts[i].loggedStatus)
+            out.append("\"").append(StatusHex(*verdicts[i].loggedStatus)).append("\"");
+        else
+            out += "null";
         out += "}";
         separator = ",\r\n";
     }

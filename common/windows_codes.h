@@ -45,6 +45,8 @@ inline constexpr std::int32_t kErrorNotFound = 1168;             // ERROR_NOT_FO
 inline constexpr std::int32_t kErrorRetry = 1237;                // ERROR_RETRY
 inline constexpr std::int32_t kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
 inline constexpr std::int32_t kErrorTimeout = 1460;              // ERROR_TIMEOUT
+// The registry cannot store a value that large (STATUS_INSUFFICIENT_RESOURCES).
+inline constexpr std::int32_t kErrorNoSystemResources = 1450;    // ERROR_NO_SYSTEM_RESOURCES
 
 // File attributes (winnt.h).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;     // FILE_ATTRIBUTE_READONLY

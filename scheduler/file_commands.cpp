@@ -34,12 +34,16 @@ std::uint32_t Writable(std::uint32_t attributes) {
 }  // namespace
 
 FileCommands::FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock,
-                           PendingListRead atLaunch)
-    : list_(registry), lock_(lock), files_(files), atLaunch_(std::move(atLaunch)) {
-    lastWritten_ = atLaunch_.stored;
-    lastWrittenExists_ = atLaunch_.exists;
-    // A snapshot of another form is never written back.
-    onlyOwnChanges_ = atLaunch_.readable && !HoldsAnotherForm(atLaunch_);
+                           PendingListRead atLaunch, PendingListRead secondAtLaunch)
+    : list_(registry), lock_(lock), files_(files) {
+    sessions_[0].atLaunch = std::move(atLaunch);
+    sessions_[1].atLaunch = std::move(secondAtLaunch);
+    for (ValueSession& session : sessions_) {
+        session.lastWritten = session.atLaunch.stored;
+        session.lastWrittenExists = session.atLaunch.exists;
+        // A snapshot of another form is never written back.
+        session.onlyOwnChanges = session.atLaunch.readable && !HoldsAnotherForm(session.atLaunch);
+    }
 }
 
 // Whether a resolved name can be acted on; otherwise the result says why.
@@ -296,9 +300,10 @@ bool FileCommands::IsSameFile(const std::string& first, const std::string& secon
 }
 
 bool FileCommands::UndoneAtRestart(const std::string& destination, CommandResult& result) {
-    const PendingListRead current = list_.Read();
-    if (!current.readable || HoldsAnotherForm(current)) return false;  // said when it is written
-    const SequenceCheck check = CheckChangeNow(current.stored, destination);
+    const PendingValues values = ReadPendingValues(list_.Registry());
+    for (const PendingListRead& current : values.values)
+        if (!current.readable || HoldsAnotherForm(current)) return false;  // said when it is written
+    const SequenceCheck check = CheckChangeNow(CombinedSequence(values), destination);
     if (check.verdict != SequenceCheck::Verdict::SourceTaken) return false;
     Refuse(result, Refusal::UndoneAtRestart, kErrorFileNotFound, NameRole::Destination, destination);
     result.earlierEntry = check.entry + 1;
@@ -308,10 +313,12 @@ bool FileCommands::UndoneAtRestart(const std::string& destination, CommandResult
 
 namespace {
 
-// The stored data with pairs appended, or what stands in the way.
-ListChange AppendChange(const PendingListRead& current, const std::vector<RenamePair>& pairs, SequenceCheck& check) {
+// The stored data with pairs appended, or what stands in the way. before:
+// the first value, when current is the second, whose entries run first.
+ListChange AppendChange(const PendingListRead* before, const PendingListRead& current,
+                        const std::vector<RenamePair>& pairs, SequenceCheck& check) {
     ListChange change;
-    check = CheckSequence(current.stored, pairs);
+    check = CheckSequence(before != nullptr ? SequenceAfter(*before, current.stored) : current.stored, pairs);
     if (check.verdict == SequenceCheck::Verdict::AlreadyScheduled) return change;
     if (check.verdict == SequenceCheck::Verdict::SourceTaken) {
         change.kind = ListChange::Kind::Refuse;
@@ -327,11 +334,42 @@ ListChange AppendChange(const PendingListRead& current, const std::vector<Rename
 
 void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
     result.outcome = CommandOutcome::NotScheduled;
+    // Where MoveFileExW appends: the second value when it exists, which runs
+    // after the first. Decided under the mutex the change is made under (it
+    // counts its owner's waits); when it cannot be had, the update below
+    // says why.
+    const ListLockHold hold(lock_);
+    PendingValues values;
+    if (hold.Status() == kErrorSuccess) values = ReadPendingValues(list_.Registry());
+    const AppendCheck where = CheckAppend(values);
+    std::size_t target = where.target;
+    result.listValue = target;
+    if (where.block == AppendBlock::Unreadable) {
+        result.status = values[target].status;
+        result.readFailed = true;
+        return;
+    }
+    if (where.block == AppendBlock::AnotherForm) {
+        result.outcome = CommandOutcome::ListOfAnotherForm;
+        result.listShape = values[target].shape;
+        return;
+    }
     // Read again under the mutex just before the write, so that a change
     // another program made meanwhile is kept.
     SequenceCheck check;
-    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(
-        [&](const PendingListRead& current) { return AppendChange(current, pairs, check); });
+    PendingListRead firstTooLarge;
+    const PendingListRead* before = target == 1 ? &values[0] : nullptr;
+    const auto append = [&](const PendingListRead& current) { return AppendChange(before, current, pairs, check); };
+    UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
+    if (update.outcome == UpdateOutcome::WriteFailed && CallsForASecondValue(target, update.status)) {
+        // The first list is as large as the registry stores: the pairs start
+        // the second, which runs after it.
+        firstTooLarge = update.current;
+        before = &firstTooLarge;
+        target = 1;
+        result.listValue = target;
+        update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
+    }
     result.status = update.status;
     switch (update.outcome) {
     case UpdateOutcome::ReadFailed: result.readFailed = true; return;
@@ -355,12 +393,15 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
         result.alreadyScheduled = true;
         break;
     case UpdateOutcome::Written: {
+        ValueSession& session = sessions_[target];
         const PendingListRead& current = update.current;
-        if (current.exists != lastWrittenExists_ || current.stored != lastWritten_ || update.attempts > 1)
-            onlyOwnChanges_ = false;
-        lastWritten_ = update.change.data;
-        lastWrittenExists_ = true;
-        added_.insert(added_.end(), check.toAdd.begin(), check.toAdd.end());
+        if (current.exists != session.lastWrittenExists || current.stored != session.lastWritten ||
+            update.attempts > 1)
+            session.onlyOwnChanges = false;
+        session.lastWritten = update.change.data;
+        session.lastWrittenExists = true;
+        session.written = true;
+        session.added.insert(session.added.end(), check.toAdd.begin(), check.toAdd.end());
         scheduledAny_ = true;
         break;
     }
@@ -370,32 +411,26 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     result.scheduled = std::move(pairs);
 }
 
-UndoResult FileCommands::CancelAll() {
-    UndoResult result;
-    // Nothing of this session's is in the list: nothing is written.
-    const auto nothingToTakeBack = [&](const std::string& stored) {
-        result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
-        GiveAttributesBack(stored);
-        result.stillPending = CountPending();
-        return result;
-    };
+FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult& result) {
+    ValueSession& session = sessions_[index];
     bool untouchedByOthers = false;
     const auto change = [&](const PendingListRead& current) {
         ListChange made;
-        if (added_.empty()) return made;  // this session scheduled nothing still held
-        made.withdrawn = added_;
-        untouchedByOthers = onlyOwnChanges_ && current.exists == lastWrittenExists_ && current.stored == lastWritten_;
+        if (session.added.empty()) return made;  // this session scheduled nothing still held
+        made.withdrawn = session.added;
+        untouchedByOthers = session.onlyOwnChanges && current.exists == session.lastWrittenExists &&
+                            current.stored == session.lastWritten;
         if (untouchedByOthers) {
             // The registry as at launch: no value when there was none.
-            made.data = atLaunch_.stored;
-            made.kind = atLaunch_.exists ? ListChange::Kind::Store : ListChange::Kind::DeleteValue;
+            made.data = session.atLaunch.stored;
+            made.kind = session.atLaunch.exists ? ListChange::Kind::Store : ListChange::Kind::DeleteValue;
             return made;
         }
         // Only this session's pairs go, each only while it is still the
         // same strings.
         made.data = current.stored;
         bool removed = false;
-        for (auto pair = added_.rbegin(); pair != added_.rend(); ++pair)
+        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair)
             removed = RemoveLastPair(made.data, *pair) || removed;
         if (!removed) return made;  // nothing of this session's is left to take back
         // A list left with no string at all goes, as the start-up processing
@@ -405,12 +440,13 @@ UndoResult FileCommands::CancelAll() {
         made.kind = made.data.empty() ? ListChange::Kind::DeleteValue : ListChange::Kind::Store;
         return made;
     };
-    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_).Run(change);
+    const UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[index]).Run(change);
+    result.listValue = index;
     switch (update.outcome) {
     case UpdateOutcome::AnotherForm:
         result.anotherForm = true;
         result.listShape = update.current.shape;
-        return result;
+        return ValueUndo::Failed;
     case UpdateOutcome::ReadFailed:
         result.readFailed = true;
         [[fallthrough]];
@@ -419,27 +455,51 @@ UndoResult FileCommands::CancelAll() {
     case UpdateOutcome::Busy:
     case UpdateOutcome::NotKept:
         result.status = update.status;
-        return result;
+        return ValueUndo::Failed;
     case UpdateOutcome::NotWritten:
-        added_.clear();
-        onlyOwnChanges_ = false;
-        return nothingToTakeBack(update.current.stored);
+        session.added.clear();
+        session.onlyOwnChanges = false;
+        return ValueUndo::NothingThere;
     case UpdateOutcome::Written: break;
     }
-    onlyOwnChanges_ = untouchedByOthers && update.attempts == 1;
-    lastWritten_ = update.change.data;
-    lastWrittenExists_ = update.change.kind == ListChange::Kind::Store;
-    added_.clear();
-    GiveAttributesBack(lastWrittenExists_ ? lastWritten_ : std::string());
+    session.onlyOwnChanges = untouchedByOthers && update.attempts == 1;
+    session.lastWritten = update.change.data;
+    session.lastWrittenExists = update.change.kind == ListChange::Kind::Store;
+    session.added.clear();
+    return ValueUndo::Reversed;
+}
+
+UndoResult FileCommands::CancelAll() {
+    UndoResult result;
+    bool reversed = false;
+    // The second value only when this session wrote it: nothing else there
+    // is this session's to take back.
+    for (std::size_t index = 0; index < kPendingValueCount; ++index) {
+        if (index != 0 && !sessions_[index].written) continue;
+        const ValueUndo undo = CancelValue(index, result);
+        if (undo == ValueUndo::Failed) return result;
+        reversed = reversed || undo == ValueUndo::Reversed;
+    }
+    // Both lists as they are now: a file a pair left there names stays
+    // writable.
+    const PendingValues now = ReadPendingValues(list_.Registry());
+    GiveAttributesBack(now[0].stored + '\0' + now[1].stored);
+    if (!reversed) {
+        // Nothing of this session's was in the lists: nothing was written.
+        result.nothing = scheduledAny_ ? NothingToTakeBack::AlreadyGone : NothingToTakeBack::NothingScheduled;
+        result.stillPending = CountPending();
+        return result;
+    }
     result.reversed = true;
     return result;
 }
 
 PendingCount FileCommands::CountPending() {
-    const PendingListRead current = list_.Read();
+    const PendingValues values = ReadPendingValues(list_.Registry());
     PendingCount count;
-    count.known = current.readable;
-    if (count.known) count.operations = ReachedEntryCount(current.stored);
+    count.known = values[0].readable && values[1].readable;
+    if (!count.known) return count;
+    for (const PendingListRead& current : values.values) count.operations += ReachedEntryCount(current.stored);
     return count;
 }
 

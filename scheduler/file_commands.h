@@ -14,6 +14,7 @@
 // locked or unreadable source are scheduled.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,6 +26,7 @@
 #include "platform/file_system_api.h"
 #include "platform/list_lock.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/pending_values.h"
 
 namespace pendrix {
 
@@ -89,6 +91,9 @@ struct CommandResult {
     std::string destination;
     // For ListOfAnotherForm: how the value is stored.
     StoredShape listShape;
+    // For Scheduled, NotScheduled and ListOfAnotherForm: the value concerned
+    // (0: PendingFileRenameOperations, 1: PendingFileRenameOperations2).
+    std::size_t listValue = 0;
     // Scheduled: every pair was pending exactly so already, and nothing was
     // added.
     bool alreadyScheduled = false;
@@ -127,14 +132,17 @@ struct UndoResult {
     // Not reversed because the value is now of a form no write may replace.
     bool anotherForm = false;
     StoredShape listShape;
+    std::size_t listValue = 0;  // the value that could not be taken back
 };
 
 class FileCommands {
 public:
-    // atLaunch: the list as read when the session began; "Cancel All" takes
-    // the list back to it.
+    // atLaunch and secondAtLaunch: PendingFileRenameOperations and
+    // PendingFileRenameOperations2 as read when the session began; "Cancel
+    // All" takes each value this session wrote back to it.
     // lock: the mutex every change of the list is made under.
-    FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock, PendingListRead atLaunch);
+    FileCommands(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock, PendingListRead atLaunch,
+                 PendingListRead secondAtLaunch);
 
     // Replaces destination by source: at once when tryNow and the
     // destination is a free file (scheduler/immediate_replacement.h; it is
@@ -160,8 +168,9 @@ public:
     // asks too.
     bool UndoneAtRestart(const std::string& destination, CommandResult& result);
 
-    // Takes back the pairs this session scheduled. When nobody else changed
-    // the value since this session's last write, the value becomes exactly
+    // Takes back the pairs this session scheduled, value by value (the
+    // second only when this session wrote it). When nobody else changed
+    // a value since this session's last write, the value becomes exactly
     // what was read at launch (deleted when there was none); otherwise only
     // this session's pairs go, and a list left with no string is deleted.
     // A value of another form is never written; with nothing of this
@@ -170,7 +179,7 @@ public:
     // left and no pair left in the list names it.
     UndoResult CancelAll();
 
-    // The operations the list holds now.
+    // The operations both lists hold now.
     PendingCount CountPending();
 
     // Appends pairs (full names, as ReplacementPair and DeletionPair make
@@ -178,7 +187,7 @@ public:
     // scheduled, or none.
     void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
 
-    const PendingListRead& AtLaunch() const noexcept { return atLaunch_; }
+    const PendingListRead& AtLaunch() const noexcept { return sessions_[0].atLaunch; }
 
 private:
     bool Accepts(const NameResolution& name, NameRole role, std::string_view typed, CommandResult& result);
@@ -199,25 +208,34 @@ private:
     // After a command: the files made writable for what it scheduled are
     // kept for Cancel All; every other gets its attributes back.
     void SettleWritable(const CommandResult& result);
-    // After Cancel All has left stored in the list.
+    // After Cancel All has left stored in the lists.
     void GiveAttributesBack(std::string_view stored);
+
+    // What taking back one value's pairs came to.
+    enum class ValueUndo { Reversed, NothingThere, Failed };
+    ValueUndo CancelValue(std::size_t index, UndoResult& result);
 
     PendingRenameList list_;
     ListLockApi& lock_;
     FileSystemApi& files_;
-    PendingListRead atLaunch_;
     // The read-only files the running command made writable.
     std::vector<WritableFile> madeWritable_;
     // Those made writable for what this session scheduled.
     std::vector<WritableFile> writableForRestart_;
     bool scheduledAny_ = false;
 
-    // What this session wrote: the pairs it added, the data of its last
-    // write, and whether every change to the value since launch was its own.
-    std::vector<RenamePair> added_;
-    std::string lastWritten_;
-    bool lastWrittenExists_ = false;
-    bool onlyOwnChanges_ = true;
+    // For each value, what this session wrote: the pairs it added, the data
+    // of its last write, and whether every change to the value since launch
+    // was its own.
+    struct ValueSession {
+        PendingListRead atLaunch;
+        std::vector<RenamePair> added;
+        std::string lastWritten;
+        bool lastWrittenExists = false;
+        bool onlyOwnChanges = true;
+        bool written = false;
+    };
+    std::array<ValueSession, kPendingValueCount> sessions_;
 };
 
 }  // namespace pendrix

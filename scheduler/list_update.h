@@ -59,7 +59,9 @@ struct UpdateResult {
 
 class PendingListUpdate {
 public:
-    PendingListUpdate(RegistryRoutines& registry, ListLockApi& lock) : list_(registry), lock_(lock) {}
+    // On the first list, or, given its name, on the second.
+    PendingListUpdate(RegistryRoutines& registry, ListLockApi& lock, const char* valueName = kPendingValueName)
+        : list_(registry, valueName), lock_(lock) {}
 
     UpdateResult Run(const ChangeFunction& change);
 

@@ -109,7 +109,7 @@ std::string TextOfUtf16Bytes(std::string_view bytes) {
 
 PendingListRead PendingRenameList::Read() {
     AimAtSessionManager();
-    RegistryValueRead read = registry_.ReadRegistryValue(kPendingValueName, RegistryData(""));
+    RegistryValueRead read = registry_.ReadRegistryValue(valueName_, RegistryData(""));
     PendingListRead result;
     result.status = read.status;
     // A missing key or value is an empty list; any other failure leaves the
@@ -143,7 +143,7 @@ bool PendingRenameList::Restore(const PendingListRead& snapshot) {
 
 std::int32_t PendingRenameList::Delete() {
     AimAtSessionManager();
-    const std::int32_t status = registry_.DeleteValue(kPendingValueName);
+    const std::int32_t status = registry_.DeleteValue(valueName_);
     return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 
@@ -155,7 +155,7 @@ std::int32_t PendingRenameList::WriteAccess() {
 std::int32_t PendingRenameList::Store(std::string_view data) {
     AimAtSessionManager();
     if (!registry_.KeyExists()) registry_.CreateKey();
-    return registry_.WriteRegistryValue(kPendingValueName, RegistryData(std::string(data)),
+    return registry_.WriteRegistryValue(valueName_, RegistryData(std::string(data)),
                                         static_cast<std::int32_t>(kRegMultiSz));
 }
 

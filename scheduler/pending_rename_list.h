@@ -17,6 +17,9 @@ namespace pendrix {
 inline constexpr const char* kSessionManagerKeyRoot = "SYSTEM\\CurrentControlSet\\Control";
 inline constexpr const char* kSessionManagerSubkey = "Session Manager";
 inline constexpr const char* kPendingValueName = "PendingFileRenameOperations";
+// The second list, in the same key and of the same form: Windows carries it
+// out after the first, and MoveFileExW appends to it once it exists.
+inline constexpr const char* kPendingValue2Name = "PendingFileRenameOperations2";
 // Marks a drive-letter path in the namespace Windows uses at that stage.
 inline constexpr std::string_view kObjectPathPrefix = "\\??\\";
 // On a second string: the rename may replace an existing file.
@@ -91,10 +94,14 @@ bool IsAnotherForm(const StoredShape& shape);
 // Whether the value read exists in another form.
 bool HoldsAnotherForm(const PendingListRead& read);
 
-// The read-append-write procedure over a RegistryRoutines object.
+// The read-append-write procedure over a RegistryRoutines object, on the
+// first list or, given its name, on the second.
 class PendingRenameList {
 public:
-    explicit PendingRenameList(RegistryRoutines& registry) : registry_(registry) {}
+    explicit PendingRenameList(RegistryRoutines& registry, const char* valueName = kPendingValueName)
+        : registry_(registry), valueName_(valueName) {}
+
+    const char* ValueName() const noexcept { return valueName_; }
 
     // Aims the registry object at the Session Manager key.
     void AimAtSessionManager();
@@ -128,6 +135,7 @@ public:
 
 private:
     RegistryRoutines& registry_;
+    const char* valueName_;
 };
 
 }  // namespace pendrix

@@ -4,6 +4,7 @@
 
 #include "common/name_folding.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/pending_values.h"
 
 namespace pendrix {
 namespace {
@@ -25,7 +26,7 @@ std::string FullNameOfOldCopy(FileSystemApi& files, const PlanStep& step) {
 }  // namespace
 
 PlanApplication::PlanApplication(RegistryRoutines& registry, FileSystemApi& files, ListLockApi& lock)
-    : registry_(registry), files_(files), commands_(registry, files, lock, PendingListRead{}) {}
+    : registry_(registry), files_(files), commands_(registry, files, lock, PendingListRead{}, PendingListRead{}) {}
 
 PlanResult PlanApplication::Apply(const std::vector<PlanOperation>& plan, PlanMode mode, const InUseNotice& notice) {
     PlanResult result;
@@ -96,18 +97,20 @@ PlanResult PlanApplication::Apply(const std::vector<PlanOperation>& plan, PlanMo
 }
 
 bool PlanApplication::ListRefuses(PlanResult& result) {
-    PendingRenameList list(registry_);
-    const PendingListRead read = list.Read();
+    // The value the set would be appended to, where MoveFileExW appends.
+    const PendingValues values = ReadPendingValues(registry_);
+    const AppendCheck where = CheckAppend(values);
     CommandResult& problem = result.list;
-    if (!read.readable) {
+    problem.listValue = where.target;
+    if (where.block == AppendBlock::Unreadable) {
         problem.outcome = CommandOutcome::NotScheduled;
         problem.readFailed = true;
-        problem.status = read.status;
-    } else if (HoldsAnotherForm(read)) {
+        problem.status = values[where.target].status;
+    } else if (where.block == AppendBlock::AnotherForm) {
         problem.outcome = CommandOutcome::ListOfAnotherForm;
-        problem.listShape = read.shape;
+        problem.listShape = values[where.target].shape;
         problem.status = kErrorInvalidData;
-    } else if (const std::int32_t status = list.WriteAccess(); status != kErrorSuccess) {
+    } else if (const std::int32_t status = PendingRenameList(registry_).WriteAccess(); status != kErrorSuccess) {
         problem.outcome = CommandOutcome::NotScheduled;
         problem.status = status;
     } else {

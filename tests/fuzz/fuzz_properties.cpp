@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "registry/registry_constants.h"
 #include "registry/registry_data.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/startup_log.h"
 #include "scheduler/stored_list.h"
 
 namespace pendrix::fuzz {
@@ -331,6 +333,71 @@ void CheckSavedListing(std::string_view input) {
         Require(read->entries[i].first == list.entries[i].first && read->entries[i].second == list.entries[i].second,
                 "each entry comes back with its stored strings");
     Require(cli::FormatListJson(*read) == document, "and with everything list said of it");
+}
+
+namespace {
+
+// A failure as Windows writes its line.
+std::string LogLine(const LoggedFailure& failure) {
+    const LocalTime& t = failure.time;
+    char time[64];
+    std::snprintf(time, sizeof time, "%d/%d/%04d %d:%02d:%02d", t.month, t.day, t.year, t.hour, t.minute, t.second);
+    return std::string(time) + " - PFRO Error: " + failure.path +
+           (failure.operation == LoggedOperation::Delete ? ", |delete operation|, " : ", |rename operation|, ") +
+           StatusHex(failure.status) + "\r\n";
+}
+
+std::string Utf16FileOf(std::string_view text) {
+    const std::u16string units = Utf16FromText(text);
+    std::string file = "\xFF\xFE";
+    for (const char16_t unit : units) file.append(1, static_cast<char>(unit & 0xFF)).append(1, static_cast<char>(unit >> 8));
+    return file;
+}
+
+void CheckOneStartupLog(std::string_view file) {
+    const StartupLog log = ReadStartupLog(file);
+    if (log.problem != StartupLogProblem::None) {
+        Require(log.failures.empty(), "a log set aside gives no failure");
+        Require((log.problem == StartupLogProblem::OtherForm) == (log.otherLine != 0), "the other line is told");
+        return;
+    }
+    Require(!log.failures.empty(), "a log used holds a failure");
+    std::string written;
+    for (const LoggedFailure& failure : log.failures) {
+        const LocalTime& t = failure.time;
+        Require(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && t.hour <= 23 && t.minute <= 59 &&
+                    t.second <= 59 && t.year >= 1601 && t.year <= 9999,
+                "a valid time");
+        Require(!failure.path.empty() && failure.path.find('\n') == std::string::npos, "a path on the line");
+        written += LogLine(failure);
+    }
+    const StartupLog again = ReadStartupLog(Utf16FileOf(written));
+    Require(again.problem == StartupLogProblem::None && again.failures.size() == log.failures.size(),
+            "the lines written back read back");
+    for (std::size_t i = 0; i < log.failures.size(); ++i) {
+        const LoggedFailure& a = log.failures[i];
+        const LoggedFailure& b = again.failures[i];
+        Require(a.time == b.time && a.path == b.path && a.operation == b.operation && a.status == b.status,
+                "each failure reads back the same");
+    }
+    const std::vector<TimedFailure> timed = TimeFailures(log, [](const LocalTime&, std::uint64_t& utc) {
+        utc = 1;
+        return true;
+    });
+    for (const LoggedFailure& failure : log.failures) {
+        const bool deletion = failure.operation == LoggedOperation::Delete;
+        Require(LatestFailureFor(timed, 0, failure.path, deletion ? "" : "\\??\\elsewhere", deletion) != nullptr,
+                "each failure names its own path");
+        Require(LatestFailureFor(timed, 2, failure.path, "", deletion) == nullptr, "nothing before since counts");
+    }
+}
+
+}  // namespace
+
+void CheckStartupLog(std::string_view input) {
+    CheckOneStartupLog(input);
+    // As text made UTF-16, the way the log is written.
+    CheckOneStartupLog(Utf16FileOf(input));
 }
 
 }  // namespace pendrix::fuzz

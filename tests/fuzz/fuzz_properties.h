@@ -60,6 +60,11 @@ void CheckSavedListing(std::string_view input);
 // line quotes them, in UTF-8 or UTF-16, reads as the same operations; any
 // words so quoted split back into themselves.
 void CheckPlanText(std::string_view input);
+// Any file read as the start-up processing's log: the log is set aside, or
+// every line read is a valid time, a name and a status that, written back
+// as Windows writes them, read back the same; each failure names its own
+// path. The input is read as it is and as ASCII made UTF-16.
+void CheckStartupLog(std::string_view input);
 
 struct FuzzTarget {
     const char* name;
@@ -77,6 +82,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"file_names", CheckFileNames},
     {"saved_listing", CheckSavedListing},
     {"plan_text", CheckPlanText},
+    {"startup_log", CheckStartupLog},
 };
 
 }  // namespace pendrix::fuzz

@@ -25,13 +25,16 @@ namespace pendrix::cli {
 namespace {
 
 // Each entry as "kind source>destination" with "!" when unreached after an
-// empty string and "?" when the value is not closed.
+// empty string, "?" when the value is not closed, the source's flag in
+// brackets and "~" for a mark this program does not know.
 std::string Summary(const PendingEntries& list) {
     std::string out;
     for (const PendingEntry& e : list.entries) {
         const char* kinds[] = {"replace", "rename", "delete"};
         out += std::to_string(e.number) + ":" + kinds[static_cast<int>(e.kind)] + " " + std::string(e.source);
         if (e.kind != EntryKind::Delete) out += ">" + std::string(e.destination);
+        if (!e.sourceFlag.empty()) out += "[" + std::string(e.sourceFlag) + "]";
+        if (e.unknownMark) out += "~";
         if (e.unreached == Unreached::AfterEmptyString) out += "!";
         if (e.unreached == Unreached::NotClosed) out += "?";
         out += ";";
@@ -59,6 +62,16 @@ TEST(PendingEntries, DescribesEachLayout) {
         {S("A\0B\0\0\0"), "1:rename A>B;"},
         {S("A\0B\0\0C\0D\0\0"), "1:rename A>B;2:rename C>D!;"},
         {S("A\0B\0\0\0\0C\0\0\0"), "1:rename A>B;2:delete C!;"},
+        // Sources as Windows 10 and 11 write them: the flag is kept apart.
+        {S("*1\\??\\C:\\s\0!\\??\\C:\\d\0\0"), "1:replace C:\\s>C:\\d[*1];"},
+        {S("*23\\??\\C:\\s\0\0"), "1:delete C:\\s[*23];"},
+        // Marks this program does not know: shown as stored, never guessed at.
+        {S("*\\??\\C:\\s\0\0"), "1:delete *\\??\\C:\\s~;"},
+        {S("*1x\\??\\C:\\s\0\0"), "1:delete *1x\\??\\C:\\s~;"},
+        {S("#\\??\\C:\\s\0\0"), "1:delete #\\??\\C:\\s~;"},
+        {S("\\??\\C:\\s\0@\\??\\C:\\d\0\0"), "1:rename C:\\s>@\\??\\C:\\d~;"},
+        {S("\\??\\C:\\s\0!*1\\??\\C:\\d\0\0"), "1:replace C:\\s>*1\\??\\C:\\d~;"},
+        {S("\\??\\C:\\s\0@C:\\d\0\0"), "1:rename C:\\s>@C:\\d~;"},
     };
     for (const auto& c : cases) {
         const PendingEntries list = DescribeEntries(c.stored, true);
@@ -145,7 +158,7 @@ TEST(ListText, EveryEntryIsOneLine) {
         const std::string stored = "\\??\\" + name + S("\0!\\??\\C:\\d\0\\??\\") + name + S("\0\0\0");
         PendingEntries list = DescribeEntries(stored, true);
         const std::string text = FormatListText(list);
-        EXPECT_EQ(text, "1 replace \"" + shown + "\" -> \"C:\\d\"\r\n2 delete \"" + shown + "\"\r\n") << name;
+        EXPECT_EQ(text, "1 v1 replace \"" + shown + "\" -> \"C:\\d\"\r\n2 v1 delete \"" + shown + "\"\r\n") << name;
     }
 }
 
@@ -156,23 +169,29 @@ struct RecordedOutput : CliOutput {
     void Error(std::string_view text) override { error += text; }
 };
 
-// remove N reads the list twice: to find entry N, and again just before its
+// remove N reads the lists twice: to find entry N, and again just before its
 // write. Another program's change in between is kept; entry N goes only when
-// it is still the same strings. Each row: the list at the first read, the
-// list another program leaves before the second, N, the exit code and the
-// value afterwards ("<absent>" for none).
+// it is still the same strings in the same value. Each row: the first list
+// at the first read, the list another program leaves before the second, N,
+// the exit code and the first value afterwards ("<absent>" for none); then,
+// for rows with a second value, that value before and after, and the source
+// given with --source.
 TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
     const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const std::string kAbsent = "<absent>";
     const std::string a = S("\\??\\C:\\a\0!\\??\\C:\\b\0");
     const std::string c = S("\\??\\C:\\c\0\0");
     const std::string setup = S("\\??\\C:\\setup\0\0");
+    const std::string flagged = S("*1\\??\\C:\\p\0\0");
     const struct {
         std::string first;
         std::string meanwhile;  // empty: no change
         std::size_t entry;
         int code;
         std::string after;
-        const char* source = nullptr;           // --source
+        std::string second = "<absent>";
+        std::string secondAfter = "<absent>";
+        std::string source = "";  // empty: no --source
         std::uint32_t meanwhileType = kRegMultiSz;
     } cases[] = {
         {a + c + '\0', "", 2, 0, a + '\0'},
@@ -184,19 +203,32 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         {c, "", 1, 0, "<absent>"},
         {S("\\??\\C:\\unclosed"), "", 1, 0, "<absent>"},
         // --source as list shows it, or as stored; another source refuses.
-        {a + c + '\0', "", 1, 0, c + '\0', "C:\\a"},
-        {a + c + '\0', "", 1, 0, c + '\0', "\\??\\C:\\a"},
-        {a + c + '\0', "", 1, 1168, a + c + '\0', "C:\\b"},
+        {a + c + '\0', "", 1, 0, c + '\0', kAbsent, kAbsent, "C:\\a"},
+        {a + c + '\0', "", 1, 0, c + '\0', kAbsent, kAbsent, "\\??\\C:\\a"},
+        {a + c + '\0', "", 1, 1168, a + c + '\0', kAbsent, kAbsent, "C:\\b"},
         // Another program made the value binary between the two reads.
-        {a + c + '\0', a + c + '\0', 1, 13, a + c + '\0', nullptr, kRegBinary},
+        {a + c + '\0', a + c + '\0', 1, 13, a + c + '\0', kAbsent, kAbsent, "", kRegBinary},
         // Taking out the unclosed last entry would close the list.
         {c + S("\\??\\C:\\d"), "", 2, 13, c + S("\\??\\C:\\d")},
+        // Numbered on across both values: each withdrawal changes only the
+        // value that holds the entry, and keeps a source's flag.
+        {a + '\0', "", 2, 0, a + '\0', c + setup + '\0', setup + '\0'},
+        {a + '\0', "", 3, 0, a + '\0', c + flagged + '\0', c + '\0', "C:\\p"},
+        {a + '\0', "", 3, 0, a + '\0', c + flagged + '\0', c + '\0', "*1\\??\\C:\\p"},
+        {a + '\0', "", 3, 1168, a + '\0', c + flagged + '\0', c + flagged + '\0', "C:\\q"},
+        {a + '\0', "", 1, 0, kAbsent, c, c},
+        {a + '\0', "", 2, 0, a + '\0', c, kAbsent},
+        {a + '\0', "", 3, 1168, a + '\0', c, c},
+        // Entry 2 of the second value became entry 2 of the first meanwhile.
+        {a + '\0', a + c + '\0', 2, 1168, a + c + '\0', c + setup + '\0', c + setup + '\0'},
     };
     for (const auto& test : cases) {
-        SCOPED_TRACE(::testing::PrintToString(test.meanwhile) + " entry " + std::to_string(test.entry));
+        SCOPED_TRACE(::testing::PrintToString(test.meanwhile) + " entry " + std::to_string(test.entry) + " " +
+                     ::testing::PrintToString(test.second));
         ::pendrix::testing::FakeRegistry registry;
         ::pendrix::testing::FakeFileSystem files;
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.first);
+        if (test.second != kAbsent) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, test.second);
         int queries = 0;
         registry.beforeQuery = [&] {
             if (++queries == 2 && !test.meanwhile.empty())
@@ -213,7 +245,7 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         CliArguments arguments;
         arguments.command = CliCommand::Remove;
         arguments.entry = test.entry;
-        if (test.source != nullptr) arguments.expectedSource = test.source;
+        if (!test.source.empty()) arguments.expectedSource = test.source;
         EXPECT_EQ(RunCommand(arguments, context), test.code) << output.error;
         EXPECT_EQ(output.error.empty(), test.code == 0) << output.error;
         const auto* value = registry.FindValue(kSessionManager, kPendingValueName);
@@ -222,7 +254,74 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
         } else {
             EXPECT_EQ(value == nullptr ? "<absent>" : value->Text(), test.after);
         }
+        const auto* value2 = registry.FindValue(kSessionManager, kPendingValue2Name);
+        EXPECT_EQ(value2 == nullptr ? "<absent>" : value2->Text(), test.secondAfter);
         EXPECT_EQ(registry.OpenHandles(), 0u);
+    }
+}
+
+// list over both values: the first value's entries, then the second's,
+// numbered on and each marked with its value; a flagged source is checked
+// by its path; a plain rename onto a file that exists is warned of.
+TEST(ListCommand, ShowsBothValuesInTheOrderWindowsCarriesThemOut) {
+    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const std::string kAbsent = "<absent>";
+    const std::string kSourceMissing = "  warning: the source does not exist now\r\n";
+    const std::string kUnreplaced =
+        "  warning: the destination exists and the entry does not replace it: the rename fails at the restart\r\n";
+    const struct {
+        std::string first, second;
+        std::string text;
+        std::string jsonPart;  // a part of list --json
+    } cases[] = {
+        {kAbsent, kAbsent, "Nothing is pending: PendingFileRenameOperations does not exist.\r\n", "\"values\": [{\"value\": 1"},
+        {kAbsent, "", "Nothing is pending: PendingFileRenameOperations and PendingFileRenameOperations2 hold no entry.\r\n",
+         "{\"value\": 2, \"name\": \"HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\"
+         "PendingFileRenameOperations2\", \"exists\": true, \"type\": \"REG_MULTI_SZ\", \"bytes\": 0"},
+        {S("\\??\\C:\\here\0\0\0"), S("*1\\??\\C:\\here\0\\??\\C:\\there\0\\??\\C:\\gone\0\0\0"),
+         "1 v1 delete \"C:\\here\"\r\n"
+         "2 v2 rename \"C:\\here\" -> \"C:\\there\" (source flag *1)\r\n" + kUnreplaced +
+         "3 v2 delete \"C:\\gone\"\r\n" + kSourceMissing,
+         "{\"number\": 2, \"value\": 2, \"kind\": \"rename\", \"source\": \"C:\\\\here\", \"destination\": "
+         "\"C:\\\\there\", \"first\": \"*1\\\\??\\\\C:\\\\here\", \"second\": \"\\\\??\\\\C:\\\\there\", "
+         "\"sourceFlag\": \"*1\", \"sourceExists\": true"},
+        // With "!" the destination is replaced: no warning.
+        {S("\\??\\C:\\here\0!\\??\\C:\\there\0\0"), kAbsent, "1 v1 replace \"C:\\here\" -> \"C:\\there\"\r\n",
+         "\"destinationExists\": null, \"reached\": true, \"warnings\": []"},
+        {S("\\??\\C:\\here\0\\??\\C:\\new\0\0"), kAbsent, "1 v1 rename \"C:\\here\" -> \"C:\\new\"\r\n",
+         "\"destinationExists\": false, \"reached\": true, \"warnings\": []"},
+        {S("\\??\\C:\\here\0\0\0"), S("#\\??\\C:\\here\0"),
+         "Warning: PendingFileRenameOperations2 does not end with two NULs: the start-up processing carries out "
+         "none of it.\r\n1 v1 delete \"C:\\here\"\r\n2 v2 delete \"#\\??\\C:\\here\"\r\n"
+         "  warning: a mark before \\??\\ that pendrix-cli does not know; the names are shown as stored\r\n"
+         "  warning: never carried out: the list does not end with two NULs, so the start-up processing ignores it\r\n",
+         "\"warnings\": [\"unknown-mark\", \"not-closed\"]"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(test.first) + " " + ::testing::PrintToString(test.second));
+        ::pendrix::testing::FakeRegistry registry;
+        ::pendrix::testing::FakeFileSystem files;
+        files.Put("C:\\here", "x");
+        files.Put("C:\\there", "y");
+        if (test.first != kAbsent) registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, test.first);
+        if (test.second != kAbsent) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, test.second);
+        RegistryRoutines routines(registry);
+        struct NoHolders : HolderFinder {
+            std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
+        } holders;
+        testing::FakeListLock lock;
+        for (const bool json : {false, true}) {
+            RecordedOutput output;
+            CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); }};
+            CliArguments arguments;
+            arguments.command = CliCommand::List;
+            arguments.json = json;
+            EXPECT_EQ(RunCommand(arguments, context), 0) << output.error;
+            if (json)
+                EXPECT_NE(output.out.find(test.jsonPart), std::string::npos) << output.out;
+            else
+                EXPECT_EQ(output.out, test.text);
+        }
     }
 }
 

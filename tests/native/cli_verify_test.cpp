@@ -4,16 +4,21 @@
 // property; the command runs for real in the Wine restart test.)
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/cli_commands.h"
 #include "cli/file_time_text.h"
 #include "cli/json_reader.h"
 #include "cli/saved_listing.h"
 #include "cli/verification.h"
+#include "registry/registry_constants.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
+#include "tests/native/fake_list_lock.h"
+#include "tests/native/fake_registry.h"
 
 namespace pendrix::cli {
 namespace {
@@ -217,6 +222,218 @@ TEST(JsonReader, TakesJsonAndNothingElse) {
     const std::optional<JsonValue> escaped = ReadJson("\"\\u00e9\\u0041\\n\"");
     ASSERT_TRUE(escaped);
     EXPECT_EQ(escaped->text, "\xC3\xA9" "A\n");
+}
+
+// The computer's clock as a stand-in: a fixed now, and a zone one hour
+// ahead of UTC (as TzSpecificLocalTimeToSystemTime answers for Central
+// European winter time).
+struct FixedClock : SystemClockApi {
+    std::uint64_t now = 0;
+    std::uint64_t NowUtc() override { return now; }
+    bool LocalToUtc(const LocalTime& local, std::uint64_t& utc) override {
+        char text[40];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.0000000Z", local.year, local.month, local.day,
+                      local.hour, local.minute, local.second);
+        const std::optional<std::uint64_t> ticks = FileTimeOfText(text);
+        constexpr std::uint64_t kHour = 36'000'000'000;
+        if (!ticks) return false;
+        utc = *ticks - kHour;
+        return true;
+    }
+    std::string WindowsFolder() override { return "C:\\Windows"; }
+};
+
+struct RecordedOutput : CliOutput {
+    std::string out;
+    std::string error;
+    void Out(std::string_view text) override { out += text; }
+    void Error(std::string_view text) override { error += text; }
+};
+
+struct NoHolders : HolderFinder {
+    std::uint32_t Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
+};
+
+// PFRO.log as Windows writes it: UTF-16 LE after its mark.
+std::string LogFile(const std::string& lines) {
+    std::string file = "\xFF\xFE";
+    for (const char c : lines) file.append(1, c).append(1, '\0');
+    return file;
+}
+
+// list --json before a restart, the restart leaving every file in place,
+// PFRO.log, then verify: a failure logged after the listing was taken that
+// names an entry says why it was not carried out, in Windows' own words;
+// earlier lines, other operations and a log of another form change nothing
+// (the last said once on standard error). The deletion's source is in the
+// first value; the rename, whose source carries a flag, in the second.
+TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
+    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const auto line = [](const char* time, const char* path, const char* operation, const char* status) {
+        return std::string(time) + " - PFRO Error: " + path + ", |" + operation + " operation|, " + status + "\r\n";
+    };
+    const std::string stillThere = "it still exists";
+    const std::string sourceThere = "the source still exists";
+    const struct {
+        const char* what;
+        std::optional<std::string> log;  // none: no PFRO.log
+        std::string deletion, rename;    // the reasons shown
+        std::string error;               // what standard error holds
+    } cases[] = {
+        {"no log", std::nullopt, stillThere, sourceThere, ""},
+        {"both logged after the listing",
+         LogFile(line("12/07/2026 10:30:00", "\\??\\C:\\d\\DEL.txt", "delete", "0xc0000043") +
+                 line("12/7/2026 10:30:01", "\\??\\C:\\d\\src.txt", "rename", "0xC0000035")),
+         "the start-up processing logged 0xC0000043: the file was in use (sharing violation)",
+         "the start-up processing logged 0xC0000035: the destination already exists", ""},
+        {"an unknown status, by number",
+         LogFile(line("12/07/2026 10:30:00", "\\??\\C:\\d\\del.txt", "delete", "0xc00000ab")),
+         "the start-up processing logged 0xC00000AB", sourceThere, ""},
+        // 09:30 local is 08:30 UTC: before the listing was taken at 09:00 UTC.
+        {"logged before the listing",
+         LogFile(line("12/07/2026 09:30:00", "\\??\\C:\\d\\del.txt", "delete", "0xc0000043")), stillThere,
+         sourceThere, ""},
+        {"another operation",
+         LogFile(line("12/07/2026 10:30:00", "\\??\\C:\\d\\del.txt", "rename", "0xc0000043")), stillThere,
+         sourceThere, ""},
+        {"a line of another form",
+         LogFile(line("12/07/2026 10:30:00", "\\??\\C:\\d\\del.txt", "delete", "0xc0000043") + "garbage\r\n"),
+         stillThere, sourceThere, "line 2 is not of the form the start-up processing writes"},
+        {"an empty log", LogFile(""), stillThere, sourceThere, "holds no line"},
+        {"not UTF-16", std::string("abc"), stillThere, sourceThere, "is not UTF-16 text"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::pendrix::testing::FakeRegistry registry;
+        ::pendrix::testing::FakeFileSystem files;
+        registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\d\\del.txt\0\0\0"));
+        registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz,
+                         S("*1\\??\\C:\\d\\src.txt\0\\??\\C:\\d\\dst.txt\0\0"));
+        files.Put("C:\\d\\del.txt", "x");
+        files.Put("C:\\d\\src.txt", "x");
+        RegistryRoutines routines(registry);
+        NoHolders holders;
+        FixedClock clock;
+        clock.now = *FileTimeOfText("2026-12-07T09:00:00.0000000Z");
+        RecordedOutput listed;
+        testing::FakeListLock lock;
+        CliContext listing{routines, files, holders, lock, listed, [](std::int32_t) { return std::string("text"); },
+                           &clock};
+        CliArguments list;
+        list.command = CliCommand::List;
+        list.json = true;
+        ASSERT_EQ(RunCommand(list, listing), 0);
+        files.Put("C:\\work\\listing.json", listed.out);
+
+        // The restart: the lists are gone, every file is where it was.
+        registry = ::pendrix::testing::FakeRegistry();
+        if (c.log) files.Put("C:\\Windows\\PFRO.log", *c.log);
+        RecordedOutput output;
+        CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); },
+                           &clock};
+        CliArguments verify;
+        verify.command = CliCommand::Verify;
+        verify.path = "C:\\work\\listing.json";
+        EXPECT_EQ(RunCommand(verify, context), 1);
+        EXPECT_EQ(output.out, "1 not carried out: delete \"C:\\d\\del.txt\" (" + c.deletion +
+                                  ")\r\n2 not carried out: rename \"C:\\d\\src.txt\" -> \"C:\\d\\dst.txt\" (" + c.rename +
+                                  ")\r\nSummary: 0 carried out, 2 not carried out, 0 still pending, 0 never reached.\r\n");
+        if (c.error.empty()) {
+            EXPECT_EQ(output.error, "");
+        } else {
+            EXPECT_NE(output.error.find(c.error), std::string::npos) << output.error;
+            EXPECT_EQ(output.error.find('\n'), output.error.size() - 1) << "said once: " << output.error;
+        }
+    }
+}
+
+// verify reads both values as the one sequence the start-up processing
+// carried out: a file the first value renames, the second (by a flagged
+// source) moves on, is looked for where it ended.
+TEST(VerifyCommand, FollowsAFileFromTheFirstValueIntoTheSecond) {
+    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    ::pendrix::testing::FakeRegistry registry;
+    ::pendrix::testing::FakeFileSystem files;
+    registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\\??\\C:\\b\0\0"));
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, S("*1\\??\\C:\\b\0\\??\\C:\\c\0\0"));
+    files.Put("C:\\a", "content");
+    RegistryRoutines routines(registry);
+    NoHolders holders;
+    testing::FakeListLock lock;
+    FixedClock clock;
+    RecordedOutput listed;
+    CliContext listing{routines, files, holders, lock, listed, [](std::int32_t) { return std::string("text"); },
+                       &clock};
+    CliArguments list;
+    list.command = CliCommand::List;
+    list.json = true;
+    ASSERT_EQ(RunCommand(list, listing), 0);
+    files.Put("C:\\work\\listing.json", listed.out);
+    // The restart, as Windows carries out both values.
+    registry = ::pendrix::testing::FakeRegistry();
+    ASSERT_EQ(files.MoveOver("C:\\a", "C:\\c"), kErrorSuccess);
+    RecordedOutput output;
+    CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); },
+                       &clock};
+    CliArguments verify;
+    verify.command = CliCommand::Verify;
+    verify.path = "C:\\work\\listing.json";
+    EXPECT_EQ(RunCommand(verify, context), 0) << output.out;
+    EXPECT_EQ(output.out, "1 carried out: rename \"C:\\a\" -> \"C:\\b\"\r\n2 carried out: rename \"C:\\b\" -> \"C:\\c\"\r\n"
+                          "Summary: 2 carried out, 0 not carried out, 0 still pending, 0 never reached.\r\n");
+}
+
+// A listing of both values, as list --json writes it now: the reader takes
+// it, and refuses what list never writes.
+TEST(SavedListing, TakesBothValuesAndTheTimeTaken) {
+    const std::string listing =
+        "{\"value\": \"HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\"
+        "PendingFileRenameOperations\", \"exists\": true, \"type\": \"REG_MULTI_SZ\", \"bytes\": 20, "
+        "\"changeable\": true, \"closedProperly\": true, \"taken\": \"2026-12-07T09:00:00.0000000Z\", "
+        "\"values\": [{\"value\": 1, \"exists\": true, \"closedProperly\": true}, "
+        "{\"value\": 2, \"exists\": true, \"type\": \"REG_MULTI_SZ\", \"bytes\": 40, \"closedProperly\": false}], "
+        "\"entries\": [\r\n"
+        "{\"number\": 1, \"value\": 1, \"kind\": \"delete\", \"source\": \"C:\\\\a\", \"destination\": null, "
+        "\"first\": \"\\\\??\\\\C:\\\\a\", \"second\": \"\", \"sourceFlag\": null, \"sourceExists\": true, "
+        "\"reached\": true, \"warnings\": []},\r\n"
+        "{\"number\": 2, \"value\": 2, \"kind\": \"rename\", \"source\": \"C:\\\\s\", \"destination\": \"C:\\\\d\", "
+        "\"first\": \"*1\\\\??\\\\C:\\\\s\", \"second\": \"\\\\??\\\\C:\\\\d\", \"sourceFlag\": \"*1\", "
+        "\"sourceExists\": true, \"destinationExists\": true, \"reached\": false, "
+        "\"warnings\": [\"destination-exists\", \"not-closed\"]}\r\n]}\r\n";
+    const std::optional<PendingEntries> read = ReadSavedListing(listing);
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(read->entries.size(), 2u);
+    EXPECT_EQ(read->taken, FileTimeOfText("2026-12-07T09:00:00.0000000Z"));
+    EXPECT_EQ(read->entries[1].value, 1u);
+    EXPECT_EQ(read->entries[1].sourceFlag, "*1");
+    EXPECT_EQ(read->entries[1].destinationState, SourceState::Exists);
+    EXPECT_EQ(read->entries[1].unreached, Unreached::NotClosed) << "the second value is not closed";
+    EXPECT_EQ(read->second.shape.bytes, 40u);
+
+    const std::pair<std::string, std::string> edits[] = {
+        {"\"value\": 2, \"kind\"", "\"value\": 3, \"kind\""},
+        {"\"value\": 1, \"kind\"", "\"value\": 2, \"kind\""},   // fine alone; then 2 before... see below
+        {"\"sourceFlag\": \"*1\"", "\"sourceFlag\": \"*2\""},
+        {"\"sourceFlag\": \"*1\"", "\"sourceFlag\": null"},
+        {"\"sourceFlag\": null", "\"sourceFlag\": \"*1\""},
+        {"2026-12-07T09:00:00.0000000Z", "yesterday"},
+        {"{\"value\": 2, \"exists\": true", "{\"value\": 2, \"exists\": false"},
+        {"{\"value\": 2, \"exists\": true, \"type\": \"REG_MULTI_SZ\"", "{\"value\": 2, \"exists\": true, \"type\": \"REG_TEXT\""},
+        {"\"bytes\": 40", "\"bytes\": 4294967296"},
+        {"{\"value\": 1, \"exists\": true, \"closedProperly\": true}, ", ""},
+        {"\"destinationExists\": true", "\"destinationExists\": 1"},
+    };
+    for (const auto& [from, to] : edits) {
+        std::string changed = listing;
+        ASSERT_NE(changed.find(from), std::string::npos) << from;
+        changed.replace(changed.find(from), from.size(), to);
+        EXPECT_EQ(ReadSavedListing(changed).has_value(), from == "\"value\": 1, \"kind\"") << to;
+    }
+    // The second value's entries after the first's only.
+    std::string swapped = listing;
+    swapped.replace(swapped.find("\"value\": 1, \"kind\""), 21, "\"value\": 2, \"kind\"");
+    swapped.replace(swapped.find("\"value\": 2, \"kind\": \"rename"), 21, "\"value\": 1, \"kind\"");
+    EXPECT_FALSE(ReadSavedListing(swapped).has_value());
 }
 
 TEST(FileTimeText, GivesBackTheVeryTime) {

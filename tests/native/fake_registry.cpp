@@ -254,8 +254,10 @@ std::int32_t FakeRegistry::SetValue(RegHandle key, const std::string& name, std:
     if (!path) return status;
     if (refuseWrites) return kErrorAccessDenied;
     const std::string_view bytes(reinterpret_cast<const char*>(data), data != nullptr ? size : 0);
-    PutValue(*path, name, type,
-             IsStringType(type) ? StoredUtf16(bytes) : std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    std::vector<std::uint8_t> stored =
+        IsStringType(type) ? StoredUtf16(bytes) : std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    if (stored.size() > largestValue) return kErrorNoSystemResources;
+    PutValue(*path, name, type, std::move(stored));
     return kErrorSuccess;
 }
 

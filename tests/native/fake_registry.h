@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <optional>
@@ -50,6 +51,9 @@ public:
     // Faults.
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
     bool refuseWrites = false;               // SetValue, DeleteValue and opens to set values give ERROR_ACCESS_DENIED
+    // SetValue of more stored bytes than this gives ERROR_NO_SYSTEM_RESOURCES,
+    // as Windows answers when the hive cannot hold a value that large.
+    std::size_t largestValue = SIZE_MAX;
     int growthsLeft = 0;                     // grow the value after each ERROR_MORE_DATA
     bool growsFourfold = false;              // by 100 bytes, or to four times its size:
                                              // past the seam's upper bound for string data

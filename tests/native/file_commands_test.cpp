@@ -40,9 +40,14 @@ protected:
     void Store(const std::string& data) {
         registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, data);
     }
+    std::string Stored2() const {
+        const auto* value = registry.FindValue(kSessionManager, kPendingValue2Name);
+        return value == nullptr ? kAbsent : value->Text();
+    }
     // Starts the session as the window does at load.
     FileCommands& Launch() {
-        commands.emplace(routines, files, lock, PendingRenameList(routines).Read());
+        commands.emplace(routines, files, lock, PendingRenameList(routines).Read(),
+                         PendingRenameList(routines, kPendingValue2Name).Read());
         return *commands;
     }
     // No file the commands made for themselves is left behind.
@@ -754,6 +759,71 @@ TEST_F(FileCommandsTest, ARefusedUndoSaysSo) {
     EXPECT_EQ(Stored(), S("\\??\\C:\\mine\0\0\0"));
     registry.refuseWrites = false;
     EXPECT_TRUE(commands->CancelAll().reversed);
+    EXPECT_EQ(Stored(), kAbsent);
+}
+
+// A new pair goes where MoveFileExW appends, after every entry pending: to
+// the second value when it exists, else to the first, and to a new second
+// value when the registry cannot store the first any larger. Cancel All then
+// gives each value back exactly, and touches no other.
+TEST_F(FileCommandsTest, SchedulingAppendsWhereMoveFileExAppendsAndCancelAllTakesItBack) {
+    const std::string first = S("\\??\\C:\\a\0\0\0");      // 20 bytes stored
+    const std::string second = S("*1\\??\\C:\\b\0\0\0");
+    const std::string mine = S("\\??\\C:\\mine\0\0");       // the pair, 24 bytes
+    const auto open = [](const std::string& list) { return list.substr(0, list.size() - 1); };
+    const struct {
+        const char* what;
+        std::string first, second;  // kAbsent: no value
+        std::size_t largest;
+        std::string firstAfter, secondAfter;
+        std::size_t listValue;
+    } cases[] = {
+        {"no list", kAbsent, kAbsent, SIZE_MAX, mine + '\0', kAbsent, 0},
+        {"the first", first, kAbsent, SIZE_MAX, open(first) + mine + '\0', kAbsent, 0},
+        {"both", first, second, SIZE_MAX, first, open(second) + mine + '\0', 1},
+        {"the second alone", kAbsent, second, SIZE_MAX, kAbsent, open(second) + mine + '\0', 1},
+        {"an empty second", first, "", SIZE_MAX, first, mine + '\0', 1},
+        {"a first too large", first, kAbsent, 30, first, mine + '\0', 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        registry = FakeRegistry();
+        if (c.first != kAbsent) Store(c.first);
+        if (c.second != kAbsent) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, c.second);
+        registry.largestValue = c.largest;
+        Launch();
+        const CommandResult result = commands->Delete("C:\\mine", false);
+        EXPECT_EQ(result.outcome, CommandOutcome::Scheduled);
+        EXPECT_EQ(result.listValue, c.listValue);
+        EXPECT_EQ(Stored(), c.firstAfter);
+        EXPECT_EQ(Stored2(), c.secondAfter);
+        EXPECT_TRUE(commands->CancelAll().reversed);
+        EXPECT_EQ(Stored(), c.first);
+        EXPECT_EQ(Stored2(), c.second);
+    }
+    // The two values are one sequence: a source the first value deletes
+    // cannot be moved by an entry appended to the second, and a pair pending
+    // exactly so in the first is not added again.
+    registry = FakeRegistry();
+    Store(S("\\??\\C:\\s\0\0\0"));
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, second);
+    Launch();
+    const CommandResult taken = commands->Replace("C:\\s", "C:\\d", false);
+    EXPECT_EQ(taken.outcome, CommandOutcome::Refused);
+    EXPECT_EQ(taken.refusal, Refusal::TakenEarlier);
+    EXPECT_EQ(taken.earlierEntry, 1u);
+    EXPECT_EQ(Stored2(), second);
+    EXPECT_TRUE(commands->Delete("C:\\s", false).alreadyScheduled);
+    EXPECT_EQ(Stored2(), second);
+
+    // A second value that cannot be read, or of another form, takes nothing:
+    // appending to the first would run before its entries.
+    registry = FakeRegistry();
+    registry.PutValue(kSessionManager, kPendingValue2Name, kRegBinary, ByteList{1, 2});
+    Launch();
+    const CommandResult refused = commands->Delete("C:\\mine", false);
+    EXPECT_EQ(refused.outcome, CommandOutcome::ListOfAnotherForm);
+    EXPECT_EQ(refused.listValue, 1u);
     EXPECT_EQ(Stored(), kAbsent);
 }
 

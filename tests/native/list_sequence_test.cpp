@@ -77,7 +77,7 @@ TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
         files.Put(kDst, "old");
         const std::string before = c.before.empty() ? std::string() : c.before + '\0';
         if (!before.empty()) registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, before);
-        FileCommands commands(routines, files, lock, PendingListRead{});
+        FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
         const CommandResult result = c.asked == Asked::DeleteLater ? commands.Delete(kSrc, false)
                                                                    : commands.Replace(kSrc, kDst, c.asked == Asked::ReplaceNow);
         EXPECT_EQ(result.outcome, c.outcome);
@@ -115,7 +115,7 @@ TEST(ListSequence, CancelAllTakesBackOnlyWhatWasAdded) {
     const std::string addedB = S("\\??\\C:\\w\\b.tmp\0\0");
     const std::string theirs = S("\\??\\C:\\theirs\0\0");
     registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, pendingA + '\0');
-    FileCommands commands(routines, files, lock, PendingRenameList(routines).Read());
+    FileCommands commands(routines, files, lock, PendingRenameList(routines).Read(), PendingListRead{});
     ASSERT_EQ(commands.Delete("C:\\w\\*.tmp", false).outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->Text(), pendingA + addedB + '\0');
     registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, pendingA + addedB + theirs + '\0');

@@ -87,7 +87,7 @@ TEST_F(ListUpdateTest, TheMutexAnswersAsWindowsDoes) {
         lock.heldByAnother = c.heldByAnother;
         lock.abandoned = c.abandoned;
         lock.openFailure = c.openFailure;
-        FileCommands commands(routines, files, lock, PendingListRead{});
+        FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
         const CommandResult result = commands.Delete("C:\\w\\mine", true);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.status, c.status);
@@ -101,7 +101,7 @@ TEST_F(ListUpdateTest, TheMutexAnswersAsWindowsDoes) {
 TEST_F(ListUpdateTest, AWriteThatAnotherProgramUndidIsMadeAgainOnItsList) {
     Store(kFirst + '\0');
     OtherProgramWritesTheOldList(1);
-    FileCommands commands(routines, files, lock, PendingListRead{});
+    FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete("C:\\w\\mine", true);
     EXPECT_EQ(result.outcome, CommandOutcome::Scheduled);
     // Its pair and the other program's both stay.
@@ -113,7 +113,7 @@ TEST_F(ListUpdateTest, AWriteThatAnotherProgramUndidIsMadeAgainOnItsList) {
 TEST_F(ListUpdateTest, AChangeUndoneEveryTimeIsReportedNeverDone) {
     Store(kFirst + '\0');
     OtherProgramWritesTheOldList(1000);
-    FileCommands commands(routines, files, lock, PendingListRead{});
+    FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
     const CommandResult result = commands.Delete("C:\\w\\mine", true);
     EXPECT_EQ(result.outcome, CommandOutcome::NotKept);
     EXPECT_EQ(result.status, kErrorRetry);
@@ -123,7 +123,7 @@ TEST_F(ListUpdateTest, AChangeUndoneEveryTimeIsReportedNeverDone) {
 
 TEST_F(ListUpdateTest, CancelAllWhoseWithdrawalCameBackWithdrawsAgain) {
     Store(kFirst + '\0');
-    FileCommands commands(routines, files, lock, PendingRenameList(routines).Read());
+    FileCommands commands(routines, files, lock, PendingRenameList(routines).Read(), PendingListRead{});
     ASSERT_EQ(commands.Delete("C:\\w\\mine", true).outcome, CommandOutcome::Scheduled);
     // Another program read the list with this session's pair and writes it
     // back after the withdrawal, adding its own.

@@ -176,7 +176,7 @@ TEST(MoveAsideReplacement, Outcomes) {
         const std::vector<std::string> before = files.Paths();
 
         testing::FakeListLock lock;
-        FileCommands commands(routines, files, lock, PendingListRead{});
+        FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
         int announced = 0;
         const MoveAsideResult result = MoveAsideReplacement(files, commands)
                                            .Replace("c:\\new\\lib.dll", test.destination, [&] { ++announced; });

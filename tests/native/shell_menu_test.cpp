@@ -172,7 +172,7 @@ int RunShell(FakeRegistry& registry, FakeFileSystem& files, cli::ShellAction act
     NoHolders holders;
     FakeListLock lock;
     cli::CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("text"); },
-                            kFolder};
+                            nullptr, kFolder};
     cli::CliArguments arguments;
     arguments.command = cli::CliCommand::Shell;
     arguments.shellAction = action;

@@ -87,11 +87,12 @@ delete \"$win\\a.log\"
 delete \"$win\\b.log\"
 replace \"$win\\lost.txt\" -> \"$win\\kept.txt\""
 # Each entry numbered, with the verdict OUTCOME of all but the last, which
-# gets LAST and REASON.
+# gets LAST and REASON; without an outcome, as list shows it (all in the
+# first value: "v1").
 numbered() {
     printf '%s\n' "$entries" | awk -v all="$1" -v last="$2" -v reason="$3" '{
         outcome = NR < 7 ? all : last
-        verdict = outcome == "" ? "" : outcome ": "
+        verdict = outcome == "" ? "v1 " : outcome ": "
         printf "%d %s%s%s\n", NR, verdict, $0, NR == 7 && reason != "" ? " (" reason ")" : "" }'
 }
 run 0 "$cli" list
@@ -121,7 +122,7 @@ cmp -s "$folder/report.dll.pendrix-old-1" "$built/test_library_v1.dll" || fail "
 
 # Only the old copy's deletion waits for the restart, after what was there.
 run 0 "$cli" list
-[ "$(tail -n 1 "$folder/out.txt")" = '8 delete "C:\pendrix_cli_restart\report.dll.pendrix-old-1"' ] ||
+[ "$(tail -n 1 "$folder/out.txt")" = '8 v1 delete "C:\pendrix_cli_restart\report.dll.pendrix-old-1"' ] ||
     fail "the old copy's deletion is not the one entry added"
 
 # A plan of five files whose third is held open: nothing changes now, and

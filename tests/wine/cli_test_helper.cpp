@@ -9,6 +9,7 @@
 //                       no value, 1804 when it is not REG_MULTI_SZ, or the
 //                       status of the read that failed (also its exit code)
 //   clear               deletes the value
+//   set2, get2, clear2  the same on PendingFileRenameOperations2
 //   run CODEFILE [--hold PATH | --exclusive PATH | --load PATH]... [--refused]
 //       PROGRAM [ARGUMENTS...]
 //                       runs PROGRAM with the arguments on this program's own
@@ -43,7 +44,10 @@
 namespace {
 
 constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr wchar_t kValueName[] = L"PendingFileRenameOperations";
+constexpr wchar_t kValue1Name[] = L"PendingFileRenameOperations";
+constexpr wchar_t kValue2Name[] = L"PendingFileRenameOperations2";
+// The value set, get and clear work on.
+const wchar_t* valueName = kValue1Name;
 constexpr int kUsage = 87;
 
 struct KeyCloser {
@@ -70,7 +74,7 @@ int Set(DWORD type) {
     // A unit that is not NUL after the data: Wine then counts no unit more.
     data.push_back('\xFF');
     data.push_back('\xFF');
-    return static_cast<int>(RegSetValueExW(key.get(), kValueName, 0, type,
+    return static_cast<int>(RegSetValueExW(key.get(), valueName, 0, type,
                                            reinterpret_cast<const BYTE*>(data.data()), size));
 }
 
@@ -80,10 +84,10 @@ int Get() {
     if (!key) return static_cast<int>(status);
     DWORD size = 0;
     DWORD type = 0;
-    status = RegQueryValueExW(key.get(), kValueName, nullptr, &type, nullptr, &size);
+    status = RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size);
     if (status != ERROR_SUCCESS) return static_cast<int>(status);
     std::vector<BYTE> data(size + 2);
-    status = RegQueryValueExW(key.get(), kValueName, nullptr, &type, data.data(), &size);
+    status = RegQueryValueExW(key.get(), valueName, nullptr, &type, data.data(), &size);
     if (status != ERROR_SUCCESS) return static_cast<int>(status);
     DWORD written = 0;
     if (size > 0) WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), data.data(), size, &written, nullptr);
@@ -94,7 +98,7 @@ int Clear() {
     LONG status = 0;
     const UniqueKey key = OpenSessionManager(KEY_SET_VALUE, status);
     if (!key) return static_cast<int>(status);
-    status = RegDeleteValueW(key.get(), kValueName);
+    status = RegDeleteValueW(key.get(), valueName);
     return status == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(status);
 }
 
@@ -254,7 +258,11 @@ int InConsole(int argc, wchar_t** argv) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return kUsage;
-    const std::wstring command = argv[1];
+    std::wstring command = argv[1];
+    if (command == L"set2" || command == L"get2" || command == L"clear2") {
+        valueName = kValue2Name;
+        command.pop_back();
+    }
     if (command == L"set")
         return Set(argc > 2 ? static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)) : DWORD{REG_MULTI_SZ});
     if (command == L"get") {

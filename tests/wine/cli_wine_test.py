@@ -98,6 +98,41 @@ def set_value(data, value_type=7):
     assert status == 0, "the value could not be %s: %d" % ("deleted" if data is None else "stored", status)
 
 
+def value2():
+    """PendingFileRenameOperations2's bytes, or None when there is none."""
+    code, _, out, err, _ = recorded("get2")
+    if code == NO_VALUE:
+        return None
+    assert code == 0, "the second value could not be read: %d %r" % (code, err[-300:])
+    return out
+
+
+def set_value2(data):
+    """Stores data as PendingFileRenameOperations2 (None: no value), unit for
+    unit, as Windows 10 and 11 write it."""
+    command = ("clear2",) if data is None else ("set2", "7")
+    status = helper(*command, data=data)[0]
+    if status != 0:
+        status = helper(*command, data=data)[0]
+    assert status == 0, "the second value could not be changed: %d" % status
+
+
+STARTUP_LOG = os.path.join(PREFIX, "drive_c", "windows", "PFRO.log")
+
+
+def write_startup_log(lines, encoding="utf-16-le"):
+    """PFRO.log in the prefix's Windows folder, as Windows writes it: UTF-16 LE
+    after its mark, a line per failure ended by CR LF."""
+    data = "".join(line + "\r\n" for line in lines).encode(encoding)
+    with open(STARTUP_LOG, "wb") as f:
+        f.write((b"\xff\xfe" if encoding == "utf-16-le" else b"") + data)
+
+
+def log_time(when):
+    """A local time as the log writes it: month/day/year, 24-hour clock."""
+    return when.strftime("%m/%d/%Y %H:%M:%S")
+
+
 def cli(*args, hold=None, refused=False):
     """Runs the tool (with hold kept in use, and with writes to the Session
     Manager key refused); its exit code, standard output and standard error."""
@@ -202,6 +237,8 @@ class ConsoleToolTest(unittest.TestCase):
 
     def tearDown(self):
         set_value(None)
+        if os.path.exists(STARTUP_LOG):
+            os.remove(STARTUP_LOG)
 
     def assertFailureLine(self, stderr, *words):
         lines = stderr.splitlines()
@@ -232,9 +269,9 @@ class ConsoleToolTest(unittest.TestCase):
         self.assertEqual((code, err), (0, ""))
         missing = "  warning: the source does not exist now"
         self.assertEqual(out.split("\r\n"), [
-            '1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing,
-            '2 delete "%s"' % EMOJI, missing,
-            '3 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""])
+            '1 v1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing,
+            '2 v1 delete "%s"' % EMOJI, missing,
+            '3 v1 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""])
 
         code, out, err = cli("list", "--json")
         self.assertEqual((code, err), (0, ""))
@@ -301,20 +338,20 @@ class ConsoleToolTest(unittest.TestCase):
         missing = "  warning: the source does not exist now"
         # The console shows a lone surrogate as the replacement character.
         self.assertEqual((code, rows), ("0", [
-            '1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing, '2 delete "%s"' % EMOJI, missing,
-            '3 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""]))
+            '1 v1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing, '2 v1 delete "%s"' % EMOJI, missing,
+            '3 v1 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""]))
 
     def test_list_of_absent_and_damaged_values(self):
         write("a.txt", "a")
         cases = [
             (None, "Nothing is pending: PendingFileRenameOperations does not exist.\r\n", False, True, []),
             (b"", "Nothing is pending: PendingFileRenameOperations holds no entry.\r\n", True, False, []),
-            (stored(*GAP), '1 delete "%s"\r\n2 replace "%s" -> "%s"\r\n' % (win("a.txt"), win("c.txt"), win("d.txt")) +
+            (stored(*GAP), '1 v1 delete "%s"\r\n2 v1 replace "%s" -> "%s"\r\n' % (win("a.txt"), win("c.txt"), win("d.txt")) +
              "  warning: the source does not exist now\r\n"
              "  warning: never carried out: it lies after an empty first string, where the start-up processing "
              "stops\r\n", True, True, [(True, []), (False, ["source-missing", "after-empty-string"])]),
             (stored(*UNCLOSED, closing=""), "Warning: the list does not end with two NULs: the start-up processing "
-             'carries out none of it.\r\n1 replace "%s" -> "%s"\r\n' % (win("a.txt"), win("b.txt")) +
+             'carries out none of it.\r\n1 v1 replace "%s" -> "%s"\r\n' % (win("a.txt"), win("b.txt")) +
              "  warning: never carried out: the list does not end with two NULs, so the start-up processing ignores "
              "it\r\n", True, False,
              [(False, ["not-closed"])]),
@@ -447,7 +484,7 @@ class ConsoleToolTest(unittest.TestCase):
             self.assertTrue(running.running())
             self.assertEqual(read_bytes(linux("report.dll.pendrix-old-1")), read_bytes(LIBRARY))
             self.assertEqual(value(), stored("\\??\\" + old_copy, ""))
-            self.assertEqual(cli("list"), (0, '1 delete "%s"\r\n' % old_copy, ""))
+            self.assertEqual(cli("list"), (0, '1 v1 delete "%s"\r\n' % old_copy, ""))
         finally:
             running.end()
 
@@ -541,7 +578,7 @@ class ConsoleToolTest(unittest.TestCase):
                 self.assertEqual(out.split("\r\n")[:2], [
                     "Warning: PendingFileRenameOperations %s, and is never changed." % what.replace(
                         "(%d)" % (len(pair) + 1), "(%d), the last of them no whole character" % (len(pair) + 1)),
-                    '1 delete "%s"' % win("a.txt")])
+                    '1 v1 delete "%s"' % win("a.txt")])
                 document = json.loads(cli("list", "--json")[1])
                 self.assertEqual((document["bytes"], document["changeable"]), (len(data), False))
                 self.assertEqual(document["type"], {3: "REG_BINARY", 7: "REG_MULTI_SZ", 1: "REG_SZ"}[value_type])
@@ -598,7 +635,7 @@ class ConsoleToolTest(unittest.TestCase):
         names = [win(n) for n in ("f1.txt", "f2.txt", "f3.txt", "f4.txt", "f 5.txt")]
         self.assertEqual(value(), stored(*[s for n in names for s in ("\\??\\" + n, "")]))
         code, out, _ = cli("list")
-        self.assertEqual(out.split("\r\n"), ['%d delete "%s"' % (i + 1, n) for i, n in enumerate(names)] + [""])
+        self.assertEqual(out.split("\r\n"), ['%d v1 delete "%s"' % (i + 1, n) for i, n in enumerate(names)] + [""])
 
     def test_replacement_keeps_a_symbolic_link_and_a_read_only_deletion_goes(self):
         # A link (made on the Linux side: Wine makes its links so) leads to
@@ -756,6 +793,92 @@ class ConsoleToolTest(unittest.TestCase):
             self.assertEqual(value(), stored("\\??\\" + old_copy, ""))
         finally:
             running.end()
+
+    def test_both_values_and_prefixed_sources_as_windows_writes_them(self):
+        for name in ("a.txt", "b.txt", "c.txt", "x.txt"):
+            write(name, name)
+        first = stored("\\??\\" + win("a.txt"), "")
+        second = ["*1\\??\\" + win("b.txt"), "\\??\\" + win("c.txt")]
+        set_value(first)
+        set_value2(stored(*second))
+        try:
+            code, out, err = cli("list")
+            self.assertEqual((code, err), (0, ""))
+            self.assertEqual(out.split("\r\n"), [
+                '1 v1 delete "%s"' % win("a.txt"),
+                '2 v2 rename "%s" -> "%s" (source flag *1)' % (win("b.txt"), win("c.txt")),
+                "  warning: the destination exists and the entry does not replace it: the rename fails at the "
+                "restart", ""])
+            document = json.loads(cli("list", "--json")[1])
+            self.assertEqual([(e["number"], e["value"], e["source"], e["sourceFlag"], e["sourceExists"], e["warnings"])
+                              for e in document["entries"]],
+                             [(1, 1, win("a.txt"), None, True, []),
+                              (2, 2, win("b.txt"), "*1", True, ["destination-exists"])])
+            self.assertEqual([(v["value"], v["exists"], v["bytes"], v["changeable"]) for v in document["values"]],
+                             [(1, True, len(first), True), (2, True, len(stored(*second)), True)])
+            self.assertEqual((document["exists"], document["bytes"]), (True, len(first)))
+
+            # Scheduling appends to the second value, which runs last; the
+            # first stays as it is.
+            self.assertEqual(cli("delete", win("x.txt"), "--at-restart")[0], RESTART)
+            mine = ["\\??\\" + win("x.txt"), ""]
+            self.assertEqual(value(), first)
+            self.assertEqual(value2(), stored(*second, *mine))
+
+            # remove N takes the entry out of the value that holds it, by its
+            # path as list shows it; the flag of what stays is kept.
+            self.assertEqual(cli("remove", "2", "--source", win("a.txt"))[0], NO_SUCH_ENTRY)
+            code, out, err = cli("remove", "2", "--source", win("b.txt"))
+            self.assertEqual((code, err), (0, ""))
+            self.assertTrue(out.startswith("Withdrew entry 2 from PendingFileRenameOperations2: "), out)
+            self.assertEqual((value(), value2()), (first, stored(*mine)))
+            set_value2(stored(*mine, *second))
+            self.assertEqual(cli("remove", "2")[0], 0)
+            self.assertEqual((value(), value2()), (first, stored(*second)))
+        finally:
+            set_value2(None)
+
+    def test_verify_tells_what_the_start_up_log_says(self):
+        for name in ("a.txt", "b.txt"):
+            write(name, name)
+        set_value(stored("\\??\\" + win("a.txt"), ""))
+        set_value2(stored("*1\\??\\" + win("b.txt"), "!\\??\\" + win("new.txt")))
+        try:
+            code, listing, err = cli("list", "--json")
+            self.assertEqual((code, err), (0, ""))
+            taken = json.loads(listing)["taken"]
+            self.assertRegex(taken, r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{7}Z$")
+            write("before.json", listing)
+        finally:
+            # The restart: both lists are gone, every file stays.
+            set_value(None)
+            set_value2(None)
+        now = datetime.datetime.now()
+        later = log_time(now + datetime.timedelta(minutes=2))
+        earlier = log_time(now - datetime.timedelta(hours=2))
+        write_startup_log([
+            "%s - PFRO Error: \\??\\%s, |delete operation|, 0xc0000043" % (later, win("a.txt")),
+            # Before the listing was taken: another restart's.
+            "%s - PFRO Error: \\??\\%s, |rename operation|, 0xc0000034" % (earlier, win("b.txt")),
+        ])
+        code, out, err = cli("verify", win("before.json"))
+        self.assertEqual((code, err), (1, ""))
+        self.assertEqual(out.split("\r\n"), [
+            '1 not carried out: delete "%s" (the start-up processing logged 0xC0000043: the file was in use '
+            '(sharing violation))' % win("a.txt"),
+            '2 not carried out: replace "%s" -> "%s" (the source still exists)' % (win("b.txt"), win("new.txt")),
+            "Summary: 0 carried out, 2 not carried out, 0 still pending, 0 never reached.", ""])
+        document = json.loads(cli("verify", win("before.json"), "--json")[1])
+        self.assertEqual([e["loggedStatus"] for e in document["entries"]], ["0xC0000043", None])
+
+        # A log of another form changes nothing and is said once.
+        write_startup_log(["%s - PFRO Error: \\??\\%s, |delete operation|, 0xc0000043" % (later, win("a.txt"))],
+                          encoding="ascii")
+        code, out, err = cli("verify", win("before.json"))
+        self.assertEqual(code, 1)
+        self.assertIn('1 not carried out: delete "%s" (it still exists)' % win("a.txt"), out)
+        self.assertFailureLine(err, "PFRO.log", "the outcomes go by the files alone")
+
 
 if __name__ == "__main__":
     CLI, HELPER, LIBRARY, LIBRARY_V2 = sys.argv[1:5]

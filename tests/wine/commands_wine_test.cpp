@@ -276,6 +276,26 @@ TEST_F(CommandsOnWine, CancelAllWithNoListAtStartDeletesTheValue) {
     EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"setup.tmp") + kNul + kNul + kNul);
 }
 
+// A list another program stored without its closing NULs (RegSetValueExW
+// given exactly its units): one Apply, then Cancel All, and the value is
+// again the very bytes found at start, not one NUL more.
+TEST_F(CommandsOnWine, CancelAllGivesBackAListWithoutItsClosingNulsByteForByte) {
+    const std::wstring atStart = L"\\??\\C:\\pendrix commands\\a.txt" + kNul + L"!\\??\\C:\\pendrix commands\\b.txt";
+    ASSERT_EQ(WriteExactW(key, ClearedPendingValue::kName, REG_MULTI_SZ, atStart), ERROR_SUCCESS);
+    const RawValue before = Stored();
+    ASSERT_EQ(before.bytes.size(), atStart.size() * sizeof(wchar_t));
+    WriteFile(Path(L"e.log"), "x");
+    Launch();
+    Click(kCommand10);
+    Click(kCheck2);
+    Type(kText4, Path(L"e.log"));
+    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    EXPECT_EQ(StoredText(), atStart + kNul + L"\\??\\" + Path(L"e.log") + kNul + kNul + kNul);
+    EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
+              Texts{L"Changes on files in use since this program launched have been reversed."});
+    EXPECT_EQ(Stored().bytes, before.bytes);
+}
+
 // A read-only file is made writable for its scheduled deletion, and is
 // read-only again once Cancel All has taken the deletion back.
 TEST_F(CommandsOnWine, CancelAllGivesTheReadOnlyAttributeBack) {

@@ -34,7 +34,9 @@ protected:
     std::wstring Path(const std::wstring& name) const { return folder + L"\\" + name; }
     std::wstring StoredW() const { return WideText(ReadRawW(key, L"PendingFileRenameOperations")); }
     FileCommands& Launch() {
-        commands = std::make_unique<FileCommands>(registry, SystemFileSystemApi(), SystemListLock(), PendingRenameList(registry).Read());
+        commands = std::make_unique<FileCommands>(registry, SystemFileSystemApi(), SystemListLock(),
+                                                  PendingRenameList(registry).Read(),
+                                                  PendingRenameList(registry, kPendingValue2Name).Read());
         return *commands;
     }
 
@@ -276,6 +278,54 @@ TEST_F(FileCommandsOnWine, APatternSchedulesWhatItCouldNotDeleteByFullName) {
     EXPECT_EQ(Launch().Delete(Narrow(Path(L"*.tmp")), true).outcome, CommandOutcome::DoneNow);
     EXPECT_EQ(FolderContents(folder), std::vector<std::wstring>{L"keep.log"});
     EXPECT_EQ(ReadRawW(key, L"PendingFileRenameOperations").status, ERROR_FILE_NOT_FOUND);
+}
+
+// Cancel All gives back exactly the bytes found at start, whatever form
+// another program stored (with RegSetValueExW, unit for unit), in either
+// value; the value this session did not write stays as it is.
+TEST_F(FileCommandsOnWine, CancelAllGivesBackExactlyTheBytesFoundAtStart) {
+    const std::wstring nul(1, L'\0');
+    const std::wstring pair = L"\\??\\C:\\a.txt" + nul + L"!\\??\\C:\\b.txt";
+    const std::wstring forms[] = {
+        pair,                                                                  // no closing NUL
+        pair + nul,                                                            // one
+        pair + nul + nul,                                                      // two
+        pair + nul + nul + nul + nul,                                          // surplus
+        L"\\??\\C:\\a" + nul + nul + nul + L"\\??\\C:\\c" + nul + nul + nul,  // an empty string inside
+        L"\\??\\C:\\\xD800x" + nul + L"!\\??\\C:\\\xDC00\xDBFF" + nul + nul,   // lone surrogates
+        L"",                                                                   // no data
+    };
+    const std::wstring other = L"*1\\??\\C:\\other" + nul + nul + nul;
+    WriteFile(Path(L"e.log"), "x");
+    const std::wstring names[] = {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"};
+    for (std::size_t written = 0; written < 2; ++written) {
+        for (const std::wstring& form : forms) {
+            SCOPED_TRACE(::testing::PrintToString(Narrow(names[written])) + " " +
+                         ::testing::PrintToString(form.size()));
+            for (const std::wstring& name : names) RegDeleteValueW(key, name.c_str());
+            ASSERT_EQ(WriteExactW(key, names[written], REG_MULTI_SZ, form), ERROR_SUCCESS);
+            // The first value, when the second is written, holds another
+            // program's entry: it is neither appended to nor rewritten.
+            if (written == 1) {
+                ASSERT_EQ(WriteExactW(key, names[0], REG_MULTI_SZ, other), ERROR_SUCCESS);
+            }
+            const RawValue before = ReadRawW(key, names[written]);
+            ASSERT_EQ(before.bytes.size(), form.size() * sizeof(wchar_t));
+            Launch();
+            EXPECT_EQ(commands->Delete(Narrow(Path(L"e.log")), false).outcome, CommandOutcome::Scheduled);
+            EXPECT_NE(ReadRawW(key, names[written]).bytes, before.bytes) << "appended to the value that runs last";
+            EXPECT_TRUE(commands->CancelAll().reversed);
+            const RawValue after = ReadRawW(key, names[written]);
+            EXPECT_EQ(after.type, DWORD{REG_MULTI_SZ});
+            EXPECT_EQ(after.bytes, before.bytes);
+            if (written == 1) {
+                EXPECT_EQ(WideText(ReadRawW(key, names[0])), other);
+            } else {
+                EXPECT_EQ(ReadRawW(key, names[1]).status, ERROR_FILE_NOT_FOUND);
+            }
+        }
+    }
+    for (const std::wstring& name : names) RegDeleteValueW(key, name.c_str());
 }
 
 }  // namespace

@@ -105,6 +105,12 @@ LONG WriteRawW(HKEY key, const std::wstring& name, DWORD type, const std::wstrin
                           static_cast<DWORD>(text.size() * sizeof(wchar_t)));
 }
 
+LONG WriteExactW(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) {
+    const std::wstring followed = text + L'\xFFFF';
+    return RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(followed.data()),
+                          static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+}
+
 LONG WriteRawBytes(HKEY key, const std::string& name, DWORD type, const std::vector<std::uint8_t>& bytes) {
     static const BYTE none[1] = {0};
     return RegSetValueExA(key, name.c_str(), 0, type, bytes.empty() ? none : bytes.data(),

@@ -70,6 +70,10 @@ struct RawValue {
 RawValue ReadRawA(HKEY key, const std::string& name);
 RawValue ReadRawW(HKEY key, const std::wstring& name);
 LONG WriteRawW(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text);
+// text's units exactly, also when the last is not NUL: RegSetValueExW (on
+// Windows as under Wine) counts one unit more when the unit after the data
+// is NUL and the last is not, so a unit that is not NUL follows the data.
+LONG WriteExactW(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text);
 LONG WriteRawBytes(HKEY key, const std::string& name, DWORD type, const std::vector<std::uint8_t>& bytes);
 
 // The UTF-16 text of a RawValue read with the W function.
