@@ -139,8 +139,8 @@ run 3010 --hold "$p\\f3.dll" "$cli" apply "$win\\plan.txt"
     fail "the plan was not scheduled as a whole"
 for n in 1 2 3 4 5; do [ "$(cat "$folder/plan/f$n.dll")" = "old $n" ] || fail "f$n.dll was changed now"; done
 run 0 "$cli" list
-printf '%s\n' "9 replace \"$p\\new1.dll\" -> \"$p\\f1.dll\"" "10 replace \"$p\\new2.dll\" -> \"$p\\f2.dll\"" \
-    "11 replace \"$p\\new3.dll\" -> \"$p\\f3.dll\"" "12 delete \"$p\\f4.dll\"" "13 delete \"$p\\f5.dll\"" \
+printf '%s\n' "9 v1 replace \"$p\\new1.dll\" -> \"$p\\f1.dll\"" "10 v1 replace \"$p\\new2.dll\" -> \"$p\\f2.dll\"" \
+    "11 v1 replace \"$p\\new3.dll\" -> \"$p\\f3.dll\"" "12 v1 delete \"$p\\f4.dll\"" "13 v1 delete \"$p\\f5.dll\"" \
     >"$folder/plan-entries.txt"
 tail -n 5 "$folder/out.txt" | diff "$folder/plan-entries.txt" - ||
     fail "the plan's operations are not the last five entries, in its order"
