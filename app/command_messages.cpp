@@ -3,6 +3,7 @@
 #include "registry/registry_constants.h"
 #include "registry/registry_type_names.h"
 #include "scheduler/refusal_text.h"
+#include "scheduler/staging_text.h"
 
 namespace pendrix {
 namespace {
@@ -54,8 +55,13 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
         return kind == CommandKind::Replace ? kMsgReplacedNow : kMsgDeletedNow;
     case CommandOutcome::SameFile:
         return kMsgSameFile;
-    case CommandOutcome::Scheduled:
-        return result.alreadyScheduled ? std::string(kMsgAlreadyScheduled) + kMsgRebootNeeded : kMsgRebootNeeded;
+    case CommandOutcome::Scheduled: {
+        // A source moved as it is, and a folder users may change, are said before the request to reboot.
+        std::string text = result.alreadyScheduled ? kMsgAlreadyScheduled : "";
+        if (result.sourceMovedAsIs) text += StagingSentence(result) + "\r\n";
+        if (!result.changeableFolder.empty()) text += ChangeableFolderWarning(result) + "\r\n";
+        return text + kMsgRebootNeeded;
+    }
     case CommandOutcome::ListBusy:
         return DeletedBefore(result) + Capitalized(ListBusyReason()) + ". Nothing was scheduled.";
     case CommandOutcome::NotKept:

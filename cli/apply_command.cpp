@@ -8,6 +8,7 @@
 #include "scheduler/plan_application.h"
 #include "scheduler/plan_text.h"
 #include "scheduler/refusal_text.h"
+#include "scheduler/staging_text.h"
 
 namespace pendrix::cli {
 namespace {
@@ -100,7 +101,8 @@ std::string OperationLine(const PlanOperation& planned, const OperationReport& r
     case OperationFate::Scheduled:
         return line + "scheduled: " + Quoted(report.target) +
                (replacement ? " is replaced with " + Quoted(report.source) : std::string(" is deleted")) +
-               " at the next start of Windows" + inUseBy + ".";
+               " at the next start of Windows" + inUseBy + "." +
+               (replacement ? " " + StagingSentence(report.source, report.stagedCopy) : std::string());
     case OperationFate::PutBack:
         return line + (replacement ? replaced : "deleted " + Quoted(report.target)) +
                ", then put back as it was.";
@@ -149,6 +151,8 @@ int Conclude(CliContext& context, const std::vector<PlanOperation>& plan, const 
         line += std::string(result.alreadyScheduled ? "Already scheduled" : "Scheduled") + " the plan: all " + count +
                 " are carried out at the next start of Windows, in its order." + kRestartHint;
         context.output.Out(line + "\r\n");
+        if (!result.changeableFolder.empty())
+            context.output.Out(ChangeableFolderWarning(result.changeableFolder) + "\r\n");
         return kExitRestartNeeded;
     }
     case PlanOutcome::Refused: {
@@ -187,7 +191,7 @@ void AppendOptionalString(std::string& out, const std::string& text) {
 }
 
 std::string JsonDocument(const std::string& path, const std::vector<PlanOperation>& plan, const PlanResult* result,
-                         const Told& told, std::size_t line, const std::string& reason, int code) {
+                         const Told& told, std::size_t line, const std::string& reason) {
     std::string out = "{\"plan\": ";
     AppendJsonString(out, path);
     out += ", \"operations\": [";
@@ -207,6 +211,10 @@ std::string JsonDocument(const std::string& path, const std::vector<PlanOperatio
         AppendOptionalString(out, told.holders[i]);
         out += ", \"oldCopy\": ";
         AppendOptionalString(out, report.oldCopy);
+        if (replacement) {
+            out += ", \"stagedCopy\": ";
+            AppendOptionalString(out, report.stagedCopy);
+        }
         out += "}";
     }
     out += result != nullptr && !plan.empty() ? "\r\n], " : "], ";
@@ -218,8 +226,8 @@ std::string JsonDocument(const std::string& path, const std::vector<PlanOperatio
     out += ", \"line\": " + (line != 0 ? std::to_string(line) : std::string("null"));
     out += ", \"reason\": ";
     AppendOptionalString(out, reason);
-    out += ", \"exitCode\": " + std::to_string(code) + "}\r\n";
-    return out;
+    // The command's caller adds exitCode, as to every JSON document.
+    return out + "}\r\n";
 }
 
 // The plan's line a failure concerns; 0 for none.
@@ -243,7 +251,7 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
     CliContext told{context.registry, context.files, context.holders, context.listLock, errors, context.errorText};
     const bool json = arguments.json;
     const auto invalid = [&](std::size_t line, int code) {
-        if (json) context.output.Out(JsonDocument(arguments.path, {}, nullptr, {}, line, errors.Reason(), code));
+        if (json) context.output.Out(JsonDocument(arguments.path, {}, nullptr, {}, line, errors.Reason()));
         return code;
     };
 
@@ -296,7 +304,7 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
         const int code = Conclude(silent, plan, result);
         const std::string reason = kept.Reason();
         if (!reason.empty()) context.output.Error("pendrix-cli: " + reason + "\r\n");
-        context.output.Out(JsonDocument(arguments.path, plan, &result, holders, LineOfFailure(plan, result), reason, code));
+        context.output.Out(JsonDocument(arguments.path, plan, &result, holders, LineOfFailure(plan, result), reason));
         return code;
     }
     return Conclude(told, plan, result);

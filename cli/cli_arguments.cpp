@@ -30,6 +30,8 @@ constexpr CommandSyntax kCommands[] = {
     {"verify", CliCommand::Verify, 1, "verify FILE [--json]"},
     {"holders", CliCommand::Holders, 1, "holders PATH [--json] [--pause]"},
     {"shell", CliCommand::Shell, 1, "shell install|uninstall [--all-users], or shell status"},
+    {"status", CliCommand::Status, 0, "status [--json]"},
+    {"prune", CliCommand::Prune, 0, "prune [--backup FILE] [--dry-run] [--json]"},
     {"apply", CliCommand::Apply, 1, "apply PLAN [--at-restart | --move-aside] [--json]"},
 };
 
@@ -47,7 +49,8 @@ constexpr ShellActionName kShellActions[] = {
 // Takes one option of the command; false when the command has no such option.
 bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
     if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify ||
-         syntax.command == CliCommand::Holders || syntax.command == CliCommand::Apply) &&
+         syntax.command == CliCommand::Holders || syntax.command == CliCommand::Status ||
+         syntax.command == CliCommand::Prune || syntax.command == CliCommand::Apply) &&
         option == "--json") {
         arguments.json = true;
         return true;
@@ -56,6 +59,10 @@ bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArgum
          syntax.command == CliCommand::Apply) &&
         option == "--at-restart") {
         arguments.atRestart = true;
+        return true;
+    }
+    if (syntax.command == CliCommand::Prune && option == "--dry-run") {
+        arguments.dryRun = true;
         return true;
     }
     if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Apply) && option == "--move-aside") {
@@ -119,6 +126,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         } else if (syntax->command == CliCommand::Remove && argument == "--source") {
             if (i + 1 >= arguments.size()) return Failure("--source needs a path");
             result.expectedSource = arguments[++i];
+        } else if (syntax->command == CliCommand::Prune && argument == "--backup") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return Failure("--backup needs a file name");
+            result.backupPath = arguments[++i];
         } else if (!TakeOption(*syntax, argument, result)) {
             return Failure("unknown option \"" + argument + "\" for " + syntax->name + "; usage: pendrix-cli " +
                            syntax->usage);
@@ -165,6 +175,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         break;
     }
     case CliCommand::List:
+    case CliCommand::Status:
+    case CliCommand::Prune:
     case CliCommand::Help:
         break;
     }
@@ -191,6 +203,12 @@ const char* UsageText() {
            "                                  they start still exist\r\n"
            "  verify FILE [--json]            after a restart: what became of each entry of a\r\n"
            "                                  list --json saved in FILE before it\r\n"
+           "  status [--json]                 does this machine need a restart, and why: each\r\n"
+           "                                  pending entry in the order Windows runs them, and\r\n"
+           "                                  the other restart signals of the registry\r\n"
+           "  prune [--backup FILE] [--dry-run] [--json]\r\n"
+           "                                  withdraw the entries that can have no effect,\r\n"
+           "                                  after saving the list to a .reg file\r\n"
            "  apply PLAN [--at-restart | --move-aside] [--json]\r\n"
            "                                  the replacements and deletions of the file PLAN\r\n"
            "                                  (one a line) as one set: all now or all at the\r\n"
@@ -213,7 +231,10 @@ const char* UsageText() {
            "writes undid the change each time; shell status: 1168 nothing installed, 2 a\r\n"
            "program an entry starts does not exist;\r\n"
            "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
-           "not a saved listing; otherwise the Windows error code of the failure (5: access\r\n"
+           "not a saved listing; status: 0 no restart needed, 3010 a restart is needed, 5 (or\r\n"
+           "another code) a key could not be read and nothing else needs a restart; prune: 0\r\n"
+           "withdrawn or nothing to withdraw, 80 the backup file exists, 1168 the list changed\r\n"
+           "after the backup; otherwise the Windows error code of the failure (5: access\r\n"
            "denied, run elevated).\r\n";
 }
 

@@ -10,14 +10,14 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Shell, Apply };
+enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Shell, Status, Prune, Apply };
 
 // shell install, shell uninstall, shell status.
 enum class ShellAction { Install, Uninstall, Status };
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
-    bool json = false;         // list, verify, holders, apply: --json
+    bool json = false;         // list, verify, holders, status, prune, apply: --json
     bool atRestart = false;    // replace, delete, apply: schedule without trying now
     bool moveAside = false;    // replace, apply: a destination in use is renamed aside and replaced now
     std::string source;        // replace
@@ -25,6 +25,8 @@ struct CliArguments {
     std::string path;          // delete, holders; verify: the saved listing; apply: the plan
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
+    std::optional<std::string> backupPath;      // prune --backup
+    bool dryRun = false;                        // prune: say what would go, change nothing
     bool pause = false;        // holders: wait for a key before ending (the Explorer menu's console)
     ShellAction shellAction = ShellAction::Status;  // shell
     bool allUsers = false;     // shell install, uninstall: every user's menu instead of this user's

@@ -3,10 +3,12 @@
 #include "cli/apply_command.h"
 #include "cli/exit_codes.h"
 #include "cli/holder_report.h"
+#include "cli/json_text.h"
 #include "cli/list_format.h"
 #include "cli/pending_entries.h"
 #include "cli/shell_command.h"
 #include "cli/source_existence.h"
+#include "cli/status_command.h"
 #include "cli/verify_command.h"
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
@@ -16,6 +18,8 @@
 #include "scheduler/pending_rename_list.h"
 #include "scheduler/pending_values.h"
 #include "scheduler/refusal_text.h"
+#include "scheduler/staged_copy.h"
+#include "scheduler/staging_text.h"
 #include "scheduler/stored_list.h"
 
 namespace pendrix::cli {
@@ -38,25 +42,21 @@ int FailWithStatus(CliContext& context, const std::string& what, std::int32_t st
     return Fail(context, line, status != 0 ? status : kExitUnknownFailure);
 }
 
-namespace {
-
 int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status) {
     return FailWithStatus(context, std::string(nothingDone) + ": the list of pending file operations could not be read",
                           status);
 }
 
-// A value no write may replace: what it is, and the refusal.
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
-                      const char* valueName = kPendingValueName) {
+                      const char* valueName) {
     return Fail(context, std::string(nothingDone) + ": " + AnotherFormText(shape, valueName), kExitInvalidList);
 }
 
-// Another Pendrix process kept the list busy (kErrorTimeout), or other
-// programs' writes undid the change each time (kErrorRetry); the code is
-// the exit code.
 int FailToChange(CliContext& context, const char* nothingDone, std::int32_t status) {
     return Fail(context, (status == kErrorTimeout ? ListBusyReason() : NotKeptReason()) + "; " + nothingDone, status);
 }
+
+namespace {
 
 int RunList(const CliArguments& arguments, CliContext& context) {
     // Taken before the lists are read: a failure logged after it concerns
@@ -222,7 +222,9 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
                        Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
                        " at the next start of Windows";
     if (!arguments.atRestart && !result.alreadyScheduled) line += InUseBy(context, {result.destination});
-    context.output.Out(line + "." + kRestartHint + "\r\n");
+    const std::string staging = StagingSentence(result);
+    context.output.Out(line + "." + (staging.empty() ? std::string() : " " + staging) + kRestartHint + "\r\n");
+    if (!result.changeableFolder.empty()) context.output.Out(ChangeableFolderWarning(result) + "\r\n");
     return kExitRestartNeeded;
 }
 
@@ -251,6 +253,7 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
         if (!result.deletedNow.empty()) line = "Deleted " + QuotedList(result.deletedNow) + " now. " + line;
     }
     context.output.Out(line + kRestartHint + "\r\n");
+    if (!result.changeableFolder.empty()) context.output.Out(ChangeableFolderWarning(result) + "\r\n");
     return kExitRestartNeeded;
 }
 
@@ -336,6 +339,8 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                                  DescribeEntry(entry) + FromValue(entry) + "; nothing was withdrawn",
                     kExitNoSuchEntry);
     }
+    // A copy staged for the entry goes with it.
+    RemoveStagedCopies(context.files, update.change.withdrawn);
     context.output.Out("Withdrew entry " + number + FromValue(entry) + ": " + DescribeEntry(entry) + ".\r\n");
     return kExitDone;
 }
@@ -361,7 +366,45 @@ int RunHolders(const CliArguments& arguments, CliContext& context) {
 
 }  // namespace
 
+namespace {
+
+// Keeps what a command writes to standard output, so that its JSON document
+// can carry the exit code; failures go on to standard error at once.
+class JsonOutput final : public CliOutput {
+public:
+    explicit JsonOutput(CliOutput& inner) : inner_(inner) {}
+    void Out(std::string_view text) override { document_ += text; }
+    void Error(std::string_view text) override {
+        inner_.Error(text);
+        error_ = text.substr(0, text.find_first_of("\r\n"));
+        if (error_.rfind(kProgramPrefix, 0) == 0) error_.erase(0, sizeof kProgramPrefix - 1);
+    }
+    const std::string& Document() const noexcept { return document_; }
+    const std::string& LastError() const noexcept { return error_; }
+
+private:
+    CliOutput& inner_;
+    std::string document_;
+    std::string error_;
+};
+
+int RunOneCommand(const CliArguments& arguments, CliContext& context);
+
+}  // namespace
+
 int RunCommand(const CliArguments& arguments, CliContext& context) {
+    if (!arguments.json) return RunOneCommand(arguments, context);
+    JsonOutput json(context.output);
+    CliContext collecting{context.registry, context.files, context.holders, context.listLock,
+                          json,             context.errorText, context.clock, context.programFolder};
+    const int code = RunOneCommand(arguments, collecting);
+    context.output.Out(WithExitCode(json.Document(), code, json.LastError()));
+    return code;
+}
+
+namespace {
+
+int RunOneCommand(const CliArguments& arguments, CliContext& context) {
     switch (arguments.command) {
     case CliCommand::List: return RunList(arguments, context);
     case CliCommand::Replace:
@@ -370,6 +413,8 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     case CliCommand::Remove: return RunRemove(arguments, context);
     case CliCommand::Verify: return RunVerify(arguments, context);
     case CliCommand::Holders: return RunHolders(arguments, context);
+    case CliCommand::Status: return RunStatus(arguments, context);
+    case CliCommand::Prune: return RunPrune(arguments, context);
     case CliCommand::Apply: return RunApply(arguments, context);
     case CliCommand::Shell: return RunShell(arguments, context);
     case CliCommand::Help: break;
@@ -377,5 +422,7 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     context.output.Out(UsageText());
     return kExitDone;
 }
+
+}  // namespace
 
 }  // namespace pendrix::cli

@@ -16,6 +16,7 @@
 #include "platform/system_clock_api.h"
 #include "platform/list_lock.h"
 #include "registry/RegistryRoutines.h"
+#include "scheduler/pending_rename_list.h"
 #include "platform/system_error_text.h"
 #include "platform/file_system_api.h"
 #include "scheduler/file_commands.h"
@@ -56,6 +57,18 @@ std::string InUseBy(CliContext& context, const std::vector<std::string>& paths);
 // A failed Windows call: what was not done, why in the system's words, and
 // the code, which it gives as the exit code.
 int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status);
+
+// The list could not be read: nothingDone ("nothing was listed"), and why.
+int FailToRead(CliContext& context, const char* nothingDone, std::int32_t status);
+
+// A value no write may replace: what it is, and the refusal.
+int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
+                      const char* valueName = kPendingValueName);
+
+// Another Pendrix process kept the list busy (kErrorTimeout), or other
+// programs' writes undid the change each time (kErrorRetry); the code is
+// the exit code.
+int FailToChange(CliContext& context, const char* nothingDone, std::int32_t status);
 
 // Ends the line of a scheduled command.
 inline constexpr char kRestartHint[] = " Restart Windows to carry it out.";

@@ -8,6 +8,7 @@
 
 #include "cli/cli_arguments.h"
 #include "cli/cli_commands.h"
+#include "scheduler/pending_prune.h"
 #include "cli/console_output.h"
 #include "cli/console_text.h"
 #include "cli/exit_codes.h"
@@ -88,12 +89,19 @@ int wmain(int argc, wchar_t** argv) {
         output.Error("pendrix-cli: " + parsed.error + "\r\n");
         return kExitBadUsage;
     }
+    CliArguments command = parsed.arguments;
+    if (command.command == CliCommand::Prune && !command.backupPath) {
+        // pendrix-backup-YYYYMMDD-HHMMSS.reg in the current folder, in local time.
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        command.backupPath = DefaultBackupName({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
+    }
     int code = kExitUnknownFailure;
     try {
         RegistryRoutines registry;
         CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(), output,
                            ErrorText, &SystemClock(), ProgramFolder()};
-        code = RunCommand(parsed.arguments, context);
+        code = RunCommand(command, context);
     } catch (const std::exception& error) {
         output.Error(std::string("pendrix-cli: failed: ") + error.what() + "\r\n");
     }

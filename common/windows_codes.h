@@ -17,8 +17,8 @@ inline constexpr std::int32_t kErrorFileNotFound = 2;            // ERROR_FILE_N
 inline constexpr std::int32_t kErrorPathNotFound = 3;            // ERROR_PATH_NOT_FOUND
 inline constexpr std::int32_t kErrorAccessDenied = 5;            // ERROR_ACCESS_DENIED
 inline constexpr std::int32_t kErrorInvalidHandle = 6;           // ERROR_INVALID_HANDLE
+inline constexpr std::int32_t kErrorInvalidData = 13;           // ERROR_INVALID_DATA
 inline constexpr std::int32_t kErrorGenFailure = 31;             // ERROR_GEN_FAILURE
-inline constexpr std::int32_t kErrorInvalidData = 13;            // ERROR_INVALID_DATA
 inline constexpr std::int32_t kErrorSharingViolation = 32;       // ERROR_SHARING_VIOLATION
 inline constexpr std::int32_t kErrorLockViolation = 33;          // ERROR_LOCK_VIOLATION
 inline constexpr std::int32_t kErrorNotSupported = 50;           // ERROR_NOT_SUPPORTED
@@ -47,6 +47,7 @@ inline constexpr std::int32_t kErrorNotAllAssigned = 1300;       // ERROR_NOT_AL
 inline constexpr std::int32_t kErrorTimeout = 1460;              // ERROR_TIMEOUT
 // The registry cannot store a value that large (STATUS_INSUFFICIENT_RESOURCES).
 inline constexpr std::int32_t kErrorNoSystemResources = 1450;    // ERROR_NO_SYSTEM_RESOURCES
+inline constexpr std::int32_t kErrorCantResolveFilename = 1921;  // ERROR_CANT_RESOLVE_FILENAME
 
 // File attributes (winnt.h).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;     // FILE_ATTRIBUTE_READONLY
@@ -55,6 +56,7 @@ inline constexpr std::uint32_t kAttributeSystem = 0x4;       // FILE_ATTRIBUTE_S
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;   // FILE_ATTRIBUTE_DIRECTORY
 inline constexpr std::uint32_t kAttributeArchive = 0x20;     // FILE_ATTRIBUTE_ARCHIVE
 inline constexpr std::uint32_t kAttributeNormal = 0x80;      // FILE_ATTRIBUTE_NORMAL
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
 
 // Drive types (GetDriveTypeW) the file commands tell apart.
 inline constexpr std::uint32_t kDriveNoRootDir = 1;  // DRIVE_NO_ROOT_DIR

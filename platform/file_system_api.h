@@ -106,6 +106,10 @@ public:
     virtual std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
     // Every byte of the file (CreateFileW and ReadFile), shared with writers.
     virtual std::uint32_t ReadAll(const std::string& path, std::string& bytes) = 0;
+    // A new file holding bytes (CreateFileW with CREATE_NEW, WriteFile,
+    // FlushFileBuffers): 80 when a file of that name exists, which is never
+    // overwritten; a file written only in part is deleted again.
+    virtual std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) = 0;
     // GetFullPathNameW.
     virtual std::uint32_t FullPath(const std::string& path, std::string& full) = 0;
     // GetDriveTypeW of a root ("C:\"): the drive's type, not a status.
@@ -119,6 +123,42 @@ public:
     // only the others' sharing refuses it (ERROR_SHARING_VIOLATION). A file
     // that may not be written for another reason (read-only) counts as free.
     virtual std::uint32_t Use(const std::string& path, FileUse& use) = 0;
+
+    // CopyFileW with bFailIfExists: kErrorFileExists when target exists.
+    // The new file gets the source's attributes and the rules its folder
+    // passes on, as any new file does.
+    virtual std::uint32_t CopyNew(const std::string& source, const std::string& target) = 0;
+    // Whether the file can be opened for reading now (CreateFileW with
+    // GENERIC_READ, every sharing mode): 32 or 33 while a program holds it
+    // locked, 5 when its rules deny reading.
+    virtual std::uint32_t OpenForReading(const std::string& path) = 0;
+    // Whether this process may delete or replace the file (CreateFileW with
+    // DELETE access, every sharing mode): 5 when the file's rules, and its
+    // folder's FILE_DELETE_CHILD, deny it; 32 only when a program holds it
+    // without FILE_SHARE_DELETE. A loaded program file opens (it may be renamed).
+    virtual std::uint32_t OpenForDeleting(const std::string& path) = 0;
+    // The owner of the file or folder (GetNamedSecurityInfoW and
+    // LookupAccountSidW), as "DOMAIN\name", or its SID text when no name is found.
+    virtual std::uint32_t Owner(const std::string& path, std::string& owner) = 0;
+    // Gives target the access rules (DACL, with its protection) of model and
+    // makes the administrators its owner (GetNamedSecurityInfoW,
+    // SetNamedSecurityInfoW). With an empty model only the owner changes:
+    // the file keeps the rules its folder passed on.
+    virtual std::uint32_t SecureLike(const std::string& model, const std::string& target) = 0;
+    // The name Windows resolves path to (GetFinalPathNameByHandleW with
+    // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS): long names, subst drives,
+    // junctions, mount points and symbolic links followed, in the plain
+    // form ("C:\dir\file", "\\server\share\file"); a file on a volume with no
+    // drive letter by the volume's GUID name ("Volume{...}\dir\file").
+    virtual std::uint32_t FinalName(const std::string& path, std::string& final) = 0;
+    // Whether the name itself is a junction, a mount point or a symbolic link
+    // (GetFileAttributesW, which does not follow the last part: FILE_ATTRIBUTE_REPARSE_POINT).
+    virtual std::uint32_t IsLink(const std::string& path, bool& link) = 0;
+    // Whether the folder's rules let ordinary users (Everyone, Authenticated
+    // Users, Users, Interactive) add, delete, rename or re-permission what is
+    // in it (GetNamedSecurityInfoW and the allowing ACEs of its DACL; a NULL
+    // DACL allows everyone).
+    virtual std::uint32_t UsersMayChange(const std::string& folder, bool& may) = 0;
 };
 
 // The file system of this computer (Windows build only).

@@ -4,12 +4,14 @@
 // the "\\?\" form. No fixed buffer ever receives a path.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "common/unique_handle.h"
 #include "common/wide_text.h"
 #include "platform/extended_path.h"
+#include "platform/file_security.h"
 #include "platform/file_system_api.h"
 
 namespace pendrix {
@@ -98,18 +100,13 @@ public:
 
     std::uint32_t Use(const std::string& path, FileUse& use) override {
         use = FileUse::Free;
-        constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-        const std::wstring name = Wide(path);
-        UniqueKernelHandle forDeletion(CreateFileW(name.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!forDeletion) {
-            const DWORD status = GetLastError();
-            if (status != ERROR_SHARING_VIOLATION) return status;
+        const std::uint32_t status = Opens(path, DELETE);
+        if (status == ERROR_SHARING_VIOLATION) {
             use = FileUse::Held;
             return ERROR_SUCCESS;
         }
-        UniqueKernelHandle forWriting(
-            CreateFileW(name.c_str(), FILE_WRITE_DATA, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!forWriting && GetLastError() == ERROR_SHARING_VIOLATION) use = FileUse::Loaded;
+        if (status != ERROR_SUCCESS) return status;
+        if (Opens(path, FILE_WRITE_DATA) == ERROR_SHARING_VIOLATION) use = FileUse::Loaded;
         return ERROR_SUCCESS;
     }
 
@@ -202,6 +199,26 @@ public:
         }
     }
 
+    std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) override {
+        const std::wstring wide = Wide(path);
+        std::uint32_t status = ERROR_SUCCESS;
+        {
+            const UniqueKernelHandle file(
+                CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) return GetLastError();
+            for (std::size_t done = 0; done < bytes.size() && status == ERROR_SUCCESS;) {
+                const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kReadChunk));
+                DWORD written = 0;
+                if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr))
+                    status = GetLastError();
+                done += written;
+            }
+            if (status == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) status = GetLastError();
+        }
+        if (status != ERROR_SUCCESS) DeleteFileW(wide.c_str());
+        return status;
+    }
+
     std::uint32_t FullPath(const std::string& path, std::string& full) override {
         const std::wstring wide = WideText(path);
         return GrowingText(
@@ -210,7 +227,82 @@ public:
 
     std::uint32_t DriveType(const std::string& root) override { return GetDriveTypeW(WideText(root).c_str()); }
 
+    std::uint32_t CopyNew(const std::string& source, const std::string& target) override {
+        return Status(CopyFileW(Wide(source).c_str(), Wide(target).c_str(), TRUE));
+    }
+
+    std::uint32_t OpenForReading(const std::string& path) override {
+        return Opens(path, GENERIC_READ);
+    }
+
+    std::uint32_t OpenForDeleting(const std::string& path) override { return Opens(path, DELETE); }
+
+    std::uint32_t Owner(const std::string& path, std::string& owner) override { return FileOwnerName(path, owner); }
+
+    std::uint32_t SecureLike(const std::string& model, const std::string& target) override {
+        return GiveSecurityOf(model, target);
+    }
+
+    std::uint32_t FinalName(const std::string& path, std::string& final) override {
+        UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file) return GetLastError();
+        // A volume without a drive letter has no DOS name: its GUID name
+        // ("Volume{...}\dir\file" once plain) tells the caller so.
+        std::string verbatim;
+        std::uint32_t status = ERROR_SUCCESS;
+        for (const DWORD volume : {VOLUME_NAME_DOS, VOLUME_NAME_GUID}) {
+            status = GrowingText([&](wchar_t* buffer, DWORD size) {
+                return GetFinalPathNameByHandleW(file.Get(), buffer, size, FILE_NAME_NORMALIZED | volume);
+            }, verbatim);
+            if (status == ERROR_SUCCESS) {
+                final = PlainForm(verbatim);
+                return ERROR_SUCCESS;
+            }
+        }
+        // Wine's GetFinalPathNameByHandleW holds no name longer than
+        // MAX_PATH: such a name is its folder's final name and its own name
+        // as the folder lists it.
+        const std::size_t separator = path.find_last_of('\\');
+        if (Utf16FromText(path).size() < MAX_PATH || separator == std::string::npos || separator < 3) return status;
+        std::string folder;
+        if (const std::uint32_t folderStatus = FinalName(path.substr(0, separator), folder)) return folderStatus;
+        WIN32_FIND_DATAW entry{};
+        const UniqueFindHandle found(FindFirstFileW(Wide(path).c_str(), &entry));
+        if (!found) return GetLastError();
+        final = folder + (folder.back() == '\\' ? "" : "\\") + TextOfWide(entry.cFileName);
+        return ERROR_SUCCESS;
+    }
+
+    std::uint32_t IsLink(const std::string& path, bool& link) override {
+        const DWORD found = GetFileAttributesW(Wide(path).c_str());
+        if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
+        link = (found & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        return ERROR_SUCCESS;
+    }
+
+    std::uint32_t UsersMayChange(const std::string& folder, bool& may) override {
+        return OrdinaryUsersMayChange(folder, may);
+    }
+
 private:
+    // Whether the file (or folder) opens with access, shared with everyone.
+    static std::uint32_t Opens(const std::string& path, DWORD access) {
+        const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), access,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return file ? ERROR_SUCCESS : GetLastError();
+    }
+
+    // "\\?\C:\dir" as "C:\dir", "\\?\UNC\server\share" as "\\server\share".
+    static std::string PlainForm(const std::string& verbatim) {
+        constexpr std::string_view kVerbatim = "\\\\?\\";
+        constexpr std::string_view kVerbatimUnc = "\\\\?\\UNC\\";
+        if (verbatim.rfind(kVerbatimUnc, 0) == 0) return "\\\\" + verbatim.substr(kVerbatimUnc.size());
+        if (verbatim.rfind(kVerbatim, 0) == 0) return verbatim.substr(kVerbatim.size());
+        return verbatim;
+    }
+
     // Opens the file (or folder) as a program opens it, a symbolic link
     // followed, with no access rights (none are needed to ask about it) and
     // every sharing mode (so a file in use can be asked about); its

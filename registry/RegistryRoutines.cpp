@@ -12,9 +12,11 @@ namespace {
 constexpr int kTypeChangeReads = 3;
 }  // namespace
 
-bool RegistryRoutines::KeyExists() {
+bool RegistryRoutines::KeyExists() { return KeyStatus() == kErrorSuccess; }
+
+std::int32_t RegistryRoutines::KeyStatus() {
     RegistryKey key(*api_);
-    return key.Open(hkey_, ObjectKeyPath(), kKeyRead) == kErrorSuccess;
+    return key.Open(hkey_, ObjectKeyPath(), kKeyRead);
 }
 
 std::int32_t RegistryRoutines::WriteAccess() {

@@ -49,6 +49,9 @@ public:
     // Whether values of the object's key may be set: 0 when it opens for
     // writing (or does not exist yet), else the open's status.
     std::int32_t WriteAccess();
+    // The Windows status of opening the object's key for reading: 0 when it
+    // opens, 2 when it does not exist, else why it cannot be read.
+    std::int32_t KeyStatus();
     // Creates (or opens) KeyRoot\KeyName, or KeyRoot\Subkey without a name,
     // with every missing key above it. "0" on success, "" on failure.
     std::string CreateKey(const std::optional<RegistryData>& KeyName = std::nullopt);

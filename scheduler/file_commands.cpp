@@ -1,13 +1,17 @@
 #include "scheduler/file_commands.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/name_folding.h"
 #include "registry/registry_constants.h"
+#include "scheduler/final_names.h"
 #include "scheduler/immediate_replacement.h"
 #include "scheduler/list_sequence.h"
 #include "scheduler/list_update.h"
 #include "scheduler/name_pattern.h"
+#include "scheduler/path_links.h"
+#include "scheduler/staged_copy.h"
 #include "scheduler/stored_list.h"
 #include "scheduler/stored_strings.h"
 
@@ -121,10 +125,133 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     }
     // The start-up processing cannot replace a read-only file.
     madeWritable_.clear();
-    if (destinationStatus == kErrorSuccess) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
-    Schedule({ReplacementPair(from.name.full, to.name.full)}, result);
+    const bool destinationExists = destinationStatus == kErrorSuccess;
+    if (destinationExists) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
+    const SetOperation replacement{true, from.name, to.name, destinationExists, destinationAttributes};
+    std::vector<RenamePair> staged;
+    RenamePair pair;
+    if (ReadyPair(replacement, staged, result, pair)) {
+        ScheduleReady({pair}, staged, result);
+        if (result.outcome == CommandOutcome::Scheduled && !result.sourceMovedAsIs)
+            result.stagedCopy = StagedCopyOf(result.scheduled.front());
+    }
     SettleWritable(result);
     return result;
+}
+
+bool FileCommands::ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result) {
+    const PathFolders folders = CheckPathFolders(files_, name.full);
+    if (!folders.link.empty()) {
+        Refuse(result, Refusal::ThroughLink, kErrorCantResolveFilename, role, name.full);
+        result.link = folders.link;
+        return false;
+    }
+    // On no local drive, or not to be named at all.
+    if (const std::uint32_t status = ResolveFinalName(files_, name, exists)) {
+        Refuse(result, status == kErrorNotSupported ? Refusal::NotLocal : Refusal::Unresolved, status, role, name.full);
+        return false;
+    }
+    if (result.changeableFolder.empty()) result.changeableFolder = folders.changeableFolder;
+    return true;
+}
+
+bool FileCommands::MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result) {
+    // Denied to the administrators is denied to the start-up processing
+    // too: it would log a failure and go on, and the restart be for nothing.
+    if (files_.OpenForDeleting(name.path) != kErrorAccessDenied) return true;
+    Refuse(result, Refusal::Protected, kErrorAccessDenied, role, name.full);
+    if (files_.Owner(name.path, result.owner) != kErrorSuccess) result.owner.clear();
+    return false;
+}
+
+bool FileCommands::ReadyPair(const SetOperation& operation, std::vector<RenamePair>& staged, CommandResult& result,
+                             RenamePair& pair) {
+    const NameRole role = operation.replacement ? NameRole::Destination : NameRole::Path;
+    // A path to delete exists: it was found, or could not be looked at.
+    const bool exists = operation.targetExists || !operation.replacement;
+    ResolvedName target = operation.target;
+    if (exists && !MayBeReplaced(target, role, result)) return false;
+    if (!ReadyForRestart(target, role, exists, result)) return false;
+    if (!operation.replacement) {
+        pair = DeletionPair(target.full);
+        return true;
+    }
+    result.destination = target.full;
+
+    const Staging staging = StageCopy(files_, operation.source.path, target.full, operation.targetExists);
+    if (staging.outcome == StagingOutcome::Failed) {
+        Refuse(result, Refusal::NotStaged, staging.status, NameRole::Destination, target.full);
+        return false;
+    }
+    if (staging.outcome == StagingOutcome::SourceLocked) {
+        // Moved as it is at the next start: its own name must hold then.
+        ResolvedName source = operation.source;
+        if (!ReadyForRestart(source, NameRole::Source, true, result)) return false;
+        result.source = source.full;
+        result.sourceMovedAsIs = true;
+        pair = ReplacementPair(source.full, target.full);
+        return true;
+    }
+    pair = ReplacementPair(staging.copy, target.full);
+    staged.push_back(pair);
+    return true;
+}
+
+void FileCommands::ScheduleReady(std::vector<RenamePair> pairs, const std::vector<RenamePair>& staged,
+                                 CommandResult& result) {
+    Schedule(std::move(pairs), result, staged);
+    // A copy that is not scheduled is not needed: nothing was, or an
+    // earlier copy of the same content is pending instead.
+    std::vector<RenamePair> unused;
+    for (const RenamePair& pair : staged)
+        if (result.outcome != CommandOutcome::Scheduled ||
+            std::find(result.scheduled.begin(), result.scheduled.end(), pair) == result.scheduled.end())
+            unused.push_back(pair);
+    RemoveStagedCopies(files_, unused);
+}
+
+std::size_t FileCommands::ScheduleSet(const std::vector<SetOperation>& operations, CommandResult& result) {
+    madeWritable_.clear();
+    std::vector<RenamePair> pairs;
+    std::vector<RenamePair> staged;
+    std::size_t refused = kNoSetOperation;
+    for (std::size_t index = 0; index < operations.size() && refused == kNoSetOperation; ++index) {
+        const SetOperation& operation = operations[index];
+        const NameRole role = operation.replacement ? NameRole::Destination : NameRole::Path;
+        // The start-up processing runs before the network is there.
+        if (operation.replacement && operation.source.network) {
+            Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Source, operation.source.full);
+            refused = index;
+        } else if (operation.target.network) {
+            Refuse(result, Refusal::Network, kErrorNotSupported, role, operation.target.full);
+            refused = index;
+        } else {
+            // The start-up processing can neither replace nor delete a read-only file.
+            if (operation.targetExists && !(operation.targetAttributes & kAttributeDirectory))
+                MakeWritable(operation.target.path, NtNameOf(operation.target), operation.targetAttributes);
+            RenamePair pair;
+            if (ReadyPair(operation, staged, result, pair))
+                pairs.push_back(std::move(pair));
+            else
+                refused = index;
+        }
+    }
+    if (refused == kNoSetOperation) {
+        ScheduleReady(pairs, staged, result);
+        if (result.outcome == CommandOutcome::Refused) {
+            // A pending entry takes a source away before its turn: the
+            // operation whose pair names it.
+            const std::string taken = FoldName(result.subjectName);
+            for (std::size_t index = 0; index < pairs.size() && refused == kNoSetOperation; ++index)
+                if (FoldName(OperationOf({pairs[index], true}).source) == taken) refused = index;
+            if (refused != kNoSetOperation)
+                result.subject = operations[refused].replacement ? NameRole::Source : NameRole::Path;
+        }
+    } else {
+        RemoveStagedCopies(files_, staged);
+    }
+    SettleWritable(result);
+    return refused;
 }
 
 CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
@@ -220,7 +347,9 @@ void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, Comman
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
         return;
     }
-    Schedule({DeletionPair(target.full)}, result);
+    std::vector<RenamePair> staged;
+    RenamePair pair;
+    if (ReadyPair({false, {}, target, true, 0}, staged, result, pair)) Schedule({pair}, result);
 }
 
 // Only an empty folder: the start-up processing removes nothing else, and a
@@ -240,7 +369,9 @@ void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, Co
     } else if (target.network) {
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
     } else {
-        Schedule({DeletionPair(target.full)}, result);
+        std::vector<RenamePair> staged;
+        RenamePair pair;
+        if (ReadyPair({false, {}, target, true, kAttributeDirectory}, staged, result, pair)) Schedule({pair}, result);
     }
 }
 
@@ -288,8 +419,22 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
         result.leftOver = std::move(leftOver);
         return;
     }
+    // Each file by its folder's final name.
+    ResolvedName where = pattern;
+    if (!ReadyForRestart(where, NameRole::Path, false, result)) {
+        result.leftOver = std::move(leftOver);
+        return;
+    }
+    const std::string finalFolder(FolderOf(where.full));
     std::vector<RenamePair> pairs;
-    for (const std::string& name : leftOver) pairs.push_back(DeletionPair(name));
+    for (const std::string& name : leftOver) {
+        ResolvedName file{name, folderPath + std::string(LastPartOf(name)), false};
+        if (!MayBeReplaced(file, NameRole::Path, result)) {
+            result.leftOver = std::move(leftOver);
+            return;
+        }
+        pairs.push_back(DeletionPair(finalFolder + std::string(LastPartOf(name))));
+    }
     Schedule(std::move(pairs), result);
 }
 
@@ -332,7 +477,8 @@ ListChange AppendChange(const PendingListRead* before, const PendingListRead& cu
 
 }  // namespace
 
-void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result) {
+void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result,
+                            const std::vector<RenamePair>& staged) {
     result.outcome = CommandOutcome::NotScheduled;
     // Where MoveFileExW appends: the second value when it exists, which runs
     // after the first. Decided under the mutex the change is made under (it
@@ -359,7 +505,26 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     SequenceCheck check;
     PendingListRead firstTooLarge;
     const PendingListRead* before = target == 1 ? &values[0] : nullptr;
-    const auto append = [&](const PendingListRead& current) { return AppendChange(before, current, pairs, check); };
+    // The pairs as they stand in the list once written: a staged pair's
+    // destination may have a copy of the same content pending already (in
+    // the list it would go to), which stands for it, and nothing is added for it.
+    std::vector<RenamePair> asked;
+    const auto append = [&](const PendingListRead& current) {
+        asked = pairs;
+        std::vector<RenamePair> toCheck;
+        for (RenamePair& pair : asked) {
+            if (std::find(staged.begin(), staged.end(), pair) != staged.end()) {
+                const RenamePair pending = PendingStagedCopy(files_, current.stored,
+                                                             OperationOf({pair, true}).destination, StagedCopyOf(pair));
+                if (!pending.first.empty()) {
+                    pair = pending;
+                    continue;
+                }
+            }
+            toCheck.push_back(pair);
+        }
+        return AppendChange(before, current, toCheck, check);
+    };
     UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     if (update.outcome == UpdateOutcome::WriteFailed && CallsForASecondValue(target, update.status)) {
         // The first list is as large as the registry stores: the pairs start
@@ -370,6 +535,7 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
         result.listValue = target;
         update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     }
+    if (!asked.empty()) pairs = std::move(asked);
     result.status = update.status;
     switch (update.outcome) {
     case UpdateOutcome::ReadFailed: result.readFailed = true; return;
@@ -414,13 +580,16 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
 FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult& result) {
     ValueSession& session = sessions_[index];
     bool untouchedByOthers = false;
+    std::vector<RenamePair> takenBack;  // the pairs the write takes out
     const auto change = [&](const PendingListRead& current) {
         ListChange made;
+        takenBack.clear();
         if (session.added.empty()) return made;  // this session scheduled nothing still held
         made.withdrawn = session.added;
         untouchedByOthers = session.onlyOwnChanges && current.exists == session.lastWrittenExists &&
                             current.stored == session.lastWritten;
         if (untouchedByOthers) {
+            takenBack = session.added;
             // The registry as at launch: no value when there was none.
             made.data = session.atLaunch.stored;
             made.kind = session.atLaunch.exists ? ListChange::Kind::Store : ListChange::Kind::DeleteValue;
@@ -430,8 +599,11 @@ FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult&
         // same strings.
         made.data = current.stored;
         bool removed = false;
-        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair)
-            removed = RemoveLastPair(made.data, *pair) || removed;
+        for (auto pair = session.added.rbegin(); pair != session.added.rend(); ++pair) {
+            if (!RemoveLastPair(made.data, *pair)) continue;
+            removed = true;
+            takenBack.push_back(*pair);
+        }
         if (!removed) return made;  // nothing of this session's is left to take back
         // A list left with no string at all goes, as the start-up processing
         // leaves it: a value of no data makes other programs' additions go
@@ -466,6 +638,8 @@ FileCommands::ValueUndo FileCommands::CancelValue(std::size_t index, UndoResult&
     session.lastWritten = update.change.data;
     session.lastWrittenExists = update.change.kind == ListChange::Kind::Store;
     session.added.clear();
+    // The copies staged for what was taken back are no longer wanted.
+    RemoveStagedCopies(files_, takenBack);
     return ValueUndo::Reversed;
 }
 

@@ -58,10 +58,26 @@ enum class Refusal {
     TakenEarlier,              // an earlier pending entry deletes or moves the source away (2)
     UndoneAtRestart,           // an earlier pending entry takes the destination away after it is
                                // replaced now (2)
+    NotStaged,                 // the copy of the source beside the destination could not be made (status)
+    Protected,                 // the administrators may not delete or replace the file (5); owner says whose it is
+    ThroughLink,               // a folder on the way is a junction, mount point or symbolic link (1921); link names it
+    NotLocal,                  // no name on a local drive could be found for it (50)
 };
 
 // Which of the command's names a refusal concerns.
 enum class NameRole { Source, Destination, Path };
+
+// One replacement or deletion of a set scheduled together, its names
+// resolved and checked as Replace and Delete check theirs.
+struct SetOperation {
+    bool replacement = false;
+    ResolvedName source;  // replacement
+    ResolvedName target;  // the destination, or the path to delete
+    bool targetExists = false;
+    std::uint32_t targetAttributes = 0;  // when it exists
+};
+
+inline constexpr std::size_t kNoSetOperation = static_cast<std::size_t>(-1);
 
 struct CommandResult {
     CommandOutcome outcome = CommandOutcome::NeedsInput;
@@ -101,6 +117,18 @@ struct CommandResult {
     // number from 1, as the list shows it, and its strings).
     std::size_t earlierEntry = 0;
     RenamePair earlierPair;
+    // Scheduled replacement: the copy of the source made now beside the
+    // destination, which the next start renames onto it; empty when the
+    // source could not be read now and is moved as it is then
+    // (sourceMovedAsIs).
+    std::string stagedCopy;
+    bool sourceMovedAsIs = false;
+    // Protected: the file's owner. ThroughLink: the link on the way.
+    std::string owner;
+    std::string link;
+    // Scheduled: a folder on the way that ordinary users may change (a
+    // warning); empty when there is none.
+    std::string changeableFolder;
 };
 
 // How many operations the start-up processing will carry out, as the list
@@ -182,10 +210,14 @@ public:
     // The operations both lists hold now.
     PendingCount CountPending();
 
-    // Appends pairs (full names, as ReplacementPair and DeletionPair make
-    // them) to the list in one write, read as the sequence it is: all are
-    // scheduled, or none.
-    void Schedule(std::vector<RenamePair> pairs, CommandResult& result);
+    // Schedules the operations for the next start in one write, in their
+    // order: all, or none. Each is made ready as Replace and Delete make
+    // theirs (a staged copy of each source, final names) and meets the same
+    // refusals (the network, links, protected files); a read-only target is
+    // made writable. The index of the operation refused (result says why,
+    // and nothing is scheduled), or kNoSetOperation. A set pending exactly
+    // so already (its copies of the same content) is not added again.
+    std::size_t ScheduleSet(const std::vector<SetOperation>& operations, CommandResult& result);
 
     const PendingListRead& AtLaunch() const noexcept { return sessions_[0].atLaunch; }
 
@@ -195,6 +227,27 @@ private:
     void DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
+    // Appends pairs (full names, as ReplacementPair and DeletionPair make
+    // them) to the list in one write, read as the sequence it is: all are
+    // scheduled, or none. staged: those of pairs whose source is a copy
+    // just staged; one is not added when a copy of the same content is
+    // pending for its destination already, and result.scheduled names that one.
+    void Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::vector<RenamePair>& staged = {});
+    // The pair that carries out a replacement or deletion at the next
+    // start, once it meets every check for that; a replacement's source is
+    // copied beside its destination (the pair is added to staged). False,
+    // with result the refusal, when it may not be scheduled.
+    bool ReadyPair(const SetOperation& operation, std::vector<RenamePair>& staged, CommandResult& result,
+                   RenamePair& pair);
+    // Whether name may be scheduled: no link among its folders, a final
+    // name on a local drive (name becomes it); otherwise result is the refusal.
+    bool ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result);
+    // Whether the administrators may delete or replace the file; otherwise
+    // result is the refusal, naming its owner.
+    bool MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result);
+    // Schedules the pairs ReadyPair made; removes the copies staged for them
+    // that are not scheduled.
+    void ScheduleReady(std::vector<RenamePair> pairs, const std::vector<RenamePair>& staged, CommandResult& result);
 
     // A read-only file made writable so that the start-up processing can
     // delete or replace it.

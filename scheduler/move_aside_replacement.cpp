@@ -64,7 +64,10 @@ MoveAsideResult MoveAsideReplacement::Replace(const std::string& source, const s
     // read stops everything before anything is renamed.
     std::string temporary;
     if (files_.CreateTempFile(std::string(FolderOf(path)), temporary) != kErrorSuccess) return result;
-    if (files_.Copy(from.name.path, temporary) != kErrorSuccess) {
+    // The new file takes the destination's rules and the administrators as
+    // its owner, not what a new file in the folder would get.
+    if (files_.Copy(from.name.path, temporary) != kErrorSuccess ||
+        files_.SecureLike(path, temporary) != kErrorSuccess) {
         RemoveTemporary(temporary);
         return result;
     }

@@ -30,6 +30,7 @@ inline constexpr std::string_view kReplaceExistingMarker = "!";
 struct RenamePair {
     std::string first;
     std::string second;
+    friend bool operator==(const RenamePair&, const RenamePair&) = default;
 };
 
 // Paths go in exactly as given: no trimming, quoting or full-path conversion.

@@ -2,9 +2,10 @@
 
 #include <utility>
 
-#include "common/name_folding.h"
 #include "scheduler/pending_rename_list.h"
+#include "scheduler/list_sequence.h"
 #include "scheduler/pending_values.h"
+#include "scheduler/staged_copy.h"
 
 namespace pendrix {
 namespace {
@@ -21,6 +22,15 @@ std::string FullNameOfOldCopy(FileSystemApi& files, const PlanStep& step) {
     if (step.oldCopy.compare(0, step.file.size(), step.file) == 0) return base + step.oldCopy.substr(step.file.size());
     const NameResolution copy = ResolveName(step.oldCopy, files, NameUse::File);
     return copy.problem == NameProblem::None ? copy.name.full : step.oldCopy;
+}
+
+// The deletion of a step's old copy at the next start.
+SetOperation DeletionOf(FileSystemApi& files, const PlanStep& step) {
+    SetOperation deletion;
+    deletion.target.full = FullNameOfOldCopy(files, step);
+    deletion.target.path = step.oldCopy;
+    deletion.targetExists = true;
+    return deletion;
 }
 
 }  // namespace
@@ -122,67 +132,39 @@ bool PlanApplication::ListRefuses(PlanResult& result) {
 }
 
 void PlanApplication::ScheduleAll(const std::vector<CheckedOperation>& operations, PlanResult& result) {
-    std::vector<RenamePair> pairs;
-    for (std::size_t i = 0; i < operations.size(); ++i) {
-        const CheckedOperation& operation = operations[i];
-        const bool replacement = operation.planned.verb == PlanVerb::Replace;
-        // The start-up processing runs before the network is there.
-        if ((replacement && operation.source.network) || operation.target.network) {
-            const bool source = replacement && operation.source.network;
-            result.outcome = PlanOutcome::Refused;
-            result.index = i;
-            result.refusal.outcome = CommandOutcome::Refused;
-            result.refusal.refusal = Refusal::Network;
-            result.refusal.status = kErrorNotSupported;
-            result.refusal.subject = source ? NameRole::Source : replacement ? NameRole::Destination : NameRole::Path;
-            result.refusal.subjectName = source ? operation.source.full : operation.target.full;
-            result.status = kErrorNotSupported;
-            return;
-        }
-        pairs.push_back(replacement ? ReplacementPair(operation.source.full, operation.target.full)
-                                    : DeletionPair(operation.target.full));
-    }
-    // The start-up processing can neither replace nor delete a read-only
-    // file: each is made writable, and read-only again if nothing is scheduled.
-    std::vector<std::size_t> madeWritable;
-    for (std::size_t i = 0; i < operations.size(); ++i) {
-        const CheckedOperation& operation = operations[i];
-        if (!operation.targetExists || !(operation.targetAttributes & kAttributeReadOnly)) continue;
-        const std::uint32_t left = operation.targetAttributes & ~kAttributeReadOnly;
-        if (files_.SetAttributes(operation.target.path, left != 0 ? left : kAttributeNormal) == kErrorSuccess)
-            madeWritable.push_back(i);
-    }
+    // As replace and delete schedule theirs: staged copies, final names,
+    // the same refusals; in one write.
     CommandResult scheduled;
-    commands_.Schedule(std::move(pairs), scheduled);
+    const std::size_t refused =
+        commands_.ScheduleSet(std::vector<SetOperation>(operations.begin(), operations.end()), scheduled);
     if (scheduled.outcome == CommandOutcome::Scheduled) {
         result.outcome = PlanOutcome::Scheduled;
         result.alreadyScheduled = scheduled.alreadyScheduled;
-        for (OperationReport& report : result.operations) report.fate = OperationFate::Scheduled;
+        result.changeableFolder = scheduled.changeableFolder;
+        // One pair for each operation, in order: its names as stored.
+        for (std::size_t i = 0; i < operations.size(); ++i) {
+            OperationReport& report = result.operations[i];
+            const ListedOperation stored = OperationOf({scheduled.scheduled[i], true});
+            report.fate = OperationFate::Scheduled;
+            if (!operations[i].replacement) {
+                report.target = stored.source;
+                continue;
+            }
+            report.target = stored.destination;
+            report.stagedCopy = StagedCopyOf(scheduled.scheduled[i]);
+            if (report.stagedCopy.empty()) report.source = stored.source;  // moved as it is
+        }
         return;
     }
-    for (const std::size_t i : madeWritable)
-        files_.SetAttributes(operations[i].target.path, operations[i].targetAttributes);
+    result.status = scheduled.status;
     if (scheduled.outcome == CommandOutcome::Refused) {
-        // A pending entry takes a name of the plan away before its turn.
-        const std::string taken = FoldName(scheduled.subjectName);
         result.outcome = PlanOutcome::Refused;
+        result.index = refused;
         result.refusal = scheduled;
-        result.status = scheduled.status;
-        for (std::size_t i = 0; i < operations.size(); ++i) {
-            const bool replacement = operations[i].planned.verb == PlanVerb::Replace;
-            if (FoldName(operations[i].target.full) == taken) {
-                result.index = i;
-                result.refusal.subject = replacement ? NameRole::Destination : NameRole::Path;
-            } else if (replacement && FoldName(operations[i].source.full) == taken) {
-                result.index = i;
-                result.refusal.subject = NameRole::Source;
-            }
-        }
         return;
     }
     result.outcome = PlanOutcome::NotScheduled;
     result.list = scheduled;
-    result.status = scheduled.status;
 }
 
 void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, bool moveAside,
@@ -223,12 +205,13 @@ void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, boo
     }
 
     // The old copies of loaded files are deleted at the next start, in one write.
-    std::vector<RenamePair> deletions;
+    std::vector<SetOperation> deletions;
     for (const PlanStep& step : steps)
-        if (step.loaded && !step.oldCopy.empty()) deletions.push_back(DeletionPair(FullNameOfOldCopy(files_, step)));
+        if (step.loaded && !step.oldCopy.empty()) deletions.push_back(DeletionOf(files_, step));
+    CommandResult scheduledDeletions;
     if (!deletions.empty()) {
-        CommandResult scheduled;
-        commands_.Schedule(deletions, scheduled);
+        CommandResult& scheduled = scheduledDeletions;
+        commands_.ScheduleSet(deletions, scheduled);
         if (scheduled.outcome != CommandOutcome::Scheduled) {
             const bool intact = PutBack(doer, steps, result);
             discardAll();
@@ -245,20 +228,22 @@ void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, boo
         }
     }
     // Every operation stays: the other old copies go.
-    std::vector<RenamePair> leftOver;
+    std::vector<SetOperation> leftOver;
+    std::size_t aside = 0;
     for (std::size_t i = 0; i < operations.size(); ++i) {
         const PlanStep& step = steps[i];
         if (step.loaded) {
             result.operations[i].fate = OperationFate::MovedAside;
-            result.operations[i].oldCopy = FullNameOfOldCopy(files_, step);
+            // As the list names it.
+            result.operations[i].oldCopy = OperationOf({scheduledDeletions.scheduled[aside++], true}).source;
         } else if (doer.Commit(step) != kErrorSuccess) {
-            result.leftOver.push_back(FullNameOfOldCopy(files_, step));
-            leftOver.push_back(DeletionPair(result.leftOver.back()));
+            leftOver.push_back(DeletionOf(files_, step));
+            result.leftOver.push_back(leftOver.back().target.full);
         }
     }
     if (!leftOver.empty()) {
         CommandResult scheduled;
-        commands_.Schedule(leftOver, scheduled);
+        commands_.ScheduleSet(leftOver, scheduled);
     }
     result.outcome = PlanOutcome::DoneNow;
 }

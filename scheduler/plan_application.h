@@ -53,6 +53,10 @@ struct OperationReport {
     std::string target;  // the destination, or the path to delete
     FileUse use = FileUse::Free;
     std::string oldCopy;
+    // Scheduled replacement: the copy of the source made now beside the
+    // destination, which the next start puts in its place; empty when the
+    // source could not be read now and is moved as it is then.
+    std::string stagedCopy;
 };
 
 enum class PlanOutcome {
@@ -82,6 +86,8 @@ struct PlanResult {
     // Old copies that could not be deleted once the set was done, and were
     // scheduled for deletion (or, when that failed too, left).
     std::vector<std::string> leftOver;
+    // Scheduled: a folder on the way that ordinary users may change; empty when none.
+    std::string changeableFolder;
 };
 
 // Told which operations' files are in use before anything changes (while

@@ -120,6 +120,7 @@ PlanCheck CheckPlan(const std::vector<PlanOperation>& plan, FileSystemApi& files
     for (std::size_t index = 0; index < plan.size(); ++index) {
         CheckedOperation operation;
         operation.planned = plan[index];
+        operation.replacement = operation.planned.verb == PlanVerb::Replace;
         const bool accepted = operation.planned.verb == PlanVerb::Replace
                                   ? CheckReplacement(files, operation, check.refusal)
                                   : CheckDeletion(files, operation, check.refusal);

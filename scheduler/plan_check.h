@@ -17,14 +17,11 @@
 
 namespace pendrix {
 
-inline constexpr std::size_t kNoOperation = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kNoOperation = kNoSetOperation;
 
-struct CheckedOperation {
+// An operation of the plan with its names resolved and checked.
+struct CheckedOperation : SetOperation {
     PlanOperation planned;
-    ResolvedName source;  // replace
-    ResolvedName target;  // the destination, or the path to delete
-    bool targetExists = false;
-    std::uint32_t targetAttributes = 0;  // when it exists
 };
 
 struct PlanCheck {

@@ -63,6 +63,11 @@ std::uint32_t PlanSteps::Stage(const CheckedOperation& operation, bool loaded, P
         return status;
     }
     status = files_.Copy(operation.source.path, step.staged);
+    // A copy renamed into a loaded file's place takes its rules and the
+    // administrators as its owner, not what a new file in the folder gets
+    // (ReplaceFileW keeps the replaced file's own).
+    if (status == kErrorSuccess && step.way == PlanStep::Way::SetAside)
+        status = files_.SecureLike(step.file, step.staged);
     if (status != kErrorSuccess) {
         Discard(step);
         step.staged.clear();

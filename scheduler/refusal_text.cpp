@@ -75,6 +75,19 @@ std::string RefusalReason(const CommandResult& result) {
     case Refusal::UndoneAtRestart:
         return Named(result, "") + " would be replaced now, but " + EarlierEntry(result) +
                " takes it away at the next start";
+    case Refusal::NotStaged:
+        return "a copy of the source could not be made beside " + Named(result, "") + " (error " + status +
+               "), where the next start of Windows would install it";
+    case Refusal::Protected:
+        return Named(result, "") + " is owned by " + (result.owner.empty() ? std::string("another account") : result.owner) +
+               " and its rules do not let the administrators delete or replace it, so Windows could not do it at the "
+               "next start either";
+    case Refusal::ThroughLink:
+        return Named(result, "") + " passes through the link " + Quoted(result.link) +
+               ", which could lead elsewhere by the next start; give the path it leads to instead";
+    case Refusal::NotLocal:
+        return Named(result, "") + " has no name on a local drive, which Windows needs when it carries out "
+                                   "scheduled operations";
     case Refusal::None: break;
     }
     return "the command was refused (error " + status + ")";

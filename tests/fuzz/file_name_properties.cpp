@@ -60,8 +60,11 @@ void CheckResolution(std::string_view typed, NameUse use) {
     files.currentFolder = "C:\\work\\here";
     files.remoteDrives.insert('n');
     const NameResolution resolution = ResolveName(typed, files, use);
-    // Blank: nothing but spaces and tabs, decided here apart from the program.
-    const bool blank = std::all_of(typed.begin(), typed.end(), [](char c) { return c == ' ' || c == '\t'; });
+    // Blank: nothing but spaces and tabs, inside one pair of surrounding
+    // quotes or none, decided here apart from the program.
+    std::string_view bare = typed;
+    if (bare.size() >= 2 && bare.front() == '"' && bare.back() == '"') bare = bare.substr(1, bare.size() - 2);
+    const bool blank = std::all_of(bare.begin(), bare.end(), [](char c) { return c == ' ' || c == '\t'; });
     Require((resolution.problem == NameProblem::Blank) == blank, "a name is refused as empty exactly when blank");
     if (!blank && typed.find('\0') != std::string_view::npos)
         Require(resolution.problem == NameProblem::InvalidName, "a name holding a NUL is refused, not cut short");

@@ -177,7 +177,7 @@ struct RecordedOutput : CliOutput {
 // for rows with a second value, that value before and after, and the source
 // given with --source.
 TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
-    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    using ::pendrix::testing::kSessionManager;
     const std::string kAbsent = "<absent>";
     const std::string a = S("\\??\\C:\\a\0!\\??\\C:\\b\0");
     const std::string c = S("\\??\\C:\\c\0\0");
@@ -264,7 +264,7 @@ TEST(RemoveCommand, AppliesToTheListAsItIsJustBeforeTheWrite) {
 // numbered on and each marked with its value; a flagged source is checked
 // by its path; a plain rename onto a file that exists is warned of.
 TEST(ListCommand, ShowsBothValuesInTheOrderWindowsCarriesThemOut) {
-    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    using ::pendrix::testing::kSessionManager;
     const std::string kAbsent = "<absent>";
     const std::string kSourceMissing = "  warning: the source does not exist now\r\n";
     const std::string kUnreplaced =

@@ -268,7 +268,7 @@ std::string LogFile(const std::string& lines) {
 // (the last said once on standard error). The deletion's source is in the
 // first value; the rename, whose source carries a flag, in the second.
 TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
-    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    using ::pendrix::testing::kSessionManager;
     const auto line = [](const char* time, const char* path, const char* operation, const char* status) {
         return std::string(time) + " - PFRO Error: " + path + ", |" + operation + " operation|, " + status + "\r\n";
     };
@@ -351,7 +351,7 @@ TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
 // carried out: a file the first value renames, the second (by a flagged
 // source) moves on, is looked for where it ended.
 TEST(VerifyCommand, FollowsAFileFromTheFirstValueIntoTheSecond) {
-    const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    using ::pendrix::testing::kSessionManager;
     ::pendrix::testing::FakeRegistry registry;
     ::pendrix::testing::FakeFileSystem files;
     registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\\??\\C:\\b\0\0"));

@@ -92,11 +92,32 @@ constexpr std::uint64_t kFirstWriteTime = 133'500'000'000'000'000;
 
 // ---- names ----
 
-std::string FakeFileSystem::Key(const std::string& path) const {
+std::string FakeFileSystem::Real(const std::string& path) const {
     std::string full;
     if (const_cast<FakeFileSystem*>(this)->FullPath(path, full) != kErrorSuccess) return std::string();
     if (full.rfind(kVerbatimUnc, 0) == 0) full = "\\\\" + full.substr(kVerbatimUnc.size());
     else if (full.rfind(kVerbatim, 0) == 0) full = full.substr(kVerbatim.size());
+    if (full.size() >= 3 && full[1] == ':') {
+        const auto subst = substDrives.find(static_cast<char>(std::tolower(static_cast<unsigned char>(full[0]))));
+        if (subst != substDrives.end()) full = subst->second + (full.size() > 3 ? full.substr(2) : std::string());
+    }
+    // A link among the folders leads on to its target.
+    for (int hops = 0; hops < 8; ++hops) {
+        bool followed = false;
+        for (std::size_t end = full.find('\\', 3); end != std::string::npos && !followed; end = full.find('\\', end + 1)) {
+            const auto name = names_.find(Lower(full.substr(0, end)));
+            if (name == names_.end() || name->second.linkTarget.empty()) continue;
+            full = Real(name->second.linkTarget) + full.substr(end);
+            followed = true;
+        }
+        if (!followed) break;
+    }
+    return full;
+}
+
+std::string FakeFileSystem::Key(const std::string& path) const {
+    std::string full = Real(path);
+    if (full.empty()) return full;
     const bool root = full.size() == 3 && full[1] == ':';
     if (!root && full.size() > 1 && full.back() == '\\') full.pop_back();
     return Lower(full);
@@ -185,21 +206,15 @@ void FakeFileSystem::Put(const std::string& path, const std::string& content) {
     const std::string key = Key(path);
     if (names_.count(key) != 0) Unname(key);
     files_[file.index] = file;
-    std::string full;
-    FullPath(path, full);
-    names_[key] = Name{full, file.index, {}, {}};
+    names_[key] = Name{Real(path), file.index, {}, {}};
 }
 
 void FakeFileSystem::PutFolder(const std::string& path) {
-    std::string full;
-    FullPath(path, full);
-    names_[Key(path)] = Name{full, 0, {}, {}};
+    names_[Key(path)] = Name{Real(path), 0, {}, {}};
 }
 
 void FakeFileSystem::Alias(const std::string& alias, const std::string& path) {
-    std::string full;
-    FullPath(alias, full);
-    names_[Key(alias)] = Name{full, names_.at(Lookup(path)).file, {}, {}};
+    names_[Key(alias)] = Name{Real(alias), names_.at(Lookup(path)).file, {}, {}};
 }
 
 void FakeFileSystem::ShortName(const std::string& path, const std::string& shortName) {
@@ -208,9 +223,7 @@ void FakeFileSystem::ShortName(const std::string& path, const std::string& short
 }
 
 void FakeFileSystem::SymbolicLink(const std::string& link, const std::string& target) {
-    std::string full;
-    FullPath(link, full);
-    names_[Key(link)] = Name{full, 0, {}, target};
+    names_[Key(link)] = Name{Real(link), 0, {}, target};
 }
 
 FakeFileSystem::File* FakeFileSystem::Find(const std::string& path) { return FileOf(Followed(path)); }
@@ -318,9 +331,7 @@ std::uint32_t FakeFileSystem::Copy(const std::string& source, const std::string&
     made.lastWrite = copied.lastWrite;
     made.index = nextIndex_++;
     files_[made.index] = made;
-    std::string full;
-    FullPath(target, full);
-    names_[targetKey] = Name{full, made.index, {}, {}};
+    names_[targetKey] = Name{Real(target), made.index, {}, {}};
     return kErrorSuccess;
 }
 
@@ -348,9 +359,7 @@ std::uint32_t FakeFileSystem::MoveOver(const std::string& source, const std::str
 
 void FakeFileSystem::MoveName(const std::string& from, const std::string& to, const std::string& target) {
     Name moved = names_.at(from);
-    std::string full;
-    FullPath(target, full);
-    moved.stored = full;
+    moved.stored = Real(target);
     moved.shortName.clear();
     names_.erase(from);
     if (names_.count(to) != 0) Unname(to);
@@ -458,6 +467,16 @@ std::uint32_t FakeFileSystem::ReadAll(const std::string& path, std::string& byte
     return kErrorSuccess;
 }
 
+// As CreateFileW with CREATE_NEW: an existing name (file or folder) gives 80.
+std::uint32_t FakeFileSystem::CreateNewFile(const std::string& path, const std::string& bytes) {
+    const std::string key = Key(path);
+    if (names_.count(key) != 0 || FolderExists(key)) return kErrorFileExists;
+    if (!FolderExists(ParentKey(key))) return kErrorPathNotFound;
+    if (foldersRefusingNewFiles.count(ParentKey(key)) != 0) return kErrorAccessDenied;
+    Put(path, bytes);
+    return kErrorSuccess;
+}
+
 // As GetFullPathNameW: "/" is "\", relative names start at the current
 // folder (of their drive), "." and ".." go, trailing periods and blanks of
 // every part go, a device's name becomes "\\.\NAME"; "\\?\" names stay.
@@ -547,8 +566,102 @@ std::uint32_t FakeFileSystem::Use(const std::string& path, FileUse& use) {
     use = FileUse::Free;
     const File* file = Find(path);
     if (file == nullptr) return Missing(path);
+    if (file->deleteDenied) return kErrorAccessDenied;
     if (file->inUse) use = FileUse::Held;
     else if (file->loaded) use = FileUse::Loaded;
+    return kErrorSuccess;
+}
+
+// CopyFileW refusing an existing target: a new file, owned by who makes
+// it, with the rules its folder passes on.
+std::uint32_t FakeFileSystem::CopyNew(const std::string& source, const std::string& target) {
+    const File* from = Find(source);
+    if (from == nullptr) return FolderExists(Followed(source)) ? kErrorAccessDenied : Missing(source);
+    if (from->lockedForRead) return kErrorSharingViolation;
+    const std::string targetKey = Followed(target);
+    if (names_.count(targetKey) != 0 || FolderExists(targetKey)) return kErrorFileExists;
+    if (!FolderExists(ParentKey(targetKey))) return kErrorPathNotFound;
+    if (foldersRefusingNewFiles.count(ParentKey(targetKey)) != 0) return kErrorAccessDenied;
+    if (const std::uint32_t status = Fault("CopyNew", target)) return status;
+    File made;
+    made.content = from->content;
+    made.attributes = from->attributes;
+    made.lastWrite = from->lastWrite;
+    made.owner = creatingAccount;
+    made.index = nextIndex_++;
+    files_[made.index] = made;
+    names_[targetKey] = Name{Real(target), made.index, {}, {}};
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::OpenForReading(const std::string& path) {
+    const File* file = Find(path);
+    if (file == nullptr) return FolderExists(Followed(path)) ? kErrorSuccess : Missing(path);
+    return file->lockedForRead ? kErrorSharingViolation : kErrorSuccess;
+}
+
+// A loaded program file opens for DELETE (it may be renamed); one held
+// without FILE_SHARE_DELETE does not (32); rules that deny it give 5.
+std::uint32_t FakeFileSystem::OpenForDeleting(const std::string& path) {
+    const File* file = Find(path);
+    if (file == nullptr) return FolderExists(Followed(path)) ? kErrorSuccess : Missing(path);
+    if (file->deleteDenied) return kErrorAccessDenied;
+    return file->inUse ? kErrorSharingViolation : kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::Owner(const std::string& path, std::string& owner) {
+    const File* file = Find(path);
+    if (file == nullptr && !FolderExists(Followed(path))) return Missing(path);
+    owner = file != nullptr ? file->owner : "BUILTIN\\Administrators";
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::SecureLike(const std::string& model, const std::string& target) {
+    File* file = Find(target);
+    if (file == nullptr) return Missing(target);
+    std::string rules = file->rules;
+    if (!model.empty()) {
+        const File* from = Find(model);
+        if (from == nullptr) return Missing(model);
+        rules = from->rules;
+    }
+    if (const std::uint32_t status = Fault("SecureLike", target)) return status;
+    file->rules = rules;
+    file->owner = "BUILTIN\\Administrators";
+    return kErrorSuccess;
+}
+
+// The name as stored, every link followed and every part as it was made.
+std::uint32_t FakeFileSystem::FinalName(const std::string& path, std::string& final) {
+    const std::string key = Followed(path);
+    if (FileOf(key) == nullptr && !FolderExists(key)) return Missing(path);
+    if (volumesWithoutLetter.count(key.substr(0, 3)) != 0) {
+        final = "Volume{6d5f4a2e-0000-0000-0000-100000000000}\\" + key.substr(3);
+        return kErrorSuccess;
+    }
+    if (const auto name = names_.find(key); name != names_.end()) {
+        final = name->second.stored;
+        return kErrorSuccess;
+    }
+    // A folder that exists because it holds something: its parts as a name in it has them.
+    const auto inside = names_.lower_bound(key + "\\");
+    final = key.size() == 3 ? key : inside->second.stored.substr(0, key.size());
+    if (key.size() == 3) final[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(final[0])));
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::IsLink(const std::string& path, bool& link) {
+    const std::string key = Lookup(path);
+    const auto name = names_.find(key);
+    if (name == names_.end()) return FolderExists(key) ? (link = false, kErrorSuccess) : Missing(path);
+    link = !name->second.linkTarget.empty();
+    return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::UsersMayChange(const std::string& folder, bool& may) {
+    const std::string key = Followed(folder);
+    if (!FolderExists(key)) return Missing(folder);
+    may = foldersUsersMayChange.count(key) != 0;
     return kErrorSuccess;
 }
 

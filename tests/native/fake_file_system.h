@@ -37,6 +37,10 @@ public:
         bool deleteDenied = false;   // its security refuses DELETE: no deletion, no rename (5)
         std::uint64_t index = 0;
         std::uint64_t lastWrite = 0;
+        std::string owner = "BUILTIN\\Administrators";
+        // Its access rules, by a word standing for them; "inherited" for
+        // those its folder passed on when it was made.
+        std::string rules = "inherited";
     };
 
     void Put(const std::string& path, const std::string& content);
@@ -59,6 +63,15 @@ public:
     // Roots with no volume here ("q:\\", "\\\\server\\share\\", lower case):
     // GetDriveTypeW gives DRIVE_NO_ROOT_DIR for them.
     std::set<std::string> missingRoots;
+    // subst drives: a lower-case letter and the folder it stands for ("C:\\data").
+    std::map<char, std::string> substDrives;
+    // Roots of volumes mounted with no drive letter: their files' final
+    // names are by the volume's GUID name.
+    std::set<std::string> volumesWithoutLetter;
+    // Folders (lower case, without a closing "\\") whose rules let ordinary users change them.
+    std::set<std::string> foldersUsersMayChange;
+    // Who makes new files here (an elevated administrator's files are owned by the account).
+    std::string creatingAccount = "PC\\Admin";
     std::function<void(const std::string&)> onRemove;  // runs before each Remove
     // A failure that cannot be made real here (a full disk, a rename that
     // fails half-way through ReplaceFileW): asked with the call's name and
@@ -81,12 +94,21 @@ public:
     std::uint32_t FindFiles(const std::string& pattern, std::vector<FoundFile>& found) override;
     std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
     std::uint32_t ReadAll(const std::string& path, std::string& bytes) override;
+    std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) override;
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
     std::uint32_t Rename(const std::string& source, const std::string& target) override;
     // Windows: a file open without delete sharing refuses an open for DELETE
     // (32); a loaded image, one for FILE_WRITE_DATA (32).
     std::uint32_t Use(const std::string& path, FileUse& use) override;
+    std::uint32_t CopyNew(const std::string& source, const std::string& target) override;
+    std::uint32_t OpenForReading(const std::string& path) override;
+    std::uint32_t OpenForDeleting(const std::string& path) override;
+    std::uint32_t Owner(const std::string& path, std::string& owner) override;
+    std::uint32_t SecureLike(const std::string& model, const std::string& target) override;
+    std::uint32_t FinalName(const std::string& path, std::string& final) override;
+    std::uint32_t IsLink(const std::string& path, bool& link) override;
+    std::uint32_t UsersMayChange(const std::string& folder, bool& may) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {
@@ -108,6 +130,9 @@ private:
         std::string linkTarget;
     };
 
+    // The full name path stands for, as stored: "\\\\?\\" taken off, a subst
+    // drive and links in its folders followed (not in its last part).
+    std::string Real(const std::string& path) const;
     // The name's key: its full name in lower case, without "\\?\" and
     // without a closing "\" (but a root's); empty when it has none.
     std::string Key(const std::string& path) const;

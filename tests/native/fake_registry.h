@@ -22,6 +22,9 @@
 
 namespace pendrix::testing {
 
+// The key the pending list lives under, as the stand-in names keys.
+inline const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
 class FakeRegistry : public RegistryApi {
 public:
     struct Value {

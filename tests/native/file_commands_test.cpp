@@ -22,7 +22,7 @@ using testing::FakeFileSystem;
 using testing::FakeListLock;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kAbsent = "<absent>";
 
 class FileCommandsTest : public ::testing::Test {
@@ -72,6 +72,7 @@ struct ReplaceCase {
     const char* destinationAfter;  // nullptr: absent
     std::int32_t status = 0;       // of a refusal or an interruption
     void (*check)(FakeFileSystem&) = nullptr;
+    bool sourceMovedAsIs = false;  // scheduled: the source itself, not a copy staged now
 };
 
 const char kSource[] = "c:\\new\\lib.dll";
@@ -179,9 +180,9 @@ const ReplaceCase kReplaceCases[] = {
     {"destination absent", true, DestinationAbsent, CommandOutcome::Scheduled, nullptr},
     {"destination read-only", true, DestinationReadOnly, CommandOutcome::DoneNow, "new", 0, KeptReadOnly},
     {"source absent", true, SourceAbsent, CommandOutcome::Refused, "old", kErrorFileNotFound},
-    {"source locked", true, SourceLocked, CommandOutcome::Scheduled, "old"},
+    {"source locked", true, SourceLocked, CommandOutcome::Scheduled, "old", 0, nullptr, true},
     {"read-only copy, destination in use", true, SourceReadOnlyDestinationInUse, CommandOutcome::Scheduled, "old"},
-    {"folder refuses new files", true, FolderRefusesNewFiles, CommandOutcome::Scheduled, "old"},
+    {"folder refuses new files", true, FolderRefusesNewFiles, CommandOutcome::Refused, "old", kErrorAccessDenied},
     {"not asked to try now", false, Free, CommandOutcome::Scheduled, "old"},
     {"source is a folder", true, SourceIsFolder, CommandOutcome::Refused, "old", kErrorDirectoryNotSupported},
     {"destination is a folder", false, DestinationIsFolder, CommandOutcome::Refused, nullptr, kErrorDirectoryNotSupported},
@@ -225,8 +226,21 @@ TEST_F(FileCommandsTest, ReplaceOutcomes) {
         }
         if (test.check) test.check(files);
         if (test.outcome != CommandOutcome::Interrupted) ExpectNoStrayFile();
-        const std::string scheduled = S("\\??\\C:\\x\0\0\\??\\c:\\new\\lib.dll\0!\\??\\c:\\app\\lib.dll\0\0");
+        const std::string scheduled =
+            test.sourceMovedAsIs ? S("\\??\\C:\\x\0\0\\??\\c:\\new\\lib.dll\0!\\??\\c:\\app\\lib.dll\0\0")
+                                 : S("\\??\\C:\\x\0\0\\??\\c:\\app\\lib.dll.pendrix-new-1\0!\\??\\c:\\app\\lib.dll\0\0");
         EXPECT_EQ(Stored(), test.outcome == CommandOutcome::Scheduled ? scheduled : S("\\??\\C:\\x\0\0\0"));
+        EXPECT_EQ(result.sourceMovedAsIs, test.sourceMovedAsIs);
+        // A staged copy holds the source's content, owned by the administrators, with the destination's rules.
+        const FakeFileSystem::File* staged = files.Find("c:\\app\\lib.dll.pendrix-new-1");
+        if (test.outcome == CommandOutcome::Scheduled && !test.sourceMovedAsIs) {
+            ASSERT_NE(staged, nullptr);
+            EXPECT_EQ(staged->content, "new");
+            EXPECT_EQ(staged->owner, "BUILTIN\\Administrators");
+            EXPECT_EQ(result.stagedCopy, "c:\\app\\lib.dll.pendrix-new-1");
+        } else {
+            EXPECT_EQ(staged, nullptr) << "no staged copy is left when none is scheduled";
+        }
         if (files.Exists(kSource)) {
             EXPECT_EQ(files.Find(kSource)->content, "new");
         }
@@ -292,6 +306,8 @@ const NameCase kNameCases[] = {
 
 TEST_F(FileCommandsTest, NamesAreResolvedOrRefusedAsWindowsReadsThem) {
     files.Put("C:\\work\\s", "new");
+    // Locked, so that the list names the source itself, as resolved.
+    files.Find("C:\\work\\s")->lockedForRead = true;
     files.PutFolder("C:\\dir");
     files.PutFolder("\\\\server\\share");
     for (const NameCase& test : kNameCases) {
@@ -323,7 +339,7 @@ TEST_F(FileCommandsTest, ALongFolderWorksAndLeavesNothingBehind) {
     ExpectNoStrayFile();
     files.Find(folder + "\\lib.dll")->inUse = true;
     EXPECT_EQ(commands->Replace(folder + "\\new.dll", folder + "\\lib.dll", true).outcome, CommandOutcome::Scheduled);
-    EXPECT_EQ(Stored(), "\\??\\" + folder + S("\\new.dll\0!\\??\\") + folder + S("\\lib.dll\0\0"));
+    EXPECT_EQ(Stored(), "\\??\\" + folder + S("\\lib.dll.pendrix-new-1\0!\\??\\") + folder + S("\\lib.dll\0\0"));
     ExpectNoStrayFile();
 }
 
@@ -357,7 +373,7 @@ TEST_F(FileCommandsTest, ANewListGetsExactlyOnePair) {
     files.Put("C:\\new\\lib.dll", "new");
     files.PutFolder("C:\\app");
     EXPECT_EQ(Launch().Replace("C:\\new\\lib.dll", "C:\\app\\lib.dll", false).outcome, CommandOutcome::Scheduled);
-    EXPECT_EQ(Stored(), S("\\??\\C:\\new\\lib.dll\0!\\??\\C:\\app\\lib.dll\0\0"));
+    EXPECT_EQ(Stored(), S("\\??\\C:\\app\\lib.dll.pendrix-new-1\0!\\??\\C:\\app\\lib.dll\0\0"));
 }
 
 struct DeleteCase {
@@ -808,7 +824,9 @@ TEST_F(FileCommandsTest, SchedulingAppendsWhereMoveFileExAppendsAndCancelAllTake
     Store(S("\\??\\C:\\s\0\0\0"));
     registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, second);
     Launch();
+    files.Find("C:\\s")->lockedForRead = true;  // moved as it is, not copied now
     const CommandResult taken = commands->Replace("C:\\s", "C:\\d", false);
+    files.Find("C:\\s")->lockedForRead = false;
     EXPECT_EQ(taken.outcome, CommandOutcome::Refused);
     EXPECT_EQ(taken.refusal, Refusal::TakenEarlier);
     EXPECT_EQ(taken.earlierEntry, 1u);

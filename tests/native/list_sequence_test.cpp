@@ -19,7 +19,7 @@
 namespace pendrix {
 namespace {
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const char kSrc[] = "C:\\w\\q\\src.txt";
 const char kDst[] = "C:\\w\\q\\dst.txt";
 const std::string kDeleteSrc = S("\\??\\C:\\w\\q\\src.txt\0\0");
@@ -29,7 +29,9 @@ const std::string kSrcAway = S("\\??\\C:\\W\\Q\\SRC.TXT\0\\??\\C:\\w\\q\\elsewhe
 const std::string kSrcBack = S("\\??\\C:\\w\\q\\n1.txt\0!\\??\\C:\\w\\q\\src.txt\0");
 const std::string kGap = S("\0");
 
-enum class Asked { ReplaceLater, ReplaceNow, DeleteLater };
+// ReplaceLater: a source that cannot be read now, moved as it is at the
+// restart; StagedLater: one copied now beside the destination.
+enum class Asked { ReplaceLater, StagedLater, ReplaceNow, DeleteLater };
 
 TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
     const struct {
@@ -44,6 +46,8 @@ TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
         {"nothing pending", "", Asked::ReplaceLater, CommandOutcome::Scheduled, Refusal::None, 0, true},
         {"source deleted first", kDeleteSrc, Asked::ReplaceLater, CommandOutcome::Refused, Refusal::TakenEarlier, 1,
          false},
+        {"source deleted first, but copied now", kDeleteSrc, Asked::StagedLater, CommandOutcome::Scheduled,
+         Refusal::None, 0, true},
         {"source moved away first, any case", kDeleteDst + kSrcAway, Asked::ReplaceLater, CommandOutcome::Refused,
          Refusal::TakenEarlier, 2, false},
         {"source moved away and put back", kSrcAway + kSrcBack, Asked::ReplaceLater, CommandOutcome::Scheduled,
@@ -75,6 +79,7 @@ TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
         files.PutFolder("C:\\w\\q");
         files.Put(kSrc, "new");
         files.Put(kDst, "old");
+        files.Find(kSrc)->lockedForRead = c.asked == Asked::ReplaceLater;
         const std::string before = c.before.empty() ? std::string() : c.before + '\0';
         if (!before.empty()) registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, before);
         FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});

@@ -24,7 +24,7 @@ using testing::FakeFileSystem;
 using testing::FakeListLock;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kTheirs = S("\\??\\C:\\theirs\0\0");
 const std::string kMine = S("\\??\\C:\\w\\mine\0\0");
 const std::string kFirst = S("\\??\\C:\\first\0\0");

@@ -21,7 +21,7 @@ namespace {
 using testing::FakeFileSystem;
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 const std::string kListBefore = S("\\??\\C:\\x\0\0\0");
 constexpr char kDestination[] = "c:\\app\\lib.dll";
 
@@ -172,6 +172,7 @@ TEST(MoveAsideReplacement, Outcomes) {
         files.PutFolder("c:\\app");
         files.Put("c:\\new\\lib.dll", "new");
         files.Put(kDestination, "old");
+        files.Find(kDestination)->rules = "the destination's own";
         test.arrange(files, registry);
         const std::vector<std::string> before = files.Paths();
 
@@ -223,6 +224,9 @@ TEST(MoveAsideReplacement, Outcomes) {
         if (test.outcome == MoveAsideOutcome::MovedAside) {
             EXPECT_EQ(stored, S("\\??\\C:\\x\0\0\\??\\") + test.oldCopy + S("\0\0\0"));
             EXPECT_EQ(result.oldCopy, test.oldCopy);
+            // The new file has the destination's rules, and the administrators own it.
+            EXPECT_EQ(files.Find(kDestination)->rules, "the destination's own");
+            EXPECT_EQ(files.Find(kDestination)->owner, "BUILTIN\\Administrators");
         } else {
             EXPECT_EQ(stored, kListBefore);
         }

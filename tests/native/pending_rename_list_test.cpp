@@ -11,7 +11,7 @@ namespace {
 
 using testing::FakeRegistry;
 
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using ::pendrix::testing::kSessionManager;
 
 TEST(RenamePairs, CarryTheObjectPrefixAndTheReplaceMarker) {
     const RenamePair replace = ReplacementPair("C:\\new\\lib.dll", "C:\\app\\lib.dll");

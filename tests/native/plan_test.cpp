@@ -10,6 +10,7 @@
 #include <map>
 
 #include "scheduler/plan_application.h"
+#include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
@@ -19,11 +20,7 @@ namespace {
 
 using testing::FakeFileSystem;
 using testing::FakeRegistry;
-
-template <std::size_t N>
-std::string S(const char (&text)[N]) { return std::string(text, N - 1); }
-
-const std::string kSessionManager = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+using testing::kSessionManager;
 
 std::string Utf16(const std::u16string& units, bool bigEndian) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
@@ -196,23 +193,71 @@ TEST_F(PlanTest, AFailureAtAnyPositionPutsEveryFileBackAsItWas) {
 TEST_F(PlanTest, AFileInUseSchedulesEveryOperationInOneWriteAndChangesNothingNow) {
     files.Put("c:\\app\\c.dll", "old c");
     files.Find("c:\\app\\c.dll")->inUse = true;
-    const std::map<std::string, std::string> before = Snapshot();
+    files.Find("c:\\new\\a.dll")->lockedForRead = true;
+    std::map<std::string, std::string> expected = Snapshot();
     const PlanResult result = Apply(kPlanOfFive);
     ASSERT_EQ(result.outcome, PlanOutcome::Scheduled);
     EXPECT_EQ(result.operations[2].use, FileUse::Held);
     EXPECT_EQ(noticed, 1);
     for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::Scheduled);
-    std::map<std::string, std::string> expected = before;
+    // Copies staged beside the destinations are put in place at the restart;
+    // a source that cannot be read now is moved as it is.
     expected["c:\\app\\b.dll"] = "old b/" + std::to_string(kAttributeNormal);  // writable for the start-up processing
+    expected["c:\\app\\b.dll.pendrix-new-1"] = "new b/" + std::to_string(kAttributeNormal);
+    expected["c:\\app\\c.dll.pendrix-new-1"] = "new c/" + std::to_string(kAttributeNormal);
     EXPECT_EQ(Snapshot(), expected);
+    EXPECT_EQ(result.operations[0].stagedCopy, "");
+    EXPECT_EQ(result.operations[0].source, "c:\\new\\a.dll");
+    EXPECT_EQ(result.operations[1].stagedCopy, "c:\\app\\b.dll.pendrix-new-1");
     EXPECT_EQ(Stored(), S("\\??\\C:\\x\0\0"
                           "\\??\\c:\\new\\a.dll\0!\\??\\c:\\app\\a.dll\0"
-                          "\\??\\c:\\new\\b.dll\0!\\??\\c:\\app\\b.dll\0"
-                          "\\??\\c:\\new\\c.dll\0!\\??\\c:\\app\\c.dll\0"
+                          "\\??\\c:\\app\\b.dll.pendrix-new-1\0!\\??\\c:\\app\\b.dll\0"
+                          "\\??\\c:\\app\\c.dll.pendrix-new-1\0!\\??\\c:\\app\\c.dll\0"
                           "\\??\\c:\\app\\d.dll\0\0"
                           "\\??\\c:\\app\\empty\0\0\0"));
-    // Scripts run twice: pending exactly so already, nothing is added.
+    // Scripts run twice: pending exactly so already (copies of the same
+    // content), nothing is added and the copies made again go.
+    const std::string stored = Stored();
     EXPECT_TRUE(Apply(kPlanOfFive).alreadyScheduled);
+    EXPECT_EQ(Stored(), stored);
+    EXPECT_EQ(Snapshot(), expected);
+}
+
+struct SchedulingRefusal {
+    const char* name;
+    const char* plan;
+    std::function<void(PlanTest&)> arrange;
+    std::size_t index;
+    std::int32_t status;
+};
+
+// A plan for the restart meets the refusals a replacement or deletion for
+// the restart meets, and leaves no staged copy and no attribute changed.
+TEST_F(PlanTest, SchedulingRefusesWhatReplaceAndDeleteRefuseAndLeavesNoCopy) {
+    const SchedulingRefusal cases[] = {
+        {"a protected file", kPlanOfFive, [](PlanTest& test) { test.files.Find("c:\\app\\d.dll")->deleteDenied = true; },
+         3, kErrorAccessDenied},
+        {"no copy can be staged", kPlanOfFive,
+         [](PlanTest& test) { test.files.foldersRefusingNewFiles.insert("c:\\app"); }, 0, kErrorAccessDenied},
+        {"a link on the way", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\link\\d.dll\n",
+         [](PlanTest& test) { test.files.SymbolicLink("c:\\link", "c:\\app"); }, 1, kErrorCantResolveFilename},
+        {"no drive letter", kPlanOfFive, [](PlanTest& test) { test.files.volumesWithoutLetter.insert("c:\\"); }, 0,
+         kErrorNotSupported},
+    };
+    for (const SchedulingRefusal& test : cases) {
+        SCOPED_TRACE(test.name);
+        files = FakeFileSystem();
+        registry = FakeRegistry();
+        SetUp();
+        test.arrange(*this);
+        const std::map<std::string, std::string> before = Snapshot();
+        const PlanResult result = Apply(test.plan, PlanMode::AtRestart);
+        EXPECT_EQ(result.outcome, PlanOutcome::Refused);
+        EXPECT_EQ(result.index, test.index);
+        EXPECT_EQ(result.status, test.status);
+        EXPECT_EQ(Snapshot(), before);
+        EXPECT_EQ(Stored(), kListBefore);
+    }
 }
 
 TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
@@ -257,9 +302,12 @@ TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
         EXPECT_EQ(result.outcome, test.outcome);
         EXPECT_EQ(result.fellBack, test.fellBack);
         EXPECT_EQ(result.status, result.outcome == PlanOutcome::NotScheduled ? test.status : result.status);
-        // Nothing is done now; a read-only file to replace at the restart is made writable.
+        // Nothing is done now; a read-only file to replace at the restart is
+        // made writable, and each source is staged beside its destination.
         if (result.outcome == PlanOutcome::Scheduled) {
             before["c:\\app\\b.dll"] = "old b/" + std::to_string(kAttributeNormal);
+            for (const std::string name : {"a", "b", "c"})
+                before["c:\\app\\" + name + ".dll.pendrix-new-1"] = "new " + name + "/" + std::to_string(kAttributeNormal);
             EXPECT_NE(Stored(), listBefore);
         } else {
             EXPECT_EQ(Stored(), listBefore);
@@ -270,12 +318,17 @@ TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
 
 TEST_F(PlanTest, MoveAsideReplacesALoadedFileNowAndSchedulesOnlyItsOldCopy) {
     files.Find("c:\\app\\a.dll")->loaded = true;
+    files.Find("c:\\app\\a.dll")->rules = "administrators only";
+    files.Find("c:\\new\\a.dll")->owner = "PC\\User";
     const PlanResult result = Apply(kPlanOfFive, PlanMode::MoveAside);
     ASSERT_EQ(result.outcome, PlanOutcome::DoneNow);
     EXPECT_EQ(noticed, 1);
     EXPECT_EQ(result.operations[0].fate, OperationFate::MovedAside);
     EXPECT_EQ(result.operations[0].oldCopy, "c:\\app\\a.dll.pendrix-old-1");
     EXPECT_EQ(files.Find("c:\\app\\a.dll")->content, "new a");
+    // The new file has the old one's rules and the administrators as its owner.
+    EXPECT_EQ(files.Find("c:\\app\\a.dll")->rules, "administrators only");
+    EXPECT_EQ(files.Find("c:\\app\\a.dll")->owner, "BUILTIN\\Administrators");
     EXPECT_TRUE(files.Find("c:\\app\\a.dll.pendrix-old-1")->loaded);
     EXPECT_EQ(files.Find("c:\\app\\c.dll")->content, "new c");
     EXPECT_FALSE(files.Exists("c:\\app\\d.dll"));

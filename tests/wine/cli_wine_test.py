@@ -371,7 +371,8 @@ class ConsoleToolTest(unittest.TestCase):
     def test_scheduling_on_absent_well_formed_and_damaged_lists(self):
         write("new.txt", "new")
         write("gone.txt", "gone")
-        new = ["\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")]
+        # What the restart installs is a copy of new.txt staged beside old.txt.
+        new = ["\\??\\" + win("old.txt.pendrix-new-1"), "!\\??\\" + win("old.txt")]
         gone = ["\\??\\" + win("gone.txt"), ""]
         for before, command, after in [
             (None, ["replace", win("new.txt"), win("old.txt"), "--at-restart"], stored(*new)),
@@ -391,16 +392,22 @@ class ConsoleToolTest(unittest.TestCase):
                 self.assertTrue(out.startswith("Scheduled: ") and out.endswith("Restart Windows to carry it out.\r\n"))
                 self.assertEqual(out.count("\n"), 1)
                 self.assertEqual(value(), after)
+                if os.path.exists(linux("old.txt.pendrix-new-1")):
+                    os.remove(linux("old.txt.pendrix-new-1"))
 
     def test_replace_and_delete_now_or_when_in_use(self):
         write("new.txt", "new")
         write("old.txt", "old")
         code, out, _, (holder,) = cli_holding("replace", win("new.txt"), win("old.txt"), hold=[win("old.txt")])
         self.assertEqual((code, out), (RESTART, 'Scheduled: "%s" is replaced with "%s" at the next start of Windows '
-                                               '(in use by file_holder.exe, process %d). Restart Windows to carry it '
-                                               'out.\r\n' % (win("old.txt"), win("new.txt"), holder)))
-        self.assertEqual((read("old.txt"), read("new.txt")), ("old", "new"))
-        self.assertEqual(value(), stored("\\??\\" + win("new.txt"), "!\\??\\" + win("old.txt")))
+                                               '(in use by file_holder.exe, process %d). Windows puts the copy made '
+                                               'now, "%s", in its place; the source "%s" stays where it is. Restart '
+                                               'Windows to carry it out.\r\n'
+                                               % (win("old.txt"), win("new.txt"), holder, win("old.txt.pendrix-new-1"),
+                                                  win("new.txt"))))
+        self.assertEqual((read("old.txt"), read("new.txt"), read("old.txt.pendrix-new-1")), ("old", "new", "new"))
+        self.assertEqual(value(), stored("\\??\\" + win("old.txt.pendrix-new-1"), "!\\??\\" + win("old.txt")))
+        os.remove(linux("old.txt.pendrix-new-1"))
         set_value(None)
 
         self.assertEqual(cli("replace", win("new.txt"), win("old.txt")),
@@ -509,12 +516,13 @@ class ConsoleToolTest(unittest.TestCase):
         shutil.copy(LIBRARY, linux("report.dll"))
         shutil.copy(LIBRARY_V2, linux("new.dll"))
         new, report = win("new.dll"), win("report.dll")
-        replacement = stored("\\??\\" + new, "!\\??\\" + report)
-        for name, holding in [
-            # Held open without delete sharing: it cannot be renamed.
-            ("held open", dict(hold=[report])),
-            # A source that cannot be read: nothing is renamed.
-            ("source unreadable", dict(exclusive=[new], load=[report])),
+        staged = stored("\\??\\" + report + ".pendrix-new-1", "!\\??\\" + report)
+        for name, holding, replacement, left in [
+            # Held open without delete sharing: it cannot be renamed; a copy is staged beside it.
+            ("held open", dict(hold=[report]), staged, ["report.dll.pendrix-new-1"]),
+            # A source that cannot be read: nothing is renamed, and it is moved as it is at the restart.
+            ("source unreadable", dict(exclusive=[new], load=[report]), stored("\\??\\" + new, "!\\??\\" + report),
+             []),
         ]:
             with self.subTest(name):
                 set_value(None)
@@ -524,7 +532,9 @@ class ConsoleToolTest(unittest.TestCase):
                                                '(in use by file_holder.exe, process ' % (report, new)), out)
                 self.assertEqual(value(), replacement)
                 self.assertEqual(read_bytes(linux("report.dll")), read_bytes(LIBRARY))
-                self.assertEqual(sorted(os.listdir(FOLDER)), ["exit_code.txt", "new.dll", "report.dll"])
+                self.assertEqual(sorted(os.listdir(FOLDER)), ["exit_code.txt", "new.dll", "report.dll"] + left)
+                for name in left:
+                    os.remove(linux(name))
 
     def test_remove_an_entry_of_another_program(self):
         for before, command, code, after in [
@@ -736,9 +746,14 @@ class ConsoleToolTest(unittest.TestCase):
         self.assertEqual([o["outcome"] for o in report["operations"]], ["scheduled"] * 5)
         self.assertEqual([o["use"] for o in report["operations"]], ["free", "free", "held", "free", "free"])
         self.assertIn("process %d" % pids[0], report["operations"][2]["heldBy"])
+        # Nothing changed now; each source is staged beside its destination,
+        # and the restart puts that copy in place.
+        staged = [targets[n] + ".pendrix-new-1" for n in range(3)]
+        self.assertEqual([o.get("stagedCopy") for o in report["operations"]], staged + [None, None])
+        for n in range(3):
+            before["f%d.dll.pendrix-new-1" % (n + 1)] = b"new %d" % (n + 1)
         self.assertEqual(self.app_files(), before)
-        self.assertEqual(value(), stored(*[s for n in range(3) for s in ("\\??\\" + win("new\\f%d.dll" % (n + 1)),
-                                                                        "!\\??\\" + targets[n])],
+        self.assertEqual(value(), stored(*[s for n in range(3) for s in ("\\??\\" + staged[n], "!\\??\\" + targets[n])],
                                          "\\??\\" + targets[3], "", "\\??\\" + targets[4], ""))
 
     def test_apply_refuses_a_plan_before_doing_anything(self):

@@ -52,6 +52,9 @@ public:
     std::uint32_t CreateTempFile(const std::string& folder, std::string& path) override {
         return Real().CreateTempFile(folder, path);
     }
+    std::uint32_t CreateNewFile(const std::string& path, const std::string& bytes) override {
+        return Real().CreateNewFile(path, bytes);
+    }
     std::uint32_t Identity(const std::string& path, FileIdentity& identity) override {
         return Real().Identity(path, identity);
     }
@@ -69,6 +72,22 @@ public:
     std::uint32_t DriveType(const std::string& root) override { return Real().DriveType(root); }
     std::uint32_t Rename(const std::string& source, const std::string& target) override {
         return Real().Rename(source, target);
+    }
+    std::uint32_t CopyNew(const std::string& source, const std::string& target) override {
+        return Real().CopyNew(source, target);
+    }
+    std::uint32_t OpenForReading(const std::string& path) override { return Real().OpenForReading(path); }
+    std::uint32_t OpenForDeleting(const std::string& path) override { return Real().OpenForDeleting(path); }
+    std::uint32_t Owner(const std::string& path, std::string& owner) override { return Real().Owner(path, owner); }
+    std::uint32_t SecureLike(const std::string& model, const std::string& target) override {
+        return Real().SecureLike(model, target);
+    }
+    std::uint32_t FinalName(const std::string& path, std::string& final) override {
+        return Real().FinalName(path, final);
+    }
+    std::uint32_t IsLink(const std::string& path, bool& link) override { return Real().IsLink(path, link); }
+    std::uint32_t UsersMayChange(const std::string& folder, bool& may) override {
+        return Real().UsersMayChange(folder, may);
     }
     std::uint32_t Use(const std::string& path, FileUse& use) override { return Real().Use(path, use); }
 
@@ -136,7 +155,9 @@ TEST_F(CommandsOnWine, AScheduledReplacementOfAnAbsentListIsExactlyOnePair) {
     Type(kText1, source);
     Type(kText2, destination);
     EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
-    EXPECT_EQ(StoredText(), L"\\??\\" + Path(L"lib.dll") + kNul + L"!\\??\\" + destination + kNul + kNul);
+    // What the restart installs is a copy made now beside the destination.
+    EXPECT_EQ(StoredText(), L"\\??\\" + destination + L".pendrix-new-1" + kNul + L"!\\??\\" + destination + kNul + kNul);
+    EXPECT_EQ(ReadFile(destination + L".pendrix-new-1"), "new");
     EXPECT_EQ(Box(kText1), L"");
     EXPECT_EQ(Box(kText2), L"");
     EXPECT_EQ(Box(kText3), L"");
@@ -144,7 +165,7 @@ TEST_F(CommandsOnWine, AScheduledReplacementOfAnAbsentListIsExactlyOnePair) {
 
     // Nothing typed: asked for both names, nothing written.
     EXPECT_EQ(ClickAndAnswer(kCommand1), Texts{L"Make sure you enter a Source AND Destination file"});
-    EXPECT_EQ(Box(kText3), L"\\??\\" + Path(L"lib.dll")) << "the first string of the list read";
+    EXPECT_EQ(Box(kText3), L"\\??\\" + destination + L".pendrix-new-1") << "the first string of the list read";
 }
 
 TEST_F(CommandsOnWine, ADestinationInUseIsScheduledAfterAnotherProgramsList) {
@@ -162,9 +183,9 @@ TEST_F(CommandsOnWine, ADestinationInUseIsScheduledAfterAnotherProgramsList) {
     Type(kText2, Path(L"app.dll"));
     EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
     EXPECT_EQ(StoredText(),
-              other + L"\\??\\" + Path(L"new.dll") + kNul + L"!\\??\\" + Path(L"app.dll") + kNul + kNul);
+              other + L"\\??\\" + Path(L"app.dll.pendrix-new-1") + kNul + L"!\\??\\" + Path(L"app.dll") + kNul + kNul);
     EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
-    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"new.dll"}));
+    EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"app.dll", L"app.dll.pendrix-new-1", L"new.dll"}));
 }
 
 TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnceAndNeverLost) {
@@ -186,7 +207,10 @@ TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnceAndNeverLost) {
     {
         const HeldFile locked(Path(L"new.dll"), true);
         ASSERT_TRUE(locked.Holding());
-        EXPECT_EQ(ClickAndAnswer(kCommand1), kReboot);
+        // Scheduled by its own name, and the message says it is moved as it is.
+        EXPECT_EQ(ClickAndAnswer(kCommand1), Texts{L"The source \"" + Path(L"new.dll") +
+                                                   L"\" cannot be read now, so it will be moved as it is at the "
+                                                   L"restart.\r\nPlease reboot for your changes to take effect."});
     }
     EXPECT_EQ(ReadFile(Path(L"app.dll")), "old");
     Type(kText1, Path(L"missing.dll"));

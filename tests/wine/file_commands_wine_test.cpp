@@ -11,6 +11,7 @@
 #include "common/utf16_text.h"
 #include "registry/RegistryRoutines.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/refusal_text.h"
 #include "common/unique_handle.h"
 #include "tests/wine/held_file.h"
 #include "tests/wine/real_registry_test.h"
@@ -54,6 +55,7 @@ struct ReplaceRow {
     CommandOutcome outcome;
     const char* destinationAfter;  // nullptr: absent
     DWORD attributesAfter = FILE_ATTRIBUTE_ARCHIVE;
+    bool movedAsIs = false;  // scheduled: the source itself, not a copy staged beside the destination
 };
 
 TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
@@ -83,7 +85,8 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
              return nullptr;
          },
          CommandOutcome::Scheduled, nullptr},
-        {"source locked", [&](FileCommandsOnWine&) { return hold(source, true); }, CommandOutcome::Scheduled, "old"},
+        {"source locked", [&](FileCommandsOnWine&) { return hold(source, true); }, CommandOutcome::Scheduled, "old",
+         FILE_ATTRIBUTE_ARCHIVE, true},
     };
     for (const ReplaceRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -105,12 +108,19 @@ TEST_F(FileCommandsOnWine, ReplaceKeepsTheDestinationUnlessItIsReplaced) {
             EXPECT_EQ(*after, row.destinationAfter);
             EXPECT_EQ(GetFileAttributesW(destination.c_str()), row.attributesAfter);
         }
-        // Nothing of the attempt is left behind: just the two files.
+        // Nothing of the attempt is left behind: the two files, and the copy staged for the restart.
+        const bool staged = row.outcome == CommandOutcome::Scheduled && !row.movedAsIs;
         for (const std::wstring& name : FolderContents(folder)) {
-            EXPECT_TRUE(name == L"новый файл.dll" || name == L"旧 library.dll") << Narrow(name);
+            EXPECT_TRUE(name == L"новый файл.dll" || name == L"旧 library.dll" ||
+                        (staged && name == L"旧 library.dll.pendrix-new-1"))
+                << Narrow(name);
         }
         if (row.outcome == CommandOutcome::Scheduled) {
-            EXPECT_EQ(StoredW(), L"\\??\\" + source + std::wstring(1, L'\0') + L"!\\??\\" + destination +
+            const std::wstring installed = staged ? destination + L".pendrix-new-1" : source;
+            if (staged) {
+                EXPECT_EQ(ReadFile(installed), "new");
+            }
+            EXPECT_EQ(StoredW(), L"\\??\\" + installed + std::wstring(1, L'\0') + L"!\\??\\" + destination +
                                      std::wstring(2, L'\0'));
         } else {
             EXPECT_EQ(ReadRawW(key, L"PendingFileRenameOperations").status, ERROR_FILE_NOT_FOUND);
@@ -216,12 +226,14 @@ TEST_F(FileCommandsOnWine, LongPathsWorkAndLeaveNothingBehind) {
         const HeldFile held(destination);
         ASSERT_TRUE(held.Holding());
         WriteFile(source, "newer");
-        EXPECT_EQ(Launch().Replace(Narrow(source), Narrow(destination), true).outcome, CommandOutcome::Scheduled);
-        EXPECT_EQ(StoredW(), L"\\??\\" + source + std::wstring(1, L'\0') + L"!\\??\\" + destination +
-                                 std::wstring(2, L'\0'));
+        const CommandResult scheduled = Launch().Replace(Narrow(source), Narrow(destination), true);
+        EXPECT_EQ(scheduled.outcome, CommandOutcome::Scheduled) << RefusalReason(scheduled);
+        EXPECT_EQ(StoredW(), L"\\??\\" + destination + L".pendrix-new-1" + std::wstring(1, L'\0') + L"!\\??\\" +
+                                 destination + std::wstring(2, L'\0'));
         EXPECT_EQ(ReadFile(destination), "new");
     }
-    EXPECT_EQ(FolderContents(deep), (std::vector<std::wstring>{L"lib.dll", L"new.dll"}));
+    EXPECT_EQ(FolderContents(deep), (std::vector<std::wstring>{L"lib.dll", L"lib.dll.pendrix-new-1", L"new.dll"}));
+    EXPECT_TRUE(DeleteFileW(AnyLength(destination + L".pendrix-new-1").c_str()));
     RegDeleteValueA(key, kPendingValueName);
     EXPECT_EQ(Launch().Delete(Narrow(deep + L"\\*.dll"), true).outcome, CommandOutcome::DoneNow);
     EXPECT_TRUE(FolderContents(deep).empty());

@@ -1,0 +1,252 @@
+#include "cli/status_format.h"
+
+#include <iterator>
+
+#include "cli/json_text.h"
+#include "cli/list_format.h"
+#include "cli/pending_entries.h"
+
+namespace pendrix::cli {
+namespace {
+
+const char* JsonBool(bool value) { return value ? "true" : "false"; }
+
+struct EffectNames {
+    const char* text;
+    const char* json;
+};
+// By EntryClass.
+constexpr EffectNames kEffectNames[] = {{"takes effect", "effective"}, {"no effect", "no-effect"}, {"never reached", "unreached"}};
+// By EntryReason.
+constexpr const char* kReasonJson[] = {"source-exists",        "source-unknown", "source-from-earlier-entry",
+                                       "source-missing",       "source-taken-by-earlier-entry",
+                                       "after-empty-string",   "not-closed"};
+static_assert(std::size(kEffectNames) == static_cast<std::size_t>(EntryClass::Unreached) + 1, "a name for every effect");
+static_assert(std::size(kReasonJson) == static_cast<std::size_t>(EntryReason::NotClosed) + 1, "a name for every reason");
+
+// The entry's strings described as list describes them.
+PendingEntry Described(const ClassifiedEntry& classified) {
+    PendingEntry entry;
+    entry.number = classified.number;
+    entry.first = classified.pair.first;
+    entry.second = classified.pair.second;
+    DescribePair(entry);
+    return entry;
+}
+
+// "entry 2", or "entry 2 of PendingFileRenameOperations2" in another value.
+std::string EntryReference(const std::vector<PendingValue>& values, const ClassifiedEntry& from,
+                           const ClassifiedEntry& to) {
+    std::string text = "entry " + std::to_string(to.number);
+    if (to.value != from.value) text += " of " + values[to.value].name;
+    return text;
+}
+
+void AppendSignalJson(std::string& out, const RestartSignal& signal) {
+    out += "{\"name\": ";
+    AppendJsonString(out, signal.row->name);
+    out += ", \"key\": ";
+    AppendJsonString(out, MachineKeyPath(signal.row->key));
+    out += ", \"item\": ";
+    AppendJsonString(out, signal.row->item);
+    const char* state = signal.state == SignalState::Present ? "present"
+                        : signal.state == SignalState::Absent ? "absent"
+                                                              : "unreadable";
+    out.append(", \"state\": \"").append(state).append("\", \"status\": ").append(std::to_string(signal.status));
+    out += ", \"unreadableKey\": ";
+    if (signal.state == SignalState::Unreadable)
+        AppendJsonString(out, signal.unreadableKey);
+    else
+        out += "null";
+    out += "}";
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string ClassifiedEntryText(const std::vector<PendingValue>& values, const ClassifiedEntry& entry) {
+    std::string text = std::to_string(entry.number) + " " + DescribeEntry(Described(entry));
+    if (values.size() > 1) text = values[entry.value].name + " " + text;
+    return text;
+}
+
+std::string ReasonText(const std::vector<PendingValue>& values, const std::vector<ClassifiedEntry>& entries,
+                       const ClassifiedEntry& entry) {
+    const bool deletion = entry.operation.destination.empty();
+    const char* subject = deletion ? "the file" : "its source";
+    switch (entry.reason) {
+    case EntryReason::SourceThere: return std::string(subject) + (deletion ? " exists and is deleted" : " exists");
+    case EntryReason::SourceUnknown: return std::string("whether ") + subject + " exists cannot be told here";
+    case EntryReason::SourceFromEarlier:
+        return entry.earlier == kNoEntry ? std::string("an earlier entry puts ") + subject + " there"
+                                         : EntryReference(values, entry, entries[entry.earlier]) + " puts " + subject +
+                                               " there";
+    case EntryReason::SourceMissing: return std::string(subject) + " does not exist";
+    case EntryReason::SourceTakenEarlier:
+        return EntryReference(values, entry, entries[entry.earlier]) + " deletes or moves " + subject + " away first";
+    case EntryReason::AfterEmptyString: return "it lies after an empty first string, where the start-up processing stops";
+    case EntryReason::NotClosed:
+        return "the value does not end with two NULs, so the start-up processing ignores it";
+    }
+    return std::string();
+}
+
+std::string FormatStatusText(const MachineStatus& status) {
+    std::string out;
+    std::size_t effective = 0, noEffect = 0, unreached = 0;
+    for (const PendingValue& value : status.values) {
+        if (!value.read.readable)
+            out += value.name + ": could not be read (error " + std::to_string(value.read.status) + ")\r\n";
+        else if (value.read.exists && IsAnotherForm(value.read.shape))
+            out += "Warning: " + value.name + " is of another form: " + AnotherFormText(value.read.shape) + ".\r\n";
+    }
+    for (const ClassifiedEntry& entry : status.entries) {
+        out += ClassifiedEntryText(status.values, entry) + ": " +
+               kEffectNames[static_cast<std::size_t>(entry.effect)].text + " (" +
+               ReasonText(status.values, status.entries, entry) + ")\r\n";
+        (entry.effect == EntryClass::Effective ? effective : entry.effect == EntryClass::NoEffect ? noEffect : unreached)++;
+    }
+    if (status.entries.empty()) out += "No file operation is pending.\r\n";
+    std::vector<std::string> causes;
+    if (effective != 0) causes.push_back(Plural(effective, "pending file operation takes", "pending file operations take") + " effect");
+    for (const RestartSignal& signal : status.signals) {
+        if (signal.state == SignalState::Present) {
+            out += std::string(signal.row->name) + ": a restart is pending\r\n";
+            causes.push_back(signal.row->name);
+        } else if (signal.state == SignalState::Unreadable) {
+            out += std::string(signal.row->name) + ": could not be read (" + signal.unreadableKey + ", error " +
+                   std::to_string(signal.status) + "), so it is not known\r\n";
+        }
+    }
+    switch (status.verdict) {
+    case RestartVerdict::Needed: {
+        out += "A restart is needed: ";
+        for (std::size_t i = 0; i < causes.size(); ++i) out += (i == 0 ? "" : "; ") + causes[i];
+        out += ".";
+        break;
+    }
+    case RestartVerdict::NotNeeded:
+        out += "No restart is needed";
+        if (noEffect + unreached != 0)
+            out += ": " +
+                   Plural(noEffect + unreached, "pending file operation can have no effect or is never reached",
+                          "pending file operations can have no effect or are never reached") +
+                   " (prune withdraws those with no effect)";
+        out += ".";
+        break;
+    case RestartVerdict::CannotTell:
+        out += "Cannot tell whether a restart is needed: " + status.unreadable + " could not be read (error " +
+               std::to_string(status.status) + "), and nothing else needs a restart.";
+        break;
+    }
+    return out + "\r\n";
+}
+
+std::string FormatStatusJson(const MachineStatus& status) {
+    std::string out = "{\"restartNeeded\": ";
+    out += status.verdict == RestartVerdict::CannotTell ? "null" : JsonBool(status.verdict == RestartVerdict::Needed);
+    out += ", \"unreadable\": ";
+    if (status.verdict == RestartVerdict::CannotTell)
+        AppendJsonString(out, status.unreadable);
+    else
+        out += "null";
+    out += ", \"values\": [";
+    for (std::size_t i = 0; i < status.values.size(); ++i) {
+        const PendingListRead& read = status.values[i].read;
+        out += i == 0 ? "" : ", ";
+        out += "{\"name\": ";
+        AppendJsonString(out, status.values[i].name);
+        out.append(", \"exists\": ").append(JsonBool(read.exists));
+        out.append(", \"readable\": ").append(JsonBool(read.readable));
+        out.append(", \"status\": ").append(std::to_string(read.readable ? 0 : read.status));
+        out.append(", \"changeable\": ").append(JsonBool(!read.exists || !IsAnotherForm(read.shape))).append("}");
+    }
+    out += "], \"causes\": [";
+    const char* comma = "";
+    std::size_t effective = 0;
+    for (const ClassifiedEntry& entry : status.entries) effective += entry.effect == EntryClass::Effective ? 1 : 0;
+    if (effective != 0) {
+        out.append(comma).append("\"pending file operations\"");
+        comma = ", ";
+    }
+    for (const RestartSignal& signal : status.signals)
+        if (signal.state == SignalState::Present) {
+            out += comma;
+            AppendJsonString(out, signal.row->name);
+            comma = ", ";
+        }
+    out += "], \"entries\": [";
+    const char* separator = "\r\n";
+    for (const ClassifiedEntry& entry : status.entries) {
+        out += separator;
+        std::string head;
+        AppendJsonEntryHead(head, Described(entry));
+        out += head;
+        out += ", \"value\": ";
+        AppendJsonString(out, status.values[entry.value].name);
+        out.append(", \"effect\": \"").append(kEffectNames[static_cast<std::size_t>(entry.effect)].json);
+        out.append("\", \"reason\": \"").append(kReasonJson[static_cast<std::size_t>(entry.reason)]);
+        out += "\", \"reasonText\": ";
+        AppendJsonString(out, ReasonText(status.values, status.entries, entry));
+        out += "}";
+        separator = ",\r\n";
+    }
+    out += status.entries.empty() ? "]" : "\r\n]";
+    out += ", \"signals\": [";
+    separator = "\r\n";
+    for (const RestartSignal& signal : status.signals) {
+        out += separator;
+        AppendSignalJson(out, signal);
+        separator = ",\r\n";
+    }
+    out += "\r\n]}\r\n";
+    return out;
+}
+
+std::string FormatPruneText(const PruneResult& result) {
+    std::string out;
+    const bool dry = result.outcome == PruneOutcome::WouldWithdraw;
+    if (result.outcome == PruneOutcome::NothingToWithdraw)
+        return "Nothing to withdraw: no pending file operation can be shown to have no effect.\r\n";
+    if (!result.backupPath.empty())
+        out += "Saved the list to \"" + result.backupPath + "\" (reg import puts it back).\r\n";
+    for (const ClassifiedEntry& entry : result.withdrawn)
+        out += std::string(dry ? "Would withdraw entry " : "Withdrew entry ") +
+               ClassifiedEntryText(result.values, entry) + " (" + ReasonText(result.values, result.entries, entry) +
+               ").\r\n";
+    const std::size_t stay = result.entries.size() - result.withdrawn.size();
+    out += (dry ? "Would withdraw " : "Withdrew ") +
+           Plural(result.withdrawn.size(), "entry that can have no effect", "entries that can have no effect") + "; " +
+           Plural(stay, "entry stays", "entries stay") + (dry ? ". Nothing was changed." : ".") + "\r\n";
+    return out;
+}
+
+std::string FormatPruneJson(const PruneResult& result) {
+    std::string out = "{\"dryRun\": ";
+    out += JsonBool(result.outcome == PruneOutcome::WouldWithdraw);
+    out += ", \"backup\": ";
+    if (result.backupPath.empty())
+        out += "null";
+    else
+        AppendJsonString(out, result.backupPath);
+    out += ", \"withdrawn\": [";
+    const char* separator = "\r\n";
+    for (const ClassifiedEntry& entry : result.withdrawn) {
+        out += separator;
+        std::string head;
+        AppendJsonEntryHead(head, Described(entry));
+        out += head + ", \"value\": ";
+        AppendJsonString(out, result.values[entry.value].name);
+        out.append(", \"reason\": \"").append(kReasonJson[static_cast<std::size_t>(entry.reason)]).append("\"}");
+        separator = ",\r\n";
+    }
+    out += result.withdrawn.empty() ? "]" : "\r\n]";
+    out += ", \"kept\": " + std::to_string(result.entries.size() - result.withdrawn.size());
+    out += "}\r\n";
+    return out;
+}
+
+}  // namespace pendrix::cli

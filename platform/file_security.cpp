@@ -1,0 +1,123 @@
+#include "platform/file_security.h"
+
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <vector>
+
+#include "common/wide_text.h"
+#include "platform/extended_path.h"
+
+namespace pendrix {
+namespace {
+
+std::wstring Wide(const std::string& path) { return WideText(ExtendedPath(path)); }
+
+// A security descriptor GetNamedSecurityInfoW allocated, freed once.
+class LocalSecurity {
+public:
+    ~LocalSecurity() {
+        if (descriptor_ != nullptr) LocalFree(descriptor_);
+    }
+    PSECURITY_DESCRIPTOR* Receiver() { return &descriptor_; }
+    PSECURITY_DESCRIPTOR Get() const { return descriptor_; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+};
+
+// The rights that let someone put files into a folder, take them out,
+// rename them, or change the folder's rules.
+constexpr ACCESS_MASK kChangingRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE |
+                                        WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+// Everyone, Authenticated Users, Users and Interactive: any ordinary user.
+bool IsOrdinaryUsers(PSID sid) {
+    for (const WELL_KNOWN_SID_TYPE type : {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid, WinInteractiveSid}) {
+        BYTE buffer[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof buffer;
+        if (CreateWellKnownSid(type, nullptr, buffer, &size) && EqualSid(sid, buffer)) return true;
+    }
+    return false;
+}
+
+std::string SidText(PSID sid) {
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) return "an unknown account";
+    std::string result = TextOfWide(text);
+    LocalFree(text);
+    return result;
+}
+
+}  // namespace
+
+std::uint32_t FileOwnerName(const std::string& path, std::string& owner) {
+    LocalSecurity security;
+    PSID sid = nullptr;
+    const DWORD status = GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &sid,
+                                               nullptr, nullptr, nullptr, security.Receiver());
+    if (status != ERROR_SUCCESS) return status;
+    if (sid == nullptr) return ERROR_INVALID_DATA;
+    DWORD nameSize = 0;
+    DWORD domainSize = 0;
+    SID_NAME_USE use{};
+    LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use);
+    std::vector<wchar_t> name(nameSize + 1);
+    std::vector<wchar_t> domain(domainSize + 1);
+    if (nameSize == 0 || !LookupAccountSidW(nullptr, sid, name.data(), &nameSize, domain.data(), &domainSize, &use)) {
+        owner = SidText(sid);
+        return ERROR_SUCCESS;
+    }
+    const std::string domainText = TextOfWide(domain.data());
+    owner = (domainText.empty() ? std::string() : domainText + "\\") + TextOfWide(name.data());
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t GiveSecurityOf(const std::string& model, const std::string& target) {
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) return GetLastError();
+    std::wstring wideTarget = Wide(target);
+    if (model.empty())
+        return SetNamedSecurityInfoW(wideTarget.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, administrators,
+                                     nullptr, nullptr, nullptr);
+    LocalSecurity security;
+    PACL rules = nullptr;
+    DWORD status = GetNamedSecurityInfoW(Wide(model).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                         nullptr, &rules, nullptr, security.Receiver());
+    if (status != ERROR_SUCCESS) return status;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!GetSecurityDescriptorControl(security.Get(), &control, &revision)) return GetLastError();
+    // Rules the model inherits are inherited again from the same folder;
+    // a model that inherits nothing makes the copy inherit nothing either.
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                      ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                      : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetNamedSecurityInfoW(wideTarget.data(), SE_FILE_OBJECT, what, administrators, nullptr, rules, nullptr);
+}
+
+std::uint32_t OrdinaryUsersMayChange(const std::string& folder, bool& may) {
+    may = false;
+    LocalSecurity security;
+    PACL rules = nullptr;
+    const DWORD status = GetNamedSecurityInfoW(Wide(folder).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                               nullptr, nullptr, &rules, nullptr, security.Receiver());
+    if (status != ERROR_SUCCESS) return status;
+    if (rules == nullptr) {  // a NULL DACL grants everyone everything
+        may = true;
+        return ERROR_SUCCESS;
+    }
+    for (DWORD index = 0; index < rules->AceCount && !may; ++index) {
+        void* entry = nullptr;
+        if (!GetAce(rules, index, &entry)) continue;
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE)) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        may = (allowed->Mask & kChangingRights) != 0 && IsOrdinaryUsers(&allowed->SidStart);
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace pendrix

@@ -1,0 +1,92 @@
+// What the start-up processing would do with each entry of the pending
+// lists, in the order it runs them (the first value, then the second), and
+// whether the machine needs a restart at all: an entry takes effect when its
+// source is there when its turn comes (also when an earlier entry puts it
+// there); it has no effect when its source does not exist or an earlier
+// entry deleted or moved it away; it is never reached after an empty first
+// string or in a value that does not end with its two NULs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scheduler/list_sequence.h"
+#include "scheduler/pending_rename_list.h"
+#include "scheduler/restart_signals.h"
+
+namespace pendrix {
+
+// Whether a file exists now; Unknown where the file system cannot tell (a
+// name outside the drive and share paths, a drive that is not there).
+enum class SourcePresence { There, Missing, Unknown };
+// One answer per name, asked all at once (names as the start-up processing
+// acts on them, without "\??\"), so that the file system can be asked
+// about a folder of many of them once.
+using PresenceFunction = std::function<std::vector<SourcePresence>(const std::vector<std::string>& names)>;
+
+// One value of the pending list as read.
+struct PendingValue {
+    std::string name;
+    PendingListRead read;
+};
+
+enum class EntryClass { Effective, NoEffect, Unreached };
+
+enum class EntryReason {
+    SourceThere,         // Effective: its source exists now
+    SourceUnknown,       // Effective: whether its source exists cannot be told, so it may act
+    SourceFromEarlier,   // Effective: an earlier entry puts its source there
+    SourceMissing,       // NoEffect: its source does not exist
+    SourceTakenEarlier,  // NoEffect: an earlier entry deletes or moves its source away
+    AfterEmptyString,    // Unreached: after an empty first string, where the walk stops
+    NotClosed,           // Unreached: its value does not end with two NULs
+};
+
+struct ClassifiedEntry {
+    std::size_t value = 0;        // which value (index into the values given)
+    std::size_t number = 0;       // from 1 within its value, as list numbers it
+    std::size_t stringIndex = 0;  // its first string among the value's stored strings
+    std::size_t stringCount = 2;  // 1 when its second string is missing or is the closing NUL
+    RenamePair pair;              // as stored
+    ListedOperation operation;    // names without "\??\" and "!"
+    EntryClass effect = EntryClass::Effective;
+    EntryReason reason = EntryReason::SourceThere;
+    std::size_t earlier = kNoEntry;  // SourceFromEarlier, SourceTakenEarlier: that entry (index in the result)
+};
+
+// Every entry of the readable values, in the order the start-up processing
+// meets them.
+std::vector<ClassifiedEntry> ClassifyEntries(const std::vector<PendingValue>& values, const PresenceFunction& presence);
+
+// The data of stored without the entries of value given (stringIndex and
+// stringCount as ClassifyEntries found them there): every other byte stays,
+// and a list left with no string is no data.
+std::string WithoutEntries(std::string_view stored, const std::vector<const ClassifiedEntry*>& entries);
+
+enum class RestartVerdict {
+    NotNeeded,   // no entry takes effect and no signal is present
+    Needed,      // an entry takes effect, or a signal is present
+    CannotTell,  // nothing else needs a restart, but a key or a value could not be read
+};
+
+struct MachineStatus {
+    std::vector<PendingValue> values;
+    std::vector<ClassifiedEntry> entries;
+    std::vector<RestartSignal> signals;
+    RestartVerdict verdict = RestartVerdict::NotNeeded;
+    std::int32_t status = 0;     // CannotTell: the Windows status of the first read that failed
+    std::string unreadable;      // CannotTell: what could not be read
+};
+
+// The verdict over values, entries and signals as read.
+MachineStatus JudgeMachine(std::vector<PendingValue> values, std::vector<ClassifiedEntry> entries,
+                           std::vector<RestartSignal> signals);
+
+// The full path of the pending list's key, as reports name it.
+std::string PendingListKeyPath();
+
+}  // namespace pendrix
