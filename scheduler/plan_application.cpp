@@ -180,7 +180,7 @@ void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, boo
         const bool loaded = moveAside && result.operations[i].use == FileUse::Loaded;
         const std::uint32_t status = doer.Stage(operations[i], loaded, steps[i]);
         if (status == kErrorSuccess) continue;
-        discardAll();
+        discardAll();  // nothing was changed yet
         Stopped(operations, i, status, true, moveAside, result);
         if (result.outcome == PlanOutcome::Scheduled && IsInUse(status) && notice) notice(result);
         return;

@@ -9,11 +9,13 @@
 #include <functional>
 #include <map>
 
+#include "cli/cli_commands.h"
 #include "scheduler/plan_application.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_list_lock.h"
 #include "tests/native/fake_registry.h"
+#include "tests/native/recorded_output.h"
 
 namespace pendrix {
 namespace {
@@ -134,6 +136,8 @@ public:
 };
 
 TEST_F(PlanTest, NoFileInUseAllAreDoneNowAndNoOldCopyStays) {
+    files.PutFolder("c:\\other");
+    files.Alias("c:\\other\\a-link.dll", "c:\\app\\a.dll");  // a file with another name keeps it
     const PlanResult result = Apply(kPlanOfFive);
     ASSERT_EQ(result.outcome, PlanOutcome::DoneNow);
     for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::DoneNow);
@@ -142,17 +146,21 @@ TEST_F(PlanTest, NoFileInUseAllAreDoneNowAndNoOldCopyStays) {
     EXPECT_EQ(files.Find("c:\\app\\b.dll")->attributes, kAttributeReadOnly);
     EXPECT_EQ(files.Find("c:\\app\\c.dll")->content, "new c");
     EXPECT_FALSE(files.Exists("c:\\app\\d.dll"));
+    EXPECT_EQ(files.Find("c:\\other\\a-link.dll"), files.Find("c:\\app\\a.dll"));
     EXPECT_EQ(files.Find("c:\\new\\a.dll")->content, "new a");  // the sources stay
     EXPECT_EQ(files.Paths(), (std::vector<std::string>{"c:\\app", "c:\\app\\a.dll", "c:\\app\\b.dll",
                                                        "c:\\app\\c.dll", "c:\\new", "c:\\new\\a.dll",
-                                                       "c:\\new\\b.dll", "c:\\new\\c.dll"}));
+                                                       "c:\\new\\b.dll", "c:\\new\\c.dll", "c:\\other",
+                                                       "c:\\other\\a-link.dll"}));
     EXPECT_EQ(Stored(), kListBefore);
     EXPECT_EQ(noticed, 0);
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
+// A path the stand-in was handed, in lower case and without "\\?\".
+std::string Plain(std::string path) {
+    if (path.rfind("\\\\?\\", 0) == 0) path.erase(0, 4);
+    std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) { return std::tolower(c); });
+    return path;
 }
 
 // Fails, with status, the call that would change target (a rename or a swap
@@ -161,7 +169,7 @@ std::function<std::uint32_t(const std::string&, const std::string&)> FailsChangi
                                                                                    std::uint32_t status) {
     return [target, status](const std::string& call, const std::string& path) -> std::uint32_t {
         const bool change = call == "Replace" || call == "Rename";
-        const std::string name = Lower(path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path);
+        const std::string name = Plain(path);
         return change && name.rfind(target, 0) == 0 ? status : kErrorSuccess;
     };
 }
@@ -188,6 +196,27 @@ TEST_F(PlanTest, AFailureAtAnyPositionPutsEveryFileBackAsItWas) {
         EXPECT_EQ(Snapshot(), before);  // byte for byte, attributes too, and no copy left behind
         EXPECT_EQ(Stored(), kListBefore);
     }
+}
+
+// Putting back can fail too: the set is left half-way, and what was not put
+// back is said with where its old file is.
+TEST_F(PlanTest, APutBackThatFailsSaysWhereTheOldFileIs) {
+    files.fault = [failed = false](const std::string& call, const std::string& path) mutable -> std::uint32_t {
+        const std::string name = Plain(path);
+        if (call == "Rename" && name.rfind("c:\\app\\d.dll", 0) == 0) failed = true;
+        if (call == "Rename" && name.rfind("c:\\app\\d.dll", 0) == 0) return kErrorAccessDenied;
+        return failed && call == "MoveOver" && name == "c:\\app\\a.dll" ? kErrorAccessDenied : kErrorSuccess;
+    };
+    const PlanResult result = Apply(kPlanOfFive);
+    files.fault = nullptr;
+    EXPECT_EQ(result.outcome, PlanOutcome::LeftHalfWay);
+    EXPECT_EQ(result.index, 3u);
+    const OperationFate fates[] = {OperationFate::NotPutBack, OperationFate::PutBack, OperationFate::PutBack,
+                                   OperationFate::Failed, OperationFate::NotDone};
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(result.operations[i].fate, fates[i]) << i;
+    ASSERT_NE(files.Find(result.operations[0].oldCopy), nullptr) << result.operations[0].oldCopy;
+    EXPECT_EQ(files.Find(result.operations[0].oldCopy)->content, "old a");
+    EXPECT_EQ(files.Find("c:\\app\\b.dll")->content, "old b");
 }
 
 TEST_F(PlanTest, AFileInUseSchedulesEveryOperationInOneWriteAndChangesNothingNow) {
@@ -243,6 +272,20 @@ TEST_F(PlanTest, SchedulingRefusesWhatReplaceAndDeleteRefuseAndLeavesNoCopy) {
          [](PlanTest& test) { test.files.SymbolicLink("c:\\link", "c:\\app"); }, 1, kErrorCantResolveFilename},
         {"no drive letter", kPlanOfFive, [](PlanTest& test) { test.files.volumesWithoutLetter.insert("c:\\"); }, 0,
          kErrorNotSupported},
+        {"a file a pending entry moves away first", kPlanOfFive, [](PlanTest& test) {
+             test.registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz,
+                                   S("\\??\\c:\\app\\d.dll\0\\??\\c:\\app\\moved.dll\0\0"));
+         }, 3, kErrorFileNotFound},
+        {"a destination on the network", "delete c:\\app\\d.dll\nreplace c:\\new\\a.dll n:\\app\\a.dll\n",
+         [](PlanTest& test) {
+             test.files.remoteDrives.insert('n');
+             test.files.Put("n:\\app\\a.dll", "remote");
+         }, 1, kErrorNotSupported},
+        {"a source on the network", "delete c:\\app\\d.dll\nreplace n:\\new\\a.dll c:\\app\\a.dll\n",
+         [](PlanTest& test) {
+             test.files.remoteDrives.insert('n');
+             test.files.Put("n:\\new\\a.dll", "remote");
+         }, 1, kErrorNotSupported},
     };
     for (const SchedulingRefusal& test : cases) {
         SCOPED_TRACE(test.name);
@@ -251,12 +294,13 @@ TEST_F(PlanTest, SchedulingRefusesWhatReplaceAndDeleteRefuseAndLeavesNoCopy) {
         SetUp();
         test.arrange(*this);
         const std::map<std::string, std::string> before = Snapshot();
+        const std::string listBefore = Stored();
         const PlanResult result = Apply(test.plan, PlanMode::AtRestart);
         EXPECT_EQ(result.outcome, PlanOutcome::Refused);
         EXPECT_EQ(result.index, test.index);
         EXPECT_EQ(result.status, test.status);
         EXPECT_EQ(Snapshot(), before);
-        EXPECT_EQ(Stored(), kListBefore);
+        EXPECT_EQ(Stored(), listBefore);
     }
 }
 
@@ -268,6 +312,8 @@ TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
         PlanOutcome outcome;
         bool fellBack;
         std::int32_t status;
+        std::size_t fallbackIndex = kNoOperation;
+        const char* staged = "abc";  // the replacements scheduled from a copy staged now
     };
     const auto loaded = [](PlanTest& test) { test.files.Find("c:\\app\\a.dll")->loaded = true; };
     const Case cases[] = {
@@ -275,14 +321,21 @@ TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
          false, 0},
         {"a loaded file waits for the restart", loaded, PlanMode::NowOrAtRestart, PlanOutcome::Scheduled, false, 0},
         {"a held file cannot be moved aside", [](PlanTest& test) { test.files.Find("c:\\app\\d.dll")->inUse = true; },
-         PlanMode::MoveAside, PlanOutcome::Scheduled, true, 0},
+         PlanMode::MoveAside, PlanOutcome::Scheduled, true, 0, 3},
+        {"a held file is found before anything is copied", [](PlanTest& test) {
+             test.files.Find("c:\\app\\d.dll")->inUse = true;
+             test.files.Find("c:\\new\\a.dll")->lockedForRead = true;
+         }, PlanMode::MoveAside, PlanOutcome::Scheduled, true, 0, 3, "bc"},
+        {"a source that cannot be read now", [](PlanTest& test) {
+             test.files.Find("c:\\new\\c.dll")->lockedForRead = true;
+         }, PlanMode::NowOrAtRestart, PlanOutcome::Scheduled, false, 0, 2, "ab"},
         {"in use only when its turn comes", [](PlanTest& test) {
-             test.files.fault = FailsChanging("c:\\app\\d.dll", kErrorSharingViolation);
-         }, PlanMode::NowOrAtRestart, PlanOutcome::Scheduled, false, 0},
+             test.files.fault = FailsChanging("c:\\app\\d.dll", kErrorLockViolation);
+         }, PlanMode::NowOrAtRestart, PlanOutcome::Scheduled, false, 0, 3},
         {"moved aside, and a later failure puts it back and schedules the set", [&](PlanTest& test) {
              loaded(test);
              test.files.fault = FailsChanging("c:\\app\\empty", kErrorAccessDenied);
-         }, PlanMode::MoveAside, PlanOutcome::Scheduled, true, 0},
+         }, PlanMode::MoveAside, PlanOutcome::Scheduled, true, 0, 4},
         {"the list may not be written", [](PlanTest& test) { test.registry.refuseWrites = true; },
          PlanMode::NowOrAtRestart, PlanOutcome::NotScheduled, false, kErrorAccessDenied},
         {"the list is of another form", [](PlanTest& test) {
@@ -301,13 +354,15 @@ TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
         files.fault = nullptr;
         EXPECT_EQ(result.outcome, test.outcome);
         EXPECT_EQ(result.fellBack, test.fellBack);
+        EXPECT_EQ(result.fallbackIndex, test.fallbackIndex);
         EXPECT_EQ(result.status, result.outcome == PlanOutcome::NotScheduled ? test.status : result.status);
         // Nothing is done now; a read-only file to replace at the restart is
         // made writable, and each source is staged beside its destination.
         if (result.outcome == PlanOutcome::Scheduled) {
             before["c:\\app\\b.dll"] = "old b/" + std::to_string(kAttributeNormal);
-            for (const std::string name : {"a", "b", "c"})
-                before["c:\\app\\" + name + ".dll.pendrix-new-1"] = "new " + name + "/" + std::to_string(kAttributeNormal);
+            for (const char* name = test.staged; *name != '\0'; ++name)
+                before["c:\\app\\" + std::string(1, *name) + ".dll.pendrix-new-1"] =
+                    "new " + std::string(1, *name) + "/" + std::to_string(kAttributeNormal);
             EXPECT_NE(Stored(), listBefore);
         } else {
             EXPECT_EQ(Stored(), listBefore);
@@ -377,6 +432,127 @@ TEST_F(PlanTest, ARefusalAnywhereChangesNothing) {
         EXPECT_EQ(Stored(), kListBefore);
     }
 }
+
+struct ToolCase {
+    const char* name;
+    const char* plan;
+    std::function<void(PlanTest&)> arrange;
+    bool atRestart;
+    bool moveAside;
+    bool json;
+    int code;
+    std::string out;
+    std::string error;
+};
+
+// The console tool: a line per operation and one for the set, or one JSON
+// document, with exitCode as every document has it; failures on standard error.
+TEST_F(PlanTest, TheToolSaysEachOperationAndTheSet) {
+    constexpr char kTwo[] = "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\d.dll\n";
+    const auto held = [](PlanTest& test) { test.files.Find("c:\\app\\d.dll")->inUse = true; };
+    const std::string scheduledLines =
+        R"(line 1: scheduled: "c:\app\a.dll" is replaced with "c:\new\a.dll" at the next start of Windows. )"
+        R"(Windows puts the copy made now, "c:\app\a.dll.pendrix-new-1", in its place; the source "c:\new\a.dll" )"
+        "stays where it is.\r\n"
+        R"(line 2: scheduled: "c:\app\d.dll" is deleted at the next start of Windows (in use by holder.exe, )"
+        "process 7).\r\n";
+    const std::string scheduledSet = "Scheduled the plan: all 2 operations are carried out at the next start of "
+                                     "Windows, in its order. Restart Windows to carry it out.\r\n";
+    const std::string notDone = R"(line 1: not done: replace "c:\app\a.dll" with "c:\new\a.dll".)" "\r\n"
+                                R"(line 2: not done: delete "c:\app\a.dll".)" "\r\n";
+    const ToolCase cases[] = {
+        {"all done now", kTwo, [](PlanTest&) {}, false, false, false, 0,
+         R"(line 1: replaced "c:\app\a.dll" with "c:\new\a.dll" now.)" "\r\n"
+         R"(line 2: deleted "c:\app\d.dll" now.)" "\r\n"
+         "Applied the plan now: all 2 operations done.\r\n", ""},
+        {"a file held: all scheduled", kTwo, held, false, false, false, 3010, scheduledLines + scheduledSet, ""},
+        {"a file held, as JSON", kTwo, held, false, false, true, 3010,
+         R"({"plan": "c:\\plan.txt", "operations": [)" "\r\n"
+         R"({"line": 1, "operation": "replace", "source": "c:\\new\\a.dll", "destination": "c:\\app\\a.dll", )"
+         R"("outcome": "scheduled", "use": "free", "heldBy": null, "oldCopy": null, )"
+         R"("stagedCopy": "c:\\app\\a.dll.pendrix-new-1"},)" "\r\n"
+         R"({"line": 2, "operation": "delete", "path": "c:\\app\\d.dll", "outcome": "scheduled", "use": "held", )"
+         R"("heldBy": "holder.exe, process 7", "oldCopy": null})" "\r\n"
+         R"(], "outcome": "scheduled", "alreadyScheduled": false, "movedAsideFellBack": false, "line": null, )"
+         R"("reason": null, "exitCode": 3010})" "\r\n", ""},
+        {"a folder ordinary users may change", kTwo,
+         [](PlanTest& test) { test.files.foldersUsersMayChange.insert("c:\\app"); }, true, false, false, 3010,
+         R"(line 1: scheduled: "c:\app\a.dll" is replaced with "c:\new\a.dll" at the next start of Windows. )"
+         R"(Windows puts the copy made now, "c:\app\a.dll.pendrix-new-1", in its place; the source "c:\new\a.dll" )"
+         "stays where it is.\r\n"
+         R"(line 2: scheduled: "c:\app\d.dll" is deleted at the next start of Windows.)" "\r\n" + scheduledSet +
+             R"(Warning: ordinary users may change the folder "c:\app", so what it leads to could be changed )"
+             "before the restart.\r\n", ""},
+        {"held, and moved aside", kTwo, held, false, true, false, 3010, scheduledLines +
+             "Could not apply the plan now with --move-aside (line 2: x, error 32); everything was put back as it "
+             "was and the plan scheduled instead. " + scheduledSet, ""},
+        {"one file twice", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\a.dll\n", [](PlanTest&) {},
+         false, false, false, 160, notDone,
+         R"(pendrix-cli: line 2: line 1 names "c:\app\a.dll" too; a plan names each file once (and no file in a )"
+         "folder it deletes); nothing of the plan was done or scheduled\r\n"},
+        {"failed now", kTwo, [](PlanTest& test) { test.files.fault = FailsChanging("c:\\app\\d.dll", 5); }, false,
+         false, false, 5,
+         R"(line 1: replaced "c:\app\a.dll" with "c:\new\a.dll", then put back as it was.)" "\r\n"
+         R"(line 2: failed: delete "c:\app\d.dll".)" "\r\n",
+         "pendrix-cli: line 2 failed, and every operation done before it was put back as it was; nothing of the "
+         "plan stays done: x (error 5); run it elevated\r\n"},
+        {"failed now, as JSON", kTwo, [](PlanTest& test) { test.files.fault = FailsChanging("c:\\app\\d.dll", 5); },
+         false, false, true, 5,
+         R"({"plan": "c:\\plan.txt", "operations": [)" "\r\n"
+         R"({"line": 1, "operation": "replace", "source": "c:\\new\\a.dll", "destination": "c:\\app\\a.dll", )"
+         R"("outcome": "put-back", "use": "free", "heldBy": null, "oldCopy": null, "stagedCopy": null},)" "\r\n"
+         R"({"line": 2, "operation": "delete", "path": "c:\\app\\d.dll", "outcome": "failed", "use": "free", )"
+         R"("heldBy": null, "oldCopy": null})" "\r\n"
+         R"(], "outcome": "failed", "alreadyScheduled": false, "movedAsideFellBack": false, "line": 2, )"
+         R"("reason": "line 2 failed, and every operation done before it was put back as it was; nothing of the )"
+         R"(plan stays done: x (error 5); run it elevated", "exitCode": 5})" "\r\n",
+         "pendrix-cli: line 2 failed, and every operation done before it was put back as it was; nothing of the "
+         "plan stays done: x (error 5); run it elevated\r\n"},
+        {"a loaded file moved aside", kTwo, [](PlanTest& test) { test.files.Find("c:\\app\\a.dll")->loaded = true; },
+         false, true, false, 0,
+         R"(line 1: replaced "c:\app\a.dll" with "c:\new\a.dll" now; the old file (in use by holder.exe, process 7) )"
+         R"(is now "c:\app\a.dll.pendrix-old-1" and is deleted at the next start of Windows.)" "\r\n"
+         R"(line 2: deleted "c:\app\d.dll" now.)" "\r\n"
+         "Applied the plan now: all 2 operations done. Programs keep the old copies they use until they end; it is "
+         "deleted at the next start of Windows.\r\n", ""},
+        {"not a plan, as JSON", "delete c:\\app\\d.dll\nmove a b\n", [](PlanTest&) {}, false, false, true, 13,
+         R"({"plan": "c:\\plan.txt", "operations": [], "outcome": "invalid-plan", "alreadyScheduled": false, )"
+         R"("movedAsideFellBack": false, "line": 2, "reason": "line 2 of the plan \"c:\\plan.txt\" is not an )"
+         R"(operation: )",
+         R"(pendrix-cli: line 2 of the plan "c:\plan.txt" is not an operation: )"},
+    };
+    for (const ToolCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        files = FakeFileSystem();
+        registry = FakeRegistry();
+        SetUp();
+        files.Put("c:\\plan.txt", test.plan);
+        test.arrange(*this);
+        testing::RecordedOutput output;
+        testing::OneHolder holders;
+        holders.processId = 7;
+        cli::CliContext context{routines, files, holders, lock, output, [](std::int32_t) { return std::string("x"); }};
+        cli::CliArguments arguments;
+        arguments.command = cli::CliCommand::Apply;
+        arguments.path = "c:\\plan.txt";
+        arguments.atRestart = test.atRestart;
+        arguments.moveAside = test.moveAside;
+        arguments.json = test.json;
+        EXPECT_EQ(cli::RunCommand(arguments, context), test.code);
+        files.fault = nullptr;
+        if (test.code == kErrorInvalidData) {
+            // The reader's own words between what is checked.
+            EXPECT_EQ(output.out.rfind(test.out, 0), 0u) << output.out;
+            EXPECT_NE(output.out.find("; nothing of the plan was done or scheduled\", \"exitCode\": 13}\r\n"),
+                      std::string::npos) << output.out;
+            EXPECT_EQ(output.error.rfind(test.error, 0), 0u) << output.error;
+            continue;
+        }
+        EXPECT_EQ(output.out, test.out);
+        EXPECT_EQ(output.error, test.error);
+    }
+}
+
 
 }  // namespace
 }  // namespace pendrix
