@@ -17,8 +17,6 @@
 
 namespace pendrix {
 
-namespace {
-
 void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRole subject, std::string name) {
     result.outcome = CommandOutcome::Refused;
     result.refusal = refusal;
@@ -26,6 +24,8 @@ void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRo
     result.subject = subject;
     result.subjectName = std::move(name);
 }
+
+namespace {
 
 bool IsMissing(std::uint32_t status) { return status == kErrorFileNotFound || status == kErrorPathNotFound; }
 

@@ -131,6 +131,9 @@ struct CommandResult {
     std::string changeableFolder;
 };
 
+// Makes result the refusal of name, the command's subject, with status.
+void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRole subject, std::string name);
+
 // How many operations the start-up processing will carry out, as the list
 // holds them now; not known when the list could not be read.
 struct PendingCount {

@@ -11,14 +11,6 @@ namespace {
 
 bool IsMissing(std::uint32_t status) { return status == kErrorFileNotFound || status == kErrorPathNotFound; }
 
-void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRole subject, std::string name) {
-    result.outcome = CommandOutcome::Refused;
-    result.refusal = refusal;
-    result.status = static_cast<std::int32_t>(status);
-    result.subject = subject;
-    result.subjectName = std::move(name);
-}
-
 // Resolves typed; false, with the refusal, when it names nothing the
 // commands can act on.
 bool Resolve(const std::string& typed, NameRole role, FileSystemApi& files, ResolvedName& name,

@@ -252,58 +252,6 @@ TEST_F(PlanTest, AFileInUseSchedulesEveryOperationInOneWriteAndChangesNothingNow
     EXPECT_EQ(Snapshot(), expected);
 }
 
-struct SchedulingRefusal {
-    const char* name;
-    const char* plan;
-    std::function<void(PlanTest&)> arrange;
-    std::size_t index;
-    std::int32_t status;
-};
-
-// A plan for the restart meets the refusals a replacement or deletion for
-// the restart meets, and leaves no staged copy and no attribute changed.
-TEST_F(PlanTest, SchedulingRefusesWhatReplaceAndDeleteRefuseAndLeavesNoCopy) {
-    const SchedulingRefusal cases[] = {
-        {"a protected file", kPlanOfFive, [](PlanTest& test) { test.files.Find("c:\\app\\d.dll")->deleteDenied = true; },
-         3, kErrorAccessDenied},
-        {"no copy can be staged", kPlanOfFive,
-         [](PlanTest& test) { test.files.foldersRefusingNewFiles.insert("c:\\app"); }, 0, kErrorAccessDenied},
-        {"a link on the way", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\link\\d.dll\n",
-         [](PlanTest& test) { test.files.SymbolicLink("c:\\link", "c:\\app"); }, 1, kErrorCantResolveFilename},
-        {"no drive letter", kPlanOfFive, [](PlanTest& test) { test.files.volumesWithoutLetter.insert("c:\\"); }, 0,
-         kErrorNotSupported},
-        {"a file a pending entry moves away first", kPlanOfFive, [](PlanTest& test) {
-             test.registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz,
-                                   S("\\??\\c:\\app\\d.dll\0\\??\\c:\\app\\moved.dll\0\0"));
-         }, 3, kErrorFileNotFound},
-        {"a destination on the network", "delete c:\\app\\d.dll\nreplace c:\\new\\a.dll n:\\app\\a.dll\n",
-         [](PlanTest& test) {
-             test.files.remoteDrives.insert('n');
-             test.files.Put("n:\\app\\a.dll", "remote");
-         }, 1, kErrorNotSupported},
-        {"a source on the network", "delete c:\\app\\d.dll\nreplace n:\\new\\a.dll c:\\app\\a.dll\n",
-         [](PlanTest& test) {
-             test.files.remoteDrives.insert('n');
-             test.files.Put("n:\\new\\a.dll", "remote");
-         }, 1, kErrorNotSupported},
-    };
-    for (const SchedulingRefusal& test : cases) {
-        SCOPED_TRACE(test.name);
-        files = FakeFileSystem();
-        registry = FakeRegistry();
-        SetUp();
-        test.arrange(*this);
-        const std::map<std::string, std::string> before = Snapshot();
-        const std::string listBefore = Stored();
-        const PlanResult result = Apply(test.plan, PlanMode::AtRestart);
-        EXPECT_EQ(result.outcome, PlanOutcome::Refused);
-        EXPECT_EQ(result.index, test.index);
-        EXPECT_EQ(result.status, test.status);
-        EXPECT_EQ(Snapshot(), before);
-        EXPECT_EQ(Stored(), listBefore);
-    }
-}
-
 TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
     struct Case {
         const char* name;
@@ -395,6 +343,8 @@ struct RefusalCase {
     const char* plan;
     std::size_t index;
     std::int32_t status;
+    PlanMode mode = PlanMode::NowOrAtRestart;
+    std::function<void(PlanTest&)> arrange = [](PlanTest&) {};
 };
 
 const RefusalCase kRefusals[] = {
@@ -415,21 +365,54 @@ const RefusalCase kRefusals[] = {
     {"a file in a folder the plan deletes", "delete c:\\app\\empty\nreplace c:\\new\\a.dll c:\\app\\empty\\a.dll\n",
      1, kErrorBadArguments},
     {"a destination a pending entry takes away", "replace c:\\new\\a.dll c:\\x\n", 0, kErrorFileNotFound},
+    // For the restart: the refusals a replacement or deletion for the
+    // restart meets; no staged copy is left and no attribute changed.
+    {"a protected file", kPlanOfFive, 3, kErrorAccessDenied, PlanMode::AtRestart,
+     [](PlanTest& test) { test.files.Find("c:\\app\\d.dll")->deleteDenied = true; }},
+    {"no copy can be staged", kPlanOfFive, 0, kErrorAccessDenied, PlanMode::AtRestart,
+     [](PlanTest& test) { test.files.foldersRefusingNewFiles.insert("c:\\app"); }},
+    {"a link on the way", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\link\\d.dll\n", 1,
+     kErrorCantResolveFilename, PlanMode::AtRestart,
+     [](PlanTest& test) { test.files.SymbolicLink("c:\\link", "c:\\app"); }},
+    {"no drive letter", kPlanOfFive, 0, kErrorNotSupported, PlanMode::AtRestart,
+     [](PlanTest& test) { test.files.volumesWithoutLetter.insert("c:\\"); }},
+    {"a file a pending entry moves away first", kPlanOfFive, 3, kErrorFileNotFound, PlanMode::AtRestart,
+     [](PlanTest& test) {
+         test.registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz,
+                               S("\\??\\c:\\app\\d.dll\0\\??\\c:\\app\\moved.dll\0\0"));
+     }},
+    {"a destination on the network", "delete c:\\app\\d.dll\nreplace c:\\new\\a.dll n:\\app\\a.dll\n", 1,
+     kErrorNotSupported, PlanMode::AtRestart,
+     [](PlanTest& test) {
+         test.files.remoteDrives.insert('n');
+         test.files.Put("n:\\app\\a.dll", "remote");
+     }},
+    {"a source on the network", "delete c:\\app\\d.dll\nreplace n:\\new\\a.dll c:\\app\\a.dll\n", 1,
+     kErrorNotSupported, PlanMode::AtRestart,
+     [](PlanTest& test) {
+         test.files.remoteDrives.insert('n');
+         test.files.Put("n:\\new\\a.dll", "remote");
+     }},
 };
 
 TEST_F(PlanTest, ARefusalAnywhereChangesNothing) {
-    files.Alias("c:\\app\\alias.dll", "c:\\app\\a.dll");
-    files.Put("c:\\x", "x");
-    const std::map<std::string, std::string> before = Snapshot();
     for (const RefusalCase& test : kRefusals) {
         SCOPED_TRACE(test.name);
-        const PlanResult result = Apply(test.plan);
+        files = FakeFileSystem();
+        registry = FakeRegistry();
+        SetUp();
+        files.Alias("c:\\app\\alias.dll", "c:\\app\\a.dll");
+        files.Put("c:\\x", "x");
+        test.arrange(*this);
+        const std::map<std::string, std::string> before = Snapshot();
+        const std::string listBefore = Stored();
+        const PlanResult result = Apply(test.plan, test.mode);
         EXPECT_EQ(result.outcome, PlanOutcome::Refused);
         EXPECT_EQ(result.index, test.index);
         EXPECT_EQ(result.status, test.status);
         for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::NotDone);
         EXPECT_EQ(Snapshot(), before);
-        EXPECT_EQ(Stored(), kListBefore);
+        EXPECT_EQ(Stored(), listBefore);
     }
 }
 
