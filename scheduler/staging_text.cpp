@@ -19,7 +19,9 @@ std::string StagingSentence(const std::string& source, const std::string& staged
            " stays where it is.";
 }
 
-std::string ChangeableFolderWarning(const CommandResult& result) { return ChangeableFolderWarning(result.changeableFolder); }
+std::string ChangeableFolderWarning(const CommandResult& result) {
+    return ChangeableFolderWarning(result.changeableFolder);
+}
 
 std::string ChangeableFolderWarning(const std::string& folder) {
     if (folder.empty()) return std::string();

@@ -97,7 +97,8 @@ protected:
         files.PutFolder("c:\\new");
         files.PutFolder("c:\\app");
         files.PutFolder("c:\\app\\empty");
-        for (const char* name : {"a", "b", "c"}) files.Put(std::string("c:\\new\\") + name + ".dll", std::string("new ") + name);
+        for (const char* name : {"a", "b", "c"})
+            files.Put(std::string("c:\\new\\") + name + ".dll", std::string("new ") + name);
         files.Put("c:\\app\\a.dll", "old a");
         files.Put("c:\\app\\b.dll", "old b");
         files.Find("c:\\app\\b.dll")->attributes = kAttributeReadOnly;
@@ -138,6 +139,10 @@ public:
 TEST_F(PlanTest, NoFileInUseAllAreDoneNowAndNoOldCopyStays) {
     files.PutFolder("c:\\other");
     files.Alias("c:\\other\\a-link.dll", "c:\\app\\a.dll");  // a file with another name keeps it
+    // A file to delete that a pending entry moves at the restart is deleted
+    // now, as delete deletes it; only a replacement would be undone then.
+    const std::string list = S("\\??\\c:\\app\\d.dll\0\\??\\c:\\app\\moved.dll\0\0");
+    registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, list);
     const PlanResult result = Apply(kPlanOfFive);
     ASSERT_EQ(result.outcome, PlanOutcome::DoneNow);
     for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::DoneNow);
@@ -152,7 +157,7 @@ TEST_F(PlanTest, NoFileInUseAllAreDoneNowAndNoOldCopyStays) {
                                                        "c:\\app\\c.dll", "c:\\new", "c:\\new\\a.dll",
                                                        "c:\\new\\b.dll", "c:\\new\\c.dll", "c:\\other",
                                                        "c:\\other\\a-link.dll"}));
-    EXPECT_EQ(Stored(), kListBefore);
+    EXPECT_EQ(Stored(), list);
     EXPECT_EQ(noticed, 0);
 }
 
@@ -343,6 +348,7 @@ struct RefusalCase {
     const char* plan;
     std::size_t index;
     std::int32_t status;
+    std::size_t earlier = kNoOperation;  // the operation that names the same file first
     PlanMode mode = PlanMode::NowOrAtRestart;
     std::function<void(PlanTest&)> arrange = [](PlanTest&) {};
 };
@@ -357,38 +363,38 @@ const RefusalCase kRefusals[] = {
     {"a folder that is not empty", "delete c:\\new\n", 0, kErrorDirNotEmpty},
     {"one file as source and destination", "replace c:\\new\\a.dll C:/NEW/a.dll\n", 0, kErrorBadArguments},
     {"two operations on one destination",
-     "replace c:\\new\\a.dll c:\\app\\a.dll\nreplace c:\\new\\b.dll C:\\APP\\A.DLL\n", 1, kErrorBadArguments},
+     "replace c:\\new\\a.dll c:\\app\\a.dll\nreplace c:\\new\\b.dll C:\\APP\\A.DLL\n", 1, kErrorBadArguments, 0},
     {"one file twice by another name",
-     "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\alias.dll\n", 1, kErrorBadArguments},
+     "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\alias.dll\n", 1, kErrorBadArguments, 0},
     {"a destination deleted by another", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\a.dll\n", 1,
-     kErrorBadArguments},
+     kErrorBadArguments, 0},
     {"a file in a folder the plan deletes", "delete c:\\app\\empty\nreplace c:\\new\\a.dll c:\\app\\empty\\a.dll\n",
-     1, kErrorBadArguments},
+     1, kErrorBadArguments, 0},
     {"a destination a pending entry takes away", "replace c:\\new\\a.dll c:\\x\n", 0, kErrorFileNotFound},
     // For the restart: the refusals a replacement or deletion for the
     // restart meets; no staged copy is left and no attribute changed.
-    {"a protected file", kPlanOfFive, 3, kErrorAccessDenied, PlanMode::AtRestart,
+    {"a protected file", kPlanOfFive, 3, kErrorAccessDenied, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.Find("c:\\app\\d.dll")->deleteDenied = true; }},
-    {"no copy can be staged", kPlanOfFive, 0, kErrorAccessDenied, PlanMode::AtRestart,
+    {"no copy can be staged", kPlanOfFive, 0, kErrorAccessDenied, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.foldersRefusingNewFiles.insert("c:\\app"); }},
     {"a link on the way", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\link\\d.dll\n", 1,
-     kErrorCantResolveFilename, PlanMode::AtRestart,
+     kErrorCantResolveFilename, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.SymbolicLink("c:\\link", "c:\\app"); }},
-    {"no drive letter", kPlanOfFive, 0, kErrorNotSupported, PlanMode::AtRestart,
+    {"no drive letter", kPlanOfFive, 0, kErrorNotSupported, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.volumesWithoutLetter.insert("c:\\"); }},
-    {"a file a pending entry moves away first", kPlanOfFive, 3, kErrorFileNotFound, PlanMode::AtRestart,
+    {"a file a pending entry moves away first", kPlanOfFive, 3, kErrorFileNotFound, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) {
          test.registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz,
                                S("\\??\\c:\\app\\d.dll\0\\??\\c:\\app\\moved.dll\0\0"));
      }},
     {"a destination on the network", "delete c:\\app\\d.dll\nreplace c:\\new\\a.dll n:\\app\\a.dll\n", 1,
-     kErrorNotSupported, PlanMode::AtRestart,
+     kErrorNotSupported, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) {
          test.files.remoteDrives.insert('n');
          test.files.Put("n:\\app\\a.dll", "remote");
      }},
     {"a source on the network", "delete c:\\app\\d.dll\nreplace n:\\new\\a.dll c:\\app\\a.dll\n", 1,
-     kErrorNotSupported, PlanMode::AtRestart,
+     kErrorNotSupported, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) {
          test.files.remoteDrives.insert('n');
          test.files.Put("n:\\new\\a.dll", "remote");
@@ -410,6 +416,7 @@ TEST_F(PlanTest, ARefusalAnywhereChangesNothing) {
         EXPECT_EQ(result.outcome, PlanOutcome::Refused);
         EXPECT_EQ(result.index, test.index);
         EXPECT_EQ(result.status, test.status);
+        EXPECT_EQ(result.earlier, test.earlier);
         for (const OperationReport& report : result.operations) EXPECT_EQ(report.fate, OperationFate::NotDone);
         EXPECT_EQ(Snapshot(), before);
         EXPECT_EQ(Stored(), listBefore);
@@ -441,6 +448,18 @@ TEST_F(PlanTest, TheToolSaysEachOperationAndTheSet) {
         "process 7).\r\n";
     const std::string scheduledSet = "Scheduled the plan: all 2 operations are carried out at the next start of "
                                      "Windows, in its order. Restart Windows to carry it out.\r\n";
+    // The document of the held file's plan, scheduled; fellBack: after
+    // --move-aside could not do it now (line: the file that stopped it).
+    const auto scheduledJson = [](bool fellBack, const std::string& line) {
+        return std::string(R"({"plan": "c:\\plan.txt", "operations": [)" "\r\n"
+                           R"({"line": 1, "operation": "replace", "source": "c:\\new\\a.dll", )"
+                           R"("destination": "c:\\app\\a.dll", "outcome": "scheduled", "use": "free", "heldBy": null, )"
+                           R"("oldCopy": null, "stagedCopy": "c:\\app\\a.dll.pendrix-new-1"},)" "\r\n"
+                           R"({"line": 2, "operation": "delete", "path": "c:\\app\\d.dll", "outcome": "scheduled", )"
+                           R"("use": "held", "heldBy": "holder.exe, process 7", "oldCopy": null})" "\r\n"
+                           R"(], "outcome": "scheduled", "alreadyScheduled": false, "movedAsideFellBack": )") +
+               (fellBack ? "true" : "false") + ", \"line\": " + line + ", \"reason\": null, \"exitCode\": 3010}\r\n";
+    };
     const std::string notDone = R"(line 1: not done: replace "c:\app\a.dll" with "c:\new\a.dll".)" "\r\n"
                                 R"(line 2: not done: delete "c:\app\a.dll".)" "\r\n";
     const ToolCase cases[] = {
@@ -449,15 +468,8 @@ TEST_F(PlanTest, TheToolSaysEachOperationAndTheSet) {
          R"(line 2: deleted "c:\app\d.dll" now.)" "\r\n"
          "Applied the plan now: all 2 operations done.\r\n", ""},
         {"a file held: all scheduled", kTwo, held, false, false, false, 3010, scheduledLines + scheduledSet, ""},
-        {"a file held, as JSON", kTwo, held, false, false, true, 3010,
-         R"({"plan": "c:\\plan.txt", "operations": [)" "\r\n"
-         R"({"line": 1, "operation": "replace", "source": "c:\\new\\a.dll", "destination": "c:\\app\\a.dll", )"
-         R"("outcome": "scheduled", "use": "free", "heldBy": null, "oldCopy": null, )"
-         R"("stagedCopy": "c:\\app\\a.dll.pendrix-new-1"},)" "\r\n"
-         R"({"line": 2, "operation": "delete", "path": "c:\\app\\d.dll", "outcome": "scheduled", "use": "held", )"
-         R"("heldBy": "holder.exe, process 7", "oldCopy": null})" "\r\n"
-         R"(], "outcome": "scheduled", "alreadyScheduled": false, "movedAsideFellBack": false, "line": null, )"
-         R"("reason": null, "exitCode": 3010})" "\r\n", ""},
+        {"a file held, as JSON", kTwo, held, false, false, true, 3010, scheduledJson(false, "null"), ""},
+        {"held, and moved aside, as JSON", kTwo, held, false, true, true, 3010, scheduledJson(true, "2"), ""},
         {"a folder ordinary users may change", kTwo,
          [](PlanTest& test) { test.files.foldersUsersMayChange.insert("c:\\app"); }, true, false, false, 3010,
          R"(line 1: scheduled: "c:\app\a.dll" is replaced with "c:\new\a.dll" at the next start of Windows. )"
