@@ -364,6 +364,8 @@ const RefusalCase kRefusals[] = {
     {"one file as source and destination", "replace c:\\new\\a.dll C:/NEW/a.dll\n", 0, kErrorBadArguments},
     {"two operations on one destination",
      "replace c:\\new\\a.dll c:\\app\\a.dll\nreplace c:\\new\\b.dll C:\\APP\\A.DLL\n", 1, kErrorBadArguments, 0},
+    {"two operations on one new destination",
+     "replace c:\\new\\a.dll c:\\app\\n.dll\nreplace c:\\new\\b.dll C:\\APP\\N.DLL\n", 1, kErrorBadArguments, 0},
     {"one file twice by another name",
      "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\alias.dll\n", 1, kErrorBadArguments, 0},
     {"a destination deleted by another", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\a.dll\n", 1,
