@@ -39,6 +39,10 @@ constexpr CommandRow kCommands[] = {
     {"prune", 0, kOptionBackup | kOptionDryRun | kOptionJson, "prune [--backup FILE] [--dry-run] [--json]",
      "withdraw the entries that can have no effect,\nafter saving the list to a .reg file", nullptr, 0, nullptr,
      RunPrune},
+    {"apply", 1, kOptionAtRestart | kOptionMoveAside | kOptionJson, "apply PLAN [--at-restart | --move-aside] [--json]",
+     "the replacements and deletions of the file PLAN\n(one a line) as one set: all now or all at the\nnext start, "
+     "never some of each",
+     nullptr, 0, nullptr, RunApply},
 };
 
 // The usage's second column: where each command's summary begins.
@@ -87,7 +91,9 @@ std::string UsageText() {
            "schedules it without trying. replace --move-aside renames a DESTINATION in use\r\n"
            "aside, puts SOURCE in its place now and deletes the old copy at the next start;\r\n"
            "running programs keep the old copy until they end. remove --source refuses\r\n"
-           "unless entry N's source is exactly PATH.\r\n"
+           "unless entry N's source is exactly PATH. apply checks every operation first and\r\n"
+           "does nothing when one is refused; it does all now when no file is in use, and\r\n"
+           "otherwise schedules all for the restart in one write.\r\n"
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"

@@ -41,6 +41,11 @@ int RunStatus(const CliArguments& arguments, CliContext& context);
 // list to a .reg file (or, --dry-run, says which).
 int RunPrune(const CliArguments& arguments, CliContext& context);
 
+// apply PLAN: the operations of the file PLAN as one set (scheduler/
+// plan_application.h): a line for each and one for the set, or one JSON
+// document.
+int RunApply(const CliArguments& arguments, CliContext& context);
+
 // shell install|uninstall|status: Pendrix on Explorer's menu.
 int RunShell(const CliArguments& arguments, CliContext& context);
 

@@ -34,6 +34,7 @@ inline constexpr WinStatus kErrorInvalidParameter = 87;       // ERROR_INVALID_P
 inline constexpr WinStatus kErrorCallNotImplemented = 120;    // ERROR_CALL_NOT_IMPLEMENTED
 inline constexpr WinStatus kErrorInvalidName = 123;           // ERROR_INVALID_NAME
 inline constexpr WinStatus kErrorDirNotEmpty = 145;           // ERROR_DIR_NOT_EMPTY
+inline constexpr WinStatus kErrorBadArguments = 160;          // ERROR_BAD_ARGUMENTS
 inline constexpr WinStatus kErrorBadPathname = 161;           // ERROR_BAD_PATHNAME
 inline constexpr WinStatus kErrorAlreadyExists = 183;         // ERROR_ALREADY_EXISTS
 inline constexpr WinStatus kErrorFilenameExcedRange = 206;    // ERROR_FILENAME_EXCED_RANGE

@@ -127,6 +127,11 @@ WinStatus PendingRenameList::Delete() {
     return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 
+WinStatus PendingRenameList::WriteAccess() {
+    AimAtSessionManager();
+    return registry_.WriteAccess();
+}
+
 WinStatus PendingRenameList::Store(std::string_view data) {
     AimAtSessionManager();
     if (!registry_.KeyExists()) registry_.CreateKey();

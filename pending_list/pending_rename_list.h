@@ -31,6 +31,7 @@ inline constexpr std::string_view kReplaceExistingMarker = "!";
 struct RenamePair {
     std::string first;
     std::string second;
+    friend bool operator==(const RenamePair&, const RenamePair&) = default;
 };
 
 // Paths go in exactly as given: no trimming, quoting or full-path conversion.
@@ -107,6 +108,10 @@ public:
     // Makes sure the key exists and stores data exactly as the list's value;
     // the Windows status of the write.
     WinStatus Store(std::string_view data);
+
+    // Whether the list may be written: 0, or the Windows status (5 without
+    // the rights of an administrator).
+    WinStatus WriteAccess();
 
     // Deletes the value; 0 also when there was none, else the Windows status.
     WinStatus Delete();

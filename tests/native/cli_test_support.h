@@ -1,9 +1,11 @@
-// What the console tool's native tests share: its output kept, a holder
-// finder that finds nobody, and a command line run as wmain runs it.
+// What the console tool's native tests share: its output kept, holder
+// finders that find nobody or one process, and a command line run as wmain
+// runs it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,18 @@ struct RecordedOutput : cli::CliOutput {
 // process) for a file no program has open.
 struct NoHolders : HolderFinder {
     WinStatus Find(const std::vector<std::string>&, HolderScan&) override { return kErrorSuccess; }
+};
+
+// Windows' finder reports the processes by id and image; this one reports
+// processId (none when 0) with the image name "holder.exe".
+struct OneHolder : HolderFinder {
+    std::uint32_t processId = 0;
+    WinStatus Find(const std::vector<std::string>&, HolderScan& scan) override {
+        if (processId == 0) return kErrorSuccess;
+        scan.sightings.push_back({processId, HoldKind::OpenHandle, {}, {}});
+        scan.images[processId] = {"holder.exe", "C:\\bin\\holder.exe"};
+        return kErrorSuccess;
+    }
 };
 
 // The system's words for an error code, as the tests expect them.

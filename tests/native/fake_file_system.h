@@ -98,6 +98,9 @@ public:
     WinStatus FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
     WinStatus Rename(const std::string& source, const std::string& target) override;
+    // Windows: a file open without delete sharing refuses an open for DELETE
+    // (32); a loaded image, one for FILE_WRITE_DATA (32).
+    WinStatus Use(const std::string& path, FileUse& use) override;
     WinStatus CopyNew(const std::string& source, const std::string& target) override;
     WinStatus OpenForReading(const std::string& path) override;
     WinStatus OpenForDeleting(const std::string& path) override;
