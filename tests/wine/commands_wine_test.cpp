@@ -89,7 +89,7 @@ public:
     WinStatus UsersMayChange(const std::string& folder, bool& may) override {
         return Real().UsersMayChange(folder, may);
     }
-    std::uint32_t Use(const std::string& path, FileUse& use) override { return Real().Use(path, use); }
+    WinStatus Use(const std::string& path, FileUse& use) override { return Real().Use(path, use); }
 
 private:
     FileSystemApi& Real() {
