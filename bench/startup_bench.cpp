@@ -92,6 +92,8 @@ int main(int argc, char** argv) {
     std::printf("start to window shown, median of %d alternated rounds:\n", rounds);
     std::printf("  Pendrix.exe      %8.1f ms\n", Median(pendrix));
     std::printf("  minimal window   %8.1f ms\n", Median(minimal));
-    std::printf("  ratio            %8.2f (must stay under 1.30)\n", ratio);
+    std::printf("  ratio            %8.2f (the target is at most 1.20)\n", ratio);
+    // One line for scripts: the name, the ratio and its target.
+    std::printf("ratio startup %.2f target 1.20\n", ratio);
     return 0;
 }
