@@ -11,8 +11,8 @@
 
 namespace pendrix::wine {
 
-// Called as the session ends, just before the process exits with code 0:
-// closes what the program holds, flushes what it wrote.
+// Called as the session ends, before the system ends the process: closes
+// what the program holds, flushes what it wrote.
 using SessionEndAction = void (*)();
 
 namespace session_end_detail {
@@ -22,11 +22,17 @@ inline SessionEndAction& Action() {
     return action;
 }
 
+// The program lets go of what it holds and answers; the system then ends the
+// process, as Windows does once every window has answered WM_ENDSESSION.
+// Exiting inside the message would leave the system's sent messages to this
+// program's other windows unanswered (Wine's wineboot then counts those late
+// answers against the next program and waits on it for good).
 inline LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_QUERYENDSESSION) return TRUE;
     if (message == WM_ENDSESSION && wParam != FALSE) {
         if (Action() != nullptr) Action()();
-        ExitProcess(0);
+        Action() = nullptr;
+        return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -45,8 +51,8 @@ inline bool WatchForSessionEnd(SessionEndAction action) {
                            windowClass.hInstance, nullptr) != nullptr;
 }
 
-// Handles this thread's messages until the session ends (which ends the
-// process) or timeoutMs has passed (INFINITE: never).
+// Handles this thread's messages until the session ends (the system then
+// ends the process) or timeoutMs has passed (INFINITE: never).
 inline void RunUntilSessionEnds(DWORD timeoutMs) {
     const ULONGLONG deadline = timeoutMs == INFINITE ? ~0ULL : GetTickCount64() + timeoutMs;
     for (;;) {

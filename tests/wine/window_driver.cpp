@@ -10,6 +10,7 @@
 // "SHOT name" and waits for the Linux side to take a screenshot and create
 // FOLDER\name.done. A step that does not work writes "FAILED: ...".
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,8 @@ constexpr DWORD kTimeoutMs = 60000;
 // How long the restart may take to end Pendrix: wineboot is started, and
 // each program with a window is asked in turn, which a loaded machine slows.
 constexpr DWORD kRestartTimeoutMs = 180000;
+// How long a window may take to answer when the windows are listed.
+constexpr UINT kAnswerTimeoutMs = 2000;
 constexpr wchar_t kForm1Class[] = L"PendrixForm1";
 
 std::wstring g_folder;
@@ -136,21 +139,33 @@ void Shot(const char* name) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
-// Writes every top-level window of this desktop with its process,
-// to tell what a restart that did not come waits for (a message box, Wine's
-// dialog for a program that does not answer).
-void SayVisibleWindows() {
+// Writes every top-level window of this desktop with its process and
+// thread, and whether it answers, then every process, to tell what a restart
+// that did not come waits for (a message box, Wine's dialog for a program
+// that does not answer, a process that did not end).
+void SayWindowsAndProcesses() {
     EnumWindows(
         [](HWND window, LPARAM) -> BOOL {
             DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
+            const DWORD thread = GetWindowThreadProcessId(window, &process);
             wchar_t className[64] = {};
             GetClassNameW(window, className, 64);
+            DWORD_PTR answer = 0;
+            const bool answers =
+                SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) != 0;
             Say(std::string(IsWindowVisible(window) ? "Window" : "Hidden window") + " of process " +
-                std::to_string(process) + ", class " + TextOfWide(className) + ": " + TextOfWide(TextOf(window)));
+                std::to_string(process) + " thread " + std::to_string(thread) + (answers ? "" : " (not answering)") +
+                ", class " + TextOfWide(className) + ": " + TextOfWide(TextOf(window)));
             return TRUE;
         },
         0);
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        Say("Process " + std::to_string(entry.th32ProcessID) + ": " + TextOfWide(entry.szExeFile));
+    CloseHandle(snapshot);
 }
 
 // Starts a program with commandLine; its process, or null.
@@ -245,7 +260,7 @@ int Replace(const std::wstring& pendrix, const std::wstring& holder, const std::
     if (!ended) {
         Say("This driver is process " + std::to_string(GetCurrentProcessId()) + ", Pendrix " +
             std::to_string(g_pendrixProcess) + ".");
-        SayVisibleWindows();
+        SayWindowsAndProcesses();
         return Fail("Pendrix still runs after the restart was asked for");
     }
     Say("The restart has ended Pendrix.");
