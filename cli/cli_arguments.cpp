@@ -32,6 +32,7 @@ constexpr CommandSyntax kCommands[] = {
     {"shell", CliCommand::Shell, 1, "shell install|uninstall [--all-users], or shell status"},
     {"status", CliCommand::Status, 0, "status [--json]"},
     {"prune", CliCommand::Prune, 0, "prune [--backup FILE] [--dry-run] [--json]"},
+    {"apply", CliCommand::Apply, 1, "apply PLAN [--at-restart | --move-aside] [--json]"},
 };
 
 struct ShellActionName {
@@ -49,12 +50,14 @@ constexpr ShellActionName kShellActions[] = {
 bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArguments& arguments) {
     if ((syntax.command == CliCommand::List || syntax.command == CliCommand::Verify ||
          syntax.command == CliCommand::Holders || syntax.command == CliCommand::Status ||
-         syntax.command == CliCommand::Prune) &&
+         syntax.command == CliCommand::Prune || syntax.command == CliCommand::Apply) &&
         option == "--json") {
         arguments.json = true;
         return true;
     }
-    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete) && option == "--at-restart") {
+    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Delete ||
+         syntax.command == CliCommand::Apply) &&
+        option == "--at-restart") {
         arguments.atRestart = true;
         return true;
     }
@@ -62,7 +65,7 @@ bool TakeOption(const CommandSyntax& syntax, const std::string& option, CliArgum
         arguments.dryRun = true;
         return true;
     }
-    if (syntax.command == CliCommand::Replace && option == "--move-aside") {
+    if ((syntax.command == CliCommand::Replace || syntax.command == CliCommand::Apply) && option == "--move-aside") {
         arguments.moveAside = true;
         return true;
     }
@@ -148,6 +151,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
         break;
     case CliCommand::Delete:
     case CliCommand::Verify:
+    case CliCommand::Apply:
     case CliCommand::Holders:
         result.path = operands[0];
         break;
@@ -205,6 +209,10 @@ const char* UsageText() {
            "  prune [--backup FILE] [--dry-run] [--json]\r\n"
            "                                  withdraw the entries that can have no effect,\r\n"
            "                                  after saving the list to a .reg file\r\n"
+           "  apply PLAN [--at-restart | --move-aside] [--json]\r\n"
+           "                                  the replacements and deletions of the file PLAN\r\n"
+           "                                  (one a line) as one set: all now or all at the\r\n"
+           "                                  next start, never some of each\r\n"
            "  --help, -h, /?                  this text\r\n"
            "\r\n"
            "replace and delete act at once when they can and otherwise schedule the operation\r\n"
@@ -212,7 +220,9 @@ const char* UsageText() {
            "schedules it without trying. replace --move-aside renames a DESTINATION in use\r\n"
            "aside, puts SOURCE in its place now and deletes the old copy at the next start;\r\n"
            "running programs keep the old copy until they end. remove --source refuses\r\n"
-           "unless entry N's source is exactly PATH.\r\n"
+           "unless entry N's source is exactly PATH. apply checks every operation first and\r\n"
+           "does nothing when one is refused; it does all now when no file is in use, and\r\n"
+           "otherwise schedules all for the restart in one write.\r\n"
            "\r\n"
            "Exit codes: 0 done (or listed); 3010 scheduled, a restart is needed; 87 bad usage;\r\n"
            "160 source and destination are one file; 1168 no such entry, or its source differs;\r\n"

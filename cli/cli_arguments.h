@@ -10,19 +10,19 @@
 
 namespace pendrix::cli {
 
-enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Shell, Status, Prune };
+enum class CliCommand { Help, List, Replace, Delete, Remove, Verify, Holders, Shell, Status, Prune, Apply };
 
 // shell install, shell uninstall, shell status.
 enum class ShellAction { Install, Uninstall, Status };
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
-    bool json = false;         // list, verify, holders, status, prune: --json
-    bool atRestart = false;    // replace, delete: schedule without trying now
-    bool moveAside = false;    // replace: a destination in use is renamed aside and replaced now
+    bool json = false;         // list, verify, holders, status, prune, apply: --json
+    bool atRestart = false;    // replace, delete, apply: schedule without trying now
+    bool moveAside = false;    // replace, apply: a destination in use is renamed aside and replaced now
     std::string source;        // replace
     std::string destination;   // replace
-    std::string path;          // delete, holders; verify: the saved listing
+    std::string path;          // delete, holders; verify: the saved listing; apply: the plan
     std::size_t entry = 0;     // remove: the entry's number, from 1
     std::optional<std::string> expectedSource;  // remove --source
     std::optional<std::string> backupPath;      // prune --backup

@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include "cli/apply_command.h"
 #include "cli/exit_codes.h"
 #include "cli/holder_report.h"
 #include "cli/json_text.h"
@@ -25,7 +26,6 @@ namespace pendrix::cli {
 namespace {
 
 constexpr char kProgramPrefix[] = "pendrix-cli: ";
-constexpr char kRestartHint[] = " Restart Windows to carry it out.";
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -97,8 +97,8 @@ std::string QuotedList(const std::vector<std::string>& names) {
     return list;
 }
 
-// The exit code and line of a replace or delete that did not end in the
-// list: done at once, refused, or failed.
+}  // namespace
+
 int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow, const char* nothingDone) {
     switch (result.outcome) {
     case CommandOutcome::DoneNow:
@@ -141,18 +141,17 @@ int Finish(CliContext& context, const CommandResult& result, const std::string& 
     return kExitRestartNeeded;
 }
 
-// Who holds the files; nobody when that could not be looked at.
 HolderReport HoldersOf(CliContext& context, const std::vector<std::string>& paths) {
     HolderScan scan;
     if (context.holders.Find(paths, scan) != kErrorSuccess) return {};
     return MergeHolders(scan);
 }
 
-// " (in use by ...)" for the files a command had to schedule because it
-// could not act on them now; empty when nobody is found holding them.
 std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) {
     return InUseByText(HoldersOf(context, paths));
 }
+
+namespace {
 
 int RunReplace(const CliArguments& arguments, CliContext& context);
 
@@ -416,6 +415,7 @@ int RunOneCommand(const CliArguments& arguments, CliContext& context) {
     case CliCommand::Holders: return RunHolders(arguments, context);
     case CliCommand::Status: return RunStatus(arguments, context);
     case CliCommand::Prune: return RunPrune(arguments, context);
+    case CliCommand::Apply: return RunApply(arguments, context);
     case CliCommand::Shell: return RunShell(arguments, context);
     case CliCommand::Help: break;
     }

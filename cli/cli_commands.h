@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
+#include "cli/holder_report.h"
 #include "platform/holder_finder.h"
 #include "platform/system_clock_api.h"
 #include "platform/list_lock.h"
@@ -17,6 +19,7 @@
 #include "scheduler/pending_rename_list.h"
 #include "platform/system_error_text.h"
 #include "platform/file_system_api.h"
+#include "scheduler/file_commands.h"
 
 namespace pendrix::cli {
 
@@ -40,6 +43,17 @@ int RunCommand(const CliArguments& arguments, CliContext& context);
 // One line on standard error, after the program's name; gives code.
 int Fail(CliContext& context, const std::string& what, int code);
 
+// The exit code and line of a replace or delete that did not end in the
+// list: done at once (doneNow), refused, or failed (nothingDone).
+int Finish(CliContext& context, const CommandResult& result, const std::string& doneNow, const char* nothingDone);
+
+// Who holds the files; nobody when that could not be looked at.
+HolderReport HoldersOf(CliContext& context, const std::vector<std::string>& paths);
+
+// " (in use by ...)" for the files a command had to schedule because it
+// could not act on them now; empty when nobody is found holding them.
+std::string InUseBy(CliContext& context, const std::vector<std::string>& paths);
+
 // A failed Windows call: what was not done, why in the system's words, and
 // the code, which it gives as the exit code.
 int FailWithStatus(CliContext& context, const std::string& what, std::int32_t status);
@@ -55,5 +69,8 @@ int FailOnAnotherForm(CliContext& context, const char* nothingDone, const Stored
 // programs' writes undid the change each time (kErrorRetry); the code is
 // the exit code.
 int FailToChange(CliContext& context, const char* nothingDone, std::int32_t status);
+
+// Ends the line of a scheduled command.
+inline constexpr char kRestartHint[] = " Restart Windows to carry it out.";
 
 }  // namespace pendrix::cli

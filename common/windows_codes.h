@@ -28,6 +28,7 @@ inline constexpr std::int32_t kErrorInvalidParameter = 87;       // ERROR_INVALI
 inline constexpr std::int32_t kErrorCallNotImplemented = 120;    // ERROR_CALL_NOT_IMPLEMENTED
 inline constexpr std::int32_t kErrorInvalidName = 123;           // ERROR_INVALID_NAME
 inline constexpr std::int32_t kErrorDirNotEmpty = 145;           // ERROR_DIR_NOT_EMPTY
+inline constexpr std::int32_t kErrorBadArguments = 160;          // ERROR_BAD_ARGUMENTS
 inline constexpr std::int32_t kErrorBadPathname = 161;           // ERROR_BAD_PATHNAME
 inline constexpr std::int32_t kErrorAlreadyExists = 183;         // ERROR_ALREADY_EXISTS
 inline constexpr std::int32_t kErrorFilenameExcedRange = 206;    // ERROR_FILENAME_EXCED_RANGE

@@ -54,6 +54,13 @@ struct FoundFile {
     std::uint32_t attributes = 0;
 };
 
+// Whether other programs keep a file from being changed now.
+enum class FileUse {
+    Free,
+    Held,    // open without delete sharing: it may be neither renamed nor deleted
+    Loaded,  // loaded as a program file (or open without write sharing): it may be renamed, not written
+};
+
 class FileSystemApi {
 public:
     virtual ~FileSystemApi() = default;
@@ -111,6 +118,11 @@ public:
     // kErrorAlreadyExists (or kErrorFileExists) when target exists. A file
     // that programs have loaded may be renamed.
     virtual std::uint32_t Rename(const std::string& source, const std::string& target) = 0;
+    // How other programs use the file path names: CreateFileW asking for
+    // DELETE, then for FILE_WRITE_DATA, each sharing everything, so that
+    // only the others' sharing refuses it (ERROR_SHARING_VIOLATION). A file
+    // that may not be written for another reason (read-only) counts as free.
+    virtual std::uint32_t Use(const std::string& path, FileUse& use) = 0;
 
     // CopyFileW with bFailIfExists: kErrorFileExists when target exists.
     // The new file gets the source's attributes and the rules its folder

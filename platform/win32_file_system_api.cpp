@@ -98,6 +98,18 @@ public:
         return Status(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), 0));
     }
 
+    std::uint32_t Use(const std::string& path, FileUse& use) override {
+        use = FileUse::Free;
+        const std::uint32_t status = Opens(path, DELETE);
+        if (status == ERROR_SHARING_VIOLATION) {
+            use = FileUse::Held;
+            return ERROR_SUCCESS;
+        }
+        if (status != ERROR_SUCCESS) return status;
+        if (Opens(path, FILE_WRITE_DATA) == ERROR_SHARING_VIOLATION) use = FileUse::Loaded;
+        return ERROR_SUCCESS;
+    }
+
     std::uint32_t Replace(const std::string& replaced, const std::string& replacement,
                           const std::string& backup) override {
         return Status(ReplaceFileW(Wide(replaced).c_str(), Wide(replacement).c_str(), Wide(backup).c_str(), 0,

@@ -19,6 +19,12 @@ std::int32_t RegistryRoutines::KeyStatus() {
     return key.Open(hkey_, ObjectKeyPath(), kKeyRead);
 }
 
+std::int32_t RegistryRoutines::WriteAccess() {
+    RegistryKey key(*api_);
+    const std::int32_t status = key.Open(hkey_, ObjectKeyPath(), kKeyWrite);
+    return status == kErrorFileNotFound ? kErrorSuccess : status;
+}
+
 std::string RegistryRoutines::CreateKey(const std::optional<RegistryData>& KeyName) {
     const std::string name = KeyName ? KeyName->ToText() : subkey_;
     RegistryKey key(*api_);

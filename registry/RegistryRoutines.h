@@ -46,6 +46,9 @@ public:
 
     // Whether the object's key can be opened for reading.
     bool KeyExists();
+    // Whether values of the object's key may be set: 0 when it opens for
+    // writing (or does not exist yet), else the open's status.
+    std::int32_t WriteAccess();
     // The Windows status of opening the object's key for reading: 0 when it
     // opens, 2 when it does not exist, else why it cannot be read.
     std::int32_t KeyStatus();

@@ -29,6 +29,7 @@ inline constexpr std::uint32_t kMaxUtf8BytesPerUnit = 3;
 
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyWrite = 0x20006;
+inline constexpr std::uint32_t kKeySetValue = 0x0002;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 
 // Predefined root keys as the signed 32-bit numbers the class holds.

@@ -1,5 +1,6 @@
 #include "scheduler/file_commands.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/name_folding.h"
@@ -16,8 +17,6 @@
 
 namespace pendrix {
 
-namespace {
-
 void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRole subject, std::string name) {
     result.outcome = CommandOutcome::Refused;
     result.refusal = refusal;
@@ -25,6 +24,8 @@ void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRo
     result.subject = subject;
     result.subjectName = std::move(name);
 }
+
+namespace {
 
 bool IsMissing(std::uint32_t status) { return status == kErrorFileNotFound || status == kErrorPathNotFound; }
 
@@ -126,7 +127,14 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
     madeWritable_.clear();
     const bool destinationExists = destinationStatus == kErrorSuccess;
     if (destinationExists) MakeWritable(to.name.path, NtNameOf(to.name), destinationAttributes);
-    ScheduleReplacement(from.name, to.name, destinationExists, result);
+    const SetOperation replacement{true, from.name, to.name, destinationExists, destinationAttributes};
+    std::vector<RenamePair> staged;
+    RenamePair pair;
+    if (ReadyPair(replacement, staged, result, pair)) {
+        ScheduleReady({pair}, staged, result);
+        if (result.outcome == CommandOutcome::Scheduled && !result.sourceMovedAsIs)
+            result.stagedCopy = StagedCopyOf(result.scheduled.front());
+    }
     SettleWritable(result);
     return result;
 }
@@ -156,32 +164,94 @@ bool FileCommands::MayBeReplaced(const ResolvedName& name, NameRole role, Comman
     return false;
 }
 
-void FileCommands::ScheduleReplacement(ResolvedName source, ResolvedName destination, bool destinationExists,
-                                       CommandResult& result) {
-    if (destinationExists && !MayBeReplaced(destination, NameRole::Destination, result)) return;
-    if (!ReadyForRestart(destination, NameRole::Destination, destinationExists, result)) return;
-    result.destination = destination.full;
+bool FileCommands::ReadyPair(const SetOperation& operation, std::vector<RenamePair>& staged, CommandResult& result,
+                             RenamePair& pair) {
+    const NameRole role = operation.replacement ? NameRole::Destination : NameRole::Path;
+    // A path to delete exists: it was found, or could not be looked at.
+    const bool exists = operation.targetExists || !operation.replacement;
+    ResolvedName target = operation.target;
+    if (exists && !MayBeReplaced(target, role, result)) return false;
+    if (!ReadyForRestart(target, role, exists, result)) return false;
+    if (!operation.replacement) {
+        pair = DeletionPair(target.full);
+        return true;
+    }
+    result.destination = target.full;
 
-    const Staging staging = StageCopy(files_, source.path, destination.full, destinationExists);
+    const Staging staging = StageCopy(files_, operation.source.path, target.full, operation.targetExists);
     if (staging.outcome == StagingOutcome::Failed) {
-        Refuse(result, Refusal::NotStaged, staging.status, NameRole::Destination, destination.full);
-        return;
+        Refuse(result, Refusal::NotStaged, staging.status, NameRole::Destination, target.full);
+        return false;
     }
     if (staging.outcome == StagingOutcome::SourceLocked) {
         // Moved as it is at the next start: its own name must hold then.
-        if (!ReadyForRestart(source, NameRole::Source, true, result)) return;
+        ResolvedName source = operation.source;
+        if (!ReadyForRestart(source, NameRole::Source, true, result)) return false;
         result.source = source.full;
         result.sourceMovedAsIs = true;
-        Schedule({ReplacementPair(source.full, destination.full)}, result);
-        return;
+        pair = ReplacementPair(source.full, target.full);
+        return true;
     }
-    const RenamePair pair = ReplacementPair(staging.copy, destination.full);
-    Schedule({pair}, result, destination.full, staging.copy);
-    if (result.outcome != CommandOutcome::Scheduled || result.alreadyScheduled) {
-        // Not needed: nothing scheduled, or an earlier copy of the same content is.
-        RemoveStagedCopies(files_, {pair});
+    pair = ReplacementPair(staging.copy, target.full);
+    staged.push_back(pair);
+    return true;
+}
+
+void FileCommands::ScheduleReady(std::vector<RenamePair> pairs, const std::vector<RenamePair>& staged,
+                                 CommandResult& result) {
+    Schedule(std::move(pairs), result, staged);
+    // A copy that is not scheduled is not needed: nothing was, or an
+    // earlier copy of the same content is pending instead.
+    std::vector<RenamePair> unused;
+    for (const RenamePair& pair : staged)
+        if (result.outcome != CommandOutcome::Scheduled ||
+            std::find(result.scheduled.begin(), result.scheduled.end(), pair) == result.scheduled.end())
+            unused.push_back(pair);
+    RemoveStagedCopies(files_, unused);
+}
+
+std::size_t FileCommands::ScheduleSet(const std::vector<SetOperation>& operations, CommandResult& result) {
+    madeWritable_.clear();
+    std::vector<RenamePair> pairs;
+    std::vector<RenamePair> staged;
+    std::size_t refused = kNoSetOperation;
+    for (std::size_t index = 0; index < operations.size() && refused == kNoSetOperation; ++index) {
+        const SetOperation& operation = operations[index];
+        const NameRole role = operation.replacement ? NameRole::Destination : NameRole::Path;
+        // The start-up processing runs before the network is there.
+        if (operation.replacement && operation.source.network) {
+            Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Source, operation.source.full);
+            refused = index;
+        } else if (operation.target.network) {
+            Refuse(result, Refusal::Network, kErrorNotSupported, role, operation.target.full);
+            refused = index;
+        } else {
+            // The start-up processing can neither replace nor delete a read-only file.
+            if (operation.targetExists && !(operation.targetAttributes & kAttributeDirectory))
+                MakeWritable(operation.target.path, NtNameOf(operation.target), operation.targetAttributes);
+            RenamePair pair;
+            if (ReadyPair(operation, staged, result, pair))
+                pairs.push_back(std::move(pair));
+            else
+                refused = index;
+        }
     }
-    if (result.outcome == CommandOutcome::Scheduled) result.stagedCopy = StagedCopyOf(result.scheduled.front());
+    if (refused == kNoSetOperation) {
+        ScheduleReady(pairs, staged, result);
+        if (result.outcome == CommandOutcome::Refused) {
+            // A pending entry takes a source away before its turn: the
+            // operation whose pair names it.
+            const std::string taken = FoldName(result.subjectName);
+            for (std::size_t index = 0; index < pairs.size() && refused == kNoSetOperation; ++index)
+                if (FoldName(OperationOf({pairs[index], true}).source) == taken) refused = index;
+            if (refused != kNoSetOperation)
+                result.subject = operations[refused].replacement ? NameRole::Source : NameRole::Path;
+        }
+    } else {
+        RemoveStagedCopies(files_, staged);
+    }
+    SettleWritable(result);
+    return refused;
 }
 
 CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
@@ -277,9 +347,9 @@ void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, Comman
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
         return;
     }
-    ResolvedName name = target;
-    if (!MayBeReplaced(name, NameRole::Path, result) || !ReadyForRestart(name, NameRole::Path, true, result)) return;
-    Schedule({DeletionPair(name.full)}, result);
+    std::vector<RenamePair> staged;
+    RenamePair pair;
+    if (ReadyPair({false, {}, target, true, 0}, staged, result, pair)) Schedule({pair}, result);
 }
 
 // Only an empty folder: the start-up processing removes nothing else, and a
@@ -299,9 +369,9 @@ void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, Co
     } else if (target.network) {
         Refuse(result, Refusal::Network, kErrorNotSupported, NameRole::Path, target.full);
     } else {
-        ResolvedName name = target;
-        if (MayBeReplaced(name, NameRole::Path, result) && ReadyForRestart(name, NameRole::Path, true, result))
-            Schedule({DeletionPair(name.full)}, result);
+        std::vector<RenamePair> staged;
+        RenamePair pair;
+        if (ReadyPair({false, {}, target, true, kAttributeDirectory}, staged, result, pair)) Schedule({pair}, result);
     }
 }
 
@@ -407,8 +477,8 @@ ListChange AppendChange(const PendingListRead* before, const PendingListRead& cu
 
 }  // namespace
 
-void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::string& destination,
-                            const std::string& stagedCopy) {
+void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result,
+                            const std::vector<RenamePair>& staged) {
     result.outcome = CommandOutcome::NotScheduled;
     // Where MoveFileExW appends: the second value when it exists, which runs
     // after the first. Decided under the mutex the change is made under (it
@@ -435,16 +505,25 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     SequenceCheck check;
     PendingListRead firstTooLarge;
     const PendingListRead* before = target == 1 ? &values[0] : nullptr;
-    RenamePair pending;
+    // The pairs as they stand in the list once written: a staged pair's
+    // destination may have a copy of the same content pending already (in
+    // the list it would go to), which stands for it, and nothing is added for it.
+    std::vector<RenamePair> asked;
     const auto append = [&](const PendingListRead& current) {
-        // A copy of the same content pending for the destination already (in
-        // the list it would go to): nothing to add.
-        pending = stagedCopy.empty() ? RenamePair{} : PendingStagedCopy(files_, current.stored, destination, stagedCopy);
-        if (!pending.first.empty()) {
-            check.verdict = SequenceCheck::Verdict::AlreadyScheduled;
-            return ListChange{};
+        asked = pairs;
+        std::vector<RenamePair> toCheck;
+        for (RenamePair& pair : asked) {
+            if (std::find(staged.begin(), staged.end(), pair) != staged.end()) {
+                const RenamePair pending = PendingStagedCopy(files_, current.stored,
+                                                             OperationOf({pair, true}).destination, StagedCopyOf(pair));
+                if (!pending.first.empty()) {
+                    pair = pending;
+                    continue;
+                }
+            }
+            toCheck.push_back(pair);
         }
-        return AppendChange(before, current, pairs, check);
+        return AppendChange(before, current, toCheck, check);
     };
     UpdateResult update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     if (update.outcome == UpdateOutcome::WriteFailed && CallsForASecondValue(target, update.status)) {
@@ -456,7 +535,7 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
         result.listValue = target;
         update = PendingListUpdate(list_.Registry(), lock_, kPendingValueNames[target]).Run(append);
     }
-    if (!pending.first.empty()) pairs = {pending};
+    if (!asked.empty()) pairs = std::move(asked);
     result.status = update.status;
     switch (update.outcome) {
     case UpdateOutcome::ReadFailed: result.readFailed = true; return;

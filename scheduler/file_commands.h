@@ -67,6 +67,18 @@ enum class Refusal {
 // Which of the command's names a refusal concerns.
 enum class NameRole { Source, Destination, Path };
 
+// One replacement or deletion of a set scheduled together, its names
+// resolved and checked as Replace and Delete check theirs.
+struct SetOperation {
+    bool replacement = false;
+    ResolvedName source;  // replacement
+    ResolvedName target;  // the destination, or the path to delete
+    bool targetExists = false;
+    std::uint32_t targetAttributes = 0;  // when it exists
+};
+
+inline constexpr std::size_t kNoSetOperation = static_cast<std::size_t>(-1);
+
 struct CommandResult {
     CommandOutcome outcome = CommandOutcome::NeedsInput;
     // The list text read at the start of the command.
@@ -118,6 +130,9 @@ struct CommandResult {
     // warning); empty when there is none.
     std::string changeableFolder;
 };
+
+// Makes result the refusal of name, the command's subject, with status.
+void Refuse(CommandResult& result, Refusal refusal, std::uint32_t status, NameRole subject, std::string name);
 
 // How many operations the start-up processing will carry out, as the list
 // holds them now; not known when the list could not be read.
@@ -198,6 +213,15 @@ public:
     // The operations both lists hold now.
     PendingCount CountPending();
 
+    // Schedules the operations for the next start in one write, in their
+    // order: all, or none. Each is made ready as Replace and Delete make
+    // theirs (a staged copy of each source, final names) and meets the same
+    // refusals (the network, links, protected files); a read-only target is
+    // made writable. The index of the operation refused (result says why,
+    // and nothing is scheduled), or kNoSetOperation. A set pending exactly
+    // so already (its copies of the same content) is not added again.
+    std::size_t ScheduleSet(const std::vector<SetOperation>& operations, CommandResult& result);
+
     const PendingListRead& AtLaunch() const noexcept { return sessions_[0].atLaunch; }
 
 private:
@@ -206,20 +230,27 @@ private:
     void DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
-    // stagedCopy: a copy just made for destination, which is not added when
-    // one of the same content is pending for it already.
-    void Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::string& destination = {},
-                  const std::string& stagedCopy = {});
+    // Appends pairs (full names, as ReplacementPair and DeletionPair make
+    // them) to the list in one write, read as the sequence it is: all are
+    // scheduled, or none. staged: those of pairs whose source is a copy
+    // just staged; one is not added when a copy of the same content is
+    // pending for its destination already, and result.scheduled names that one.
+    void Schedule(std::vector<RenamePair> pairs, CommandResult& result, const std::vector<RenamePair>& staged = {});
+    // The pair that carries out a replacement or deletion at the next
+    // start, once it meets every check for that; a replacement's source is
+    // copied beside its destination (the pair is added to staged). False,
+    // with result the refusal, when it may not be scheduled.
+    bool ReadyPair(const SetOperation& operation, std::vector<RenamePair>& staged, CommandResult& result,
+                   RenamePair& pair);
     // Whether name may be scheduled: no link among its folders, a final
     // name on a local drive (name becomes it); otherwise result is the refusal.
     bool ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result);
     // Whether the administrators may delete or replace the file; otherwise
     // result is the refusal, naming its owner.
     bool MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result);
-    // The replacement for the next start: a staged copy of the source, or
-    // the source itself when it cannot be read now.
-    void ScheduleReplacement(ResolvedName source, ResolvedName destination, bool destinationExists,
-                             CommandResult& result);
+    // Schedules the pairs ReadyPair made; removes the copies staged for them
+    // that are not scheduled.
+    void ScheduleReady(std::vector<RenamePair> pairs, const std::vector<RenamePair>& staged, CommandResult& result);
 
     // A read-only file made writable so that the start-up processing can
     // delete or replace it.

@@ -147,6 +147,11 @@ std::int32_t PendingRenameList::Delete() {
     return status == kErrorFileNotFound ? kErrorSuccess : status;
 }
 
+std::int32_t PendingRenameList::WriteAccess() {
+    AimAtSessionManager();
+    return registry_.WriteAccess();
+}
+
 std::int32_t PendingRenameList::Store(std::string_view data) {
     AimAtSessionManager();
     const RegistryData value{std::string(data)};

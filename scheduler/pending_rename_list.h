@@ -30,6 +30,7 @@ inline constexpr std::string_view kReplaceExistingMarker = "!";
 struct RenamePair {
     std::string first;
     std::string second;
+    friend bool operator==(const RenamePair&, const RenamePair&) = default;
 };
 
 // Paths go in exactly as given: no trimming, quoting or full-path conversion.
@@ -123,6 +124,10 @@ public:
     // Makes sure the key exists and stores data exactly as the list's value;
     // the Windows status of the write.
     std::int32_t Store(std::string_view data);
+
+    // Whether the list may be written: 0, or the Windows status (5 without
+    // the rights of an administrator).
+    std::int32_t WriteAccess();
 
     // Deletes the value; 0 also when there was none, else the Windows status.
     std::int32_t Delete();

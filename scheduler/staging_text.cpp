@@ -8,17 +8,24 @@ std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 }  // namespace
 
 std::string StagingSentence(const CommandResult& result) {
-    if (result.sourceMovedAsIs)
-        return "The source " + Quoted(result.source) +
-               " cannot be read now, so it will be moved as it is at the restart.";
-    if (result.stagedCopy.empty()) return std::string();
-    return "Windows puts the copy made now, " + Quoted(result.stagedCopy) + ", in its place; the source " +
-           Quoted(result.source) + " stays where it is.";
+    if (!result.sourceMovedAsIs && result.stagedCopy.empty()) return std::string();
+    return StagingSentence(result.source, result.sourceMovedAsIs ? std::string() : result.stagedCopy);
+}
+
+std::string StagingSentence(const std::string& source, const std::string& stagedCopy) {
+    if (stagedCopy.empty())
+        return "The source " + Quoted(source) + " cannot be read now, so it will be moved as it is at the restart.";
+    return "Windows puts the copy made now, " + Quoted(stagedCopy) + ", in its place; the source " + Quoted(source) +
+           " stays where it is.";
 }
 
 std::string ChangeableFolderWarning(const CommandResult& result) {
-    if (result.changeableFolder.empty()) return std::string();
-    return "Warning: ordinary users may change the folder " + Quoted(result.changeableFolder) +
+    return ChangeableFolderWarning(result.changeableFolder);
+}
+
+std::string ChangeableFolderWarning(const std::string& folder) {
+    if (folder.empty()) return std::string();
+    return "Warning: ordinary users may change the folder " + Quoted(folder) +
            ", so what it leads to could be changed before the restart.";
 }
 

@@ -56,6 +56,10 @@ void CheckFileNames(std::string_view input);
 // any stored list reads back entry for entry, saved as it is or as UTF-16.
 void CheckSavedListing(std::string_view input);
 
+// A plan the reader takes, written back with its names quoted as a command
+// line quotes them, in UTF-8 or UTF-16, reads as the same operations; any
+// words so quoted split back into themselves.
+void CheckPlanText(std::string_view input);
 // Any file read as the start-up processing's log: the log is set aside, or
 // every line read is a valid time, a name and a status that, written back
 // as Windows writes them, read back the same; each failure names its own
@@ -77,6 +81,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"parse_multi_file_name", CheckParseMultiFileName},
     {"file_names", CheckFileNames},
     {"saved_listing", CheckSavedListing},
+    {"plan_text", CheckPlanText},
     {"startup_log", CheckStartupLog},
 };
 

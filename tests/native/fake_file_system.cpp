@@ -562,6 +562,16 @@ std::uint32_t FakeFileSystem::Rename(const std::string& source, const std::strin
     return kErrorSuccess;
 }
 
+std::uint32_t FakeFileSystem::Use(const std::string& path, FileUse& use) {
+    use = FileUse::Free;
+    const File* file = Find(path);
+    if (file == nullptr) return Missing(path);
+    if (file->deleteDenied) return kErrorAccessDenied;
+    if (file->inUse) use = FileUse::Held;
+    else if (file->loaded) use = FileUse::Loaded;
+    return kErrorSuccess;
+}
+
 // CopyFileW refusing an existing target: a new file, owned by who makes
 // it, with the rules its folder passes on.
 std::uint32_t FakeFileSystem::CopyNew(const std::string& source, const std::string& target) {

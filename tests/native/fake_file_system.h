@@ -98,6 +98,9 @@ public:
     std::uint32_t FullPath(const std::string& path, std::string& full) override;
     std::uint32_t DriveType(const std::string& root) override;
     std::uint32_t Rename(const std::string& source, const std::string& target) override;
+    // Windows: a file open without delete sharing refuses an open for DELETE
+    // (32); a loaded image, one for FILE_WRITE_DATA (32).
+    std::uint32_t Use(const std::string& path, FileUse& use) override;
     std::uint32_t CopyNew(const std::string& source, const std::string& target) override;
     std::uint32_t OpenForReading(const std::string& path) override;
     std::uint32_t OpenForDeleting(const std::string& path) override;

@@ -177,6 +177,8 @@ std::int32_t FakeRegistry::OpenKey(RegHandle root, const std::string& path, std:
     if (!ok) return kErrorInvalidHandle;
     if (deniedPaths.count(full) != 0) return kErrorAccessDenied;
     if (!HasKey(full)) return kErrorFileNotFound;
+    // A key whose values may not be set does not open for setting them.
+    if (refuseWrites && (access & kKeySetValue) != 0) return kErrorAccessDenied;
     key = NewHandle(full, access);
     return kErrorSuccess;
 }

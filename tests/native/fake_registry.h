@@ -53,7 +53,7 @@ public:
 
     // Faults.
     std::set<std::string> deniedPaths;       // OpenKey/CreateKey give ERROR_ACCESS_DENIED
-    bool refuseWrites = false;               // SetValue, DeleteValue give ERROR_ACCESS_DENIED
+    bool refuseWrites = false;               // SetValue, DeleteValue and opens to set values give ERROR_ACCESS_DENIED
     // SetValue of more stored bytes than this gives ERROR_NO_SYSTEM_RESOURCES,
     // as Windows answers when the hive cannot hold a value that large.
     std::size_t largestValue = SIZE_MAX;

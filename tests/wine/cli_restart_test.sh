@@ -5,7 +5,8 @@
 # replacement whose staged copy goes before the restart, beside another program's
 # rename, as a script would; saves the listing and verifies it (all still
 # pending); replaces a DLL that a running program has loaded by moving it
-# aside; then Windows restarts (its programs end, and wineboot -r), the
+# aside; applies a plan of five files whose third is held (all scheduled,
+# nothing changed now); then Windows restarts (its programs end, and wineboot -r), the
 # start-up processing carries out the list, and verify tells what was done
 # from the one that failed. On a network drive (N:, made one in
 # HKLM\Software\Wine\Drives) nothing is scheduled: the start-up processing
@@ -129,6 +130,27 @@ run 0 "$cli" list
 [ "$(tail -n 1 "$folder/out.txt")" = '8 v1 delete "C:\pendrix_cli_restart\report.dll.pendrix-old-1"' ] ||
     fail "the old copy's deletion is not the one entry added"
 
+# A plan of five files whose third is held open: nothing changes now, and
+# all five are scheduled in one write, in the plan's order, after the rest.
+mkdir -p "$folder/plan"
+for n in 1 2 3 4 5; do printf 'old %s' $n >"$folder/plan/f$n.dll"; done
+for n in 1 2 3; do printf 'new %s' $n >"$folder/plan/new$n.dll"; done
+p="$win\\plan"
+printf '# release 2\r\nreplace %s %s\r\nreplace %s %s\r\nreplace "%s" "%s"\r\ndelete %s\r\ndelete %s\r\n' \
+    "$p\\new1.dll" "$p\\f1.dll" "$p\\new2.dll" "$p\\f2.dll" "$p\\new3.dll" "$p\\f3.dll" "$p\\f4.dll" \
+    "$p\\f5.dll" >"$folder/plan.txt"
+run 3010 --hold "$p\\f3.dll" "$cli" apply "$win\\plan.txt"
+[ "$(tail -n 1 "$folder/out.txt")" = "Scheduled the plan: all 5 operations are carried out at the next start of Windows, in its order. Restart Windows to carry it out." ] ||
+    fail "the plan was not scheduled as a whole"
+for n in 1 2 3 4 5; do [ "$(cat "$folder/plan/f$n.dll")" = "old $n" ] || fail "f$n.dll was changed now"; done
+run 0 "$cli" list
+printf '%s\n' "9 v1 replace \"$p\\f1.dll.pendrix-new-1\" -> \"$p\\f1.dll\"" \
+    "10 v1 replace \"$p\\f2.dll.pendrix-new-1\" -> \"$p\\f2.dll\"" \
+    "11 v1 replace \"$p\\f3.dll.pendrix-new-1\" -> \"$p\\f3.dll\"" "12 v1 delete \"$p\\f4.dll\"" \
+    "13 v1 delete \"$p\\f5.dll\"" >"$folder/plan-entries.txt"
+tail -n 5 "$folder/out.txt" | diff "$folder/plan-entries.txt" - ||
+    fail "the plan's operations are not the last five entries, in its order"
+
 # The restart: every program of the prefix ends, then Windows starts again.
 wineserver -k </dev/null >/dev/null 2>&1 || true
 timeout 180 wineserver -w || fail "the programs did not end"
@@ -146,6 +168,12 @@ cmp -s "$folder/report.dll" "$built/test_library_v2.dll" || fail "report.dll is 
 [ ! -e "$folder/report.dll.pendrix-old-1" ] || fail "the old copy of report.dll is still there"
 [ "$(cat "$folder/renamed_to.txt")" = "to be renamed" ] || fail "the rename was not carried out"
 [ "$(cat "$folder/kept.txt")" = "stays" ] || fail "the replacement without its source changed the destination"
+for n in 1 2 3; do
+    [ "$(cat "$folder/plan/f$n.dll")" = "new $n" ] || fail "the plan's f$n.dll was not replaced at the restart"
+    [ "$(cat "$folder/plan/new$n.dll")" = "new $n" ] || fail "the plan's source new$n.dll did not stay where it was"
+    [ ! -e "$folder/plan/f$n.dll.pendrix-new-1" ] || fail "the plan's staged copy of f$n.dll is still there"
+done
+[ ! -e "$folder/plan/f4.dll" ] && [ ! -e "$folder/plan/f5.dll" ] || fail "a file the plan deletes is still there"
 ! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not consumed"
 
 run 1 "$cli" verify "$win\\before.json"
@@ -157,5 +185,5 @@ python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
 assert (r["carriedOut"], [e["outcome"] for e in r["entries"]]) == (6, ["carried-out"] * 6 + ["not-carried-out"])' \
     "$folder/out.txt" || fail "verify --json does not say the same"
 wineserver -k </dev/null >/dev/null 2>&1 || true
-echo "replaced, renamed, deleted (read-only and a pattern's files too, and a DLL's old copy moved aside) and" \
-    "consumed by the restart; verify told the one that failed; nothing on the network scheduled"
+echo "replaced, renamed, deleted (read-only and a pattern's files too, a DLL's old copy moved aside, and a plan" \
+    "of five scheduled as one) and consumed by the restart; verify told the one that failed; nothing on the network scheduled"

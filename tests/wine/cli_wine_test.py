@@ -666,6 +666,149 @@ class ConsoleToolTest(unittest.TestCase):
         self.assertEqual(value(), stored("\\??\\" + win("ro.txt"), ""))
         self.assertEqual(int(helper("attributes", win("ro.txt"))[1]) & 1, 0, "still read-only")
 
+    # apply PLAN: a set of files as one step.
+    def plan_of_five(self, encoding="utf-16"):
+        """Three replacements (one of a file with a blank in its name, given
+        quoted) and two deletions, staged as a deployment job stages them;
+        the plan file as Windows PowerShell's Out-File writes it (UTF-16)."""
+        os.makedirs(linux("new"))
+        os.makedirs(linux("app dir"))
+        for n in range(1, 6):
+            write("app dir/f%d.dll" % n, "old %d" % n)
+        for n in range(1, 4):
+            write("new/f%d.dll" % n, "new %d" % n)
+        plan = ("# the release's files\r\n"
+                'replace "%s" "%s"\r\n' % (win("new\\f1.dll"), win("app dir\\f1.dll")) +
+                'replace %s "%s"\r\n' % (win("new\\f2.dll"), win("app dir\\f2.dll")) +
+                "\r\n"
+                'replace %s "%s"\r\n' % (win("new\\f3.dll"), win("app dir\\f3.dll")) +
+                'delete "%s"\r\n' % win("app dir\\f4.dll") +
+                'delete "%s"\r\n' % win("app dir\\f5.dll"))
+        with open(linux("plan.txt"), "wb") as f:
+            f.write(b"\xff\xfe" + plan.encode("utf-16-le") if encoding == "utf-16" else plan.encode("utf-8"))
+        return [win("app dir\\f%d.dll" % n) for n in range(1, 6)]
+
+    def app_files(self):
+        folder = linux("app dir")
+        return {name: read_bytes(os.path.join(folder, name)) for name in sorted(os.listdir(folder))}
+
+    def test_apply_with_no_file_held_does_all_now(self):
+        targets = self.plan_of_five()
+        code, out, err = cli("apply", win("plan.txt"))
+        self.assertEqual((code, err), (0, ""))
+        lines = out.split("\r\n")
+        self.assertEqual(lines[:5], ['line 2: replaced "%s" with "%s" now.' % (targets[0], win("new\\f1.dll")),
+                                     'line 3: replaced "%s" with "%s" now.' % (targets[1], win("new\\f2.dll")),
+                                     'line 5: replaced "%s" with "%s" now.' % (targets[2], win("new\\f3.dll")),
+                                     'line 6: deleted "%s" now.' % targets[3],
+                                     'line 7: deleted "%s" now.' % targets[4]])
+        self.assertEqual(lines[5:], ["Applied the plan now: all 5 operations done.", ""])
+        # No old copy and no staged copy stays; the sources stay.
+        self.assertEqual(self.app_files(), {"f1.dll": b"new 1", "f2.dll": b"new 2", "f3.dll": b"new 3"})
+        self.assertEqual(read("new/f1.dll"), "new 1")
+        self.assertIsNone(value())
+
+    def test_apply_puts_back_three_done_when_the_fourth_fails(self):
+        os.makedirs(linux("new"))
+        os.makedirs(linux("app dir"))
+        for n in range(1, 6):
+            write("app dir/f%d.dll" % n, "old %d" % n)
+            write("new/f%d.dll" % n, "new %d" % n)
+        with open(linux("plan.txt"), "w") as f:
+            f.write('replace %s "%s"\n' % (win("new\\f1.dll"), win("app dir\\f1.dll")) +
+                    'replace %s "%s"\n' % (win("new\\f2.dll"), win("app dir\\f2.dll")) +
+                    'delete "%s"\n' % win("app dir\\f3.dll") +
+                    'replace %s "%s"\n' % (win("new\\f4.dll"), win("app dir\\f4.dll")) +
+                    'delete "%s"\n' % win("app dir\\f5.dll"))
+        before = self.app_files()
+        # The fourth file is made immutable on the Linux side: no program may
+        # rename or write it, whatever Windows' checks found before.
+        subprocess.run(["chattr", "+i", linux("app dir/f4.dll")], check=True)
+        try:
+            code, out, err = cli("apply", win("plan.txt"), "--json")
+        finally:
+            subprocess.run(["chattr", "-i", linux("app dir/f4.dll")], check=True)
+        report = json.loads(out)
+        self.assertEqual((code, report["exitCode"], report["outcome"], report["line"]),
+                         (ACCESS_DENIED, ACCESS_DENIED, "failed", 4))
+        self.assertEqual([o["outcome"] for o in report["operations"]],
+                         ["put-back", "put-back", "put-back", "failed", "not-done"])
+        self.assertFailureLine(err, "line 4 failed", "put back")
+        self.assertEqual(self.app_files(), before)  # byte for byte, and nothing left beside them
+        self.assertIsNone(value())
+
+    def test_apply_with_a_file_held_schedules_all_and_changes_nothing(self):
+        targets = self.plan_of_five()
+        before = self.app_files()
+        code, out, err, pids = cli_holding("apply", win("plan.txt"), "--json", hold=[targets[2]])
+        report = json.loads(out)
+        self.assertEqual((code, err, report["exitCode"], report["outcome"]), (RESTART, "", RESTART, "scheduled"))
+        self.assertEqual([o["outcome"] for o in report["operations"]], ["scheduled"] * 5)
+        self.assertEqual([o["use"] for o in report["operations"]], ["free", "free", "held", "free", "free"])
+        self.assertIn("process %d" % pids[0], report["operations"][2]["heldBy"])
+        # Nothing changed now; each source is staged beside its destination,
+        # and the restart puts that copy in place.
+        staged = [targets[n] + ".pendrix-new-1" for n in range(3)]
+        self.assertEqual([o.get("stagedCopy") for o in report["operations"]], staged + [None, None])
+        for n in range(3):
+            before["f%d.dll.pendrix-new-1" % (n + 1)] = b"new %d" % (n + 1)
+        self.assertEqual(self.app_files(), before)
+        self.assertEqual(value(), stored(*[s for n in range(3) for s in ("\\??\\" + staged[n], "!\\??\\" + targets[n])],
+                                         "\\??\\" + targets[3], "", "\\??\\" + targets[4], ""))
+
+    def test_apply_refuses_a_plan_before_doing_anything(self):
+        targets = self.plan_of_five()
+        before = self.app_files()
+        with open(linux("bad.txt"), "w") as f:
+            f.write("replace %s %s\nreplace %s %s\n" % (win("new\\f1.dll"), win("app dir\\f1.dll").replace(" ", "?"),
+                                                        win("new\\f2.dll"), win("new\\f2.dll")))
+        for args, code, words in [
+            (("apply", win("nothing.txt")), NOT_FOUND, ["does not exist"]),
+            (("apply", win("plan.txt"), "--at-restart", "--move-aside"), USAGE, ["--move-aside"]),
+            (("apply", win("bad.txt")), INVALID_NAME, ["line 1", "not a name Windows can hold"]),
+        ]:
+            with self.subTest(args=args):
+                result, out, err = cli(*args)
+                self.assertEqual(result, code)
+                self.assertFailureLine(err, *words)
+        with open(linux("bad.txt"), "w") as f:
+            f.write("replace a b\nmove a b\n")
+        self.assertEqual(cli("apply", win("bad.txt"))[0], INVALID_DATA)
+        self.assertIn("line 2", cli("apply", win("bad.txt"))[2])
+        self.assertEqual(self.app_files(), before)
+        self.assertIsNone(value())
+
+    def test_apply_moves_a_loaded_library_aside(self):
+        os.makedirs(linux("new"))
+        shutil.copy(LIBRARY, linux("report.dll"))
+        shutil.copy(LIBRARY_V2, linux("new/report.dll"))
+        write("data.txt", "old data")
+        write("new/data.txt", "new data")
+        with open(linux("plan.txt"), "w") as f:
+            f.write("replace %s %s\nreplace %s %s\n" % (win("new\\report.dll"), win("report.dll"),
+                                                      win("new\\data.txt"), win("data.txt")))
+        running = LoadedLibrary(win("report.dll"))
+        try:
+            # Without --move-aside the loaded library waits for the restart, and the set with it.
+            code, out, err = cli("apply", win("plan.txt"))
+            self.assertEqual((code, err), (RESTART, ""))
+            self.assertIn("(in use by file_holder.exe, process %d)" % running.pid, out.split("\r\n")[0])
+            self.assertEqual((read("data.txt"), read_bytes(linux("report.dll"))), ("old data", read_bytes(LIBRARY)))
+            set_value(None)
+            code, out, err = cli("apply", win("plan.txt"), "--move-aside")
+            self.assertEqual((code, err), (0, ""))
+            old_copy = win("report.dll.pendrix-old-1")
+            self.assertEqual(out.split("\r\n")[0],
+                             'line 1: replaced "%s" with "%s" now; the old file (in use by file_holder.exe, process '
+                             '%d) is now "%s" and is deleted at the next start of Windows.'
+                             % (win("report.dll"), win("new\\report.dll"), running.pid, old_copy))
+            self.assertEqual(helper("version", win("report.dll"))[0], 2)
+            self.assertEqual(read("data.txt"), "new data")
+            self.assertEqual(read_bytes(linux("report.dll.pendrix-old-1")), read_bytes(LIBRARY))
+            self.assertEqual(value(), stored("\\??\\" + old_copy, ""))
+        finally:
+            running.end()
+
     def test_both_values_and_prefixed_sources_as_windows_writes_them(self):
         for name in ("a.txt", "b.txt", "c.txt", "x.txt"):
             write(name, name)

@@ -89,6 +89,7 @@ public:
     std::uint32_t UsersMayChange(const std::string& folder, bool& may) override {
         return Real().UsersMayChange(folder, may);
     }
+    std::uint32_t Use(const std::string& path, FileUse& use) override { return Real().Use(path, use); }
 
 private:
     FileSystemApi& Real() {
