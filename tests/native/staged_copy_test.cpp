@@ -96,6 +96,15 @@ TEST_F(StagedCopyTest, TheSameContentIsNotStagedTwice) {
     EXPECT_EQ(Stored(), kStagedPair + S("\\??\\C:\\App\\lib.dll.pendrix-new-2\0!\\??\\C:\\App\\lib.dll\0\0"));
 }
 
+TEST_F(StagedCopyTest, APendingCopyStandsOnlyForItsOwnDestination) {
+    ASSERT_EQ(Commands().Replace(kSource, kDestination, false).outcome, CommandOutcome::Scheduled);
+    // The same content for the copy itself: the pending entry moves the copy
+    // away, it does not put this content in its place.
+    const CommandResult copyItself = Commands().Replace(kSource, kStaged, false);
+    EXPECT_FALSE(copyItself.alreadyScheduled);
+    EXPECT_NE(Stored(), kStagedPair + S("\0"));
+}
+
 TEST_F(StagedCopyTest, CancelAllDeletesTheCopiesItTakesBack) {
     files.Put("C:\\App\\lib.dll.pendrix-new-7", "another program's");
     ASSERT_EQ(Commands().Replace(kSource, kDestination, false).outcome, CommandOutcome::Scheduled);
