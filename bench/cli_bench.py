@@ -36,11 +36,19 @@ KEY = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager"
 
 
 # Where the sources are, for each case: the folder as Windows and Linux see it.
+# Each with the name of its ratio line and the ratio's target, if any.
 CASES = [
-    ("sources present", "C:\\bench\\update", "bench/update"),
-    ("sources absent, folder present", "C:\\windows", None),
-    ("sources under a missing folder", "C:\\Program Files\\Vendor\\update", None),
+    ("sources present", "C:\\bench\\update", "bench/update", "list_json_present", 1.2),
+    ("sources absent, folder present", "C:\\windows", None, "list_json_absent", None),
+    ("sources under a missing folder", "C:\\Program Files\\Vendor\\update", None, "list_json_missing_folder", None),
 ]
+HOLDERS_TARGET = 1.1
+CLI_SIZE_TARGET = 450 * 1024
+
+
+def ratio_line(name, ratio, target=None):
+    """One line per ratio for scripts: its name, value and target."""
+    print("ratio %s %.2f%s" % (name, ratio, " target %.2f" % target if target else ""))
 
 
 def the_list(folder):
@@ -93,6 +101,7 @@ HOLDER_PROCESSES = 200
 HOLDER_FILES = 25
 HOLDER_OTHERS = 75
 READY_SECONDS = 900
+STALLED_PIPES = 100
 
 
 def windows_path(linux_path):
@@ -163,12 +172,37 @@ def bench_holders(cli, helper):
     for name in ("holders, file open", "holders, DLL loaded"):
         print("  ratio %s / file handle walk: %.2f; / handle table read: %.2f" % (
             name, medians[name] / medians["file handle walk"], medians[name] / medians["handle table read"]))
+    ratio_line("holders_file_open", medians["holders, file open"] / medians["file handle walk"], HOLDERS_TARGET)
+    ratio_line("holders_dll_loaded", medians["holders, DLL loaded"] / medians["file handle walk"], HOLDERS_TARGET)
+
+    # Handles on which a query may wait for ever: pipes with a synchronous
+    # read pending. Each may cost the time limit at most once; none may hold
+    # up the whole run.
+    stalled_ready = os.path.join(folder, "stalled.txt")
+    subprocess.Popen(["wine", os.path.join(bench, "handle_holders.exe"), "stalled", str(STALLED_PIPES),
+                      "C:\\bench\\holders\\stalled.txt"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for("the stalled pipes", lambda: os.path.exists(stalled_ready))
+    stalled_commands = {
+        "holders, file open, %d stalled pipes" % STALLED_PIPES: commands["holders, file open"],
+        "file handle walk, %d stalled pipes" % STALLED_PIPES: commands["file handle walk"],
+    }
+    stalled_times = {name: [] for name in stalled_commands}
+    with tempfile.TemporaryDirectory() as outputs:
+        output = os.path.join(outputs, "out.txt")
+        for _ in range(ROUNDS):
+            for name, command in stalled_commands.items():
+                stalled_times[name].append(timed(command, output))
+    stalled = {name: statistics.median(values) for name, values in stalled_times.items()}
+    for name, seconds in stalled.items():
+        print("  %-38s %7.3f s" % (name, seconds))
+    first, walk_name = list(stalled)
+    ratio_line("holders_stalled_pipes", stalled[first] / stalled[walk_name], HOLDERS_TARGET)
 
 
 def bench_list(cli, helper):
     drive_c = os.path.join(os.environ["WINEPREFIX"], "drive_c")
     print("list: %d pairs, median of %d alternate runs each:" % (PAIRS, ROUNDS))
-    for case, folder, linux_folder in CASES:
+    for case, folder, linux_folder, ratio_name, target in CASES:
         if linux_folder:
             os.makedirs(os.path.join(drive_c, linux_folder), exist_ok=True)
             for n in range(PAIRS):
@@ -180,6 +214,7 @@ def bench_list(cli, helper):
             print("  %-24s %7.3f s  (output %d bytes)" % (name, seconds, size))
         ratio = result["pendrix-cli list --json"][0] / result["reg query"][0]
         print("  ratio pendrix-cli / reg query: %.2f" % ratio)
+        ratio_line(ratio_name, ratio, target)
 
 
 def main():
@@ -190,7 +225,9 @@ def main():
     # Last: its processes stay until the Wine session ends.
     if "holders" in parts:
         bench_holders(cli, helper)
-    print("pendrix-cli.exe: %d bytes (1 MB is 1,048,576)" % os.path.getsize(cli))
+    size = os.path.getsize(cli)
+    print("pendrix-cli.exe: %d bytes (1 MB is 1,048,576)" % size)
+    print("size pendrix-cli.exe %d target %d" % (size, CLI_SIZE_TARGET))
 
 
 if __name__ == "__main__":

@@ -4,6 +4,9 @@
 // there) and makes OTHERS events, semaphores and registry keys, and the
 // first writes READYFILE once every copy holds its handles. All of them
 // then wait until the Wine session ends.
+// "handle_holders stalled COUNT READYFILE" holds COUNT pipes each with a
+// synchronous read pending on it (a thread waits in ReadFile for data that
+// never comes): handles on which a query can wait for ever on Windows.
 #include <windows.h>
 
 #include <cwchar>
@@ -35,9 +38,34 @@ bool HoldHandles(const std::wstring& folder, int copy, int files, int others) {
     return true;
 }
 
+DWORD WINAPI ReadForEver(void* pipe) {
+    char byte = 0;
+    DWORD read = 0;
+    ReadFile(static_cast<HANDLE>(pipe), &byte, 1, &read, nullptr);
+    return 0;
+}
+
+int HoldStalledPipes(int count, const wchar_t* readyFile) {
+    for (int i = 0; i < count; ++i) {
+        HANDLE readEnd = nullptr;
+        HANDLE writeEnd = nullptr;  // kept open: the read never ends
+        if (!CreatePipe(&readEnd, &writeEnd, nullptr, 0)) return 3;
+        const HANDLE reader = CreateThread(nullptr, 0, ReadForEver, readEnd, 0, nullptr);
+        if (reader == nullptr) return 4;
+        CloseHandle(reader);
+    }
+    Sleep(500);  // every reader is in its ReadFile
+    const HANDLE done = CreateFileW(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (done == INVALID_HANDLE_VALUE) return 7;
+    CloseHandle(done);
+    Sleep(INFINITE);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wcscmp(argv[1], L"stalled") == 0) return HoldStalledPipes(_wtoi(argv[2]), argv[3]);
     if (argc < 6) return 87;
     const int processes = _wtoi(argv[1]);
     const int files = _wtoi(argv[3]);

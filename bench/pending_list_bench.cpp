@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "registry/RegistryRoutines.h"
@@ -67,6 +68,7 @@ int main() {
 
     std::printf("%8s %10s %14s %14s %8s %14s\n", "pairs", "bytes", "raw (ms)", "apply (ms)", "ratio",
                 "apply/pair (us)");
+    std::vector<std::pair<int, double>> ratios;
     for (int pairs : {100, 1000, 10000}) {
         const std::string stored = StoredList(pairs);
         const std::string grown = pendrix::AppendPairToStored(stored, pair);
@@ -101,6 +103,16 @@ int main() {
         const double applyMs = Median(apply) * 1000.0;
         std::printf("%8d %10zu %14.3f %14.3f %8.2f %14.3f\n", pairs, stored.size(), rawMs, applyMs,
                     applyMs / rawMs, applyMs * 1000.0 / pairs);
+        ratios.push_back({pairs, applyMs / rawMs});
+    }
+
+    // One line per ratio for scripts: the name, the ratio and its target
+    // (fixed costs weigh most on a short list).
+    for (const auto& [pairs, ratio] : ratios) {
+        std::printf("ratio apply_%d %.2f", pairs, ratio);
+        if (pairs == 100) std::printf(" target 2.00");
+        if (pairs == 10000) std::printf(" target 1.25");
+        std::printf("\n");
     }
 
     RegDeleteValueA(key, pendrix::kPendingValueName);

@@ -8,10 +8,12 @@ cd "$(dirname "$0")/.."
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target pendrix-cli cli_test_helper handle_holders handle_table_walk
 export WINEPREFIX="$PWD/build/windows/cli-bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-wineboot -i </dev/null >/dev/null 2>&1
-./tools/wine_fonts.sh "$WINEPREFIX"
-wineserver -w
+# A display: the file holders of the holders part keep a window, which
+# tells them when the session ends.
+. ./tools/wine_display.sh
+trap 'stop_virtual_display' EXIT
+[ -n "${DISPLAY:-}" ] || start_virtual_display
+prepare_prefix </dev/null
 # One session for the whole run: a new one would carry out the list.
 wineserver -p </dev/null >/dev/null 2>&1
 status=0

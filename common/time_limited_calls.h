@@ -5,58 +5,60 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <utility>
 #include <vector>
+
+#include "common/threads.h"
 
 namespace pendrix {
 
 namespace time_limited_calls_detail {
-
-using Clock = std::chrono::steady_clock;
 
 // What the caller and its workers share. It lives as long as any of them,
 // so that a worker left behind never touches freed memory.
 template <typename Result>
 struct SharedRun {
     std::function<Result(std::size_t)> call;
-    std::mutex mutex;
-    std::condition_variable finished;
+    Monitor monitor;
     std::vector<std::optional<Result>> results;
     std::size_t worker = 0;     // the number of the current worker; those before it are left behind
     std::size_t next = 0;       // the call the current worker is making, or makes next
-    Clock::time_point started;  // when it began that call
+    std::uint64_t started = 0;  // when it began that call (SteadyMilliseconds)
     bool done = false;          // the current worker has made the last call
 };
 
 template <typename Result>
-void Work(std::shared_ptr<SharedRun<Result>> run, std::size_t worker) {
-    std::unique_lock<std::mutex> lock(run->mutex);
+void Work(const std::shared_ptr<SharedRun<Result>>& run, std::size_t worker) {
+    Monitor::Hold hold(run->monitor);
     while (run->worker == worker && run->next < run->results.size()) {
         const std::size_t index = run->next;
-        run->started = Clock::now();
-        lock.unlock();
+        run->started = SteadyMilliseconds();
+        hold.Release();
         Result result = run->call(index);
-        lock.lock();
+        hold.Retake();
         if (run->worker != worker) return;  // left behind: the result is no longer wanted
         run->results[index] = std::move(result);
         ++run->next;
     }
     if (run->worker != worker) return;
     run->done = true;
-    run->finished.notify_all();
+    run->monitor.NotifyAll();
 }
 
+// Called with the monitor held; lets go of it while the thread starts (when
+// none can be started, the worker runs on this thread, to the end).
 template <typename Result>
-void StartWorker(const std::shared_ptr<SharedRun<Result>>& run) {
-    run->started = Clock::now();
-    std::thread(Work<Result>, run, run->worker).detach();
+void StartWorker(const std::shared_ptr<SharedRun<Result>>& run, Monitor::Hold& hold) {
+    run->started = SteadyMilliseconds();
+    const std::size_t worker = run->worker;
+    hold.Release();
+    StartDetachedThread([run, worker] { Work<Result>(run, worker); });
+    hold.Retake();
 }
 
 }  // namespace time_limited_calls_detail
@@ -76,16 +78,20 @@ std::vector<std::optional<Result>> CallEachWithinLimit(std::size_t count, std::c
     const auto run = std::make_shared<SharedRun<Result>>();
     run->call = std::move(call);
     run->results.resize(count);
+    const auto limitMs = static_cast<std::uint64_t>(limit.count());
 
-    std::unique_lock<std::mutex> lock(run->mutex);
-    StartWorker(run);
+    Monitor::Hold hold(run->monitor);
+    StartWorker(run, hold);
     while (!run->done) {
-        run->finished.wait_until(lock, run->started + limit);
-        if (run->done || Clock::now() - run->started < limit) continue;
+        const std::uint64_t elapsed = SteadyMilliseconds() - run->started;
+        if (elapsed < limitMs) {
+            hold.Wait(limitMs - elapsed);
+            continue;
+        }
         // The current call is late: leave it behind and go on after it.
         ++run->worker;
         if (++run->next == count) break;
-        StartWorker(run);
+        StartWorker(run, hold);
     }
     return std::move(run->results);
 }

@@ -134,9 +134,13 @@ WinStatus PendingRenameList::WriteAccess() {
 
 WinStatus PendingRenameList::Store(std::string_view data) {
     AimAtSessionManager();
-    if (!registry_.KeyExists()) registry_.CreateKey();
-    return registry_.WriteRegistryValue(valueName_, RegistryData(std::string(data)),
-                                        static_cast<std::int32_t>(kRegMultiSz));
+    const RegistryData value{std::string(data)};
+    const std::int32_t status = registry_.WriteRegistryValue(valueName_, value, static_cast<std::int32_t>(kRegMultiSz));
+    // The key is almost always there: it is made only when the write finds
+    // it missing, which spares every write a question first.
+    if (status != kErrorFileNotFound) return status;
+    registry_.CreateKey();
+    return registry_.WriteRegistryValue(valueName_, value, static_cast<std::int32_t>(kRegMultiSz));
 }
 
 }  // namespace pendrix

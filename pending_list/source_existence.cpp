@@ -1,10 +1,10 @@
 #include "pending_list/source_existence.h"
 
 #include <map>
-#include <thread>
 
 #include "common/file_time_text.h"
 #include "common/name_folding.h"
+#include "common/threads.h"
 
 namespace pendrix {
 namespace {
@@ -116,9 +116,8 @@ std::vector<PathPresence> PathPresences(FileSystemApi& files, const std::vector<
     if (toAsk.size() < kQuestionsWorthAThread) {
         ask(0, toAsk.size());
     } else {
-        std::thread helper(ask, toAsk.size() / 2, toAsk.size());
+        const JoinedThread helper([&] { ask(toAsk.size() / 2, toAsk.size()); });
         ask(0, toAsk.size() / 2);
-        helper.join();
     }
     return states;
 }

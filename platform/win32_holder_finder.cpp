@@ -4,10 +4,11 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <future>
 #include <map>
+#include <optional>
 #include <set>
 
+#include "common/threads.h"
 #include "common/wide_text.h"
 #include "platform/held_targets.h"
 #include "platform/holder_finder.h"
@@ -101,17 +102,17 @@ std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
     std::vector<std::uint32_t> users;
     const bool fileAnswered = mayBeLoaded && AskTheFiles(targets, users);
     HolderScan moduleScan;
-    std::future<void> modules;
-    if (mayBeLoaded && !fileAnswered) {
-        scan.modulesByLoadedName = true;
-        std::vector<DWORD> processIds;
-        for (const auto& process : names) processIds.push_back(process.first);
-        modules = std::async(std::launch::async, [&targets, &moduleScan, processIds] {
-            FindLoadedModules(targets, processIds, moduleScan);
-        });
-    }
-    const std::uint32_t status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
-    if (modules.valid()) modules.get();
+    std::uint32_t status = ERROR_SUCCESS;
+    {
+        std::optional<JoinedThread> modules;
+        if (mayBeLoaded && !fileAnswered) {
+            scan.modulesByLoadedName = true;
+            std::vector<DWORD> processIds;
+            for (const auto& process : names) processIds.push_back(process.first);
+            modules.emplace([&targets, &moduleScan, processIds] { FindLoadedModules(targets, processIds, moduleScan); });
+        }
+        status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
+    }  // the module lists are read
     if (fileAnswered) AddMappedUsers(users, GetCurrentProcessId(), scan);
     scan.sightings.insert(scan.sightings.end(), moduleScan.sightings.begin(), moduleScan.sightings.end());
     scan.notExamined.insert(scan.notExamined.end(), moduleScan.notExamined.begin(), moduleScan.notExamined.end());
