@@ -833,6 +833,19 @@ TEST_F(FileCommandsTest, SchedulingAppendsWhereMoveFileExAppendsAndCancelAllTake
     EXPECT_TRUE(commands->Delete("C:\\s", false).alreadyScheduled);
     EXPECT_EQ(Stored2(), second);
 
+    // A second value the registry cannot store any larger: the failure is
+    // said, and the write is not tried again on that value.
+    registry = FakeRegistry();
+    Store(first);
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, second);
+    registry.largestValue = 26;
+    Launch();
+    const CommandResult full = commands->Delete("C:\\mine", false);
+    EXPECT_EQ(full.outcome, CommandOutcome::NotScheduled);
+    EXPECT_EQ(full.status, kErrorNoSystemResources);
+    EXPECT_EQ(registry.setCalls, 1);
+    EXPECT_EQ(Stored2(), second);
+
     // A second value that cannot be read, or of another form, takes nothing:
     // appending to the first would run before its entries.
     registry = FakeRegistry();
