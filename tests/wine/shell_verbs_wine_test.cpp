@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/form1_layout.h"
+#include "tests/wine/pending_list_bytes.h"
 #include "common/command_line.h"
 #include "common/wide_text.h"
 #include "tests/wine/dialog_driver.h"
@@ -117,19 +118,9 @@ DWORD Cli(const std::wstring& arguments, std::string* output = nullptr) {
 
 // The pending list's bytes; "<absent>" when there is none.
 std::string PendingList() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return "<no key>";
-    DWORD size = 0;
-    std::string data = "<absent>";
-    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-        data.assign(size, '\0');
-        RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                         &size);
-    }
-    RegCloseKey(key);
-    return data;
+    const pendrix::wine::PendingListBytes read = pendrix::wine::ReadPendingListBytes();
+    if (!read.keyOpened) return "<no key>";
+    return read.present ? read.bytes : "<absent>";
 }
 
 class ShellVerbs : public ::testing::Test {

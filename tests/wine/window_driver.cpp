@@ -20,6 +20,7 @@
 
 #include "common/wide_text.h"
 #include "tests/wine/dialog_driver.h"
+#include "tests/wine/pending_list_bytes.h"
 #include "app/form1_layout.h"
 
 namespace {
@@ -194,18 +195,10 @@ bool Hold(const std::wstring& holder, const std::wstring& path) {
 
 // The stored list, with each NUL shown as " | ".
 std::string StoredList() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return "(no key)";
-    DWORD size = 0;
-    std::wstring data;
-    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-        data.resize(size / sizeof(wchar_t));
-        RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                         &size);
-    }
-    RegCloseKey(key);
+    const pendrix::wine::PendingListBytes read = pendrix::wine::ReadPendingListBytes();
+    if (!read.keyOpened) return "(no key)";
+    std::wstring data(read.bytes.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(data.data(), read.bytes.data(), data.size() * sizeof(wchar_t));
     std::string shown;
     for (const char character : TextOfWide(data)) shown += character == '\0' ? std::string(" | ") : std::string(1, character);
     return shown;
