@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace pendrix {
@@ -21,18 +21,23 @@ inline constexpr const char* kProgramErrorSource = "Pendrix";
 inline constexpr const char* kInvalidArgumentDescription = "Invalid procedure call or argument";
 inline constexpr const char* kOverflowDescription = "Overflow";
 
-class PendrixError : public std::runtime_error {
+// Based on std::exception rather than std::runtime_error: the runtime's
+// runtime_error keeps its text in the old reference-counted string, and
+// linking that string's code costs the console tool about 40 KB.
+class PendrixError : public std::exception {
 public:
-    PendrixError(std::int32_t number, std::string source, const std::string& description)
-        : std::runtime_error(description), number_(number), source_(std::move(source)) {}
+    PendrixError(std::int32_t number, std::string source, std::string description)
+        : number_(number), source_(std::move(source)), description_(std::move(description)) {}
 
+    const char* what() const noexcept override { return description_.c_str(); }
     std::int32_t Number() const noexcept { return number_; }
     const std::string& Source() const noexcept { return source_; }
-    std::string Description() const { return what(); }
+    const std::string& Description() const noexcept { return description_; }
 
 private:
     std::int32_t number_;
     std::string source_;
+    std::string description_;
 };
 
 }  // namespace pendrix
