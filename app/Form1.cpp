@@ -77,6 +77,8 @@ DWORD ControlExStyle(ControlKind kind) {
 
 // Controls shown when the window opens: the start page, the bottom row and
 // the off-window Text3; the frames and what they hold show with their frame.
+int ClientPixels(int twips, UINT dpi) { return TwipsToPixels(twips, static_cast<int>(dpi)); }
+
 bool VisibleAtStart(const ControlLayout& layout) {
     return layout.kind != ControlKind::Frame;
 }
@@ -122,18 +124,34 @@ bool Form1::Create(HINSTANCE instance) {
     pageIcon_.Reset(static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_PAGE), IMAGE_ICON, kPageIconSize, kPageIconSize, 0)));
 
+    // The menu, size and place go with the window's creation: each change
+    // to a top-level window afterwards costs another trip to the window
+    // system. They are for the system's DPI, which the primary monitor,
+    // where the window opens, normally has; checked once it exists.
+    const UINT systemDpi = GetDpiForSystem();
+    const ScreenRect frame = CentredFrame(ClientPixels(kForm1ClientTwips.width, systemDpi),
+                                          ClientPixels(kForm1ClientTwips.height, systemDpi), kForm1Style,
+                                          kForm1ExStyle, true, systemDpi);
+    const HMENU menu = CreateMenuBar();
     const std::wstring caption = WideText(kForm1Caption);
-    if (CreateWindowExW(kForm1ExStyle, kForm1Class, caption.c_str(), kForm1Style, 0, 0, 0, 0, nullptr, nullptr,
-                        instance, this) == nullptr) {
+    if (CreateWindowExW(kForm1ExStyle, kForm1Class, caption.c_str(), kForm1Style, frame.left, frame.top,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, instance, this) == nullptr) {
+        DestroyMenu(menu);
         return false;
     }
-    CreateMenuBar();
-    // The start page and the bottom row; the pages' own controls follow
-    // right after the window shows (Show).
+    CreateFonts(WindowDpi(hwnd_));
+    // The start page and the bottom row, each made where it belongs and
+    // with its font; the pages' own controls follow right after the window
+    // shows (Show).
     CreateControls(false);
     Form_Load();
-    ApplyDpi(WindowDpi(hwnd_));
-    CentreOnScreen();
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    if (dpi_ != systemDpi || client.right != ClientPixels(kForm1ClientTwips.width, dpi_) ||
+        client.bottom != ClientPixels(kForm1ClientTwips.height, dpi_)) {
+        SizeWindow();
+        CentreOnScreen();
+    }
     return true;
 }
 
@@ -152,13 +170,12 @@ void Form1::Show() {
 void Form1::CompleteWindow() {
     if (Control(kText1) == nullptr) {
         CreateControls(true);
-        ApplyDpi(dpi_);
         AcceptDroppedFiles();
     }
     CreateTooltips();
 }
 
-void Form1::CreateMenuBar() {
+HMENU Form1::CreateMenuBar() {
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, kMenuReplace, WideText(kMenuReplaceCaption).c_str());
     AppendMenuW(file, MF_STRING, kMenuDelete, WideText(kMenuDeleteCaption).c_str());
@@ -166,8 +183,8 @@ void Form1::CreateMenuBar() {
     AppendMenuW(file, MF_STRING, kMenuExit, WideText(kMenuExitCaption).c_str());
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), WideText(kMenuFileCaption).c_str());
-    // The window owns the menu from here and destroys it with itself.
-    SetMenu(hwnd_, bar);
+    // The window made with it owns it and destroys it with itself.
+    return bar;
 }
 
 void Form1::CreateControls(bool pageControls) {
@@ -175,11 +192,15 @@ void Form1::CreateControls(bool pageControls) {
         if ((layout.container != Container::Window) != pageControls) continue;
         DWORD style = ControlStyle(layout);
         if (VisibleAtStart(layout)) style |= WS_VISIBLE;
+        const int scale = static_cast<int>(dpi_);
         const HWND control = CreateWindowExW(
-            ControlExStyle(layout.kind), ControlClass(layout.kind), WideText(layout.text).c_str(), style, 0, 0, 0, 0,
+            ControlExStyle(layout.kind), ControlClass(layout.kind), WideText(layout.text).c_str(), style,
+            TwipsToPixels(layout.rect.left, scale), TwipsToPixels(layout.rect.top, scale),
+            TwipsToPixels(layout.rect.width, scale), TwipsToPixels(layout.rect.height, scale),
             ContainerWindow(layout.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
             nullptr);
         controls_.push_back({layout.id, control});
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(layout)), FALSE);
         if (layout.kind == ControlKind::CheckBox) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
         if (layout.kind == ControlKind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, kTextBoxLimit, 0);
     }
@@ -224,10 +245,23 @@ HWND Form1::Control(Form1ControlId id) const {
     return nullptr;
 }
 
-void Form1::ApplyDpi(UINT dpi) {
+void Form1::CreateFonts(UINT dpi) {
     dpi_ = dpi;
     defaultFont_ = CreateDefaultFont(dpi);
     sansSerifFont_ = CreateFaceFont(kSansSerifFace, kSansSerifHundredthsOfPoint, dpi);
+}
+
+HFONT Form1::FontOf(const ControlLayout& layout) const {
+    return layout.font == ControlFont::SansSerif975 ? sansSerifFont_.Get() : defaultFont_.Get();
+}
+
+void Form1::SizeWindow() {
+    SizeClientArea(hwnd_, ClientPixels(kForm1ClientTwips.width, dpi_), ClientPixels(kForm1ClientTwips.height, dpi_),
+                   dpi_);
+}
+
+void Form1::ApplyDpi(UINT dpi) {
+    CreateFonts(dpi);
     const int scale = static_cast<int>(dpi);
     for (const ControlLayout& layout : Form1Controls()) {
         const HWND control = Control(layout.id);
@@ -235,12 +269,10 @@ void Form1::ApplyDpi(UINT dpi) {
         SetWindowPos(control, nullptr, TwipsToPixels(layout.rect.left, scale), TwipsToPixels(layout.rect.top, scale),
                      TwipsToPixels(layout.rect.width, scale), TwipsToPixels(layout.rect.height, scale),
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = layout.font == ControlFont::SansSerif975 ? sansSerifFont_.Get() : defaultFont_.Get();
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(layout)), TRUE);
     }
     if (tooltip_ != nullptr) SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.Get()), TRUE);
-    SizeClientArea(hwnd_, TwipsToPixels(kForm1ClientTwips.width, scale),
-                   TwipsToPixels(kForm1ClientTwips.height, scale), dpi);
+    SizeWindow();
 }
 
 void Form1::CentreOnScreen() {

@@ -125,7 +125,8 @@ private:
     // scheduling clears.
     void ShowCommandResult(CommandKind kind, const CommandResult& result, Form1ControlId focusAfterScheduling);
 
-    void CreateMenuBar();
+    // The menu bar, for the window to be made with.
+    HMENU CreateMenuBar();
     // The controls that sit on the window itself, or those inside the two
     // pages.
     void CreateControls(bool pageControls);
@@ -139,7 +140,12 @@ private:
     void OnDropFiles(Form1ControlId box, std::intptr_t drop);
     void CreateTooltips();
     void AddTooltip(HWND control, const char* text);
-    // Fonts, control rectangles and window size for dpi.
+    // The two fonts for dpi, which becomes the window's.
+    void CreateFonts(UINT dpi);
+    HFONT FontOf(const ControlLayout& layout) const;
+    // The window's size for its client area at the window's dpi.
+    void SizeWindow();
+    // Fonts, control rectangles and window size for a new dpi.
     void ApplyDpi(UINT dpi);
     void CentreOnScreen();
     void SetVisible(Form1ControlId id, bool visible);

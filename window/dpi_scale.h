@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "common/screen_area.h"
 #include "window/gdi_handles.h"
 
 namespace pendrix {
@@ -20,6 +21,11 @@ UniqueFont CreateFaceFont(const wchar_t* face, int hundredthsOfPoint, UINT dpi);
 // is computed for dpi, then corrected by what the client area missed (a
 // system may draw the caption or menu bar at another DPI).
 void SizeClientArea(HWND window, int width, int height, UINT dpi);
+
+// Where a new top-level window goes whose client area is width x height at
+// dpi: its frame for style, exStyle and a menu bar (or none), centred in the
+// primary monitor's work area and within it.
+ScreenRect CentredFrame(int width, int height, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 
 // Moves window so that its client area's top-left corner is at origin on
 // the screen.
