@@ -87,8 +87,9 @@ void frmAbout::ApplyDpi(UINT dpi) {
     for (const HWND control : controls_) {
         const AboutControlLayout* layout = LayoutOf(control);
         if (layout == nullptr) continue;
-        SetWindowPos(control, nullptr, Px(layout->rect.left, dpi), Px(layout->rect.top, dpi),
-                     Px(layout->rect.width, dpi), Px(layout->rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        const PixelRect place = RectToPixels(layout->rect, static_cast<int>(dpi));
+        SetWindowPos(control, nullptr, place.left, place.top, place.width, place.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     }
     // The client area's top-left corner goes to its place on the screen, and

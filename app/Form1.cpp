@@ -77,7 +77,7 @@ DWORD ControlExStyle(ControlKind kind) {
 
 // Controls shown when the window opens: the start page, the bottom row and
 // the off-window Text3; the frames and what they hold show with their frame.
-int ClientPixels(int twips, UINT dpi) { return TwipsToPixels(twips, static_cast<int>(dpi)); }
+PixelRect Pixels(const TwipsRect& rect, UINT dpi) { return RectToPixels(rect, static_cast<int>(dpi)); }
 
 bool VisibleAtStart(const ControlLayout& layout) {
     return layout.kind != ControlKind::Frame;
@@ -129,9 +129,8 @@ bool Form1::Create(HINSTANCE instance) {
     // system. They are for the system's DPI, which the primary monitor,
     // where the window opens, normally has; checked once it exists.
     const UINT systemDpi = GetDpiForSystem();
-    const ScreenRect frame = CentredFrame(ClientPixels(kForm1ClientTwips.width, systemDpi),
-                                          ClientPixels(kForm1ClientTwips.height, systemDpi), kForm1Style,
-                                          kForm1ExStyle, true, systemDpi);
+    const PixelRect client = Pixels(kForm1ClientTwips, systemDpi);
+    const ScreenRect frame = CentredFrame(client.width, client.height, kForm1Style, kForm1ExStyle, true, systemDpi);
     const HMENU menu = CreateMenuBar();
     const std::wstring caption = WideText(kForm1Caption);
     if (CreateWindowExW(kForm1ExStyle, kForm1Class, caption.c_str(), kForm1Style, frame.left, frame.top,
@@ -145,10 +144,9 @@ bool Form1::Create(HINSTANCE instance) {
     // shows (Show).
     CreateControls(false);
     Form_Load();
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    if (dpi_ != systemDpi || client.right != ClientPixels(kForm1ClientTwips.width, dpi_) ||
-        client.bottom != ClientPixels(kForm1ClientTwips.height, dpi_)) {
+    RECT made{};
+    GetClientRect(hwnd_, &made);
+    if (dpi_ != systemDpi || made.right != client.width || made.bottom != client.height) {
         SizeWindow();
         CentreOnScreen();
     }
@@ -192,12 +190,10 @@ void Form1::CreateControls(bool pageControls) {
         if ((layout.container != Container::Window) != pageControls) continue;
         DWORD style = ControlStyle(layout);
         if (VisibleAtStart(layout)) style |= WS_VISIBLE;
-        const int scale = static_cast<int>(dpi_);
+        const PixelRect place = Pixels(layout.rect, dpi_);
         const HWND control = CreateWindowExW(
-            ControlExStyle(layout.kind), ControlClass(layout.kind), WideText(layout.text).c_str(), style,
-            TwipsToPixels(layout.rect.left, scale), TwipsToPixels(layout.rect.top, scale),
-            TwipsToPixels(layout.rect.width, scale), TwipsToPixels(layout.rect.height, scale),
-            ContainerWindow(layout.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
+            ControlExStyle(layout.kind), ControlClass(layout.kind), WideText(layout.text).c_str(), style, place.left,
+            place.top, place.width, place.height, ContainerWindow(layout.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
             nullptr);
         controls_.push_back({layout.id, control});
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(layout)), FALSE);
@@ -256,18 +252,17 @@ HFONT Form1::FontOf(const ControlLayout& layout) const {
 }
 
 void Form1::SizeWindow() {
-    SizeClientArea(hwnd_, ClientPixels(kForm1ClientTwips.width, dpi_), ClientPixels(kForm1ClientTwips.height, dpi_),
-                   dpi_);
+    const PixelRect client = Pixels(kForm1ClientTwips, dpi_);
+    SizeClientArea(hwnd_, client.width, client.height, dpi_);
 }
 
 void Form1::ApplyDpi(UINT dpi) {
     CreateFonts(dpi);
-    const int scale = static_cast<int>(dpi);
     for (const ControlLayout& layout : Form1Controls()) {
         const HWND control = Control(layout.id);
         if (control == nullptr) continue;
-        SetWindowPos(control, nullptr, TwipsToPixels(layout.rect.left, scale), TwipsToPixels(layout.rect.top, scale),
-                     TwipsToPixels(layout.rect.width, scale), TwipsToPixels(layout.rect.height, scale),
+        const PixelRect place = Pixels(layout.rect, dpi);
+        SetWindowPos(control, nullptr, place.left, place.top, place.width, place.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(layout)), TRUE);
     }
@@ -283,12 +278,10 @@ void Form1::CentreOnScreen() {
     GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
     RECT window{};
     GetWindowRect(hwnd_, &window);
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
     const RECT& work = monitor.rcWork;
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    KeepWithinWorkArea(hwnd_);
+    const ScreenRect placed = CentredWithin(window.right - window.left, window.bottom - window.top,
+                                            {work.left, work.top, work.right, work.bottom});
+    SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::string Form1::Text(Form1ControlId box) const {
@@ -661,10 +654,9 @@ void Form1::PaintBackground(HDC dc) const {
     const MemoryDc source(dc, background_.Get());
     // The picture covers the client area exactly: at 96 DPI pixel for pixel,
     // at other DPIs scaled with the layout.
-    const int scale = static_cast<int>(dpi_);
+    const PixelRect covered = Pixels(kForm1ClientTwips, dpi_);
     SetStretchBltMode(dc, HALFTONE);
-    StretchBlt(dc, 0, 0, TwipsToPixels(kForm1ClientTwips.width, scale), TwipsToPixels(kForm1ClientTwips.height, scale),
-               source.Get(), 0, 0, picture.bmWidth, picture.bmHeight, SRCCOPY);
+    StretchBlt(dc, 0, 0, covered.width, covered.height, source.Get(), 0, 0, picture.bmWidth, picture.bmHeight, SRCCOPY);
 }
 
 }  // namespace pendrix

@@ -20,4 +20,10 @@ ScreenRect MovedWithin(const ScreenRect& rect, const ScreenRect& area) {
     return {left, top, left + width, top + height};
 }
 
+ScreenRect CentredWithin(int width, int height, const ScreenRect& area) {
+    const int left = area.left + (area.right - area.left - width) / 2;
+    const int top = area.top + (area.bottom - area.top - height) / 2;
+    return MovedWithin({left, top, left + width, top + height}, area);
+}
+
 }  // namespace pendrix

@@ -17,4 +17,7 @@ struct ScreenRect {
 // caption and its first controls stay reachable.
 ScreenRect MovedWithin(const ScreenRect& rect, const ScreenRect& area);
 
+// A rect of width x height centred in area, and moved within it as above.
+ScreenRect CentredWithin(int width, int height, const ScreenRect& area);
+
 }  // namespace pendrix

@@ -21,4 +21,19 @@ struct TwipsRect {
     int height = 0;
 };
 
+// A rectangle of the layout in pixels at dpi, each side rounded on its own
+// as the controls are placed.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+constexpr PixelRect RectToPixels(const TwipsRect& rect, int dpi) noexcept {
+    return {TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi), TwipsToPixels(rect.width, dpi),
+            TwipsToPixels(rect.height, dpi)};
+}
+
 }  // namespace pendrix

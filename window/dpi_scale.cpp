@@ -55,16 +55,12 @@ void SizeClientArea(HWND window, int width, int height, UINT dpi) {
 ScreenRect CentredFrame(int width, int height, DWORD style, DWORD exStyle, bool menu, UINT dpi) {
     RECT frame{0, 0, width, height};
     AdjustWindowRectExForDpi(&frame, style, menu ? TRUE : FALSE, exStyle, dpi);
-    const int outerWidth = frame.right - frame.left;
-    const int outerHeight = frame.bottom - frame.top;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const int left = work.left + (work.right - work.left - outerWidth) / 2;
-    const int top = work.top + (work.bottom - work.top - outerHeight) / 2;
-    return MovedWithin({left, top, left + outerWidth, top + outerHeight},
-                       {work.left, work.top, work.right, work.bottom});
+    return CentredWithin(frame.right - frame.left, frame.bottom - frame.top,
+                         {work.left, work.top, work.right, work.bottom});
 }
 
 void MoveClientArea(HWND window, POINT origin) {

@@ -18,6 +18,8 @@ TEST(Twips, FifteenToAPixelAt96DpiAndRoundedAsMulDivAtOthers) {
                          Case{6000, 192, 800}}) {
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
     }
+    // A rectangle: each side on its own, not its right edge less its left.
+    EXPECT_EQ(RectToPixels({855, 4245, 855, 4245}, 144), (PixelRect{86, 425, 86, 425}));
 }
 
 bool Inside(const TwipsRect& inner, const TwipsRect& outer) {
@@ -83,6 +85,10 @@ TEST(ScreenArea, AWindowIsMovedJustIntoTheWorkArea) {
         {"wider and taller", {-50, 20, 1100, 900}, {0, 40, 1150, 920}},
     };
     for (const auto& c : cases) EXPECT_EQ(MovedWithin(c.window, work), c.placed) << c.name;
+    // Centred, the odd pixel to the right and below; one larger than the area keeps
+    // its top-left corner in it.
+    EXPECT_EQ(CentredWithin(401, 301, work), (ScreenRect{311, 253, 712, 554}));
+    EXPECT_EQ(CentredWithin(1100, 800, work), (ScreenRect{0, 40, 1100, 840}));
 }
 
 }  // namespace
