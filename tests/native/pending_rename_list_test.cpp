@@ -3,6 +3,7 @@
 #include "registry/registry_constants.h"
 #include "pending_list/pending_rename_list.h"
 #include "pending_list/stored_list.h"
+#include "pending_list/stored_strings.h"
 #include "scheduler/list_update.h"
 #include "tests/common/literal_text.h"
 #include "tests/native/fake_list_lock.h"
@@ -70,6 +71,25 @@ TEST(AppendPairToStored, PutsThePairWhereTheStartUpWalkReachesIt) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(AppendPairToStored(c.stored, DeletionPair("n")), c.expected) << ::testing::PrintToString(c.stored);
+}
+
+// The last copy of the pair goes with its NULs; one whose second string has
+// no NUL (a list cut short) is not as Pendrix wrote it, and stays.
+TEST(RemoveLastPair, TakesTheLastWholeCopyAndNothingElse) {
+    const struct {
+        std::string stored;
+        bool removed;
+        std::string left;
+    } cases[] = {
+        {S("A\0B\0X\0Y\0A\0B\0\0"), true, S("A\0B\0X\0Y\0\0")},
+        {S("X\0Y\0\0"), false, S("X\0Y\0\0")},
+        {S("X\0Y\0A\0B"), false, S("X\0Y\0A\0B")},
+    };
+    for (const auto& c : cases) {
+        std::string stored = c.stored;
+        EXPECT_EQ(RemoveLastPair(stored, RenamePair{"A", "B"}), c.removed) << ::testing::PrintToString(c.stored);
+        EXPECT_EQ(stored, c.left) << ::testing::PrintToString(c.stored);
+    }
 }
 
 TEST(IsStorablePair, RefusesWhatWouldBreakTheLayout) {
