@@ -46,7 +46,10 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
     case CommandOutcome::NeedsInput:
         return kind == CommandKind::Replace ? kMsgNeedSourceAndDestination : kMsgNeedFileToDelete;
     case CommandOutcome::DoneNow:
-        return kind == CommandKind::Replace ? kMsgReplacedNow : kMsgDeletedNow;
+        if (kind == CommandKind::Replace) return kMsgReplacedNow;
+        // A link deleted itself says where it led, which stays.
+        if (!result.linkTarget.empty()) return std::string(kMsgDeletedNow) + "\r\n" + DeletedLinkSentence(result);
+        return kMsgDeletedNow;
     case CommandOutcome::SameFile:
         return kMsgSameFile;
     case CommandOutcome::Scheduled: {

@@ -2,6 +2,7 @@
 
 #include "cli/exit_codes.h"
 #include "scheduler/file_names.h"
+#include "scheduler/refusal_text.h"
 #include "scheduler/staging_text.h"
 
 namespace pendrix::cli {
@@ -14,7 +15,8 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     if (result.outcome != CommandOutcome::Scheduled) {
         const std::string deleted = pattern ? "Deleted every file matching " + Quoted(path) + " now: " +
                                                   QuotedList(result.deletedNow) + "."
-                                            : "Deleted " + QuotedList(result.deletedNow) + " now.";
+                                    : !result.linkTarget.empty() ? DeletedLinkSentence(result)
+                                                                 : "Deleted " + QuotedList(result.deletedNow) + " now.";
         return Finish(context, result, deleted, "nothing was deleted or scheduled");
     }
 

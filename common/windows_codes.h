@@ -27,6 +27,7 @@ inline constexpr WinStatus kErrorInvalidData = 13;            // ERROR_INVALID_D
 inline constexpr WinStatus kErrorGenFailure = 31;             // ERROR_GEN_FAILURE
 inline constexpr WinStatus kErrorSharingViolation = 32;       // ERROR_SHARING_VIOLATION
 inline constexpr WinStatus kErrorLockViolation = 33;          // ERROR_LOCK_VIOLATION
+inline constexpr WinStatus kErrorNotSameDevice = 17;          // ERROR_NOT_SAME_DEVICE
 inline constexpr WinStatus kErrorNotSupported = 50;           // ERROR_NOT_SUPPORTED
 inline constexpr WinStatus kErrorBadNetPath = 53;             // ERROR_BAD_NETPATH
 inline constexpr WinStatus kErrorFileExists = 80;             // ERROR_FILE_EXISTS

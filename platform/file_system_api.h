@@ -124,10 +124,17 @@ public:
     // that may not be written for another reason (read-only) counts as free.
     virtual WinStatus Use(const std::string& path, FileUse& use) = 0;
 
-    // CopyFileW with bFailIfExists: kErrorFileExists when target exists.
-    // The new file gets the source's attributes and the rules its folder
-    // passes on, as any new file does.
-    virtual WinStatus CopyNew(const std::string& source, const std::string& target) = 0;
+    // A new file target holding the bytes of source's unnamed stream, secured
+    // from its first byte: created (CREATE_NEW: kErrorFileExists when target
+    // exists) with the administrators as its owner and model's access rules
+    // (its DACL with its protection, and its integrity label unless that is
+    // above High), or, with an empty model, the rules target's folder passes
+    // on; then written through that handle and flushed. It ends with
+    // attributes (hidden, system, read-only, archive) and source's last-write
+    // time; no other stream, no encryption, nothing else of source's. A
+    // file written only in part is deleted again.
+    virtual WinStatus CreateStagedCopy(const std::string& source, const std::string& target,
+                                       const std::string& model, std::uint32_t attributes) = 0;
     // Whether the file can be opened for reading now (CreateFileW with
     // GENERIC_READ, every sharing mode): 32 or 33 while a program holds it
     // locked, 5 when its rules deny reading.
@@ -151,9 +158,17 @@ public:
     // form ("C:\dir\file", "\\server\share\file"); a file on a volume with no
     // drive letter by the volume's GUID name ("Volume{...}\dir\file").
     virtual WinStatus FinalName(const std::string& path, std::string& final) = 0;
-    // Whether the name itself is a junction, a mount point or a symbolic link
-    // (GetFileAttributesW, which does not follow the last part: FILE_ATTRIBUTE_REPARSE_POINT).
+    // Whether the name itself is marked as a junction, a mount point or a
+    // symbolic link: a reparse point (GetFileAttributesW, which does not
+    // follow the last part) whose tag is a name surrogate (FindFirstFileW).
+    // Wine marks none of them.
     virtual WinStatus IsLink(const std::string& path, bool& link) = 0;
+    // Deletes the link path names itself, never what it leads to: opened
+    // with DELETE and FILE_FLAG_OPEN_REPARSE_POINT, and deleted only when
+    // that handle is another file than the one the name leads to.
+    // kErrorCantResolveFilename when the system opened the target instead
+    // (Wine follows Linux symbolic links whatever the flags).
+    virtual WinStatus RemoveLink(const std::string& path) = 0;
     // Whether the folder's rules let ordinary users (Everyone, Authenticated
     // Users, Users, Interactive) add, delete, rename or re-permission what is
     // in it (GetNamedSecurityInfoW and the allowing ACEs of its DACL; a NULL

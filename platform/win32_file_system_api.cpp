@@ -13,6 +13,7 @@
 #include "platform/extended_path.h"
 #include "platform/file_security.h"
 #include "platform/file_system_api.h"
+#include "platform/staged_copy_file.h"
 
 namespace pendrix {
 namespace {
@@ -227,8 +228,9 @@ public:
 
     std::uint32_t DriveType(const std::string& root) override { return GetDriveTypeW(WideText(root).c_str()); }
 
-    WinStatus CopyNew(const std::string& source, const std::string& target) override {
-        return Status(CopyFileW(Wide(source).c_str(), Wide(target).c_str(), TRUE));
+    WinStatus CreateStagedCopy(const std::string& source, const std::string& target, const std::string& model,
+                               std::uint32_t attributes) override {
+        return CreateSecuredCopy(source, target, model, attributes);
     }
 
     WinStatus OpenForReading(const std::string& path) override {
@@ -275,10 +277,33 @@ public:
     }
 
     WinStatus IsLink(const std::string& path, bool& link) override {
+        link = false;
         const DWORD found = GetFileAttributesW(Wide(path).c_str());
         if (found == INVALID_FILE_ATTRIBUTES) return GetLastError();
-        link = (found & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (!(found & FILE_ATTRIBUTE_REPARSE_POINT)) return ERROR_SUCCESS;
+        // Other reparse points (deduplicated or cloud files) stand for
+        // themselves; a name surrogate (symbolic link, junction, mount
+        // point) stands for another name.
+        WIN32_FIND_DATAW entry{};
+        const UniqueFindHandle search(FindFirstFileW(Wide(path).c_str(), &entry));
+        link = !search || IsReparseTagNameSurrogate(entry.dwReserved0);
         return ERROR_SUCCESS;
+    }
+
+    WinStatus RemoveLink(const std::string& path) override {
+        const std::wstring wide = Wide(path);
+        const UniqueKernelHandle link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                                  OPEN_EXISTING,
+                                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!link) return GetLastError();
+        BY_HANDLE_FILE_INFORMATION opened{};
+        if (!GetFileInformationByHandle(link.Get(), &opened)) return GetLastError();
+        BY_HANDLE_FILE_INFORMATION target{};
+        if (Information(path, target, nullptr) == ERROR_SUCCESS && SameFile(opened, target))
+            return ERROR_CANT_RESOLVE_FILENAME;  // the handle reached what the link leads to
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        return Status(SetFileInformationByHandle(link.Get(), FileDispositionInfo, &disposition, sizeof disposition));
     }
 
     WinStatus UsersMayChange(const std::string& folder, bool& may) override {
@@ -286,6 +311,13 @@ public:
     }
 
 private:
+    static constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+    static bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+        return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+               a.nFileIndexLow == b.nFileIndexLow;
+    }
+
     // Whether the file (or folder) opens with access, shared with everyone.
     static std::uint32_t Opens(const std::string& path, DWORD access) {
         const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), access,

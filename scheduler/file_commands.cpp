@@ -146,6 +146,16 @@ bool FileCommands::ReadyForRestart(ResolvedName& name, NameRole role, bool exist
         result.link = folders.link;
         return false;
     }
+    // The start-up processing opens what is stored without
+    // FILE_OPEN_REPARSE_POINT: a link there reaches what it leads to.
+    if (exists) {
+        LastPart last = CheckLastPart(files_, name.path);
+        if (last.link) {
+            Refuse(result, Refusal::Link, kErrorCantResolveFilename, role, name.full);
+            result.linkTarget = std::move(last.target);
+            return false;
+        }
+    }
     // On no local drive, or not to be named at all.
     if (const WinStatus status = ResolveFinalName(files_, name, exists)) {
         Refuse(result, status == kErrorNotSupported ? Refusal::NotLocal : Refusal::Unresolved, status, role, name.full);
@@ -178,7 +188,8 @@ bool FileCommands::ReadyPair(const SetOperation& operation, std::vector<RenamePa
     }
     result.destination = target.full;
 
-    const Staging staging = StageCopy(files_, operation.source.path, target.full, operation.targetExists);
+    const Staging staging =
+        StageCopy(files_, operation.source.path, target.full, operation.targetExists, operation.targetAttributes);
     if (staging.outcome == StagingOutcome::Failed) {
         Refuse(result, Refusal::NotStaged, staging.status, NameRole::Destination, target.full);
         return false;
@@ -187,6 +198,15 @@ bool FileCommands::ReadyPair(const SetOperation& operation, std::vector<RenamePa
         // Moved as it is at the next start: its own name must hold then.
         ResolvedName source = operation.source;
         if (!ReadyForRestart(source, NameRole::Source, true, result)) return false;
+        // The start-up processing only renames, and a rename stays on its
+        // volume (told apart by serial number: two letters may name one).
+        FileIdentity from;
+        FileIdentity into;
+        if (files_.Identity(source.path, from) == kErrorSuccess &&
+            files_.Identity(std::string(FolderOf(target.path)), into) == kErrorSuccess && from.volume != into.volume) {
+            Refuse(result, Refusal::AcrossVolumes, kErrorNotSameDevice, NameRole::Source, source.full);
+            return false;
+        }
         result.source = source.full;
         result.sourceMovedAsIs = true;
         pair = ReplacementPair(source.full, target.full);
@@ -271,8 +291,14 @@ CommandResult FileCommands::Delete(std::string_view typed, bool tryNow) {
     } else {
         std::uint32_t attributes = 0;
         const WinStatus status = files_.Attributes(target.name.path, attributes);
+        // Looked at before anything is changed: attributes set through a
+        // link under Wine would land on what it leads to.
+        LastPart last;
+        if (status == kErrorSuccess) last = CheckLastPart(files_, target.name.path);
         if (IsMissing(status)) {
             Refuse(result, Refusal::Missing, status, NameRole::Path, target.name.full);
+        } else if (last.link) {
+            DeleteLink(target.name, last.target, tryNow, result);
         } else if (status == kErrorSuccess && (attributes & kAttributeDirectory)) {
             DeleteEmptyFolder(target.name, tryNow, result);
         } else {
@@ -352,6 +378,19 @@ void FileCommands::DeleteOneFile(const ResolvedName& target, bool tryNow, Comman
     if (ReadyPair({false, {}, target, true, 0}, staged, result, pair)) Schedule({pair}, result);
 }
 
+// The link itself, through a handle that is the link's own; on a system
+// that reaches its target whatever is asked (Wine), nothing.
+void FileCommands::DeleteLink(const ResolvedName& link, const std::string& target, bool tryNow,
+                              CommandResult& result) {
+    if (tryNow && files_.RemoveLink(link.path) == kErrorSuccess) {
+        result.outcome = CommandOutcome::DoneNow;
+        result.deletedNow.push_back(link.full);
+    } else {
+        Refuse(result, Refusal::Link, kErrorCantResolveFilename, NameRole::Path, link.full);
+    }
+    result.linkTarget = target;
+}
+
 // Only an empty folder: the start-up processing removes nothing else, and a
 // folder's contents are not deleted by naming the folder.
 void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result) {
@@ -393,11 +432,26 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
     const std::string folder(FolderOf(pattern.full));
     const std::string folderPath(FolderOf(pattern.path));
     std::vector<std::string> leftOver;
+    // A match that is a link: deleted itself now, or it stops the scheduling.
+    std::string linkLeft;
+    std::string linkLeftTarget;
     bool matched = false;
     for (const FoundFile& file : found) {
         if ((file.attributes & kAttributeDirectory) || !MatchesPattern(last, file.name)) continue;
         matched = true;
         const std::string path = folderPath + file.name;
+        if (LastPart link = CheckLastPart(files_, path); link.link) {
+            if (tryNow && files_.RemoveLink(path) == kErrorSuccess) {
+                result.deletedNow.push_back(folder + file.name);
+                continue;
+            }
+            if (linkLeft.empty()) {
+                linkLeft = folder + file.name;
+                linkLeftTarget = std::move(link.target);
+            }
+            leftOver.push_back(folder + file.name);
+            continue;
+        }
         MakeWritable(path, std::string(kObjectPathPrefix) + folder + file.name, file.attributes);
         if (tryNow) {
             const WinStatus removed = files_.Remove(path);
@@ -412,6 +466,12 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
     }
     if (leftOver.empty()) {
         result.outcome = CommandOutcome::DoneNow;
+        return;
+    }
+    if (!linkLeft.empty()) {
+        Refuse(result, Refusal::Link, kErrorCantResolveFilename, NameRole::Path, linkLeft);
+        result.linkTarget = std::move(linkLeftTarget);
+        result.leftOver = std::move(leftOver);
         return;
     }
     if (pattern.network) {

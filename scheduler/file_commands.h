@@ -61,6 +61,10 @@ enum class Refusal {
     NotStaged,                 // the copy of the source beside the destination could not be made (status)
     Protected,                 // the administrators may not delete or replace the file (5); owner says whose it is
     ThroughLink,               // a folder on the way is a junction, mount point or symbolic link (1921); link names it
+    Link,                      // the name itself is a symbolic link, junction or mount point, which the start-up
+                               // processing would follow, and it was not deleted itself now (1921); linkTarget
+    AcrossVolumes,             // the source cannot be read now to stage it, and a rename cannot reach the
+                               // destination's volume at the next start (17)
     NotLocal,                  // no name on a local drive could be found for it (50)
 };
 
@@ -126,6 +130,9 @@ struct CommandResult {
     // Protected: the file's owner. ThroughLink: the link on the way.
     std::string owner;
     std::string link;
+    // Link, and a link deleted now (its own name in deletedNow): where it
+    // leads; empty when that could not be found.
+    std::string linkTarget;
     // Scheduled: a folder on the way that ordinary users may change (a
     // warning); empty when there is none.
     std::string changeableFolder;
@@ -190,7 +197,9 @@ public:
     // otherwise, or when that fails, at the next start. A read-only file is
     // made writable first. Wildcards in the last part select the files
     // whose long names match (scheduler/name_pattern.h): each is deleted at
-    // once or scheduled by its full name.
+    // once or scheduled by its full name. A name that is itself a link is
+    // deleted itself, at once or not at all: never what it leads to, and
+    // never at the next start, which would follow it.
     CommandResult Delete(std::string_view path, bool tryNow);
 
     // Whether the replacement now of the file at destination (a full name)
@@ -228,6 +237,7 @@ private:
     bool Accepts(const NameResolution& name, NameRole role, std::string_view typed, CommandResult& result);
     bool IsSameFile(const std::string& first, const std::string& second);
     void DeleteOneFile(const ResolvedName& target, bool tryNow, CommandResult& result);
+    void DeleteLink(const ResolvedName& link, const std::string& target, bool tryNow, CommandResult& result);
     void DeleteEmptyFolder(const ResolvedName& target, bool tryNow, CommandResult& result);
     void DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow, CommandResult& result);
     // Appends pairs (full names, as ReplacementPair and DeletionPair make
@@ -242,8 +252,9 @@ private:
     // with result the refusal, when it may not be scheduled.
     bool ReadyPair(const SetOperation& operation, std::vector<RenamePair>& staged, CommandResult& result,
                    RenamePair& pair);
-    // Whether name may be scheduled: no link among its folders, a final
-    // name on a local drive (name becomes it); otherwise result is the refusal.
+    // Whether name may be scheduled: no link among its folders nor, when it
+    // exists, in its last part, and a final name on a local drive (name
+    // becomes it); otherwise result is the refusal.
     bool ReadyForRestart(ResolvedName& name, NameRole role, bool exists, CommandResult& result);
     // Whether the administrators may delete or replace the file; otherwise
     // result is the refusal, naming its owner.

@@ -1,6 +1,9 @@
 #include "scheduler/final_names.h"
 
 #include <string>
+#include <vector>
+
+#include "common/name_folding.h"
 
 namespace pendrix {
 namespace {
@@ -13,19 +16,42 @@ bool OnDriveLetter(const std::string& full) {
            ((full[0] >= 'A' && full[0] <= 'Z') || (full[0] >= 'a' && full[0] <= 'z'));
 }
 
+// The final name of path's folder, with its closing separator.
+WinStatus FolderFinalName(FileSystemApi& files, std::string_view path, std::string& folder) {
+    if (const WinStatus status = files.FinalName(std::string(FolderOf(path)), folder)) return status;
+    if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
+    return kErrorSuccess;
+}
+
 }  // namespace
+
+WinStatus OwnFinalName(FileSystemApi& files, const std::string& path, std::string& own) {
+    std::string folder;
+    if (const WinStatus status = FolderFinalName(files, path, folder)) return status;
+    std::string last(LastPartOf(path));
+    // The listing matches short names too: the entry whose long or short
+    // name is the one asked for.
+    std::vector<FoundFile> found;
+    if (files.FindFiles(path, found) == kErrorSuccess) {
+        const std::string folded = FoldName(last);
+        for (const FoundFile& entry : found)
+            if (FoldName(entry.name) == folded || (!entry.shortName.empty() && FoldName(entry.shortName) == folded)) {
+                last = entry.name;
+                break;
+            }
+    }
+    own = folder + last;
+    return kErrorSuccess;
+}
 
 WinStatus ResolveFinalName(FileSystemApi& files, ResolvedName& name, bool exists) {
     if (name.network) return kErrorSuccess;
     std::string final;
     if (exists) {
-        if (const WinStatus status = files.FinalName(name.path, final)) return status;
+        if (const WinStatus status = OwnFinalName(files, name.path, final)) return status;
     } else {
-        const std::string folderPath(FolderOf(name.path));
-        std::string folder;
-        if (const WinStatus status = files.FinalName(folderPath, folder)) return status;
-        if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
-        final = folder + std::string(LastPartOf(name.full));
+        if (const WinStatus status = FolderFinalName(files, name.path, final)) return status;
+        final += LastPartOf(name.full);
     }
     // A drive mapped to a share, or a volume named only by its GUID.
     if (!OnDriveLetter(final)) return kErrorNotSupported;

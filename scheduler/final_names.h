@@ -14,8 +14,13 @@
 
 namespace pendrix {
 
-// Makes name the final name of the file (exists) or of its folder and its
-// last part (!exists). kErrorSuccess; kErrorNotSupported when it resolves
+// The name the file path names has in its folder: the folder's final name
+// and the last part as the folder lists it (its long name, its case on
+// disk). Never what a link in the last part leads to.
+WinStatus OwnFinalName(FileSystemApi& files, const std::string& path, std::string& own);
+
+// Makes name the final name of the file (exists: OwnFinalName) or of its
+// folder and its last part (!exists). kErrorSuccess; kErrorNotSupported when it resolves
 // to no local drive letter; otherwise the status of the call that failed.
 // Then name is unchanged and cannot be scheduled. A name on the network
 // stays as it is.

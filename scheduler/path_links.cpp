@@ -1,5 +1,8 @@
 #include "scheduler/path_links.h"
 
+#include "common/name_folding.h"
+#include "scheduler/final_names.h"
+
 namespace pendrix {
 namespace {
 
@@ -26,6 +29,21 @@ PathFolders CheckPathFolders(FileSystemApi& files, const std::string& full) {
             found.changeableFolder = folder;
     }
     return found;
+}
+
+LastPart CheckLastPart(FileSystemApi& files, const std::string& path) {
+    LastPart last;
+    std::string leadsTo;
+    const bool resolved = files.FinalName(path, leadsTo) == kErrorSuccess;
+    bool marked = false;
+    if (files.IsLink(path, marked) == kErrorSuccess && marked) {
+        last.link = true;
+    } else if (resolved) {
+        std::string own;
+        last.link = OwnFinalName(files, path, own) == kErrorSuccess && FoldName(own) != FoldName(leadsTo);
+    }
+    if (last.link && resolved) last.target = std::move(leadsTo);
+    return last;
 }
 
 }  // namespace pendrix

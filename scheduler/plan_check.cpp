@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/name_folding.h"
+#include "scheduler/path_links.h"
 
 namespace pendrix {
 namespace {
@@ -74,6 +75,16 @@ bool CheckDeletion(FileSystemApi& files, CheckedOperation& operation, CommandRes
         return false;
     }
     operation.targetExists = status == kErrorSuccess;
+    // A plan deletes by renaming aside, which Wine does to a link's target:
+    // a link is left to the delete command.
+    if (operation.targetExists) {
+        LastPart last = CheckLastPart(files, target.path);
+        if (last.link) {
+            Refuse(result, Refusal::Link, kErrorCantResolveFilename, NameRole::Path, target.full);
+            result.linkTarget = std::move(last.target);
+            return false;
+        }
+    }
     std::vector<FolderEntry> entries;
     if (operation.targetExists && (operation.targetAttributes & kAttributeDirectory) &&
         files.ListFolder(target.path, entries) == kErrorSuccess && !entries.empty()) {

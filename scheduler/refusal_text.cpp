@@ -84,12 +84,31 @@ std::string RefusalReason(const CommandResult& result) {
     case Refusal::ThroughLink:
         return Named(result, "") + " passes through the link " + Quoted(result.link) +
                ", which could lead elsewhere by the next start; give the path it leads to instead";
+    case Refusal::Link: {
+        const std::string leads = result.linkTarget.empty() ? std::string() : " to " + Quoted(result.linkTarget);
+        if (result.subject == NameRole::Path)
+            return Quoted(result.subjectName) + " is a link" + leads +
+                   ", which Windows would follow at the next start and delete; a link is deleted only itself, and "
+                   "only at once";
+        return Named(result, "") + " is a link" + leads +
+               ", which Windows would follow at the next start; give the path it leads to instead";
+    }
+    case Refusal::AcrossVolumes:
+        return Named(result, "") + " cannot be read now to copy it beside " + Quoted(result.destination) +
+               ", and Windows cannot move it to another volume at the next start";
     case Refusal::NotLocal:
         return Named(result, "") + " has no name on a local drive, which Windows needs when it carries out "
                                    "scheduled operations";
     case Refusal::None: break;
     }
     return "the command was refused (error " + status + ")";
+}
+
+std::string DeletedLinkSentence(const CommandResult& result) {
+    if (result.deletedNow.empty()) return std::string();
+    std::string text = "Deleted the link " + Quoted(result.deletedNow.front()) + " itself now";
+    if (!result.linkTarget.empty()) text += "; " + Quoted(result.linkTarget) + ", where it led, was not touched";
+    return text + ".";
 }
 
 std::string InterruptionReason(const CommandResult& result) {

@@ -12,6 +12,10 @@ namespace pendrix {
 // period: "the source file "C:\new.dll" does not exist".
 std::string RefusalReason(const CommandResult& result);
 
+// A link deleted now, as a sentence naming where it led: "Deleted the link
+// "C:\l.db" itself now; "C:\data\l.db", where it led, was not touched."
+std::string DeletedLinkSentence(const CommandResult& result);
+
 // What an interrupted replacement left, as one clause: "the replacement of
 // "C:\app.dll" stopped half-way (error 112); its old content is kept in
 // "C:\pdx1.tmp"".

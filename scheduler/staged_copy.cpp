@@ -18,7 +18,7 @@ std::string_view WithoutPrefix(std::string_view name, std::string_view prefix) {
 }
 
 void RemoveCopy(FileSystemApi& files, const std::string& copy) {
-    // It carries the source's attributes: a read-only one is made writable first.
+    // It may carry the destination's read-only attribute: made writable first.
     files.SetAttributes(copy, kAttributeNormal);
     files.Remove(copy);
 }
@@ -26,7 +26,7 @@ void RemoveCopy(FileSystemApi& files, const std::string& copy) {
 }  // namespace
 
 Staging StageCopy(FileSystemApi& files, const std::string& source, const std::string& destination,
-                  bool destinationExists) {
+                  bool destinationExists, std::uint32_t destinationAttributes) {
     Staging staging;
     // Read first, so that a locked source is told apart from a folder that
     // takes no new file.
@@ -35,11 +35,13 @@ Staging StageCopy(FileSystemApi& files, const std::string& source, const std::st
         staging.outcome = SourceUnreadable(staging.status) ? StagingOutcome::SourceLocked : StagingOutcome::Failed;
         return staging;
     }
+    const std::string model = destinationExists ? destination : std::string();
+    const std::uint32_t attributes = destinationExists ? destinationAttributes : 0;
     std::string copy;
     WinStatus status = kErrorFileExists;
     for (int number = 1; number <= kMostStagedCopyNumbers && Taken(status); ++number) {
         copy = destination + std::string(kStagedCopySuffix) + std::to_string(number);
-        status = files.CopyNew(source, copy);
+        status = files.CreateStagedCopy(source, copy, model, attributes);
     }
     if (status != kErrorSuccess) {
         // The source opened a moment ago: a denial now is the folder's.
@@ -47,12 +49,6 @@ Staging StageCopy(FileSystemApi& files, const std::string& source, const std::st
         staging.outcome = status == kErrorSharingViolation || status == kErrorLockViolation
                               ? StagingOutcome::SourceLocked
                               : StagingOutcome::Failed;
-        return staging;
-    }
-    status = files.SecureLike(destinationExists ? destination : std::string(), copy);
-    if (status != kErrorSuccess) {
-        RemoveCopy(files, copy);
-        staging.status = status;
         return staging;
     }
     staging.outcome = StagingOutcome::Staged;

@@ -1,12 +1,13 @@
 // The copy a replacement for the next start installs. The start-up
 // processing renames a file onto the destination, and a rename keeps the
-// file's owner and rules; a file the user can still change until then
-// would be installed as it is then. So the source is copied now into the
-// destination's folder ("report.dll.pendrix-new-1": the same volume, where
-// the start-up processing can rename it), the copy owned by the
-// administrators and given the destination's rules (a new destination's:
-// those its folder passes on), and the rename of that copy is scheduled.
-// The source itself stays where it is.
+// file's owner, rules and attributes; a file the user can still change until
+// then would be installed as it is then. So the source is copied now into
+// the destination's folder ("report.dll.pendrix-new-1": the same volume,
+// where the start-up processing can rename it), and the rename of that copy
+// is scheduled. The copy is created secured: owned by the administrators,
+// with the destination's rules (a new destination's: those its folder passes
+// on) and attributes, and nothing of the source's but its bytes (no other
+// stream, no encryption). The source itself stays where it is.
 #pragma once
 
 #include <cstdint>
@@ -36,10 +37,11 @@ struct Staging {
 };
 
 // Copies source (a name for the file system) beside destination (a full
-// name): the first free name of the staged copy, then its security. A
-// destination that exists lends its rules.
+// name), under the first free name of a staged copy. A destination that
+// exists lends its rules and its attributes (as they were before it was
+// made writable for the restart).
 Staging StageCopy(FileSystemApi& files, const std::string& source, const std::string& destination,
-                  bool destinationExists);
+                  bool destinationExists, std::uint32_t destinationAttributes);
 
 // The staged copy a pair renames onto the name it was made for
 // ("\??\X.pendrix-new-N" onto "!\??\X", N a number), as a full name; empty

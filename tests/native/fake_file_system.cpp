@@ -399,8 +399,8 @@ WinStatus FakeFileSystem::CreateTempFile(const std::string& folder, std::string&
 }
 
 WinStatus FakeFileSystem::Identity(const std::string& path, FileIdentity& identity) {
-    identity.volume = 7;
     const std::string key = Followed(path);
+    identity.volume = !key.empty() && otherVolumes.count(key[0]) != 0 ? 8 : 7;
     if (const File* file = FileOf(key)) {
         identity.index = file->index;
         return kErrorSuccess;
@@ -572,9 +572,10 @@ WinStatus FakeFileSystem::Use(const std::string& path, FileUse& use) {
     return kErrorSuccess;
 }
 
-// CopyFileW refusing an existing target: a new file, owned by who makes
-// it, with the rules its folder passes on.
-WinStatus FakeFileSystem::CopyNew(const std::string& source, const std::string& target) {
+// A new file created with its security: the administrators own it, it has
+// the model's rules (or those its folder passes on) and the attributes asked.
+WinStatus FakeFileSystem::CreateStagedCopy(const std::string& source, const std::string& target,
+                                           const std::string& model, std::uint32_t attributes) {
     const File* from = Find(source);
     if (from == nullptr) return FolderExists(Followed(source)) ? kErrorAccessDenied : Missing(source);
     if (from->lockedForRead) return kErrorSharingViolation;
@@ -582,12 +583,19 @@ WinStatus FakeFileSystem::CopyNew(const std::string& source, const std::string& 
     if (names_.count(targetKey) != 0 || FolderExists(targetKey)) return kErrorFileExists;
     if (!FolderExists(ParentKey(targetKey))) return kErrorPathNotFound;
     if (foldersRefusingNewFiles.count(ParentKey(targetKey)) != 0) return kErrorAccessDenied;
-    if (const std::uint32_t status = Fault("CopyNew", target)) return status;
     File made;
+    made.rules = "inherited";
+    if (!model.empty()) {
+        const File* rulesOf = Find(model);
+        if (rulesOf == nullptr) return Missing(model);
+        made.rules = rulesOf->rules;
+    }
+    if (const std::uint32_t status = Fault("CreateStagedCopy", target)) return status;
+    constexpr std::uint32_t kKept = kAttributeHidden | kAttributeSystem | kAttributeReadOnly | kAttributeArchive;
     made.content = from->content;
-    made.attributes = from->attributes;
+    made.attributes = (attributes & kKept) != 0 ? attributes & kKept : kAttributeNormal;
     made.lastWrite = from->lastWrite;
-    made.owner = creatingAccount;
+    made.owner = "BUILTIN\\Administrators";
     made.index = nextIndex_++;
     files_[made.index] = made;
     names_[targetKey] = Name{Real(target), made.index, {}, {}};
@@ -654,7 +662,18 @@ WinStatus FakeFileSystem::IsLink(const std::string& path, bool& link) {
     const std::string key = Lookup(path);
     const auto name = names_.find(key);
     if (name == names_.end()) return FolderExists(key) ? (link = false, kErrorSuccess) : Missing(path);
-    link = !name->second.linkTarget.empty();
+    link = !linksAsWine && !name->second.linkTarget.empty();
+    return kErrorSuccess;
+}
+
+WinStatus FakeFileSystem::RemoveLink(const std::string& path) {
+    const std::string key = Lookup(path);
+    const auto name = names_.find(key);
+    if (name == names_.end()) return FolderExists(key) ? kErrorAccessDenied : Missing(path);
+    // The handle is the file the name leads to: a plain file's, or, under Wine, the target's.
+    if (name->second.linkTarget.empty() || linksAsWine) return kErrorCantResolveFilename;
+    if (const std::uint32_t status = Fault("RemoveLink", path)) return status;
+    names_.erase(name);
     return kErrorSuccess;
 }
 

@@ -68,6 +68,14 @@ public:
     // Roots of volumes mounted with no drive letter: their files' final
     // names are by the volume's GUID name.
     std::set<std::string> volumesWithoutLetter;
+    // Lower-case letters of drives on another volume than the rest (another
+    // serial number in GetFileInformationByHandle).
+    std::set<char> otherVolumes;
+    // Links as Wine has them: not marked as reparse points (so a link shows
+    // only in its final name), and followed by a handle opened with
+    // FILE_FLAG_OPEN_REPARSE_POINT too. Otherwise as Windows: marked, and
+    // such a handle is the link's own.
+    bool linksAsWine = false;
     // Folders (lower case, without a closing "\\") whose rules let ordinary users change them.
     std::set<std::string> foldersUsersMayChange;
     // Who makes new files here (an elevated administrator's files are owned by the account).
@@ -101,13 +109,16 @@ public:
     // Windows: a file open without delete sharing refuses an open for DELETE
     // (32); a loaded image, one for FILE_WRITE_DATA (32).
     WinStatus Use(const std::string& path, FileUse& use) override;
-    WinStatus CopyNew(const std::string& source, const std::string& target) override;
+    WinStatus CreateStagedCopy(const std::string& source, const std::string& target, const std::string& model,
+                               std::uint32_t attributes) override;
     WinStatus OpenForReading(const std::string& path) override;
     WinStatus OpenForDeleting(const std::string& path) override;
     WinStatus Owner(const std::string& path, std::string& owner) override;
     WinStatus SecureLike(const std::string& model, const std::string& target) override;
     WinStatus FinalName(const std::string& path, std::string& final) override;
     WinStatus IsLink(const std::string& path, bool& link) override;
+    // DeleteFileW's way on Windows: the link itself goes, never its target.
+    WinStatus RemoveLink(const std::string& path) override;
     WinStatus UsersMayChange(const std::string& folder, bool& may) override;
 
     // Attributes calls so far, counted from any thread.

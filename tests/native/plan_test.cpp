@@ -178,7 +178,8 @@ TEST_F(PlanTest, AFileInUseSchedulesEveryOperationInOneWriteAndChangesNothingNow
     // Copies staged beside the destinations are put in place at the restart;
     // a source that cannot be read now is moved as it is.
     expected["c:\\app\\b.dll"] = "old b/" + std::to_string(kAttributeNormal);  // writable for the start-up processing
-    expected["c:\\app\\b.dll.pendrix-new-1"] = "new b/" + std::to_string(kAttributeNormal);
+    // A copy takes its destination's attributes as they were, not the source's.
+    expected["c:\\app\\b.dll.pendrix-new-1"] = "new b/" + std::to_string(kAttributeReadOnly);
     expected["c:\\app\\c.dll.pendrix-new-1"] = "new c/" + std::to_string(kAttributeNormal);
     EXPECT_EQ(Snapshot(), expected);
     EXPECT_EQ(result.operations[0].stagedCopy, "");
@@ -256,7 +257,8 @@ TEST_F(PlanTest, ModesAndTheListDecideBetweenNowAndTheRestart) {
             before["c:\\app\\b.dll"] = "old b/" + std::to_string(kAttributeNormal);
             for (const char* name = test.staged; *name != '\0'; ++name)
                 before["c:\\app\\" + std::string(1, *name) + ".dll.pendrix-new-1"] =
-                    "new " + std::string(1, *name) + "/" + std::to_string(kAttributeNormal);
+                    "new " + std::string(1, *name) + "/" +
+                    std::to_string(*name == 'b' ? kAttributeReadOnly : kAttributeNormal);
             EXPECT_NE(Stored(), listBefore);
         } else {
             EXPECT_EQ(Stored(), listBefore);
@@ -323,6 +325,22 @@ const RefusalCase kRefusals[] = {
     {"a link on the way", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\link\\d.dll\n", 1,
      kErrorCantResolveFilename, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.SymbolicLink("c:\\link", "c:\\app"); }},
+    {"a link to delete, marked as Windows marks it", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\l.dll\n", 1,
+     kErrorCantResolveFilename, kNoOperation, PlanMode::NowOrAtRestart,
+     [](PlanTest& test) { test.files.SymbolicLink("c:\\app\\l.dll", "c:\\new\\c.dll"); }},
+    {"a link to delete, unmarked as under Wine", "delete c:\\app\\c.dll\n", 0, kErrorCantResolveFilename,
+     kNoOperation, PlanMode::NowOrAtRestart,
+     [](PlanTest& test) {
+         test.files.linksAsWine = true;
+         test.files.SymbolicLink("c:\\app\\c.dll", "c:\\new\\c.dll");
+     }},
+    {"a locked source on another volume", "delete c:\\app\\d.dll\nreplace d:\\a.dll c:\\app\\a.dll\n", 1,
+     kErrorNotSameDevice, kNoOperation, PlanMode::AtRestart,
+     [](PlanTest& test) {
+         test.files.otherVolumes.insert('d');
+         test.files.Put("d:\\a.dll", "new a");
+         test.files.Find("d:\\a.dll")->lockedForRead = true;
+     }},
     {"no drive letter", kPlanOfFive, 0, kErrorNotSupported, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.volumesWithoutLetter.insert("c:\\"); }},
     {"a file a pending entry moves away first", kPlanOfFive, 3, kErrorFileNotFound, kNoOperation, PlanMode::AtRestart,

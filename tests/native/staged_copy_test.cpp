@@ -7,6 +7,7 @@
 
 #include "registry/registry_constants.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/file_names.h"
 #include "scheduler/refusal_text.h"
 #include "scheduler/staged_copy.h"
 #include "tests/common/literal_text.h"
@@ -59,6 +60,8 @@ protected:
 };
 
 TEST_F(StagedCopyTest, TheCopyHoldsTheSourceAsItWasWhenScheduled) {
+    files.Find(kSource)->attributes = kAttributeArchive;
+    files.Find(kDestination)->attributes = kAttributeHidden | kAttributeSystem | kAttributeReadOnly;
     const CommandResult result = Commands().Replace(kSource, kDestination, true);
     ASSERT_EQ(result.outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(result.stagedCopy, kStaged);
@@ -68,6 +71,9 @@ TEST_F(StagedCopyTest, TheCopyHoldsTheSourceAsItWasWhenScheduled) {
     EXPECT_EQ(files.Find(kStaged)->content, "new");
     EXPECT_EQ(files.Find(kStaged)->owner, "BUILTIN\\Administrators");
     EXPECT_EQ(files.Find(kStaged)->rules, "the destination's own");
+    // The destination's attributes as they were; it is made writable for the restart.
+    EXPECT_EQ(files.Find(kStaged)->attributes, kAttributeHidden | kAttributeSystem | kAttributeReadOnly);
+    EXPECT_EQ(files.Find(kDestination)->attributes, kAttributeHidden | kAttributeSystem);
     EXPECT_EQ(files.Find(kDestination)->content, "old");
 }
 
@@ -75,8 +81,10 @@ TEST_F(StagedCopyTest, ANewDestinationTakesItsFoldersRules) {
     files.Find(kDestination)->inUse = false;
     ASSERT_EQ(files.Remove(kDestination), 0u);
     files.Find(kSource)->owner = "PC\\Ann";
+    files.Find(kSource)->attributes = kAttributeHidden | kAttributeReadOnly;
     ASSERT_EQ(Commands().Replace(kSource, kDestination, false).outcome, CommandOutcome::Scheduled);
     EXPECT_EQ(files.Find(kStaged)->rules, "inherited");
+    EXPECT_EQ(files.Find(kStaged)->attributes, kAttributeNormal);
     EXPECT_EQ(files.Find(kStaged)->owner, "BUILTIN\\Administrators");
 }
 
@@ -121,7 +129,7 @@ TEST_F(StagedCopyTest, NoCopyStaysWhenNothingIsScheduled) {
     EXPECT_EQ(StagedCopies(), 0u);
     registry.refuseWrites = false;
     files.fault = [](const std::string& call, const std::string&) {
-        return call == "SecureLike" ? static_cast<std::uint32_t>(kErrorAccessDenied) : 0u;
+        return call == "CreateStagedCopy" ? static_cast<std::uint32_t>(kErrorAccessDenied) : 0u;
     };
     const CommandResult refused = Commands().Replace(kSource, kDestination, false);
     EXPECT_EQ(refused.refusal, Refusal::NotStaged);
@@ -137,6 +145,20 @@ TEST_F(StagedCopyTest, ALockedSourceIsMovedAsItIsAndSaysSo) {
     EXPECT_TRUE(result.sourceMovedAsIs);
     EXPECT_EQ(Stored(), S("\\??\\C:\\Users\\Ann\\Downloads\\lib.dll\0!\\??\\C:\\App\\lib.dll\0\0"));
     EXPECT_EQ(StagedCopies(), 0u);
+    // Another letter of the same volume is moved too; another volume is
+    // refused, since the start-up processing only renames.
+    files.Put("D:\\lib.dll", "new");
+    files.Find("D:\\lib.dll")->lockedForRead = true;
+    EXPECT_EQ(Commands().Replace("D:\\lib.dll", kDestination, false).outcome, CommandOutcome::Scheduled);
+    Commands().CancelAll();
+    files.otherVolumes.insert('d');
+    const CommandResult refused = Commands().Replace("D:\\lib.dll", kDestination, true);
+    EXPECT_EQ(refused.refusal, Refusal::AcrossVolumes);
+    EXPECT_EQ(refused.status, kErrorNotSameDevice);
+    EXPECT_EQ(RefusalReason(refused), "the source \"D:\\lib.dll\" cannot be read now to copy it beside "
+                                      "\"C:\\App\\lib.dll\", and Windows cannot move it to another volume at the "
+                                      "next start");
+    EXPECT_EQ(Stored(), "");
 }
 
 // Only a ".pendrix-new-N" name the pair makes for its own destination is a staged copy.
@@ -219,6 +241,69 @@ TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
     files.Find(kDestination)->inUse = false;
     files.Find(kDestination)->loaded = true;
     EXPECT_EQ(Commands().Delete(kDestination, true).outcome, CommandOutcome::Scheduled);
+}
+
+// A name that is itself a link: deleted itself now where the system lets
+// the link alone be opened (Windows), else refused; never scheduled, since
+// the start-up processing would follow it; what it leads to is never
+// touched. Windows marks links; under Wine only the final name tells.
+TEST_F(StagedCopyTest, ALinkIsNeverFollowed) {
+    const struct {
+        const char* name;
+        bool asWine;
+        bool replace;
+        bool tryNow;
+        const char* typed;  // the link, or a pattern matching it
+        CommandOutcome outcome;
+    } cases[] = {
+        {"deleted now", false, false, true, "C:\\App\\db.lnk", CommandOutcome::DoneNow},
+        {"deleted now, under Wine", true, false, true, "C:\\App\\db.lnk", CommandOutcome::Refused},
+        {"deleted at the restart", false, false, false, "C:\\App\\db.lnk", CommandOutcome::Refused},
+        {"deleted at the restart, under Wine", true, false, false, "C:\\App\\db.lnk", CommandOutcome::Refused},
+        {"a pattern, now", false, false, true, "C:\\App\\*.lnk", CommandOutcome::DoneNow},
+        {"a pattern, now, under Wine", true, false, true, "C:\\App\\*.lnk", CommandOutcome::Refused},
+        {"a pattern at the restart, under Wine", true, false, false, "C:\\App\\*.lnk", CommandOutcome::Refused},
+        {"replaced at the restart", false, true, false, "C:\\App\\db.lnk", CommandOutcome::Refused},
+        {"replaced at the restart, under Wine", true, true, false, "C:\\App\\db.lnk", CommandOutcome::Refused},
+        {"same last part, under Wine", true, false, false, "C:\\App\\precious.db", CommandOutcome::Refused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        files = FakeFileSystem();
+        registry = testing::FakeRegistry();
+        commands.reset();
+        files.Put(kSource, "new");
+        files.Put("C:\\Data\\precious.db", "precious");
+        files.Find("C:\\Data\\precious.db")->attributes = kAttributeReadOnly;
+        files.PutFolder("C:\\App");
+        const std::string link = HasWildcards(c.typed) ? "C:\\App\\db.lnk" : c.typed;
+        files.SymbolicLink(link, "C:\\Data\\precious.db");
+        files.linksAsWine = c.asWine;
+        const CommandResult result =
+            c.replace ? Commands().Replace(kSource, c.typed, c.tryNow) : Commands().Delete(c.typed, c.tryNow);
+        EXPECT_EQ(result.outcome, c.outcome);
+        if (!HasWildcards(c.typed) || c.outcome != CommandOutcome::DoneNow) {
+            EXPECT_EQ(result.linkTarget, "C:\\Data\\precious.db");
+        }
+        ASSERT_NE(files.Find("C:\\Data\\precious.db"), nullptr);
+        EXPECT_EQ(files.Find("C:\\Data\\precious.db")->content, "precious");
+        EXPECT_EQ(files.Find("C:\\Data\\precious.db")->attributes, kAttributeReadOnly);
+        EXPECT_EQ(Stored(), "");
+        EXPECT_EQ(StagedCopies(), 0u);
+        if (c.outcome == CommandOutcome::DoneNow) {
+            EXPECT_FALSE(files.Exists(link));
+            EXPECT_EQ(result.deletedNow, std::vector<std::string>{link});
+            if (!HasWildcards(c.typed)) {
+                EXPECT_EQ(DeletedLinkSentence(result), "Deleted the link \"C:\\App\\db.lnk\" itself now; "
+                                                       "\"C:\\Data\\precious.db\", where it led, was not touched.");
+            }
+        } else {
+            EXPECT_TRUE(files.Exists(link));
+            EXPECT_EQ(result.refusal, Refusal::Link);
+            EXPECT_EQ(result.status, kErrorCantResolveFilename);
+            EXPECT_EQ(result.subjectName, link);
+        }
+    }
 }
 
 // A path through a link is refused for the restart, naming the link; now it

@@ -73,8 +73,9 @@ public:
     WinStatus Rename(const std::string& source, const std::string& target) override {
         return Real().Rename(source, target);
     }
-    WinStatus CopyNew(const std::string& source, const std::string& target) override {
-        return Real().CopyNew(source, target);
+    WinStatus CreateStagedCopy(const std::string& source, const std::string& target, const std::string& model,
+                               std::uint32_t attributes) override {
+        return Real().CreateStagedCopy(source, target, model, attributes);
     }
     WinStatus OpenForReading(const std::string& path) override { return Real().OpenForReading(path); }
     WinStatus OpenForDeleting(const std::string& path) override { return Real().OpenForDeleting(path); }
@@ -86,6 +87,7 @@ public:
         return Real().FinalName(path, final);
     }
     WinStatus IsLink(const std::string& path, bool& link) override { return Real().IsLink(path, link); }
+    WinStatus RemoveLink(const std::string& path) override { return Real().RemoveLink(path); }
     WinStatus UsersMayChange(const std::string& folder, bool& may) override {
         return Real().UsersMayChange(folder, may);
     }
