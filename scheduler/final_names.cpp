@@ -18,7 +18,10 @@ bool OnDriveLetter(const std::string& full) {
 
 // The final name of path's folder, with its closing separator.
 WinStatus FolderFinalName(FileSystemApi& files, std::string_view path, std::string& folder) {
-    if (const WinStatus status = files.FinalName(std::string(FolderOf(path)), folder)) return status;
+    // Asked without its closing separator, which a drive's root keeps.
+    std::string_view where = FolderOf(path);
+    if (where.size() > 1 && where.back() == '\\' && where[where.size() - 2] != ':') where.remove_suffix(1);
+    if (const WinStatus status = files.FinalName(std::string(where), folder)) return status;
     if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
     return kErrorSuccess;
 }

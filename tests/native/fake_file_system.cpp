@@ -272,7 +272,8 @@ WinStatus FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t a
 
 WinStatus FakeFileSystem::Remove(const std::string& path) {
     if (onRemove) onRemove(path);
-    const std::string key = Lookup(path);
+    // DeleteFileW removes a link itself; Wine removes what it leads to.
+    const std::string key = linksAsWine ? Followed(path) : Lookup(path);
     const auto name = names_.find(key);
     if (name == names_.end()) return FolderExists(key) ? kErrorAccessDenied : Missing(path);
     if (const File* file = FileOf(key)) {

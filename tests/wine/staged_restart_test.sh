@@ -53,6 +53,26 @@ run 3010 "$cli" replace 'D:\library.dll' "$win\\library.dll" --at-restart
 run 3010 "$cli" replace "$win\\Source.txt" "$win\\withdrawn.exe" --at-restart
 [ -e "$folder/withdrawn.exe.pendrix-new-1" ] || fail "no staged copy for withdrawn.exe"
 
+# A source on another volume that cannot be read now: the start-up
+# processing only renames, never across volumes, so nothing is scheduled.
+printf 'locked away' >"$other/locked.dll"
+run 17 --exclusive 'D:\locked.dll' "$cli" replace 'D:\locked.dll' "$win\\library.dll" --at-restart
+grep -q 'Windows cannot move it to another volume at the next start' "$folder/out.txt" ||
+    fail "a locked source on another volume was not refused as such"
+
+# Links as Wine has them (made on the Linux side, followed silently): the
+# link is not deleted now (Wine would reach its target) and nothing through
+# it waits for the restart; its target is never touched.
+mkdir -p "$folder/data"
+printf 'precious' >"$folder/data/precious.db"
+ln -s "$folder/data/precious.db" "$folder/db.lnk"
+run 1921 "$cli" delete "$win\\db.lnk"
+grep -qF "is a link to \"$win\\data\\precious.db\"" "$folder/out.txt" ||
+    fail "the refusal does not say where the link leads"
+run 1921 "$cli" delete "$win\\db.lnk" --at-restart
+run 1921 "$cli" replace "$win\\Source.txt" "$win\\db.lnk" --at-restart
+[ -L "$folder/db.lnk" ] && [ "$(cat "$folder/data/precious.db")" = "precious" ] || fail "the link or its target changed"
+
 run 0 "$cli" list
 printf '%s\n' \
     "1 v1 replace \"$win\\destination.txt.pendrix-new-1\" -> \"$win\\destination.txt\"" \
@@ -69,8 +89,10 @@ restart_prefix
 [ "$(cat "$folder/library.dll")" = "from another volume" ] || fail "the source on another volume was not installed"
 [ "$(cat "$other/library.dll")" = "from another volume" ] || fail "the source on another volume did not stay"
 [ "$(cat "$folder/withdrawn.exe")" = "the old tool" ] || fail "the withdrawn replacement was carried out"
+[ "$(cat "$folder/data/precious.db")" = "precious" ] || fail "a link's target was touched by the restart"
+[ "$(cat "$other/locked.dll")" = "locked away" ] || fail "the refused source on another volume moved"
 ! ls "$folder" | grep -q 'pendrix-new' || fail "a staged copy is left: $(ls "$folder")"
 ! grep -q 'PendingFileRenameOperations' "$WINEPREFIX/system.reg" || fail "the list was not consumed"
 wineserver -k </dev/null >/dev/null 2>&1 || true
 echo "installed the copies made when scheduled (one from another volume) at the restart; the sources stayed;" \
-    "the withdrawn entry's copy went with it"
+    "the withdrawn entry's copy went with it; a locked source on another volume and a link were refused"
