@@ -176,6 +176,14 @@ TEST(CommandMessages, ASourceMovedAsItIsAndAChangeableFolderAreSaid) {
               std::string(kMsgAlreadyScheduled) +
                   "Warning: ordinary users may change the folder \"C:\\app\", so what it leads to could be changed "
                   "before the restart.\r\n" + kMsgRebootNeeded);
+    // A link deleted itself now names where it led.
+    CommandResult link;
+    link.outcome = CommandOutcome::DoneNow;
+    link.deletedNow = {"C:\\l.db"};
+    link.linkTarget = "C:\\data\\l.db";
+    EXPECT_EQ(MessageFor(CommandKind::Delete, link, errorText),
+              std::string(kMsgDeletedNow) +
+                  "\r\nDeleted the link \"C:\\l.db\" itself now; \"C:\\data\\l.db\", where it led, was not touched.");
 }
 
 }  // namespace
