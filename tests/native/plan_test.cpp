@@ -325,21 +325,11 @@ const RefusalCase kRefusals[] = {
     {"a link on the way", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\link\\d.dll\n", 1,
      kErrorCantResolveFilename, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.SymbolicLink("c:\\link", "c:\\app"); }},
-    {"a link to delete, marked as Windows marks it", "replace c:\\new\\a.dll c:\\app\\a.dll\ndelete c:\\app\\l.dll\n", 1,
-     kErrorCantResolveFilename, kNoOperation, PlanMode::NowOrAtRestart,
-     [](PlanTest& test) { test.files.SymbolicLink("c:\\app\\l.dll", "c:\\new\\c.dll"); }},
     {"a link to delete, unmarked as under Wine", "delete c:\\app\\c.dll\n", 0, kErrorCantResolveFilename,
      kNoOperation, PlanMode::NowOrAtRestart,
      [](PlanTest& test) {
          test.files.linksAsWine = true;
          test.files.SymbolicLink("c:\\app\\c.dll", "c:\\new\\c.dll");
-     }},
-    {"a locked source on another volume", "delete c:\\app\\d.dll\nreplace d:\\a.dll c:\\app\\a.dll\n", 1,
-     kErrorNotSameDevice, kNoOperation, PlanMode::AtRestart,
-     [](PlanTest& test) {
-         test.files.otherVolumes.insert('d');
-         test.files.Put("d:\\a.dll", "new a");
-         test.files.Find("d:\\a.dll")->lockedForRead = true;
      }},
     {"no drive letter", kPlanOfFive, 0, kErrorNotSupported, kNoOperation, PlanMode::AtRestart,
      [](PlanTest& test) { test.files.volumesWithoutLetter.insert("c:\\"); }},

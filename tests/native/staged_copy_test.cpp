@@ -293,10 +293,6 @@ TEST_F(StagedCopyTest, ALinkIsNeverFollowed) {
         if (c.outcome == CommandOutcome::DoneNow) {
             EXPECT_FALSE(files.Exists(link));
             EXPECT_EQ(result.deletedNow, std::vector<std::string>{link});
-            if (!HasWildcards(c.typed)) {
-                EXPECT_EQ(DeletedLinkSentence(result), "Deleted the link \"C:\\App\\db.lnk\" itself now; "
-                                                       "\"C:\\Data\\precious.db\", where it led, was not touched.");
-            }
         } else {
             EXPECT_TRUE(files.Exists(link));
             EXPECT_EQ(result.refusal, Refusal::Link);
