@@ -290,19 +290,32 @@ TEST_F(CommandsOnWine, CancelAllWithNoListAtStartDeletesTheValue) {
 // again the very bytes found at start, not one NUL more.
 TEST_F(CommandsOnWine, CancelAllGivesBackAListWithoutItsClosingNulsByteForByte) {
     const std::wstring atStart = L"\\??\\C:\\pendrix commands\\a.txt" + kNul + L"!\\??\\C:\\pendrix commands\\b.txt";
+    WriteFile(Path(L"e.log"), "x");
+    WriteFile(Path(L"new.dll"), "new");
+    WriteFile(Path(L"held.dll"), "old");
+    const HeldFile held(Path(L"held.dll"));
+    ASSERT_TRUE(held.Holding());
     ASSERT_EQ(WriteExactW(key, ClearedPendingValue::kName, REG_MULTI_SZ, atStart), ERROR_SUCCESS);
     const RawValue before = Stored();
     ASSERT_EQ(before.bytes.size(), atStart.size() * sizeof(wchar_t));
-    WriteFile(Path(L"e.log"), "x");
     Launch();
-    Click(kCommand10);
-    Click(kCheck2);
-    Type(kText4, Path(L"e.log"));
-    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
-    EXPECT_EQ(StoredText(), atStart + kNul + L"\\??\\" + Path(L"e.log") + kNul + kNul + kNul);
-    EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
-              Texts{L"Changes on files in use since this program launched have been reversed."});
-    EXPECT_EQ(Stored().bytes, before.bytes);
+    // Through the delete page, then the replace page (a file in use, from a staged copy).
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replace page" : "delete page");
+        Click(replace ? kCommand8 : kCommand10);
+        if (replace) {
+            Type(kText1, Path(L"new.dll"));
+            Type(kText2, Path(L"held.dll"));
+        } else {
+            Click(kCheck2);
+            Type(kText4, Path(L"e.log"));
+        }
+        EXPECT_EQ(ClickAndAnswer(replace ? kCommand1 : kCommand7), kReboot);
+        EXPECT_NE(Stored().bytes, before.bytes);
+        EXPECT_EQ(ClickAndAnswer(kChameleonButton1),
+                  Texts{L"Changes on files in use since this program launched have been reversed."});
+        EXPECT_EQ(Stored().bytes, before.bytes);
+    }
 }
 
 // A read-only file is made writable for its scheduled deletion, and is

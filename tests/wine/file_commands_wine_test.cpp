@@ -321,11 +321,27 @@ TEST_F(FileCommandsOnWine, CancelAllGivesBackExactlyTheBytesFoundAtStart) {
     };
     const std::wstring other = L"*1\\??\\C:\\other" + nul + nul + nul;
     WriteFile(Path(L"e.log"), "x");
+    WriteFile(Path(L"new.dll"), "new");
+    WriteFile(Path(L"held.dll"), "old");
+    const HeldFile held(Path(L"held.dll"));
+    ASSERT_TRUE(held.Holding());
+    // Each way a command schedules: a deletion, a replacement from a staged
+    // copy, a replacement from a source moved as it is.
+    const std::function<CommandResult(FileCommands&)> schedules[] = {
+        [&](FileCommands& run) { return run.Delete(Narrow(Path(L"e.log")), false); },
+        [&](FileCommands& run) { return run.Replace(Narrow(Path(L"new.dll")), Narrow(Path(L"held.dll")), true); },
+        [&](FileCommands& run) {
+            const HeldFile locked(Path(L"new.dll"), true);
+            return run.Replace(Narrow(Path(L"new.dll")), Narrow(Path(L"held.dll")), false);
+        },
+    };
     const std::wstring names[] = {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"};
-    for (std::size_t written = 0; written < 2; ++written) {
+    for (std::size_t written = 0; written < 2; ++written)
+      for (const auto& schedule : schedules) {
         for (const std::wstring& form : forms) {
             SCOPED_TRACE(::testing::PrintToString(Narrow(names[written])) + " " +
-                         ::testing::PrintToString(form.size()));
+                         ::testing::PrintToString(form.size()) + " way " +
+                         std::to_string(&schedule - schedules));
             for (const std::wstring& name : names) RegDeleteValueW(key, name.c_str());
             ASSERT_EQ(WriteExactW(key, names[written], REG_MULTI_SZ, form), ERROR_SUCCESS);
             // The first value, when the second is written, holds another
@@ -336,7 +352,7 @@ TEST_F(FileCommandsOnWine, CancelAllGivesBackExactlyTheBytesFoundAtStart) {
             const RawValue before = ReadRawW(key, names[written]);
             ASSERT_EQ(before.bytes.size(), form.size() * sizeof(wchar_t));
             Launch();
-            EXPECT_EQ(commands->Delete(Narrow(Path(L"e.log")), false).outcome, CommandOutcome::Scheduled);
+            EXPECT_EQ(schedule(*commands).outcome, CommandOutcome::Scheduled);
             EXPECT_NE(ReadRawW(key, names[written]).bytes, before.bytes) << "appended to the value that runs last";
             EXPECT_TRUE(commands->CancelAll().reversed);
             const RawValue after = ReadRawW(key, names[written]);
@@ -348,7 +364,7 @@ TEST_F(FileCommandsOnWine, CancelAllGivesBackExactlyTheBytesFoundAtStart) {
                 EXPECT_EQ(ReadRawW(key, names[1]).status, ERROR_FILE_NOT_FOUND);
             }
         }
-    }
+      }
     for (const std::wstring& name : names) RegDeleteValueW(key, name.c_str());
 }
 
