@@ -30,12 +30,20 @@ std::string WhyLogAside(const ListingVerification& result, CliContext& context) 
                std::to_string(result.logStatus) + ")";
     case LogAside::Empty: return named + " holds no line";
     case LogAside::NotUtf16: return named + " is not UTF-16 text";
-    case LogAside::OtherForm:
-        return named + " line " + std::to_string(result.logLine) + " is not of the form the start-up processing writes";
     case LogAside::Untimed:
         return "the listing does not say when it was taken, so " + named + " cannot tell which restart its lines are of";
     }
     return std::string();
+}
+
+// "2 lines are not of the form the start-up processing writes and were
+// skipped (the first is line 4)".
+std::string SkippedLines(std::size_t count, std::size_t first) {
+    return count == 1 ? "line " + std::to_string(first) +
+                            " is not of the form the start-up processing writes and was skipped"
+                      : std::to_string(count) +
+                            " lines are not of the form the start-up processing writes and were skipped (the first is "
+                            "line " + std::to_string(first) + ")";
 }
 
 }  // namespace
@@ -56,6 +64,8 @@ int RunVerify(const CliArguments& arguments, CliContext& context) {
     }
     const std::string logAside = WhyLogAside(result, context);
     if (!logAside.empty()) Warn(context, logAside + "; the outcomes go by the files alone");
+    if (result.logLinesSkipped != 0)
+        Warn(context, Quoted(result.logPath) + ": " + SkippedLines(result.logLinesSkipped, result.logFirstSkipped));
     context.output.Out(arguments.format == OutputFormat::Json ? FormatVerifyJson(result.listed, result.verdicts)
                                                               : FormatVerifyText(result.listed, result.verdicts));
     return ExitCodeOf(result.verdicts);

@@ -64,7 +64,7 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-// "12/07/2026 10:11:12" at the start of line; at moves past it.
+// "12/07/2026 10:11:12" or "2/7/2026 9:5:4" at the start of line; at moves past it.
 std::optional<LocalTime> ReadTime(std::string_view line, std::size_t& at) {
     LocalTime time;
     const auto month = Digits(line, at, 1, 2);
@@ -75,9 +75,9 @@ std::optional<LocalTime> ReadTime(std::string_view line, std::size_t& at) {
     if (!year || !Expect(line, at, ' ')) return std::nullopt;
     const auto hour = Digits(line, at, 1, 2);
     if (!hour || !Expect(line, at, ':')) return std::nullopt;
-    const auto minute = Digits(line, at, 2, 2);
+    const auto minute = Digits(line, at, 1, 2);
     if (!minute || !Expect(line, at, ':')) return std::nullopt;
-    const auto second = Digits(line, at, 2, 2);
+    const auto second = Digits(line, at, 1, 2);
     if (!second) return std::nullopt;
     time = {*year, *month, *day, *hour, *minute, *second};
     if (time.year < 1601 || time.month < 1 || time.month > 12 || time.day < 1 ||
@@ -157,14 +157,12 @@ StartupLog ReadStartupLog(std::string_view file) {
         if (IsBlank(line)) continue;
         std::optional<LoggedFailure> failure = ReadLine(line);
         if (!failure) {
-            log.problem = StartupLogProblem::OtherForm;
-            log.otherLine = number;
-            log.failures.clear();
-            return log;
+            if (log.skippedLines++ == 0) log.firstSkipped = number;
+            continue;
         }
         log.failures.push_back(std::move(*failure));
     }
-    if (log.failures.empty()) log.problem = StartupLogProblem::Empty;
+    if (log.failures.empty() && log.skippedLines == 0) log.problem = StartupLogProblem::Empty;
     return log;
 }
 

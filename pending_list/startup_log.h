@@ -2,9 +2,10 @@
 // start, %SystemRoot%\PFRO.log: UTF-16 LE text (a byte-order mark may lead),
 // one line per failure, such as
 //   12/07/2026 10:11:12 - PFRO Error: \??\C:\App\old.dll, |delete operation|, 0xc0000034
-// beginning with the local date and time (month/day/year, 24-hour clock).
-// Any program may write the file, so it is read as untrusted text: one line
-// of another form and the whole log is set aside rather than half-believed.
+// beginning with the local date and time (month/day/year, 24-hour clock),
+// each part but the year without padding ("2/27/2024 15:9:4").
+// Any program may write the file, so it is read as untrusted text: a line
+// of another form is skipped alone, and counted.
 #pragma once
 
 #include <cstdint>
@@ -33,13 +34,14 @@ enum class StartupLogProblem {
     None,
     Empty,       // no line at all
     NotUtf16,    // an odd number of bytes
-    OtherForm,   // a line that is not of the form above (otherLine tells which)
 };
 
 struct StartupLog {
     StartupLogProblem problem = StartupLogProblem::None;
-    std::size_t otherLine = 0;  // from 1, for OtherForm
     std::vector<LoggedFailure> failures;  // when no problem, in the file's order
+    // Lines not of the form above, skipped: how many, and the first (from 1).
+    std::size_t skippedLines = 0;
+    std::size_t firstSkipped = 0;
 };
 
 StartupLog ReadStartupLog(std::string_view file);

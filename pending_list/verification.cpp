@@ -191,11 +191,9 @@ std::vector<TimedFailure> ReadLoggedFailures(FileSystemApi& files, SystemClockAp
     case StartupLogProblem::None: break;
     case StartupLogProblem::Empty: result.logAside = LogAside::Empty; return {};
     case StartupLogProblem::NotUtf16: result.logAside = LogAside::NotUtf16; return {};
-    case StartupLogProblem::OtherForm:
-        result.logAside = LogAside::OtherForm;
-        result.logLine = log.otherLine;
-        return {};
     }
+    result.logLinesSkipped = log.skippedLines;
+    result.logFirstSkipped = log.firstSkipped;
     if (!result.listed.taken) {
         result.logAside = LogAside::Untimed;
         return {};

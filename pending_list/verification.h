@@ -81,7 +81,6 @@ enum class LogAside {
     Unreadable,   // status: why it could not be read
     Empty,        // it holds no line
     NotUtf16,     // it is not UTF-16 text
-    OtherForm,    // line otherLine is not of the form the start-up processing writes
     Untimed,      // the listing does not say when it was taken, so which restart a line is of is unknown
 };
 
@@ -100,8 +99,11 @@ struct ListingVerification {
     // The start-up processing's log, when it could not be used.
     LogAside logAside = LogAside::None;
     WinStatus logStatus = 0;
-    std::size_t logLine = 0;
     std::string logPath;
+    // Lines of the log not of the form the start-up processing writes,
+    // skipped alone: how many, and the first (from 1).
+    std::size_t logLinesSkipped = 0;
+    std::size_t logFirstSkipped = 0;
 };
 
 // Reads the listing saved in path and verifies it against both values and

@@ -30,57 +30,61 @@ std::string Summary(const StartupLog& log) {
     return out;
 }
 
-TEST(StartupLog, ReadsTheLinesWindowsWritesAndSetsAsideAnyOtherForm) {
+TEST(StartupLog, ReadsTheLinesWindowsWritesAndSkipsEachOfAnotherForm) {
     const std::string line = "12/07/2026 10:11:12 - PFRO Error: \\??\\C:\\App\\old.dll, |delete operation|, 0xc0000034";
+    const std::string read = "2026-12-7 10:11:12 delete \\??\\C:\\App\\old.dll 0xC0000034;";
     const struct {
         std::string file;
         StartupLogProblem problem;
         std::string failures;
-        std::size_t otherLine = 0;
+        std::size_t skipped = 0;
+        std::size_t firstSkipped = 0;
     } cases[] = {
-        {Utf16File(line + "\r\n"), StartupLogProblem::None,
-         "2026-12-7 10:11:12 delete \\??\\C:\\App\\old.dll 0xC0000034;"},
-        {Utf16File(line, false), StartupLogProblem::None,
-         "2026-12-7 10:11:12 delete \\??\\C:\\App\\old.dll 0xC0000034;"},
-        // One-digit months, days and hours; a rename; a path holding ", ";
+        {Utf16File(line + "\r\n"), StartupLogProblem::None, read},
+        {Utf16File(line, false), StartupLogProblem::None, read},
+        // Windows pads no part but the year; a rename; a path holding ", ";
         // blank lines between.
         {Utf16File("3/4/2026 9:05:00 - PFRO Error: \\??\\C:\\a, b.dll, |rename operation|, 0xC0000035\r\n\r\n" + line +
                    "\n"),
-         StartupLogProblem::None,
-         "2026-3-4 9:5:0 rename \\??\\C:\\a, b.dll 0xC0000035;2026-12-7 10:11:12 delete \\??\\C:\\App\\old.dll "
-         "0xC0000034;"},
+         StartupLogProblem::None, "2026-3-4 9:5:0 rename \\??\\C:\\a, b.dll 0xC0000035;" + read},
+        {Utf16File("2/27/2024 15:9:4 - PFRO Error: \\??\\C:\\Temp, |delete operation|, 0xc0000101"),
+         StartupLogProblem::None, "2024-2-27 15:9:4 delete \\??\\C:\\Temp 0xC0000101;"},
         {Utf16File("2/29/2024 23:59:59 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1"), StartupLogProblem::None,
          "2024-2-29 23:59:59 delete \\??\\C:\\x 0x00000001;"},
         {"", StartupLogProblem::Empty, ""},
         {Utf16File("\r\n\r\n"), StartupLogProblem::Empty, ""},
         {Utf16File(line).substr(1), StartupLogProblem::NotUtf16, ""},
-        // Another form: the whole log is set aside, saying which line.
-        {line, StartupLogProblem::OtherForm, "", 1},  // ASCII, not UTF-16
-        {Utf16File(line + "\r\nSomething else\r\n"), StartupLogProblem::OtherForm, "", 2},
-        {Utf16File("2/29/2023 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1"),
-         StartupLogProblem::OtherForm, "", 1},
-        {Utf16File("13/01/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1"),
-         StartupLogProblem::OtherForm, "", 1},
-        {Utf16File("12/07/2026 24:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1"),
-         StartupLogProblem::OtherForm, "", 1},
-        {Utf16File("12/07/26 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1"),
-         StartupLogProblem::OtherForm, "", 1},
-        {Utf16File("12/07/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |copy operation|, 0x1"),
-         StartupLogProblem::OtherForm, "", 1},
-        {Utf16File("12/07/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x123456789"),
-         StartupLogProblem::OtherForm, "", 1},
-        {Utf16File("12/07/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 34"),
-         StartupLogProblem::OtherForm, "", 1},
-        {Utf16File("12/07/2026 10:11:12 - PFRO Error: , |delete operation|, 0x1"), StartupLogProblem::OtherForm, "",
-         1},
-        {Utf16File("12/07/2026 10:11:12 - PFRO Warning: \\??\\C:\\x, |delete operation|, 0x1"),
-         StartupLogProblem::OtherForm, "", 1},
+        // Another form: that line alone is skipped, and counted.
+        {line, StartupLogProblem::None, "", 1, 1},  // ASCII, not UTF-16
+        {Utf16File("Something else\r\n" + line + "\r\n\r\nAnd more\r\n"), StartupLogProblem::None, read, 2, 1},
+        {Utf16File(line + "\r\n2/29/2023 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1"),
+         StartupLogProblem::None, read, 1, 2},
     };
     for (const auto& c : cases) {
         const StartupLog log = ReadStartupLog(c.file);
         EXPECT_EQ(log.problem, c.problem) << ::testing::PrintToString(c.file);
         EXPECT_EQ(Summary(log), c.failures) << ::testing::PrintToString(c.file);
-        EXPECT_EQ(log.otherLine, c.otherLine) << ::testing::PrintToString(c.file);
+        EXPECT_EQ(log.skippedLines, c.skipped) << ::testing::PrintToString(c.file);
+        EXPECT_EQ(log.firstSkipped, c.firstSkipped) << ::testing::PrintToString(c.file);
+    }
+    // Lines of another form, each skipped alone.
+    for (const std::string other : {
+             "2/29/2023 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1",
+             "13/01/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1",
+             "12/07/2026 24:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1",
+             "12/07/2026 10:60:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1",
+             "12/07/2026 10:11:123 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1",
+             "12/07/26 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x1",
+             "12/07/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |copy operation|, 0x1",
+             "12/07/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 0x123456789",
+             "12/07/2026 10:11:12 - PFRO Error: \\??\\C:\\x, |delete operation|, 34",
+             "12/07/2026 10:11:12 - PFRO Error: , |delete operation|, 0x1",
+             "12/07/2026 10:11:12 - PFRO Warning: \\??\\C:\\x, |delete operation|, 0x1",
+         }) {
+        const StartupLog log = ReadStartupLog(Utf16File(line + "\r\n" + other + "\r\n" + line));
+        EXPECT_EQ(Summary(log), read + read) << other;
+        EXPECT_EQ(log.skippedLines, 1u) << other;
+        EXPECT_EQ(log.firstSkipped, 2u) << other;
     }
 }
 
