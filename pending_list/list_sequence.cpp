@@ -4,6 +4,7 @@
 
 #include "common/name_folding.h"
 #include "pending_list/stored_list.h"
+#include "pending_list/stored_names.h"
 
 namespace pendrix {
 namespace {
@@ -37,9 +38,9 @@ std::vector<StoredPair> StoredPairs(std::string_view stored) {
 
 ListedOperation OperationOf(const StoredPair& stored) {
     ListedOperation operation;
-    operation.source = WithoutPrefix(stored.pair.first, kObjectPathPrefix);
-    operation.destination =
-        WithoutPrefix(WithoutPrefix(stored.pair.second, kReplaceExistingMarker), kObjectPathPrefix);
+    // What the start-up processing acts on, the marks it knows taken off.
+    operation.source = WithoutPrefix(SourceObjectName(stored.pair.first, stored.pair.second.empty()), kObjectPathPrefix);
+    operation.destination = WithoutPrefix(DestinationObjectName(stored.pair.second), kObjectPathPrefix);
     operation.reached = stored.reached;
     return operation;
 }

@@ -71,7 +71,7 @@ PendingEntries DescribeValues(const PendingValues& read) {
 }
 
 void DescribePair(PendingEntry& entry) {
-    const StoredSourceName source = ReadSourceName(entry.first);
+    const StoredSourceName source = ReadSourceName(entry.first, entry.second.empty());
     entry.source = source.path;
     entry.sourceFlag = source.flag;
     entry.unknownMark = source.unknownMark;
@@ -86,13 +86,13 @@ void DescribePair(PendingEntry& entry) {
     entry.unknownMark = entry.unknownMark || destination.unknownMark;
 }
 
-std::string SourcePathOf(const PendingEntry& entry) { return Win32PathOf(WithoutSourceFlag(entry.first)); }
+std::string SourcePathOf(const PendingEntry& entry) {
+    return Win32PathOf(SourceObjectName(entry.first, entry.kind == EntryKind::Delete));
+}
 
 std::string DestinationPathOf(const PendingEntry& entry) {
     if (entry.kind == EntryKind::Delete) return std::string();
-    std::string_view name = entry.second;
-    if (entry.kind == EntryKind::Replace) name.remove_prefix(kReplaceExistingMarker.size());
-    return Win32PathOf(name);
+    return Win32PathOf(DestinationObjectName(entry.second));
 }
 
 std::string Win32PathOf(std::string_view storedName) {

@@ -7,6 +7,7 @@
 #include "common/name_folding.h"
 #include "pending_list/pending_values.h"
 #include "pending_list/stored_list.h"
+#include "pending_list/stored_names.h"
 #include "pending_list/stored_strings.h"
 
 namespace pendrix {
@@ -74,9 +75,13 @@ std::vector<ClassifiedEntry> ClassifyEntries(const std::vector<PendingValue>& va
     // Every file an entry acts on is first named as an entry's source.
     std::map<std::string, Presence> known;
     std::vector<std::string> names;
-    for (const ClassifiedEntry& entry : entries)
-        if (entry.effect != EntryClass::Unreached && known.emplace(FoldName(entry.operation.source), Presence::Unknown).second)
+    for (const ClassifiedEntry& entry : entries) {
+        // A source behind a mark this program does not know is never guessed at.
+        const bool unknownMark = ReadSourceName(entry.pair.first, entry.pair.second.empty()).unknownMark;
+        if (entry.effect != EntryClass::Unreached && known.emplace(FoldName(entry.operation.source), Presence::Unknown).second &&
+            !unknownMark)
             names.push_back(entry.operation.source);
+    }
     const std::vector<Presence> answers = names.empty() ? std::vector<Presence>() : presence(names);
     for (std::size_t i = 0; i < names.size() && i < answers.size(); ++i) known[FoldName(names[i])] = answers[i];
     const auto presenceOf = [&](const std::string& name) {

@@ -23,13 +23,24 @@ bool HasTextBeforePrefix(std::string_view name) {
     return at != std::string_view::npos && at > 0;
 }
 
+// The length of the marks the start-up processing takes off a source: a
+// flag, or an "@" before a deletion's.
+std::size_t SourceMarkLength(std::string_view first, bool deletion) {
+    if (deletion && !first.empty() && first[0] == kAtMark && StartsWith(first.substr(1), kObjectPathPrefix)) return 1;
+    return SourceFlagLength(first);
+}
+
+bool ReplaceMark(std::string_view second) {
+    return StartsWith(second, kReplaceExistingMarker) || (!second.empty() && second[0] == kAtMark);
+}
+
 }  // namespace
 
-StoredSourceName ReadSourceName(std::string_view first) {
+StoredSourceName ReadSourceName(std::string_view first, bool deletion) {
     StoredSourceName name;
-    const std::size_t flag = SourceFlagLength(first);
-    name.flag = first.substr(0, flag);
-    const std::string_view rest = first.substr(flag);
+    const std::size_t marks = SourceMarkLength(first, deletion);
+    name.flag = first.substr(0, SourceFlagLength(first));
+    const std::string_view rest = first.substr(marks);
     name.objectPath = StartsWith(rest, kObjectPathPrefix);
     name.path = name.objectPath ? rest.substr(kObjectPathPrefix.size()) : first;
     name.unknownMark = !name.objectPath && HasTextBeforePrefix(first);
@@ -38,14 +49,20 @@ StoredSourceName ReadSourceName(std::string_view first) {
 
 StoredDestinationName ReadDestinationName(std::string_view second) {
     StoredDestinationName name;
-    name.replaces = StartsWith(second, kReplaceExistingMarker);
-    const std::string_view rest = name.replaces ? second.substr(kReplaceExistingMarker.size()) : second;
+    name.replaces = ReplaceMark(second);
+    const std::string_view rest = name.replaces ? second.substr(1) : second;
     name.objectPath = StartsWith(rest, kObjectPathPrefix);
     name.path = name.objectPath ? rest.substr(kObjectPathPrefix.size()) : rest;
-    name.unknownMark = !name.objectPath && (HasTextBeforePrefix(rest) || (!rest.empty() && rest[0] == kUnknownDestinationMark));
+    name.unknownMark = !name.objectPath && HasTextBeforePrefix(rest);
     return name;
 }
 
-std::string_view WithoutSourceFlag(std::string_view first) { return first.substr(SourceFlagLength(first)); }
+std::string_view SourceObjectName(std::string_view first, bool deletion) {
+    return first.substr(SourceMarkLength(first, deletion));
+}
+
+std::string_view DestinationObjectName(std::string_view second) {
+    return ReplaceMark(second) ? second.substr(1) : second;
+}
 
 }  // namespace pendrix

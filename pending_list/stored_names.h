@@ -1,11 +1,11 @@
 // The names a pending list stores, read as the start-up processing of
 // Windows reads them. A first string is "\??\" and a path; Windows 10 and
 // 11 may write a flag before it, "*" and digits ("*1\??\C:\x"), which this
-// program shows apart and keeps verbatim. A second string is empty (a
-// deletion), or "\??\" and a path, after "!" when the rename may replace an
-// existing file. Any other text before "\??\", and a destination marked
-// "@", is a mark this program does not know: it is shown as stored, never
-// guessed at.
+// program shows apart and keeps verbatim; the start-up processing skips an
+// "@" before a deletion's source. A second string is empty (a deletion), or
+// "\??\" and a path, after "!" or "@" when the rename may replace an
+// existing file. Any other text before "\??\" is a mark this program does
+// not know: it is shown as stored, never guessed at.
 #pragma once
 
 #include <string_view>
@@ -14,8 +14,9 @@ namespace pendrix {
 
 // "*1" in "*1\??\C:\x": a flag Windows set on the source.
 inline constexpr char kSourceFlagMark = '*';
-// A destination mark this program does not know.
-inline constexpr char kUnknownDestinationMark = '@';
+// Before a destination: replace it if it exists, as "!" does. Before a
+// deletion's source: skipped.
+inline constexpr char kAtMark = '@';
 
 struct StoredSourceName {
     std::string_view flag;  // "*1", or empty
@@ -25,16 +26,21 @@ struct StoredSourceName {
 };
 
 struct StoredDestinationName {
-    bool replaces = false;     // it begins with "!"
-    std::string_view path;     // the name after "!" and "\??\"
-    bool objectPath = false;   // "\??\" followed the "!" (or began the string)
-    bool unknownMark = false;  // other text stands before "\??\", or it begins with "@"
+    bool replaces = false;     // it begins with "!" or "@"
+    std::string_view path;     // the name after that mark and "\??\"
+    bool objectPath = false;   // "\??\" followed the mark (or began the string)
+    bool unknownMark = false;  // other text stands before "\??\"
 };
 
-StoredSourceName ReadSourceName(std::string_view first);
+// deletion: the pair's second string is empty.
+StoredSourceName ReadSourceName(std::string_view first, bool deletion);
 StoredDestinationName ReadDestinationName(std::string_view second);
 
-// The stored name without a source flag: "*1\??\C:\x" gives "\??\C:\x".
-std::string_view WithoutSourceFlag(std::string_view first);
+// What the start-up processing acts on: "\??\" and the path, the marks it
+// knows taken off ("*1\??\C:\x" and, for a deletion, "@\??\C:\x" give
+// "\??\C:\x"; "@\??\C:\y" as a destination too). A string with a mark it
+// does not know is given as stored.
+std::string_view SourceObjectName(std::string_view first, bool deletion);
+std::string_view DestinationObjectName(std::string_view second);
 
 }  // namespace pendrix

@@ -36,7 +36,7 @@ std::string_view WithoutPrefix(std::string_view name, std::string_view prefix) {
 // The root of a stored name's volume, as GetDriveTypeW takes it ("Q:\",
 // "\\server\share\"), and how to say it; empty for other names.
 std::pair<std::string, std::string> RootOf(std::string_view name) {
-    name = WithoutPrefix(WithoutPrefix(name, kReplaceExistingMarker), kObjectPathPrefix);
+    name = WithoutPrefix(DestinationObjectName(name), kObjectPathPrefix);
     if (name.size() >= 2 && name[1] == ':') return {std::string(name.substr(0, 2)) + "\\", "the drive " + std::string(name.substr(0, 2))};
     constexpr std::string_view kUnc = "UNC\\";
     if (name.substr(0, kUnc.size()) != kUnc) return {};
@@ -96,14 +96,14 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     // Both values' entries, the first's then the second's, as the start-up
     // processing runs them; sources by their paths, without a flag.
     for (const PendingEntry& entry : listed.entries)
-        operations.push_back({std::string(WithoutSourceFlag(entry.first)),
-                              std::string(WithoutPrefix(entry.second, kReplaceExistingMarker)),
-                              entry.unreached == Unreached::No});
+        operations.push_back({std::string(SourceObjectName(entry.first, entry.kind == EntryKind::Delete)),
+                              std::string(DestinationObjectName(entry.second)), entry.unreached == Unreached::No});
     const ListSimulation simulation(operations);
     // What the listing recorded of the file each name held before the list
     // ran: the first entry whose source it is.
     std::map<std::string, const PendingEntry*> recordedAt;
-    for (const PendingEntry& entry : listed.entries) recordedAt.try_emplace(FoldName(WithoutSourceFlag(entry.first)), &entry);
+    for (const PendingEntry& entry : listed.entries)
+        recordedAt.try_emplace(FoldName(SourceObjectName(entry.first, entry.kind == EntryKind::Delete)), &entry);
     const auto recorded = [&](std::size_t file) -> const PendingEntry* {
         const auto found = recordedAt.find(FoldName(simulation.OriginalName(file)));
         return found == recordedAt.end() ? nullptr : found->second;
@@ -129,8 +129,8 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
         EntryNow& state = now[i];
         state.pending = pendingNow.count({entry.first, entry.second}) != 0;
         if (entry.unreached != Unreached::No || state.pending) continue;
-        // The source by its path: a flag Windows set before it is no part of it.
-        const std::string_view source = WithoutSourceFlag(entry.first);
+        // The source by its path: a mark Windows set before it is no part of it.
+        const std::string_view source = SourceObjectName(entry.first, entry.kind == EntryKind::Delete);
         state.volumeMissing = volumeMissing(source);
         if (state.volumeMissing.empty() && entry.kind != EntryKind::Delete) state.volumeMissing = volumeMissing(entry.second);
         if (!state.volumeMissing.empty()) continue;
@@ -154,7 +154,7 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
         const std::optional<std::string> ends = simulation.FinalName(fate.file);
         state.deletedLater = !ends;
         if (!ends) continue;
-        state.movedOn = FoldName(*ends) != FoldName(WithoutPrefix(entry.second, kReplaceExistingMarker));
+        state.movedOn = FoldName(*ends) != FoldName(DestinationObjectName(entry.second));
         paths.push_back(Win32PathOf(*ends));
         answers.push_back(&state.destination);
     }
@@ -243,10 +243,9 @@ void ApplyLoggedFailures(const PendingEntries& listed, const std::vector<TimedFa
         if (verdict.result == VerifyResult::NeverReached || verdict.result == VerifyResult::StillPending) continue;
         const PendingEntry& entry = listed.entries[i];
         // The log names the NT names as the start-up processing used them.
-        std::string_view destination = entry.second;
-        if (entry.kind == EntryKind::Replace) destination.remove_prefix(kReplaceExistingMarker.size());
-        const LoggedFailure* failure = LatestFailureFor(failures, taken, WithoutSourceFlag(entry.first), destination,
-                                                        entry.kind == EntryKind::Delete);
+        const bool deletion = entry.kind == EntryKind::Delete;
+        const LoggedFailure* failure = LatestFailureFor(failures, taken, SourceObjectName(entry.first, deletion),
+                                                        DestinationObjectName(entry.second), deletion);
         if (failure == nullptr) continue;
         verdict.result = VerifyResult::NotCarriedOut;
         verdict.reason = kLogged;

@@ -13,6 +13,7 @@
 #include "scheduler/path_links.h"
 #include "scheduler/staged_copy.h"
 #include "pending_list/stored_list.h"
+#include "pending_list/stored_names.h"
 #include "pending_list/stored_strings.h"
 
 namespace pendrix {
@@ -326,11 +327,8 @@ namespace {
 // one after its "!").
 bool ListNames(const std::vector<std::string>& strings, const std::string& ntName) {
     const std::string folded = FoldName(ntName);
-    for (std::string_view name : strings) {
-        if (name.substr(0, kReplaceExistingMarker.size()) == kReplaceExistingMarker)
-            name.remove_prefix(kReplaceExistingMarker.size());
-        if (FoldName(name) == folded) return true;
-    }
+    for (const std::string_view name : strings)
+        if (FoldName(DestinationObjectName(name)) == folded) return true;
     return false;
 }
 

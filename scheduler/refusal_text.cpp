@@ -1,6 +1,8 @@
 #include "scheduler/refusal_text.h"
 
 #include "common/quoted.h"
+#include "pending_list/list_sequence.h"
+#include "pending_list/stored_names.h"
 #include "platform/list_lock.h"
 #include "scheduler/list_update.h"
 
@@ -17,17 +19,13 @@ std::string Named(const CommandResult& result, const char* what) {
     return Quoted(result.subjectName);
 }
 
-std::string_view WithoutPrefix(std::string_view name, std::string_view prefix) {
-    return name.substr(0, prefix.size()) == prefix ? name.substr(prefix.size()) : name;
-}
-
 // "entry 2 of the pending operations (the deletion of "C:\x")"
 std::string EarlierEntry(const CommandResult& result) {
     const RenamePair& pair = result.earlierPair;
-    const std::string source(WithoutPrefix(pair.first, kObjectPathPrefix));
-    const bool replaces = WithoutPrefix(pair.second, kReplaceExistingMarker).size() != pair.second.size();
-    const std::string destination(
-        WithoutPrefix(WithoutPrefix(pair.second, kReplaceExistingMarker), kObjectPathPrefix));
+    const ListedOperation operation = OperationOf({pair, true});
+    const std::string& source = operation.source;
+    const bool replaces = ReadDestinationName(pair.second).replaces;
+    const std::string& destination = operation.destination;
     std::string what;
     if (pair.second.empty())
         what = "the deletion of " + Quoted(source);

@@ -61,13 +61,17 @@ TEST(PendingEntries, DescribesEachLayout) {
         // Sources as Windows 10 and 11 write them: the flag is kept apart.
         {S("*1\\??\\C:\\s\0!\\??\\C:\\d\0\0"), "1:replace C:\\s>C:\\d[*1];"},
         {S("*23\\??\\C:\\s\0\0"), "1:delete C:\\s[*23];"},
+        // "@" replaces as "!" does; before a deletion's source it is skipped.
+        {S("\\??\\C:\\s\0@\\??\\C:\\d\0\0"), "1:replace C:\\s>C:\\d;"},
+        {S("@\\??\\C:\\s\0\0"), "1:delete C:\\s;"},
         // Marks this program does not know: shown as stored, never guessed at.
         {S("*\\??\\C:\\s\0\0"), "1:delete *\\??\\C:\\s~;"},
         {S("*1x\\??\\C:\\s\0\0"), "1:delete *1x\\??\\C:\\s~;"},
+        {S("*1!\\??\\C:\\s\0\0"), "1:delete *1!\\??\\C:\\s~;"},
         {S("#\\??\\C:\\s\0\0"), "1:delete #\\??\\C:\\s~;"},
-        {S("\\??\\C:\\s\0@\\??\\C:\\d\0\0"), "1:rename C:\\s>@\\??\\C:\\d~;"},
+        {S("@\\??\\C:\\s\0\\??\\C:\\d\0\0"), "1:rename @\\??\\C:\\s>C:\\d~;"},
         {S("\\??\\C:\\s\0!*1\\??\\C:\\d\0\0"), "1:replace C:\\s>*1\\??\\C:\\d~;"},
-        {S("\\??\\C:\\s\0@C:\\d\0\0"), "1:rename C:\\s>@C:\\d~;"},
+        {S("\\??\\C:\\s\0!@\\??\\C:\\d\0\0"), "1:replace C:\\s>@\\??\\C:\\d~;"},
     };
     for (const auto& c : cases) {
         const PendingEntries list = DescribeEntries(c.stored, true);

@@ -86,6 +86,13 @@ TEST(PendingVerdict, EachEntryIsJudgedInTheOrderTheStartUpRunsThem) {
          {S("\\??\\C:\\A\0\\??\\C:\\B\0\0"), S("\\??\\C:\\B\0\0")}, {"C:\\A"}, "E there;E from 1;"},
         {"the second value after the first: a file the first deletes",
          {S("\\??\\C:\\X\0\0"), S("\\??\\C:\\X\0\\??\\C:\\Y\0\0")}, {"C:\\X"}, "E there;N taken 1;"},
+        // Marks the start-up processing knows: the name after them is what is judged.
+        {"a stale deletion Windows queued with a flag", {S("*1\\??\\C:\\Temp\\DEL396A.tmp\0\0")}, {}, "N missing;"},
+        {"a flagged source that is there", {S("*1\\??\\C:\\A\0!\\??\\C:\\B\0\0")}, {"C:\\A"}, "E there;"},
+        {"an @ before a deletion's source", {S("@\\??\\C:\\A\0\0")}, {}, "N missing;"},
+        {"an @ destination replaces, and its file is followed",
+         {S("\\??\\C:\\A\0@\\??\\C:\\B\0*1\\??\\C:\\B\0\0")}, {"C:\\A"}, "E there;E from 1;"},
+        {"a mark not known is never guessed at", {S("*1!\\??\\C:\\A\0\0")}, {}, "E unknown;"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
