@@ -103,7 +103,22 @@ CommandResult FileCommands::Replace(std::string_view source, std::string_view de
         return result;
     }
 
-    if (tryNow && UndoneAtRestart(to.name.full, result)) return result;
+    if (tryNow) {
+        CommandResult undone;
+        if (UndoneAtRestart(to.name.full, undone)) {
+            // Replaced now, a pending entry would take it away. One that
+            // cannot be replaced now (held open, loaded) is scheduled after
+            // that entry instead, as without trying.
+            FileUse use = FileUse::Free;
+            if (files_.Use(to.name.path, use) != kErrorSuccess || use == FileUse::Free) {
+                undone.listTextRead = std::move(result.listTextRead);
+                undone.source = std::move(result.source);
+                undone.destination = std::move(result.destination);
+                return undone;
+            }
+            tryNow = false;
+        }
+    }
     if (tryNow) {
         const ReplacementAttempt attempt = ReplaceAtOnce(files_, from.name.path, to.name.path);
         if (attempt.outcome == ReplacementOutcome::Done) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/name_folding.h"
+#include "scheduler/final_names.h"
 #include "scheduler/path_links.h"
 
 namespace pendrix {
@@ -100,6 +101,14 @@ std::vector<const ResolvedName*> NamesOf(const CheckedOperation& operation) {
     return {&operation.source, &operation.target};
 }
 
+// The name as Windows resolves it (long names for short ones, subst drives,
+// the case on disk), so that two spellings of one new file meet; the full
+// name when it cannot be resolved.
+std::string ResolvedSpelling(FileSystemApi& files, const ResolvedName& name, bool exists) {
+    ResolvedName resolved = name;
+    return ResolveFinalName(files, resolved, exists) == kErrorSuccess ? resolved.full : name.full;
+}
+
 bool IsFolderDeletion(const CheckedOperation& operation) {
     return operation.planned.verb == PlanVerb::Delete && operation.targetExists &&
            (operation.targetAttributes & kAttributeDirectory);
@@ -132,7 +141,8 @@ PlanCheck CheckPlan(const std::vector<PlanOperation>& plan, FileSystemApi& files
             return check;
         }
         for (const ResolvedName* name : NamesOf(operation)) {
-            const auto [there, added] = byName.emplace(FoldName(name->full), index);
+            const bool exists = name != &operation.target || operation.targetExists;
+            const auto [there, added] = byName.emplace(FoldName(ResolvedSpelling(files, *name, exists)), index);
             if (!added) return NamedTwice(std::move(check), index, there->second, name->full);
             FileIdentity identity;
             if (files.Identity(name->path, identity) != kErrorSuccess) continue;

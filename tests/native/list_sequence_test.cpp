@@ -30,8 +30,9 @@ const std::string kSrcBack = S("\\??\\C:\\w\\q\\n1.txt\0!\\??\\C:\\w\\q\\src.txt
 const std::string kGap = S("\0");
 
 // ReplaceLater: a source that cannot be read now, moved as it is at the
-// restart; StagedLater: one copied now beside the destination.
-enum class Asked { ReplaceLater, StagedLater, ReplaceNow, DeleteLater };
+// restart; StagedLater: one copied now beside the destination; ReplaceNowHeld:
+// tried now on a destination held open.
+enum class Asked { ReplaceLater, StagedLater, ReplaceNow, ReplaceNowHeld, DeleteLater };
 
 TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
     const struct {
@@ -68,6 +69,8 @@ TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
          Asked::ReplaceNow, CommandOutcome::Refused, Refusal::UndoneAtRestart, 1, false},
         {"a destination replaced now, its source deleted at the restart", kDeleteSrc, Asked::ReplaceNow,
          CommandOutcome::DoneNow, Refusal::None, 0, false},
+        {"a destination held open, deleted at the restart: replaced after that", kDeleteDst, Asked::ReplaceNowHeld,
+         CommandOutcome::Scheduled, Refusal::None, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -80,11 +83,13 @@ TEST(ListSequence, SchedulingReadsThePendingListInOrder) {
         files.Put(kSrc, "new");
         files.Put(kDst, "old");
         files.Find(kSrc)->lockedForRead = c.asked == Asked::ReplaceLater;
+        files.Find(kDst)->inUse = c.asked == Asked::ReplaceNowHeld;
         const std::string before = c.before.empty() ? std::string() : c.before + '\0';
         if (!before.empty()) registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, before);
         FileCommands commands(routines, files, lock, PendingListRead{}, PendingListRead{});
         const CommandResult result = c.asked == Asked::DeleteLater ? commands.Delete(kSrc, false)
-                                                                   : commands.Replace(kSrc, kDst, c.asked == Asked::ReplaceNow);
+                                                                   : commands.Replace(kSrc, kDst, c.asked == Asked::ReplaceNow ||
+                                                                                                          c.asked == Asked::ReplaceNowHeld);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.refusal, c.refusal);
         EXPECT_EQ(result.earlierEntry, c.earlier);
