@@ -15,7 +15,15 @@ int RunPrune(const CliArguments& arguments, CliContext& context) {
         return Fail(context, "no backup file given; nothing was withdrawn", kExitBadUsage);
     const PruneResult result =
         PendingPrune(context.registry, context.listLock, context.files).Run(request, PresenceThrough(context.files));
-    const char* nothing = "nothing was withdrawn";
+    std::string notDone = "nothing was withdrawn";
+    // Withdrawn from the first value before the second failed: what was
+    // done is said, value by value, before the failure.
+    if (result.PartlyWithdrawn()) {
+        context.output.Out(arguments.format == OutputFormat::Json ? FormatPruneJson(result) : FormatPruneText(result));
+        for (std::size_t v = 0; v < result.values.size(); ++v)
+            if (!result.WithdrawnFrom(v)) notDone = "nothing was withdrawn from " + result.values[v].name;
+    }
+    const char* nothing = notDone.c_str();
     switch (result.outcome) {
     case PruneOutcome::NothingToWithdraw:
     case PruneOutcome::WouldWithdraw:

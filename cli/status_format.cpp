@@ -214,10 +214,21 @@ std::string FormatPruneText(const PruneResult& result) {
         return "Nothing to withdraw: no pending file operation can be shown to have no effect.\r\n";
     if (!result.backupPath.empty())
         out += "Saved the list to \"" + result.backupPath + "\" (reg import puts it back).\r\n";
-    for (const ClassifiedEntry& entry : result.withdrawn)
+    const bool partly = result.PartlyWithdrawn();
+    for (const ClassifiedEntry& entry : result.withdrawn) {
+        if (partly && !result.WithdrawnFrom(entry.value)) continue;
         out += std::string(dry ? "Would withdraw entry " : "Withdrew entry ") +
                ClassifiedEntryText(result.values, entry) + " (" + ReasonText(result.values, result.entries, entry) +
                ").\r\n";
+    }
+    if (partly) {
+        // Said value by value: what is gone from one stays in the other.
+        for (std::size_t v = 0; v < result.values.size(); ++v)
+            out += result.values[v].name +
+                   (result.WithdrawnFrom(v) ? ": its entries that can have no effect were withdrawn.\r\n"
+                                            : ": nothing was withdrawn from it.\r\n");
+        return out;
+    }
     const std::size_t stay = result.entries.size() - result.withdrawn.size();
     out += (dry ? "Would withdraw " : "Withdrew ") +
            Plural(result.withdrawn.size(), "entry that can have no effect", "entries that can have no effect") + "; " +
@@ -236,6 +247,7 @@ std::string FormatPruneJson(const PruneResult& result) {
     out += ", \"withdrawn\": [";
     const char* separator = "\r\n";
     for (const ClassifiedEntry& entry : result.withdrawn) {
+        if (result.PartlyWithdrawn() && !result.WithdrawnFrom(entry.value)) continue;
         out += separator;
         std::string head;
         AppendJsonEntryHead(head, Described(entry));
@@ -246,7 +258,14 @@ std::string FormatPruneJson(const PruneResult& result) {
     }
     out += result.withdrawn.empty() ? "]" : "\r\n]";
     out += ", \"kept\": " + std::to_string(result.entries.size() - result.withdrawn.size());
-    out += "}\r\n";
+    // Whether each value's entries were withdrawn: a failure part way leaves one done.
+    out += ", \"values\": [";
+    for (std::size_t v = 0; v < result.values.size(); ++v) {
+        out += v == 0 ? "{\"name\": " : ", {\"name\": ";
+        AppendJsonString(out, result.values[v].name);
+        out.append(", \"withdrawn\": ").append(JsonBool(result.WithdrawnFrom(v))).append("}");
+    }
+    out += "]}\r\n";
     return out;
 }
 

@@ -25,6 +25,12 @@ std::string BackupFileBytes(const std::vector<PendingValue>& values) {
     return RegFileBytes(PendingListKeyPath(), saved);
 }
 
+bool PruneResult::WithdrawnFrom(std::size_t v) const {
+    for (const std::size_t value : written)
+        if (value == v) return true;
+    return false;
+}
+
 PruneResult PendingPrune::Run(const PruneRequest& request, const PresenceFunction& presence) {
     PruneResult result;
     // Both values, in the order the start-up processing runs them.

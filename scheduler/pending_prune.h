@@ -46,6 +46,14 @@ struct PruneResult {
     std::string backupPath;                  // the backup's full name, once written
     std::vector<std::size_t> written;        // the values withdrawn from (ChangedMeanwhile: before it)
     UpdateOutcome update = UpdateOutcome::NotWritten;
+
+    // The first value was withdrawn from, and then the second could not be:
+    // a failure that changed the list all the same.
+    bool PartlyWithdrawn() const {
+        return (outcome == PruneOutcome::ChangedMeanwhile || outcome == PruneOutcome::UpdateFailed) && !written.empty();
+    }
+    // Whether the entries of value v were withdrawn.
+    bool WithdrawnFrom(std::size_t v) const;
 };
 
 struct PruneRequest {

@@ -157,6 +157,30 @@ TEST_F(PruneTest, AChangeAfterTheBackupLeavesTheListAsTheOtherProgramWroteIt) {
     EXPECT_EQ(Stored(), theirs);
     EXPECT_EQ(Backup(), BackupOf(kList));
     EXPECT_NE(output.error.find("changed after the backup"), std::string::npos) << output.error;
+
+    // The second value changes once the first is withdrawn from: what was
+    // withdrawn is said value by value, in the text and in JSON.
+    const std::string second = S("\\??\\C:\\tmp\\gone2.tmp\0\0\0");
+    for (const bool json : {false, true}) {
+        Store(kList);
+        registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, second);
+        files.Remove(kBackup);
+        registry.beforeQuery = [&] {
+            const auto* value2 = registry.FindValue(kSessionManager, kPendingValue2Name);
+            if (Stored() == kPruned && value2 != nullptr && value2->Text() == second)
+                registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, theirs);
+        };
+        EXPECT_EQ(Run("prune", json), kErrorNotFound);
+        EXPECT_EQ(Stored(), kPruned);
+        EXPECT_NE(output.out.find(json ? "{\"name\": \"PendingFileRenameOperations\", \"withdrawn\": true}, "
+                                         "{\"name\": \"PendingFileRenameOperations2\", \"withdrawn\": false}"
+                                       : "PendingFileRenameOperations: its entries that can have no effect were "
+                                         "withdrawn.\r\nPendingFileRenameOperations2: nothing was withdrawn from it."),
+                  std::string::npos)
+            << output.out;
+        EXPECT_NE(output.error.find("nothing was withdrawn from PendingFileRenameOperations2"), std::string::npos)
+            << output.error;
+    }
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
