@@ -343,7 +343,7 @@ void Form1::Form_Load() {
         m_PendingAtLaunch.readable = false;
         secondAtLaunch = m_PendingAtLaunch;
     }
-    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch,
+    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, listLock_, m_PendingAtLaunch,
                                                 secondAtLaunch);
 }
 

@@ -31,18 +31,30 @@ TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
         int undone;  // times another program writes the old list back
         int code;
         std::string after;
+        const char* owner = "S-1-5-32-544";  // the mutex's owner
+        std::uint32_t openFailure = 0;
+        const char* notice = "";  // said once on standard error
     } cases[] = {
         {"delete, busy", "delete", true, 0, 1460, list},
         {"delete, undone each time", "delete", false, 1000, 1237, theirs},
         {"remove, busy", "remove", true, 0, 1460, list},
         {"remove, undone once", "remove", false, 1, 0, S("\\??\\C:\\c\0\0") + kTheirs + '\0'},
         {"remove, undone each time", "remove", false, 1000, 1237, theirs},
+        {"delete, SYSTEM's lock busy", "delete", true, 0, 1460, list, "S-1-5-18"},
+        {"delete, another account's lock held", "delete", true, 0, 3010, list.substr(0, list.size() - 1) + kMine + '\0',
+         "S-1-5-21-7-8-9-1001", 0, "another account (S-1-5-21-7-8-9-1001);"},
+        {"remove, a lock whose rules keep the administrators out", "remove", true, 0, 0, S("\\??\\C:\\c\0\0\0"),
+         "", 5, "another account;"},
+        {"remove, undone each time without the lock", "remove", true, 1000, 1237, theirs, "", 6, "another account;"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Store(list);
         lock = FakeListLock();
         lock.heldByAnother = c.busy;
+        lock.owner.sid = c.owner;
+        lock.owner.account.clear();
+        lock.openFailure = c.openFailure;
         OtherProgramWritesTheOldList(c.undone);
         RecordedOutput output;
         NoHolders holders;
@@ -52,9 +64,32 @@ TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
                                                   : std::vector<std::string>{"remove", "1"};
         EXPECT_EQ(testing::RunCommandLine(line, context), c.code) << output.error;
         EXPECT_EQ(Stored(), c.after);
-        EXPECT_EQ(output.error.empty(), c.code == 0) << output.error;
-        EXPECT_EQ(output.out.empty(), c.code != 0) << output.out;
+        EXPECT_EQ(output.out.empty(), c.code != 0 && c.code != 3010) << output.out;
+        const std::string notice = std::string("Pendrix's lock is held by ") + c.notice +
+                                   " going on without it, every change read back.\r\n";
+        const std::size_t at = output.error.find(notice);
+        EXPECT_EQ(at != std::string::npos, *c.notice != '\0') << output.error;
+        if (at == std::string::npos) {
+            EXPECT_EQ(output.error.empty(), c.code == 0 || c.code == 3010) << output.error;
+            continue;
+        }
+        EXPECT_EQ(output.error.find(notice, at + 1), std::string::npos) << "said once";
+        EXPECT_EQ(lock.waits, 0) << "never waited on";
     }
+}
+
+TEST_F(ListUpdateTest, TheJsonDocumentCarriesTheLockWarning) {
+    Store(S("\\??\\C:\\gone\0\0\0"));
+    lock.owner = {"S-1-5-21-7-8-9-1001", "CONTOSO\\mallory"};
+    RecordedOutput output;
+    NoHolders holders;
+    cli::CliContext context{routines, files, holders, lock, output, testing::ErrorTextStandIn};
+    EXPECT_EQ(testing::RunCommandLine({"prune", "--backup", "C:\\w\\saved.reg", "--json"}, context), 0) << output.error;
+    EXPECT_NE(output.out.find("\"warnings\": [\"Pendrix's lock is held by another account (CONTOSO\\\\mallory); going "
+                              "on without it, every change read back.\"], \"exitCode\": 0}"),
+              std::string::npos)
+        << output.out;
+    EXPECT_EQ(Stored(), "<absent>");
 }
 
 }  // namespace
