@@ -285,6 +285,8 @@ public:
         return OrdinaryUsersMayChange(folder, may);
     }
 
+    WinStatus Rules(const std::string& path, AccessRules& rules) override { return FileRules(path, rules); }
+
 private:
     // Whether the file (or folder) opens with access, shared with everyone.
     static std::uint32_t Opens(const std::string& path, DWORD access) {

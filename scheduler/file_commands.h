@@ -59,7 +59,7 @@ enum class Refusal {
     UndoneAtRestart,           // an earlier pending entry takes the destination away after it is
                                // replaced now (2)
     NotStaged,                 // the copy of the source beside the destination could not be made (status)
-    Protected,                 // the administrators may not delete or replace the file (5); owner says whose it is
+    Protected,                 // SYSTEM may not delete or replace the file (5); owner says whose it is
     ThroughLink,               // a folder on the way is a junction, mount point or symbolic link (1921); link names it
     NotLocal,                  // no name on a local drive could be found for it (50)
 };

@@ -70,6 +70,13 @@ public:
     std::set<std::string> volumesWithoutLetter;
     // Folders (lower case, without a closing "\\") whose rules let ordinary users change them.
     std::set<std::string> foldersUsersMayChange;
+    // DACLs by path (lower case, without a closing "\\"), as GetNamedSecurityInfoW
+    // gives them. Where none is set: what a new file or folder under the root
+    // inherits (SYSTEM and the administrators full control, Users read and
+    // execute), or, for a file whose deletion is denied, what Windows' own
+    // files have (TrustedInstaller full control, the rest read and execute)
+    // and, for their folder, SYSTEM Modify, which lacks FILE_DELETE_CHILD.
+    std::map<std::string, AccessRules> rulesOf;
     // Who makes new files here (an elevated administrator's files are owned by the account).
     std::string creatingAccount = "PC\\Admin";
     std::function<void(const std::string&)> onRemove;  // runs before each Remove
@@ -109,6 +116,7 @@ public:
     WinStatus FinalName(const std::string& path, std::string& final) override;
     WinStatus IsLink(const std::string& path, bool& link) override;
     WinStatus UsersMayChange(const std::string& folder, bool& may) override;
+    WinStatus Rules(const std::string& path, AccessRules& rules) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {
