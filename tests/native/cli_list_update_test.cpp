@@ -44,8 +44,10 @@ TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
         {"delete, another account's lock held", "delete", true, 0, 3010, list.substr(0, list.size() - 1) + kMine + '\0',
          "S-1-5-21-7-8-9-1001", 0, "another account (S-1-5-21-7-8-9-1001);"},
         {"remove, a lock whose rules keep the administrators out", "remove", true, 0, 0, S("\\??\\C:\\c\0\0\0"),
-         "", 5, "another account;"},
-        {"remove, undone each time without the lock", "remove", true, 1000, 1237, theirs, "", 6, "another account;"},
+         "S-1-5-21-7-8-9-1001", 5, "another account;"},
+        {"remove, undone each time without the lock", "remove", true, 1000, 1237, theirs, "S-1-5-21-7-8-9-1001", 6,
+         "another account;"},
+        {"delete, without the administrators' rights", "delete", false, 0, 5, list, "", 1307},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -64,6 +66,7 @@ TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
                                                   : std::vector<std::string>{"remove", "1"};
         EXPECT_EQ(testing::RunCommandLine(line, context), c.code) << output.error;
         EXPECT_EQ(Stored(), c.after);
+        EXPECT_EQ(lock.badReleases, 0);
         EXPECT_EQ(output.out.empty(), c.code != 0 && c.code != 3010) << output.out;
         const std::string notice = std::string("Pendrix's lock is held by ") + c.notice +
                                    " going on without it, every change read back.\r\n";

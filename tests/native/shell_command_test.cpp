@@ -98,6 +98,8 @@ TEST(ShellCommand, InstallKeepsOrdinaryUsersOutOfWhatTheMenuStarts) {
          "\"C:\\Program Files\\Pendrix\\pendrix-cli.exe\" may be changed by Users"},
         {"Interactive may re-permission the folder", "c:\\program files\\pendrix", {true, {{true, false, 0x40000, "S-1-5-4"}}},
          "may be changed by Interactive"},
+        {"Users may add files beside the programs", "c:\\program files\\pendrix", {true, {{true, false, 0x2, "S-1-5-32-545"}}},
+         "may be changed by Users"},
         {"Everyone may rename what the root holds", "c:\\", {true, {{true, false, 0x40, "S-1-1-0"}}},
          "\"C:\\\" may be changed by Everyone"},
         {"no DACL above", "c:\\program files", {false, {}}, "\"C:\\Program Files\" may be changed by Everyone"},
