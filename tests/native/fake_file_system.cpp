@@ -674,24 +674,10 @@ WinStatus FakeFileSystem::Rules(const std::string& path, AccessRules& rules) {
         return kErrorSuccess;
     }
     constexpr std::uint32_t kReadAndExecute = 0x1200A9;
-    // A folder of Windows' own files gives SYSTEM Modify, without FILE_DELETE_CHILD.
-    bool windowsOwn = file != nullptr && file->deleteDenied;
-    for (auto inside = names_.lower_bound(key + "\\");
-         file == nullptr && inside != names_.end() && inside->first.rfind(key + "\\", 0) == 0; ++inside)
-        if (inside->second.file != 0 && files_.at(inside->second.file).deleteDenied) windowsOwn = true;
-    if (file == nullptr && windowsOwn)
-        rules = {true, {{true, false, 0x1F01FF, "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"},
-                        {true, false, 0x1301BF, "S-1-5-18"},
-                        {true, false, kReadAndExecute, "S-1-5-32-545"}}};
-    else if (windowsOwn)
-        rules = {true, {{true, false, 0x1F01FF, "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"},
-                        {true, false, kReadAndExecute, "S-1-5-18"},
-                        {true, false, kReadAndExecute, "S-1-5-32-544"},
-                        {true, false, kReadAndExecute, "S-1-5-32-545"}}};
+    if (file != nullptr && file->deleteDenied)
+        rules = {true, {{true, false, kReadAndExecute, "S-1-5-18"}}};
     else
-        rules = {true, {{true, false, 0x1F01FF, "S-1-5-18"},
-                        {true, false, 0x1F01FF, "S-1-5-32-544"},
-                        {true, false, kReadAndExecute, "S-1-5-32-545"}}};
+        rules = {true, {{true, false, 0x1301BF, "S-1-5-18"}, {true, false, kReadAndExecute, "S-1-5-32-545"}}};
     return kErrorSuccess;
 }
 

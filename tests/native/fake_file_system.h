@@ -70,12 +70,9 @@ public:
     std::set<std::string> volumesWithoutLetter;
     // Folders (lower case, without a closing "\\") whose rules let ordinary users change them.
     std::set<std::string> foldersUsersMayChange;
-    // DACLs by path (lower case, without a closing "\\"), as GetNamedSecurityInfoW
-    // gives them. Where none is set: what a new file or folder under the root
-    // inherits (SYSTEM and the administrators full control, Users read and
-    // execute), or, for a file whose deletion is denied, what Windows' own
-    // files have (TrustedInstaller full control, the rest read and execute)
-    // and, for their folder, SYSTEM Modify, which lacks FILE_DELETE_CHILD.
+    // DACLs by path (lower case), as GetNamedSecurityInfoW gives them; by
+    // default SYSTEM has Modify (DELETE, no FILE_DELETE_CHILD), as in Program
+    // Files, but only reading of a file whose deletion is denied, as of Windows' own.
     std::map<std::string, AccessRules> rulesOf;
     // Who makes new files here (an elevated administrator's files are owned by the account).
     std::string creatingAccount = "PC\\Admin";

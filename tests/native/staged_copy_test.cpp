@@ -217,7 +217,7 @@ TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
     // Judged for SYSTEM and its groups, never for the administrators.
     const AccessRule kSystemFull{true, false, 0x1F01FF, "S-1-5-18"};
     const AccessRule kAdminsRead{true, false, 0x1200A9, "S-1-5-32-544"};
-    const AccessRules kWindowsFolder{true, {{true, false, 0x1301BF, "S-1-5-18"}}};  // Modify: no FILE_DELETE_CHILD
+    const AccessRules kWindowsFolder{true, {{true, false, 0x1301BF, "S-1-5-18"}}};  // Modify
     const struct {
         const char* what;
         AccessRules file, folder;
@@ -227,10 +227,8 @@ TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
          false, false},
         {"Everyone denied DELETE first", {true, {{false, false, 0x10000, "S-1-1-0"}, kSystemFull}}, kWindowsFolder, true,
          true},
-        {"granted only to what is made inside", {true, {{true, true, 0x1F01FF, "S-1-5-18"}}}, kWindowsFolder, true, true},
         {"GENERIC_ALL to Authenticated Users", {true, {{true, false, 0x10000000, "S-1-5-11"}}}, kWindowsFolder, false,
          false},
-        {"no DACL", {false, {}}, kWindowsFolder, false, false},
         {"the folder lets SYSTEM delete but not add", {true, {kAdminsRead}},
          {true, {{true, false, 0x1200A9 | 0x40, "S-1-5-18"}}}, true, false},
     };
