@@ -42,8 +42,9 @@ public:
     // that let only SYSTEM and the administrators at it, the administrators
     // its owner; once for the process. 0 and its owner, or the Windows code:
     // 5 when its rules keep this account out, 6 when the name is another
-    // kind of object, 1307 when this process may not make the administrators
-    // an owner (it runs without their rights).
+    // kind of object, 1307 when this process runs without the
+    // administrators' rights (it may neither make them an owner nor open
+    // their mutex).
     virtual WinStatus Open(LockOwner& owner) = 0;
     // Opens the mutex (creating it when no process has it yet) and waits
     // for it at most milliseconds: one of the kWait values. For kWaitFailed,

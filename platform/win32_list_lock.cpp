@@ -53,6 +53,15 @@ LockOwner OwnerOf(HANDLE mutex) {
     return owner;
 }
 
+// Whether this process has the administrators' rights (elevated).
+bool RunsAsAdministrator() {
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    BOOL member = FALSE;
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+           CheckTokenMembership(nullptr, administrators, &member) && member;
+}
+
 class Win32ListLock final : public ListLockApi {
 public:
     WinStatus Open(LockOwner& owner) override {
@@ -73,6 +82,9 @@ public:
                 mutex_.Reset(OpenMutexW(kOpenAccess, FALSE, name.c_str()));
                 if (!mutex_) {
                     const DWORD opened = GetLastError();
+                    // Kept out because this process is no administrator, not
+                    // by another account's rules.
+                    if (opened == ERROR_ACCESS_DENIED && !RunsAsAdministrator()) return ERROR_INVALID_OWNER;
                     return static_cast<WinStatus>(opened == ERROR_FILE_NOT_FOUND ? created : opened);
                 }
             }
