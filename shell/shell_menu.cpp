@@ -52,7 +52,8 @@ std::int32_t WriteKey(RegistryApi& registry, RegHandle root, const ShellKey& key
     return kErrorSuccess;
 }
 
-// The key's REG_SZ value name, without its closing NULs; empty when absent.
+// The text of the key's string value name, without closing NULs; empty when
+// absent or of another type.
 std::string StringValue(RegistryApi& registry, RegHandle key, const std::string& name) {
     const ValueQuery query = QueryRegistryValue(registry, key, name);
     if (query.status != kErrorSuccess || !IsStringType(query.type)) return std::string();
@@ -92,8 +93,8 @@ std::string WhoMayChange(FileSystemApi& files, const std::string& path, std::uin
     return together ? "ordinary users" : std::string();
 }
 
-// "C:\\a" of "C:\\a\\b", "C:\\" of "C:\\a"; empty above a root ("C:\\",
-// "\\\\server\\share").
+// The folder above ("C:\a" above "C:\a\b", "C:\" above "C:\a"); empty
+// above a root: a drive's ("C:\") or a share's ("\\server\share").
 std::string FolderAbove(const std::string& folder) {
     if (folder.empty() || folder.back() == '\\') return std::string();
     const std::size_t last = folder.find_last_of('\\');
