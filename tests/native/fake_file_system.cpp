@@ -673,11 +673,8 @@ WinStatus FakeFileSystem::Rules(const std::string& path, AccessRules& rules) {
         rules = set->second;
         return kErrorSuccess;
     }
-    constexpr std::uint32_t kReadAndExecute = 0x1200A9;
-    if (file != nullptr && file->deleteDenied)
-        rules = {true, {{true, false, kReadAndExecute, "S-1-5-18"}}};
-    else
-        rules = {true, {{true, false, 0x1301BF, "S-1-5-18"}, {true, false, kReadAndExecute, "S-1-5-32-545"}}};
+    const bool windowsOwn = file != nullptr && file->deleteDenied;  // read and execute, or Modify
+    rules = {true, {{true, false, windowsOwn ? 0x1200A9u : 0x1301BFu, "S-1-5-18"}}};
     return kErrorSuccess;
 }
 

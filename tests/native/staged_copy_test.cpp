@@ -225,8 +225,6 @@ TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
     } cases[] = {
         {"a service's data: SYSTEM's, not the administrators'", {true, {kSystemFull, kAdminsRead}}, kWindowsFolder,
          false, false},
-        {"Everyone denied DELETE first", {true, {{false, false, 0x10000, "S-1-1-0"}, kSystemFull}}, kWindowsFolder, true,
-         true},
         {"GENERIC_ALL to Authenticated Users", {true, {{true, false, 0x10000000, "S-1-5-11"}}}, kWindowsFolder, false,
          false},
         {"the folder lets SYSTEM delete but not add", {true, {kAdminsRead}},
