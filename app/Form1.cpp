@@ -343,7 +343,7 @@ void Form1::Form_Load() {
         m_PendingAtLaunch.readable = false;
         secondAtLaunch = m_PendingAtLaunch;
     }
-    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, SystemListLock(), m_PendingAtLaunch,
+    m_Commands = std::make_unique<FileCommands>(*m_Registry, fileSystemApi_, listLock_, m_PendingAtLaunch,
                                                 secondAtLaunch);
 }
 
@@ -392,7 +392,12 @@ void Form1::Command5_Click() {
     std::uint32_t refusal = 0;
     {
         cls_exitWindows exitWindows(shutdownApi_);
-        refusal = exitWindows.ExitWindows(kEwxReboot);
+        refusal = exitWindows.Restart(false);
+        // Other users' programs are ended only when the user says so.
+        if (refusal == static_cast<std::uint32_t>(kErrorShutdownUsersLoggedOn)) {
+            if (!AskYesNo(kMsgOthersSignedIn)) return;
+            refusal = exitWindows.Restart(true);
+        }
     }
     // The restart was refused: say so, instead of leaving the user waiting
     // for a restart that never comes.

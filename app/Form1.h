@@ -28,6 +28,7 @@
 #include "app/command_messages.h"
 #include "app/window_arguments.h"
 #include "scheduler/file_commands.h"
+#include "scheduler/trusted_list_lock.h"
 #include "platform/file_system_api.h"
 #include "pending_list/pending_rename_list.h"
 
@@ -156,6 +157,8 @@ private:
     ShutdownApi& shutdownApi_;
     FileSystemApi& fileSystemApi_;
     DropApi& dropApi_;
+    // The list's mutex, waited on only when SYSTEM or the administrators own it.
+    TrustedListLock listLock_{SystemListLock()};
 
     HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;

@@ -43,6 +43,11 @@ std::string StillPendingText(std::size_t operations);
 // The question "Restart" asks first: what waits for the restart, and that
 // programs will be asked to close.
 std::string RestartQuestion(const PendingCount& waiting);
+// Asked, No the default, when other users are signed in: Yes ends their
+// sessions with the restart.
+inline constexpr const char* kMsgOthersSignedIn =
+    "Other users are signed in to this computer. Restarting closes their programs without saving their work. "
+    "Restart anyway?";
 // Said when Windows stopped the restart this program asked for.
 inline constexpr const char* kMsgRestartStopped =
     "Windows did not restart: a program refused to close, or the restart was cancelled. The scheduled file "

@@ -5,6 +5,7 @@
 #include "common/json_text.h"
 #include "pending_list/list_wording.h"
 #include "scheduler/refusal_text.h"
+#include "scheduler/trusted_list_lock.h"
 
 namespace pendrix::cli {
 namespace {
@@ -124,12 +125,23 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
         context.output.Out(UsageText());
         return kExitDone;
     }
-    if (arguments.format != OutputFormat::Json) return arguments.command->run(arguments, context);
+    // The mutex is waited on only when SYSTEM or the administrators own it;
+    // going on without it is said once, after the command's own words.
+    TrustedListLock lock(context.listLock);
+    if (arguments.format != OutputFormat::Json) {
+        CliContext trusted{context.registry, context.files,     context.holders, lock,
+                           context.output,   context.errorText, context.clock,   context.programFolder};
+        const int code = arguments.command->run(arguments, trusted);
+        if (const std::string notice = lock.TakeNotice(); !notice.empty()) Warn(context, notice);
+        return code;
+    }
     JsonOutput json(context.output);
-    CliContext collecting{context.registry, context.files, context.holders, context.listLock,
+    CliContext collecting{context.registry, context.files, context.holders, lock,
                           json,             context.errorText, context.clock, context.programFolder};
     const int code = arguments.command->run(arguments, collecting);
-    context.output.Out(WithExitCode(json.Document(), code, json.LastError()));
+    const std::string notice = lock.TakeNotice();
+    if (!notice.empty()) Warn(context, notice);
+    context.output.Out(WithExitCode(json.Document(), code, json.LastError(), notice));
     return code;
 }
 

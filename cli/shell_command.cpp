@@ -40,6 +40,20 @@ int RunInstall(ShellScope scope, CliContext& context) {
                                  "from the folder pendrix-cli.exe runs from; nothing was installed",
                         kExitProgramMissing);
     }
+    // Administrators start the menu's programs elevated: for every user they
+    // must be out of ordinary users' reach, and for this user it is said.
+    const ChangeableByUsers changeable = FindChangeableByUsers(context.files, context.programFolder);
+    if (changeable.status != kErrorSuccess && scope == ShellScope::AllUsers)
+        return FailWithStatus(context, "could not read who may change " + Quoted(changeable.path) +
+                                           "; nothing was installed", changeable.status);
+    if (!changeable.who.empty()) {
+        const std::string danger = Quoted(changeable.path) + " may be changed by " + changeable.who +
+                                   ", who could put their own program in place of the one the menu starts elevated";
+        if (scope == ShellScope::AllUsers)
+            return Fail(context, danger + "; Pendrix belongs in a folder under Program Files for every user's menu, "
+                                          "and nothing was installed", kErrorAccessDenied);
+        Warn(context, danger + "; a folder under Program Files keeps them out");
+    }
     std::string failedKey;
     ShellMenu menu(context.registry.Api(), scope);
     const WinStatus status = menu.Install(context.programFolder, failedKey);
@@ -94,6 +108,8 @@ int ShowMenus(CliContext& context) {
                 continue;
             }
             text += found.command.empty() ? std::string("no command") : found.command;
+            if (!found.singleSelection)
+                text += " (out of date: Explorer starts it once for each selected file; shell install again mends it)";
             if (!found.programExists) {
                 anyMissing = true;
                 text += found.program.empty() ? " (it starts no program)"

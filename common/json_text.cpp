@@ -52,8 +52,14 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string WithExitCode(std::string_view document, int code, std::string_view error) {
-    const std::string member = "\"exitCode\": " + std::to_string(code);
+std::string WithExitCode(std::string_view document, int code, std::string_view error, std::string_view warning) {
+    std::string member;
+    if (!warning.empty()) {
+        member = "\"warnings\": [";
+        AppendJsonString(member, warning);
+        member += "], ";
+    }
+    member += "\"exitCode\": " + std::to_string(code);
     const std::size_t close = document.rfind('}');
     if (close == std::string_view::npos) {
         std::string out = "{\"error\": ";

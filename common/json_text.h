@@ -15,8 +15,10 @@ void AppendJsonString(std::string& out, std::string_view text);
 // A JSON object document with "exitCode": code as its last member (scripts
 // that run the tool through PowerShell remoting or jobs lose the process's
 // exit code). An empty document, as a failure leaves it, becomes
-// {"error": error, "exitCode": code}.
-std::string WithExitCode(std::string_view document, int code, std::string_view error);
+// {"error": error, "exitCode": code}. A warning, when there is one, comes
+// before it as "warnings": [warning].
+std::string WithExitCode(std::string_view document, int code, std::string_view error,
+                         std::string_view warning = {});
 
 // "true" or "false".
 inline const char* JsonBool(bool value) { return value ? "true" : "false"; }

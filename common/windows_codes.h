@@ -50,7 +50,10 @@ inline constexpr WinStatus kErrorUnableToRemoveReplaced = 1175;    // ERROR_UNAB
 inline constexpr WinStatus kErrorUnableToMoveReplacement2 = 1177;  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
 inline constexpr WinStatus kErrorNotFound = 1168;             // ERROR_NOT_FOUND
 inline constexpr WinStatus kErrorRetry = 1237;                // ERROR_RETRY
+// InitiateShutdownW without SHUTDOWN_FORCE_OTHERS while others are signed in.
+inline constexpr WinStatus kErrorShutdownUsersLoggedOn = 1191;  // ERROR_SHUTDOWN_USERS_LOGGED_ON
 inline constexpr WinStatus kErrorNotAllAssigned = 1300;       // ERROR_NOT_ALL_ASSIGNED
+inline constexpr WinStatus kErrorInvalidOwner = 1307;         // ERROR_INVALID_OWNER
 inline constexpr WinStatus kErrorTimeout = 1460;              // ERROR_TIMEOUT
 // The registry cannot store a value that large (STATUS_INSUFFICIENT_RESOURCES).
 inline constexpr WinStatus kErrorNoSystemResources = 1450;    // ERROR_NO_SYSTEM_RESOURCES

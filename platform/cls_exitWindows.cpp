@@ -31,6 +31,16 @@ std::uint32_t cls_exitWindows::ExitWindows(std::int32_t l_Command, std::uint32_t
     return privilegeError != 0 ? privilegeError : requestError;
 }
 
+std::uint32_t cls_exitWindows::Restart(bool endOthers, std::uint32_t reason) {
+    const std::uint32_t privilegeError = EnableShutdownPrivilege();
+    const std::uint32_t flags = kShutdownRestart | kShutdownRestartApps | (endOthers ? kShutdownForceOthers : 0);
+    const std::uint32_t status = api_->InitiateShutdownW(flags, reason);
+    if (status == kErrorSuccess) return 0;
+    if (status == static_cast<std::uint32_t>(kErrorCallNotImplemented)) return ExitWindows(kEwxReboot, reason);
+    if (status == static_cast<std::uint32_t>(kErrorShutdownUsersLoggedOn)) return status;
+    return privilegeError != 0 ? privilegeError : status;
+}
+
 std::uint32_t cls_exitWindows::RefusalCode() {
     const std::uint32_t code = api_->GetLastError();
     return code != 0 ? code : kErrorGenFailure;

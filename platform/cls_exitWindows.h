@@ -41,6 +41,12 @@ inline constexpr std::uint32_t kShtdnReasonFlagPlanned = 0x80000000;
 inline constexpr std::uint32_t kPlannedInstallationReason =
     kShtdnReasonMajorApplication | kShtdnReasonMinorInstallation | kShtdnReasonFlagPlanned;
 
+// InitiateShutdownW flags (SHUTDOWN_FORCE_OTHERS, SHUTDOWN_RESTART,
+// SHUTDOWN_RESTARTAPPS).
+inline constexpr std::uint32_t kShutdownForceOthers = 0x1;
+inline constexpr std::uint32_t kShutdownRestart = 0x4;
+inline constexpr std::uint32_t kShutdownRestartApps = 0x80;
+
 // Token access TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY.
 inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
 inline constexpr std::uint32_t kTokenQuery = 0x8;
@@ -60,6 +66,15 @@ public:
     // that was refused (the cause: a privilege that could not be enabled
     // makes the request itself fail afterwards).
     std::uint32_t ExitWindows(std::int32_t l_Command, std::uint32_t reason = kPlannedInstallationReason);
+
+    // Restarts with InitiateShutdownW: programs are asked to close, and
+    // those registered for it start again afterwards. Other users' sessions
+    // are ended only with endOthers (SHUTDOWN_FORCE_OTHERS); without it,
+    // kErrorShutdownUsersLoggedOn tells that others are signed in, and
+    // nothing happens. Where the function is missing or a stub (120), the
+    // restart is ExitWindows(EWX_REBOOT), which does not look at other
+    // sessions. 0 when accepted, else the Windows code as ExitWindows gives it.
+    std::uint32_t Restart(bool endOthers, std::uint32_t reason = kPlannedInstallationReason);
 
 private:
     // The error code of the first refused step, or 0.

@@ -120,4 +120,25 @@ WinStatus OrdinaryUsersMayChange(const std::string& folder, bool& may) {
     return ERROR_SUCCESS;
 }
 
+WinStatus FileRules(const std::string& path, AccessRules& rules) {
+    rules = AccessRules{};
+    LocalSecurity security;
+    PACL dacl = nullptr;
+    const DWORD status = GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                               nullptr, &dacl, nullptr, security.Receiver());
+    if (status != ERROR_SUCCESS) return status;
+    rules.present = dacl != nullptr;
+    for (DWORD index = 0; dacl != nullptr && index < dacl->AceCount; ++index) {
+        void* entry = nullptr;
+        if (!GetAce(dacl, index, &entry)) return GetLastError();
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        // Both kinds lay out header, mask and SID alike.
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        rules.rules.push_back({header->AceType == ACCESS_ALLOWED_ACE_TYPE, (header->AceFlags & INHERIT_ONLY_ACE) != 0,
+                               allowed->Mask, SidText(&allowed->SidStart)});
+    }
+    return ERROR_SUCCESS;
+}
+
 }  // namespace pendrix

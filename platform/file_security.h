@@ -8,11 +8,13 @@
 #include <string>
 
 #include "common/windows_codes.h"
+#include "platform/file_system_api.h"
 
 namespace pendrix {
 
 WinStatus FileOwnerName(const std::string& path, std::string& owner);
 WinStatus GiveSecurityOf(const std::string& model, const std::string& target);
 WinStatus OrdinaryUsersMayChange(const std::string& folder, bool& may);
+WinStatus FileRules(const std::string& path, AccessRules& rules);
 
 }  // namespace pendrix

@@ -61,6 +61,20 @@ enum class FileUse {
     Loaded,  // loaded as a program file (or open without write sharing): it may be renamed, not written
 };
 
+// One entry of a file's or folder's DACL.
+struct AccessRule {
+    bool allows = true;        // ACCESS_ALLOWED_ACE_TYPE; false: ACCESS_DENIED_ACE_TYPE
+    bool inheritOnly = false;  // INHERIT_ONLY_ACE: passed on to what is made inside, not applied here
+    std::uint32_t mask = 0;    // the rights, generic ones as stored
+    std::string sid;           // "S-1-5-18"
+};
+
+// A DACL in its order; a NULL DACL (present false) grants everyone everything.
+struct AccessRules {
+    bool present = true;
+    std::vector<AccessRule> rules;
+};
+
 class FileSystemApi {
 public:
     virtual ~FileSystemApi() = default;
@@ -174,6 +188,10 @@ public:
     // in it (GetNamedSecurityInfoW and the allowing ACEs of its DACL; a NULL
     // DACL allows everyone).
     virtual WinStatus UsersMayChange(const std::string& folder, bool& may) = 0;
+    // The DACL of the file or folder (GetNamedSecurityInfoW), allowing and
+    // denying entries in order, their SIDs as text; entries of other kinds
+    // (object, callback, mandatory label) are left out.
+    virtual WinStatus Rules(const std::string& path, AccessRules& rules) = 0;
 };
 
 // The file system of this computer (Windows build only).

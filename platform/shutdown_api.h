@@ -42,6 +42,10 @@ public:
                                                std::uint32_t& returnLength) = 0;
     // reason: a shutdown reason code (SHTDN_REASON_...).
     virtual std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+    // InitiateShutdownW of the local computer with no message and no grace
+    // period: its Windows code (0: accepted). 120 when advapi32 has no such
+    // export, as it answers where it is a stub.
+    virtual std::uint32_t InitiateShutdownW(std::uint32_t flags, std::uint32_t reason) = 0;
     virtual std::int32_t CloseHandle(HandleValue handle) = 0;
     // The calling thread's last-error code, as the call before it left it.
     virtual std::uint32_t GetLastError() = 0;

@@ -310,6 +310,8 @@ public:
         return OrdinaryUsersMayChange(folder, may);
     }
 
+    WinStatus Rules(const std::string& path, AccessRules& rules) override { return FileRules(path, rules); }
+
 private:
     static constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 

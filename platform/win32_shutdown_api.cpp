@@ -14,6 +14,8 @@ static_assert(kEwxReboot == EWX_REBOOT && kEwxForce == EWX_FORCE && kEwxForceIfH
 static_assert(kShtdnReasonMajorApplication == SHTDN_REASON_MAJOR_APPLICATION &&
               kShtdnReasonMinorInstallation == SHTDN_REASON_MINOR_INSTALLATION &&
               kShtdnReasonFlagPlanned == SHTDN_REASON_FLAG_PLANNED);
+static_assert(kShutdownForceOthers == SHUTDOWN_FORCE_OTHERS && kShutdownRestart == SHUTDOWN_RESTART &&
+              kShutdownRestartApps == SHUTDOWN_RESTARTAPPS);
 static_assert(sizeof(LocallyUniqueId) == sizeof(LUID));
 static_assert(sizeof(LuidAndAttributes) == sizeof(LUID_AND_ATTRIBUTES));
 static_assert(offsetof(LuidAndAttributes, Attributes) == offsetof(LUID_AND_ATTRIBUTES, Attributes));
@@ -64,6 +66,17 @@ public:
 
     std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
         return ::ExitWindowsEx(flags, reason);
+    }
+
+    std::uint32_t InitiateShutdownW(std::uint32_t flags, std::uint32_t reason) override {
+        // Looked up rather than imported: a system without it answers as a stub does.
+        using Function = DWORD(WINAPI*)(LPWSTR, LPWSTR, DWORD, DWORD, DWORD);
+        const HMODULE advapi32 = GetModuleHandleW(L"advapi32.dll");
+        const auto initiate = advapi32 == nullptr ? nullptr
+                                                  : reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
+                                                        GetProcAddress(advapi32, "InitiateShutdownW")));
+        if (initiate == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+        return initiate(nullptr, nullptr, 0, flags, reason);
     }
 
     std::int32_t CloseHandle(HandleValue handle) override { return ::CloseHandle(ToHandle(handle)); }

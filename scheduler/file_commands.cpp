@@ -12,6 +12,7 @@
 #include "scheduler/name_pattern.h"
 #include "scheduler/path_links.h"
 #include "scheduler/staged_copy.h"
+#include "scheduler/system_access.h"
 #include "pending_list/stored_list.h"
 #include "pending_list/stored_names.h"
 #include "pending_list/stored_strings.h"
@@ -182,9 +183,9 @@ bool FileCommands::ReadyForRestart(ResolvedName& name, NameRole role, bool exist
 }
 
 bool FileCommands::MayBeReplaced(const ResolvedName& name, NameRole role, CommandResult& result) {
-    // Denied to the administrators is denied to the start-up processing
-    // too: it would log a failure and go on, and the restart be for nothing.
-    if (files_.OpenForDeleting(name.path) != kErrorAccessDenied) return true;
+    // What SYSTEM may not do, the start-up processing cannot do either: it
+    // would log a failure and go on, and the restart be for nothing.
+    if (SystemMayChange(files_, name.path, role == NameRole::Destination)) return true;
     Refuse(result, Refusal::Protected, kErrorAccessDenied, role, name.full);
     if (files_.Owner(name.path, result.owner) != kErrorSuccess) result.owner.clear();
     return false;

@@ -59,7 +59,7 @@ enum class Refusal {
     UndoneAtRestart,           // an earlier pending entry takes the destination away after it is
                                // replaced now (2)
     NotStaged,                 // the copy of the source beside the destination could not be made (status)
-    Protected,                 // the administrators may not delete or replace the file (5); owner says whose it is
+    Protected,                 // SYSTEM may not delete or replace the file (5); owner says whose it is
     ThroughLink,               // a folder on the way is a junction, mount point or symbolic link (1921); link names it
     Link,                      // the name itself is a symbolic link, junction or mount point, which the start-up
                                // processing would follow, and it was not deleted itself now (1921); linkTarget

@@ -77,7 +77,7 @@ std::string RefusalReason(const CommandResult& result) {
                "), where the next start of Windows would install it";
     case Refusal::Protected:
         return Named(result, "") + " is owned by " + (result.owner.empty() ? std::string("another account") : result.owner) +
-               " and its rules do not let the administrators delete or replace it, so Windows could not do it at the "
+               " and its rules do not let the system account delete or replace it, so Windows could not do it at the "
                "next start either";
     case Refusal::ThroughLink:
         return Named(result, "") + " passes through the link " + Quoted(result.link) +

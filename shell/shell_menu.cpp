@@ -1,5 +1,8 @@
 #include "shell/shell_menu.h"
 
+#include <algorithm>
+
+#include "platform/access_rules.h"
 #include "registry/registry_constants.h"
 #include "registry/registry_key.h"
 #include "registry/value_query.h"
@@ -49,12 +52,83 @@ std::int32_t WriteKey(RegistryApi& registry, RegHandle root, const ShellKey& key
     return kErrorSuccess;
 }
 
+// The text of the key's string value name, without closing NULs; empty when
+// absent or of another type.
+std::string StringValue(RegistryApi& registry, RegHandle key, const std::string& name) {
+    const ValueQuery query = QueryRegistryValue(registry, key, name);
+    if (query.status != kErrorSuccess || !IsStringType(query.type)) return std::string();
+    const ByteView data = query.Data();
+    std::string text(data.begin(), data.end());
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
+// The groups every signed-in user's token holds, each named.
+struct OrdinaryGroup {
+    std::string_view sid;
+    const char* name;
+};
+constexpr OrdinaryGroup kOrdinaryGroups[] = {
+    {kSidEveryone, "Everyone"},
+    {kSidUsers, "Users"},
+    {kSidAuthenticatedUsers, "Authenticated Users"},
+    {kSidInteractive, "Interactive"},
+};
+
+// The rights that change a program, the folder holding it, and a folder above.
+constexpr std::uint32_t kChangesFile = kFileAddFile | kFileAddSubdirectory | kRightDelete | kRightWriteDac |
+                                       kRightWriteOwner;
+constexpr std::uint32_t kChangesAbove = kFileDeleteChild | kRightDelete | kRightWriteDac | kRightWriteOwner;
+constexpr std::uint32_t kChangesFolder = kChangesAbove | kFileAddFile | kFileAddSubdirectory;
+
+// Who of the ordinary users the rules of path let change it; empty: none.
+std::string WhoMayChange(FileSystemApi& files, const std::string& path, std::uint32_t changing, WinStatus& status) {
+    AccessRules rules;
+    status = files.Rules(path, rules);
+    if (status != kErrorSuccess) return std::string();
+    for (const OrdinaryGroup& group : kOrdinaryGroups)
+        if (GrantedRights(rules, {group.sid}) & changing) return group.name;
+    const bool together = GrantedRights(rules, {kSidEveryone, kSidUsers, kSidAuthenticatedUsers, kSidInteractive}) &
+                          changing;
+    return together ? "ordinary users" : std::string();
+}
+
+// The folder above ("C:\a" above "C:\a\b", "C:\" above "C:\a"); empty
+// above a root: a drive's ("C:\") or a share's ("\\server\share").
+std::string FolderAbove(const std::string& folder) {
+    if (folder.empty() || folder.back() == '\\') return std::string();
+    const std::size_t last = folder.find_last_of('\\');
+    if (last == std::string::npos || last < 2) return std::string();
+    if (folder[last - 1] == ':') return folder.substr(0, last + 1);
+    std::string above = folder.substr(0, last);
+    if (above.rfind("\\\\", 0) == 0 && std::count(above.begin(), above.end(), '\\') < 3) return std::string();
+    return above;
+}
+
 // The key is gone, whether it was there or not.
 bool Gone(std::int32_t status) { return status == kErrorSuccess || status == kErrorFileNotFound; }
 
 }  // namespace
 
 std::span<const ShellVerb> ShellVerbs() { return kVerbs; }
+
+ChangeableByUsers FindChangeableByUsers(FileSystemApi& files, const std::string& programFolder) {
+    ChangeableByUsers found;
+    const auto check = [&](const std::string& path, std::uint32_t changing) {
+        found.who = WhoMayChange(files, path, changing, found.status);
+        if (found.status != kErrorSuccess || !found.who.empty()) found.path = path;
+        return !found.path.empty();
+    };
+    for (const char* name : {kWindowProgramName, kConsoleProgramName})
+        if (check(ProgramPath(programFolder, name), kChangesFile)) return found;
+    std::string folder = programFolder;
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    for (std::uint32_t changing = kChangesFolder; !folder.empty(); changing = kChangesAbove) {
+        if (check(folder, changing)) return found;
+        folder = FolderAbove(folder);
+    }
+    return found;
+}
 
 std::string ProgramPath(const std::string& programFolder, const char* name) {
     std::string path = programFolder;
@@ -67,7 +141,7 @@ std::vector<ShellKey> ShellMenuKeys(const std::string& programFolder) {
     const std::string icon = ProgramPath(programFolder, kWindowProgramName) + ",0";
     std::vector<ShellKey> keys;
     for (const ShellVerb& verb : kVerbs) {
-        ShellKey verbKey{VerbKey(verb), {{"", verb.caption}, {kIconValue, icon}}};
+        ShellKey verbKey{VerbKey(verb), {{"", verb.caption}, {kIconValue, icon}, {kMultiSelectValue, kMultiSelectSingle}}};
         if (verb.elevates) verbKey.values.push_back({kShieldValue, ""});
         keys.push_back(std::move(verbKey));
         std::string command = "\"";
@@ -139,15 +213,10 @@ ShellMenuStatus ShellMenu::Status(FileSystemApi& files) {
             continue;
         }
         found.installed = true;
+        found.singleSelection = StringValue(registry_, key.Get(), kMultiSelectValue) == kMultiSelectSingle;
         RegistryKey command(registry_);
-        if (command.Open(root_, UnderClasses(CommandKey(verb)), kKeyRead) == kErrorSuccess) {
-            const ValueQuery query = QueryRegistryValue(registry_, command.Get(), "");
-            if (query.status == kErrorSuccess && IsStringType(query.type)) {
-                const ByteView data = query.Data();
-                found.command.assign(data.begin(), data.end());
-                while (!found.command.empty() && found.command.back() == '\0') found.command.pop_back();
-            }
-        }
+        if (command.Open(root_, UnderClasses(CommandKey(verb)), kKeyRead) == kErrorSuccess)
+            found.command = StringValue(registry_, command.Get(), "");
         found.program = ProgramOfCommand(found.command);
         std::uint32_t attributes = 0;
         found.programExists = !found.program.empty() &&

@@ -41,6 +41,11 @@ struct ShellVerb {
 // Every verb, in the order they are written.
 std::span<const ShellVerb> ShellVerbs();
 
+// Each verb's key holds MultiSelectModel "Single": Explorer shows it for one
+// selected item only, never starting the program once per file.
+inline constexpr const char* kMultiSelectValue = "MultiSelectModel";
+inline constexpr const char* kMultiSelectSingle = "Single";
+
 struct ShellValue {
     std::string name;  // empty: the key's default value
     std::string data;  // REG_SZ
@@ -70,6 +75,7 @@ struct InstalledVerb {
     std::string command;         // its command line; empty when none
     std::string program;         // the program the command starts
     bool programExists = false;  // that program is a file now
+    bool singleSelection = false;  // MultiSelectModel is "Single"; otherwise out of date
 };
 
 struct ShellMenuStatus {
@@ -77,6 +83,21 @@ struct ShellMenuStatus {
     std::vector<InstalledVerb> verbs;
     bool AnyInstalled() const;
 };
+
+// A program the menu would start, or a folder on its way up to the root,
+// whose rules let ordinary users change it: who (Everyone, Users,
+// Authenticated Users or Interactive) could then put their own program in
+// place of Pendrix's, which administrators start elevated.
+struct ChangeableByUsers {
+    WinStatus status = 0;  // the rules of path could not be read
+    std::string path;      // empty: none
+    std::string who;
+};
+
+// For programs in programFolder: the programs themselves (writing,
+// deleting, re-permissioning), the folder (adding and taking away files too)
+// and every folder above it (renaming what is in it, or re-permissioning).
+ChangeableByUsers FindChangeableByUsers(FileSystemApi& files, const std::string& programFolder);
 
 class ShellMenu {
 public:

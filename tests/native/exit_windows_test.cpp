@@ -44,6 +44,9 @@ public:
     std::vector<HandleValue> closed;
     std::vector<std::uint32_t> exitFlags;
     std::uint32_t exitReason = 99;
+    std::vector<std::uint32_t> initiateFlags;
+    bool othersSignedIn = false;
+    std::uint32_t initiateAnswer = 0;
 
     HandleValue GetCurrentProcess() override {
         calls.push_back("GetCurrentProcess");
@@ -90,6 +93,14 @@ public:
         exitFlags.push_back(flags);
         exitReason = reason;
         return Refuses("ExitWindowsEx") ? 0 : 1;
+    }
+    // Windows returns 0 when it accepts, ERROR_SHUTDOWN_USERS_LOGGED_ON without
+    // SHUTDOWN_FORCE_OTHERS while others are signed in; a stub returns 120.
+    std::uint32_t InitiateShutdownW(std::uint32_t flags, std::uint32_t reason) override {
+        calls.push_back("InitiateShutdownW");
+        initiateFlags.push_back(flags);
+        exitReason = reason;
+        return othersSignedIn && (flags & kShutdownForceOthers) == 0 ? 1191 : initiateAnswer;
     }
     std::uint32_t GetLastError() override { return lastError; }
     std::int32_t CloseHandle(HandleValue handle) override {
@@ -173,6 +184,31 @@ TEST(ExitWindows, APrivilegeTheTokenLacksIsTheReportedCause) {
     api.privilegeNotHeld = true;
     api.refused = {"ExitWindowsEx"};
     EXPECT_EQ(cls_exitWindows(api).ExitWindows(kEwxReboot), kErrorNotAllAssigned);
+}
+
+// Other sessions end only when asked for; a stub falls back to ExitWindowsEx.
+TEST(ExitWindows, RestartAsksForOtherUsersOnlyWhenTheyAreSignedIn) {
+    const struct {
+        const char* what;
+        bool othersSignedIn, endOthers;
+        std::uint32_t answer, result, initiated;
+        std::vector<std::uint32_t> exitFlags;
+    } cases[] = {
+        {"alone", false, false, 0, 0, 0x84, {}},
+        {"others signed in", true, false, 0, 1191, 0x84, {}},
+        {"others signed in, ended", true, true, 0, 0, 0x85, {}},
+        {"a stub", false, false, 120, 0, 0x84, {0x12}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingShutdownApi api;
+        api.othersSignedIn = c.othersSignedIn;
+        api.initiateAnswer = c.answer;
+        EXPECT_EQ(cls_exitWindows(api).Restart(c.endOthers), c.result);
+        EXPECT_EQ(api.initiateFlags, std::vector<std::uint32_t>{c.initiated});
+        EXPECT_EQ(api.exitFlags, c.exitFlags);
+        EXPECT_EQ(api.exitReason, 0x80040002u);
+    }
 }
 
 }  // namespace

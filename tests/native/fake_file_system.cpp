@@ -587,9 +587,9 @@ WinStatus FakeFileSystem::CreateStagedCopy(const std::string& source, const std:
     File made;
     made.rules = "inherited";
     if (!model.empty()) {
-        const File* rulesOf = Find(model);
-        if (rulesOf == nullptr) return Missing(model);
-        made.rules = rulesOf->rules;
+        const File* modelFile = Find(model);
+        if (modelFile == nullptr) return Missing(model);
+        made.rules = modelFile->rules;
     }
     if (const std::uint32_t status = Fault("CreateStagedCopy", target)) return status;
     constexpr std::uint32_t kKept = kAttributeHidden | kAttributeSystem | kAttributeReadOnly | kAttributeArchive;
@@ -682,6 +682,19 @@ WinStatus FakeFileSystem::UsersMayChange(const std::string& folder, bool& may) {
     const std::string key = Followed(folder);
     if (!FolderExists(key)) return Missing(folder);
     may = foldersUsersMayChange.count(key) != 0;
+    return kErrorSuccess;
+}
+
+WinStatus FakeFileSystem::Rules(const std::string& path, AccessRules& rules) {
+    const std::string key = Followed(path);
+    const File* file = FileOf(key);
+    if (file == nullptr && !FolderExists(key)) return Missing(path);
+    if (const auto set = rulesOf.find(key); set != rulesOf.end()) {
+        rules = set->second;
+        return kErrorSuccess;
+    }
+    const bool windowsOwn = file != nullptr && file->deleteDenied;  // read and execute, or Modify
+    rules = {true, {{true, false, windowsOwn ? 0x1200A9u : 0x1301BFu, "S-1-5-18"}}};
     return kErrorSuccess;
 }
 

@@ -78,6 +78,10 @@ public:
     bool linksAsWine = false;
     // Folders (lower case, without a closing "\\") whose rules let ordinary users change them.
     std::set<std::string> foldersUsersMayChange;
+    // DACLs by path (lower case), as GetNamedSecurityInfoW gives them; by
+    // default SYSTEM has Modify (DELETE, no FILE_DELETE_CHILD), as in Program
+    // Files, but only reading of a file whose deletion is denied, as of Windows' own.
+    std::map<std::string, AccessRules> rulesOf;
     // Who makes new files here (an elevated administrator's files are owned by the account).
     std::string creatingAccount = "PC\\Admin";
     std::function<void(const std::string&)> onRemove;  // runs before each Remove
@@ -120,6 +124,7 @@ public:
     // DeleteFileW's way on Windows: the link itself goes, never its target.
     WinStatus RemoveLink(const std::string& path) override;
     WinStatus UsersMayChange(const std::string& folder, bool& may) override;
+    WinStatus Rules(const std::string& path, AccessRules& rules) override;
 
     // Attributes calls so far, counted from any thread.
     struct Counter {

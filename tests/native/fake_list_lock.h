@@ -3,6 +3,8 @@
 // counts), WAIT_ABANDONED once when its owner ended without releasing it
 // (the caller owns it then), WAIT_TIMEOUT when another thread keeps it past
 // the time given; ReleaseMutex by a thread that does not own it fails.
+// GetSecurityInfo gives the owner the mutex was created with, or that its
+// creator set; OpenMutexW fails with 5 when its rules grant too little.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,8 @@ public:
     bool abandoned = false;
     // The open fails with this code (0: it opens).
     std::uint32_t openFailure = 0;
+    // Its owner: the administrators, as for the mutex Pendrix creates.
+    LockOwner owner{"S-1-5-32-544", "BUILTIN\\Administrators"};
 
     // Observations.
     int waits = 0;
@@ -28,6 +32,11 @@ public:
     // Whether the lock was held at the moment of each registry write, as a
     // test hook sees it.
     bool Held() const { return owned > 0; }
+
+    WinStatus Open(LockOwner& found) override {
+        found = owner;
+        return static_cast<WinStatus>(openFailure);
+    }
 
     std::uint32_t Wait(std::uint32_t milliseconds, std::uint32_t& status) override {
         ++waits;

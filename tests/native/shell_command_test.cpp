@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/literal_text.h"
 #include "tests/native/cli_test_support.h"
 #include "tests/native/fake_file_system.h"
 #include "tests/native/fake_list_lock.h"
@@ -58,6 +59,13 @@ TEST(ShellCommand, ExitCodesOfInstallUninstallAndStatus) {
               std::string::npos)
         << output.out;
 
+    // A verb written before MultiSelectModel was is out of date.
+    registry.PutText("HKLM\\Software\\Classes\\*\\shell\\PendrixDelete", "MultiSelectModel", kRegSz, S("Player\0"));
+    output = {};
+    EXPECT_EQ(RunShell(registry, files, "status", false, output), 0);
+    EXPECT_NE(output.out.find("/delete \"%1\" (out of date"), std::string::npos) << output.out;
+    EXPECT_EQ(output.out.find("(out of date"), output.out.rfind("(out of date")) << output.out;
+
     // A program the menu starts has gone: status says which, and exits 2.
     files.Remove("C:\\Program Files\\Pendrix\\pendrix-cli.exe");
     output = {};
@@ -79,6 +87,50 @@ TEST(ShellCommand, ExitCodesOfInstallUninstallAndStatus) {
     output = {};
     EXPECT_EQ(RunShell(registry, files, "install", true, output), 5);
     EXPECT_NE(output.error.find("run it elevated"), std::string::npos) << output.error;
+}
+
+// Every user's menu is refused from where ordinary users may change the
+// programs, their folder, or rename a folder above it; this user's is
+// warned of once. GetNamedSecurityInfoW gives each DACL in its order.
+TEST(ShellCommand, InstallKeepsOrdinaryUsersOutOfWhatTheMenuStarts) {
+    const struct {
+        const char* what;
+        const char* path;
+        AccessRules rules;
+        const char* named;  // the path and who, or nothing
+    } cases[] = {
+        {"a folder Authenticated Users may modify", "c:\\program files\\pendrix",
+         {true, {{true, false, 0x1301BF, "S-1-5-11"}}}, "\"C:\\Program Files\\Pendrix\" may be changed by Authenticated Users"},
+        {"a program Users may write", "c:\\program files\\pendrix\\pendrix-cli.exe", {true, {{true, false, 0x40000000, "S-1-5-32-545"}}},
+         "\"C:\\Program Files\\Pendrix\\pendrix-cli.exe\" may be changed by Users"},
+        {"Users may add files beside the programs", "c:\\program files\\pendrix", {true, {{true, false, 0x2, "S-1-5-32-545"}}},
+         "may be changed by Users"},
+        {"Everyone may rename what the root holds", "c:\\", {true, {{true, false, 0x40, "S-1-1-0"}}},
+         "\"C:\\\" may be changed by Everyone"},
+        {"no DACL above", "c:\\program files", {false, {}}, "\"C:\\Program Files\" may be changed by Everyone"},
+        {"the root lets users make folders, as Windows' does", "c:\\",
+         {true, {{true, false, 0x4, "S-1-5-11"}, {true, true, 0x1301BF, "S-1-5-11"}}}, ""},
+        {"denied before allowed", "c:\\program files\\pendrix",
+         {true, {{false, false, 0x1301BF, "S-1-1-0"}, {true, false, 0x1301BF, "S-1-1-0"}}}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRegistry registry;
+        FakeFileSystem files;
+        files.Put("C:\\Program Files\\Pendrix\\pendrix-cli.exe", "MZ");
+        files.Put("C:\\Program Files\\Pendrix\\Pendrix.exe", "MZ");
+        files.rulesOf[c.path] = c.rules;
+        const bool refused = *c.named != '\0';
+        RecordedOutput output;
+        EXPECT_EQ(RunShell(registry, files, "install", true, output), refused ? 5 : 0) << output.error;
+        EXPECT_EQ(registry.HasKey("HKLM\\Software\\Classes\\*\\shell\\PendrixReplace"), !refused);
+        EXPECT_NE(output.error.find(std::string(c.named)), std::string::npos) << output.error;
+        EXPECT_EQ(output.error.find("under Program Files") != std::string::npos, refused) << output.error;
+        output = {};
+        EXPECT_EQ(RunShell(registry, files, "install", false, output), 0);
+        EXPECT_EQ(output.error.find("may be changed by") == std::string::npos, !refused) << output.error;
+        EXPECT_EQ(output.error.find("may be changed by"), output.error.rfind("may be changed by")) << "once";
+    }
 }
 
 }  // namespace

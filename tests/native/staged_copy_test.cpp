@@ -220,7 +220,7 @@ TEST_F(StagedCopyTest, StoredNamesAreTheFinalNames) {
     EXPECT_EQ(refused.status, kErrorNotSupported);
 }
 
-// A file the administrators may not delete or replace is refused, naming its
+// A file the system account may not delete or replace is refused, naming its
 // owner, never answered "reboot".
 TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
     files.Find(kDestination)->deleteDenied = true;
@@ -236,6 +236,29 @@ TEST_F(StagedCopyTest, AProtectedFileIsRefusedNamingItsOwner) {
         EXPECT_EQ(Stored(), "");
         EXPECT_EQ(StagedCopies(), 0u);
     }
+    // Judged for SYSTEM and its groups, never for the administrators.
+    const AccessRule kSystemFull{true, false, 0x1F01FF, "S-1-5-18"};
+    const AccessRule kAdminsRead{true, false, 0x1200A9, "S-1-5-32-544"};
+    const AccessRules kWindowsFolder{true, {{true, false, 0x1301BF, "S-1-5-18"}}};  // Modify
+    const struct {
+        const char* what;
+        AccessRules file, folder;
+        bool replaceRefused, deleteRefused;
+    } cases[] = {
+        {"a service's data: SYSTEM's, not the administrators'", {true, {kSystemFull, kAdminsRead}}, kWindowsFolder,
+         false, false},
+        {"GENERIC_ALL to Authenticated Users", {true, {{true, false, 0x10000000, "S-1-5-11"}}}, kWindowsFolder, false,
+         false},
+        {"the folder lets SYSTEM delete but not add", {true, {kAdminsRead}},
+         {true, {{true, false, 0x1200A9 | 0x40, "S-1-5-18"}}}, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files.rulesOf = {{"c:\\app\\lib.dll", c.file}, {"c:\\app", c.folder}};
+        EXPECT_EQ(Commands().Replace(kSource, kDestination, false).refusal == Refusal::Protected, c.replaceRefused);
+        EXPECT_EQ(Commands().Delete(kDestination, false).refusal == Refusal::Protected, c.deleteRefused);
+    }
+    files.rulesOf.clear();
     // A loaded program file is only in use: it may be renamed, so it is scheduled.
     files.Find(kDestination)->deleteDenied = false;
     files.Find(kDestination)->inUse = false;

@@ -92,6 +92,7 @@ public:
         return Real().UsersMayChange(folder, may);
     }
     WinStatus Use(const std::string& path, FileUse& use) override { return Real().Use(path, use); }
+    WinStatus Rules(const std::string& path, AccessRules& rules) override { return Real().Rules(path, rules); }
 
 private:
     FileSystemApi& Real() {

@@ -57,5 +57,12 @@ TEST(ExitWindowsOnWine, EnablesTheShutdownPrivilegeClosesTheTokenAndAsksForAPlan
     EXPECT_EQ(api.closedHandles, api.openedTokens);
 }
 
+TEST(ExitWindowsOnWine, ARestartFallsBackToExitWindowsExWhereInitiateShutdownIsAStub) {
+    NoRestartShutdownApi api;
+    EXPECT_EQ(cls_exitWindows(api).Restart(false), 0u);
+    EXPECT_EQ(api.initiateFlags, std::vector<std::uint32_t>{SHUTDOWN_RESTART | SHUTDOWN_RESTARTAPPS});
+    EXPECT_EQ(api.exitFlags, std::vector<std::uint32_t>{EWX_REBOOT | EWX_FORCEIFHUNG});
+}
+
 }  // namespace
 }  // namespace pendrix::wine

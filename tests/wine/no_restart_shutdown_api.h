@@ -1,5 +1,6 @@
 // The system's token and shutdown calls, except ExitWindowsEx, which is
-// recorded and never restarts the test's Wine session. It accepts the
+// recorded and never restarts the test's Wine session. InitiateShutdownW is
+// Wine's own, a stub that answers 120 (dlls/advapi32), and is recorded. It accepts the
 // request as Windows does, or refuses it with a given error, leaving that
 // error as the thread's last error as Windows would.
 #pragma once
@@ -16,6 +17,7 @@ class NoRestartShutdownApi : public ShutdownApi {
 public:
     std::vector<std::uint32_t> exitFlags;
     std::vector<std::uint32_t> exitReasons;
+    std::vector<std::uint32_t> initiateFlags;
     std::vector<HandleValue> openedTokens;
     std::vector<HandleValue> closedHandles;
     std::uint32_t refuseExitWith = 0;  // 0: accept
@@ -40,6 +42,10 @@ public:
         exitReasons.push_back(reason);
         lastError_ = refuseExitWith;
         return refuseExitWith == 0 ? 1 : 0;
+    }
+    std::uint32_t InitiateShutdownW(std::uint32_t flags, std::uint32_t reason) override {
+        initiateFlags.push_back(flags);
+        return system_.InitiateShutdownW(flags, reason);
     }
     std::int32_t CloseHandle(HandleValue handle) override {
         closedHandles.push_back(handle);

@@ -147,15 +147,16 @@ Tree ExpectedVerbKeys() {
     const std::wstring window = L"\"" + kFolder + L"\\Pendrix.exe\" ";
     const std::wstring console = L"\"" + kFolder + L"\\pendrix-cli.exe\" ";
     const std::wstring icon = L"Icon=1:" + kFolder + L"\\Pendrix.exe,0";
+    const std::wstring single = L"MultiSelectModel=1:Single";
     const std::wstring root = kClasses;
     return {
-        {root + L"\\*\\shell\\PendrixReplace", {L"=1:Replace with Pendrix...", icon, L"HasLUAShield=1:"}},
+        {root + L"\\*\\shell\\PendrixReplace", {L"=1:Replace with Pendrix...", icon, L"HasLUAShield=1:", single}},
         {root + L"\\*\\shell\\PendrixReplace\\command", {L"=1:" + window + L"/replace \"%1\""}},
-        {root + L"\\*\\shell\\PendrixDelete", {L"=1:Delete with Pendrix...", icon, L"HasLUAShield=1:"}},
+        {root + L"\\*\\shell\\PendrixDelete", {L"=1:Delete with Pendrix...", icon, L"HasLUAShield=1:", single}},
         {root + L"\\*\\shell\\PendrixDelete\\command", {L"=1:" + window + L"/delete \"%1\""}},
-        {root + L"\\*\\shell\\PendrixHolders", {L"=1:Which programs use this?", icon}},
+        {root + L"\\*\\shell\\PendrixHolders", {L"=1:Which programs use this?", icon, single}},
         {root + L"\\*\\shell\\PendrixHolders\\command", {L"=1:" + console + L"holders \"%1\" --pause"}},
-        {root + L"\\Directory\\shell\\PendrixHolders", {L"=1:Which programs use this?", icon}},
+        {root + L"\\Directory\\shell\\PendrixHolders", {L"=1:Which programs use this?", icon, single}},
         {root + L"\\Directory\\shell\\PendrixHolders\\command", {L"=1:" + console + L"holders \"%1\" --pause"}},
     };
 }
