@@ -460,27 +460,19 @@ class ConsoleToolTest(unittest.TestCase):
                                    not opened)])
 
     def test_holder_searches_at_once_beside_programs_that_start_and_end(self):
-        """Reading the system's handle table while a program starts brought
-        Wine's server down, and every program of the session with it; the
-        next session then carried out the list."""
+        # A dead Wine server ends the session's programs; the next session carries out the list.
         write("held.txt", "held")
         write("kept.txt", "kept")
-        held = LoadedLibrary(win("held.txt"), how="open")
-        set_value(stored("\\??\\" + win("kept.txt"), ""))
+        held, pending = LoadedLibrary(win("held.txt"), how="open"), stored("\\??\\" + win("kept.txt"), "")
+        set_value(pending)
         try:
-            def search():
-                return [wine(CLI, "holders", win("held.txt"), timeout=60)[:2] for _ in range(8)]
-
             with ThreadPoolExecutor(4) as pool:
-                searches = [pool.submit(search) for _ in range(3)]
+                searches = [pool.submit(lambda: [wine(CLI, "holders", win("held.txt"), timeout=60)[:2]
+                                                 for _ in range(8)]) for _ in range(3)]
                 pool.submit(lambda: [wine("cmd", "/c", "exit", timeout=60) for _ in range(30)]).result()
-                results = [result for s in searches for result in s.result()]
-            self.assertTrue(held.running(), "the Wine session ended")
-            self.assertEqual(value(), stored("\\??\\" + win("kept.txt"), ""))
-            self.assertEqual(read("kept.txt"), "kept")
-            for status, out in results:
-                self.assertEqual(status, 0, out)
-                self.assertIn(b"%d file_holder.exe" % held.pid, out)
+            self.assertEqual((held.running(), value(), read("kept.txt")), (True, pending, "kept"))
+            for status, out in (result for search in searches for result in search.result()):
+                self.assertEqual((status, b"%d file_holder.exe" % held.pid in out), (0, True), out)
         finally:
             held.end()
 
