@@ -62,6 +62,12 @@ std::string FormatHoldersText(const std::string& path, const HolderReport& repor
         out += "Note: this system names loaded modules only by the name each was loaded under: a program that "
                "loaded this file under another name (before a rename) is not found, and one that loaded an older "
                "file of this name may be named.\r\n";
+    if (report.handleSearch == HandleSearch::EachProcess)
+        out += "Note: this system (Wine) cannot list the open handles of all processes safely, so open files were "
+               "looked for among the first " +
+               std::to_string(kProbedHandles) +
+               " handles of each process: a program that holds the file behind a longer gap of closed handles is "
+               "not found.\r\n";
     return out;
 }
 
@@ -93,6 +99,8 @@ std::string FormatHoldersJson(const std::string& path, const HolderReport& repor
     out.append(", \"notExamined\": ").append(std::to_string(report.notExamined));
     out.append(", \"handlesNotAnswering\": ").append(std::to_string(report.handlesNotAnswering));
     out.append(", \"modulesByLoadedName\": ").append(JsonBool(report.modulesByLoadedName));
+    out.append(", \"handlesOfEachProcess\": ")
+        .append(report.handleSearch == HandleSearch::EachProcess ? std::to_string(kProbedHandles) : "null");
     return out + "}\r\n";
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "common/windows_codes.h"
+#include "platform/handle_search.h"
 
 namespace pendrix {
 
@@ -53,6 +54,9 @@ struct HolderScan {
     // name is not found, and one that loaded an older file of this name may
     // be named.
     bool modulesByLoadedName = false;
+    // How open handles were looked for: under Wine only among the first
+    // kProbedHandles handles of each process.
+    HandleSearch handleSearch = HandleSearch::SystemTable;
 };
 
 // Adds the processes that the file itself says use it (NtQueryInformationFile

@@ -38,6 +38,7 @@ HolderReport MergeHolders(const HolderScan& scan) {
     report.elevated = scan.elevated;
     report.handlesNotAnswering = scan.handlesNotAnswering;
     report.modulesByLoadedName = scan.modulesByLoadedName;
+    report.handleSearch = scan.handleSearch;
     for (auto& [processId, holder] : byProcess) {
         const auto image = scan.images.find(processId);
         if (image != scan.images.end()) {

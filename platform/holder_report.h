@@ -30,6 +30,7 @@ struct HolderReport {
     std::size_t handlesNotAnswering = 0;
     bool elevated = false;
     bool modulesByLoadedName = false;  // as HolderScan says
+    HandleSearch handleSearch = HandleSearch::SystemTable;  // as HolderScan says
 };
 
 // One entry per process, by process id: what every source saw of it.

@@ -17,6 +17,8 @@ struct Candidate {
     HANDLE handle;        // its value in that process
 };
 
+constexpr std::size_t kHandleValueStep = 4;  // handle values are multiples of 4
+
 // What the calls share with a worker that may be left behind.
 struct HandleScan {
     std::vector<FileIdentity> targets;
@@ -56,6 +58,34 @@ std::optional<USHORT> FileTypeIndex(const SystemHandleTable& table, HANDLE ownHa
     return std::nullopt;
 }
 
+// Opens a process to duplicate its handles: its place in work.processes,
+// or nothing when it may not be opened (added to scan.notExamined unless it
+// has ended meanwhile).
+std::optional<std::size_t> OpenForDuplication(HandleScan& work, DWORD processId, HolderScan& scan) {
+    UniqueKernelHandle handle(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
+    if (!handle) {
+        if (GetLastError() != ERROR_INVALID_PARAMETER && !ProcessHasEnded(processId))
+            scan.notExamined.push_back(processId);  // not one that has ended
+        return std::nullopt;
+    }
+    work.processes.push_back(std::move(handle));
+    work.processIds.push_back(processId);
+    return work.processes.size() - 1;
+}
+
+// Asks each candidate, within the time allowed for each, and adds the
+// processes whose handle is open on a target.
+void AddHolds(const std::shared_ptr<HandleScan>& work, HolderScan& scan) {
+    const std::vector<std::optional<bool>> holds = CallEachWithinLimit<bool>(
+        work->candidates.size(), kHandleAnswerLimit, [work](std::size_t i) { return work->Holds(i); });
+    for (std::size_t i = 0; i < holds.size(); ++i) {
+        if (!holds[i])
+            ++scan.handlesNotAnswering;
+        else if (*holds[i])
+            scan.sightings.push_back({work->processIds[work->candidates[i].process], HoldKind::OpenHandle, {}, {}});
+    }
+}
+
 }  // namespace
 
 std::uint32_t FindOpenHandles(const std::vector<FileIdentity>& targets, HANDLE ownHandle, HolderScan& scan) {
@@ -72,30 +102,28 @@ std::uint32_t FindOpenHandles(const std::vector<FileIdentity>& targets, HANDLE o
         const SystemHandleEntry& entry = table[i];
         if (entry.processId == self || (fileType && entry.objectTypeIndex != *fileType)) continue;
         auto [process, first] = opened.try_emplace(entry.processId);
-        if (first) {
-            const auto processId = static_cast<DWORD>(entry.processId);
-            UniqueKernelHandle handle(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
-            if (handle) {
-                process->second = work->processes.size();
-                work->processes.push_back(std::move(handle));
-                work->processIds.push_back(processId);
-            } else if (GetLastError() != ERROR_INVALID_PARAMETER && !ProcessHasEnded(processId)) {
-                scan.notExamined.push_back(processId);  // not one that has ended
-            }
-        }
+        if (first) process->second = OpenForDuplication(*work, static_cast<DWORD>(entry.processId), scan);
         if (process->second)
             work->candidates.push_back({*process->second, reinterpret_cast<HANDLE>(entry.handleValue)});
     }
-
-    const std::vector<std::optional<bool>> holds = CallEachWithinLimit<bool>(
-        work->candidates.size(), kHandleAnswerLimit, [work](std::size_t i) { return work->Holds(i); });
-    for (std::size_t i = 0; i < holds.size(); ++i) {
-        if (!holds[i])
-            ++scan.handlesNotAnswering;
-        else if (*holds[i])
-            scan.sightings.push_back({work->processIds[work->candidates[i].process], HoldKind::OpenHandle, {}, {}});
-    }
+    AddHolds(work, scan);
     return ERROR_SUCCESS;
+}
+
+void FindOpenHandlesOfEachProcess(const std::vector<FileIdentity>& targets, const std::vector<DWORD>& processIds,
+                                  HolderScan& scan) {
+    scan.handleSearch = HandleSearch::EachProcess;
+    const auto work = std::make_shared<HandleScan>();
+    work->targets = targets;
+    const DWORD self = GetCurrentProcessId();
+    for (const DWORD processId : processIds) {
+        if (processId == self) continue;
+        const std::optional<std::size_t> process = OpenForDuplication(*work, processId, scan);
+        if (!process) continue;
+        for (std::size_t slot = 1; slot <= kProbedHandles; ++slot)
+            work->candidates.push_back({*process, reinterpret_cast<HANDLE>(slot * kHandleValueStep)});
+    }
+    AddHolds(work, scan);
 }
 
 }  // namespace pendrix

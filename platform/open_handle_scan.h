@@ -26,4 +26,10 @@ inline constexpr std::chrono::milliseconds kHandleAnswerLimit{1000};
 // of reading the handle table.
 std::uint32_t FindOpenHandles(const std::vector<FileIdentity>& targets, HANDLE ownHandle, HolderScan& scan);
 
+// The same without the handle table, which Wine's server cannot give
+// safely (platform/handle_search.h): the first kProbedHandles handle values
+// of each of processIds, each duplicated and compared.
+void FindOpenHandlesOfEachProcess(const std::vector<FileIdentity>& targets, const std::vector<DWORD>& processIds,
+                                  HolderScan& scan);
+
 }  // namespace pendrix

@@ -1,6 +1,7 @@
-// HolderFinder over the system: the handle table and, alongside, the
-// modules of every process (only when a file may be loaded), then the
-// Restart Manager, and the program of every process found.
+// HolderFinder over the system: the handle table (under Wine each
+// process's handles one by one) and, alongside, the modules of every
+// process (only when a file may be loaded), then the Restart Manager, and
+// the program of every process found.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -10,6 +11,7 @@
 
 #include "common/threads.h"
 #include "common/wide_text.h"
+#include "platform/handle_search.h"
 #include "platform/held_targets.h"
 #include "platform/holder_finder.h"
 #include "platform/loaded_module_scan.h"
@@ -88,6 +90,12 @@ bool AskTheFiles(const std::vector<HeldTarget>& targets, std::vector<std::uint32
     return true;
 }
 
+// The handle search this system bears (platform/handle_search.h).
+HandleSearch SystemHandleSearch() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return HandleSearchFor([ntdll](const char* name) { return ntdll != nullptr && GetProcAddress(ntdll, name) != nullptr; });
+}
+
 // The file itself says who has it mapped; where it cannot, the module lists
 // are read, on a thread of their own while the handle table is walked: the
 // two sources wait on different things.
@@ -101,17 +109,20 @@ std::uint32_t ScanHandlesAndModules(const std::vector<HeldTarget>& targets,
     }
     std::vector<std::uint32_t> users;
     const bool fileAnswered = mayBeLoaded && AskTheFiles(targets, users);
+    std::vector<DWORD> processIds;
+    for (const auto& process : names) processIds.push_back(process.first);
     HolderScan moduleScan;
     std::uint32_t status = ERROR_SUCCESS;
     {
         std::optional<JoinedThread> modules;
         if (mayBeLoaded && !fileAnswered) {
             scan.modulesByLoadedName = true;
-            std::vector<DWORD> processIds;
-            for (const auto& process : names) processIds.push_back(process.first);
             modules.emplace([&targets, &moduleScan, processIds] { FindLoadedModules(targets, processIds, moduleScan); });
         }
-        status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
+        if (SystemHandleSearch() == HandleSearch::EachProcess)
+            FindOpenHandlesOfEachProcess(identities, processIds, scan);
+        else
+            status = FindOpenHandles(identities, targets.front().handle.Get(), scan);
     }  // the module lists are read
     if (fileAnswered) AddMappedUsers(users, GetCurrentProcessId(), scan);
     scan.sightings.insert(scan.sightings.end(), moduleScan.sightings.begin(), moduleScan.sightings.end());

@@ -30,7 +30,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
     const std::string heading = "\"C:\\app\\report.dll\" is held by:\r\n";
     const HoldersCase cases[] = {
         {"nobody", {}, "\"C:\\app\\report.dll\": nobody holds it.\r\n", "",
-         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
+         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false, \"handlesOfEachProcess\": null}\r\n"},
         {"one process seen by every source, several times",
          {{{1234, kOpen, {}, {}}, {1234, kLoaded, {}, {}}, {1234, kOpen, {}, {}},
            {1234, kRestartManager, "Report Viewer", {}}},
@@ -41,7 +41,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 1234, \"imageName\": "
          "\"viewer.exe\", \"imagePath\": \"C:\\\\Program Files\\\\Viewer\\\\viewer.exe\", \"openFile\": true, "
          "\"loadedModule\": true, \"restartManager\": true, \"applicationName\": \"Report Viewer\", \"services\": "
-         "[]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
+         "[]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false, \"handlesOfEachProcess\": null}\r\n"},
         {"services of a host, by process id, a program path not readable, an unknown program",
          {{{880, kRestartManager, "Print Spooler", "Spooler"}, {12, kOpen, {}, {}},
            {880, kRestartManager, "Print Spooler", "spooler"}, {880, kRestartManager, "Fax", "Fax"}, {99, kLoaded, {}, {}}},
@@ -59,7 +59,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "\"restartManager\": false, \"applicationName\": null, \"services\": []},\r\n"
          "{\"processId\": 880, \"imageName\": \"svchost.exe\", \"imagePath\": null, \"openFile\": false, "
          "\"loadedModule\": false, \"restartManager\": true, \"applicationName\": \"Print Spooler\", \"services\": "
-         "[\"Fax\", \"Spooler\"]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
+         "[\"Fax\", \"Spooler\"]}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false, \"handlesOfEachProcess\": null}\r\n"},
         {"the Restart Manager names the program itself",
          {{{7, kRestartManager, "NOTEPAD.EXE", {}}}, {{7, {"notepad.exe", "C:\\Windows\\notepad.exe"}}}, {}, 0, true},
          heading + "7 notepad.exe \"C:\\Windows\\notepad.exe\" (named by the Restart Manager)\r\n",
@@ -75,7 +75,7 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "Warning: 1 process could not be examined: Windows protects it.\r\n"
          "Warning: 1 open file of other processes did not answer in time and could not be examined.\r\n",
          "",
-         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 1, \"handlesNotAnswering\": 1, \"modulesByLoadedName\": false}\r\n"},
+         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [], \"notExamined\": 1, \"handlesNotAnswering\": 1, \"modulesByLoadedName\": false, \"handlesOfEachProcess\": null}\r\n"},
         {"many holders: the line names a few",
          {{{5, kOpen, {}, {}}, {4, kOpen, {}, {}}, {3, kOpen, {}, {}}, {2, kOpen, {}, {}}, {1, kOpen, {}, {}}},
           {{1, {"a.exe", ""}}, {2, {"b.exe", ""}}, {3, {"c.exe", ""}}, {4, {"d.exe", ""}}, {5, {"e.exe", ""}}}, {}, 3, true},
@@ -93,14 +93,25 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 9, \"imageName\": \"host.exe\", "
          "\"imagePath\": null, \"openFile\": false, \"loadedModule\": true, \"restartManager\": false, "
          "\"applicationName\": null, \"services\": []}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, "
-         "\"modulesByLoadedName\": true}\r\n"},
+         "\"modulesByLoadedName\": true, \"handlesOfEachProcess\": null}\r\n"},
+        {"under Wine: each process's first handles",
+         {{{9, kOpen, {}, {}}}, {{9, {"host.exe", ""}}}, {}, 0, true, false, HandleSearch::EachProcess},
+         heading + "9 host.exe (open file)\r\n"
+                   "Note: this system (Wine) cannot list the open handles of all processes safely, so open files "
+                   "were looked for among the first 4096 handles of each process: a program that holds the file "
+                   "behind a longer gap of closed handles is not found.\r\n",
+         " (in use by host.exe, process 9)",
+         "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 9, \"imageName\": \"host.exe\", "
+         "\"imagePath\": null, \"openFile\": true, \"loadedModule\": false, \"restartManager\": false, "
+         "\"applicationName\": null, \"services\": []}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, "
+         "\"modulesByLoadedName\": false, \"handlesOfEachProcess\": 4096}\r\n"},
         {"names in any script, a lone surrogate in the path",
          {{{40, kOpen, {}, {}}}, {{40, {"отчёт.exe", "C:\\数据\\a\xED\xA0\x80.exe"}}}, {}, 0, true},
          heading + "40 отчёт.exe \"C:\\数据\\a\xED\xA0\x80.exe\" (open file)\r\n", " (in use by отчёт.exe, process 40)",
          "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 40, \"imageName\": "
          "\"\\u043e\\u0442\\u0447\\u0451\\u0442.exe\", \"imagePath\": \"C:\\\\\\u6570\\u636e\\\\a\\ud800.exe\", "
          "\"openFile\": true, \"loadedModule\": false, \"restartManager\": false, \"applicationName\": null, "
-         "\"services\": []}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false}\r\n"},
+         "\"services\": []}\r\n], \"notExamined\": 0, \"handlesNotAnswering\": 0, \"modulesByLoadedName\": false, \"handlesOfEachProcess\": null}\r\n"},
     };
     for (const HoldersCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,6 +122,13 @@ TEST(HolderReport, MergesAndTellsEachScan) {
             EXPECT_EQ(FormatHoldersJson("C:\\app\\report.dll", report), c.json);
         }
     }
+}
+
+// Wine's ntdll exports wine_get_version, Windows' does not.
+TEST(HolderReport, WineSearchesEachProcessWindowsTheTable) {
+    EXPECT_EQ(HandleSearchFor([](const char* name) { return std::string(name) == "wine_get_version"; }),
+              HandleSearch::EachProcess);
+    EXPECT_EQ(HandleSearchFor([](const char*) { return false; }), HandleSearch::SystemTable);
 }
 
 // The processes the file itself names: those without an open handle on it
