@@ -291,6 +291,10 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
     if (!json)
         for (std::size_t i = 0; i < plan.size(); ++i)
             context.output.Out(OperationLine(plan[i], result.operations[i], holders.inUseBy[i]) + "\r\n");
+    // A temporary file that could not be deleted again is named, with why.
+    for (const LeftFile& left : result.temporaryLeft)
+        Warn(context, "the temporary file " + Quoted(left.path) + " was left behind: " + context.errorText(left.status) +
+                          " (error " + std::to_string(left.status) + ")");
     if (json) {
         // The set's line goes to standard error only when it failed.
         class Quiet : public CliOutput {

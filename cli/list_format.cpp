@@ -4,6 +4,7 @@
 
 #include "common/file_time_text.h"
 #include "common/json_text.h"
+#include "common/quoted.h"
 #include "pending_list/list_wording.h"
 #include "registry/registry_type_names.h"
 
@@ -19,48 +20,6 @@ constexpr char kNotClosedText[] =
     "never carried out: the list does not end with two NULs, so the start-up processing ignores it";
 constexpr char kAfterEmptyText[] =
     "never carried out: it lies after an empty first string, where the start-up processing stops";
-
-// The length of the character starting at text[i] that would break or
-// hide a line when printed (a C0 or C1 control, DEL, the line and paragraph
-// separators), with its code point; 0 for any other character.
-std::size_t ControlAt(std::string_view text, std::size_t i, std::uint32_t& codePoint) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    if (byte(i) < 0x20 || byte(i) == 0x7F) {
-        codePoint = byte(i);
-        return 1;
-    }
-    if (byte(i) == 0xC2 && i + 1 < text.size() && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9F) {
-        codePoint = byte(i + 1);
-        return 2;
-    }
-    const bool separator = byte(i) == 0xE2 && i + 2 < text.size() && byte(i + 1) == 0x80 &&
-                           (byte(i + 2) == 0xA8 || byte(i + 2) == 0xA9);
-    if (separator) {
-        codePoint = 0x2000u + byte(i + 2) - 0x80u;
-        return 3;
-    }
-    return 0;
-}
-
-// A name in quotes, each control character shown as <U+XXXX>: one entry
-// is always one line, and < > never occur in a Windows name.
-void AppendQuoted(std::string& out, std::string_view path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    out += '"';
-    for (std::size_t i = 0; i < path.size();) {
-        std::uint32_t codePoint = 0;
-        const std::size_t length = ControlAt(path, i, codePoint);
-        if (length == 0) {
-            out += path[i++];
-            continue;
-        }
-        out += "<U+";
-        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(codePoint >> shift) & 0xF];
-        out += '>';
-        i += length;
-    }
-    out += '"';
-}
 
 }  // namespace
 
@@ -79,10 +38,10 @@ void AppendJsonEntryHead(std::string& out, const PendingEntry& entry) {
 std::string DescribeEntry(const PendingEntry& entry) {
     std::string line = KindName(entry.kind);
     line += ' ';
-    AppendQuoted(line, entry.source);
+    line += Quoted(entry.source);
     if (entry.kind != EntryKind::Delete) {
         line += " -> ";
-        AppendQuoted(line, entry.destination);
+        line += Quoted(entry.destination);
     }
     return line;
 }

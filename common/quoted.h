@@ -1,5 +1,9 @@
 // Names in the messages of both programs: in double quotes, as Windows
-// shows a path that may hold blanks.
+// shows a path that may hold blanks. A name comes from the user, a plan or
+// another program's list, so what would break or hide a line when printed
+// (a C0 or C1 control, DEL, the line and paragraph separators) and a lone
+// surrogate show as <U+XXXX>: one message line stays one line, and < > never
+// occur in a Windows name.
 #pragma once
 
 #include <string>
@@ -9,11 +13,7 @@
 namespace pendrix {
 
 // "name"
-inline std::string Quoted(std::string_view name) {
-    std::string quoted;
-    quoted.reserve(name.size() + 2);
-    return quoted.append(1, '"').append(name).append(1, '"');
-}
+std::string Quoted(std::string_view name);
 
 // "a", "b", "c"
 inline std::string QuotedList(const std::vector<std::string>& names) {

@@ -170,6 +170,12 @@ void PlanApplication::ScheduleAll(const std::vector<CheckedOperation>& operation
 void PlanApplication::DoNow(const std::vector<CheckedOperation>& operations, bool moveAside,
                             const InUseNotice& notice, PlanResult& result) {
     PlanSteps doer(files_);
+    // Whatever way the set ends, a temporary file that stays is named.
+    struct Leftovers {
+        const PlanSteps& doer;
+        PlanResult& result;
+        ~Leftovers() { result.temporaryLeft = doer.Left(); }
+    } leftovers{doer, result};
     std::vector<PlanStep> steps(operations.size());
     const auto discardAll = [&] {
         for (const PlanStep& step : steps) doer.Discard(step);

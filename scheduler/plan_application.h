@@ -27,6 +27,7 @@
 #include "scheduler/file_commands.h"
 #include "scheduler/plan_check.h"
 #include "scheduler/plan_steps.h"
+#include "scheduler/plan_steps.h"
 #include "scheduler/plan_text.h"
 
 namespace pendrix {
@@ -88,6 +89,8 @@ struct PlanResult {
     std::vector<std::string> leftOver;
     // Scheduled: a folder on the way that ordinary users may change; empty when none.
     std::string changeableFolder;
+    // Temporary files made on the way that could not be deleted again.
+    std::vector<LeftFile> temporaryLeft;
 };
 
 // Told which operations' files are in use before anything changes (while

@@ -23,7 +23,10 @@ bool IsInUse(std::uint32_t status) { return status == kErrorSharingViolation || 
 
 void PlanSteps::RemoveFile(const std::string& path) {
     files_.SetAttributes(path, kAttributeNormal);
-    files_.Remove(path);
+    const std::uint32_t status = files_.Remove(path);
+    std::uint32_t attributes = 0;
+    // One that is gone all the same (by another's hand) is not left behind.
+    if (status != kErrorSuccess && files_.Attributes(path, attributes) == kErrorSuccess) left_.push_back({path, status});
 }
 
 std::uint32_t PlanSteps::RenameAside(const std::string& path, std::string& oldCopy) {

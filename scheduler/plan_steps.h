@@ -14,11 +14,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/file_system_api.h"
 #include "scheduler/plan_check.h"
 
 namespace pendrix {
+
+// A temporary file a step made and could not delete again, and why.
+struct LeftFile {
+    std::string path;
+    std::uint32_t status = 0;
+};
 
 struct PlanStep {
     enum class Way {
@@ -55,6 +62,8 @@ public:
     std::uint32_t Commit(const PlanStep& step);
     // Removes what Stage made, once the step is not to be done or is undone.
     void Discard(const PlanStep& step);
+    // The temporary files (copies, old contents) that could not be deleted.
+    const std::vector<LeftFile>& Left() const noexcept { return left_; }
 
 private:
     std::uint32_t RenameAside(const std::string& path, std::string& oldCopy);
@@ -63,6 +72,7 @@ private:
     void RemoveFile(const std::string& path);
 
     FileSystemApi& files_;
+    std::vector<LeftFile> left_;
 };
 
 // A status that says a file is in use, not that the operation failed.

@@ -107,7 +107,8 @@ TEST(HolderReport, MergesAndTellsEachScan) {
          "\"modulesByLoadedName\": false, \"handlesOfEachProcess\": 4096}\r\n"},
         {"names in any script, a lone surrogate in the path",
          {{{40, kOpen, {}, {}}}, {{40, {"отчёт.exe", "C:\\数据\\a\xED\xA0\x80.exe"}}}, {}, 0, true},
-         heading + "40 отчёт.exe \"C:\\数据\\a\xED\xA0\x80.exe\" (open file)\r\n", " (in use by отчёт.exe, process 40)",
+         // A lone surrogate in a name is shown escaped, as every message shows it.
+         heading + "40 отчёт.exe \"C:\\数据\\a<U+D800>.exe\" (open file)\r\n", " (in use by отчёт.exe, process 40)",
          "{\"path\": \"C:\\\\app\\\\report.dll\", \"holders\": [\r\n{\"processId\": 40, \"imageName\": "
          "\"\\u043e\\u0442\\u0447\\u0451\\u0442.exe\", \"imagePath\": \"C:\\\\\\u6570\\u636e\\\\a\\ud800.exe\", "
          "\"openFile\": true, \"loadedModule\": false, \"restartManager\": false, \"applicationName\": null, "

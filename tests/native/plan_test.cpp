@@ -144,6 +144,26 @@ TEST_F(PlanTest, AFailureAtAnyPositionPutsEveryFileBackAsItWas) {
     }
 }
 
+// In a folder where files can be made but not deleted, the set is put back
+// and every temporary file it could not delete again is named, none other.
+TEST_F(PlanTest, TemporaryFilesThatCannotBeDeletedAreNamed) {
+    // The third source cannot be read: the copies staged for the first two go again.
+    files.Find("c:\\new\\c.dll")->lockedForRead = true;
+    files.fault = [&](const std::string& call, const std::string& path) -> std::uint32_t {
+        return call == "Remove" && Plain(path).find("pdx") != std::string::npos ? kErrorAccessDenied : kErrorSuccess;
+    };
+    const PlanResult result = Apply(kPlanOfFive);
+    files.fault = nullptr;
+    std::size_t temporary = 0;
+    for (const std::string& path : files.Paths()) temporary += path.find("pdx") != std::string::npos;
+    EXPECT_EQ(result.temporaryLeft.size(), temporary);
+    EXPECT_GT(temporary, 0u);
+    for (const LeftFile& left : result.temporaryLeft) {
+        EXPECT_TRUE(files.Exists(left.path)) << left.path;
+        EXPECT_EQ(left.status, kErrorAccessDenied);
+    }
+}
+
 // Putting back can fail too: the set is left half-way, and what was not put
 // back is said with where its old file is.
 TEST_F(PlanTest, APutBackThatFailsSaysWhereTheOldFileIs) {
