@@ -39,9 +39,11 @@ int RunPrune(const CliArguments& arguments, CliContext& context) {
     case PruneOutcome::BackupFailed:
         return FailWithStatus(context, std::string(nothing) + ": the backup \"" + request.backupPath +
                                            "\" could not be written" +
-                                           (result.status == kErrorFileExists ? " (a file of that name exists, and "
-                                                                                "is never overwritten)"
-                                                                              : ""),
+                                           (result.status == kErrorFileExists
+                                                ? " (a file of that name exists, and is never overwritten)"
+                                            : result.status == kErrorDirectoryNotSupported ? " (it is a folder)"
+                                            : result.status == kErrorBadPathname           ? " (it names a device)"
+                                                                                           : ""),
                               result.status);
     case PruneOutcome::ChangedMeanwhile:
         return Fail(context, "the list changed after the backup \"" + result.backupPath + "\" was saved; " + nothing,

@@ -119,6 +119,8 @@ public:
     // (FindFirstFileW on folder\*).
     virtual WinStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
     // Every byte of the file (CreateFileW and ReadFile), shared with writers.
+    // A folder gives kErrorDirectoryNotSupported, not the access denied
+    // CreateFileW answers for it.
     virtual WinStatus ReadAll(const std::string& path, std::string& bytes) = 0;
     // A new file holding bytes (CreateFileW with CREATE_NEW, WriteFile,
     // FlushFileBuffers): 80 when a file of that name exists, which is never

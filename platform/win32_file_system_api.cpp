@@ -189,7 +189,12 @@ public:
         const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return GetLastError();
+        if (!file) {
+            const DWORD error = GetLastError();
+            const DWORD found = GetFileAttributesW(Wide(path).c_str());
+            return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_DIRECTORY_NOT_SUPPORTED
+                                                                                          : error;
+        }
         bytes.clear();
         std::vector<char> chunk(kReadChunk);
         for (;;) {

@@ -553,11 +553,15 @@ void FileCommands::Schedule(std::vector<RenamePair> pairs, CommandResult& result
     result.outcome = CommandOutcome::NotScheduled;
     // Where MoveFileExW appends: the second value when it exists, which runs
     // after the first. Decided under the mutex the change is made under (it
-    // counts its owner's waits); when it cannot be had, the update below
-    // says why.
+    // counts its owner's waits). One that cannot be had ends the command
+    // here: the update would only wait for it a second time.
     const ListLockHold hold(lock_);
-    PendingValues values;
-    if (hold.Status() == kErrorSuccess) values = ReadPendingValues(list_.Registry());
+    if (hold.Status() != kErrorSuccess) {
+        if (hold.Status() == kErrorTimeout) result.outcome = CommandOutcome::ListBusy;
+        result.status = hold.Status();
+        return;
+    }
+    const PendingValues values = ReadPendingValues(list_.Registry());
     const AppendCheck where = CheckAppend(values);
     std::size_t target = where.target;
     result.listValue = target;

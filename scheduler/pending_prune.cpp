@@ -60,12 +60,30 @@ PruneResult PendingPrune::Run(const PruneRequest& request, const PresenceFunctio
         return result;
     }
 
+    // The mutex first, held until the last value is written: no backup is
+    // left for a change that another Pendrix process keeps from being made.
+    const ListLockHold hold(lock_);
+    if (hold.Status() != kErrorSuccess) {
+        result.outcome = PruneOutcome::UpdateFailed;
+        result.update = hold.Status() == kErrorTimeout ? UpdateOutcome::Busy : UpdateOutcome::LockFailed;
+        result.status = hold.Status();
+        return result;
+    }
     // The backup first, of both values: nothing is withdrawn that it does
     // not hold.
     std::string full;
     if (const WinStatus status = files_.FullPath(request.backupPath, full); status != kErrorSuccess) {
         result.outcome = PruneOutcome::BackupFailed;
         result.status = status;
+        return result;
+    }
+    // A device (NUL, CON) or a folder takes no backup: said as what it is,
+    // not as the access denied or "exists" that creating the file answers.
+    std::uint32_t attributes = 0;
+    const bool device = full.rfind("\\\\.\\", 0) == 0;
+    if (device || (files_.Attributes(full, attributes) == kErrorSuccess && (attributes & kAttributeDirectory))) {
+        result.outcome = PruneOutcome::BackupFailed;
+        result.status = device ? kErrorBadPathname : kErrorDirectoryNotSupported;
         return result;
     }
     if (const WinStatus status = files_.CreateNewFile(full, BackupFileBytes(result.values));

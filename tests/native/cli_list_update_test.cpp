@@ -38,6 +38,7 @@ TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
         {"delete, busy", "delete", true, 0, 1460, list},
         {"delete, undone each time", "delete", false, 1000, 1237, theirs},
         {"remove, busy", "remove", true, 0, 1460, list},
+        {"prune, busy: no backup either", "prune", true, 0, 1460, list},
         {"remove, undone once", "remove", false, 1, 0, S("\\??\\C:\\c\0\0") + kTheirs + '\0'},
         {"remove, undone each time", "remove", false, 1000, 1237, theirs},
         {"delete, SYSTEM's lock busy", "delete", true, 0, 1460, list, "S-1-5-18"},
@@ -61,9 +62,11 @@ TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
         RecordedOutput output;
         NoHolders holders;
         cli::CliContext context{routines, files, holders, lock, output, testing::ErrorTextStandIn};
-        const std::vector<std::string> line = std::string(c.command) == "delete"
-                                                  ? std::vector<std::string>{"delete", "C:\\w\\mine", "--at-restart"}
-                                                  : std::vector<std::string>{"remove", "1"};
+        const std::string command = c.command;
+        const std::vector<std::string> line =
+            command == "delete"  ? std::vector<std::string>{"delete", "C:\\w\\mine", "--at-restart"}
+            : command == "prune" ? std::vector<std::string>{"prune", "--backup", "C:\\w\\saved.reg"}
+                                 : std::vector<std::string>{"remove", "1"};
         EXPECT_EQ(testing::RunCommandLine(line, context), c.code) << output.error;
         EXPECT_EQ(Stored(), c.after);
         EXPECT_EQ(lock.badReleases, 0);
@@ -75,6 +78,9 @@ TEST_F(ListUpdateTest, TheConsoleToolSaysWhyNothingChanged) {
         EXPECT_TRUE(output.error.ends_with(notice) && (output.error.size() > notice.size()) == failed) << output.error;
         EXPECT_EQ(output.error.find("lock is held"), output.error.rfind("lock is held")) << output.error;
         EXPECT_EQ(lock.waits == 0, !notice.empty() || c.openFailure != 0);
+        // A busy lock is waited for once, whatever the command.
+        EXPECT_TRUE(c.code != 1460 || lock.waits == 1) << lock.waits;
+        EXPECT_EQ(files.Exists("C:\\w\\saved.reg"), command == "prune" && c.code == 0);
     }
 }
 

@@ -462,7 +462,7 @@ WinStatus FakeFileSystem::ListFolder(const std::string& folder, std::vector<Fold
 
 WinStatus FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
     const File* file = Find(path);
-    if (file == nullptr) return FolderExists(Followed(path)) ? kErrorAccessDenied : Missing(path);
+    if (file == nullptr) return FolderExists(Followed(path)) ? kErrorDirectoryNotSupported : Missing(path);
     if (file->lockedForRead) return kErrorSharingViolation;
     bytes = file->content;
     return kErrorSuccess;

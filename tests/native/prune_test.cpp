@@ -143,6 +143,22 @@ TEST_F(PruneTest, WhatPruneLeavesAsItIs) {
         if (c.backupExists) EXPECT_EQ(Backup(), "mine");
         else EXPECT_EQ(Backup() != "<none>", c.backupWritten);
     }
+    // A folder or a device takes no backup, and is said as what it is.
+    Store(kList);
+    const struct {
+        const char* backup;
+        int code;
+        const char* said;
+    } targets[] = {{"C:\\b", kErrorDirectoryNotSupported, "(it is a folder)"},
+                   {"\\\\.\\NUL", kErrorBadPathname, "(it names a device)"}};
+    for (const auto& target : targets) {
+        output = RecordedOutput();
+        cli::CliContext context{routines, files, holders, lock, output, testing::ErrorTextStandIn};
+        EXPECT_EQ(testing::RunCommandLine({"prune", "--backup", target.backup}, context), target.code);
+        EXPECT_NE(output.error.find(target.said), std::string::npos) << output.error;
+        EXPECT_EQ(output.error.find("run it elevated"), std::string::npos) << output.error;
+        EXPECT_EQ(Stored(), kList);
+    }
 }
 
 TEST_F(PruneTest, AChangeAfterTheBackupLeavesTheListAsTheOtherProgramWroteIt) {
