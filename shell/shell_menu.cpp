@@ -34,6 +34,20 @@ std::string CommandKey(const ShellVerb& verb) { return VerbKey(verb) + "\\" + kC
 
 std::string UnderClasses(const std::string& path) { return std::string(kClassesKey) + "\\" + path; }
 
+// Whether the key is there and holds no key and no value.
+bool HoldsNothing(RegistryApi& registry, RegHandle root, const std::string& path) {
+    RegistryKey key(registry);
+    if (key.Open(root, path, kKeyRead) != kErrorSuccess) return false;
+    char name[2];
+    std::uint32_t room = sizeof name;
+    std::uint32_t classRoom = 0;
+    if (registry.EnumKey(key.Get(), 0, name, room, nullptr, classRoom) != kErrorNoMoreItems) return false;
+    room = sizeof name;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    return registry.EnumValue(key.Get(), 0, name, room, type, nullptr, size) == kErrorNoMoreItems;
+}
+
 const char* ProgramName(ShellProgram program) {
     return program == ShellProgram::Window ? kWindowProgramName : kConsoleProgramName;
 }
@@ -197,6 +211,12 @@ std::int32_t ShellMenu::Uninstall(int& removed, std::string& failedKey) {
             if (status == kErrorSuccess && path == VerbKey(verb)) ++removed;
         }
     }
+    // The keys above the verbs ("Directory\shell", "Directory") go too once
+    // they hold nothing at all, no key and no value, as before install made
+    // them; one another program uses stays.
+    for (const ShellVerb& verb : kVerbs)
+        for (const std::string& path : {std::string(verb.fileClass) + "\\" + kShellKey, std::string(verb.fileClass)})
+            if (HoldsNothing(registry_, root_, UnderClasses(path))) registry_.DeleteKey(root_, UnderClasses(path));
     return kErrorSuccess;
 }
 

@@ -101,13 +101,8 @@ TEST(ShellMenu, InstallWritesExactlyItsKeysOnceAndUninstallTakesExactlyThemAway)
         int removed = 0;
         ASSERT_EQ(menu.Uninstall(removed, failedKey), kErrorSuccess);
         EXPECT_EQ(removed, 4);
-        // The shared parents stay, as they may hold other programs' verbs.
-        EXPECT_EQ(Lower(Tree(registry, root, "Software\\Classes")),
-                  Lower({{"Software\\Classes", {}},
-                         {"Software\\Classes\\*", {}},
-                         {"Software\\Classes\\*\\shell", {}},
-                         {"Software\\Classes\\Directory", {}},
-                         {"Software\\Classes\\Directory\\shell", {}}}));
+        // The parents install made go once they hold nothing else.
+        EXPECT_EQ(Lower(Tree(registry, root, "Software\\Classes")), Lower({{"Software\\Classes", {}}}));
         ASSERT_EQ(menu.Uninstall(removed, failedKey), kErrorSuccess);
         EXPECT_EQ(removed, 0);
         EXPECT_EQ(registry.OpenHandles(), 0u);
@@ -129,6 +124,16 @@ TEST(ShellMenu, UninstallLeavesOtherProgramsVerbsAndStopsAtAKeyItDidNotWrite) {
     EXPECT_EQ(removed, 1);
     EXPECT_TRUE(registry.HasKey(std::string(kUserClasses) + "\\*\\shell\\Other\\command"));
     EXPECT_TRUE(registry.HasKey(std::string(kUserClasses) + "\\*\\shell\\PendrixDelete\\ddeexec"));
+    // A parent holding only a value of another program's stays.
+    RegistryKey directory(registry);
+    ASSERT_EQ(directory.Open(kHkeyCurrentUser, "Software\\Classes\\Directory", kKeyAllAccess), kErrorSuccess);
+    ASSERT_EQ(registry.SetValue(directory.Get(), "Theirs", kRegSz, reinterpret_cast<const std::uint8_t*>("x"), 2),
+              kErrorSuccess);
+    directory.Reset();
+    registry.DeleteKey(kHkeyCurrentUser, "Software\\Classes\\*\\shell\\PendrixDelete\\ddeexec");
+    ASSERT_EQ(menu.Uninstall(removed, failedKey), kErrorSuccess);
+    EXPECT_TRUE(registry.HasKey(std::string(kUserClasses) + "\\Directory"));
+    EXPECT_FALSE(registry.HasKey(std::string(kUserClasses) + "\\Directory\\shell"));
 }
 
 TEST(ShellMenu, InstallSaysWhichKeyWasRefused) {
