@@ -110,7 +110,10 @@ std::string FormatStatusText(const MachineStatus& status) {
                ReasonText(status.values, status.entries, entry) + ")\r\n";
         (entry.effect == EntryClass::Effective ? effective : entry.effect == EntryClass::NoEffect ? noEffect : unreached)++;
     }
-    if (status.entries.empty()) out += "No file operation is pending.\r\n";
+    // Said only when both values were read: otherwise it is not known.
+    bool allRead = true;
+    for (const PendingValue& value : status.values) allRead = allRead && value.read.readable;
+    if (status.entries.empty() && allRead) out += "No file operation is pending.\r\n";
     std::vector<std::string> causes;
     if (effective != 0) causes.push_back(Plural(effective, "pending file operation takes", "pending file operations take") + " effect");
     for (const RestartSignal& signal : status.signals) {
@@ -163,7 +166,10 @@ std::string FormatStatusJson(const MachineStatus& status) {
         out.append(", \"exists\": ").append(JsonBool(read.exists));
         out.append(", \"readable\": ").append(JsonBool(read.readable));
         out.append(", \"status\": ").append(std::to_string(read.readable ? 0 : read.status));
-        out.append(", \"changeable\": ").append(JsonBool(!read.exists || !IsAnotherForm(read.shape))).append("}");
+        // Not known for a value that could not be read.
+        out.append(", \"changeable\": ")
+            .append(read.readable ? JsonBool(!read.exists || !IsAnotherForm(read.shape)) : "null")
+            .append("}");
     }
     out += "], \"causes\": [";
     const char* comma = "";
@@ -238,7 +244,7 @@ std::string FormatPruneText(const PruneResult& result) {
 
 std::string FormatPruneJson(const PruneResult& result) {
     std::string out = "{\"dryRun\": ";
-    out += JsonBool(result.outcome == PruneOutcome::WouldWithdraw);
+    out += JsonBool(result.dryRun);
     out += ", \"backup\": ";
     if (result.backupPath.empty())
         out += "null";

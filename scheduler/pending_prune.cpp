@@ -33,6 +33,7 @@ bool PruneResult::WithdrawnFrom(std::size_t v) const {
 
 PruneResult PendingPrune::Run(const PruneRequest& request, const PresenceFunction& presence) {
     PruneResult result;
+    result.dryRun = request.dryRun;
     // Both values, in the order the start-up processing runs them.
     for (const char* name : kPendingValueNames) {
         result.values.push_back({name, PendingRenameList(registry_, name).Read()});

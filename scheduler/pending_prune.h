@@ -39,6 +39,7 @@ enum class PruneOutcome {
 
 struct PruneResult {
     PruneOutcome outcome = PruneOutcome::NothingToWithdraw;
+    bool dryRun = false;  // as asked, whether or not anything would go
     std::int32_t status = 0;
     std::vector<PendingValue> values;        // as read before the backup
     std::vector<ClassifiedEntry> entries;    // every entry, classified

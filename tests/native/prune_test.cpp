@@ -211,6 +211,18 @@ TEST_F(PruneTest, EveryJsonDocumentCarriesTheExitCode) {
     EXPECT_TRUE(EndsWith(output.out, "], \"exitCode\": 0}\r\n")) << output.out;
     EXPECT_EQ(Run("prune", true, true), 0);
     EXPECT_NE(output.out.find("\"dryRun\": true"), std::string::npos);
+    // A dry run says so also when there is nothing to withdraw.
+    Store(S("\\??\\C:\\w\\new\0!\\??\\C:\\w\\app\0\0"));
+    EXPECT_EQ(Run("prune", true, true), 0);
+    EXPECT_NE(output.out.find("\"dryRun\": true"), std::string::npos) << output.out;
+    // The list's key unreadable: nothing is claimed of what was not read.
+    registry.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
+    EXPECT_EQ(Run("status"), kErrorAccessDenied);
+    EXPECT_EQ(output.out.find("No file operation is pending"), std::string::npos) << output.out;
+    Run("status", true);
+    EXPECT_NE(output.out.find("\"readable\": false, \"status\": 5, \"changeable\": null}"), std::string::npos)
+        << output.out;
+    registry.deniedPaths.clear();
     // A failure writes no document of its own: one with its error is made.
     Store(kList, kRegBinary);
     EXPECT_EQ(Run("prune", true), 13);
