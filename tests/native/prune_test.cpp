@@ -5,6 +5,8 @@
 // every JSON document carries the exit code.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -231,6 +233,33 @@ TEST_F(PruneTest, EveryJsonDocumentCarriesTheExitCode) {
 
     EXPECT_EQ(WithExitCode("{}\r\n", 5, ""), "{\"exitCode\": 5}\r\n");
     EXPECT_EQ(WithExitCode("{\"a\": 1}\r\n", 0, ""), "{\"a\": 1, \"exitCode\": 0}\r\n");
+}
+
+// README's examples of status and prune are what the tool prints for them.
+TEST_F(PruneTest, ReadmeExamplesAreTheToolsOutput) {
+    Store(S("\\??\\C:\\Users\\ann\\AppData\\Local\\Temp\\setup.tmp\0\0"
+            "\\??\\C:\\Staging\\vendor.dll\0!\\??\\C:\\Program Files\\Vendor\\vendor.dll\0"
+            "\\??\\C:\\Windows\\Temp\\x.dat\0\\??\\C:\\Windows\\Temp\\y.dat\0\0"));
+    files.Put("C:\\Staging\\vendor.dll", "new");
+    files.PutFolder("C:\\Admin");
+    registry.AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update\\RebootRequired");
+    std::ifstream file(PENDRIX_README, std::ios::binary);
+    const std::string readme((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const auto example = [&](const std::string& command) {
+        const std::size_t start = readme.find("> " + command + "\n");
+        const std::size_t end = readme.find("```", start);
+        if (start == std::string::npos || end == std::string::npos) return std::string("<no example>");
+        std::string text = readme.substr(start + command.size() + 3, end - start - command.size() - 3);
+        for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
+        return text;
+    };
+    EXPECT_EQ(Run("status"), 3010);
+    EXPECT_EQ(output.out, example("pendrix-cli status"));
+    output = RecordedOutput();
+    cli::CliContext context{routines, files, holders, lock, output, testing::ErrorTextStandIn};
+    EXPECT_EQ(testing::RunCommandLine({"prune", "--backup", "C:\\Admin\\pendrix-backup-20261207-221500.reg"}, context),
+              0);
+    EXPECT_EQ(output.out, example("pendrix-cli prune"));
 }
 
 TEST(PruneNames, TheDefaultBackupNameIsTheLocalTime) {
