@@ -276,7 +276,7 @@ class ConsoleToolTest(unittest.TestCase):
         self.assertEqual(out.split("\r\n"), [
             '1 v1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing,
             '2 v1 delete "%s"' % EMOJI, missing,
-            '3 v1 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""])
+            '3 v1 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "<U+D800>"), missing, ""])
 
         code, out, err = cli("list", "--json")
         self.assertEqual((code, err), (0, ""))
@@ -344,7 +344,7 @@ class ConsoleToolTest(unittest.TestCase):
         # The console shows a lone surrogate as the replacement character.
         self.assertEqual((code, rows), ("0", [
             '1 v1 replace "%s" -> "%s"' % (CYRILLIC, CJK), missing, '2 v1 delete "%s"' % EMOJI, missing,
-            '3 v1 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "\ufffd"), missing, ""]))
+            '3 v1 rename "%s" -> "C:\\odd\\c.txt"' % SURROGATE.replace("\ud800", "<U+D800>"), missing, ""]))
 
     def test_list_of_absent_and_damaged_values(self):
         write("a.txt", "a")
