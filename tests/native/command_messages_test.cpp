@@ -186,5 +186,39 @@ TEST(CommandMessages, ASourceMovedAsItIsAndAChangeableFolderAreSaid) {
                   "\r\nDeleted the link \"C:\\l.db\" itself now; \"C:\\data\\l.db\", where it led, was not touched.");
 }
 
+// A pattern of many files asks with their count and the first ten names;
+// afterwards, how many went now and how many wait, before the usual sentence.
+TEST(CommandMessages, APatternAsksWithCountAndNamesAndThenCountsWhatWasDone) {
+    std::vector<std::string> names;
+    std::string listed;
+    for (int index = 1; index <= 12; ++index) {
+        names.push_back("C:\\d\\f" + std::to_string(index));
+        if (index <= 10) listed += "\r\n" + names.back();
+    }
+    EXPECT_EQ(DeleteManyQuestion(names, true),
+              "Delete 12 files now? Those in use are scheduled for deletion at the next start.\r\n" + listed +
+                  "\r\n... and 2 more");
+    names.resize(2);
+    EXPECT_EQ(DeleteManyQuestion(names, false),
+              "Schedule 2 files for deletion at the next start?\r\n\r\nC:\\d\\f1\r\nC:\\d\\f2");
+
+    const ErrorTextFunction errorText = [](WinStatus) { return std::string("text"); };
+    CommandResult result;
+    result.pattern = true;
+    result.outcome = CommandOutcome::Scheduled;
+    result.deletedNow = {"C:\\d\\a", "C:\\d\\b", "C:\\d\\c"};
+    result.scheduled = {{"\\??\\C:\\d\\e", ""}};
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText),
+              "3 files were deleted now; 1 file is scheduled for deletion at the next start.\r\n" +
+                  std::string(kMsgRebootNeeded));
+    result.outcome = CommandOutcome::DoneNow;
+    result.deletedNow.resize(1);
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText),
+              "1 file was deleted now; 0 files are scheduled for deletion at the next start.\r\n" +
+                  std::string(kMsgDeletedNow));
+    result.pattern = false;
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText), kMsgDeletedNow) << "one named file: as before";
+}
+
 }  // namespace
 }  // namespace pendrix

@@ -2,7 +2,9 @@
 // edit of a table must keep (ids unique, controls inside what holds them).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
+#include <string>
 
 #include "about/about_layout.h"
 #include "app/form1_layout.h"
@@ -43,6 +45,21 @@ TEST(Form1Layout, IdsAreUniqueAndEveryControlLiesInsideWhatHoldsIt) {
         const bool takesFocus = control.kind != ControlKind::Label && control.kind != ControlKind::Frame &&
                                 control.kind != ControlKind::Image && !text3;
         EXPECT_EQ(control.tabStop, takesFocus);
+    }
+    // A mnemonic on every button, check box and box label, each letter
+    // once in the window and none the menu bar's F; "..." has no letter to
+    // mark, and the descriptions name nothing.
+    std::set<char> letters{'F'};
+    for (const ControlLayout& control : Form1Controls()) {
+        const std::string text = control.text;
+        const std::size_t mark = text.find('&');
+        const bool described = control.id == kLabel1Index1 || control.id == kLabel1Index2;
+        const bool named = control.kind == ControlKind::Button || control.kind == ControlKind::FaceButton ||
+                           control.kind == ControlKind::CheckBox || control.kind == ControlKind::Label;
+        EXPECT_EQ(mark != std::string::npos, named && !described && text != "...") << control.name;
+        if (mark == std::string::npos) continue;
+        EXPECT_EQ(text.find('&', mark + 1), std::string::npos) << control.name;
+        EXPECT_TRUE(letters.insert(static_cast<char>(std::toupper(text[mark + 1]))).second) << control.name;
     }
     // Every control the window names has its row.
     for (int id = kFrame1; id <= kLabel1Index3; ++id)

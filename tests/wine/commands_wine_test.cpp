@@ -208,7 +208,8 @@ TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnce) {
 }
 
 TEST_F(CommandsOnWine, DeleteAtOnceOrScheduleWhatIsInUse) {
-    for (const wchar_t* name : {L"free.txt", L"used.txt", L"a.log", L"b.log", L"c.log"}) WriteFile(Path(name), "x");
+    for (const wchar_t* name : {L"free.txt", L"used.txt", L"a.log", L"b.log", L"c.log", L"only.tmp"})
+        WriteFile(Path(name), "x");
     const HeldFile used(Path(L"used.txt"));
     const HeldFile usedLog(Path(L"b.log"));
     ASSERT_TRUE(used.Holding() && usedLog.Holding());
@@ -224,8 +225,37 @@ TEST_F(CommandsOnWine, DeleteAtOnceOrScheduleWhatIsInUse) {
 
     Type(kText4, Path(L"used.txt"));
     EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    // A pattern of one file asks nothing.
+    Type(kText4, Path(L"onl?.tmp"));
+    EXPECT_EQ(ClickAndAnswer(kCommand7), Texts{L"1 file was deleted now; 0 files are scheduled for deletion at the "
+                                               L"next start.\r\nForced File Deletion Successful."});
+    // More than one: one question first, No the default; No changes nothing.
     Type(kText4, Path(L"*.log"));
-    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    const std::wstring logs = L"\r\n\r\n" + Path(L"a.log") + L"\r\n" + Path(L"b.log") + L"\r\n" + Path(L"c.log");
+    struct Answer {
+        bool ticked;
+        int answer;
+        std::wstring asked;
+    };
+    for (const Answer& row : {Answer{false, IDNO, L"Schedule 3 files for deletion at the next start?" + logs},
+                              Answer{true, IDNO,
+                                     L"Delete 3 files now? Those in use are scheduled for deletion at the next "
+                                     L"start." + logs},
+                              Answer{true, IDYES, L""}}) {
+        SendMessageW(Control(kCheck2), BM_SETCHECK, row.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+        const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(
+            form.Window(), [&] { Click(kCommand7); }, [&](const MessageBoxSeen&) { return row.answer; });
+        ASSERT_EQ(boxes.size(), row.answer == IDNO ? 1u : 2u);
+        EXPECT_EQ(boxes[0].buttonIds, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(boxes[0].defaultButton, IDNO);
+        if (row.answer == IDNO) {
+            EXPECT_EQ(boxes[0].text, row.asked);
+            EXPECT_EQ(FolderContents(kFolder), (std::vector<std::wstring>{L"a.log", L"b.log", L"c.log", L"used.txt"}));
+        } else {
+            EXPECT_EQ(boxes[1].text, L"2 files were deleted now; 1 file is scheduled for deletion at the next "
+                                     L"start.\r\nPlease reboot for your changes to take effect.");
+        }
+    }
     EXPECT_EQ(Box(kText4), Path(L"*.log"));
     EXPECT_EQ(GetFocus(), Control(kText4));
     // The pattern's leftover is scheduled by its full name; the rest is gone.

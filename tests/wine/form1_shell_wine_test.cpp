@@ -123,6 +123,22 @@ TEST_F(Form1Shell, EachBoxTakesTheFileOrFolderDroppedOnIt) {
     EXPECT_EQ(form.Text(kText2), TextOfWide(kFile));
 }
 
+// A drop on a box nobody sees (the other page's, or any before a page
+// shows) changes nothing and leaves the focus where it is.
+TEST_F(Form1Shell, ADropOnAHiddenBoxIsIgnored) {
+    for (const auto& [page, box] : {std::pair{0, kText4}, std::pair{int{kMenuReplace}, kText4},
+                                    std::pair{int{kMenuDelete}, kText1}, std::pair{int{kMenuDelete}, kText2}}) {
+        SCOPED_TRACE(box);
+        if (page != 0) SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(page, 0), 0);
+        Pump();
+        const HWND focus = GetFocus();
+        form.Text(box, "typed before");
+        DropOn(box, {kFile});
+        EXPECT_EQ(form.Text(box), "typed before");
+        EXPECT_EQ(GetFocus(), focus);
+    }
+}
+
 TEST_F(Form1Shell, SeveralFilesDroppedTheBoxTakesTheFirstAndSaysSo) {
     SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(kMenuDelete, 0), 0);
     const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(form.Window(), [&] {

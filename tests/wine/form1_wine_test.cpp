@@ -17,7 +17,8 @@ bool IsKind(HWND control, ControlKind kind) {
     const std::string name = ClassOf(control);
     const LONG style = GetWindowLongW(control, GWL_STYLE);
     switch (kind) {
-    case ControlKind::Button: return name == "Button" && (style & BS_TYPEMASK) == BS_PUSHBUTTON;
+    case ControlKind::Button:
+        return name == "Button" && ((style & BS_TYPEMASK) == BS_PUSHBUTTON || (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
     case ControlKind::FaceButton: return name == "Button" && (style & BS_TYPEMASK) == BS_OWNERDRAW;
     case ControlKind::CheckBox: return name == "Button" && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
     case ControlKind::TextBox: return name == "Edit" && (style & ES_MULTILINE) == 0;
@@ -155,10 +156,10 @@ TEST_F(Form1Test, WindowIsAFixedDialogOfFourHundredByThreeHundredCentredOnTheScr
     ASSERT_EQ(GetMenuItemCount(bar), 1);
     wchar_t caption[64] = {};
     GetMenuStringW(bar, 0, caption, 64, MF_BYPOSITION);
-    EXPECT_STREQ(caption, L"File");
+    EXPECT_STREQ(caption, L"&File");
     const HMENU file = GetSubMenu(bar, 0);
     ASSERT_EQ(GetMenuItemCount(file), 4);
-    const wchar_t* items[] = {L"Replace A File", L"Delete A File", nullptr, L"Exit"};
+    const wchar_t* items[] = {L"&Replace A File", L"&Delete A File", nullptr, L"E&xit"};
     for (int position = 0; position < 4; ++position) {
         MENUITEMINFOW item{};
         item.cbSize = sizeof(item);
@@ -366,6 +367,144 @@ TEST_F(Form1Test, TheFocusFollowsThePageHoweverItChanges) {
             }
         }
     }
+}
+
+// Enter and Space press the focused button of either kind; Enter in a box
+// or on a check box presses the page's Apply; Alt and a letter press the
+// button or check box it marks, or moves the focus to the box a label names.
+// Each row in a window of its own, on its page, from its focus.
+TEST_F(Form1Test, KeysPressButtonsAndApplyAndMnemonicsReachTheirControls) {
+    enum class Key { Enter, Space, Alt };
+    struct Row {
+        int page;  // 0 start, 1 replace, 2 delete
+        Form1ControlId focus;
+        Key key;
+        wchar_t letter;  // with Alt
+        int pageAfter;
+        Form1ControlId focusAfter;
+        const wchar_t* message;  // the message it brings up; null: none
+    };
+    const wchar_t* needBoth = L"Make sure you enter a Source AND Destination file";
+    const wchar_t* needName = L"Make sure you enter a File To Delete";
+    const Row rows[] = {
+        {0, kCommand8, Key::Enter, 0, 1, kText2, nullptr},
+        {0, kCommand10, Key::Space, 0, 2, kText4, nullptr},
+        {0, kCommand6, Key::Alt, L'p', 1, kText2, nullptr},
+        {0, kCommand6, Key::Alt, L'd', 2, kText4, nullptr},
+        {1, kText1, Key::Enter, 0, 1, kText1, needBoth},
+        {1, kCheck1, Key::Enter, 0, 1, kCheck1, needBoth},
+        {1, kCommand1, Key::Space, 0, 1, kCommand1, needBoth},
+        {2, kText4, Key::Enter, 0, 2, kText4, needName},
+        {1, kText2, Key::Alt, L's', 1, kText1, nullptr},
+        {1, kText1, Key::Alt, L't', 1, kText2, nullptr},
+        {1, kText2, Key::Alt, L'a', 1, kCommand1, needBoth},
+        {2, kCommand7, Key::Alt, L'o', 2, kText4, nullptr},
+        {2, kText4, Key::Alt, L'y', 2, kCommand7, needName},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "page " << row.page << ", focus " << row.focus << ", key "
+                                        << static_cast<int>(row.key) << " " << static_cast<char>(row.letter));
+        Form1 window(SystemRegistryApi(), SystemFileDialogApi(), shutdown);
+        ASSERT_TRUE(window.Create(GetModuleHandleW(nullptr)));
+        window.Show();
+        ASSERT_TRUE(WaitUntil([&] {
+            Pump();
+            return window.Control(kText1) != nullptr;
+        }));
+        if (row.page != 0)
+            SendMessageW(window.Window(), WM_COMMAND, MAKEWPARAM(row.page == 1 ? kMenuReplace : kMenuDelete, 0), 0);
+        window.GiveFocus(row.focus);
+        Pump();
+        const HWND focus = window.Control(row.focus);
+        const auto press = [&] {
+            if (row.key == Key::Alt) {
+                PostMessageW(focus, WM_SYSCHAR, row.letter, 1 << 29);
+            } else {
+                const WPARAM key = row.key == Key::Enter ? VK_RETURN : VK_SPACE;
+                PostMessageW(focus, WM_KEYDOWN, key, 0);
+                PostMessageW(focus, WM_KEYUP, key, 0);
+            }
+            Pump();
+        };
+        const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(window.Window(), press);
+        ASSERT_EQ(boxes.size(), row.message != nullptr ? 1u : 0u);
+        if (row.message != nullptr) {
+            EXPECT_EQ(boxes[0].text, row.message);
+        }
+        const bool onPage = row.pageAfter == 1 ? IsWindowVisible(window.Control(kFrame1))
+                                               : IsWindowVisible(window.Control(kFrame2));
+        EXPECT_TRUE(onPage);
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                Pump();
+                return GetFocus() == window.Control(row.focusAfter);
+            },
+            5000))
+            << "the focus is on " << GetDlgCtrlID(GetFocus());
+        DestroyWindow(window.Window());
+        TakeQuit();
+    }
+}
+
+// The default-button frame is on the focused push button, otherwise on the
+// shown page's Apply; never left on a button the focus has moved from.
+TEST_F(Form1Test, TheDefaultButtonFrameFollowsThePageAndTheFocusedButton) {
+    const auto framed = [&] {
+        std::vector<Form1ControlId> ids;
+        for (const ControlLayout& layout : Form1Controls())
+            if ((GetWindowLongW(Control(layout.id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+                layout.kind == ControlKind::Button)
+                ids.push_back(layout.id);
+        return ids;
+    };
+    struct Step {
+        Form1MenuId page;  // 0: stay
+        Form1ControlId focus;  // 0: where the page puts it
+        Form1ControlId expected;
+    };
+    const Step steps[] = {
+        {static_cast<Form1MenuId>(0), kChameleonButton1, kChameleonButton1},
+        {kMenuReplace, static_cast<Form1ControlId>(0), kCommand1},
+        {static_cast<Form1MenuId>(0), kCommand2, kCommand2},
+        {static_cast<Form1MenuId>(0), kCheck1, kCommand1},
+        {static_cast<Form1MenuId>(0), kCommand4, kCommand4},
+        {kMenuDelete, static_cast<Form1ControlId>(0), kCommand7},
+        {static_cast<Form1MenuId>(0), kCommand5, kCommand5},
+        {static_cast<Form1MenuId>(0), kText4, kCommand7},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.expected);
+        if (step.page != 0) Menu(step.page);
+        if (step.focus != 0) form.GiveFocus(step.focus);
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                Pump();
+                return framed() == std::vector<Form1ControlId>{step.expected};
+            },
+            5000));
+        EXPECT_EQ(SendMessageW(form.Window(), DM_GETDEFID, 0, 0), MAKELRESULT(step.expected, DC_HASDEFID));
+    }
+}
+
+// The start page's buttons draw their focus themselves: a black frame
+// inside the grey face, where an XOR rectangle would be grey on grey.
+TEST_F(Form1Test, TheStartPageButtonsDrawTheirFocusInBlack) {
+    const HWND button = Control(kCommand8);
+    const RECT client = ClientRect(button);
+    const HDC screen = GetDC(nullptr);
+    const HDC canvas = CreateCompatibleDC(screen);
+    const HBITMAP pixels = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    const HGDIOBJ previous = SelectObject(canvas, pixels);
+    for (const bool focused : {false, true}) {
+        DRAWITEMSTRUCT item{ODT_BUTTON, kCommand8, 0, ODA_DRAWENTIRE,
+                            static_cast<UINT>(focused ? ODS_FOCUS : 0), button, canvas, client, 0};
+        SendMessageW(form.Window(), WM_DRAWITEM, kCommand8, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(GetPixel(canvas, Scaled(3, dpi), client.bottom / 2), focused ? RGB(0, 0, 0) : RGB(0x80, 0x80, 0x80));
+    }
+    SelectObject(canvas, previous);
+    DeleteObject(pixels);
+    DeleteDC(canvas);
+    ReleaseDC(nullptr, screen);
 }
 
 TEST_F(Form1Test, ExitButtonAndCloseButtonUnloadTheWindowAndEndTheProgram) {
