@@ -370,118 +370,77 @@ TEST_F(Form1Test, TheFocusFollowsThePageHoweverItChanges) {
 }
 
 // Enter and Space press the focused button of either kind; Enter in a box
-// or on a check box presses the page's Apply; Alt and a letter press the
-// button or check box it marks, or moves the focus to the box a label names.
-// Each row in a window of its own, on its page, from its focus.
+// or on a check box presses the page's Apply; Alt and a letter press what it
+// marks, or put the focus in the box a label names. Each row in a window of
+// its own, on its page (0 start, 1 replace, 2 delete), from its focus.
 TEST_F(Form1Test, KeysPressButtonsAndApplyAndMnemonicsReachTheirControls) {
-    enum class Key { Enter, Space, Alt };
-    struct Row {
-        int page;  // 0 start, 1 replace, 2 delete
+    const wchar_t* both = L"Make sure you enter a Source AND Destination file";
+    const wchar_t* name = L"Make sure you enter a File To Delete";
+    const struct {
+        int page;
         Form1ControlId focus;
-        Key key;
-        wchar_t letter;  // with Alt
-        int pageAfter;
+        WPARAM key;  // VK_RETURN, VK_SPACE, or a letter with Alt
         Form1ControlId focusAfter;
-        const wchar_t* message;  // the message it brings up; null: none
+        const wchar_t* message;  // null: none
+    } rows[] = {
+        {0, kCommand8, VK_RETURN, kText2, nullptr},   {0, kCommand10, VK_SPACE, kText4, nullptr},
+        {0, kCommand6, 'p', kText2, nullptr},         {0, kCommand6, 'd', kText4, nullptr},
+        {1, kText1, VK_RETURN, kText1, both},         {1, kCheck1, VK_RETURN, kCheck1, both},
+        {1, kCommand1, VK_SPACE, kCommand1, both},    {2, kText4, VK_RETURN, kText4, name},
+        {1, kText2, 's', kText1, nullptr},            {1, kText1, 't', kText2, nullptr},
+        {1, kText2, 'a', kCommand1, both},            {2, kCommand7, 'o', kText4, nullptr},
+        {2, kText4, 'y', kCommand7, name},
     };
-    const wchar_t* needBoth = L"Make sure you enter a Source AND Destination file";
-    const wchar_t* needName = L"Make sure you enter a File To Delete";
-    const Row rows[] = {
-        {0, kCommand8, Key::Enter, 0, 1, kText2, nullptr},
-        {0, kCommand10, Key::Space, 0, 2, kText4, nullptr},
-        {0, kCommand6, Key::Alt, L'p', 1, kText2, nullptr},
-        {0, kCommand6, Key::Alt, L'd', 2, kText4, nullptr},
-        {1, kText1, Key::Enter, 0, 1, kText1, needBoth},
-        {1, kCheck1, Key::Enter, 0, 1, kCheck1, needBoth},
-        {1, kCommand1, Key::Space, 0, 1, kCommand1, needBoth},
-        {2, kText4, Key::Enter, 0, 2, kText4, needName},
-        {1, kText2, Key::Alt, L's', 1, kText1, nullptr},
-        {1, kText1, Key::Alt, L't', 1, kText2, nullptr},
-        {1, kText2, Key::Alt, L'a', 1, kCommand1, needBoth},
-        {2, kCommand7, Key::Alt, L'o', 2, kText4, nullptr},
-        {2, kText4, Key::Alt, L'y', 2, kCommand7, needName},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << "page " << row.page << ", focus " << row.focus << ", key "
-                                        << static_cast<int>(row.key) << " " << static_cast<char>(row.letter));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "page " << row.page << ", focus " << row.focus << ", key " << row.key);
         Form1 window(SystemRegistryApi(), SystemFileDialogApi(), shutdown);
         ASSERT_TRUE(window.Create(GetModuleHandleW(nullptr)));
         window.Show();
-        ASSERT_TRUE(WaitUntil([&] {
-            Pump();
-            return window.Control(kText1) != nullptr;
-        }));
+        ASSERT_TRUE(WaitUntil([&] { return Pump(), window.Control(kText1) != nullptr; }));
         if (row.page != 0)
             SendMessageW(window.Window(), WM_COMMAND, MAKEWPARAM(row.page == 1 ? kMenuReplace : kMenuDelete, 0), 0);
         window.GiveFocus(row.focus);
-        Pump();
         const HWND focus = window.Control(row.focus);
-        const auto press = [&] {
-            if (row.key == Key::Alt) {
-                PostMessageW(focus, WM_SYSCHAR, row.letter, 1 << 29);
-            } else {
-                const WPARAM key = row.key == Key::Enter ? VK_RETURN : VK_SPACE;
-                PostMessageW(focus, WM_KEYDOWN, key, 0);
-                PostMessageW(focus, WM_KEYUP, key, 0);
-            }
+        const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(window.Window(), [&] {
+            const bool alt = row.key != VK_RETURN && row.key != VK_SPACE;
+            PostMessageW(focus, alt ? WM_SYSCHAR : WM_KEYDOWN, row.key, alt ? 1 << 29 : 0);
+            if (!alt) PostMessageW(focus, WM_KEYUP, row.key, 0);
             Pump();
-        };
-        const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(window.Window(), press);
+        });
         ASSERT_EQ(boxes.size(), row.message != nullptr ? 1u : 0u);
         if (row.message != nullptr) {
             EXPECT_EQ(boxes[0].text, row.message);
         }
-        const bool onPage = row.pageAfter == 1 ? IsWindowVisible(window.Control(kFrame1))
-                                               : IsWindowVisible(window.Control(kFrame2));
-        EXPECT_TRUE(onPage);
-        EXPECT_TRUE(WaitUntil(
-            [&] {
-                Pump();
-                return GetFocus() == window.Control(row.focusAfter);
-            },
-            5000))
+        EXPECT_TRUE(WaitUntil([&] { return Pump(), GetFocus() == window.Control(row.focusAfter); }, 5000))
             << "the focus is on " << GetDlgCtrlID(GetFocus());
         DestroyWindow(window.Window());
         TakeQuit();
     }
 }
 
-// The default-button frame is on the focused push button, otherwise on the
-// shown page's Apply; never left on a button the focus has moved from.
+// The default-button frame (and Enter) is on the focused push button,
+// otherwise on the shown page's Apply: never left behind by the focus.
 TEST_F(Form1Test, TheDefaultButtonFrameFollowsThePageAndTheFocusedButton) {
-    const auto framed = [&] {
-        std::vector<Form1ControlId> ids;
-        for (const ControlLayout& layout : Form1Controls())
-            if ((GetWindowLongW(Control(layout.id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
-                layout.kind == ControlKind::Button)
-                ids.push_back(layout.id);
-        return ids;
-    };
-    struct Step {
-        Form1MenuId page;  // 0: stay
-        Form1ControlId focus;  // 0: where the page puts it
-        Form1ControlId expected;
-    };
-    const Step steps[] = {
-        {static_cast<Form1MenuId>(0), kChameleonButton1, kChameleonButton1},
-        {kMenuReplace, static_cast<Form1ControlId>(0), kCommand1},
-        {static_cast<Form1MenuId>(0), kCommand2, kCommand2},
-        {static_cast<Form1MenuId>(0), kCheck1, kCommand1},
-        {static_cast<Form1MenuId>(0), kCommand4, kCommand4},
-        {kMenuDelete, static_cast<Form1ControlId>(0), kCommand7},
-        {static_cast<Form1MenuId>(0), kCommand5, kCommand5},
-        {static_cast<Form1MenuId>(0), kText4, kCommand7},
-    };
-    for (const Step& step : steps) {
+    const Form1ControlId none = static_cast<Form1ControlId>(0);
+    const struct {
+        int menu;  // 0: none
+        Form1ControlId focus, expected;
+    } steps[] = {{0, kChameleonButton1, kChameleonButton1}, {kMenuReplace, none, kCommand1}, {0, kCommand2, kCommand2},
+                 {0, kCheck1, kCommand1}, {kMenuDelete, none, kCommand7}, {0, kCommand5, kCommand5},
+                 {0, kText4, kCommand7}};
+    for (const auto& step : steps) {
         SCOPED_TRACE(step.expected);
-        if (step.page != 0) Menu(step.page);
-        if (step.focus != 0) form.GiveFocus(step.focus);
-        EXPECT_TRUE(WaitUntil(
-            [&] {
-                Pump();
-                return framed() == std::vector<Form1ControlId>{step.expected};
-            },
-            5000));
+        if (step.menu != 0) Menu(static_cast<Form1MenuId>(step.menu));
+        if (step.focus != none) form.GiveFocus(step.focus);
+        EXPECT_TRUE(WaitUntil([&] {
+            Pump();
+            for (const ControlLayout& layout : Form1Controls())
+                if (layout.kind == ControlKind::Button &&
+                    ((GetWindowLongW(Control(layout.id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) !=
+                        (layout.id == step.expected))
+                    return false;
+            return true;
+        }, 5000));
         EXPECT_EQ(SendMessageW(form.Window(), DM_GETDEFID, 0, 0), MAKELRESULT(step.expected, DC_HASDEFID));
     }
 }
@@ -489,20 +448,16 @@ TEST_F(Form1Test, TheDefaultButtonFrameFollowsThePageAndTheFocusedButton) {
 // The start page's buttons draw their focus themselves: a black frame
 // inside the grey face, where an XOR rectangle would be grey on grey.
 TEST_F(Form1Test, TheStartPageButtonsDrawTheirFocusInBlack) {
-    const HWND button = Control(kCommand8);
-    const RECT client = ClientRect(button);
+    const RECT client = ClientRect(Control(kCommand8));
     const HDC screen = GetDC(nullptr);
     const HDC canvas = CreateCompatibleDC(screen);
-    const HBITMAP pixels = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    const HGDIOBJ previous = SelectObject(canvas, pixels);
-    for (const bool focused : {false, true}) {
-        DRAWITEMSTRUCT item{ODT_BUTTON, kCommand8, 0, ODA_DRAWENTIRE,
-                            static_cast<UINT>(focused ? ODS_FOCUS : 0), button, canvas, client, 0};
+    const HGDIOBJ previous = SelectObject(canvas, CreateCompatibleBitmap(screen, client.right, client.bottom));
+    for (const UINT state : {0u, static_cast<UINT>(ODS_FOCUS)}) {
+        DRAWITEMSTRUCT item{ODT_BUTTON, kCommand8, 0, ODA_DRAWENTIRE, state, Control(kCommand8), canvas, client, 0};
         SendMessageW(form.Window(), WM_DRAWITEM, kCommand8, reinterpret_cast<LPARAM>(&item));
-        EXPECT_EQ(GetPixel(canvas, Scaled(3, dpi), client.bottom / 2), focused ? RGB(0, 0, 0) : RGB(0x80, 0x80, 0x80));
+        EXPECT_EQ(GetPixel(canvas, Scaled(3, dpi), client.bottom / 2), state ? RGB(0, 0, 0) : RGB(0x80, 0x80, 0x80));
     }
-    SelectObject(canvas, previous);
-    DeleteObject(pixels);
+    DeleteObject(SelectObject(canvas, previous));
     DeleteDC(canvas);
     ReleaseDC(nullptr, screen);
 }
