@@ -458,8 +458,9 @@ TEST_F(FileCommandsTest, DeleteOutcomes) {
         const CommandResult result = commands->Delete(test.typed, test.tryNow);
         EXPECT_EQ(result.outcome, test.outcome);
         EXPECT_EQ(result.status, test.status);
-        if (result.outcome == CommandOutcome::DoneNow || result.outcome == CommandOutcome::Scheduled)
+        if (result.outcome == CommandOutcome::DoneNow || result.outcome == CommandOutcome::Scheduled) {
             EXPECT_EQ(matches.size(), result.pattern ? result.deletedNow.size() + result.scheduled.size() : 0u);
+        }
         std::string expected = S("\\??\\C:\\x\0\0");
         for (const char* first : test.scheduledFirstStrings) expected += std::string(first) + S("\0\0");
         expected.push_back('\0');
