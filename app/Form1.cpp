@@ -34,6 +34,12 @@ constexpr const char* kFileToDeleteBoxLabel = "File To Delete";
 constexpr UINT kCompleteWindowMessage = WM_APP + 1;
 // Posted when Windows stopped the restart this program asked for.
 constexpr UINT kRestartStoppedMessage = WM_APP + 2;
+// The owner-drawn buttons' focus: a solid black frame, 5.3:1 against their
+// grey face (an XOR dotted rectangle there is grey on grey), inset and wide
+// as below in pixels at 96 DPI.
+constexpr unsigned kFaceFocusColour = 0x000000;
+constexpr int kFaceFocusInset = 3;
+constexpr int kFaceFocusWidth = 2;
 
 // Fixed dialog border: a caption with the close button, no sizing, no
 // minimize or maximize button. The window has a taskbar button.
@@ -43,10 +49,12 @@ constexpr DWORD kForm1ExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
 DWORD ControlStyle(const ControlLayout& layout) {
     DWORD style = WS_CHILD | (layout.tabStop ? WS_TABSTOP : 0);
     switch (layout.kind) {
-    case ControlKind::Button: return style | BS_PUSHBUTTON;
-    case ControlKind::FaceButton: return style | BS_OWNERDRAW;
+    // Buttons and check boxes say when they get the focus (BS_NOTIFY), so
+    // that the default-button frame follows it.
+    case ControlKind::Button: return style | BS_PUSHBUTTON | BS_NOTIFY;
+    case ControlKind::FaceButton: return style | BS_OWNERDRAW | BS_NOTIFY;
     case ControlKind::TextBox: return style | ES_AUTOHSCROLL;
-    case ControlKind::CheckBox: return style | BS_AUTOCHECKBOX;
+    case ControlKind::CheckBox: return style | BS_AUTOCHECKBOX | BS_NOTIFY;
     case ControlKind::Label: return style | SS_LEFT | SS_NOTIFY;
     case ControlKind::Image: return style | SS_OWNERDRAW;
     case ControlKind::Frame: return style | WS_CLIPSIBLINGS;
@@ -157,6 +165,9 @@ void Form1::Show() {
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
     SetForegroundWindow(hwnd_);
+    // The focus is drawn from the start, not only once a key was pressed:
+    // the user must always see where Enter and Space act.
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     GiveFocus(kCommand6);
     // The pages are hidden until one is chosen, and tooltips are needed only
     // once the mouse rests on a control: both are made right after the
@@ -357,6 +368,7 @@ void Form1::Replace_Click() {
     // The focus follows the page: never left on a control now hidden,
     // where keys would act on what the user cannot see.
     GiveFocus(kText2);
+    ShowDefaultButton();
 }
 
 void Form1::Delete_Click() {
@@ -365,6 +377,7 @@ void Form1::Delete_Click() {
     SetVisible(kCommand8, false);
     SetVisible(kCommand10, false);
     GiveFocus(kText4);
+    ShowDefaultButton();
 }
 
 void Form1::Command8_Click() { Replace_Click(); }
@@ -438,7 +451,12 @@ void Form1::Command1_Click() {
 
 void Form1::Command7_Click() {
     if (RefuseTooLong(CommandKind::Delete, kText4, kFileToDeleteBoxLabel)) return;
-    const CommandResult result = m_Commands->Delete(Text(kText4), Ticked(kCheck2));
+    const std::string name = Text(kText4);
+    const bool now = Ticked(kCheck2);
+    // A pattern that takes more than one file asks first; No changes nothing.
+    const std::vector<std::string> matches = m_Commands->PatternMatches(name);
+    if (matches.size() > 1 && !AskYesNo(DeleteManyQuestion(matches, now))) return;
+    const CommandResult result = m_Commands->Delete(name, now);
     ShowCommandResult(CommandKind::Delete, result, kText4);
 }
 
@@ -521,7 +539,15 @@ LRESULT CALLBACK Form1::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case DM_GETDEFID: {
+        // Asked by the dialog keys on Enter: the button it presses.
+        const Form1ControlId id = DefaultButton();
+        return id == 0 ? 0 : MAKELRESULT(id, DC_HASDEFID);
+    }
+    case WM_NEXTDLGCTL:
+        OnNextControl(wParam, lParam != 0);
         return 0;
     case WM_ACTIVATE:
         OnActivate(wParam);
@@ -561,7 +587,14 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-void Form1::OnCommand(int id) {
+void Form1::OnCommand(int id, int code) {
+    if (code == BN_SETFOCUS || code == EN_SETFOCUS) {
+        ShowDefaultButton();
+        return;
+    }
+    // A click, a menu item, an accelerator or Enter (all codes 0 or 1);
+    // other notifications (a box's change, a double click) are not commands.
+    if (code != BN_CLICKED && code != 1) return;
     // A command that fails with an exception has changed nothing the user
     // sees yet: say so once, and leave the window as it was.
     try {
@@ -587,8 +620,42 @@ void Form1::RunCommand(int id) {
     case kCommand2: Command2_Click(); break;
     case kCommand3: Command3_Click(); break;
     case kCommand9: Command9_Click(); break;
-    default: break;  // Enter and Esc in a box (IDOK, IDCANCEL): nothing to do
+    default: break;  // Esc (IDCANCEL), Enter on the start page (IDOK): nothing to do
     }
+}
+
+Form1ControlId Form1::DefaultButton() const {
+    // The button with the focus; otherwise the shown page's Apply.
+    const HWND focus = GetFocus();
+    for (const ControlLayout& layout : Form1Controls()) {
+        if (layout.kind != ControlKind::Button && layout.kind != ControlKind::FaceButton) continue;
+        if (focus != nullptr && Control(layout.id) == focus) return layout.id;
+    }
+    if (IsWindowVisible(Control(kFrame1))) return kCommand1;
+    if (IsWindowVisible(Control(kFrame2))) return kCommand7;
+    return static_cast<Form1ControlId>(0);
+}
+
+void Form1::ShowDefaultButton() {
+    // The thick frame on the button Enter presses, and on no other.
+    const Form1ControlId chosen = DefaultButton();
+    for (const ControlLayout& layout : Form1Controls()) {
+        const HWND button = Control(layout.id);
+        if (layout.kind != ControlKind::Button || button == nullptr) continue;
+        const auto style = static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE));
+        const DWORD type = layout.id == chosen ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((style & BS_TYPEMASK) == type) continue;
+        SendMessageW(button, BM_SETSTYLE, (style & 0xFFFF & ~static_cast<DWORD>(BS_TYPEMASK)) | type, TRUE);
+    }
+}
+
+void Form1::OnNextControl(WPARAM wParam, bool given) {
+    // As a dialog does: a label's mnemonic gives it the focus and then asks
+    // for the next control, its box.
+    const HWND target = given ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+    if (target == nullptr || !IsChild(hwnd_, target)) return;
+    SetFocus(target);
+    if ((SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 void Form1::OnActivate(WPARAM wParam) {
@@ -641,11 +708,22 @@ void Form1::OnDrawItem(const DRAWITEMSTRUCT& item) {
     SetTextColor(item.hDC, ColourRef(kFaceButtonTextColour));
     const SelectedObject font(item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     if (pressed) OffsetRect(&face, 1, 1);
-    DrawTextW(item.hDC, caption, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // The mnemonic is underlined unless Windows hides them until Alt.
+    const UINT underline = (item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0;
+    DrawTextW(item.hDC, caption, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | underline);
     if ((item.itemState & ODS_FOCUS) != 0) {
-        RECT focus = face;
-        InflateRect(&focus, -2, -2);
-        DrawFocusRect(item.hDC, &focus);
+        const int inset = MulDiv(kFaceFocusInset, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
+        const int width = MulDiv(kFaceFocusWidth, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
+        RECT outer = item.rcItem;
+        InflateRect(&outer, -inset, -inset);
+        RECT inner = outer;
+        InflateRect(&inner, -width, -width);
+        const UniqueBrush focusBrush(CreateSolidBrush(ColourRef(kFaceFocusColour)));
+        const RECT sides[] = {{outer.left, outer.top, outer.right, inner.top},
+                              {outer.left, inner.bottom, outer.right, outer.bottom},
+                              {outer.left, inner.top, inner.left, inner.bottom},
+                              {inner.right, inner.top, outer.right, inner.bottom}};
+        for (const RECT& side : sides) FillRect(item.hDC, &side, focusBrush.Get());
     }
 }
 

@@ -106,9 +106,18 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Runs the command of a control or menu item; an exception it throws
     // becomes one message.
-    void OnCommand(int id);
+    // code: the notification (BN_CLICKED, EN_SETFOCUS, ...).
+    void OnCommand(int id, int code);
     void RunCommand(int id);
     void OnActivate(WPARAM wParam);
+    // The button Enter presses: the focused button, else the shown page's
+    // Apply; 0 on the start page away from its buttons.
+    Form1ControlId DefaultButton() const;
+    // Gives the default-button frame to DefaultButton only.
+    void ShowDefaultButton();
+    // WM_NEXTDLGCTL: the focus to wParam (given), or to the next or previous
+    // control that takes it.
+    void OnNextControl(WPARAM wParam, bool given);
     // WM_ENDSESSION: ending is false when the session goes on after all.
     void OnEndSession(bool ending);
     void OnDpiChanged(UINT dpi, const RECT& suggested);

@@ -33,6 +33,14 @@ std::string DeletedBefore(const CommandResult& result) {
            " deleted at once. ";
 }
 
+// What a pattern did with its files, said before the usual sentence.
+std::string PatternCounts(const CommandResult& result) {
+    const std::size_t now = result.deletedNow.size();
+    const std::size_t later = result.outcome == CommandOutcome::Scheduled ? result.scheduled.size() : 0;
+    return FileCount(now) + (now == 1 ? " was" : " were") + " deleted now; " + FileCount(later) +
+           (later == 1 ? " is" : " are") + " scheduled for deletion at the next start.\r\n";
+}
+
 // What is wrong with a value of another form, then what was not done.
 std::string AnotherFormText(const StoredShape& shape, const char* nothingDone) {
     return AnotherFormSentence(shape) + " " + nothingDone;
@@ -42,6 +50,13 @@ std::string AnotherFormText(const StoredShape& shape, const char* nothingDone) {
 
 std::string MessageFor(CommandKind kind, const CommandResult& result, const ErrorTextFunction& errorText) {
     const char* nothingDone = kind == CommandKind::Replace ? kMsgNothingReplaced : kMsgNothingDeleted;
+    const bool counted = kind == CommandKind::Delete && result.pattern &&
+                         (result.outcome == CommandOutcome::DoneNow || result.outcome == CommandOutcome::Scheduled);
+    if (counted) {
+        CommandResult single = result;
+        single.pattern = false;
+        return PatternCounts(result) + MessageFor(kind, single, errorText);
+    }
     switch (result.outcome) {
     case CommandOutcome::NeedsInput:
         return kind == CommandKind::Replace ? kMsgNeedSourceAndDestination : kMsgNeedFileToDelete;
@@ -78,6 +93,17 @@ std::string MessageFor(CommandKind kind, const CommandResult& result, const Erro
     }
     return DeletedBefore(result) +
            FailureText("Nothing was scheduled.", result.readFailed, result.status, errorText);
+}
+
+std::string DeleteManyQuestion(const std::vector<std::string>& names, bool now) {
+    std::string text = now ? "Delete " + FileCount(names.size()) +
+                                 " now? Those in use are scheduled for deletion at the next start."
+                           : "Schedule " + FileCount(names.size()) + " for deletion at the next start?";
+    text += "\r\n";
+    for (std::size_t index = 0; index < names.size() && index < kQuestionNames; ++index)
+        text += "\r\n" + names[index];
+    if (names.size() > kQuestionNames) text += "\r\n... and " + std::to_string(names.size() - kQuestionNames) + " more";
+    return text;
 }
 
 std::string NameTooLongMessage(CommandKind kind, std::string_view boxLabel) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/system_error_text.h"
 #include "scheduler/file_commands.h"
@@ -52,6 +53,14 @@ inline constexpr const char* kMsgOthersSignedIn =
 inline constexpr const char* kMsgRestartStopped =
     "Windows did not restart: a program refused to close, or the restart was cancelled. The scheduled file "
     "operations are still waiting; close the programs that hold them open and press Restart again.";
+
+// Asked, No the default, before a name with a pattern deletes more than one
+// file: how many, the first ten of names (the files it matches), and
+// whether they go now (files in use then wait for the next start) or all
+// at the next start.
+std::string DeleteManyQuestion(const std::vector<std::string>& names, bool now);
+// The most names the question lists.
+inline constexpr std::size_t kQuestionNames = 10;
 
 // The longest name Windows accepts, in UTF-16 units.
 inline constexpr int kLongestNameUnits = 32767;

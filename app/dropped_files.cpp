@@ -2,9 +2,9 @@
 
 namespace pendrix {
 
-DroppedName ChooseDroppedName(const std::vector<std::string>& names, const char* boxLabel) {
+DroppedName ChooseDroppedName(const std::vector<std::string>& names, const char* boxLabel, bool shown) {
     DroppedName chosen;
-    if (names.empty()) return chosen;
+    if (names.empty() || !shown) return chosen;
     chosen.name = names.front();
     if (names.size() > 1)
         chosen.message = std::to_string(names.size()) + " files were dropped on " + boxLabel +

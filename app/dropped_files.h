@@ -13,7 +13,9 @@ struct DroppedName {
 };
 
 // names: the dropped files and folders, in the order the drop gives them;
-// boxLabel: the box as the window labels it.
-DroppedName ChooseDroppedName(const std::vector<std::string>& names, const char* boxLabel);
+// boxLabel: the box as the window labels it; shown: whether the box is on
+// the screen. A box nobody sees takes nothing: the next keys would go into
+// it unseen.
+DroppedName ChooseDroppedName(const std::vector<std::string>& names, const char* boxLabel, bool shown);
 
 }  // namespace pendrix

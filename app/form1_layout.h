@@ -87,12 +87,16 @@ inline constexpr unsigned kFaceButtonTextColour = 0xFFFFFF;
 inline constexpr unsigned kLabelTextColour = 0x404040;
 
 inline constexpr const char* kForm1Caption = "Korvane Pendrix";
-inline constexpr const char* kMenuFileCaption = "File";
-inline constexpr const char* kMenuReplaceCaption = "Replace A File";
-inline constexpr const char* kMenuDeleteCaption = "Delete A File";
-inline constexpr const char* kMenuExitCaption = "Exit";
+// Captions carry their mnemonic as "&" before its letter; the letters of
+// the controls that show together are all different, and none is F (the
+// menu bar's File).
+inline constexpr const char* kMenuFileCaption = "&File";
+inline constexpr const char* kMenuReplaceCaption = "&Replace A File";
+inline constexpr const char* kMenuDeleteCaption = "&Delete A File";
+inline constexpr const char* kMenuExitCaption = "E&xit";
 
-// Every control of the main window, in focus order.
+// Every control of the main window, in focus order; a label comes right
+// before the box it names, so that its mnemonic moves the focus there.
 std::span<const ControlLayout> Form1Controls();
 
 // The control with this id, or null.

@@ -81,7 +81,9 @@ void Form1::OnDropFiles(Form1ControlId box, std::intptr_t drop) {
     const char* label = "";
     for (const DropBox& candidate : kDropBoxes)
         if (candidate.id == box) label = candidate.label;
-    const DroppedName chosen = ChooseDroppedName(names, label);
+    // The drop is taken (and released) even for a hidden box, which then
+    // stays as it was.
+    const DroppedName chosen = ChooseDroppedName(names, label, IsWindowVisible(Control(box)) != FALSE);
     if (chosen.name.empty()) return;
     Text(box, chosen.name);
     GiveFocus(box);

@@ -192,7 +192,7 @@ public:
         if (!file) {
             const DWORD error = GetLastError();
             const DWORD found = GetFileAttributesW(Wide(path).c_str());
-            return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY) ? kErrorDirectoryNotSupported
+            return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY) ? static_cast<DWORD>(kErrorDirectoryNotSupported)
                                                                                           : error;
         }
         bytes.clear();

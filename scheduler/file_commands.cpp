@@ -428,14 +428,43 @@ void FileCommands::DeleteEmptyFolder(const ResolvedName& target, bool tryNow, Co
     }
 }
 
+namespace {
+
+// The pattern as the find functions read it: resolving dropped a final
+// period, which still tells "*." (no extension) from "*".
+std::string PatternOf(const ResolvedName& pattern, std::string_view typed) {
+    std::string last(LastPartOf(pattern.full));
+    if (!typed.empty() && typed.back() == '.') last.push_back('.');
+    return last;
+}
+
+// A file (never a folder) the pattern selects.
+bool Selected(const FoundFile& file, std::string_view pattern) {
+    return !(file.attributes & kAttributeDirectory) && MatchesPattern(pattern, file.name);
+}
+
+}  // namespace
+
+std::vector<std::string> FileCommands::PatternMatches(std::string_view typed) {
+    const std::string_view path = WithoutSurroundingQuotes(typed);
+    if (!HasWildcards(path)) return {};
+    const NameResolution target = ResolveName(typed, files_, NameUse::Pattern);
+    std::vector<FoundFile> found;
+    if (target.problem != NameProblem::None || files_.FindFiles(target.name.path, found) != kErrorSuccess) return {};
+    const std::string last = PatternOf(target.name, path);
+    const std::string folder(FolderOf(target.name.full));
+    std::vector<std::string> names;
+    for (const FoundFile& file : found)
+        if (Selected(file, last)) names.push_back(folder + file.name);
+    return names;
+}
+
 // The start-up processing expands no pattern: every file whose long name
 // matches is deleted now or scheduled by its full name.
 void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view typed, bool tryNow,
                                  CommandResult& result) {
-    // The pattern as the find functions read it: resolving dropped a final
-    // period, which still tells "*." (no extension) from "*".
-    std::string last(LastPartOf(pattern.full));
-    if (!typed.empty() && typed.back() == '.') last.push_back('.');
+    const std::string last = PatternOf(pattern, typed);
+    result.pattern = true;
 
     std::vector<FoundFile> found;
     const WinStatus status = files_.FindFiles(pattern.path, found);
@@ -451,7 +480,7 @@ void FileCommands::DeleteMatches(const ResolvedName& pattern, std::string_view t
     std::string linkLeftTarget;
     bool matched = false;
     for (const FoundFile& file : found) {
-        if ((file.attributes & kAttributeDirectory) || !MatchesPattern(last, file.name)) continue;
+        if (!Selected(file, last)) continue;
         matched = true;
         const std::string path = folderPath + file.name;
         if (LastPart link = CheckLastPart(files_, path); link.link) {

@@ -136,6 +136,9 @@ struct CommandResult {
     // Scheduled: a folder on the way that ordinary users may change (a
     // warning); empty when there is none.
     std::string changeableFolder;
+    // Delete of a name with a pattern: deletedNow and scheduled count what
+    // it did with each file it matched.
+    bool pattern = false;
 };
 
 // Makes result the refusal of name, the command's subject, with status.
@@ -201,6 +204,12 @@ public:
     // deleted itself, at once or not at all: never what it leads to, and
     // never at the next start, which would follow it.
     CommandResult Delete(std::string_view path, bool tryNow);
+
+    // The files Delete would take for a name with * or ? in its last part,
+    // by their full names, as the folder lists them now; empty for a name
+    // without a pattern, one that cannot be resolved, or no match. Asked
+    // before a pattern is deleted, to say how many and which.
+    std::vector<std::string> PatternMatches(std::string_view path);
 
     // Whether the replacement now of the file at destination (a full name)
     // would be undone at the next start by a pending entry that takes it

@@ -186,5 +186,33 @@ TEST(CommandMessages, ASourceMovedAsItIsAndAChangeableFolderAreSaid) {
                   "\r\nDeleted the link \"C:\\l.db\" itself now; \"C:\\data\\l.db\", where it led, was not touched.");
 }
 
+// A pattern of many files asks with their count and the first ten names;
+// afterwards, how many went now and how many wait, before the usual sentence.
+TEST(CommandMessages, APatternAsksWithCountAndNamesAndThenCountsWhatWasDone) {
+    const std::vector<std::string> names(12, "C:\\f");
+    std::string ten;
+    for (int index = 0; index < 10; ++index) ten += "\r\nC:\\f";
+    EXPECT_EQ(DeleteManyQuestion(names, true), "Delete 12 files now? Those in use are scheduled for deletion at the "
+                                               "next start.\r\n" + ten + "\r\n... and 2 more");
+    EXPECT_EQ(DeleteManyQuestion({"C:\\a", "C:\\b"}, false),
+              "Schedule 2 files for deletion at the next start?\r\n\r\nC:\\a\r\nC:\\b");
+    CommandResult result;
+    result.pattern = true;
+    result.outcome = CommandOutcome::Scheduled;
+    result.deletedNow = {"C:\\a", "C:\\b"};
+    result.scheduled = {{"\\??\\C:\\c", ""}};
+    const ErrorTextFunction errorText = [](WinStatus) { return std::string("text"); };
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText),
+              "2 files were deleted now; 1 file is scheduled for deletion at the next start.\r\n" +
+                  std::string(kMsgRebootNeeded));
+    result.outcome = CommandOutcome::DoneNow;
+    result.deletedNow.resize(1);
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText),
+              "1 file was deleted now; 0 files are scheduled for deletion at the next start.\r\n" +
+                  std::string(kMsgDeletedNow));
+    result.pattern = false;
+    EXPECT_EQ(MessageFor(CommandKind::Delete, result, errorText), kMsgDeletedNow) << "a file named: as before";
+}
+
 }  // namespace
 }  // namespace pendrix

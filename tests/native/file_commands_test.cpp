@@ -453,9 +453,14 @@ TEST_F(FileCommandsTest, DeleteOutcomes) {
         files.PutFolder("c:\\t\\sub.tmp");
         for (const char* path : test.inUse) files.Find(path)->inUse = true;
 
-        const CommandResult result = Launch().Delete(test.typed, test.tryNow);
+        // Asked first, a pattern names the files it then deletes or schedules.
+        const std::vector<std::string> matches = Launch().PatternMatches(test.typed);
+        const CommandResult result = commands->Delete(test.typed, test.tryNow);
         EXPECT_EQ(result.outcome, test.outcome);
         EXPECT_EQ(result.status, test.status);
+        if (result.outcome == CommandOutcome::DoneNow || result.outcome == CommandOutcome::Scheduled) {
+            EXPECT_EQ(matches.size(), result.pattern ? result.deletedNow.size() + result.scheduled.size() : 0u);
+        }
         std::string expected = S("\\??\\C:\\x\0\0");
         for (const char* first : test.scheduledFirstStrings) expected += std::string(first) + S("\0\0");
         expected.push_back('\0');

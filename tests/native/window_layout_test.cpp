@@ -2,7 +2,9 @@
 // edit of a table must keep (ids unique, controls inside what holds them).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
+#include <string>
 
 #include "about/about_layout.h"
 #include "app/form1_layout.h"
@@ -43,6 +45,18 @@ TEST(Form1Layout, IdsAreUniqueAndEveryControlLiesInsideWhatHoldsIt) {
         const bool takesFocus = control.kind != ControlKind::Label && control.kind != ControlKind::Frame &&
                                 control.kind != ControlKind::Image && !text3;
         EXPECT_EQ(control.tabStop, takesFocus);
+    }
+    // A mnemonic on every button, check box and box label ("..." has no
+    // letter), each letter once and none the menu bar's F.
+    std::set<char> letters{'F'};
+    for (const ControlLayout& c : Form1Controls()) {
+        const std::string text = c.text;
+        const std::size_t mark = text.find('&');
+        const bool named = c.kind != ControlKind::TextBox && c.kind != ControlKind::Frame &&
+                           c.kind != ControlKind::Image && c.id != kLabel1Index1 && c.id != kLabel1Index2;
+        EXPECT_EQ(mark != std::string::npos, named && text != "...") << c.name;
+        EXPECT_TRUE(mark == std::string::npos || letters.insert(static_cast<char>(std::toupper(text[mark + 1]))).second)
+            << c.name;
     }
     // Every control the window names has its row.
     for (int id = kFrame1; id <= kLabel1Index3; ++id)

@@ -208,7 +208,8 @@ TEST_F(CommandsOnWine, AFreeDestinationIsReplacedAtOnce) {
 }
 
 TEST_F(CommandsOnWine, DeleteAtOnceOrScheduleWhatIsInUse) {
-    for (const wchar_t* name : {L"free.txt", L"used.txt", L"a.log", L"b.log", L"c.log"}) WriteFile(Path(name), "x");
+    for (const wchar_t* name : {L"free.txt", L"used.txt", L"a.log", L"b.log", L"c.log", L"only.tmp"})
+        WriteFile(Path(name), "x");
     const HeldFile used(Path(L"used.txt"));
     const HeldFile usedLog(Path(L"b.log"));
     ASSERT_TRUE(used.Holding() && usedLog.Holding());
@@ -224,8 +225,24 @@ TEST_F(CommandsOnWine, DeleteAtOnceOrScheduleWhatIsInUse) {
 
     Type(kText4, Path(L"used.txt"));
     EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    // A pattern of one file asks nothing.
+    Type(kText4, Path(L"onl?.tmp"));
+    EXPECT_EQ(ClickAndAnswer(kCommand7), Texts{L"1 file was deleted now; 0 files are scheduled for deletion at the "
+                                               L"next start.\r\nForced File Deletion Successful."});
+    // More than one: one question first, No the default; No changes nothing.
     Type(kText4, Path(L"*.log"));
-    EXPECT_EQ(ClickAndAnswer(kCommand7), kReboot);
+    for (const int answer : {IDNO, IDYES}) {
+        const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(
+            form.Window(), [&] { Click(kCommand7); }, [&](const MessageBoxSeen&) { return answer; });
+        ASSERT_EQ(boxes.size(), answer == IDNO ? 1u : 2u);
+        EXPECT_EQ(boxes[0].text, L"Delete 3 files now? Those in use are scheduled for deletion at the next start."
+                                 L"\r\n\r\n" + Path(L"a.log") + L"\r\n" + Path(L"b.log") + L"\r\n" + Path(L"c.log"));
+        EXPECT_EQ(boxes[0].defaultButton, IDNO);
+        EXPECT_EQ(boxes.back().text, answer == IDNO ? boxes[0].text
+                                                    : L"2 files were deleted now; 1 file is scheduled for deletion "
+                                                      L"at the next start.\r\n" + kReboot[0]);
+        EXPECT_EQ(FolderContents(kFolder).size(), answer == IDNO ? 4u : 2u);
+    }
     EXPECT_EQ(Box(kText4), Path(L"*.log"));
     EXPECT_EQ(GetFocus(), Control(kText4));
     // The pattern's leftover is scheduled by its full name; the rest is gone.

@@ -123,6 +123,17 @@ TEST_F(Form1Shell, EachBoxTakesTheFileOrFolderDroppedOnIt) {
     EXPECT_EQ(form.Text(kText2), TextOfWide(kFile));
 }
 
+// A drop on a box nobody sees changes nothing and leaves the focus.
+TEST_F(Form1Shell, ADropOnAHiddenBoxIsIgnored) {
+    for (const auto& [page, box] : {std::pair{kMenuReplace, kText4}, std::pair{kMenuDelete, kText1}}) {
+        SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(page, 0), 0);
+        const HWND focus = GetFocus();
+        DropOn(box, {kFile});
+        EXPECT_EQ(form.Text(box), "");
+        EXPECT_EQ(GetFocus(), focus);
+    }
+}
+
 TEST_F(Form1Shell, SeveralFilesDroppedTheBoxTakesTheFirstAndSaysSo) {
     SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(kMenuDelete, 0), 0);
     const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(form.Window(), [&] {

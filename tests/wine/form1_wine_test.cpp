@@ -17,7 +17,8 @@ bool IsKind(HWND control, ControlKind kind) {
     const std::string name = ClassOf(control);
     const LONG style = GetWindowLongW(control, GWL_STYLE);
     switch (kind) {
-    case ControlKind::Button: return name == "Button" && (style & BS_TYPEMASK) == BS_PUSHBUTTON;
+    case ControlKind::Button:
+        return name == "Button" && ((style & BS_TYPEMASK) == BS_PUSHBUTTON || (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
     case ControlKind::FaceButton: return name == "Button" && (style & BS_TYPEMASK) == BS_OWNERDRAW;
     case ControlKind::CheckBox: return name == "Button" && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
     case ControlKind::TextBox: return name == "Edit" && (style & ES_MULTILINE) == 0;
@@ -155,10 +156,10 @@ TEST_F(Form1Test, WindowIsAFixedDialogOfFourHundredByThreeHundredCentredOnTheScr
     ASSERT_EQ(GetMenuItemCount(bar), 1);
     wchar_t caption[64] = {};
     GetMenuStringW(bar, 0, caption, 64, MF_BYPOSITION);
-    EXPECT_STREQ(caption, L"File");
+    EXPECT_STREQ(caption, L"&File");
     const HMENU file = GetSubMenu(bar, 0);
     ASSERT_EQ(GetMenuItemCount(file), 4);
-    const wchar_t* items[] = {L"Replace A File", L"Delete A File", nullptr, L"Exit"};
+    const wchar_t* items[] = {L"&Replace A File", L"&Delete A File", nullptr, L"E&xit"};
     for (int position = 0; position < 4; ++position) {
         MENUITEMINFOW item{};
         item.cbSize = sizeof(item);
@@ -365,6 +366,76 @@ TEST_F(Form1Test, TheFocusFollowsThePageHoweverItChanges) {
                 }
             }
         }
+    }
+}
+
+// Enter and Space press the focused button of either kind; Enter in a box
+// or on a check box presses the page's Apply; Alt and a letter press what it
+// marks, or put the focus in the box a label names. Each row in a window of
+// its own, on its page (0 start, 1 replace, 2 delete), from its focus.
+TEST_F(Form1Test, KeysPressButtonsAndApplyAndMnemonicsReachTheirControls) {
+    const wchar_t* both = L"Make sure you enter a Source AND Destination file";
+    const wchar_t* name = L"Make sure you enter a File To Delete";
+    const struct {
+        int page;
+        Form1ControlId focus;
+        WPARAM key;  // VK_RETURN, VK_SPACE, or a letter with Alt
+        Form1ControlId focusAfter;
+        const wchar_t* message;  // null: none
+    } rows[] = {
+        {0, kCommand8, VK_RETURN, kText2, nullptr},   {0, kCommand10, VK_SPACE, kText4, nullptr},
+        {0, kCommand6, 'p', kText2, nullptr},         {0, kCommand6, 'd', kText4, nullptr},
+        {1, kText1, VK_RETURN, kText1, both},         {1, kCheck1, VK_RETURN, kCheck1, both},
+        {1, kCommand1, VK_SPACE, kCommand1, both},    {2, kText4, VK_RETURN, kText4, name},
+        {1, kText2, 's', kText1, nullptr},            {1, kText1, 't', kText2, nullptr},
+        {1, kText2, 'a', kCommand1, both},            {2, kCommand7, 'o', kText4, nullptr},
+        {2, kText4, 'y', kCommand7, name},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "page " << row.page << ", focus " << row.focus << ", key " << row.key);
+        Form1 window(SystemRegistryApi(), SystemFileDialogApi(), shutdown);
+        ASSERT_TRUE(window.Create(GetModuleHandleW(nullptr)));
+        window.Show();
+        ASSERT_TRUE(WaitUntil([&] { return Pump(), window.Control(kText1) != nullptr; }));
+        if (row.page != 0)
+            SendMessageW(window.Window(), WM_COMMAND, MAKEWPARAM(row.page == 1 ? kMenuReplace : kMenuDelete, 0), 0);
+        window.GiveFocus(row.focus);
+        const HWND focus = window.Control(row.focus);
+        const std::vector<MessageBoxSeen> boxes = AnswerMessageBoxes(window.Window(), [&] {
+            const bool alt = row.key != VK_RETURN && row.key != VK_SPACE;
+            PostMessageW(focus, alt ? WM_SYSCHAR : WM_KEYDOWN, row.key, alt ? 1 << 29 : 0);
+            if (!alt) PostMessageW(focus, WM_KEYUP, row.key, 0);
+            Pump();
+        });
+        ASSERT_EQ(boxes.size(), row.message != nullptr ? 1u : 0u);
+        if (row.message != nullptr) {
+            EXPECT_EQ(boxes[0].text, row.message);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return Pump(), GetFocus() == window.Control(row.focusAfter); }, 5000))
+            << "the focus is on " << GetDlgCtrlID(GetFocus());
+        DestroyWindow(window.Window());
+        TakeQuit();
+    }
+}
+
+// The default-button frame (and Enter) is on the focused push button,
+// otherwise on the shown page's Apply: never left behind by the focus.
+TEST_F(Form1Test, TheDefaultButtonFrameFollowsThePageAndTheFocusedButton) {
+    // What is chosen (a menu item, or a control given the focus), and the button framed then.
+    const std::pair<int, Form1ControlId> steps[] = {
+        {kChameleonButton1, kChameleonButton1}, {kMenuReplace, kCommand1}, {kCommand2, kCommand2},
+        {kCheck1, kCommand1}, {kMenuDelete, kCommand7}, {kCommand5, kCommand5}, {kText4, kCommand7}};
+    for (const auto& step : steps) {
+        if (step.first >= kMenuReplace) Menu(static_cast<Form1MenuId>(step.first));
+        else form.GiveFocus(static_cast<Form1ControlId>(step.first));
+        EXPECT_TRUE(WaitUntil([&] {
+            Pump();
+            for (const ControlLayout& c : Form1Controls())
+                if (c.kind == ControlKind::Button && (c.id == step.second) !=
+                        ((GetWindowLongW(Control(c.id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)) return false;
+            return true;
+        }, 5000)) << step.second;
+        EXPECT_EQ(SendMessageW(form.Window(), DM_GETDEFID, 0, 0), MAKELRESULT(step.second, DC_HASDEFID));
     }
 }
 
