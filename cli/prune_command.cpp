@@ -19,7 +19,7 @@ int RunPrune(const CliArguments& arguments, CliContext& context) {
     // Withdrawn from the first value before the second failed: what was
     // done is said, value by value, before the failure.
     if (result.PartlyWithdrawn()) {
-        context.output.Out(arguments.format == OutputFormat::Json ? FormatPruneJson(result) : FormatPruneText(result));
+        context.output.Out(arguments.format == OutputFormat::Json ? JsonDocument([&](JsonObject& out) { WritePruneJson(out, result); }) : FormatPruneText(result));
         for (std::size_t v = 0; v < result.values.size(); ++v)
             if (!result.WithdrawnFrom(v)) notDone = "nothing was withdrawn from " + result.values[v].name;
     }
@@ -28,7 +28,7 @@ int RunPrune(const CliArguments& arguments, CliContext& context) {
     case PruneOutcome::NothingToWithdraw:
     case PruneOutcome::WouldWithdraw:
     case PruneOutcome::Withdrawn:
-        context.output.Out(arguments.format == OutputFormat::Json ? FormatPruneJson(result) : FormatPruneText(result));
+        context.output.Out(arguments.format == OutputFormat::Json ? JsonDocument([&](JsonObject& out) { WritePruneJson(out, result); }) : FormatPruneText(result));
         return kExitDone;
     case PruneOutcome::ReadFailed: return FailToRead(context, nothing, result.status);
     case PruneOutcome::AnotherForm:

@@ -23,7 +23,7 @@ int StatusExitCode(const MachineStatus& status) {
 int RunStatus(const CliArguments& arguments, CliContext& context) {
     const MachineStatus status = ReadMachineStatus(context.registry, PresenceThrough(context.files));
     const int code = StatusExitCode(status);
-    context.output.Out(arguments.format == OutputFormat::Json ? FormatStatusJson(status) : FormatStatusText(status));
+    context.output.Out(arguments.format == OutputFormat::Json ? JsonDocument([&](JsonObject& out) { WriteStatusJson(out, status); }) : FormatStatusText(status));
     return code;
 }
 
