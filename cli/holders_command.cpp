@@ -20,7 +20,7 @@ int RunHolders(const CliArguments& arguments, CliContext& context) {
         return FailWithStatus(context, "could not look for the holders of " + Quoted(path),
                               status);
     const HolderReport report = MergeHolders(scan);
-    context.output.Out(arguments.format == OutputFormat::Json ? FormatHoldersJson(path, report)
+    context.output.Out(arguments.format == OutputFormat::Json ? JsonDocument([&](JsonObject& out) { WriteHoldersJson(out, path, report); })
                                                               : FormatHoldersText(path, report));
     return kExitDone;
 }
