@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/exit_codes.h"
-#include "common/json_text.h"
+#include "common/json_writer.h"
 #include "scheduler/plan_application.h"
 #include "scheduler/plan_text.h"
 #include "scheduler/refusal_text.h"
@@ -181,51 +181,41 @@ int Conclude(CliContext& context, const std::vector<PlanOperation>& plan, const 
     return kExitUnknownFailure;
 }
 
-void AppendOptionalString(std::string& out, const std::string& text) {
-    if (text.empty())
-        out += "null";
-    else
-        AppendJsonString(out, text);
-}
-
-std::string JsonDocument(const std::string& path, const std::vector<PlanOperation>& plan, const PlanResult* result,
-                         const Told& told, std::size_t line, const std::string& reason) {
-    std::string out = "{\"plan\": ";
-    AppendJsonString(out, path);
-    out += ", \"operations\": [";
-    for (std::size_t i = 0; result != nullptr && i < plan.size(); ++i) {
-        const OperationReport& report = result->operations[i];
-        const bool replacement = plan[i].verb == PlanVerb::Replace;
-        out += i == 0 ? "\r\n" : ",\r\n";
-        out += "{\"line\": " + std::to_string(plan[i].line) + ", \"operation\": ";
-        out += replacement ? "\"replace\", \"source\": " : "\"delete\", \"path\": ";
-        AppendJsonString(out, replacement ? report.source : report.target);
-        if (replacement) {
-            out += ", \"destination\": ";
-            AppendJsonString(out, report.target);
+// The members of apply's document: each operation and the set's outcome;
+// with no result (the plan could not be read) none of its operations.
+void WriteApplyJson(JsonObject& out, const std::string& path, const std::vector<PlanOperation>& plan,
+                    const PlanResult* result, const Told& told, std::size_t line, std::string_view reason) {
+    out.String("plan", path);
+    {
+        JsonArray operations = out.Array("operations", JsonItems::Lines);
+        for (std::size_t i = 0; result != nullptr && i < plan.size(); ++i) {
+            const OperationReport& report = result->operations[i];
+            const bool replacement = plan[i].verb == PlanVerb::Replace;
+            JsonObject described = operations.Object();
+            described.Number("line", plan[i].line);
+            if (replacement) {
+                described.String("operation", "replace");
+                described.String("source", report.source);
+                described.String("destination", report.target);
+            } else {
+                described.String("operation", "delete");
+                described.String("path", report.target);
+            }
+            described.String("outcome", FateName(report.fate));
+            described.String("use", UseName(report.use));
+            described.StringOrNull("heldBy", told.holders[i]);
+            described.StringOrNull("oldCopy", report.oldCopy);
+            if (replacement) described.StringOrNull("stagedCopy", report.stagedCopy);
         }
-        out += ", \"outcome\": \"" + std::string(FateName(report.fate)) + "\", \"use\": \"" + UseName(report.use) +
-               "\", \"heldBy\": ";
-        AppendOptionalString(out, told.holders[i]);
-        out += ", \"oldCopy\": ";
-        AppendOptionalString(out, report.oldCopy);
-        if (replacement) {
-            out += ", \"stagedCopy\": ";
-            AppendOptionalString(out, report.stagedCopy);
-        }
-        out += "}";
     }
-    out += result != nullptr && !plan.empty() ? "\r\n], " : "], ";
-    out += "\"outcome\": \"" + std::string(result != nullptr ? OutcomeName(result->outcome) : "invalid-plan") + "\"";
-    out += ", \"alreadyScheduled\": ";
-    out += result != nullptr && result->alreadyScheduled ? "true" : "false";
-    out += ", \"movedAsideFellBack\": ";
-    out += result != nullptr && result->fellBack ? "true" : "false";
-    out += ", \"line\": " + (line != 0 ? std::to_string(line) : std::string("null"));
-    out += ", \"reason\": ";
-    AppendOptionalString(out, reason);
-    // The command's caller adds exitCode, as to every JSON document.
-    return out + "}\r\n";
+    out.String("outcome", result != nullptr ? OutcomeName(result->outcome) : "invalid-plan");
+    out.Bool("alreadyScheduled", result != nullptr && result->alreadyScheduled);
+    out.Bool("movedAsideFellBack", result != nullptr && result->fellBack);
+    if (line != 0)
+        out.Number("line", line);
+    else
+        out.Null("line");
+    out.StringOrNull("reason", reason);
 }
 
 // The plan's line a failure concerns; 0 for none.
@@ -250,7 +240,7 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
     const std::string& path = arguments.operands[0];
     const bool json = arguments.format == OutputFormat::Json;
     const auto invalid = [&](std::size_t line, int code) {
-        if (json) context.output.Out(JsonDocument(path, {}, nullptr, {}, line, errors.Reason()));
+        if (json) context.output.Out(JsonDocument([&](JsonObject& out) { WriteApplyJson(out, path, {}, nullptr, {}, line, errors.Reason()); }));
         return code;
     };
 
@@ -303,7 +293,9 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
         const int code = Conclude(silent, plan, result);
         const std::string reason = kept.Reason();
         if (!reason.empty()) context.output.Error("pendrix-cli: " + reason + "\r\n");
-        context.output.Out(JsonDocument(path, plan, &result, holders, LineOfFailure(plan, result), reason));
+        context.output.Out(JsonDocument([&](JsonObject& out) {
+            WriteApplyJson(out, path, plan, &result, holders, LineOfFailure(plan, result), reason);
+        }));
         return code;
     }
     return Conclude(told, plan, result);
