@@ -15,31 +15,6 @@ namespace {
 
 constexpr char kNothingDone[] = "nothing of the plan was done or scheduled";
 
-// Keeps what a command writes to standard error, to give it in JSON too.
-class KeptErrors : public CliOutput {
-public:
-    explicit KeptErrors(CliOutput& output) : output_(output) {}
-    void Out(std::string_view text) override { output_.Out(text); }
-    void Error(std::string_view text) override {
-        output_.Error(text);
-        kept_.append(text);
-    }
-    // The last line, without the program's name and the line break.
-    std::string Reason() const {
-        std::string reason = kept_;
-        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
-        const std::size_t start = reason.rfind('\n');
-        if (start != std::string::npos) reason.erase(0, start + 1);
-        constexpr std::string_view kPrefix = "pendrix-cli: ";
-        if (reason.compare(0, kPrefix.size(), kPrefix) == 0) reason.erase(0, kPrefix.size());
-        return reason;
-    }
-
-private:
-    CliOutput& output_;
-    std::string kept_;
-};
-
 struct Told {
     std::vector<std::string> inUseBy;  // per operation: " (in use by ...)", or empty
     std::vector<std::string> holders;  // per operation: "host.exe, process 12", or empty
@@ -235,30 +210,26 @@ std::size_t LineOfFailure(const std::vector<PlanOperation>& plan, const PlanResu
 }  // namespace
 
 int RunApply(const CliArguments& arguments, CliContext& context) {
-    KeptErrors errors(context.output);
-    CliContext told{context.registry, context.files, context.holders, context.listLock, errors, context.errorText};
     const std::string& path = arguments.operands[0];
-    const bool json = arguments.format == OutputFormat::Json;
     const auto invalid = [&](std::size_t line, int code) {
-        if (json) context.output.Out(JsonDocument([&](JsonObject& out) { WriteApplyJson(out, path, {}, nullptr, {}, line, errors.Reason()); }));
+        if (context.json != nullptr) WriteApplyJson(*context.json, path, {}, nullptr, {}, line, context.failure);
         return code;
     };
 
     std::string file;
     const WinStatus read = context.files.ReadAll(path, file);
     if (read == kErrorFileNotFound || read == kErrorPathNotFound)
-        return invalid(0, Fail(told, "the plan " + Quoted(path) + " does not exist; " + kNothingDone,
+        return invalid(0, Fail(context, "the plan " + Quoted(path) + " does not exist; " + kNothingDone,
                                kErrorFileNotFound));
     if (read != kErrorSuccess)
-        return invalid(0, FailWithStatus(told, "the plan " + Quoted(path) + " could not be read; " +
-                                                   kNothingDone,
+        return invalid(0, FailWithStatus(context, "the plan " + Quoted(path) + " could not be read; " + kNothingDone,
                                          read));
     const PlanReading reading = ReadPlan(file);
     if (!reading.ok) {
         const std::string where = reading.line != 0 ? "line " + std::to_string(reading.line) + " of the plan " +
                                                           Quoted(path) + " is not an operation: "
                                                     : "the plan " + Quoted(path) + " is not a plan: ";
-        return invalid(reading.line, Fail(told, where + reading.problem + "; " + kNothingDone, kErrorInvalidData));
+        return invalid(reading.line, Fail(context, where + reading.problem + "; " + kNothingDone, kErrorInvalidData));
     }
 
     const std::vector<PlanOperation>& plan = reading.operations;
@@ -278,27 +249,12 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
         }
     });
 
-    if (!json)
-        for (std::size_t i = 0; i < plan.size(); ++i)
-            context.output.Out(OperationLine(plan[i], result.operations[i], holders.inUseBy[i]) + "\r\n");
-    if (json) {
-        // The set's line goes to standard error only when it failed.
-        class Quiet : public CliOutput {
-        public:
-            void Out(std::string_view) override {}
-            void Error(std::string_view) override {}
-        } quiet;
-        KeptErrors kept(quiet);
-        CliContext silent{context.registry, context.files, context.holders, context.listLock, kept, context.errorText};
-        const int code = Conclude(silent, plan, result);
-        const std::string reason = kept.Reason();
-        if (!reason.empty()) context.output.Error("pendrix-cli: " + reason + "\r\n");
-        context.output.Out(JsonDocument([&](JsonObject& out) {
-            WriteApplyJson(out, path, plan, &result, holders, LineOfFailure(plan, result), reason);
-        }));
-        return code;
-    }
-    return Conclude(told, plan, result);
+    for (std::size_t i = 0; i < plan.size(); ++i)
+        context.output.Out(OperationLine(plan[i], result.operations[i], holders.inUseBy[i]) + "\r\n");
+    const int code = Conclude(context, plan, result);
+    if (context.json != nullptr)
+        WriteApplyJson(*context.json, path, plan, &result, holders, LineOfFailure(plan, result), context.failure);
+    return code;
 }
 
 }  // namespace pendrix::cli
