@@ -236,9 +236,9 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
     Told holders;
     holders.inUseBy.resize(plan.size());
     holders.holders.resize(plan.size());
-    const PlanMode mode = arguments.atRestart   ? PlanMode::AtRestart
-                          : arguments.moveAside ? PlanMode::MoveAside
-                                                : PlanMode::NowOrAtRestart;
+    const PlanMode mode = arguments.Has("--at-restart")   ? PlanMode::AtRestart
+                          : arguments.Has("--move-aside") ? PlanMode::MoveAside
+                                                          : PlanMode::NowOrAtRestart;
     PlanApplication application(context.registry, context.files, context.listLock);
     const PlanResult result = application.Apply(plan, mode, [&](const PlanResult& found) {
         for (std::size_t i = 0; i < plan.size(); ++i) {

@@ -40,6 +40,12 @@ int FailToChange(CliContext& context, const char* nothingDone, WinStatus status)
     return Fail(context, (status == kErrorTimeout ? ListBusyReason() : NotKeptReason()) + "; " + nothingDone, status);
 }
 
+std::string CheckWhen(const CliArguments& arguments) {
+    if (arguments.Has("--at-restart") && arguments.Has("--move-aside"))
+        return "--move-aside replaces now and --at-restart at the next start: give one of them";
+    return std::string();
+}
+
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
                       const char* valueName) {
     return Fail(context, std::string(nothingDone) + ": " + AnotherFormLine(shape, valueName), kExitInvalidList);
@@ -120,9 +126,10 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     // The mutex is waited on only when SYSTEM or the administrators own it;
     // going on without it is said once, after the command's own words.
     TrustedListLock lock(context.listLock);
-    if (arguments.format != OutputFormat::Json) {
+    if (!arguments.Has("--json")) {
         CliContext trusted{context.registry, context.files,     context.holders, lock,
-                           context.output,   context.errorText, context.clock,   context.programFolder};
+                           context.output,   context.errorText, context.clock,   context.programFolder,
+                           context.localNow};
         const int code = arguments.command->run(arguments, trusted);
         if (const std::string notice = lock.TakeNotice(); !notice.empty()) Warn(context, notice);
         return code;
@@ -132,8 +139,8 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     int code = kExitUnknownFailure;
     {
         JsonObject members(document);
-        CliContext json{context.registry, context.files, context.holders, lock, quiet, context.errorText,
-                        context.clock,    context.programFolder, &members};
+        CliContext json{context.registry, context.files,         context.holders,  lock,     quiet,
+                        context.errorText, context.clock,        context.programFolder, context.localNow, &members};
         code = arguments.command->run(arguments, json);
         const std::string notice = lock.TakeNotice();
         if (!notice.empty()) Warn(context, notice);

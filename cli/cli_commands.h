@@ -37,6 +37,9 @@ struct CliContext {
     // The folder pendrix-cli.exe runs from, Pendrix.exe beside it: what the
     // Explorer menu starts.
     std::string programFolder = {};
+    // The computer's local time now (GetLocalTime): prune's backup name when
+    // none is given. Without it a name must be given.
+    LocalTime (*localNow)() = nullptr;
     // With --json: the document the command writes its members into, its
     // only output (null otherwise).
     JsonObject* json = nullptr;

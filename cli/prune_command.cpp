@@ -20,8 +20,13 @@ void Say(const PruneResult& result, CliContext& context) {
 
 int RunPrune(const CliArguments& arguments, CliContext& context) {
     PruneRequest request;
-    request.backupPath = arguments.backupPath.value_or(std::string());
-    request.dryRun = arguments.dryRun;
+    // --backup FILE; without it pendrix-backup-YYYYMMDD-HHMMSS.reg in the
+    // current folder, in local time.
+    if (const std::string* backup = arguments.Value("--backup"))
+        request.backupPath = *backup;
+    else if (context.localNow != nullptr)
+        request.backupPath = DefaultBackupName(context.localNow());
+    request.dryRun = arguments.Has("--dry-run");
     if (request.backupPath.empty() && !request.dryRun)
         return Fail(context, "no backup file given; nothing was withdrawn", kExitBadUsage);
     const PruneResult result =
