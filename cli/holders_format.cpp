@@ -83,10 +83,10 @@ void WriteHoldersJson(JsonObject& out, const std::string& path, const HolderRepo
     out.Number("notExamined", report.notExamined);
     out.Number("handlesNotAnswering", report.handlesNotAnswering);
     out.Bool("modulesByLoadedName", report.modulesByLoadedName);
-    if (report.handleSearch == HandleSearch::EachProcess)
-        out.Number("handlesOfEachProcess", kProbedHandles);
-    else
+    if (report.handleSearch != HandleSearch::EachProcess)
         out.Null("handlesOfEachProcess");
+    else
+        out.Number("handlesOfEachProcess", kProbedHandles);
 }
 
 }  // namespace pendrix::cli
