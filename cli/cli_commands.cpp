@@ -139,8 +139,9 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     int code = kExitUnknownFailure;
     {
         JsonObject members(document);
-        CliContext json{context.registry, context.files,         context.holders,  lock,     quiet,
-                        context.errorText, context.clock,        context.programFolder, context.localNow, &members};
+        CliContext json{context.registry, context.files, context.holders,       lock,
+                        quiet,            context.errorText, context.clock, context.programFolder,
+                        context.localNow, &members};
         code = arguments.command->run(arguments, json);
         const std::string notice = lock.TakeNotice();
         if (!notice.empty()) Warn(context, notice);
