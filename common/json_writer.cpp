@@ -1,9 +1,9 @@
 #include "common/json_writer.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "common/json_text.h"
+#include "common/pendrix_error.h"
 
 namespace pendrix {
 
@@ -33,7 +33,7 @@ JsonObject::~JsonObject() { out_ += '}'; }
 
 void JsonObject::Name(std::string_view name) {
     if (std::find(names_.begin(), names_.end(), name) != names_.end())
-        throw std::logic_error("a JSON member written twice: " + std::string(name));
+        throw PendrixError(kErrInvalidArgument, kProgramErrorSource, "a JSON member written twice: " + std::string(name));
     if (!names_.empty()) out_ += ", ";
     names_.emplace_back(name);
     AppendJsonString(out_, name);

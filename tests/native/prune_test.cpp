@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/json_reader.h"
+#include "common/pendrix_error.h"
 #include "registry/reg_file.h"
 #include "registry/registry_constants.h"
 #include "scheduler/pending_prune.h"
@@ -217,7 +218,7 @@ TEST_F(PruneTest, EveryJsonDocumentReadsBackStrictly) {
     registry.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
     check({"list"}, kErrorAccessDenied, true);
     // The writer refuses a member twice, so no document can hold one.
-    EXPECT_THROW(JsonDocument([](JsonObject& out) { out.Null("a"); out.Null("a"); }), std::logic_error);
+    EXPECT_THROW(JsonDocument([](JsonObject& out) { out.Null("a"); out.Null("a"); }), PendrixError);
 }
 
 TEST(PruneNames, TheDefaultBackupNameIsTheLocalTime) {
