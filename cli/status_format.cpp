@@ -163,7 +163,8 @@ void WriteStatusJson(JsonObject& out, const MachineStatus& status) {
     {
         JsonArray causes = out.Array("causes");
         bool effective = false;
-        for (const ClassifiedEntry& entry : status.entries) effective = effective || entry.effect == EntryClass::Effective;
+        for (const ClassifiedEntry& entry : status.entries)
+            effective = effective || entry.effect == EntryClass::Effective;
         if (effective) causes.String("pending file operations");
         for (const RestartSignal& signal : status.signals)
             if (signal.state == SignalState::Present) causes.String(signal.row->name);

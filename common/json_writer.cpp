@@ -33,7 +33,8 @@ JsonObject::~JsonObject() { out_ += '}'; }
 
 void JsonObject::Name(std::string_view name) {
     if (std::find(names_.begin(), names_.end(), name) != names_.end())
-        throw PendrixError(kErrInvalidArgument, kProgramErrorSource, "a JSON member written twice: " + std::string(name));
+        throw PendrixError(kErrInvalidArgument, kProgramErrorSource,
+                           "a JSON member written twice: " + std::string(name));
     if (!names_.empty()) out_ += ", ";
     names_.emplace_back(name);
     AppendJsonString(out_, name);
