@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/exit_codes.h"
-#include "common/json_text.h"
+#include "common/json_writer.h"
 #include "scheduler/plan_application.h"
 #include "scheduler/plan_text.h"
 #include "scheduler/refusal_text.h"
@@ -14,31 +14,6 @@ namespace pendrix::cli {
 namespace {
 
 constexpr char kNothingDone[] = "nothing of the plan was done or scheduled";
-
-// Keeps what a command writes to standard error, to give it in JSON too.
-class KeptErrors : public CliOutput {
-public:
-    explicit KeptErrors(CliOutput& output) : output_(output) {}
-    void Out(std::string_view text) override { output_.Out(text); }
-    void Error(std::string_view text) override {
-        output_.Error(text);
-        kept_.append(text);
-    }
-    // The last line, without the program's name and the line break.
-    std::string Reason() const {
-        std::string reason = kept_;
-        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
-        const std::size_t start = reason.rfind('\n');
-        if (start != std::string::npos) reason.erase(0, start + 1);
-        constexpr std::string_view kPrefix = "pendrix-cli: ";
-        if (reason.compare(0, kPrefix.size(), kPrefix) == 0) reason.erase(0, kPrefix.size());
-        return reason;
-    }
-
-private:
-    CliOutput& output_;
-    std::string kept_;
-};
 
 struct Told {
     std::vector<std::string> inUseBy;  // per operation: " (in use by ...)", or empty
@@ -181,51 +156,41 @@ int Conclude(CliContext& context, const std::vector<PlanOperation>& plan, const 
     return kExitUnknownFailure;
 }
 
-void AppendOptionalString(std::string& out, const std::string& text) {
-    if (text.empty())
-        out += "null";
-    else
-        AppendJsonString(out, text);
-}
-
-std::string JsonDocument(const std::string& path, const std::vector<PlanOperation>& plan, const PlanResult* result,
-                         const Told& told, std::size_t line, const std::string& reason) {
-    std::string out = "{\"plan\": ";
-    AppendJsonString(out, path);
-    out += ", \"operations\": [";
-    for (std::size_t i = 0; result != nullptr && i < plan.size(); ++i) {
-        const OperationReport& report = result->operations[i];
-        const bool replacement = plan[i].verb == PlanVerb::Replace;
-        out += i == 0 ? "\r\n" : ",\r\n";
-        out += "{\"line\": " + std::to_string(plan[i].line) + ", \"operation\": ";
-        out += replacement ? "\"replace\", \"source\": " : "\"delete\", \"path\": ";
-        AppendJsonString(out, replacement ? report.source : report.target);
-        if (replacement) {
-            out += ", \"destination\": ";
-            AppendJsonString(out, report.target);
+// The members of apply's document: each operation and the set's outcome;
+// with no result (the plan could not be read) none of its operations.
+void WriteApplyJson(JsonObject& out, const std::string& path, const std::vector<PlanOperation>& plan,
+                    const PlanResult* result, const Told& told, std::size_t line, std::string_view reason) {
+    out.String("plan", path);
+    {
+        JsonArray operations = out.Array("operations", JsonItems::Lines);
+        for (std::size_t i = 0; result != nullptr && i < plan.size(); ++i) {
+            const OperationReport& report = result->operations[i];
+            const bool replacement = plan[i].verb == PlanVerb::Replace;
+            JsonObject described = operations.Object();
+            described.Number("line", plan[i].line);
+            if (replacement) {
+                described.String("operation", "replace");
+                described.String("source", report.source);
+                described.String("destination", report.target);
+            } else {
+                described.String("operation", "delete");
+                described.String("path", report.target);
+            }
+            described.String("outcome", FateName(report.fate));
+            described.String("use", UseName(report.use));
+            described.StringOrNull("heldBy", told.holders[i]);
+            described.StringOrNull("oldCopy", report.oldCopy);
+            if (replacement) described.StringOrNull("stagedCopy", report.stagedCopy);
         }
-        out += ", \"outcome\": \"" + std::string(FateName(report.fate)) + "\", \"use\": \"" + UseName(report.use) +
-               "\", \"heldBy\": ";
-        AppendOptionalString(out, told.holders[i]);
-        out += ", \"oldCopy\": ";
-        AppendOptionalString(out, report.oldCopy);
-        if (replacement) {
-            out += ", \"stagedCopy\": ";
-            AppendOptionalString(out, report.stagedCopy);
-        }
-        out += "}";
     }
-    out += result != nullptr && !plan.empty() ? "\r\n], " : "], ";
-    out += "\"outcome\": \"" + std::string(result != nullptr ? OutcomeName(result->outcome) : "invalid-plan") + "\"";
-    out += ", \"alreadyScheduled\": ";
-    out += result != nullptr && result->alreadyScheduled ? "true" : "false";
-    out += ", \"movedAsideFellBack\": ";
-    out += result != nullptr && result->fellBack ? "true" : "false";
-    out += ", \"line\": " + (line != 0 ? std::to_string(line) : std::string("null"));
-    out += ", \"reason\": ";
-    AppendOptionalString(out, reason);
-    // The command's caller adds exitCode, as to every JSON document.
-    return out + "}\r\n";
+    out.String("outcome", result != nullptr ? OutcomeName(result->outcome) : "invalid-plan");
+    out.Bool("alreadyScheduled", result != nullptr && result->alreadyScheduled);
+    out.Bool("movedAsideFellBack", result != nullptr && result->fellBack);
+    if (line != 0)
+        out.Number("line", line);
+    else
+        out.Null("line");
+    out.StringOrNull("reason", reason);
 }
 
 // The plan's line a failure concerns; 0 for none.
@@ -245,39 +210,35 @@ std::size_t LineOfFailure(const std::vector<PlanOperation>& plan, const PlanResu
 }  // namespace
 
 int RunApply(const CliArguments& arguments, CliContext& context) {
-    KeptErrors errors(context.output);
-    CliContext told{context.registry, context.files, context.holders, context.listLock, errors, context.errorText};
     const std::string& path = arguments.operands[0];
-    const bool json = arguments.format == OutputFormat::Json;
     const auto invalid = [&](std::size_t line, int code) {
-        if (json) context.output.Out(JsonDocument(path, {}, nullptr, {}, line, errors.Reason()));
+        if (context.json != nullptr) WriteApplyJson(*context.json, path, {}, nullptr, {}, line, context.failure);
         return code;
     };
 
     std::string file;
     const WinStatus read = context.files.ReadAll(path, file);
     if (read == kErrorFileNotFound || read == kErrorPathNotFound)
-        return invalid(0, Fail(told, "the plan " + Quoted(path) + " does not exist; " + kNothingDone,
+        return invalid(0, Fail(context, "the plan " + Quoted(path) + " does not exist; " + kNothingDone,
                                kErrorFileNotFound));
     if (read != kErrorSuccess)
-        return invalid(0, FailWithStatus(told, "the plan " + Quoted(path) + " could not be read; " +
-                                                   kNothingDone,
+        return invalid(0, FailWithStatus(context, "the plan " + Quoted(path) + " could not be read; " + kNothingDone,
                                          read));
     const PlanReading reading = ReadPlan(file);
     if (!reading.ok) {
         const std::string where = reading.line != 0 ? "line " + std::to_string(reading.line) + " of the plan " +
                                                           Quoted(path) + " is not an operation: "
                                                     : "the plan " + Quoted(path) + " is not a plan: ";
-        return invalid(reading.line, Fail(told, where + reading.problem + "; " + kNothingDone, kErrorInvalidData));
+        return invalid(reading.line, Fail(context, where + reading.problem + "; " + kNothingDone, kErrorInvalidData));
     }
 
     const std::vector<PlanOperation>& plan = reading.operations;
     Told holders;
     holders.inUseBy.resize(plan.size());
     holders.holders.resize(plan.size());
-    const PlanMode mode = arguments.atRestart   ? PlanMode::AtRestart
-                          : arguments.moveAside ? PlanMode::MoveAside
-                                                : PlanMode::NowOrAtRestart;
+    const PlanMode mode = arguments.Has("--at-restart")   ? PlanMode::AtRestart
+                          : arguments.Has("--move-aside") ? PlanMode::MoveAside
+                                                          : PlanMode::NowOrAtRestart;
     PlanApplication application(context.registry, context.files, context.listLock);
     const PlanResult result = application.Apply(plan, mode, [&](const PlanResult& found) {
         for (std::size_t i = 0; i < plan.size(); ++i) {
@@ -288,29 +249,16 @@ int RunApply(const CliArguments& arguments, CliContext& context) {
         }
     });
 
-    if (!json)
-        for (std::size_t i = 0; i < plan.size(); ++i)
-            context.output.Out(OperationLine(plan[i], result.operations[i], holders.inUseBy[i]) + "\r\n");
+    for (std::size_t i = 0; i < plan.size(); ++i)
+        context.output.Out(OperationLine(plan[i], result.operations[i], holders.inUseBy[i]) + "\r\n");
     // A temporary file that could not be deleted again is named, with why.
     for (const LeftFile& left : result.temporaryLeft)
         Warn(context, "the temporary file " + Quoted(left.path) + " was left behind: " + context.errorText(left.status) +
                           " (error " + std::to_string(left.status) + ")");
-    if (json) {
-        // The set's line goes to standard error only when it failed.
-        class Quiet : public CliOutput {
-        public:
-            void Out(std::string_view) override {}
-            void Error(std::string_view) override {}
-        } quiet;
-        KeptErrors kept(quiet);
-        CliContext silent{context.registry, context.files, context.holders, context.listLock, kept, context.errorText};
-        const int code = Conclude(silent, plan, result);
-        const std::string reason = kept.Reason();
-        if (!reason.empty()) context.output.Error("pendrix-cli: " + reason + "\r\n");
-        context.output.Out(JsonDocument(path, plan, &result, holders, LineOfFailure(plan, result), reason));
-        return code;
-    }
-    return Conclude(told, plan, result);
+    const int code = Conclude(context, plan, result);
+    if (context.json != nullptr)
+        WriteApplyJson(*context.json, path, plan, &result, holders, LineOfFailure(plan, result), context.failure);
+    return code;
 }
 
 }  // namespace pendrix::cli

@@ -20,36 +20,20 @@ ParsedArguments Failure(std::string error) {
 
 std::string UsageOf(const CommandRow& command) { return std::string("; usage: pendrix-cli ") + command.syntax; }
 
-struct FlagOption {
-    CommandOption bit;
-    const char* name;
-    bool CliArguments::*field;
-};
-
-// The options that take no value.
-const FlagOption kFlagOptions[] = {
-    {kOptionAtRestart, "--at-restart", &CliArguments::atRestart},
-    {kOptionMoveAside, "--move-aside", &CliArguments::moveAside},
-    {kOptionPause, "--pause", &CliArguments::pause},
-    {kOptionAllUsers, "--all-users", &CliArguments::allUsers},
-    {kOptionDryRun, "--dry-run", &CliArguments::dryRun},
-};
-
-// Takes one option without a value; false when the command has no such option.
-bool TakeOption(const CommandRow& command, const std::string& option, CliArguments& arguments) {
-    if ((command.options & kOptionJson) != 0 && option == "--json") {
-        arguments.format = OutputFormat::Json;
-        return true;
-    }
-    for (const FlagOption& flag : kFlagOptions) {
-        if ((command.options & flag.bit) == 0 || option != flag.name) continue;
-        arguments.*flag.field = true;
-        return true;
-    }
-    return false;
+// The option of the command's row named name; null when it has none.
+const OptionRow* FindOption(const CommandRow& command, std::string_view name) {
+    for (const OptionRow& option : command.options)
+        if (name == option.name) return &option;
+    return nullptr;
 }
 
 }  // namespace
+
+const std::string* CliArguments::Value(std::string_view name) const {
+    for (const GivenOption& option : options)
+        if (option.name == name) return &option.value;
+    return nullptr;
+}
 
 std::optional<std::size_t> ParseEntryNumber(const std::string& text) {
     if (text.empty()) return std::nullopt;
@@ -89,23 +73,25 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
             result.operands.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
-        } else if ((command->options & kOptionSource) != 0 && argument == "--source") {
-            if (i + 1 >= arguments.size()) return Failure("--source needs a path");
-            result.expectedSource = arguments[++i];
-        } else if ((command->options & kOptionBackup) != 0 && argument == "--backup") {
-            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return Failure("--backup needs a file name");
-            result.backupPath = arguments[++i];
-        } else if (!TakeOption(*command, argument, result)) {
-            return Failure("unknown option \"" + argument + "\" for " + command->name + UsageOf(*command));
+        } else {
+            const OptionRow* option = FindOption(*command, argument);
+            if (option == nullptr)
+                return Failure("unknown option \"" + argument + "\" for " + command->name + UsageOf(*command));
+            if (result.Has(argument))
+                return Failure("option \"" + argument + "\" given twice for " + command->name + UsageOf(*command));
+            GivenOption given{argument, std::string()};
+            if (option->value != nullptr) {
+                if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+                    return Failure(argument + " needs " + option->value);
+                given.value = arguments[++i];
+            }
+            result.options.push_back(std::move(given));
         }
     }
     if (result.operands.size() != command->operands)
         return Failure(std::string("wrong number of arguments for ") + command->name + UsageOf(*command));
     for (const std::string& operand : result.operands)
         if (operand.empty()) return Failure(std::string("an empty argument for ") + command->name + UsageOf(*command));
-
-    if (result.atRestart && result.moveAside)
-        return Failure("--move-aside replaces now and --at-restart at the next start: give one of them");
 
     if (command->check != nullptr) {
         std::string error = command->check(result);

@@ -2,7 +2,6 @@
 
 #include "cli/command_table.h"
 #include "cli/exit_codes.h"
-#include "common/json_text.h"
 #include "pending_list/list_wording.h"
 #include "scheduler/refusal_text.h"
 #include "scheduler/trusted_list_lock.h"
@@ -16,6 +15,7 @@ constexpr char kProgramPrefix[] = "pendrix-cli: ";
 
 int Fail(CliContext& context, const std::string& what, int code) {
     Warn(context, what);
+    context.failure = what;
     return code;
 }
 
@@ -38,6 +38,12 @@ int FailToWrite(CliContext& context, const char* nothingDone, WinStatus status) 
 
 int FailToChange(CliContext& context, const char* nothingDone, WinStatus status) {
     return Fail(context, (status == kErrorTimeout ? ListBusyReason() : NotKeptReason()) + "; " + nothingDone, status);
+}
+
+std::string CheckWhen(const CliArguments& arguments) {
+    if (arguments.Has("--at-restart") && arguments.Has("--move-aside"))
+        return "--move-aside replaces now and --at-restart at the next start: give one of them";
+    return std::string();
 }
 
 int FailOnAnotherForm(CliContext& context, const char* nothingDone, const StoredShape& shape,
@@ -98,24 +104,16 @@ std::string InUseBy(CliContext& context, const std::vector<std::string>& paths) 
 
 namespace {
 
-// Keeps what a command writes to standard output, so that its JSON document
-// can carry the exit code; failures go on to standard error at once.
-class JsonOutput final : public CliOutput {
+// A --json command's standard output is its document alone: the lines it
+// would write for a person are not written.
+class DocumentOnly final : public CliOutput {
 public:
-    explicit JsonOutput(CliOutput& inner) : inner_(inner) {}
-    void Out(std::string_view text) override { document_ += text; }
-    void Error(std::string_view text) override {
-        inner_.Error(text);
-        error_ = text.substr(0, text.find_first_of("\r\n"));
-        if (error_.rfind(kProgramPrefix, 0) == 0) error_.erase(0, sizeof kProgramPrefix - 1);
-    }
-    const std::string& Document() const noexcept { return document_; }
-    const std::string& LastError() const noexcept { return error_; }
+    explicit DocumentOnly(CliOutput& inner) : inner_(inner) {}
+    void Out(std::string_view) override {}
+    void Error(std::string_view text) override { inner_.Error(text); }
 
 private:
     CliOutput& inner_;
-    std::string document_;
-    std::string error_;
 };
 
 }  // namespace
@@ -128,20 +126,30 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     // The mutex is waited on only when SYSTEM or the administrators own it;
     // going on without it is said once, after the command's own words.
     TrustedListLock lock(context.listLock);
-    if (arguments.format != OutputFormat::Json) {
+    if (!arguments.Has("--json")) {
         CliContext trusted{context.registry, context.files,     context.holders, lock,
-                           context.output,   context.errorText, context.clock,   context.programFolder};
+                           context.output,   context.errorText, context.clock,   context.programFolder,
+                           context.localNow};
         const int code = arguments.command->run(arguments, trusted);
         if (const std::string notice = lock.TakeNotice(); !notice.empty()) Warn(context, notice);
         return code;
     }
-    JsonOutput json(context.output);
-    CliContext collecting{context.registry, context.files, context.holders, lock,
-                          json,             context.errorText, context.clock, context.programFolder};
-    const int code = arguments.command->run(arguments, collecting);
-    const std::string notice = lock.TakeNotice();
-    if (!notice.empty()) Warn(context, notice);
-    context.output.Out(WithExitCode(json.Document(), code, json.LastError(), notice));
+    DocumentOnly quiet(context.output);
+    std::string document;
+    int code = kExitUnknownFailure;
+    {
+        JsonObject members(document);
+        CliContext json{context.registry, context.files, context.holders,       lock,
+                        quiet,            context.errorText, context.clock, context.programFolder,
+                        context.localNow, &members};
+        code = arguments.command->run(arguments, json);
+        const std::string notice = lock.TakeNotice();
+        if (!notice.empty()) Warn(context, notice);
+        if (members.Empty()) members.String("error", json.failure);
+        if (!notice.empty()) members.Array("warnings").String(notice);
+        members.Number("exitCode", code);
+    }
+    context.output.Out(document + "\r\n");
     return code;
 }
 

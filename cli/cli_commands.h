@@ -10,6 +10,7 @@
 
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
+#include "common/json_writer.h"
 #include "common/quoted.h"
 #include "pending_list/pending_rename_list.h"
 #include "platform/file_system_api.h"
@@ -36,14 +37,24 @@ struct CliContext {
     // The folder pendrix-cli.exe runs from, Pendrix.exe beside it: what the
     // Explorer menu starts.
     std::string programFolder = {};
+    // The computer's local time now (GetLocalTime): prune's backup name when
+    // none is given. Without it a name must be given.
+    LocalTime (*localNow)() = nullptr;
+    // With --json: the document the command writes its members into, its
+    // only output (null otherwise).
+    JsonObject* json = nullptr;
+    // The line of the failure that ended the command, as Fail wrote it.
+    std::string failure = {};
 };
 
-// Runs the command of arguments, or prints the usage when it has none. A
-// command's JSON document carries its exit code ("exitCode"), and a failure's
-// line as "error" when it wrote no document.
+// Runs the command of arguments, or prints the usage when it has none. With
+// --json standard output carries one document: the command's members, then
+// "error" (the failure's line) when it wrote none, "warnings" when the lock
+// was done without, and "exitCode".
 int RunCommand(const CliArguments& arguments, CliContext& context);
 
-// One line on standard error, after the program's name; gives code.
+// One line on standard error, after the program's name, kept as the
+// command's failure; gives code.
 int Fail(CliContext& context, const std::string& what, int code);
 
 // One line on standard error, after the program's name, that does not end

@@ -14,35 +14,50 @@ constexpr UsageLine kShellUsage[] = {
     {"shell status", "the menu entries there, and whether the programs\nthey start still exist"},
 };
 
+constexpr OptionRow kJson{"--json"};         // the output as one JSON document
+constexpr OptionRow kAtRestart{"--at-restart"};  // schedule without trying now
+constexpr OptionRow kMoveAside{"--move-aside"};  // rename a file in use aside
+
+constexpr OptionRow kListOptions[] = {kJson};
+constexpr OptionRow kReplaceOptions[] = {kAtRestart, kMoveAside};
+constexpr OptionRow kDeleteOptions[] = {kAtRestart};
+constexpr OptionRow kRemoveOptions[] = {{"--source", "a path"}};
+constexpr OptionRow kHoldersOptions[] = {kJson, {"--pause"}};
+constexpr OptionRow kShellOptions[] = {{"--all-users"}};
+constexpr OptionRow kVerifyOptions[] = {kJson};
+constexpr OptionRow kStatusOptions[] = {kJson};
+constexpr OptionRow kPruneOptions[] = {{"--backup", "a file name"}, {"--dry-run"}, kJson};
+constexpr OptionRow kApplyOptions[] = {kAtRestart, kMoveAside, kJson};
+
 // In the order the usage lists them.
 constexpr CommandRow kCommands[] = {
-    {"list", 0, kOptionJson, "list [--json]", "every pending operation, numbered from 1", nullptr, 0, nullptr,
-     RunList},
-    {"replace", 2, kOptionAtRestart | kOptionMoveAside, "replace SOURCE DESTINATION [--at-restart | --move-aside]",
-     "replace DESTINATION by SOURCE", nullptr, 0, nullptr, RunReplace},
-    {"delete", 1, kOptionAtRestart, "delete PATH [--at-restart]", "delete PATH (wildcards * and ? in its last part)",
-     nullptr, 0, nullptr, RunDelete},
-    {"remove", 1, kOptionSource, "remove N [--source PATH]", "withdraw entry N as list numbers it", nullptr, 0,
-     CheckRemove, RunRemove},
-    {"holders", 1, kOptionJson | kOptionPause, "holders PATH [--json] [--pause]",
+    {"list", 0, kListOptions, "list [--json]", "every pending operation, numbered from 1", nullptr,
+     0, nullptr, RunList},
+    {"replace", 2, kReplaceOptions, "replace SOURCE DESTINATION [--at-restart | --move-aside]",
+     "replace DESTINATION by SOURCE", nullptr, 0, CheckWhen, RunReplace},
+    {"delete", 1, kDeleteOptions, "delete PATH [--at-restart]",
+     "delete PATH (wildcards * and ? in its last part)", nullptr, 0, nullptr, RunDelete},
+    {"remove", 1, kRemoveOptions, "remove N [--source PATH]", "withdraw entry N as list numbers it",
+     nullptr, 0, CheckRemove, RunRemove},
+    {"holders", 1, kHoldersOptions, "holders PATH [--json] [--pause]",
      "the processes that hold PATH open or loaded;\n--pause waits for a key in a console of its own", nullptr, 0,
      nullptr, RunHolders},
-    {"shell", 1, kOptionAllUsers, "shell install|uninstall [--all-users], or shell status", nullptr, kShellUsage,
-     std::size(kShellUsage), CheckShell, RunShell},
-    {"verify", 1, kOptionJson, "verify FILE [--json]",
+    {"shell", 1, kShellOptions, "shell install|uninstall [--all-users], or shell status", nullptr,
+     kShellUsage, std::size(kShellUsage), CheckShell, RunShell},
+    {"verify", 1, kVerifyOptions, "verify FILE [--json]",
      "after a restart: what became of each entry of a\nlist --json saved in FILE before it", nullptr, 0, nullptr,
      RunVerify},
-    {"status", 0, kOptionJson, "status [--json]",
+    {"status", 0, kStatusOptions, "status [--json]",
      "does this machine need a restart, and why: each\npending entry in the order Windows runs them, and\nthe other "
      "restart signals of the registry",
      nullptr, 0, nullptr, RunStatus},
-    {"prune", 0, kOptionBackup | kOptionDryRun | kOptionJson, "prune [--backup FILE] [--dry-run] [--json]",
+    {"prune", 0, kPruneOptions, "prune [--backup FILE] [--dry-run] [--json]",
      "withdraw the entries that can have no effect,\nafter saving the list to a .reg file", nullptr, 0, nullptr,
      RunPrune},
-    {"apply", 1, kOptionAtRestart | kOptionMoveAside | kOptionJson, "apply PLAN [--at-restart | --move-aside] [--json]",
+    {"apply", 1, kApplyOptions, "apply PLAN [--at-restart | --move-aside] [--json]",
      "the replacements and deletions of the file PLAN\n(one a line) as one set: all now or all at the\nnext start, "
      "never some of each",
-     nullptr, 0, nullptr, RunApply},
+     nullptr, 0, CheckWhen, RunApply},
 };
 
 // The usage's second column: where each command's summary begins.

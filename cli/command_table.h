@@ -1,10 +1,12 @@
 // The commands of pendrix-cli, one row each: its name, its operands and
 // options, how it is called, its lines in the usage and the function that
 // runs it. The usage text, the parsing of options and the dispatch all come
-// from the table; adding a command is one row and one file.
+// from the table; adding a command is one row and one file, and an option
+// one line of its row and its use in that file.
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,16 +15,13 @@ namespace pendrix::cli {
 struct CliArguments;
 struct CliContext;
 
-// The options a command may take, as bits of CommandRow::options.
-enum CommandOption : unsigned {
-    kOptionJson = 1u << 0,       // --json: the output as one JSON document
-    kOptionAtRestart = 1u << 1,  // --at-restart: schedule without trying now
-    kOptionMoveAside = 1u << 2,  // --move-aside: rename a file in use aside
-    kOptionSource = 1u << 3,     // --source PATH: the entry's source must be PATH
-    kOptionPause = 1u << 4,      // --pause: wait for a key before ending
-    kOptionAllUsers = 1u << 5,   // --all-users: every user's menu instead of this user's
-    kOptionBackup = 1u << 6,     // --backup FILE: where the list is saved first
-    kOptionDryRun = 1u << 7,     // --dry-run: say what would be done, change nothing
+// An option a command takes: its name and, for one that takes a value,
+// what the value must be, as the refusal of a missing one says ("--backup
+// needs a file name"); null for one that takes none. What it means, and
+// its default, is in the command's file.
+struct OptionRow {
+    const char* name;
+    const char* value = nullptr;
 };
 
 // One line of the usage: how it is called, and what it does ("\n"
@@ -35,7 +34,7 @@ struct UsageLine {
 struct CommandRow {
     const char* name;
     std::size_t operands;  // how many it takes
-    unsigned options;      // CommandOption bits
+    std::span<const OptionRow> options;
     // How it is called, as a usage error quotes it:
     // "replace SOURCE DESTINATION [--at-restart | --move-aside]".
     const char* syntax;
@@ -44,9 +43,9 @@ struct CommandRow {
     const char* summary;
     const UsageLine* usage;
     std::size_t usageLines;
-    // What its operands mean, taken into the arguments: an error line when
-    // they mean nothing; nothing to check when null.
-    std::string (*check)(CliArguments& arguments);
+    // Whether its operands and options mean something together: an error
+    // line when not; nothing to check when null.
+    std::string (*check)(const CliArguments& arguments);
     int (*run)(const CliArguments& arguments, CliContext& context);
 };
 

@@ -49,9 +49,12 @@ int RunApply(const CliArguments& arguments, CliContext& context);
 // shell install|uninstall|status: Pendrix on Explorer's menu.
 int RunShell(const CliArguments& arguments, CliContext& context);
 
-// What the operands of remove and shell mean (CommandRow::check): the entry's
-// number; the shell action. An error line, or empty.
-std::string CheckRemove(CliArguments& arguments);
-std::string CheckShell(CliArguments& arguments);
+// Whether the operands and options of remove, shell, and replace and apply
+// mean something (CommandRow::check): an entry number; a shell action, and
+// --all-users only where it counts; not --at-restart with --move-aside. An
+// error line, or empty.
+std::string CheckRemove(const CliArguments& arguments);
+std::string CheckShell(const CliArguments& arguments);
+std::string CheckWhen(const CliArguments& arguments);
 
 }  // namespace pendrix::cli

@@ -10,7 +10,8 @@ namespace pendrix::cli {
 int RunDelete(const CliArguments& arguments, CliContext& context) {
     const std::string& path = arguments.operands[0];
     FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
-    const CommandResult result = commands.Delete(path, !arguments.atRestart);
+    const bool atRestart = arguments.Has("--at-restart");  // else: now when it can be
+    const CommandResult result = commands.Delete(path, !atRestart);
     const bool pattern = HasWildcards(path);
     if (result.outcome != CommandOutcome::Scheduled) {
         const std::string deleted = pattern ? "Deleted every file matching " + Quoted(path) + " now: " +
@@ -25,7 +26,7 @@ int RunDelete(const CliArguments& arguments, CliContext& context) {
     std::string line;
     // Who holds what had to wait, unless it was not tried now.
     const std::string inUseBy =
-        arguments.atRestart || result.alreadyScheduled ? std::string() : InUseBy(context, scheduled);
+        atRestart || result.alreadyScheduled ? std::string() : InUseBy(context, scheduled);
     const std::string scheduledWord = result.alreadyScheduled ? "Already scheduled" : "Scheduled";
     if (!pattern) {
         line = scheduledWord + ": " + QuotedList(scheduled) + " is deleted at the next start of Windows" + inUseBy + ".";

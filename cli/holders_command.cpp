@@ -20,8 +20,10 @@ int RunHolders(const CliArguments& arguments, CliContext& context) {
         return FailWithStatus(context, "could not look for the holders of " + Quoted(path),
                               status);
     const HolderReport report = MergeHolders(scan);
-    context.output.Out(arguments.format == OutputFormat::Json ? FormatHoldersJson(path, report)
-                                                              : FormatHoldersText(path, report));
+    if (context.json != nullptr)
+        WriteHoldersJson(*context.json, path, report);
+    else
+        context.output.Out(FormatHoldersText(path, report));
     return kExitDone;
 }
 

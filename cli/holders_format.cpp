@@ -1,18 +1,10 @@
 #include "cli/holders_format.h"
 
-#include "common/json_text.h"
 #include "common/name_folding.h"
 #include "common/quoted.h"
 
 namespace pendrix::cli {
 namespace {
-
-void AppendJsonStringOrNull(std::string& out, const std::string& text) {
-    if (text.empty())
-        out += "null";
-    else
-        AppendJsonString(out, text);
-}
 
 std::string Count(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -71,37 +63,30 @@ std::string FormatHoldersText(const std::string& path, const HolderReport& repor
     return out;
 }
 
-std::string FormatHoldersJson(const std::string& path, const HolderReport& report) {
-    std::string out = "{\"path\": ";
-    AppendJsonString(out, path);
-    out += ", \"holders\": [";
-    const char* separator = "\r\n";
-    for (const Holder& holder : report.holders) {
-        out.append(separator).append("{\"processId\": ").append(std::to_string(holder.processId));
-        out += ", \"imageName\": ";
-        AppendJsonStringOrNull(out, holder.imageName);
-        out += ", \"imagePath\": ";
-        AppendJsonStringOrNull(out, holder.imagePath);
-        out.append(", \"openFile\": ").append(JsonBool(holder.openHandle));
-        out.append(", \"loadedModule\": ").append(JsonBool(holder.loadedModule));
-        out.append(", \"restartManager\": ").append(JsonBool(holder.restartManager));
-        out += ", \"applicationName\": ";
-        AppendJsonStringOrNull(out, holder.applicationName);
-        out += ", \"services\": [";
-        for (std::size_t i = 0; i < holder.services.size(); ++i) {
-            if (i > 0) out += ", ";
-            AppendJsonString(out, holder.services[i]);
+void WriteHoldersJson(JsonObject& out, const std::string& path, const HolderReport& report) {
+    out.String("path", path);
+    {
+        JsonArray holders = out.Array("holders", JsonItems::Lines);
+        for (const Holder& holder : report.holders) {
+            JsonObject described = holders.Object();
+            described.Number("processId", holder.processId);
+            described.StringOrNull("imageName", holder.imageName);
+            described.StringOrNull("imagePath", holder.imagePath);
+            described.Bool("openFile", holder.openHandle);
+            described.Bool("loadedModule", holder.loadedModule);
+            described.Bool("restartManager", holder.restartManager);
+            described.StringOrNull("applicationName", holder.applicationName);
+            JsonArray services = described.Array("services");
+            for (const std::string& service : holder.services) services.String(service);
         }
-        out += "]}";
-        separator = ",\r\n";
     }
-    out += report.holders.empty() ? "]" : "\r\n]";
-    out.append(", \"notExamined\": ").append(std::to_string(report.notExamined));
-    out.append(", \"handlesNotAnswering\": ").append(std::to_string(report.handlesNotAnswering));
-    out.append(", \"modulesByLoadedName\": ").append(JsonBool(report.modulesByLoadedName));
-    out.append(", \"handlesOfEachProcess\": ")
-        .append(report.handleSearch == HandleSearch::EachProcess ? std::to_string(kProbedHandles) : "null");
-    return out + "}\r\n";
+    out.Number("notExamined", report.notExamined);
+    out.Number("handlesNotAnswering", report.handlesNotAnswering);
+    out.Bool("modulesByLoadedName", report.modulesByLoadedName);
+    if (report.handleSearch != HandleSearch::EachProcess)
+        out.Null("handlesOfEachProcess");
+    else
+        out.Number("handlesOfEachProcess", kProbedHandles);
 }
 
 }  // namespace pendrix::cli

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/json_writer.h"
 #include "platform/holder_report.h"
 
 namespace pendrix::cli {
@@ -14,11 +15,12 @@ namespace pendrix::cli {
 // not be examined and every handle that did not answer.
 std::string FormatHoldersText(const std::string& path, const HolderReport& report);
 
-// One JSON document, plain ASCII:
+// The members of the JSON document, plain ASCII:
 // {"path": "...", "holders": [{"processId": 1234, "imageName": "...",
 //   "imagePath": "..." or null, "openFile": true, "loadedModule": false,
 //   "restartManager": false, "applicationName": "..." or null,
-//   "services": ["..."]}, ...], "notExamined": 0, "handlesNotAnswering": 0}
-std::string FormatHoldersJson(const std::string& path, const HolderReport& report);
+//   "services": ["..."]}, ...], "notExamined": 0, "handlesNotAnswering": 0,
+//  "modulesByLoadedName": false, "handlesOfEachProcess": 4096 or null}
+void WriteHoldersJson(JsonObject& out, const std::string& path, const HolderReport& report);
 
 }  // namespace pendrix::cli

@@ -11,7 +11,7 @@
 
 namespace pendrix::cli {
 
-int RunList(const CliArguments& arguments, CliContext& context) {
+int RunList(const CliArguments&, CliContext& context) {
     // Taken before the lists are read: a failure logged after it concerns
     // what the listing shows.
     const std::optional<std::uint64_t> taken =
@@ -22,7 +22,10 @@ int RunList(const CliArguments& arguments, CliContext& context) {
     PendingEntries list = DescribeValues(read);
     list.taken = taken;
     AddPresences(list, context.files);
-    context.output.Out(arguments.format == OutputFormat::Json ? FormatListJson(list) : FormatListText(list));
+    if (context.json != nullptr)
+        WriteListJson(*context.json, list);
+    else
+        context.output.Out(FormatListText(list));
     return kExitDone;
 }
 

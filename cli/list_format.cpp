@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "common/file_time_text.h"
-#include "common/json_text.h"
+#include "common/json_writer.h"
 #include "common/quoted.h"
 #include "pending_list/list_wording.h"
 #include "registry/registry_type_names.h"
@@ -23,16 +23,15 @@ constexpr char kAfterEmptyText[] =
 
 }  // namespace
 
-void AppendJsonEntryHead(std::string& out, const PendingEntry& entry) {
-    out.append("{\"number\": ").append(std::to_string(entry.number));
-    out.append(", \"value\": ").append(std::to_string(entry.value + 1));
-    out.append(", \"kind\": \"").append(KindName(entry.kind)).append("\", \"source\": ");
-    AppendJsonString(out, entry.source);
-    out += ", \"destination\": ";
+void WriteJsonEntryHead(JsonObject& out, const PendingEntry& entry) {
+    out.Number("number", entry.number);
+    out.Number("value", entry.value + 1);
+    out.String("kind", KindName(entry.kind));
+    out.String("source", entry.source);
     if (entry.kind == EntryKind::Delete)
-        out += "null";
+        out.Null("destination");
     else
-        AppendJsonString(out, entry.destination);
+        out.String("destination", entry.destination);
 }
 
 std::string DescribeEntry(const PendingEntry& entry) {
@@ -95,98 +94,82 @@ std::string FormatListText(const PendingEntries& list) {
 
 namespace {
 
-// "type", "bytes", "changeable" and "closedProperly" of a value.
-void AppendValueFacts(std::string& out, const ListedValue& value) {
-    out.append(", \"exists\": ").append(JsonBool(value.exists));
-    out += ", \"type\": ";
+// "exists", "type", "bytes", "changeable" and "closedProperly" of a value.
+void WriteValueFacts(JsonObject& out, const ListedValue& value) {
+    out.Bool("exists", value.exists);
     if (value.exists)
-        AppendJsonString(out, RegistryTypeText(value.shape.type));
+        out.String("type", RegistryTypeText(value.shape.type));
     else
-        out += "null";
-    out.append(", \"bytes\": ").append(std::to_string(value.exists ? value.shape.bytes : 0));
-    out.append(", \"changeable\": ").append(JsonBool(!value.exists || !IsAnotherForm(value.shape)));
-    out.append(", \"closedProperly\": ").append(JsonBool(value.closed));
+        out.Null("type");
+    out.Number("bytes", value.exists ? value.shape.bytes : 0);
+    out.Bool("changeable", !value.exists || !IsAnotherForm(value.shape));
+    out.Bool("closedProperly", value.closed);
 }
 
-void AppendValues(std::string& out, const PendingEntries& list) {
-    out += ", \"values\": [";
+void WriteValues(JsonObject& out, const PendingEntries& list) {
+    JsonArray values = out.Array("values");
     for (std::size_t index = 0; index < kPendingValueCount; ++index) {
         const ListedValue value = list.Value(index);
         bool hasEntries = false;
         for (const PendingEntry& entry : list.entries) hasEntries = hasEntries || entry.value == index;
-        out.append(index == 0 ? "" : ", ").append("{\"value\": ").append(std::to_string(index + 1));
-        out += ", \"name\": ";
-        AppendJsonString(out, index == 0 ? kListedValuePath : kListedValue2Path);
-        AppendValueFacts(out, value);
-        out += ", \"warnings\": [";
-        const char* comma = "";
-        if (value.exists && IsAnotherForm(value.shape)) {
-            out.append("\"another-form\"");
-            comma = ", ";
-        }
-        if (value.exists && !value.closed && hasEntries) out.append(comma).append("\"not-closed\"");
-        out += "]}";
+        JsonObject described = values.Object();
+        described.Number("value", index + 1);
+        described.String("name", index == 0 ? kListedValuePath : kListedValue2Path);
+        WriteValueFacts(described, value);
+        JsonArray warnings = described.Array("warnings");
+        if (value.exists && IsAnotherForm(value.shape)) warnings.String("another-form");
+        if (value.exists && !value.closed && hasEntries) warnings.String("not-closed");
     }
-    out += "]";
+}
+
+void WriteEntry(JsonObject& out, const PendingEntry& entry) {
+    WriteJsonEntryHead(out, entry);
+    out.String("first", entry.first);
+    out.String("second", entry.second);
+    out.StringOrNull("sourceFlag", entry.sourceFlag);
+    if (entry.sourceState == Presence::Unknown)
+        out.Null("sourceExists");
+    else
+        out.Bool("sourceExists", entry.sourceState == Presence::Exists);
+    if (entry.sourceStamp) {
+        out.Number("sourceSize", entry.sourceStamp->size);
+        out.String("sourceLastWrite", FileTimeText(entry.sourceStamp->lastWrite));
+    } else {
+        out.Null("sourceSize");
+        out.Null("sourceLastWrite");
+    }
+    if (entry.kind != EntryKind::Rename || entry.destinationState == Presence::Unknown)
+        out.Null("destinationExists");
+    else
+        out.Bool("destinationExists", entry.destinationState == Presence::Exists);
+    out.Bool("reached", entry.unreached == Unreached::No);
+    JsonArray warnings = out.Array("warnings");
+    if (entry.sourceState == Presence::Missing) warnings.String("source-missing");
+    if (DestinationExistsUnreplaced(entry)) warnings.String("destination-exists");
+    if (entry.unknownMark) warnings.String("unknown-mark");
+    if (entry.unreached == Unreached::AfterEmptyString) warnings.String("after-empty-string");
+    if (entry.unreached == Unreached::NotClosed) warnings.String("not-closed");
 }
 
 }  // namespace
 
-std::string FormatListJson(const PendingEntries& list) {
-    std::string out;
-    out.reserve(256 + list.entries.size() * 256);
-    out += "{\"value\": ";
-    AppendJsonString(out, kListedValuePath);
-    AppendValueFacts(out, list.Value(0));
-    out += ", \"taken\": ";
+void WriteListJson(JsonObject& out, const PendingEntries& list) {
+    out.String("value", kListedValuePath);
+    WriteValueFacts(out, list.Value(0));
     if (list.taken)
-        out.append("\"").append(FileTimeText(*list.taken)).append("\"");
+        out.String("taken", FileTimeText(*list.taken));
     else
-        out += "null";
-    AppendValues(out, list);
-    out += ", \"entries\": [";
-    const char* separator = "\r\n";
+        out.Null("taken");
+    WriteValues(out, list);
+    JsonArray entries = out.Array("entries", JsonItems::Lines);
     for (const PendingEntry& entry : list.entries) {
-        out += separator;
-        AppendJsonEntryHead(out, entry);
-        out += ", \"first\": ";
-        AppendJsonString(out, entry.first);
-        out += ", \"second\": ";
-        AppendJsonString(out, entry.second);
-        out += ", \"sourceFlag\": ";
-        if (entry.sourceFlag.empty())
-            out += "null";
-        else
-            AppendJsonString(out, entry.sourceFlag);
-        out += ", \"sourceExists\": ";
-        out += entry.sourceState == Presence::Unknown ? "null" : JsonBool(entry.sourceState == Presence::Exists);
-        if (entry.sourceStamp) {
-            out.append(", \"sourceSize\": ").append(std::to_string(entry.sourceStamp->size));
-            out.append(", \"sourceLastWrite\": \"").append(FileTimeText(entry.sourceStamp->lastWrite)).append("\"");
-        } else {
-            out += ", \"sourceSize\": null, \"sourceLastWrite\": null";
-        }
-        out += ", \"destinationExists\": ";
-        out += entry.kind != EntryKind::Rename || entry.destinationState == Presence::Unknown
-                   ? "null"
-                   : JsonBool(entry.destinationState == Presence::Exists);
-        out.append(", \"reached\": ").append(JsonBool(entry.unreached == Unreached::No));
-        out += ", \"warnings\": [";
-        const char* comma = "";
-        const auto warn = [&](const char* code) {
-            out.append(comma).append("\"").append(code).append("\"");
-            comma = ", ";
-        };
-        if (entry.sourceState == Presence::Missing) warn("source-missing");
-        if (DestinationExistsUnreplaced(entry)) warn("destination-exists");
-        if (entry.unknownMark) warn("unknown-mark");
-        if (entry.unreached == Unreached::AfterEmptyString) warn("after-empty-string");
-        if (entry.unreached == Unreached::NotClosed) warn("not-closed");
-        out += "]}";
-        separator = ",\r\n";
+        JsonObject described = entries.Object();
+        WriteEntry(described, entry);
     }
-    out += list.entries.empty() ? "]}\r\n" : "\r\n]}\r\n";
-    return out;
+}
+
+std::string FormatListJson(const PendingEntries& list) {
+    return JsonDocument([&](JsonObject& out) { WriteListJson(out, list); });
 }
 
 }  // namespace pendrix::cli

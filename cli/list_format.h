@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/json_writer.h"
 #include "pending_list/pending_entries.h"
 
 namespace pendrix::cli {
@@ -38,15 +39,17 @@ std::string FormatListText(const PendingEntries& list);
 // sourceSize (bytes) and sourceLastWrite (UTC, to 100 ns) are null unless
 // the source is a file that exists: what verify compares after a restart.
 // type is null when the value does not exist, and changeable false for a
-// value of another form (it is never written).
+// value of another form (it is never written). WriteListJson writes these
+// members into the command's document.
+void WriteListJson(JsonObject& out, const PendingEntries& list);
 std::string FormatListJson(const PendingEntries& list);
 
 // An entry on one line, as list shows it: kind, source and destination.
 std::string DescribeEntry(const PendingEntry& entry);
 
-// Opens an entry's JSON object with what names it, as list --json and
-// verify --json both write it: {"number": N, "value": 1, "kind": ..., "source": ...,
-// "destination": ... (null for a deletion); the caller adds the rest.
-void AppendJsonEntryHead(std::string& out, const PendingEntry& entry);
+// The members that name an entry, first in its object wherever list,
+// verify, status and prune write it: "number": N, "value": 1 or 2, "kind",
+// "source", "destination" (null for a deletion); the caller adds the rest.
+void WriteJsonEntryHead(JsonObject& out, const PendingEntry& entry);
 
 }  // namespace pendrix::cli

@@ -9,7 +9,6 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_commands.h"
 #include "cli/command_table.h"
-#include "scheduler/pending_prune.h"
 #include "cli/console_output.h"
 #include "cli/console_text.h"
 #include "cli/exit_codes.h"
@@ -41,6 +40,13 @@ namespace {
 std::string ErrorText(pendrix::WinStatus status) {
     const std::string text = pendrix::cli::OneLine(pendrix::SystemErrorText(status));
     return text.empty() ? "Windows error" : text;
+}
+
+// The computer's local time now.
+pendrix::LocalTime LocalNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
 // The folder this program runs from, as Windows names it.
@@ -90,22 +96,15 @@ int wmain(int argc, wchar_t** argv) {
         output.Error("pendrix-cli: " + parsed.error + "\r\n");
         return kExitBadUsage;
     }
-    CliArguments command = parsed.arguments;
-    if (command.command != nullptr && (command.command->options & kOptionBackup) != 0 && !command.backupPath) {
-        // pendrix-backup-YYYYMMDD-HHMMSS.reg in the current folder, in local time.
-        SYSTEMTIME now{};
-        GetLocalTime(&now);
-        command.backupPath = DefaultBackupName({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
-    }
     int code = kExitUnknownFailure;
     try {
         RegistryRoutines registry;
         CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(), output,
-                           ErrorText, &SystemClock(), ProgramFolder()};
-        code = RunCommand(command, context);
+                           ErrorText, &SystemClock(), ProgramFolder(), LocalNow};
+        code = RunCommand(parsed.arguments, context);
     } catch (const std::exception& error) {
         output.Error(std::string("pendrix-cli: failed: ") + error.what() + "\r\n");
     }
-    if (parsed.arguments.pause) WaitForKey(output);
+    if (parsed.arguments.Has("--pause")) WaitForKey(output);
     return code;
 }

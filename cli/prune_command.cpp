@@ -6,11 +6,27 @@
 #include "scheduler/pending_prune.h"
 
 namespace pendrix::cli {
+namespace {
+
+// What prune did, in the form asked for.
+void Say(const PruneResult& result, CliContext& context) {
+    if (context.json != nullptr)
+        WritePruneJson(*context.json, result);
+    else
+        context.output.Out(FormatPruneText(result));
+}
+
+}  // namespace
 
 int RunPrune(const CliArguments& arguments, CliContext& context) {
     PruneRequest request;
-    request.backupPath = arguments.backupPath.value_or(std::string());
-    request.dryRun = arguments.dryRun;
+    // --backup FILE; without it pendrix-backup-YYYYMMDD-HHMMSS.reg in the
+    // current folder, in local time.
+    if (const std::string* backup = arguments.Value("--backup"))
+        request.backupPath = *backup;
+    else if (context.localNow != nullptr)
+        request.backupPath = DefaultBackupName(context.localNow());
+    request.dryRun = arguments.Has("--dry-run");
     if (request.backupPath.empty() && !request.dryRun)
         return Fail(context, "no backup file given; nothing was withdrawn", kExitBadUsage);
     const PruneResult result =
@@ -19,7 +35,7 @@ int RunPrune(const CliArguments& arguments, CliContext& context) {
     // Withdrawn from the first value before the second failed: what was
     // done is said, value by value, before the failure.
     if (result.PartlyWithdrawn()) {
-        context.output.Out(arguments.format == OutputFormat::Json ? FormatPruneJson(result) : FormatPruneText(result));
+        Say(result, context);
         for (std::size_t v = 0; v < result.values.size(); ++v)
             if (!result.WithdrawnFrom(v)) notDone = "nothing was withdrawn from " + result.values[v].name;
     }
@@ -28,7 +44,7 @@ int RunPrune(const CliArguments& arguments, CliContext& context) {
     case PruneOutcome::NothingToWithdraw:
     case PruneOutcome::WouldWithdraw:
     case PruneOutcome::Withdrawn:
-        context.output.Out(arguments.format == OutputFormat::Json ? FormatPruneJson(result) : FormatPruneText(result));
+        Say(result, context);
         return kExitDone;
     case PruneOutcome::ReadFailed: return FailToRead(context, nothing, result.status);
     case PruneOutcome::AnotherForm:

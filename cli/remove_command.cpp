@@ -14,20 +14,22 @@ std::string FromValue(const Withdrawal& result) {
 
 }  // namespace
 
-std::string CheckRemove(CliArguments& arguments) {
-    const std::optional<std::size_t> number = ParseEntryNumber(arguments.operands[0]);
-    if (!number) return "\"" + arguments.operands[0] + "\" is not an entry number (1, 2, ... as list shows them)";
-    if (arguments.expectedSource && arguments.expectedSource->empty()) return "--source needs a path";
-    arguments.entry = *number;
+std::string CheckRemove(const CliArguments& arguments) {
+    if (!ParseEntryNumber(arguments.operands[0]))
+        return "\"" + arguments.operands[0] + "\" is not an entry number (1, 2, ... as list shows them)";
     return std::string();
 }
 
 int RunRemove(const CliArguments& arguments, CliContext& context) {
     constexpr char kNothingDone[] = "nothing was withdrawn";
+    const std::size_t entryNumber = *ParseEntryNumber(arguments.operands[0]);  // CheckRemove saw it is one
+    // --source PATH: withdrawn only when entry N's source is PATH; any source without it.
+    std::optional<std::string> expectedSource;
+    if (const std::string* source = arguments.Value("--source")) expectedSource = *source;
     const Withdrawal result =
-        WithdrawEntry(context.registry, context.listLock, context.files, arguments.entry, arguments.expectedSource);
-    const std::string number = std::to_string(arguments.entry);
-    const auto entry = [&] { return DescribeEntry(result.entries.entries[arguments.entry - 1]); };
+        WithdrawEntry(context.registry, context.listLock, context.files, entryNumber, expectedSource);
+    const std::string number = std::to_string(entryNumber);
+    const auto entry = [&] { return DescribeEntry(result.entries.entries[entryNumber - 1]); };
     switch (result.outcome) {
     case WithdrawalOutcome::Withdrawn: break;
     case WithdrawalOutcome::ListUnreadable: return FailToRead(context, kNothingDone, result.status);
@@ -39,7 +41,7 @@ int RunRemove(const CliArguments& arguments, CliContext& context) {
                     kExitNoSuchEntry);
     case WithdrawalOutcome::OtherSource:
         return Fail(context, "entry " + number + " is " + entry() + ", not of the source " +
-                                 Quoted(*arguments.expectedSource) + "; " + kNothingDone,
+                                 Quoted(*expectedSource) + "; " + kNothingDone,
                     kExitNoSuchEntry);
     case WithdrawalOutcome::ListChanged:
         return Fail(context, "the list changed meanwhile and entry " + number + " is no longer " + entry() + FromValue(result) + "; " +

@@ -68,12 +68,13 @@ std::optional<int> ReplaceMovingAside(const std::string& source, const std::stri
 int RunReplace(const CliArguments& arguments, CliContext& context) {
     const std::string& source = arguments.operands[0];
     const std::string& destination = arguments.operands[1];
-    if (arguments.moveAside)
+    const bool atRestart = arguments.Has("--at-restart");  // else: now when it can be
+    if (arguments.Has("--move-aside"))
         if (const std::optional<int> code = ReplaceMovingAside(source, destination, context)) return *code;
     // The tool takes nothing back, so the commands need no list of the
     // session's start.
     FileCommands commands(context.registry, context.files, context.listLock, PendingListRead{}, PendingListRead{});
-    const CommandResult result = commands.Replace(source, destination, !arguments.atRestart);
+    const CommandResult result = commands.Replace(source, destination, !atRestart);
     if (result.outcome != CommandOutcome::Scheduled)
         return Finish(context, result,
                       "Replaced " + Quoted(result.destination) + " with " + Quoted(result.source) + " now.",
@@ -82,7 +83,7 @@ int RunReplace(const CliArguments& arguments, CliContext& context) {
     std::string line = std::string(result.alreadyScheduled ? "Already scheduled" : "Scheduled") + ": " +
                        Quoted(result.destination) + " is replaced with " + Quoted(result.source) +
                        " at the next start of Windows";
-    if (!arguments.atRestart && !result.alreadyScheduled) line += InUseBy(context, {result.destination});
+    if (!atRestart && !result.alreadyScheduled) line += InUseBy(context, {result.destination});
     const std::string staging = StagingSentence(result);
     context.output.Out(line + "." + (staging.empty() ? std::string() : " " + staging) + kRestartHint + "\r\n");
     if (!result.changeableFolder.empty()) context.output.Out(ChangeableFolderWarning(result) + "\r\n");

@@ -7,6 +7,9 @@
 namespace pendrix::cli {
 namespace {
 
+// shell install, shell uninstall, shell status.
+enum class ShellAction { Install, Uninstall, Status };
+
 struct ShellActionName {
     const char* name;
     ShellAction action;
@@ -17,6 +20,13 @@ constexpr ShellActionName kShellActions[] = {
     {"uninstall", ShellAction::Uninstall},
     {"status", ShellAction::Status},
 };
+
+// The action the operand names; null when it names none.
+const ShellActionName* ActionOf(const CliArguments& arguments) {
+    for (const ShellActionName& candidate : kShellActions)
+        if (arguments.operands[0] == candidate.name) return &candidate;
+    return nullptr;
+}
 
 // "for this user (HKEY_CURRENT_USER\Software\Classes)"
 std::string ForWhom(ShellScope scope) {
@@ -125,22 +135,20 @@ int ShowMenus(CliContext& context) {
 
 }  // namespace
 
-std::string CheckShell(CliArguments& arguments) {
-    const ShellActionName* action = nullptr;
-    for (const ShellActionName& candidate : kShellActions)
-        if (arguments.operands[0] == candidate.name) action = &candidate;
+std::string CheckShell(const CliArguments& arguments) {
+    const ShellActionName* action = ActionOf(arguments);
     if (action == nullptr)
         return "unknown shell action \"" + arguments.operands[0] + "\"; usage: pendrix-cli " + arguments.command->syntax;
     // status shows this user's and every user's menu by itself.
-    if (action->action == ShellAction::Status && arguments.allUsers)
+    if (action->action == ShellAction::Status && arguments.Has("--all-users"))
         return "shell status shows this user's and every user's menu; it takes no --all-users";
-    arguments.shellAction = action->action;
     return std::string();
 }
 
 int RunShell(const CliArguments& arguments, CliContext& context) {
-    const ShellScope scope = arguments.allUsers ? ShellScope::AllUsers : ShellScope::CurrentUser;
-    switch (arguments.shellAction) {
+    // This user's menu unless --all-users.
+    const ShellScope scope = arguments.Has("--all-users") ? ShellScope::AllUsers : ShellScope::CurrentUser;
+    switch (ActionOf(arguments)->action) {  // CheckShell saw it is one
     case ShellAction::Install: return RunInstall(scope, context);
     case ShellAction::Uninstall: return RunUninstall(scope, context);
     case ShellAction::Status: break;

@@ -20,10 +20,13 @@ int StatusExitCode(const MachineStatus& status) {
 
 }  // namespace
 
-int RunStatus(const CliArguments& arguments, CliContext& context) {
+int RunStatus(const CliArguments&, CliContext& context) {
     const MachineStatus status = ReadMachineStatus(context.registry, PresenceThrough(context.files));
     const int code = StatusExitCode(status);
-    context.output.Out(arguments.format == OutputFormat::Json ? FormatStatusJson(status) : FormatStatusText(status));
+    if (context.json != nullptr)
+        WriteStatusJson(*context.json, status);
+    else
+        context.output.Out(FormatStatusText(status));
     return code;
 }
 

@@ -3,14 +3,12 @@
 #include <iterator>
 
 #include "cli/list_format.h"
-#include "common/json_text.h"
+#include "common/json_writer.h"
 #include "pending_list/list_wording.h"
 #include "pending_list/pending_entries.h"
 
 namespace pendrix::cli {
 namespace {
-
-const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 struct EffectNames {
     const char* text;
@@ -29,6 +27,7 @@ static_assert(std::size(kReasonJson) == static_cast<std::size_t>(EntryReason::No
 PendingEntry Described(const ClassifiedEntry& classified) {
     PendingEntry entry;
     entry.number = classified.number;
+    entry.value = classified.value;
     entry.first = classified.pair.first;
     entry.second = classified.pair.second;
     DescribePair(entry);
@@ -43,23 +42,18 @@ std::string EntryReference(const std::vector<PendingValue>& values, const Classi
     return text;
 }
 
-void AppendSignalJson(std::string& out, const RestartSignal& signal) {
-    out += "{\"name\": ";
-    AppendJsonString(out, signal.row->name);
-    out += ", \"key\": ";
-    AppendJsonString(out, MachineKeyPath(signal.row->key));
-    out += ", \"item\": ";
-    AppendJsonString(out, signal.row->item);
-    const char* state = signal.state == SignalState::Present ? "present"
+void WriteSignal(JsonObject& out, const RestartSignal& signal) {
+    out.String("name", signal.row->name);
+    out.String("key", MachineKeyPath(signal.row->key));
+    out.String("item", signal.row->item);
+    out.String("state", signal.state == SignalState::Present  ? "present"
                         : signal.state == SignalState::Absent ? "absent"
-                                                              : "unreadable";
-    out.append(", \"state\": \"").append(state).append("\", \"status\": ").append(std::to_string(signal.status));
-    out += ", \"unreadableKey\": ";
+                                                              : "unreadable");
+    out.Number("status", signal.status);
     if (signal.state == SignalState::Unreadable)
-        AppendJsonString(out, signal.unreadableKey);
+        out.String("unreadableKey", signal.unreadableKey);
     else
-        out += "null";
-    out += "}";
+        out.Null("unreadableKey");
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -149,68 +143,54 @@ std::string FormatStatusText(const MachineStatus& status) {
     return out + "\r\n";
 }
 
-std::string FormatStatusJson(const MachineStatus& status) {
-    std::string out = "{\"restartNeeded\": ";
-    out += status.verdict == RestartVerdict::CannotTell ? "null" : JsonBool(status.verdict == RestartVerdict::Needed);
-    out += ", \"unreadable\": ";
-    if (status.verdict == RestartVerdict::CannotTell)
-        AppendJsonString(out, status.unreadable);
-    else
-        out += "null";
-    out += ", \"values\": [";
-    for (std::size_t i = 0; i < status.values.size(); ++i) {
-        const PendingListRead& read = status.values[i].read;
-        out += i == 0 ? "" : ", ";
-        out += "{\"name\": ";
-        AppendJsonString(out, status.values[i].name);
-        out.append(", \"exists\": ").append(JsonBool(read.exists));
-        out.append(", \"readable\": ").append(JsonBool(read.readable));
-        out.append(", \"status\": ").append(std::to_string(read.readable ? 0 : read.status));
-        // Not known for a value that could not be read.
-        out.append(", \"changeable\": ")
-            .append(read.readable ? JsonBool(!read.exists || !IsAnotherForm(read.shape)) : "null")
-            .append("}");
+void WriteStatusJson(JsonObject& out, const MachineStatus& status) {
+    if (status.verdict == RestartVerdict::CannotTell) {
+        out.Null("restartNeeded");
+        out.String("unreadable", status.unreadable);
+    } else {
+        out.Bool("restartNeeded", status.verdict == RestartVerdict::Needed);
+        out.Null("unreadable");
     }
-    out += "], \"causes\": [";
-    const char* comma = "";
-    std::size_t effective = 0;
-    for (const ClassifiedEntry& entry : status.entries) effective += entry.effect == EntryClass::Effective ? 1 : 0;
-    if (effective != 0) {
-        out.append(comma).append("\"pending file operations\"");
-        comma = ", ";
-    }
-    for (const RestartSignal& signal : status.signals)
-        if (signal.state == SignalState::Present) {
-            out += comma;
-            AppendJsonString(out, signal.row->name);
-            comma = ", ";
+    {
+        JsonArray values = out.Array("values");
+        for (const PendingValue& value : status.values) {
+            const PendingListRead& read = value.read;
+            JsonObject described = values.Object();
+            described.String("name", value.name);
+            described.Bool("exists", read.exists);
+            described.Bool("readable", read.readable);
+            described.Number("status", read.readable ? 0 : read.status);
+            // Not known for a value that could not be read.
+            if (read.readable)
+                described.Bool("changeable", !read.exists || !IsAnotherForm(read.shape));
+            else
+                described.Null("changeable");
         }
-    out += "], \"entries\": [";
-    const char* separator = "\r\n";
-    for (const ClassifiedEntry& entry : status.entries) {
-        out += separator;
-        std::string head;
-        AppendJsonEntryHead(head, Described(entry));
-        out += head;
-        out += ", \"value\": ";
-        AppendJsonString(out, status.values[entry.value].name);
-        out.append(", \"effect\": \"").append(kEffectNames[static_cast<std::size_t>(entry.effect)].json);
-        out.append("\", \"reason\": \"").append(kReasonJson[static_cast<std::size_t>(entry.reason)]);
-        out += "\", \"reasonText\": ";
-        AppendJsonString(out, ReasonText(status.values, status.entries, entry));
-        out += "}";
-        separator = ",\r\n";
     }
-    out += status.entries.empty() ? "]" : "\r\n]";
-    out += ", \"signals\": [";
-    separator = "\r\n";
+    {
+        JsonArray causes = out.Array("causes");
+        bool effective = false;
+        for (const ClassifiedEntry& entry : status.entries)
+            effective = effective || entry.effect == EntryClass::Effective;
+        if (effective) causes.String("pending file operations");
+        for (const RestartSignal& signal : status.signals)
+            if (signal.state == SignalState::Present) causes.String(signal.row->name);
+    }
+    {
+        JsonArray entries = out.Array("entries", JsonItems::Lines);
+        for (const ClassifiedEntry& entry : status.entries) {
+            JsonObject described = entries.Object();
+            WriteJsonEntryHead(described, Described(entry));
+            described.String("effect", kEffectNames[static_cast<std::size_t>(entry.effect)].json);
+            described.String("reason", kReasonJson[static_cast<std::size_t>(entry.reason)]);
+            described.String("reasonText", ReasonText(status.values, status.entries, entry));
+        }
+    }
+    JsonArray signals = out.Array("signals", JsonItems::Lines);
     for (const RestartSignal& signal : status.signals) {
-        out += separator;
-        AppendSignalJson(out, signal);
-        separator = ",\r\n";
+        JsonObject described = signals.Object();
+        WriteSignal(described, signal);
     }
-    out += "\r\n]}\r\n";
-    return out;
 }
 
 std::string FormatPruneText(const PruneResult& result) {
@@ -242,37 +222,26 @@ std::string FormatPruneText(const PruneResult& result) {
     return out;
 }
 
-std::string FormatPruneJson(const PruneResult& result) {
-    std::string out = "{\"dryRun\": ";
-    out += JsonBool(result.dryRun);
-    out += ", \"backup\": ";
-    if (result.backupPath.empty())
-        out += "null";
-    else
-        AppendJsonString(out, result.backupPath);
-    out += ", \"withdrawn\": [";
-    const char* separator = "\r\n";
-    for (const ClassifiedEntry& entry : result.withdrawn) {
-        if (result.PartlyWithdrawn() && !result.WithdrawnFrom(entry.value)) continue;
-        out += separator;
-        std::string head;
-        AppendJsonEntryHead(head, Described(entry));
-        out += head + ", \"value\": ";
-        AppendJsonString(out, result.values[entry.value].name);
-        out.append(", \"reason\": \"").append(kReasonJson[static_cast<std::size_t>(entry.reason)]).append("\"}");
-        separator = ",\r\n";
+void WritePruneJson(JsonObject& out, const PruneResult& result) {
+    out.Bool("dryRun", result.dryRun);
+    out.StringOrNull("backup", result.backupPath);
+    {
+        JsonArray withdrawn = out.Array("withdrawn", JsonItems::Lines);
+        for (const ClassifiedEntry& entry : result.withdrawn) {
+            if (result.PartlyWithdrawn() && !result.WithdrawnFrom(entry.value)) continue;
+            JsonObject described = withdrawn.Object();
+            WriteJsonEntryHead(described, Described(entry));
+            described.String("reason", kReasonJson[static_cast<std::size_t>(entry.reason)]);
+        }
     }
-    out += result.withdrawn.empty() ? "]" : "\r\n]";
-    out += ", \"kept\": " + std::to_string(result.entries.size() - result.withdrawn.size());
+    out.Number("kept", result.entries.size() - result.withdrawn.size());
     // Whether each value's entries were withdrawn: a failure part way leaves one done.
-    out += ", \"values\": [";
+    JsonArray values = out.Array("values");
     for (std::size_t v = 0; v < result.values.size(); ++v) {
-        out += v == 0 ? "{\"name\": " : ", {\"name\": ";
-        AppendJsonString(out, result.values[v].name);
-        out.append(", \"withdrawn\": ").append(JsonBool(result.WithdrawnFrom(v))).append("}");
+        JsonObject described = values.Object();
+        described.String("name", result.values[v].name);
+        described.Bool("withdrawn", result.WithdrawnFrom(v));
     }
-    out += "]}\r\n";
-    return out;
 }
 
 }  // namespace pendrix::cli

@@ -66,8 +66,10 @@ int RunVerify(const CliArguments& arguments, CliContext& context) {
     if (!logAside.empty()) Warn(context, logAside + "; the outcomes go by the files alone");
     if (result.logLinesSkipped != 0)
         Warn(context, Quoted(result.logPath) + ": " + SkippedLines(result.logLinesSkipped, result.logFirstSkipped));
-    context.output.Out(arguments.format == OutputFormat::Json ? FormatVerifyJson(result.listed, result.verdicts)
-                                                              : FormatVerifyText(result.listed, result.verdicts));
+    if (context.json != nullptr)
+        WriteVerifyJson(*context.json, result.listed, result.verdicts);
+    else
+        context.output.Out(FormatVerifyText(result.listed, result.verdicts));
     return ExitCodeOf(result.verdicts);
 }
 

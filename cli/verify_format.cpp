@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "common/json_text.h"
 #include "cli/list_format.h"
 
 namespace pendrix::cli {
@@ -54,32 +53,23 @@ std::string FormatVerifyText(const PendingEntries& listed, const std::vector<Ver
     return out + ".\r\n";
 }
 
-std::string FormatVerifyJson(const PendingEntries& listed, const std::vector<Verdict>& verdicts) {
-    std::string out = "{";
+void WriteVerifyJson(JsonObject& out, const PendingEntries& listed, const std::vector<Verdict>& verdicts) {
     const std::array<std::size_t, kOutcomes> counts = Counts(verdicts);
-    for (std::size_t k = 0; k < kOutcomes; ++k)
-        out.append("\"").append(kOutcomeNames[k].counted).append("\": ").append(std::to_string(counts[k])).append(", ");
-    out += "\"entries\": [";
-    const char* separator = "\r\n";
+    for (std::size_t k = 0; k < kOutcomes; ++k) out.Number(kOutcomeNames[k].counted, counts[k]);
+    JsonArray entries = out.Array("entries", JsonItems::Lines);
     for (std::size_t i = 0; i < verdicts.size(); ++i) {
-        const PendingEntry& entry = listed.entries[i];
-        out += separator;
-        AppendJsonEntryHead(out, entry);
-        out.append(", \"outcome\": \"").append(NamesOf(verdicts[i].result).json).append("\", \"reason\": ");
+        JsonObject described = entries.Object();
+        WriteJsonEntryHead(described, listed.entries[i]);
+        described.String("outcome", NamesOf(verdicts[i].result).json);
         if (verdicts[i].reason.empty())
-            out += "null";
+            described.Null("reason");
         else
-            AppendJsonString(out, ReasonText(verdicts[i]));
-        out += ", \"loggedStatus\": ";
+            described.String("reason", ReasonText(verdicts[i]));
         if (verdicts[i].loggedStatus)
-            out.append("\"").append(StatusHex(*verdicts[i].loggedStatus)).append("\"");
+            described.String("loggedStatus", StatusHex(*verdicts[i].loggedStatus));
         else
-            out += "null";
-        out += "}";
-        separator = ",\r\n";
+            described.Null("loggedStatus");
     }
-    out += verdicts.empty() ? "]}\r\n" : "\r\n]}\r\n";
-    return out;
 }
 
 }  // namespace pendrix::cli

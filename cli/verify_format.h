@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/json_writer.h"
 #include "pending_list/pending_entries.h"
 #include "pending_list/verification.h"
 
@@ -17,12 +18,12 @@ namespace pendrix::cli {
 // reached." (and ", N not checked" when some were not).
 std::string FormatVerifyText(const PendingEntries& listed, const std::vector<Verdict>& verdicts);
 
-// One JSON document, plain ASCII:
+// The members of the JSON document, plain ASCII:
 // {"carriedOut": 3, "notCarriedOut": 1, "stillPending": 0, "neverReached": 0, "notChecked": 0,
-//  "entries": [{"number": 1, "kind": "replace", "source": "...", "destination": "...",
-//               "outcome": "carried-out", "reason": null}, ...]}
+//  "entries": [{"number": 1, "value": 1, "kind": "replace", "source": "...", "destination": "...",
+//               "outcome": "carried-out", "reason": null, "loggedStatus": null}, ...]}
 // outcome is one of carried-out, not-carried-out, still-pending,
 // never-reached, not-checked; destination is null for a deletion.
-std::string FormatVerifyJson(const PendingEntries& listed, const std::vector<Verdict>& verdicts);
+void WriteVerifyJson(JsonObject& out, const PendingEntries& listed, const std::vector<Verdict>& verdicts);
 
 }  // namespace pendrix::cli

@@ -52,23 +52,4 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string WithExitCode(std::string_view document, int code, std::string_view error, std::string_view warning) {
-    std::string member;
-    if (!warning.empty()) {
-        member = "\"warnings\": [";
-        AppendJsonString(member, warning);
-        member += "], ";
-    }
-    member += "\"exitCode\": " + std::to_string(code);
-    const std::size_t close = document.rfind('}');
-    if (close == std::string_view::npos) {
-        std::string out = "{\"error\": ";
-        AppendJsonString(out, error);
-        return out + ", " + member + "}\r\n";
-    }
-    const std::size_t open = document.find('{');
-    const bool empty = document.find_first_not_of(" \r\n", open + 1) == close;
-    return std::string(document.substr(0, close)) + (empty ? "" : ", ") + member + std::string(document.substr(close));
-}
-
 }  // namespace pendrix

@@ -134,6 +134,7 @@ TEST(RemoveCommand, NamesTheSecondValue) {
     CliContext context{routines, files, holders, lock, output, ::pendrix::testing::ErrorTextStandIn};
     EXPECT_EQ(::pendrix::testing::RunCommandLine({"remove", "3"}, context), 0) << output.error;
     EXPECT_EQ(output.out, "Withdrew entry 3 from PendingFileRenameOperations2: delete \"C:\\c\".\r\n");
+    EXPECT_EQ(::pendrix::testing::RunCommandLine({"remove", "1", "--source", "C:\\b"}, context), 1168);
     registry.PutText(kSessionManager, kPendingValue2Name, kRegBinary, "xy");
     EXPECT_EQ(::pendrix::testing::RunCommandLine({"remove", "2"}, context), 13);
     EXPECT_NE(output.error.find("nothing was withdrawn: PendingFileRenameOperations2 is of type REG_BINARY"),

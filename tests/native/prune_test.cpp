@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/json_text.h"
+#include "common/json_reader.h"
+#include "common/pendrix_error.h"
 #include "registry/reg_file.h"
 #include "registry/registry_constants.h"
 #include "scheduler/pending_prune.h"
@@ -201,38 +202,51 @@ TEST_F(PruneTest, AChangeAfterTheBackupLeavesTheListAsTheOtherProgramWroteIt) {
     }
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-TEST_F(PruneTest, EveryJsonDocumentCarriesTheExitCode) {
+// Every command's JSON, done or failed, reads back with the strict reader,
+// exitCode last; a failure that wrote no member of its own (bare) gives its
+// line as "error"; status names each entry's value once, by its number.
+TEST_F(PruneTest, EveryJsonDocumentReadsBackStrictly) {
     Store(kList);
-    EXPECT_EQ(Run("status", true), 3010);
-    EXPECT_TRUE(EndsWith(output.out, "], \"exitCode\": 3010}\r\n")) << output.out;
-    EXPECT_EQ(Run("list", true), 0);
-    EXPECT_TRUE(EndsWith(output.out, "], \"exitCode\": 0}\r\n")) << output.out;
-    EXPECT_EQ(Run("prune", true, true), 0);
-    EXPECT_NE(output.out.find("\"dryRun\": true"), std::string::npos);
-    // A dry run says so also when there is nothing to withdraw.
-    Store(S("\\??\\C:\\w\\new\0!\\??\\C:\\w\\app\0\0"));
-    EXPECT_EQ(Run("prune", true, true), 0);
-    EXPECT_NE(output.out.find("\"dryRun\": true"), std::string::npos) << output.out;
-    // The list's key unreadable: nothing is claimed of what was not read.
+    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, S("\\??\\C:\\w\\new\0\0\0"));
+    files.Put("C:\\w\\plan.txt", "delete C:\\w\\app\n");
+    const auto check = [&](std::vector<std::string> line, int code, bool bare = false) {
+        output = RecordedOutput();
+        cli::CliContext context{routines, files, holders, lock, output, testing::ErrorTextStandIn};
+        line.push_back("--json");
+        EXPECT_EQ(testing::RunCommandLine(line, context), code) << line[0];
+        const std::optional<JsonValue> document = ReadJson(output.out);
+        EXPECT_TRUE(document && document->members.back().name == "exitCode" &&
+                    document->members.back().value.text == std::to_string(code)) << output.out;
+        const JsonValue* error = document ? document->Member("error") : nullptr;
+        EXPECT_TRUE(bare ? error && "pendrix-cli: " + error->text + "\r\n" == output.error : !error) << output.out;
+        return document.value_or(JsonValue());
+    };
+    check({"list"}, 0);
+    files.Put("C:\\w\\listing.json", output.out);
+    const JsonValue status = check({"status"}, 3010);
+    EXPECT_EQ(status.Member("entries")->items.back().Member("value")->text, "2");
+    check({"prune", "--backup", kBackup, "--dry-run"}, 0);
+    check({"holders", "C:\\w\\app"}, 0);
+    check({"holders", "C:\\"}, kErrorBadPathname, true);
+    check({"verify", "C:\\w\\listing.json"}, 3010);
+    check({"verify", "C:\\w\\none.json"}, kErrorFileNotFound, true);
+    check({"apply", "C:\\w\\none.txt"}, kErrorFileNotFound);
+    check({"apply", "C:\\w\\plan.txt"}, 0);
+    check({"prune"}, 87, true);
     registry.deniedPaths.insert("hklm\\system\\currentcontrolset\\control\\session manager");
+    check({"list"}, kErrorAccessDenied, true);
+    // Nothing is claimed of a list that could not be read.
+    check({"status"}, kErrorAccessDenied);
+    EXPECT_NE(output.out.find("\"readable\": false, \"status\": 5, \"changeable\": null}"), std::string::npos);
     EXPECT_EQ(Run("status"), kErrorAccessDenied);
     EXPECT_EQ(output.out.find("No file operation is pending"), std::string::npos) << output.out;
-    Run("status", true);
-    EXPECT_NE(output.out.find("\"readable\": false, \"status\": 5, \"changeable\": null}"), std::string::npos)
-        << output.out;
     registry.deniedPaths.clear();
-    // A failure writes no document of its own: one with its error is made.
-    Store(kList, kRegBinary);
-    EXPECT_EQ(Run("prune", true), 13);
-    EXPECT_EQ(output.out.rfind("{\"error\": \"nothing was withdrawn: ", 0), 0u) << output.out;
-    EXPECT_TRUE(EndsWith(output.out, "\", \"exitCode\": 13}\r\n")) << output.out;
-
-    EXPECT_EQ(WithExitCode("{}\r\n", 5, ""), "{\"exitCode\": 5}\r\n");
-    EXPECT_EQ(WithExitCode("{\"a\": 1}\r\n", 0, ""), "{\"a\": 1, \"exitCode\": 0}\r\n");
+    // A dry run says so also when there is nothing to withdraw.
+    Store(S("\\??\\C:\\w\\new\0!\\??\\C:\\w\\app\0\0"));
+    check({"prune", "--backup", kBackup, "--dry-run"}, 0);
+    EXPECT_NE(output.out.find("\"dryRun\": true"), std::string::npos) << output.out;
+    // The writer refuses a member twice, so no document can hold one.
+    EXPECT_THROW(JsonDocument([](JsonObject& out) { out.Null("a"); out.Null("a"); }), PendrixError);
 }
 
 // README's examples of status and prune are what the tool prints for them.
