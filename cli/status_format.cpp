@@ -21,9 +21,12 @@ constexpr EffectNames kEffectNames[] = {{"takes effect", "effective"}, {"no effe
 // By EntryReason.
 constexpr const char* kReasonJson[] = {"source-exists",        "source-unknown", "source-from-earlier-entry",
                                        "source-missing",       "source-taken-by-earlier-entry",
-                                       "after-empty-string",   "not-closed"};
+                                       "after-empty-string",   "not-closed",
+                                       "destination-exists",   "destination-folder-missing",
+                                       "destination-unknown",  "earlier-entry-unknown"};
 static_assert(std::size(kEffectNames) == static_cast<std::size_t>(EntryClass::Unreached) + 1, "a name for every effect");
-static_assert(std::size(kReasonJson) == static_cast<std::size_t>(EntryReason::NotClosed) + 1, "a name for every reason");
+static_assert(std::size(kReasonJson) == static_cast<std::size_t>(EntryReason::EarlierUnknown) + 1,
+              "a name for every reason");
 
 // The entry's strings described as list describes them.
 PendingEntry Described(const ClassifiedEntry& classified) {
@@ -91,6 +94,21 @@ std::string ReasonText(const std::vector<PendingValue>& values, const std::vecto
     case EntryReason::AfterEmptyString: return "it lies after an empty first string, where the start-up processing stops";
     case EntryReason::NotClosed:
         return "the value does not end with two NULs, so the start-up processing ignores it";
+    case EntryReason::DestinationExists:
+        return (entry.earlier == kNoEntry ? std::string("its destination exists")
+                                          : EntryReference(values, entry, entries[entry.earlier]) +
+                                                " puts a file at its destination") +
+               " and it does not replace (no !), so the rename fails";
+    case EntryReason::FolderMissing:
+        return (entry.earlier == kNoEntry ? std::string("its destination's folder does not exist")
+                                          : EntryReference(values, entry, entries[entry.earlier]) +
+                                                " deletes or moves its destination's folder away first") +
+               ", so the rename fails";
+    case EntryReason::DestinationUnknown:
+        return "whether its destination or its destination's folder exists cannot be told here, so it may act";
+    case EntryReason::EarlierUnknown:
+        return "whether " + EntryReference(values, entry, entries[entry.earlier]) +
+               " takes effect cannot be told here, and it may act either way";
     }
     return std::string();
 }

@@ -45,9 +45,11 @@ PendingValue Value(const std::string& name, const std::string& stored) {
 }
 
 // "E there", "N missing", "N taken 1", "E from 1", "U empty", "U open",
-// "E unknown" per entry, earlier entries counted from 1 over all values.
+// "E unknown", "N dest-exists", "N no-folder", "E dest-unknown", "E hangs 1"
+// per entry, earlier entries counted from 1 over all values.
 std::string Summary(const std::vector<ClassifiedEntry>& entries) {
-    static const char* kReasons[] = {"there", "unknown", "from", "missing", "taken", "empty", "open"};
+    static const char* kReasons[] = {"there", "unknown", "from",   "missing",      "taken", "empty",
+                                     "open",  "dest-exists", "no-folder", "dest-unknown", "hangs"};
     std::string out;
     for (const ClassifiedEntry& entry : entries) {
         out += "EN U"[static_cast<int>(entry.effect) == 2 ? 3 : static_cast<int>(entry.effect)];
@@ -93,6 +95,28 @@ TEST(PendingVerdict, EachEntryIsJudgedInTheOrderTheStartUpRunsThem) {
         {"an @ destination replaces, and its file is followed",
          {S("\\??\\C:\\A\0@\\??\\C:\\B\0*1\\??\\C:\\B\0\0")}, {"C:\\A"}, "E there;E from 1;"},
         {"a mark not known is never guessed at", {S("*1!\\??\\C:\\A\0\0")}, {}, "E unknown;"},
+        // A rename fails on a file it does not replace, or without its
+        // destination's folder; what comes after finds the files as they are.
+        {"a rename onto a file without !, then a deletion of its source",
+         {S("\\??\\C:\\rs\\a.txt\0\\??\\C:\\rs\\b.txt\0\\??\\C:\\rs\\a.txt\0\0\0")},
+         {"C:\\rs", "C:\\rs\\a.txt", "C:\\rs\\b.txt"}, "N dest-exists;E there;"},
+        {"the same with !", {S("\\??\\C:\\rs\\a\0!\\??\\C:\\rs\\b\0\\??\\C:\\rs\\a\0\0\0")},
+         {"C:\\rs", "C:\\rs\\a", "C:\\rs\\b"}, "E there;N taken 1;"},
+        {"a destination folder that does not exist", {S("\\??\\C:\\a\0\\??\\C:\\no\\b\0\\??\\C:\\a\0\0\0")},
+         {"C:\\a"}, "N no-folder;E there;"},
+        {"a file an earlier entry puts at the destination",
+         {S("\\??\\C:\\x\0\\??\\C:\\b\0\\??\\C:\\a\0\\??\\C:\\b\0\0")}, {"C:\\x", "C:\\a"},
+         "E there;N dest-exists 1;"},
+        {"a folder an earlier entry moves away",
+         {S("\\??\\C:\\d\0\\??\\C:\\e\0\\??\\C:\\a\0\\??\\C:\\d\\b\0\0")}, {"C:\\d", "C:\\a"},
+         "E there;N no-folder 1;"},
+        // Whether a name exists cannot be told: no effect only when none either way.
+        {"after a rename that may fail, its source may still be there",
+         {S("\\??\\C:\\a\0\\??\\Q:\\b\0\\??\\C:\\a\0\0\0")}, {"C:\\a"}, "E dest-unknown;E hangs 1;"},
+        {"a second deletion of a file that cannot be told has none either way",
+         {S("\\??\\Q:\\x\0\0\\??\\Q:\\x\0\0\0")}, {}, "E unknown;N taken 1;"},
+        {"a source that cannot be told onto a file without !", {S("\\??\\Q:\\a\0\\??\\C:\\b\0\0")}, {"C:\\b"},
+         "N dest-exists;"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
