@@ -33,6 +33,7 @@ const FlagOption kFlagOptions[] = {
     {kOptionPause, "--pause", &CliArguments::pause},
     {kOptionAllUsers, "--all-users", &CliArguments::allUsers},
     {kOptionDryRun, "--dry-run", &CliArguments::dryRun},
+    {kOptionDocumentedOnly, "--documented-only", &CliArguments::documentedOnly},
 };
 
 // Takes one option without a value; false when the command has no such option.

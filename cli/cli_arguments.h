@@ -33,6 +33,7 @@ struct CliArguments {
     bool pause = false;        // holders: wait for a key before ending (the Explorer menu's console)
     ShellAction shellAction = ShellAction::Status;  // shell
     bool allUsers = false;     // shell install, uninstall: every user's menu instead of this user's
+    bool documentedOnly = false;  // status: judge by the signals Microsoft documents alone
 };
 
 struct ParsedArguments {

@@ -127,7 +127,8 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     if (arguments.format != OutputFormat::Json) return arguments.command->run(arguments, context);
     JsonOutput json(context.output);
     CliContext collecting{context.registry, context.files, context.holders, context.listLock,
-                          json,             context.errorText, context.clock, context.programFolder};
+                          json,             context.errorText, context.clock, context.programFolder,
+                          context.configManager};
     const int code = arguments.command->run(arguments, collecting);
     context.output.Out(WithExitCode(json.Document(), code, json.LastError()));
     return code;

@@ -12,6 +12,7 @@
 #include "cli/cli_output.h"
 #include "common/quoted.h"
 #include "pending_list/pending_rename_list.h"
+#include "platform/config_manager_client_api.h"
 #include "platform/file_system_api.h"
 #include "platform/holder_finder.h"
 #include "platform/holder_report.h"
@@ -36,6 +37,8 @@ struct CliContext {
     // The folder pendrix-cli.exe runs from, Pendrix.exe beside it: what the
     // Explorer menu starts.
     std::string programFolder = {};
+    // The Configuration Manager client, asked by status; without it, not asked.
+    ConfigManagerClientApi* configManager = nullptr;
 };
 
 // Runs the command of arguments, or prints the usage when it has none. A

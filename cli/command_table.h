@@ -23,6 +23,7 @@ enum CommandOption : unsigned {
     kOptionAllUsers = 1u << 5,   // --all-users: every user's menu instead of this user's
     kOptionBackup = 1u << 6,     // --backup FILE: where the list is saved first
     kOptionDryRun = 1u << 7,     // --dry-run: say what would be done, change nothing
+    kOptionDocumentedOnly = 1u << 8,  // --documented-only: judge by the signals Microsoft documents
 };
 
 // One line of the usage: how it is called, and what it does ("\n"

@@ -21,7 +21,8 @@ int StatusExitCode(const MachineStatus& status) {
 }  // namespace
 
 int RunStatus(const CliArguments& arguments, CliContext& context) {
-    const MachineStatus status = ReadMachineStatus(context.registry, PresenceThrough(context.files));
+    const MachineStatus status = ReadMachineStatus(context.registry, PresenceThrough(context.files),
+                                                   context.configManager, arguments.documentedOnly);
     const int code = StatusExitCode(status);
     context.output.Out(arguments.format == OutputFormat::Json ? FormatStatusJson(status) : FormatStatusText(status));
     return code;

@@ -46,11 +46,20 @@ std::string EntryReference(const std::vector<PendingValue>& values, const Classi
     return text;
 }
 
+// The column before each signal's line: whether Microsoft documents it.
+std::string DocumentedColumn(const RestartSignalRow& row) { return row.documented ? "documented  " : "community   "; }
+
+// How a signal could not be read: "error 5", or the client's failure.
+std::string FailureText(WinStatus status, const std::string& failure) {
+    return failure.empty() ? "error " + std::to_string(status) : failure;
+}
+
 void AppendSignalJson(std::string& out, const RestartSignal& signal) {
     out += "{\"name\": ";
     AppendJsonString(out, signal.row->name);
+    out.append(", \"documented\": ").append(JsonBool(signal.row->documented));
     out += ", \"key\": ";
-    AppendJsonString(out, MachineKeyPath(signal.row->key));
+    AppendJsonString(out, SignalPlace(*signal.row));
     out += ", \"item\": ";
     AppendJsonString(out, signal.row->item);
     const char* state = signal.state == SignalState::Present ? "present"
@@ -62,6 +71,11 @@ void AppendSignalJson(std::string& out, const RestartSignal& signal) {
         AppendJsonString(out, signal.unreadableKey);
     else
         out += "null";
+    out += ", \"failure\": ";
+    if (signal.failure.empty())
+        out += "null";
+    else
+        AppendJsonString(out, signal.failure);
     out += "}";
 }
 
@@ -133,11 +147,11 @@ std::string FormatStatusText(const MachineStatus& status) {
     if (effective != 0) causes.push_back(Plural(effective, "pending file operation takes", "pending file operations take") + " effect");
     for (const RestartSignal& signal : status.signals) {
         if (signal.state == SignalState::Present) {
-            out += std::string(signal.row->name) + ": a restart is pending\r\n";
+            out += DocumentedColumn(*signal.row) + signal.row->name + ": a restart is pending\r\n";
             causes.push_back(signal.row->name);
         } else if (signal.state == SignalState::Unreadable) {
-            out += std::string(signal.row->name) + ": could not be read (" + signal.unreadableKey + ", error " +
-                   std::to_string(signal.status) + "), so it is not known\r\n";
+            out += DocumentedColumn(*signal.row) + signal.row->name + ": could not be read (" + signal.unreadableKey +
+                   ", " + FailureText(signal.status, signal.failure) + "), so it is not known\r\n";
         }
     }
     switch (status.verdict) {
@@ -157,8 +171,8 @@ std::string FormatStatusText(const MachineStatus& status) {
         out += ".";
         break;
     case RestartVerdict::CannotTell:
-        out += "Cannot tell whether a restart is needed: " + status.unreadable + " could not be read (error " +
-               std::to_string(status.status) + "), and nothing else needs a restart.";
+        out += "Cannot tell whether a restart is needed: " + status.unreadable + " could not be read (" +
+               FailureText(status.status, status.failure) + "), and nothing else needs a restart.";
         break;
     }
     return out + "\r\n";

@@ -51,10 +51,12 @@ std::string ContainingFolder(std::string_view name) {
     const std::size_t last = name.rfind('\\');
     if (last == std::string_view::npos) return {};
     const std::string_view folder = name.substr(0, last);
-    // A drive's root ("C:") or a share's ("UNC\server\share") is not asked about.
-    if (folder.size() == 2 && folder[1] == ':') return {};
+    // A drive's root ("C:") or a share's ("UNC\server\share"), also after
+    // "\??\", is not asked about.
+    const std::string_view bare = WithoutPrefix(folder, kObjectPathPrefix);
+    if (bare.size() == 2 && bare[1] == ':') return {};
     constexpr std::string_view kUnc = "UNC\\";
-    if (folder.substr(0, kUnc.size()) == kUnc && std::count(folder.begin(), folder.end(), '\\') < 3) return {};
+    if (bare.substr(0, kUnc.size()) == kUnc && std::count(bare.begin(), bare.end(), '\\') < 3) return {};
     return std::string(folder);
 }
 

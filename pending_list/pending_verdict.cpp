@@ -154,17 +154,23 @@ MachineStatus JudgeMachine(std::vector<PendingValue> values, std::vector<Classif
             status.verdict = RestartVerdict::CannotTell;
             status.status = signal.status;
             status.unreadable = signal.unreadableKey;
+            status.failure = signal.failure;
             return status;
         }
     return status;
 }
 
-MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence) {
+MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence,
+                                ConfigManagerClientApi* client, bool documentedOnly) {
     // Both values, in the order the start-up processing runs them.
     std::vector<PendingValue> values;
     for (const char* name : kPendingValueNames) values.push_back({name, PendingRenameList(registry, name).Read()});
     std::vector<ClassifiedEntry> entries = ClassifyEntries(values, presence);
-    return JudgeMachine(std::move(values), std::move(entries), ReadRestartSignals(registry));
+    std::vector<RestartSignal> signals;
+    for (const RestartSignal& signal : ReadRestartSignals(registry))
+        if (signal.row->documented || !documentedOnly) signals.push_back(signal);
+    if (client != nullptr) signals.push_back(ReadClientSignal(*client));
+    return JudgeMachine(std::move(values), std::move(entries), std::move(signals));
 }
 
 std::string PendingListKeyPath() {

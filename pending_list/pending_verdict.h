@@ -91,15 +91,19 @@ struct MachineStatus {
     RestartVerdict verdict = RestartVerdict::NotNeeded;
     WinStatus status = 0;        // CannotTell: the Windows status of the first read that failed
     std::string unreadable;      // CannotTell: what could not be read
+    std::string failure;         // CannotTell, when not a registry status: how it failed, in words
 };
 
 // The verdict over values, entries and signals as read.
 MachineStatus JudgeMachine(std::vector<PendingValue> values, std::vector<ClassifiedEntry> entries,
                            std::vector<RestartSignal> signals);
 
-// Reads both values and the other restart signals and judges the machine,
-// the files' presence asked through presence.
-MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence);
+// Reads both values and the other restart signals (the Configuration
+// Manager client's answer too, when client is given) and judges the
+// machine, the files' presence asked through presence. documentedOnly: the
+// signals Microsoft does not document are neither read nor judged.
+MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence,
+                                ConfigManagerClientApi* client = nullptr, bool documentedOnly = false);
 
 // The full path of the pending list's key, as reports name it.
 std::string PendingListKeyPath();

@@ -99,7 +99,8 @@ TEST(CliArguments, EntryNumbersAcrossTheWholeRange) {
 TEST(CliArguments, UnderstandsShellHoldersPauseAndPrune) {
     const struct {
         std::vector<std::string> arguments;
-        // "action|all" for shell, "pause" for holders, "prune|backup|dry" for prune, or "error"
+        // "action|all" for shell, "pause" for holders, "prune|backup|dry" for prune, "documented" for
+        // status --documented-only, or "error"
         const char* understood;
     } cases[] = {
         {{"shell", "install"}, "install|"},
@@ -121,6 +122,8 @@ TEST(CliArguments, UnderstandsShellHoldersPauseAndPrune) {
         {{"prune", "extra"}, "error"},
         {{"status", "--dry-run"}, "error"},
         {{"status", "--backup", "C:\\b.reg"}, "error"},
+        {{"status", "--documented-only", "--json"}, "documented"},
+        {{"list", "--documented-only"}, "error"},
     };
     for (const auto& c : cases) {
         const ParsedArguments parsed = ParseArguments(c.arguments);
@@ -134,6 +137,8 @@ TEST(CliArguments, UnderstandsShellHoldersPauseAndPrune) {
                          (parsed.arguments.dryRun ? "dry" : "");
         } else if (parsed.ok && parsed.arguments.pause) {
             understood = "pause";
+        } else if (parsed.ok && parsed.arguments.documentedOnly) {
+            understood = "documented";
         }
         EXPECT_EQ(understood, c.understood) << ::testing::PrintToString(c.arguments);
     }

@@ -162,6 +162,8 @@ TEST(ListSequence, FollowsEachFileThroughTheList) {
         {"into a folder that cannot be told, then its source deleted", {{"a", "f\\b"}, {"a", ""}}, {"?-", "?-"},
          std::set<std::string>{"a", "?f"}},
         {"a file that cannot be told, deleted twice", {{"a", ""}, {"a", ""}}, {"?-", "x"}, std::set<std::string>{"?a"}},
+        {"onto a name an entry in doubt may fill", {{"a", "b"}, {"c", "b"}}, {"?b", "?b"},
+         std::set<std::string>{"a", "c", "?b"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

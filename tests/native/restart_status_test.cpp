@@ -166,6 +166,7 @@ void WriteSignal(FakeRegistry& registry, const RestartSignalRow& row) {
         registry.PutText(kHklm + row.key, row.item, kRegSz, "OLDNAME");
         registry.PutText(kHklm + row.otherKey, row.item, kRegSz, "NEWNAME");
         break;
+    case SignalTest::ClientAnswer: break;  // not in the registry
     }
 }
 
@@ -181,6 +182,9 @@ TEST(RestartSignals, EachSignalAloneIsFoundAndNamed) {
         for (const RestartSignal& signal : ReadRestartSignals(registry))
             EXPECT_EQ(signal.state, signal.row == &row ? SignalState::Present : SignalState::Absent) << signal.row->name;
         EXPECT_EQ(JudgeMachine({}, {}, ReadRestartSignals(registry)).verdict, RestartVerdict::Needed);
+        // Judged by the documented signals alone, a community one is not read.
+        EXPECT_EQ(ReadMachineStatus(registry, PresenceOf({}), nullptr, true).verdict,
+                  row.documented ? RestartVerdict::Needed : RestartVerdict::NotNeeded);
         EXPECT_EQ(api.OpenHandles(), 0u);
     }
 }
@@ -229,6 +233,53 @@ TEST(RestartSignals, AKeyThatCannotBeReadIsSaidNotTakenAsAbsent) {
             EXPECT_EQ(status.status, kErrorAccessDenied);
             EXPECT_EQ(Lower(status.unreadable), "hkey_local_machine" + c.denied.substr(4));
         }
+    }
+}
+
+// The Configuration Manager client as a stand-in: it answers as the WMI
+// call returned (ConnectServer gives WBEM_E_INVALID_NAMESPACE without the
+// client; DetermineIfRebootPending's RebootPending and IsHardRebootPending).
+struct ClientStandIn : ConfigManagerClientApi {
+    ClientRebootReply reply;
+    std::uint32_t waited = 0;
+    ClientRebootReply DetermineIfRebootPending(std::uint32_t timeoutMilliseconds) override {
+        waited = timeoutMilliseconds;
+        return reply;
+    }
+};
+
+TEST(RestartSignals, TheConfigurationManagerClientsAnswer) {
+    const std::int32_t kWbemAccessDenied = static_cast<std::int32_t>(0x80041003U);
+    const struct {
+        const char* what;
+        ClientRebootReply reply;
+        SignalState state;
+        const char* failure;
+    } cases[] = {
+        {"no client", {true, kWbemInvalidNamespace, 0, false, false}, SignalState::Absent, ""},
+        {"a restart pending", {true, 0, 0, true, false}, SignalState::Present, ""},
+        {"a hard restart pending", {true, 0, 0, false, true}, SignalState::Present, ""},
+        {"none pending", {true, 0, 0, false, false}, SignalState::Absent, ""},
+        {"the call refused", {true, kWbemAccessDenied, 0, true, true}, SignalState::Unreadable, "WMI error 0x80041003"},
+        {"the method failed", {true, 0, 1, true, false}, SignalState::Unreadable, "DetermineIfRebootPending returned 1"},
+        {"no answer in time", {false, 0, 0, false, false}, SignalState::Unreadable, "no answer within 10 s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRegistry api;
+        RegistryRoutines registry(api);
+        ClientStandIn client;
+        client.reply = c.reply;
+        const MachineStatus status = ReadMachineStatus(registry, PresenceOf({}), &client, true);
+        EXPECT_EQ(client.waited, 10'000u);
+        ASSERT_EQ(status.signals.back().row, &ClientSignalRow());
+        EXPECT_EQ(status.signals.back().state, c.state);
+        EXPECT_EQ(status.signals.back().failure, c.failure);
+        // A client that cannot be read is never taken as "no restart": 5, as a key that cannot be read.
+        EXPECT_EQ(status.verdict, c.state == SignalState::Present      ? RestartVerdict::Needed
+                                  : c.state == SignalState::Unreadable ? RestartVerdict::CannotTell
+                                                                       : RestartVerdict::NotNeeded);
+        EXPECT_EQ(status.status, c.state == SignalState::Unreadable ? kErrorAccessDenied : 0);
     }
 }
 

@@ -107,6 +107,8 @@ TEST(Verification, ReadsTheListingInOrder) {
          {O::NotChecked, O::CarriedOut}},
         {"a replacement from a share not here", S("\\??\\UNC\\srv\\sh\\x\0!\\??\\C:\\y\0\0"), {1}, {{"C:\\y", 1}},
          {O::NotChecked}},
+        {"a rename onto a listed file without !", S("\\??\\C:\\c\0\\??\\C:\\d\0\0"), {5},
+         {{"C:\\c", 5}, {"C:\\d", 2}}, {O::NotCarriedOut}, {"C:\\d"}},
         // The rename fails on the file it may not replace; the deletion after it runs.
         {"a rename onto a listed file without !, then its source deleted",
          S("\\??\\C:\\c\0\\??\\C:\\d\0\\??\\C:\\c\0\0\0"), {5, 5}, {{"C:\\d", 2}},
