@@ -122,7 +122,7 @@ std::string ReasonText(const std::vector<PendingValue>& values, const std::vecto
         return "whether its destination or its destination's folder exists cannot be told here, so it may act";
     case EntryReason::EarlierUnknown:
         return "whether " + EntryReference(values, entry, entries[entry.earlier]) +
-               " takes effect cannot be told here, and it may act either way";
+               " takes effect cannot be told here, so it may act";
     }
     return std::string();
 }

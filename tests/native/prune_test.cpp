@@ -131,6 +131,9 @@ TEST_F(PruneTest, WhatPruneLeavesAsItIs) {
         {"every entry with no effect: the value goes", S("\\??\\C:\\tmp\\a\0\0\\??\\C:\\tmp\\b\0\0\0"), kRegMultiSz,
          false, false, 0, "<absent>", true},
         {"a list that is never carried out", S("\\??\\C:\\tmp\\a\0"), kRegMultiSz, false, false, 0, "", false},
+        {"a rename onto a file without ! goes, the deletion of its source after it stays",
+         S("\\??\\C:\\w\\new\0\\??\\C:\\w\\app\0\\??\\C:\\w\\new\0\0\0"), kRegMultiSz, false, false, 0,
+         S("\\??\\C:\\w\\new\0\0\0"), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
