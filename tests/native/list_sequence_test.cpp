@@ -135,11 +135,8 @@ TEST(ListSequence, CancelAllTakesBackOnlyWhatWasAdded) {
     EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->Text(), pendingA + theirs + '\0');
 }
 
-// Each row: the operations, the names there before the list ("?name": one
-// that cannot be told; none given: every name holds a file and every
-// destination is free, as scheduling takes them), then for each where its
-// file ends ("-" deleted, "x" no effect, "u" unreached, "?" first when it
-// may or may not act).
+// Each row: the operations, for each where its file ends ("-" deleted, "x" no effect, "u" unreached, "?" first: it
+// may act or not), and the names there before ("?name" cannot be told; none: all there and every destination free).
 TEST(ListSequence, FollowsEachFileThroughTheList) {
     const struct {
         const char* what;

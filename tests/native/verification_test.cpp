@@ -109,6 +109,8 @@ TEST(Verification, ReadsTheListingInOrder) {
          {O::NotChecked}},
         {"a rename onto a listed file without !", S("\\??\\C:\\c\0\\??\\C:\\d\0\0"), {5},
          {{"C:\\c", 5}, {"C:\\d", 2}}, {O::NotCarriedOut}, {"C:\\d"}},
+        {"a rename into a folder the listing tells of", S("\\??\\C:\\a\0\\??\\C:\\f\\b\0\\??\\C:\\f\\x\0\0\\??\\C:\\a\0\0\0"),
+         {5, 1, 5}, {{"C:\\f\\b", 5}}, {O::CarriedOut, O::CarriedOut, O::NotCarriedOut}},
         // The listing does not say whether C:\no existed: the deletion hangs
         // on the rename, and where the rename's file ends on the deletion.
         {"a rename into a folder the listing does not tell of, then its source deleted",
