@@ -129,7 +129,7 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
     if (!arguments.Has("--json")) {
         CliContext trusted{context.registry, context.files,     context.holders, lock,
                            context.output,   context.errorText, context.clock,   context.programFolder,
-                           context.localNow};
+                           context.localNow, nullptr,         {},              context.configManager};
         const int code = arguments.command->run(arguments, trusted);
         if (const std::string notice = lock.TakeNotice(); !notice.empty()) Warn(context, notice);
         return code;
@@ -141,7 +141,7 @@ int RunCommand(const CliArguments& arguments, CliContext& context) {
         JsonObject members(document);
         CliContext json{context.registry, context.files, context.holders,       lock,
                         quiet,            context.errorText, context.clock, context.programFolder,
-                        context.localNow, &members};
+                        context.localNow, &members,       {},            context.configManager};
         code = arguments.command->run(arguments, json);
         const std::string notice = lock.TakeNotice();
         if (!notice.empty()) Warn(context, notice);

@@ -13,6 +13,7 @@
 #include "common/json_writer.h"
 #include "common/quoted.h"
 #include "pending_list/pending_rename_list.h"
+#include "platform/config_manager_client_api.h"
 #include "platform/file_system_api.h"
 #include "platform/holder_finder.h"
 #include "platform/holder_report.h"
@@ -45,6 +46,8 @@ struct CliContext {
     JsonObject* json = nullptr;
     // The line of the failure that ended the command, as Fail wrote it.
     std::string failure = {};
+    // The Configuration Manager client, asked by status; without it, not asked.
+    ConfigManagerClientApi* configManager = nullptr;
 };
 
 // Runs the command of arguments, or prints the usage when it has none. With

@@ -25,7 +25,7 @@ constexpr OptionRow kRemoveOptions[] = {{"--source", "a path"}};
 constexpr OptionRow kHoldersOptions[] = {kJson, {"--pause"}};
 constexpr OptionRow kShellOptions[] = {{"--all-users"}};
 constexpr OptionRow kVerifyOptions[] = {kJson};
-constexpr OptionRow kStatusOptions[] = {kJson};
+constexpr OptionRow kStatusOptions[] = {kJson, {"--documented-only"}};
 constexpr OptionRow kPruneOptions[] = {{"--backup", "a file name"}, {"--dry-run"}, kJson};
 constexpr OptionRow kApplyOptions[] = {kAtRestart, kMoveAside, kJson};
 
@@ -47,9 +47,10 @@ constexpr CommandRow kCommands[] = {
     {"verify", 1, kVerifyOptions, "verify FILE [--json]",
      "after a restart: what became of each entry of a\nlist --json saved in FILE before it", nullptr, 0, nullptr,
      RunVerify},
-    {"status", 0, kStatusOptions, "status [--json]",
-     "does this machine need a restart, and why: each\npending entry in the order Windows runs them, and\nthe other "
-     "restart signals of the registry",
+    {"status", 0, kStatusOptions, "status [--json] [--documented-only]",
+     "does this machine need a restart, and why: each\npending entry in the order Windows runs them, the\nother "
+     "restart signals of the registry and the\nConfiguration Manager client; --documented-only\njudges by the "
+     "signals Microsoft documents alone",
      nullptr, 0, nullptr, RunStatus},
     {"prune", 0, kPruneOptions, "prune [--backup FILE] [--dry-run] [--json]",
      "withdraw the entries that can have no effect,\nafter saving the list to a .reg file", nullptr, 0, nullptr,
@@ -118,7 +119,8 @@ std::string UsageText() {
            "program an entry starts does not exist;\r\n"
            "verify: 0 all carried out, 1 something was not, 3010 some still pending, 13 FILE is\r\n"
            "not a saved listing; status: 0 no restart needed, 3010 a restart is needed, 5 (or\r\n"
-           "another code) a key could not be read and nothing else needs a restart; prune: 0\r\n"
+           "another code) a key or the Configuration Manager client could not be read and\r\n"
+           "nothing else needs a restart; prune: 0\r\n"
            "withdrawn or nothing to withdraw, 80 the backup file exists, 1168 the list changed\r\n"
            "after the backup; otherwise the Windows error code of the failure (5: access\r\n"
            "denied, run elevated).\r\n";

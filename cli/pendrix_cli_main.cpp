@@ -14,6 +14,7 @@
 #include "cli/exit_codes.h"
 #include "common/wide_text.h"
 #include "platform/system_dlls_only.h"
+#include "platform/win32_config_manager_client.h"
 #include "platform/system_error_text.h"
 
 // The C runtime's entry point, which runs wmain: MSVC names its wide one
@@ -99,8 +100,10 @@ int wmain(int argc, wchar_t** argv) {
     int code = kExitUnknownFailure;
     try {
         RegistryRoutines registry;
+        // COM is loaded only when status asks the Configuration Manager client.
+        pendrix::Win32ConfigManagerClient configManager;
         CliContext context{registry, SystemFileSystemApi(), SystemHolderFinder(), SystemListLock(), output,
-                           ErrorText, &SystemClock(), ProgramFolder(), LocalNow};
+                           ErrorText, &SystemClock(), ProgramFolder(), LocalNow, nullptr, {}, &configManager};
         code = RunCommand(parsed.arguments, context);
     } catch (const std::exception& error) {
         output.Error(std::string("pendrix-cli: failed: ") + error.what() + "\r\n");

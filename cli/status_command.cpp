@@ -20,8 +20,9 @@ int StatusExitCode(const MachineStatus& status) {
 
 }  // namespace
 
-int RunStatus(const CliArguments&, CliContext& context) {
-    const MachineStatus status = ReadMachineStatus(context.registry, PresenceThrough(context.files));
+int RunStatus(const CliArguments& arguments, CliContext& context) {
+    const MachineStatus status = ReadMachineStatus(context.registry, PresenceThrough(context.files),
+                                                   context.configManager, arguments.Has("--documented-only"));
     const int code = StatusExitCode(status);
     if (context.json != nullptr)
         WriteStatusJson(*context.json, status);

@@ -19,9 +19,12 @@ constexpr EffectNames kEffectNames[] = {{"takes effect", "effective"}, {"no effe
 // By EntryReason.
 constexpr const char* kReasonJson[] = {"source-exists",        "source-unknown", "source-from-earlier-entry",
                                        "source-missing",       "source-taken-by-earlier-entry",
-                                       "after-empty-string",   "not-closed"};
+                                       "after-empty-string",   "not-closed",
+                                       "destination-exists",   "destination-folder-missing",
+                                       "destination-unknown",  "earlier-entry-unknown"};
 static_assert(std::size(kEffectNames) == static_cast<std::size_t>(EntryClass::Unreached) + 1, "a name for every effect");
-static_assert(std::size(kReasonJson) == static_cast<std::size_t>(EntryReason::NotClosed) + 1, "a name for every reason");
+static_assert(std::size(kReasonJson) == static_cast<std::size_t>(EntryReason::EarlierUnknown) + 1,
+              "a name for every reason");
 
 // The entry's strings described as list describes them.
 PendingEntry Described(const ClassifiedEntry& classified) {
@@ -42,9 +45,18 @@ std::string EntryReference(const std::vector<PendingValue>& values, const Classi
     return text;
 }
 
+// The column before each signal's line: whether Microsoft documents it.
+std::string DocumentedColumn(const RestartSignalRow& row) { return row.documented ? "documented  " : "community   "; }
+
+// How a signal could not be read: "error 5", or the client's failure.
+std::string FailureText(WinStatus status, const std::string& failure) {
+    return failure.empty() ? "error " + std::to_string(status) : failure;
+}
+
 void WriteSignal(JsonObject& out, const RestartSignal& signal) {
     out.String("name", signal.row->name);
-    out.String("key", MachineKeyPath(signal.row->key));
+    out.Bool("documented", signal.row->documented);
+    out.String("key", SignalPlace(*signal.row));
     out.String("item", signal.row->item);
     out.String("state", signal.state == SignalState::Present  ? "present"
                         : signal.state == SignalState::Absent ? "absent"
@@ -54,6 +66,7 @@ void WriteSignal(JsonObject& out, const RestartSignal& signal) {
         out.String("unreadableKey", signal.unreadableKey);
     else
         out.Null("unreadableKey");
+    out.StringOrNull("failure", signal.failure);
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -85,6 +98,21 @@ std::string ReasonText(const std::vector<PendingValue>& values, const std::vecto
     case EntryReason::AfterEmptyString: return "it lies after an empty first string, where the start-up processing stops";
     case EntryReason::NotClosed:
         return "the value does not end with two NULs, so the start-up processing ignores it";
+    case EntryReason::DestinationExists:
+        return (entry.earlier == kNoEntry ? std::string("its destination exists")
+                                          : EntryReference(values, entry, entries[entry.earlier]) +
+                                                " puts a file at its destination") +
+               " and it does not replace (no !), so the rename fails";
+    case EntryReason::FolderMissing:
+        return (entry.earlier == kNoEntry ? std::string("its destination's folder does not exist")
+                                          : EntryReference(values, entry, entries[entry.earlier]) +
+                                                " deletes or moves its destination's folder away first") +
+               ", so the rename fails";
+    case EntryReason::DestinationUnknown:
+        return "whether its destination or its destination's folder exists cannot be told here, so it may act";
+    case EntryReason::EarlierUnknown:
+        return "whether " + EntryReference(values, entry, entries[entry.earlier]) +
+               " takes effect cannot be told here, so it may act";
     }
     return std::string();
 }
@@ -112,11 +140,11 @@ std::string FormatStatusText(const MachineStatus& status) {
     if (effective != 0) causes.push_back(Plural(effective, "pending file operation takes", "pending file operations take") + " effect");
     for (const RestartSignal& signal : status.signals) {
         if (signal.state == SignalState::Present) {
-            out += std::string(signal.row->name) + ": a restart is pending\r\n";
+            out += DocumentedColumn(*signal.row) + signal.row->name + ": a restart is pending\r\n";
             causes.push_back(signal.row->name);
         } else if (signal.state == SignalState::Unreadable) {
-            out += std::string(signal.row->name) + ": could not be read (" + signal.unreadableKey + ", error " +
-                   std::to_string(signal.status) + "), so it is not known\r\n";
+            out += DocumentedColumn(*signal.row) + signal.row->name + ": could not be read (" + signal.unreadableKey +
+                   ", " + FailureText(signal.status, signal.failure) + "), so it is not known\r\n";
         }
     }
     switch (status.verdict) {
@@ -136,8 +164,8 @@ std::string FormatStatusText(const MachineStatus& status) {
         out += ".";
         break;
     case RestartVerdict::CannotTell:
-        out += "Cannot tell whether a restart is needed: " + status.unreadable + " could not be read (error " +
-               std::to_string(status.status) + "), and nothing else needs a restart.";
+        out += "Cannot tell whether a restart is needed: " + status.unreadable + " could not be read (" +
+               FailureText(status.status, status.failure) + "), and nothing else needs a restart.";
         break;
     }
     return out + "\r\n";

@@ -1,5 +1,6 @@
 #include "pending_list/list_sequence.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/name_folding.h"
@@ -42,58 +43,130 @@ ListedOperation OperationOf(const StoredPair& stored) {
     operation.source = WithoutPrefix(SourceObjectName(stored.pair.first, stored.pair.second.empty()), kObjectPathPrefix);
     operation.destination = WithoutPrefix(DestinationObjectName(stored.pair.second), kObjectPathPrefix);
     operation.reached = stored.reached;
+    operation.replaces = ReadDestinationName(stored.pair.second).replaces;
     return operation;
 }
 
-ListSimulation::ListSimulation(const std::vector<ListedOperation>& operations) {
+std::string ContainingFolder(std::string_view name) {
+    const std::size_t last = name.rfind('\\');
+    if (last == std::string_view::npos) return {};
+    const std::string_view folder = name.substr(0, last);
+    // A drive's root ("C:") or a share's ("UNC\server\share"), also after
+    // "\??\", is not asked about.
+    const std::string_view bare = WithoutPrefix(folder, kObjectPathPrefix);
+    if (bare.size() == 2 && bare[1] == ':') return {};
+    constexpr std::string_view kUnc = "UNC\\";
+    if (bare.substr(0, kUnc.size()) == kUnc && std::count(bare.begin(), bare.end(), '\\') < 3) return {};
+    return std::string(folder);
+}
+
+ListSimulation::ListSimulation(const std::vector<ListedOperation>& operations) { Run(operations); }
+
+ListSimulation::ListSimulation(const std::vector<ListedOperation>& operations, const InitialPresence& presence)
+    : presence_(presence) {
+    Run(operations);
+}
+
+void ListSimulation::Run(const std::vector<ListedOperation>& operations) {
     for (std::size_t index = 0; index < operations.size(); ++index) {
-        const ListedOperation& operation = operations[index];
         EntryFate fate;
-        if (!operation.reached) {
-            fate.effect = EntryEffect::Unreached;
-            fates_.push_back(fate);
-            continue;
-        }
-        const std::size_t file = FileAt(operation.source);
-        if (file == kNoEntry) {
-            // Gone by its turn: the entry that took it away.
-            fate.effect = EntryEffect::NoEffect;
-            fate.sourceTakenBy = emptiedBy_[FoldName(operation.source)];
-            fates_.push_back(fate);
-            continue;
-        }
-        fate.file = file;
-        if (files_[file].takenBy == kNoEntry) files_[file].takenBy = index;
-        byName_[FoldName(operation.source)] = kNoEntry;
-        emptiedBy_[FoldName(operation.source)] = index;
-        if (operation.destination.empty()) {
-            files_[file].at.reset();
-        } else {
-            // What was at the destination is replaced, and ends there.
-            const std::size_t replaced = FileAt(operation.destination);
-            if (replaced != kNoEntry && replaced != file) files_[replaced].at.reset();
-            files_[file].at = operation.destination;
-            byName_[FoldName(operation.destination)] = file;
-        }
-        fates_.push_back(fate);
+        fate.effect = EntryEffect::Unreached;
+        fates_.push_back(operations[index].reached ? Walk(operations[index], index) : fate);
     }
 }
 
-std::size_t ListSimulation::FileAt(const std::string& name) {
+EntryFate ListSimulation::Walk(const ListedOperation& operation, std::size_t index) {
+    EntryFate fate;
+    Slot& source = SlotAt(operation.source);
+    if (source.occupancy == Occupancy::Empty) {
+        // Gone by its turn: the entry that took it away, if any.
+        fate.effect = EntryEffect::NoEffect;
+        fate.cause = FateCause::Source;
+        fate.by = source.by;
+        return fate;
+    }
+    fate.file = source.file;
+    fate.by = source.by;
+    if (source.occupancy == Occupancy::InDoubt) fate.cause = FateCause::Source;
+    // What it needs at the destination, when the names' presence is known:
+    // its folder, and no file there unless it replaces.
+    bool destinationSure = true;
+    const auto need = [&](FateCause cause, const Slot& slot, Occupancy failing) {
+        if (slot.occupancy == failing) {
+            fate.effect = EntryEffect::NoEffect;
+            fate.cause = cause;
+            fate.by = slot.by;
+            return false;
+        }
+        if (slot.occupancy == Occupancy::InDoubt) {
+            destinationSure = false;
+            if (fate.cause == FateCause::None) {
+                fate.cause = cause;
+                fate.by = slot.by;
+            }
+        }
+        return true;
+    };
+    const bool rename = !operation.destination.empty();
+    const bool ontoItself = FoldName(operation.destination) == FoldName(operation.source);
+    if (rename && presence_ && !ontoItself) {
+        const std::string folder = ContainingFolder(operation.destination);
+        if (!folder.empty() && !need(FateCause::DestinationFolder, SlotAt(folder), Occupancy::Empty)) return fate;
+        if (!operation.replaces && !need(FateCause::Destination, SlotAt(operation.destination), Occupancy::Holds))
+            return fate;
+    }
+    const bool acts = fate.cause == FateCause::None;
+    if (!acts) fate.effect = EntryEffect::Uncertain;
+
+    // Its source is empty after it unless it may have failed at the
+    // destination (then its file may still be there).
+    source = destinationSure ? Slot{Occupancy::Empty, kNoEntry, index} : Slot{Occupancy::InDoubt, fate.file, index};
+    // Met before files_ may grow, so that the references below hold.
+    Slot* destination = rename && !ontoItself ? &SlotAt(operation.destination) : nullptr;
+    File& file = files_[fate.file];
+    if (file.takenBy == kNoEntry) file.takenBy = index;
+    if (!acts) file.doubtedBy = index;
+    if (!rename) {
+        file.at.reset();
+        return fate;
+    }
+    file.at = operation.destination;
+    if (ontoItself) {
+        source = Slot{acts ? Occupancy::Holds : Occupancy::InDoubt, fate.file, index};
+        return fate;
+    }
+    // What was at the destination is replaced and ends there, or may be.
+    if (destination->occupancy != Occupancy::Empty && destination->file != fate.file) {
+        File& replaced = files_[destination->file];
+        if (acts) replaced.at.reset();
+        if (!acts) replaced.doubtedBy = index;
+    }
+    *destination = Slot{acts ? Occupancy::Holds : Occupancy::InDoubt, fate.file, index};
+    return fate;
+}
+
+ListSimulation::Slot& ListSimulation::SlotAt(const std::string& name) {
     const std::string folded = FoldName(name);
-    const auto known = byName_.find(folded);
-    if (known != byName_.end()) return known->second;
-    // First met: the file the name held before the list ran.
-    files_.push_back({name, name, kNoEntry});
-    byName_[folded] = files_.size() - 1;
-    return files_.size() - 1;
+    const auto known = slots_.find(folded);
+    if (known != slots_.end()) return known->second;
+    // First met: what the name held before the list ran.
+    const Presence before = presence_ ? presence_(name) : Presence::Exists;
+    Slot slot;
+    if (before == Presence::Missing) {
+        slot.occupancy = Occupancy::Empty;
+    } else {
+        slot.occupancy = before == Presence::Exists ? Occupancy::Holds : Occupancy::InDoubt;
+        files_.push_back({name, name, kNoEntry, kNoEntry});
+        slot.file = files_.size() - 1;
+    }
+    return slots_.emplace(folded, slot).first->second;
 }
 
 std::optional<std::string> ListSimulation::FinalName(std::size_t file) const { return files_[file].at; }
 
 std::size_t ListSimulation::FinalFileAt(std::string_view name) const {
-    const auto known = byName_.find(FoldName(name));
-    return known == byName_.end() ? kNoEntry : known->second;
+    const auto known = slots_.find(FoldName(name));
+    return known == slots_.end() || known->second.occupancy == Occupancy::Empty ? kNoEntry : known->second.file;
 }
 
 std::size_t ListSimulation::TakesAway(std::string_view name) const {
@@ -153,10 +226,10 @@ SequenceCheck CheckSequence(std::string_view stored, const std::vector<RenamePai
     const ListSimulation simulation(operations);
     for (std::size_t index = reached; index < operations.size(); ++index) {
         const EntryFate& fate = simulation.Fates()[index];
-        if (fate.effect != EntryEffect::NoEffect || fate.sourceTakenBy >= reached) continue;
+        if (fate.effect != EntryEffect::NoEffect || fate.cause != FateCause::Source || fate.by >= reached) continue;
         check.verdict = SequenceCheck::Verdict::SourceTaken;
-        check.entry = fate.sourceTakenBy;
-        check.earlier = listed[fate.sourceTakenBy].pair;
+        check.entry = fate.by;
+        check.earlier = listed[fate.by].pair;
         check.name = operations[index].source;
         return check;
     }

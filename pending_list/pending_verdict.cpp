@@ -60,89 +60,62 @@ std::vector<ClassifiedEntry> Collect(const std::vector<PendingValue>& values) {
     return entries;
 }
 
-// The last entry before index that puts a file at name.
-std::size_t BroughtBy(const std::vector<ClassifiedEntry>& entries, const std::vector<bool>& acts, std::size_t index) {
-    const std::string name = FoldName(entries[index].operation.source);
-    for (std::size_t earlier = index; earlier-- > 0;)
-        if (acts[earlier] && FoldName(entries[earlier].operation.destination) == name) return earlier;
-    return kNoEntry;
-}
-
 }  // namespace
 
 std::vector<ClassifiedEntry> ClassifyEntries(const std::vector<PendingValue>& values, const PresenceFunction& presence) {
     std::vector<ClassifiedEntry> entries = Collect(values);
-    // Every file an entry acts on is first named as an entry's source.
+    // The names whose presence before the list matters, asked at once: every
+    // source, the destination of every rename that does not replace, and
+    // every destination's folder. A name behind a mark this program does not
+    // know is never guessed at.
     std::map<std::string, Presence> known;
     std::vector<std::string> names;
+    const auto ask = [&](const std::string& name, bool guessable) {
+        if (!name.empty() && known.emplace(FoldName(name), Presence::Unknown).second && guessable) names.push_back(name);
+    };
     for (const ClassifiedEntry& entry : entries) {
-        // A source behind a mark this program does not know is never guessed at.
-        const bool unknownMark = ReadSourceName(entry.pair.first, entry.pair.second.empty()).unknownMark;
-        if (entry.effect != EntryClass::Unreached && known.emplace(FoldName(entry.operation.source), Presence::Unknown).second &&
-            !unknownMark)
-            names.push_back(entry.operation.source);
+        if (entry.effect == EntryClass::Unreached) continue;
+        const bool deletion = entry.pair.second.empty();
+        ask(entry.operation.source, !ReadSourceName(entry.pair.first, deletion).unknownMark);
+        if (deletion) continue;
+        const StoredDestinationName destination = ReadDestinationName(entry.pair.second);
+        if (!destination.replaces) ask(entry.operation.destination, !destination.unknownMark);
+        ask(ContainingFolder(entry.operation.destination), !destination.unknownMark);
     }
     const std::vector<Presence> answers = names.empty() ? std::vector<Presence>() : presence(names);
     for (std::size_t i = 0; i < names.size() && i < answers.size(); ++i) known[FoldName(names[i])] = answers[i];
-    const auto presenceOf = [&](const std::string& name) {
+    const auto before = [&](const std::string& name) {
         const auto found = known.find(FoldName(name));
         return found != known.end() ? found->second : Presence::Unknown;
     };
 
-    // The simulation takes every name as holding a file before the list
-    // runs. An entry that is the first to act on a file whose name holds
-    // none does nothing at all: it is taken out (as unreached) and the list
-    // walked again, until every entry that acts finds its file.
     std::vector<ListedOperation> operations;
-    for (const ClassifiedEntry& entry : entries) operations.push_back(entry.operation);
-    for (ClassifiedEntry& entry : entries)
-        if (entry.effect == EntryClass::Unreached) operations[&entry - entries.data()].reached = false;
-    std::vector<bool> missing(entries.size(), false);
-    for (;;) {
-        const ListSimulation simulation(operations);
-        bool changed = false;
-        std::vector<bool> fileSeen;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            const EntryFate& fate = simulation.Fates()[i];
-            if (!operations[i].reached || fate.effect != EntryEffect::Effective) continue;
-            if (fate.file >= fileSeen.size()) fileSeen.resize(fate.file + 1, false);
-            if (fileSeen[fate.file]) continue;
-            fileSeen[fate.file] = true;
-            if (presenceOf(simulation.OriginalName(fate.file)) == Presence::Missing) {
-                missing[i] = true;
-                operations[i].reached = false;
-                changed = true;
-            }
-        }
-        if (changed) continue;
-
-        std::vector<bool> acts(entries.size(), false);
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            ClassifiedEntry& entry = entries[i];
-            if (entry.effect == EntryClass::Unreached) continue;
-            const EntryFate& fate = simulation.Fates()[i];
-            if (missing[i]) {
-                entry.effect = EntryClass::NoEffect;
-                entry.reason = EntryReason::SourceMissing;
-            } else if (fate.effect == EntryEffect::NoEffect) {
-                entry.effect = EntryClass::NoEffect;
-                entry.reason = EntryReason::SourceTakenEarlier;
-                entry.earlier = fate.sourceTakenBy;
-            } else {
-                acts[i] = true;
-                entry.effect = EntryClass::Effective;
-                if (FoldName(simulation.OriginalName(fate.file)) != FoldName(entry.operation.source)) {
-                    entry.reason = EntryReason::SourceFromEarlier;
-                    entry.earlier = BroughtBy(entries, acts, i);
-                } else {
-                    entry.reason = presenceOf(entry.operation.source) == Presence::Unknown
-                                       ? EntryReason::SourceUnknown
-                                       : EntryReason::SourceThere;
-                }
-            }
-        }
-        return entries;
+    for (const ClassifiedEntry& entry : entries) {
+        operations.push_back(entry.operation);
+        operations.back().reached = entry.effect != EntryClass::Unreached;
     }
+    const ListSimulation simulation(operations, before);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        ClassifiedEntry& entry = entries[i];
+        if (entry.effect == EntryClass::Unreached) continue;
+        const EntryFate& fate = simulation.Fates()[i];
+        const bool fromEarlier = fate.by != kNoEntry;
+        entry.earlier = fate.by;
+        // One in doubt may act: it counts as taking effect.
+        entry.effect = fate.effect == EntryEffect::NoEffect ? EntryClass::NoEffect : EntryClass::Effective;
+        if (fate.effect == EntryEffect::Effective)
+            entry.reason = fromEarlier ? EntryReason::SourceFromEarlier : EntryReason::SourceThere;
+        else if (fate.effect == EntryEffect::NoEffect)
+            entry.reason = fate.cause == FateCause::Destination         ? EntryReason::DestinationExists
+                           : fate.cause == FateCause::DestinationFolder ? EntryReason::FolderMissing
+                           : fromEarlier                                ? EntryReason::SourceTakenEarlier
+                                                                        : EntryReason::SourceMissing;
+        else
+            entry.reason = fromEarlier                       ? EntryReason::EarlierUnknown
+                           : fate.cause == FateCause::Source ? EntryReason::SourceUnknown
+                                                             : EntryReason::DestinationUnknown;
+    }
+    return entries;
 }
 
 std::string WithoutEntries(std::string_view stored, const std::vector<const ClassifiedEntry*>& entries) {
@@ -181,17 +154,23 @@ MachineStatus JudgeMachine(std::vector<PendingValue> values, std::vector<Classif
             status.verdict = RestartVerdict::CannotTell;
             status.status = signal.status;
             status.unreadable = signal.unreadableKey;
+            status.failure = signal.failure;
             return status;
         }
     return status;
 }
 
-MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence) {
+MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence,
+                                ConfigManagerClientApi* client, bool documentedOnly) {
     // Both values, in the order the start-up processing runs them.
     std::vector<PendingValue> values;
     for (const char* name : kPendingValueNames) values.push_back({name, PendingRenameList(registry, name).Read()});
     std::vector<ClassifiedEntry> entries = ClassifyEntries(values, presence);
-    return JudgeMachine(std::move(values), std::move(entries), ReadRestartSignals(registry));
+    std::vector<RestartSignal> signals;
+    for (const RestartSignal& signal : ReadRestartSignals(registry))
+        if (signal.row->documented || !documentedOnly) signals.push_back(signal);
+    if (client != nullptr) signals.push_back(ReadClientSignal(*client));
+    return JudgeMachine(std::move(values), std::move(entries), std::move(signals));
 }
 
 std::string PendingListKeyPath() {

@@ -2,9 +2,12 @@
 // lists, in the order it runs them (the first value, then the second), and
 // whether the machine needs a restart at all: an entry takes effect when its
 // source is there when its turn comes (also when an earlier entry puts it
-// there); it has no effect when its source does not exist or an earlier
-// entry deleted or moved it away; it is never reached after an empty first
-// string or in a value that does not end with its two NULs.
+// there) and, for a rename, its destination's folder exists and no file is
+// at its destination unless it replaces; it has no effect when one of these
+// fails (as the files are now, and after the entries before it); it may
+// take effect when that hangs on a name whose presence cannot be told; it
+// is never reached after an empty first string or in a value that does not
+// end with its two NULs.
 #pragma once
 
 #include <cstddef>
@@ -21,10 +24,12 @@
 
 namespace pendrix {
 
-// Whether each file exists now (Unknown where the file system cannot tell: a
-// name outside the drive and share paths, a drive that is not there): one answer per name, asked all at once (names as the start-up processing
-// acts on them, without "\??\"), so that the file system can be asked
-// about a folder of many of them once.
+// Whether each file or folder exists now (Unknown where the file system
+// cannot tell: a name outside the drive and share paths, a drive that is not
+// there): one answer per name, asked all at once (names as the start-up
+// processing acts on them, without "\??\": sources, destinations and
+// destinations' folders), so that the file system can be asked about a
+// folder of many of them once.
 using PresenceFunction = std::function<std::vector<Presence>(const std::vector<std::string>& names)>;
 
 // One value of the pending list as read.
@@ -43,6 +48,10 @@ enum class EntryReason {
     SourceTakenEarlier,  // NoEffect: an earlier entry deletes or moves its source away
     AfterEmptyString,    // Unreached: after an empty first string, where the walk stops
     NotClosed,           // Unreached: its value does not end with two NULs
+    DestinationExists,   // NoEffect: a file is at its destination and it does not replace
+    FolderMissing,       // NoEffect: its destination's folder does not exist
+    DestinationUnknown,  // Effective: whether its destination or that folder exists cannot be told, so it may act
+    EarlierUnknown,      // Effective: it hangs on whether an earlier entry takes effect, which cannot be told
 };
 
 struct ClassifiedEntry {
@@ -54,7 +63,10 @@ struct ClassifiedEntry {
     ListedOperation operation;    // names without "\??\" and "!"
     EntryClass effect = EntryClass::Effective;
     EntryReason reason = EntryReason::SourceThere;
-    std::size_t earlier = kNoEntry;  // SourceFromEarlier, SourceTakenEarlier: that entry (index in the result)
+    // SourceFromEarlier, SourceTakenEarlier, EarlierUnknown, and when an
+    // earlier entry made it so, DestinationExists and FolderMissing: that
+    // entry (index in the result).
+    std::size_t earlier = kNoEntry;
 };
 
 // Every entry of the readable values, in the order the start-up processing
@@ -79,15 +91,19 @@ struct MachineStatus {
     RestartVerdict verdict = RestartVerdict::NotNeeded;
     WinStatus status = 0;        // CannotTell: the Windows status of the first read that failed
     std::string unreadable;      // CannotTell: what could not be read
+    std::string failure;         // CannotTell, when not a registry status: how it failed, in words
 };
 
 // The verdict over values, entries and signals as read.
 MachineStatus JudgeMachine(std::vector<PendingValue> values, std::vector<ClassifiedEntry> entries,
                            std::vector<RestartSignal> signals);
 
-// Reads both values and the other restart signals and judges the machine,
-// the files' presence asked through presence.
-MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence);
+// Reads both values and the other restart signals (the Configuration
+// Manager client's answer too, when client is given) and judges the
+// machine, the files' presence asked through presence. documentedOnly: the
+// signals Microsoft does not document are neither read nor judged.
+MachineStatus ReadMachineStatus(RegistryRoutines& registry, const PresenceFunction& presence,
+                                ConfigManagerClientApi* client = nullptr, bool documentedOnly = false);
 
 // The full path of the pending list's key, as reports name it.
 std::string PendingListKeyPath();

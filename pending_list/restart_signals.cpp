@@ -1,6 +1,8 @@
 #include "pending_list/restart_signals.h"
 
 #include "common/name_folding.h"
+#include "common/windows_codes.h"
+#include "pending_list/startup_log.h"
 #include "registry/registry_constants.h"
 
 namespace pendrix {
@@ -60,6 +62,7 @@ RestartSignal ReadRow(RegistryRoutines& registry, const RestartSignalRow& row) {
         const RegistryValueRead read = registry.ReadRegistryValue(row.item);
         return FromStatus(row, read.status, row.key, row.test == SignalTest::ValueExists || NonZero(read));
     }
+    case SignalTest::ClientAnswer: break;  // not in the registry: ReadClientSignal
     case SignalTest::ValuesDiffer: {
         Aim(registry, row.key);
         const RegistryValueRead active = registry.ReadRegistryValue(row.item);
@@ -78,20 +81,20 @@ RestartSignal ReadRow(RegistryRoutines& registry, const RestartSignalRow& row) {
 
 const std::vector<RestartSignalRow>& RestartSignalTable() {
     static const std::vector<RestartSignalRow> table = {
-        {"Component Based Servicing RebootPending", kServicing, "RebootPending", SignalTest::KeyExists, nullptr},
-        {"Component Based Servicing RebootInProgress", kServicing, "RebootInProgress", SignalTest::KeyExists, nullptr},
-        {"Component Based Servicing PackagesPending", kServicing, "PackagesPending", SignalTest::KeyExists, nullptr},
-        {"Windows Update RebootRequired", kUpdateAgent, "RebootRequired", SignalTest::KeyExists, nullptr},
-        {"Windows Update PostRebootReporting", kUpdateAgent, "PostRebootReporting", SignalTest::KeyExists, nullptr},
+        {"Component Based Servicing RebootPending", kServicing, "RebootPending", SignalTest::KeyExists, nullptr, true},
+        {"Component Based Servicing RebootInProgress", kServicing, "RebootInProgress", SignalTest::KeyExists, nullptr, false},
+        {"Component Based Servicing PackagesPending", kServicing, "PackagesPending", SignalTest::KeyExists, nullptr, false},
+        {"Windows Update RebootRequired", kUpdateAgent, "RebootRequired", SignalTest::KeyExists, nullptr, true},
+        {"Windows Update PostRebootReporting", kUpdateAgent, "PostRebootReporting", SignalTest::KeyExists, nullptr, false},
         {"Updates UpdateExeVolatile", "SOFTWARE\\Microsoft\\Updates", "UpdateExeVolatile", SignalTest::ValueNonZero,
-         nullptr},
-        {"pending computer rename", kActiveComputerName, "ComputerName", SignalTest::ValuesDiffer, kNextComputerName},
-        {"pending domain join (JoinDomain)", kNetlogon, "JoinDomain", SignalTest::ValueExists, nullptr},
-        {"pending domain join (AvoidSpnSet)", kNetlogon, "AvoidSpnSet", SignalTest::ValueExists, nullptr},
+         nullptr, false},
+        {"pending computer rename", kActiveComputerName, "ComputerName", SignalTest::ValuesDiffer, kNextComputerName, true},
+        {"pending domain join (JoinDomain)", kNetlogon, "JoinDomain", SignalTest::ValueExists, nullptr, false},
+        {"pending domain join (AvoidSpnSet)", kNetlogon, "AvoidSpnSet", SignalTest::ValueExists, nullptr, false},
         {"RunOnce DVDRebootSignal", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "DVDRebootSignal",
-         SignalTest::ValueExists, nullptr},
+         SignalTest::ValueExists, nullptr, false},
         {"Server Manager CurrentRebootAttempts", "SOFTWARE\\Microsoft\\ServerManager", "CurrentRebootAttempts",
-         SignalTest::ValueExists, nullptr},
+         SignalTest::ValueExists, nullptr, false},
     };
     return table;
 }
@@ -103,5 +106,37 @@ std::vector<RestartSignal> ReadRestartSignals(RegistryRoutines& registry) {
 }
 
 std::string MachineKeyPath(const std::string& key) { return "HKEY_LOCAL_MACHINE\\" + key; }
+
+const RestartSignalRow& ClientSignalRow() {
+    static const RestartSignalRow row = {"Configuration Manager client", "root\\ccm\\ClientSDK",
+                                         "CCM_ClientUtilities.DetermineIfRebootPending", SignalTest::ClientAnswer,
+                                         nullptr, true};
+    return row;
+}
+
+std::string SignalPlace(const RestartSignalRow& row) {
+    return row.test == SignalTest::ClientAnswer ? std::string("WMI ") + row.key : MachineKeyPath(row.key);
+}
+
+RestartSignal ReadClientSignal(ConfigManagerClientApi& client) {
+    RestartSignal signal;
+    signal.row = &ClientSignalRow();
+    const ClientRebootReply reply = client.DetermineIfRebootPending(kClientAnswerMilliseconds);
+    if (reply.answered && reply.status == kWbemInvalidNamespace) return signal;  // no client here
+    if (reply.answered && reply.status == 0 && reply.returnValue == 0) {
+        signal.state = reply.rebootPending || reply.hardRebootPending ? SignalState::Present : SignalState::Absent;
+        return signal;
+    }
+    signal.state = SignalState::Unreadable;
+    signal.status = kErrorAccessDenied;
+    signal.unreadableKey = SignalPlace(*signal.row);
+    if (!reply.answered)
+        signal.failure = "no answer within " + std::to_string(kClientAnswerMilliseconds / 1000) + " s";
+    else if (reply.status != 0)
+        signal.failure = "WMI error " + StatusHex(static_cast<std::uint32_t>(reply.status));
+    else
+        signal.failure = "DetermineIfRebootPending returned " + std::to_string(reply.returnValue);
+    return signal;
+}
 
 }  // namespace pendrix

@@ -43,7 +43,9 @@ struct PathPresence {
 std::vector<PathPresence> PathPresences(FileSystemApi& files, const std::vector<std::string>& paths);
 
 // Whether each name exists, as the file system answers (the batched
-// questions above), for the classification of entries.
+// questions above), for the classification of entries: sources,
+// destinations and destinations' folders alike (a folder's name is asked as
+// a file's is).
 PresenceFunction PresenceThrough(FileSystemApi& files);
 
 // Sets each entry's source state and stamp, and each plain rename's

@@ -48,6 +48,29 @@ std::pair<std::string, std::string> RootOf(std::string_view name) {
     return {root + "\\", "the share " + root};
 }
 
+// The names as the listing recorded them before the list ran: each source,
+// each plain rename's destination, and the folders that hold a name that
+// existed. Every other name cannot be told.
+InitialPresence PresenceWhenListed(const PendingEntries& listed, const std::vector<ListedOperation>& operations) {
+    std::map<std::string, Presence> recorded;
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+        const PendingEntry& entry = listed.entries[i];
+        recorded.try_emplace(FoldName(operations[i].source), entry.sourceState);
+        if (entry.kind == EntryKind::Rename && entry.destinationState != Presence::Unknown)
+            recorded.try_emplace(FoldName(operations[i].destination), entry.destinationState);
+    }
+    std::vector<std::string> existing;
+    for (const auto& [name, state] : recorded)
+        if (state == Presence::Exists) existing.push_back(name);
+    for (const std::string& name : existing)
+        for (std::string folder = ContainingFolder(name); !folder.empty(); folder = ContainingFolder(folder))
+            recorded[folder] = Presence::Exists;
+    return [recorded = std::move(recorded)](const std::string& name) {
+        const auto found = recorded.find(FoldName(name));
+        return found == recorded.end() ? Presence::Unknown : found->second;
+    };
+}
+
 }  // namespace
 
 Verdict Classify(const PendingEntry& listed, const EntryNow& now) {
@@ -58,6 +81,9 @@ Verdict Classify(const PendingEntry& listed, const EntryNow& now) {
     if (now.sourceTakenBy != 0)
         return {VerifyResult::NotCarriedOut, "entry " + std::to_string(now.sourceTakenBy) +
                                             " deleted or moved away its source before its turn"};
+    if (now.hangsOn != 0)
+        return {VerifyResult::NotChecked, "it hangs on whether entry " + std::to_string(now.hangsOn) +
+                                          " took effect, which the listing cannot tell"};
     const Presence source = now.source.state;
     if (source == Presence::Unknown) return {VerifyResult::NotChecked, kCannotTell};
     const bool isDeletion = listed.kind == EntryKind::Delete;
@@ -97,8 +123,9 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
     // processing runs them; sources by their paths, without a flag.
     for (const PendingEntry& entry : listed.entries)
         operations.push_back({std::string(SourceObjectName(entry.first, entry.kind == EntryKind::Delete)),
-                              std::string(DestinationObjectName(entry.second)), entry.unreached == Unreached::No});
-    const ListSimulation simulation(operations);
+                              std::string(DestinationObjectName(entry.second)), entry.unreached == Unreached::No,
+                              ReadDestinationName(entry.second).replaces});
+    const ListSimulation simulation(operations, PresenceWhenListed(listed, operations));
     // What the listing recorded of the file each name held before the list
     // ran: the first entry whose source it is.
     std::map<std::string, const PendingEntry*> recordedAt;
@@ -135,23 +162,45 @@ std::vector<Verdict> VerifyEntries(const PendingEntries& listed, const PendingEn
         if (state.volumeMissing.empty() && entry.kind != EntryKind::Delete) state.volumeMissing = volumeMissing(entry.second);
         if (!state.volumeMissing.empty()) continue;
         const EntryFate& fate = simulation.Fates()[i];
-        if (fate.effect == EntryEffect::NoEffect) {
-            state.sourceTakenBy = fate.sourceTakenBy + 1;
+        if (fate.effect == EntryEffect::NoEffect && fate.cause == FateCause::Source && fate.by != kNoEntry) {
+            state.sourceTakenBy = fate.by + 1;
             continue;
         }
-        if (const PendingEntry* record = recorded(fate.file)) {
-            state.fileStamp = record->sourceStamp;
-            state.fileWasMissing = record->sourceState == Presence::Missing;
+        // Whether it acts hangs on an earlier entry in doubt, or a later one
+        // in doubt decides where its file ends.
+        const std::size_t doubted = fate.file == kNoEntry ? kNoEntry : simulation.DoubtedBy(fate.file);
+        if (fate.effect == EntryEffect::Uncertain && fate.by != kNoEntry) {
+            state.hangsOn = fate.by + 1;
+            continue;
+        }
+        if (doubted != kNoEntry && doubted > i) {
+            state.hangsOn = doubted + 1;
+            continue;
+        }
+        // Otherwise its files tell: the file it found at its source (or the
+        // record of its source, when nothing was there).
+        const PendingEntry* listedFile = fate.file != kNoEntry ? recorded(fate.file) : nullptr;
+        if (fate.file == kNoEntry) {
+            const auto found = recordedAt.find(FoldName(source));
+            if (found != recordedAt.end()) listedFile = found->second;
+        }
+        if (listedFile != nullptr) {
+            state.fileStamp = listedFile->sourceStamp;
+            state.fileWasMissing = listedFile->sourceState == Presence::Missing;
         }
         const std::size_t atSource = simulation.FinalFileAt(source);
-        if (atSource != kNoEntry) {
+        if (atSource != kNoEntry && atSource != fate.file) {
             state.sourceFilledLater = true;
             if (const PendingEntry* record = recorded(atSource)) state.laterSourceStamp = record->sourceStamp;
         }
         paths.push_back(SourcePathOf(entry));
         answers.push_back(&state.source);
         if (entry.kind == EntryKind::Delete) continue;
-        const std::optional<std::string> ends = simulation.FinalName(fate.file);
+        // A rename that fails leaves its destination as it was: the files
+        // there are judged as they are.
+        const bool acted = fate.effect != EntryEffect::NoEffect;
+        const std::optional<std::string> ends =
+            acted ? simulation.FinalName(fate.file) : std::optional<std::string>(DestinationObjectName(entry.second));
         state.deletedLater = !ends;
         if (!ends) continue;
         state.movedOn = FoldName(*ends) != FoldName(DestinationObjectName(entry.second));

@@ -62,6 +62,9 @@ struct EntryNow {
     // An earlier entry deleted or moved away its source: it could never run
     // (its number, from 1).
     std::size_t sourceTakenBy = 0;
+    // Whether it acted, or where its file ends, hangs on whether this entry
+    // (from 1) took effect, which the listing cannot tell.
+    std::size_t hangsOn = 0;
     // A name's drive or share that is not there on this computer ("the
     // drive Q: does not exist here"); empty when both are there.
     std::string volumeMissing;

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/file_time_text.h"
 #include "platform/system_clock_api.h"
@@ -134,30 +137,53 @@ TEST(VerifyCommand, TheStartUpLogSaysWhyAnEntryWasNotCarriedOut) {
 
 // verify reads both values as the one sequence the start-up processing
 // carried out: a file the first value renames, the second (by a flagged
-// source) moves on, is looked for where it ended.
-TEST(VerifyCommand, FollowsAFileFromTheFirstValueIntoTheSecond) {
+// source) moves on, is looked for where it ended; a rename onto a file it
+// may not replace fails, and the deletion of its source after it runs.
+TEST(VerifyCommand, FollowsEachFileThroughBothValues) {
+    using ::pendrix::testing::FakeFileSystem;
     using ::pendrix::testing::kSessionManager;
-    ::pendrix::testing::FakeRegistry registry;
-    ::pendrix::testing::FakeFileSystem files;
-    registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, S("\\??\\C:\\a\0\\??\\C:\\b\0\0"));
-    registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, S("*1\\??\\C:\\b\0\\??\\C:\\c\0\0"));
-    files.Put("C:\\a", "content");
-    RegistryRoutines routines(registry);
-    NoHolders holders;
-    testing::FakeListLock lock;
-    FixedClock clock;
-    RecordedOutput listed;
-    CliContext listing{routines, files, holders, lock, listed, ErrorTextStandIn, &clock};
-    ASSERT_EQ(RunCommandLine({"list", "--json"}, listing), 0);
-    files.Put("C:\\work\\listing.json", listed.out);
-    // The restart, as Windows carries out both values.
-    registry = ::pendrix::testing::FakeRegistry();
-    ASSERT_EQ(files.MoveOver("C:\\a", "C:\\c"), kErrorSuccess);
-    RecordedOutput output;
-    CliContext context{routines, files, holders, lock, output, ErrorTextStandIn, &clock};
-    EXPECT_EQ(RunCommandLine({"verify", "C:\\work\\listing.json"}, context), 0) << output.out;
-    EXPECT_EQ(output.out, "1 carried out: rename \"C:\\a\" -> \"C:\\b\"\r\n2 carried out: rename \"C:\\b\" -> \"C:\\c\"\r\n"
-                          "Summary: 2 carried out, 0 not carried out, 0 still pending, 0 never reached.\r\n");
+    const struct {
+        const char* what;
+        std::string first, second;                      // the values before the restart
+        std::vector<std::pair<const char*, const char*>> files;  // name, content
+        std::function<void(FakeFileSystem&)> restart;  // what Windows carries out
+        int exit;
+        std::string out;
+    } cases[] = {
+        {"a file moved on by the second value", S("\\??\\C:\\a\0\\??\\C:\\b\0\0"),
+         S("*1\\??\\C:\\b\0\\??\\C:\\c\0\0"), {{"C:\\a", "content"}},
+         [](FakeFileSystem& files) { ASSERT_EQ(files.MoveOver("C:\\a", "C:\\c"), kErrorSuccess); }, 0,
+         "1 carried out: rename \"C:\\a\" -> \"C:\\b\"\r\n2 carried out: rename \"C:\\b\" -> \"C:\\c\"\r\n"
+         "Summary: 2 carried out, 0 not carried out, 0 still pending, 0 never reached.\r\n"},
+        {"a rename onto a file without !, then its source deleted",
+         S("\\??\\C:\\c\0\\??\\C:\\d\0\\??\\C:\\c\0\0\0"), "", {{"C:\\c", "c's"}, {"C:\\d", "d's own"}},
+         [](FakeFileSystem& files) { ASSERT_EQ(files.Remove("C:\\c"), kErrorSuccess); }, 1,
+         "1 not carried out: rename \"C:\\c\" -> \"C:\\d\" (the destination is not the source's file: its size or "
+         "last-write time differs from the source's when listed)\r\n2 carried out: delete \"C:\\c\"\r\n"
+         "Summary: 1 carried out, 1 not carried out, 0 still pending, 0 never reached.\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::pendrix::testing::FakeRegistry registry;
+        FakeFileSystem files;
+        registry.PutText(kSessionManager, kPendingValueName, kRegMultiSz, c.first);
+        if (!c.second.empty()) registry.PutText(kSessionManager, kPendingValue2Name, kRegMultiSz, c.second);
+        for (const auto& [name, content] : c.files) files.Put(name, content);
+        RegistryRoutines routines(registry);
+        NoHolders holders;
+        testing::FakeListLock lock;
+        FixedClock clock;
+        RecordedOutput listed;
+        CliContext listing{routines, files, holders, lock, listed, ErrorTextStandIn, &clock};
+        ASSERT_EQ(RunCommandLine({"list", "--json"}, listing), 0);
+        files.Put("C:\\work\\listing.json", listed.out);
+        registry = ::pendrix::testing::FakeRegistry();
+        c.restart(files);
+        RecordedOutput output;
+        CliContext context{routines, files, holders, lock, output, ErrorTextStandIn, &clock};
+        EXPECT_EQ(RunCommandLine({"verify", "C:\\work\\listing.json"}, context), c.exit) << output.out;
+        EXPECT_EQ(output.out, c.out);
+    }
 }
 
 }  // namespace

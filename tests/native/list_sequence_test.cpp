@@ -4,6 +4,8 @@
 // simulation a verification reads.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -133,24 +135,39 @@ TEST(ListSequence, CancelAllTakesBackOnlyWhatWasAdded) {
     EXPECT_EQ(registry.FindValue(kSessionManager, kPendingValueName)->Text(), pendingA + theirs + '\0');
 }
 
-// Each row: the operations, then for each where its file ends ("-" deleted,
-// "x" no effect, "u" unreached).
+// Each row: the operations, for each where its file ends ("-" deleted, "x" no effect, "u" unreached, "?" first: it
+// may act or not), and the names there before ("?name" cannot be told; none: all there and every destination free).
 TEST(ListSequence, FollowsEachFileThroughTheList) {
     const struct {
         const char* what;
         std::vector<ListedOperation> operations;
         std::vector<const char*> ends;
+        std::optional<std::set<std::string>> before;
     } cases[] = {
-        {"two-step install", {{"s3", "t3"}, {"n1", "s3"}}, {"t3", "s3"}},
-        {"moved twice", {{"a", "b"}, {"B", "c"}}, {"c", "c"}},
-        {"deleted after its move", {{"a", "b"}, {"b", ""}}, {"-", "-"}},
-        {"source deleted first", {{"a", ""}, {"A", "b"}}, {"-", "x"}},
-        {"replaced by a later one", {{"a", "b"}, {"c", "b"}}, {"-", "b"}},
-        {"unreached", {{"a", "b"}, {"c", "d", false}}, {"b", "u"}},
+        {"two-step install", {{"s3", "t3"}, {"n1", "s3"}}, {"t3", "s3"}, std::nullopt},
+        {"moved twice", {{"a", "b"}, {"B", "c"}}, {"c", "c"}, std::nullopt},
+        {"deleted after its move", {{"a", "b"}, {"b", ""}}, {"-", "-"}, std::nullopt},
+        {"source deleted first", {{"a", ""}, {"A", "b"}}, {"-", "x"}, std::nullopt},
+        {"replaced by a later one", {{"a", "b"}, {"c", "b"}}, {"-", "b"}, std::nullopt},
+        {"unreached", {{"a", "b"}, {"c", "d", false}}, {"b", "u"}, std::nullopt},
+        {"with its mark it replaces", {{"a", "b", true, true}, {"a", ""}}, {"b", "x"}, std::set<std::string>{"a", "b"}},
+        {"into a folder an earlier entry puts there", {{"e", "f"}, {"a", "f\\b"}}, {"f", "f\\b"},
+         std::set<std::string>{"a", "e"}},
+        {"into a folder that cannot be told, then its source deleted", {{"a", "f\\b"}, {"a", ""}}, {"?-", "?-"},
+         std::set<std::string>{"a", "?f"}},
+        {"a file that cannot be told, deleted twice", {{"a", ""}, {"a", ""}}, {"?-", "x"}, std::set<std::string>{"?a"}},
+        {"onto a name an entry in doubt may fill", {{"a", "b"}, {"c", "b"}}, {"?b", "?b"},
+         std::set<std::string>{"a", "c", "?b"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const ListSimulation simulation(c.operations);
+        const InitialPresence presence = [&c](const std::string& name) {
+            return c.before->count("?" + name) ? Presence::Unknown
+                   : c.before->count(name)     ? Presence::Exists
+                                               : Presence::Missing;
+        };
+        const ListSimulation simulation =
+            c.before ? ListSimulation(c.operations, presence) : ListSimulation(c.operations);
         ASSERT_EQ(simulation.Fates().size(), c.ends.size());
         for (std::size_t i = 0; i < c.ends.size(); ++i) {
             const EntryFate& fate = simulation.Fates()[i];
@@ -160,7 +177,7 @@ TEST(ListSequence, FollowsEachFileThroughTheList) {
             else if (fate.effect == EntryEffect::NoEffect)
                 end = "x";
             else
-                end = simulation.FinalName(fate.file).value_or("-");
+                end = (fate.effect == EntryEffect::Uncertain ? "?" : "") + simulation.FinalName(fate.file).value_or("-");
             EXPECT_EQ(end, c.ends[i]) << i;
         }
     }

@@ -134,6 +134,9 @@ TEST_F(PruneTest, WhatPruneLeavesAsItIs) {
         {"every entry with no effect: the value goes", S("\\??\\C:\\tmp\\a\0\0\\??\\C:\\tmp\\b\0\0\0"), kRegMultiSz,
          false, false, 0, "<absent>", true},
         {"a list that is never carried out", S("\\??\\C:\\tmp\\a\0"), kRegMultiSz, false, false, 0, "", false},
+        {"a rename onto a file without ! goes, the deletion of its source after it stays",
+         S("\\??\\C:\\w\\new\0\\??\\C:\\w\\app\0\\??\\C:\\w\\new\0\0\0"), kRegMultiSz, false, false, 0,
+         S("\\??\\C:\\w\\new\0\0\0"), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -255,6 +258,7 @@ TEST_F(PruneTest, ReadmeExamplesAreTheToolsOutput) {
             "\\??\\C:\\Staging\\vendor.dll\0!\\??\\C:\\Program Files\\Vendor\\vendor.dll\0"
             "\\??\\C:\\Windows\\Temp\\x.dat\0\\??\\C:\\Windows\\Temp\\y.dat\0\0"));
     files.Put("C:\\Staging\\vendor.dll", "new");
+    files.Put("C:\\Program Files\\Vendor\\vendor.dll", "old");
     files.PutFolder("C:\\Admin");
     registry.AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update\\RebootRequired");
     std::ifstream file(PENDRIX_README, std::ios::binary);

@@ -45,9 +45,11 @@ PendingValue Value(const std::string& name, const std::string& stored) {
 }
 
 // "E there", "N missing", "N taken 1", "E from 1", "U empty", "U open",
-// "E unknown" per entry, earlier entries counted from 1 over all values.
+// "E unknown", "N dest-exists", "N no-folder", "E dest-unknown", "E hangs 1"
+// per entry, earlier entries counted from 1 over all values.
 std::string Summary(const std::vector<ClassifiedEntry>& entries) {
-    static const char* kReasons[] = {"there", "unknown", "from", "missing", "taken", "empty", "open"};
+    static const char* kReasons[] = {"there", "unknown", "from",   "missing",      "taken", "empty",
+                                     "open",  "dest-exists", "no-folder", "dest-unknown", "hangs"};
     std::string out;
     for (const ClassifiedEntry& entry : entries) {
         out += "EN U"[static_cast<int>(entry.effect) == 2 ? 3 : static_cast<int>(entry.effect)];
@@ -93,6 +95,24 @@ TEST(PendingVerdict, EachEntryIsJudgedInTheOrderTheStartUpRunsThem) {
         {"an @ destination replaces, and its file is followed",
          {S("\\??\\C:\\A\0@\\??\\C:\\B\0*1\\??\\C:\\B\0\0")}, {"C:\\A"}, "E there;E from 1;"},
         {"a mark not known is never guessed at", {S("*1!\\??\\C:\\A\0\0")}, {}, "E unknown;"},
+        // A rename fails on a file it does not replace, or without its
+        // destination's folder; what comes after finds the files as they are.
+        {"a rename onto a file without !, then a deletion of its source",
+         {S("\\??\\C:\\rs\\a.txt\0\\??\\C:\\rs\\b.txt\0\\??\\C:\\rs\\a.txt\0\0\0")},
+         {"C:\\rs", "C:\\rs\\a.txt", "C:\\rs\\b.txt"}, "N dest-exists;E there;"},
+        {"a destination folder that does not exist", {S("\\??\\C:\\a\0\\??\\C:\\no\\b\0\\??\\C:\\a\0\0\0")},
+         {"C:\\a"}, "N no-folder;E there;"},
+        {"a file an earlier entry puts at the destination",
+         {S("\\??\\C:\\x\0\\??\\C:\\b\0\\??\\C:\\a\0\\??\\C:\\b\0\0")}, {"C:\\x", "C:\\a"},
+         "E there;N dest-exists 1;"},
+        {"a folder an earlier entry moves away",
+         {S("\\??\\C:\\d\0\\??\\C:\\e\0\\??\\C:\\a\0\\??\\C:\\d\\b\0\0")}, {"C:\\d", "C:\\a"},
+         "E there;N no-folder 1;"},
+        // Whether a name exists cannot be told: no effect only when none either way.
+        {"after a rename that may fail, its source may still be there",
+         {S("\\??\\C:\\a\0\\??\\Q:\\b\0\\??\\C:\\a\0\0\0")}, {"C:\\a"}, "E dest-unknown;E hangs 1;"},
+        {"a source that cannot be told onto a file without !", {S("\\??\\Q:\\a\0\\??\\C:\\b\0\0")}, {"C:\\b"},
+         "N dest-exists;"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -142,6 +162,7 @@ void WriteSignal(FakeRegistry& registry, const RestartSignalRow& row) {
         registry.PutText(kHklm + row.key, row.item, kRegSz, "OLDNAME");
         registry.PutText(kHklm + row.otherKey, row.item, kRegSz, "NEWNAME");
         break;
+    case SignalTest::ClientAnswer: break;  // not in the registry
     }
 }
 
@@ -157,6 +178,9 @@ TEST(RestartSignals, EachSignalAloneIsFoundAndNamed) {
         for (const RestartSignal& signal : ReadRestartSignals(registry))
             EXPECT_EQ(signal.state, signal.row == &row ? SignalState::Present : SignalState::Absent) << signal.row->name;
         EXPECT_EQ(JudgeMachine({}, {}, ReadRestartSignals(registry)).verdict, RestartVerdict::Needed);
+        // Judged by the documented signals alone, a community one is not read.
+        EXPECT_EQ(ReadMachineStatus(registry, PresenceOf({}), nullptr, true).verdict,
+                  row.documented ? RestartVerdict::Needed : RestartVerdict::NotNeeded);
         EXPECT_EQ(api.OpenHandles(), 0u);
     }
 }
@@ -205,6 +229,53 @@ TEST(RestartSignals, AKeyThatCannotBeReadIsSaidNotTakenAsAbsent) {
             EXPECT_EQ(status.status, kErrorAccessDenied);
             EXPECT_EQ(Lower(status.unreadable), "hkey_local_machine" + c.denied.substr(4));
         }
+    }
+}
+
+// The Configuration Manager client as a stand-in: it answers as the WMI
+// call returned (ConnectServer gives WBEM_E_INVALID_NAMESPACE without the
+// client; DetermineIfRebootPending's RebootPending and IsHardRebootPending).
+struct ClientStandIn : ConfigManagerClientApi {
+    ClientRebootReply reply;
+    std::uint32_t waited = 0;
+    ClientRebootReply DetermineIfRebootPending(std::uint32_t timeoutMilliseconds) override {
+        waited = timeoutMilliseconds;
+        return reply;
+    }
+};
+
+TEST(RestartSignals, TheConfigurationManagerClientsAnswer) {
+    const struct {
+        const char* what;
+        ClientRebootReply reply;
+        SignalState state;
+        const char* failure;
+    } cases[] = {
+        {"no client", {true, kWbemInvalidNamespace, 0, false, false}, SignalState::Absent, ""},
+        {"a restart pending", {true, 0, 0, true, false}, SignalState::Present, ""},
+        {"a hard restart pending", {true, 0, 0, false, true}, SignalState::Present, ""},
+        {"none pending", {true, 0, 0, false, false}, SignalState::Absent, ""},
+        {"the call refused", {true, static_cast<std::int32_t>(0x80041003U), 0, true, true}, SignalState::Unreadable,
+         "WMI error 0x80041003"},
+        {"the method failed", {true, 0, 1, true, false}, SignalState::Unreadable, "DetermineIfRebootPending returned 1"},
+        {"no answer in time", {false, 0, 0, false, false}, SignalState::Unreadable, "no answer within 10 s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRegistry api;
+        RegistryRoutines registry(api);
+        ClientStandIn client;
+        client.reply = c.reply;
+        const MachineStatus status = ReadMachineStatus(registry, PresenceOf({}), &client, true);
+        EXPECT_EQ(client.waited, 10'000u);
+        ASSERT_EQ(status.signals.back().row, &ClientSignalRow());
+        EXPECT_EQ(status.signals.back().state, c.state);
+        EXPECT_EQ(status.signals.back().failure, c.failure);
+        // A client that cannot be read is never taken as "no restart": 5, as a key that cannot be read.
+        EXPECT_EQ(status.verdict, c.state == SignalState::Present      ? RestartVerdict::Needed
+                                  : c.state == SignalState::Unreadable ? RestartVerdict::CannotTell
+                                                                       : RestartVerdict::NotNeeded);
+        EXPECT_EQ(status.status, c.state == SignalState::Unreadable ? kErrorAccessDenied : 0);
     }
 }
 

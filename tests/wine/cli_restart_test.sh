@@ -3,7 +3,9 @@
 # schedules the replacement of a file held open by another process, a
 # deletion, the deletion of a read-only file and a pattern's files, and a
 # replacement whose staged copy goes before the restart, beside another program's
-# rename, as a script would; saves the listing and verifies it (all still
+# rename, and its rename onto a file it may not replace followed by the
+# deletion of that rename's source (prune sees the rename fail and the
+# deletion take effect), as a script would; saves the listing and verifies it (all still
 # pending); replaces a DLL that a running program has loaded by moving it
 # aside; applies a plan of five files whose third is held (all scheduled,
 # nothing changed now); then Windows restarts (its programs end, and wineboot -r), the
@@ -29,6 +31,9 @@ printf 'to be deleted' >"$folder/deleted.txt"
 printf 'read-only' >"$folder/read-only.txt"
 for name in a.log b.log keep.logx; do printf 'log' >"$folder/$name"; done
 printf 'to be renamed' >"$folder/renamed_from.txt"
+# Another program's rename onto a file it may not replace (no "!"), then the deletion of its source.
+printf 'never moved' >"$folder/c.txt"
+printf 'stays as it is' >"$folder/d.txt"
 # Files written together may share their last-write time here: the size
 # tells the kept file from the lost one.
 printf 'gone before the restart' >"$folder/lost.txt"
@@ -51,9 +56,15 @@ said() {
     printf '%s\n' "$@" | diff - "$folder/out.txt" || fail "not what was expected"
 }
 
-# Another program's rename, already in the list.
-printf '%s\0%s\0\0' "\\??\\$win\\renamed_from.txt" "\\??\\$win\\renamed_to.txt" | iconv -f UTF-8 -t UTF-16LE |
-    wine "$helper" set || fail "the rename could not be stored"
+# Another program's entries, already in the list.
+printf '%s\0%s\0%s\0%s\0%s\0\0\0' "\\??\\$win\\renamed_from.txt" "\\??\\$win\\renamed_to.txt" \
+    "\\??\\$win\\c.txt" "\\??\\$win\\d.txt" "\\??\\$win\\c.txt" | iconv -f UTF-8 -t UTF-16LE |
+    wine "$helper" set || fail "the entries could not be stored"
+# prune sees the rename fail and the deletion take effect.
+run 0 "$cli" prune --dry-run
+[ "$(grep -c '^Would withdraw entry' "$folder/out.txt")" = 1 ] &&
+    grep -q '^Would withdraw entry PendingFileRenameOperations 2 rename ' "$folder/out.txt" ||
+    fail "prune would withdraw other than the rename that fails"
 run 3010 --hold "$win\\destination.txt" "$cli" replace "$win\\source.txt" "$win\\destination.txt"
 [ "$(cat "$folder/destination.txt")" = "the old library" ] || fail "the destination in use was changed now"
 run 3010 "$cli" delete "$win\\deleted.txt" --at-restart
@@ -69,20 +80,24 @@ run 50 "$cli" replace "$win\\deleted.txt" 'N:\remote.txt' --at-restart
 [ "$(cat "$WINEPREFIX/drive_c/pendrix_network/remote.txt")" = "on the network" ] || fail "the network file changed"
 
 entries="rename \"$win\\renamed_from.txt\" -> \"$win\\renamed_to.txt\"
+rename \"$win\\c.txt\" -> \"$win\\d.txt\"
+delete \"$win\\c.txt\"
 replace \"$win\\destination.txt.pendrix-new-1\" -> \"$win\\destination.txt\"
 delete \"$win\\deleted.txt\"
 delete \"$win\\read-only.txt\"
 delete \"$win\\a.log\"
 delete \"$win\\b.log\"
 replace \"$win\\kept.txt.pendrix-new-1\" -> \"$win\\kept.txt\""
-# Each entry numbered, with the verdict OUTCOME of all but the last, which
-# gets LAST and REASON; without an outcome, as list shows it (all in the
-# first value: "v1").
+# Each entry numbered, with the verdict OUTCOME of all but the last and the
+# rename that fails, which get LAST and REASON; without an outcome, as list
+# shows it (all in the first value: "v1"), with its warning for the rename.
 numbered() {
     printf '%s\n' "$entries" | awk -v all="$1" -v last="$2" -v reason="$3" '{
-        outcome = NR < 7 ? all : last
+        apart = NR == 2 || NR == 9
+        outcome = apart ? last : all
         verdict = outcome == "" ? "v1 " : outcome ": "
-        printf "%d %s%s%s\n", NR, verdict, $0, NR == 7 && reason != "" ? " (" reason ")" : "" }'
+        printf "%d %s%s%s\n", NR, verdict, $0, apart && reason != "" ? " (" reason ")" : ""
+        if (NR == 2 && all == "") print "  warning: the destination exists and the entry does not replace it: the rename fails at the restart" }'
 }
 run 0 "$cli" list
 said "$(numbered '' '' '')"
@@ -92,7 +107,7 @@ run 0 "$cli" list --json
 cp "$folder/out.crlf" "$folder/before.json"
 run 3010 "$cli" verify "$win\\before.json"
 said "$(numbered 'still pending' 'still pending' '')" \
-    "Summary: 0 carried out, 0 not carried out, 7 still pending, 0 never reached."
+    "Summary: 0 carried out, 0 not carried out, 9 still pending, 0 never reached."
 rm "$folder/kept.txt.pendrix-new-1"  # the copy staged for kept.txt goes before the restart
 
 # A running program has loaded report.dll; --move-aside replaces it now.
@@ -111,7 +126,7 @@ cmp -s "$folder/report.dll.pendrix-old-1" "$built/test_library_v1.dll" || fail "
 
 # Only the old copy's deletion waits for the restart, after what was there.
 run 0 "$cli" list
-[ "$(tail -n 1 "$folder/out.txt")" = '8 v1 delete "C:\pendrix_cli_restart\report.dll.pendrix-old-1"' ] ||
+[ "$(tail -n 1 "$folder/out.txt")" = '10 v1 delete "C:\pendrix_cli_restart\report.dll.pendrix-old-1"' ] ||
     fail "the old copy's deletion is not the one entry added"
 
 # A plan of five files whose third is held open: nothing changes now, and
@@ -128,10 +143,10 @@ run 3010 --hold "$p\\f3.dll" "$cli" apply "$win\\plan.txt"
     fail "the plan was not scheduled as a whole"
 for n in 1 2 3 4 5; do [ "$(cat "$folder/plan/f$n.dll")" = "old $n" ] || fail "f$n.dll was changed now"; done
 run 0 "$cli" list
-printf '%s\n' "9 v1 replace \"$p\\f1.dll.pendrix-new-1\" -> \"$p\\f1.dll\"" \
-    "10 v1 replace \"$p\\f2.dll.pendrix-new-1\" -> \"$p\\f2.dll\"" \
-    "11 v1 replace \"$p\\f3.dll.pendrix-new-1\" -> \"$p\\f3.dll\"" "12 v1 delete \"$p\\f4.dll\"" \
-    "13 v1 delete \"$p\\f5.dll\"" >"$folder/plan-entries.txt"
+printf '%s\n' "11 v1 replace \"$p\\f1.dll.pendrix-new-1\" -> \"$p\\f1.dll\"" \
+    "12 v1 replace \"$p\\f2.dll.pendrix-new-1\" -> \"$p\\f2.dll\"" \
+    "13 v1 replace \"$p\\f3.dll.pendrix-new-1\" -> \"$p\\f3.dll\"" "14 v1 delete \"$p\\f4.dll\"" \
+    "15 v1 delete \"$p\\f5.dll\"" >"$folder/plan-entries.txt"
 tail -n 5 "$folder/out.txt" | diff "$folder/plan-entries.txt" - ||
     fail "the plan's operations are not the last five entries, in its order"
 
@@ -147,6 +162,8 @@ cmp -s "$folder/report.dll" "$built/test_library_v2.dll" || fail "report.dll is 
 [ ! -e "$folder/report.dll.pendrix-old-1" ] || fail "the old copy of report.dll is still there"
 [ "$(cat "$folder/renamed_to.txt")" = "to be renamed" ] || fail "the rename was not carried out"
 [ "$(cat "$folder/kept.txt")" = "stays" ] || fail "the replacement without its source changed the destination"
+[ "$(cat "$folder/d.txt")" = "stays as it is" ] || fail "the rename without ! overwrote its destination"
+[ ! -e "$folder/c.txt" ] || fail "the deletion after the rename that failed did not run"
 for n in 1 2 3; do
     [ "$(cat "$folder/plan/f$n.dll")" = "new $n" ] || fail "the plan's f$n.dll was not replaced at the restart"
     [ "$(cat "$folder/plan/new$n.dll")" = "new $n" ] || fail "the plan's source new$n.dll did not stay where it was"
@@ -158,10 +175,11 @@ done
 run 1 "$cli" verify "$win\\before.json"
 other="the destination is not the source's file: its size or last-write time differs from the source's when listed"
 said "$(numbered 'carried out' 'not carried out' "$other")" \
-    "Summary: 6 carried out, 1 not carried out, 0 still pending, 0 never reached."
+    "Summary: 7 carried out, 2 not carried out, 0 still pending, 0 never reached."
 run 1 "$cli" verify "$win\\before.json" --json
 python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
-assert (r["carriedOut"], [e["outcome"] for e in r["entries"]]) == (6, ["carried-out"] * 6 + ["not-carried-out"])' \
+apart = ["carried-out"] + ["not-carried-out"] + ["carried-out"] * 6 + ["not-carried-out"]
+assert (r["carriedOut"], [e["outcome"] for e in r["entries"]]) == (7, apart)' \
     "$folder/out.txt" || fail "verify --json does not say the same"
 wineserver -k </dev/null >/dev/null 2>&1 || true
 echo "replaced, renamed, deleted (read-only and a pattern's files too, a DLL's old copy moved aside, and a plan" \

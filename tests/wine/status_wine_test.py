@@ -51,6 +51,10 @@ SIGNALS = [
 ]
 
 
+# The signals Microsoft documents (PowerShell DSC's PendingReboot resource).
+DOCUMENTED = {"Component Based Servicing RebootPending", "Windows Update RebootRequired", "pending computer rename"}
+
+
 def reg(*args):
     code, out, err = wine("reg", *args)
     return code, out.decode("utf-8", "replace")
@@ -111,7 +115,12 @@ class StatusTest(unittest.TestCase):
     def test_each_signal_alone_needs_a_restart(self):
         code, report, err = status_json()
         self.assertEqual((code, report["exitCode"], report["restartNeeded"]), (0, 0, False), err)
+        # Wine has no Configuration Manager client: its namespace does not exist.
+        client = report["signals"][-1]
+        self.assertEqual((client["name"], client["key"], client["state"], client["documented"]),
+                         ("Configuration Manager client", "WMI root\\ccm\\ClientSDK", "absent", True))
         for name, commands in SIGNALS:
+            documented = name in DOCUMENTED
             with self.subTest(signal=name):
                 for command in commands:
                     self.assertEqual(reg(*command)[0], 0, command)
@@ -120,11 +129,16 @@ class StatusTest(unittest.TestCase):
                     self.assertEqual((code, report["exitCode"]), (RESTART, RESTART), err)
                     present = [s["name"] for s in report["signals"] if s["state"] == "present"]
                     self.assertEqual(present, [name])
+                    self.assertEqual([s["documented"] for s in report["signals"] if s["name"] == name], [documented])
                     self.assertEqual(report["causes"], [name])
                     code, out, err = cli("status")
                     self.assertEqual(code, RESTART)
-                    self.assertIn(name + ": a restart is pending", out)
+                    column = "documented  " if documented else "community   "
+                    self.assertIn("\n" + column + name + ": a restart is pending", out)
                     self.assertTrue(out.splitlines()[-1].startswith("A restart is needed: " + name), out)
+                    # Judged by the documented signals alone.
+                    code, out, err = cli("status", "--documented-only")
+                    self.assertEqual(code, RESTART if documented else 0, out)
                 finally:
                     if name == "pending computer rename":
                         self.same_computer_names()
