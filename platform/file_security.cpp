@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/wide_text.h"
+#include "platform/account_name.h"
 #include "platform/extended_path.h"
 
 namespace pendrix {
@@ -59,18 +60,8 @@ WinStatus FileOwnerName(const std::string& path, std::string& owner) {
                                                nullptr, nullptr, nullptr, security.Receiver());
     if (status != ERROR_SUCCESS) return status;
     if (sid == nullptr) return ERROR_INVALID_DATA;
-    DWORD nameSize = 0;
-    DWORD domainSize = 0;
-    SID_NAME_USE use{};
-    LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use);
-    std::vector<wchar_t> name(nameSize + 1);
-    std::vector<wchar_t> domain(domainSize + 1);
-    if (nameSize == 0 || !LookupAccountSidW(nullptr, sid, name.data(), &nameSize, domain.data(), &domainSize, &use)) {
-        owner = SidText(sid);
-        return ERROR_SUCCESS;
-    }
-    const std::string domainText = TextOfWide(domain.data());
-    owner = (domainText.empty() ? std::string() : domainText + "\\") + TextOfWide(name.data());
+    owner = AccountNameOf(sid);
+    if (owner.empty()) owner = SidText(sid);
     return ERROR_SUCCESS;
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/unique_handle.h"
 #include "common/wide_text.h"
+#include "platform/account_name.h"
 #include "platform/list_lock.h"
 
 namespace pendrix {
@@ -40,16 +41,7 @@ LockOwner OwnerOf(HANDLE mutex) {
         return owner;
     LocalMemory<LPWSTR> text;
     if (ConvertSidToStringSidW(sid, &text.value)) owner.sid = TextOfWide(text.value);
-    DWORD nameSize = 0;
-    DWORD domainSize = 0;
-    SID_NAME_USE use{};
-    LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use);
-    std::vector<wchar_t> name(nameSize + 1);
-    std::vector<wchar_t> domain(domainSize + 1);
-    if (nameSize != 0 && LookupAccountSidW(nullptr, sid, name.data(), &nameSize, domain.data(), &domainSize, &use)) {
-        const std::string domainText = TextOfWide(domain.data());
-        owner.account = (domainText.empty() ? std::string() : domainText + "\\") + TextOfWide(name.data());
-    }
+    owner.account = AccountNameOf(sid);
     return owner;
 }
 
