@@ -47,8 +47,15 @@ inline bool WatchForSessionEnd(SessionEndAction action) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"PendrixTestSessionWatcher";
     RegisterClassW(&windowClass);
-    return CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                           windowClass.hInstance, nullptr) != nullptr;
+    // Wine, busy starting other programs on the same display, now and then
+    // fails a window made at once: tried a few times before giving up.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                            windowClass.hInstance, nullptr) != nullptr)
+            return true;
+        Sleep(200);
+    }
+    return false;
 }
 
 // Handles this thread's messages until the session ends (the system then
