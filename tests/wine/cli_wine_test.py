@@ -165,11 +165,17 @@ class LoadedLibrary:
 
     def __init__(self, path, how="load"):
         holder = os.path.join(os.path.dirname(HELPER), "file_holder.exe")
-        self.process = subprocess.Popen(["wine", holder, path, "PendrixHeld" + how, how],
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        start = lambda: subprocess.Popen(["wine", holder, path, "PendrixHeld" + how, how],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = start()
         deadline = time.monotonic() + 60
         self.pid = None
+        restarted = False
         while self.pid is None:
+            # 5: its window to learn of the session's end could not be made
+            # (Wine, busy with other programs); that is tried once more.
+            if self.process.poll() == 5 and not restarted:
+                self.process, restarted = start(), True
             assert self.process.poll() is None, "the program loading %s ended: %d" % (path, self.process.returncode)
             assert time.monotonic() < deadline, "nobody came to hold " + path
             holders = json.loads(cli("holders", path, "--json")[1])["holders"]
