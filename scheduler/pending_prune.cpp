@@ -2,6 +2,7 @@
 
 
 #include "registry/reg_file.h"
+#include "scheduler/file_names.h"
 #include "pending_list/pending_values.h"
 
 namespace pendrix {
@@ -72,22 +73,23 @@ PruneResult PendingPrune::Run(const PruneRequest& request, const PresenceFunctio
     }
     // The backup first, of both values: nothing is withdrawn that it does
     // not hold.
-    std::string full;
-    if (const WinStatus status = files_.FullPath(request.backupPath, full); status != kErrorSuccess) {
+    // Named as every file the commands take: a device (NUL, CON) is refused
+    // as one, and a folder is said as what it is, not as the access denied
+    // or "exists" that creating the file answers.
+    const NameResolution backup = ResolveName(request.backupPath, files_, NameUse::File);
+    if (backup.problem != NameProblem::None) {
         result.outcome = PruneOutcome::BackupFailed;
-        result.status = status;
+        result.status = backup.status != kErrorSuccess ? backup.status : kErrorInvalidName;
         return result;
     }
-    // A device (NUL, CON) or a folder takes no backup: said as what it is,
-    // not as the access denied or "exists" that creating the file answers.
     std::uint32_t attributes = 0;
-    const bool device = full.rfind("\\\\.\\", 0) == 0;
-    if (device || (files_.Attributes(full, attributes) == kErrorSuccess && (attributes & kAttributeDirectory))) {
+    if (files_.Attributes(backup.name.path, attributes) == kErrorSuccess && (attributes & kAttributeDirectory)) {
         result.outcome = PruneOutcome::BackupFailed;
-        result.status = device ? kErrorBadPathname : kErrorDirectoryNotSupported;
+        result.status = kErrorDirectoryNotSupported;
         return result;
     }
-    if (const WinStatus status = files_.CreateNewFile(full, BackupFileBytes(result.values));
+    const std::string& full = backup.name.full;
+    if (const WinStatus status = files_.CreateNewFile(backup.name.path, BackupFileBytes(result.values));
         status != kErrorSuccess) {
         result.outcome = PruneOutcome::BackupFailed;
         result.status = status;
